@@ -1,0 +1,60 @@
+# Shared settings for the project's own targets.
+add_library(morvane_warnings INTERFACE)
+target_compile_options(morvane_warnings INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor -Wno-unused-parameter)
+
+# morvane_library(<name> SOURCES ... [QT] LIBS ...)
+# One static library per source folder; QT turns on moc for the target.
+function(morvane_library name)
+    cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS;PUBLIC_LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} PRIVATE morvane_warnings ${ARG_LIBS} PUBLIC ${ARG_PUBLIC_LIBS})
+    if(ARG_QT)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    endif()
+endfunction()
+
+# morvane_test(<name> SOURCES ... LIBS ... [GUI] [QT] [TIMEOUT s])
+# GUI tests need a display; scripts/test.sh runs ctest under Xvfb.
+function(morvane_test name)
+    cmake_parse_arguments(ARG "GUI;QT" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE morvane_warnings ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+    target_compile_definitions(${name} PRIVATE
+        MORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+        MORVANE_PROGRAM_DIR="${MORVANE_PROGRAM_DIR}"
+        MORVANE_TEST_DIR="${CMAKE_BINARY_DIR}/tests")
+    if(ARG_QT)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    if(ARG_GUI)
+        set_tests_properties(${name} PROPERTIES LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+    endif()
+endfunction()
+
+# morvane_benchmark(<name> SOURCES ... LIBS ...)
+function(morvane_benchmark name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} PRIVATE morvane_warnings ${ARG_LIBS} benchmark::benchmark)
+    target_compile_definitions(${name} PRIVATE MORVANE_PROGRAM_DIR="${MORVANE_PROGRAM_DIR}")
+endfunction()
+
+# Adds every listed sub-folder that exists, in the given order (lower floors first).
+macro(morvane_add_folders)
+    foreach(dir ${ARGN})
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+            add_subdirectory(${dir})
+        endif()
+    endforeach()
+endmacro()

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need.
+# Quick when everything is already there: only missing packages are fetched.
+set -euo pipefail
+
+PACKAGES=(
+    cmake g++ make ninja-build pkgconf
+    qt6-base-dev libqt6opengl6-dev qt6-5compat-dev
+    libopenscenegraph-dev libode-dev libtinyxml-dev
+    libgtest-dev libbenchmark-dev libfcl-dev
+    xvfb xauth libgl1-mesa-dri libglx-mesa0 mesa-utils
+    fonts-dejavu-core fonts-wqy-microhei
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages need root: run as root or install them with apt-get." >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

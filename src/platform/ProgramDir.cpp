@@ -1,0 +1,24 @@
+#include "platform/ProgramDir.h"
+
+#include <system_error>
+
+namespace platform {
+
+std::filesystem::path ProgramDir() {
+    static const std::filesystem::path dir = [] {
+        std::error_code ec;
+        std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (ec || exe.empty())
+            return std::filesystem::current_path(ec);
+        return exe.parent_path();
+    }();
+    return dir;
+}
+
+std::filesystem::path InProgramDir(const std::filesystem::path& relative) {
+    if (relative.is_absolute())
+        return relative;
+    return ProgramDir() / relative;
+}
+
+} // namespace platform
