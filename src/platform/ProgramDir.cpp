@@ -4,7 +4,20 @@
 
 namespace platform {
 
+namespace {
+
+std::filesystem::path& OverriddenDir() {
+    static std::filesystem::path dir;
+    return dir;
+}
+
+} // namespace
+
+void OverrideProgramDir(const std::filesystem::path& dir) { OverriddenDir() = dir; }
+
 std::filesystem::path ProgramDir() {
+    if (!OverriddenDir().empty())
+        return OverriddenDir();
     static const std::filesystem::path dir = [] {
         std::error_code ec;
         std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);

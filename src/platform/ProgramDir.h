@@ -13,4 +13,8 @@ std::filesystem::path ProgramDir();
 // are returned unchanged.
 std::filesystem::path InProgramDir(const std::filesystem::path& relative);
 
+// Points ProgramDir() at another folder. Tests use it to run the system
+// against a program folder of their own; call it before anything reads it.
+void OverrideProgramDir(const std::filesystem::path& dir);
+
 } // namespace platform

@@ -1,0 +1,298 @@
+#include "foundation/CConfig.h"
+
+#include "platform/ProgramDir.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+const char* const kSettingsFile = "XML/Settings.dat";
+const char* const kLinkKey = "Kp7Wd2Qx9Vn4Lt6R";
+
+// A settings file is a few dozen bytes; anything this large is not ours.
+constexpr qint64 kMaxSettingsFileSize = 1 << 20;
+// Longest user name or password (in UTF-8 bytes) that the settings file keeps.
+constexpr qint32 kMaxSecretBytes = 1024;
+
+const int kBoxCorner[24] = {1, 3, 5, 1, 3, 4, 1, 2, 5, 1, 2, 4, 0, 3, 5, 0, 3, 4, 0, 2, 5, 0, 2, 4};
+const int kBoxTriangle[36] = {0, 1, 2, 1, 2, 3, 0, 1, 4, 1, 4, 5, 0, 2, 4, 2, 4, 6,
+                              4, 5, 6, 5, 6, 7, 1, 3, 5, 3, 5, 7, 2, 3, 6, 3, 6, 7};
+
+// The settings file keeps the user name and password as one qint32 per UTF-8
+// byte, each byte XORed with the link key. Plain ASCII gives exactly the
+// classic layout; other characters survive because the bytes are read back as
+// UTF-8 rather than one character per byte.
+void WriteScrambled(QDataStream& out, const QString& text, const std::string& key) {
+    QByteArray bytes = text.toUtf8();
+    if (bytes.size() > kMaxSecretBytes) {
+        std::fprintf(stderr, "Settings: a remembered login field is too long and is not saved\n");
+        bytes.clear();
+    }
+    out << static_cast<qint32>(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto k = static_cast<unsigned char>(key[static_cast<size_t>(i) % key.size()]);
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out << static_cast<qint32>(static_cast<std::int8_t>(b ^ k));
+    }
+}
+
+// Reads one scrambled field; false when the count is damaged, so the caller
+// stops reading (what follows it cannot be trusted).
+bool ReadScrambled(QDataStream& in, QString& text, const std::string& key) {
+    qint32 count = 0;
+    in >> count;
+    if (in.status() != QDataStream::Ok || count < 0 || count > kMaxSecretBytes) {
+        text.clear();
+        return false;
+    }
+    QByteArray bytes;
+    bytes.reserve(count);
+    for (qint32 i = 0; i < count; ++i) {
+        qint32 value = 0;
+        in >> value;
+        if (in.status() != QDataStream::Ok) {
+            text.clear();
+            return false;
+        }
+        const auto k = static_cast<unsigned char>(key[static_cast<size_t>(i) % key.size()]);
+        bytes.append(static_cast<char>(static_cast<unsigned char>(value & 0xFF) ^ k));
+    }
+    text = QString::fromUtf8(bytes);
+    return true;
+}
+
+} // namespace
+
+CConfig::CConfig(const QString& programDir) : m_strProgramDir(programDir) {
+    SetDefaults();
+    LoadSetUpView();
+    if (LoadSettings())
+        SetStudio(m_nStudio, false);
+    else
+        SetStudio(m_nStudio, true);
+}
+
+CConfig::~CConfig() = default;
+
+CConfig& CConfig::Instance() {
+    static CConfig config(QString::fromStdString(platform::ProgramDir().string()));
+    return config;
+}
+
+QString CConfig::InProgramDir(const QString& relative) const {
+    if (QDir::isAbsolutePath(relative))
+        return relative;
+    return m_strProgramDir + QLatin1Char('/') + relative;
+}
+
+void CConfig::SetDefaults() {
+    m_bNoHeartbeat = false;
+    m_bKeyDrive = false;
+    m_bShowSensorEffect = false;
+    m_nRunMode = 0;
+    m_nRememberLogin = 0;
+    m_nWindowOption = 0;
+    m_strLinkKey = kLinkKey;
+    m_nLinkKeyLen = static_cast<int>(m_strLinkKey.size());
+    m_nScoreDigits = 5;
+    m_nTickDigits = 10;
+    m_nLevel = 0;
+    m_nDriveSpeed[0] = 40;
+    m_nDriveSpeed[1] = 25;
+    m_nDriveSpeed[2] = 65;
+    m_nDriveSpeed[3] = 15;
+    m_bContestFlag = false;
+    m_nNetState = 3;
+    m_nUserId = 0;
+    m_strUser.clear();
+    m_strPassword.clear();
+    m_strClassHost.clear();
+    for (QString& s : m_strLoginInfo)
+        s.clear();
+    m_nMatchState = 0;
+    m_strNetHost.clear();
+    m_nMsgLen = 0;
+    m_baMsg.clear();
+    m_nMsgGot = 0;
+    m_nKeyPos = 0;
+    m_strFastCar.clear();
+    m_strExampleDir.clear();
+    m_strExampleDirNative.clear();
+    m_strDllDir.clear();
+    m_nStudio = 0;
+    m_bIsE = false;
+    m_strRcu.clear();
+    m_nLinkOwner = 0;
+    m_bHaveToOutline = false;
+    m_nUploadsLeft = 0;
+    m_nExampleProgramLevel = 0;
+
+    m_dJoinFactor = 0.5;
+    m_dPortLimit = 0.6;
+    m_vPartColor.set(0.0f, 0.41f, 0.65f, 1.0f);
+    m_vAxisX.set(1.0f, 0.0f, 0.0f);
+    m_vAxisY.set(0.0f, 1.0f, 0.0f);
+    m_vAxisZ.set(0.0f, 0.0f, 1.0f);
+    m_vTurnAxis = m_vAxisZ;
+    m_dScaleTolerance = 0.01;
+    m_vOrigin.set(0.0f, 0.0f, 0.0f);
+    m_qIdentity.makeRotate(0.0, m_vAxisZ);
+    m_vBlack.set(0.0f, 0.0f, 0.0f, 1.0f);
+    m_vGridCell.set(2.0f, 2.0f);
+    const float halfX = 50.0f * m_vGridCell.x() / 2.0f;
+    const float halfY = 50.0f * m_vGridCell.y() / 2.0f;
+    m_vGridArea.set(-halfX, -halfY, halfX, halfY);
+    m_vEditRect.set(0.0f, 0.0f, 0.0f, 0.0f);
+    m_dDragFactor = 5.0;
+    m_nBoxCornerCount = 8;
+    std::copy(std::begin(kBoxCorner), std::end(kBoxCorner), BoxCorner);
+    m_nBoxTriangleCount = 12;
+    std::copy(std::begin(kBoxTriangle), std::end(kBoxTriangle), BoxTriangle);
+    m_dBoxLimit = 0.4;
+    m_nPointKindCount = 5;
+
+    m_nLanguage = 0;
+}
+
+bool CConfig::SaveSettings() {
+    const QString path = InProgramDir(QString::fromLatin1(kSettingsFile));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "Settings: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        return false;
+    }
+    // The password is only scrambled, so the file is for its owner's eyes.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    QDataStream out(&file);
+    out.setVersion(QDataStream::Qt_4_6);
+    out << static_cast<qint32>(m_nLanguage) << static_cast<qint32>(m_nRememberLogin)
+        << static_cast<qint32>(m_nWindowOption) << m_strClassHost << static_cast<qint32>(m_nStudio);
+    if (m_nRememberLogin != 0) {
+        WriteScrambled(out, m_strUser, m_strLinkKey);
+        WriteScrambled(out, m_strPassword, m_strLinkKey);
+    } else {
+        out << static_cast<qint32>(0) << static_cast<qint32>(0);
+    }
+    out << static_cast<qint32>(m_nLevel);
+
+    if (out.status() != QDataStream::Ok || !file.commit()) {
+        std::fprintf(stderr, "Settings: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        return false;
+    }
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return true;
+}
+
+bool CConfig::LoadSettings() {
+    QFile file(InProgramDir(QString::fromLatin1(kSettingsFile)));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() > kMaxSettingsFileSize) {
+        std::fprintf(stderr, "Settings: %s is damaged; using the defaults\n", qPrintable(file.fileName()));
+        return true;
+    }
+
+    QDataStream in(&file);
+    in.setVersion(QDataStream::Qt_4_6);
+    // Each field is taken only when it was read whole, so a short file leaves
+    // the rest at the defaults.
+    auto readInt = [&in](int& member) {
+        qint32 value = 0;
+        in >> value;
+        if (in.status() != QDataStream::Ok)
+            return false;
+        member = value;
+        return true;
+    };
+    if (!readInt(m_nLanguage) || !readInt(m_nRememberLogin) || !readInt(m_nWindowOption))
+        return true;
+    QString host;
+    in >> host;
+    if (in.status() != QDataStream::Ok)
+        return true;
+    m_strClassHost = host;
+    if (!readInt(m_nStudio))
+        return true;
+    if (!ReadScrambled(in, m_strUser, m_strLinkKey) || !ReadScrambled(in, m_strPassword, m_strLinkKey))
+        return true;
+    readInt(m_nLevel);
+    return true;
+}
+
+void CConfig::EncodeMixedRadix(std::vector<int>& digits, int count, int value) const {
+    // The vector is always brought to the configured size, so a caller's
+    // stale vector can never be indexed out of range.
+    digits.assign(static_cast<size_t>(count), 0);
+    if (count <= 0)
+        return;
+    int v = value;
+    for (int i = 0; i < count - 1; ++i) {
+        digits[static_cast<size_t>(i)] = v % (i + 2);
+        v /= (i + 2);
+    }
+    digits[static_cast<size_t>(count - 1)] = v;
+}
+
+namespace {
+
+// Inverse of the mixed-radix encoding over the digits the vector holds. The
+// arithmetic wraps like the 32-bit int it returns, so damaged digits give a
+// wrong number, never undefined behaviour.
+int DecodeMixedRadix(const std::vector<int>& digits) {
+    if (digits.empty())
+        return 0;
+    const size_t count = digits.size();
+    std::uint32_t r = static_cast<std::uint32_t>(digits[count - 1]);
+    for (size_t n = count; n >= 2; --n) {
+        const int digit = digits[n - 2] % static_cast<int>(n);
+        r = r * static_cast<std::uint32_t>(n) + static_cast<std::uint32_t>(digit);
+    }
+    return static_cast<int>(r);
+}
+
+} // namespace
+
+void CConfig::EncodeScore(std::vector<int>& digits, int value) const {
+    EncodeMixedRadix(digits, m_nScoreDigits, value);
+}
+
+int CConfig::DecodeScore(const std::vector<int>& digits) const { return DecodeMixedRadix(digits); }
+
+void CConfig::EncodeTicks(std::vector<int>& digits, int value) const {
+    EncodeMixedRadix(digits, m_nTickDigits, value);
+}
+
+int CConfig::DecodeTicks(const std::vector<int>& digits) const { return DecodeMixedRadix(digits); }
+
+void CConfig::ConvertSlashesStd(std::string& path, bool toSlash) {
+    const char from = toSlash ? '\\' : '/';
+    const char to = toSlash ? '/' : '\\';
+    for (char& c : path) {
+        if (c == from)
+            c = to;
+    }
+}
+
+void CConfig::ConvertSlashes(QString& path, bool toSlash) {
+    if (toSlash)
+        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    else
+        path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+bool CConfig::HasBadFileChar(const QString& text) {
+    static const QString bad = QStringLiteral("/\\:*\"<>?|");
+    for (const QChar c : text) {
+        if (bad.contains(c))
+            return true;
+    }
+    return false;
+}

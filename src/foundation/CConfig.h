@@ -1,0 +1,183 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <osg/Quat>
+#include <osg/Vec2>
+#include <osg/Vec3>
+#include <osg/Vec4>
+#include <tinyxml.h>
+
+#include <string>
+#include <vector>
+
+class QTcpSocket;
+class QTimer;
+
+// Run modes of the simulator (m_nRunMode).
+enum RunMode {
+    RunModeNet = 2,       // online contest (the contest login sets it)
+    RunModeEducation = 3, // the default
+    RunModeBase = 4,
+    RunModeContest = 5,
+    RunModeClassroom = 6, // education with the classroom link
+};
+
+// The one process-wide object: the user's settings ("XML/Settings.dat"), the
+// studio and language selection over "XML/SetUp_View.xml", the shared
+// geometry and editing constants, the score and step-counter encodings, and
+// the link to the classroom or contest server.
+//
+// The program builds exactly one, before its entry function runs
+// (CConfig::Instance()). Tests may build more, each over a folder of its own.
+class CConfig : public QObject {
+    Q_OBJECT
+
+public:
+    // Loads the set-up file and the settings file below programDir.
+    explicit CConfig(const QString& programDir);
+    ~CConfig() override;
+
+    CConfig(const CConfig&) = delete;
+    CConfig& operator=(const CConfig&) = delete;
+
+    // The process-wide instance, over the program's own folder.
+    static CConfig& Instance();
+
+    // The folder that every relative path of the system is resolved against.
+    const QString& ProgramDir() const { return m_strProgramDir; }
+    QString InProgramDir(const QString& relative) const;
+
+    // ---- settings -------------------------------------------------------------
+    void SetDefaults();
+    // Writes "XML/Settings.dat" atomically; false (with a line on standard
+    // error) when it could not be written.
+    bool SaveSettings();
+    // Reads "XML/Settings.dat"; false when the file could not be opened.
+    // A short or damaged file leaves what it lacks at the defaults.
+    bool LoadSettings();
+
+    // ---- set-up file and language texts ---------------------------------------
+    void LoadSetUpView();
+    void SetStudio(int studio, bool save);
+    void SetLanguage(int index, bool save);
+
+    const TiXmlElement* FindTextNode(const std::string& className, const std::string& functionName) const;
+    QString GetText(const std::string& className, const std::string& functionName, const std::string& key) const;
+    void ShowTips(const std::string& className, const std::string& functionName, const std::string& key) const;
+    void f_TipsDlg(const QString& text) const;
+    QString f_ConnectTips(int kind) const;
+
+    const TiXmlElement* FindSetUpObj(const std::string& address) const;
+    QString GetObjName(const std::string& address) const;
+    const TiXmlElement* FindExample(const QString& n) const;
+    QString GetExampleName(const QString& n) const;
+    QString GetStudioName(int studio = -1) const;
+    bool IsColorObj(const std::string& address) const;
+
+    // ---- encodings --------------------------------------------------------------
+    void EncodeScore(std::vector<int>& digits, int value) const;
+    int DecodeScore(const std::vector<int>& digits) const;
+    void EncodeTicks(std::vector<int>& digits, int value) const;
+    int DecodeTicks(const std::vector<int>& digits) const;
+
+    // ---- small operations -------------------------------------------------------
+    static void ConvertSlashesStd(std::string& path, bool toSlash);
+    static void ConvertSlashes(QString& path, bool toSlash);
+    static bool HasBadFileChar(const QString& text);
+
+    // ---- members ----------------------------------------------------------------
+    bool m_bNoHeartbeat = false;
+    bool m_bKeyDrive = false;
+    bool m_bShowSensorEffect = false;
+    int m_nRunMode = 0;
+    int m_nRememberLogin = 0;
+    int m_nWindowOption = 0; // tool-bar style: 0 icon, 1 text, 2 both
+    std::string m_strLinkKey;
+    int m_nLinkKeyLen = 0;
+    int m_nScoreDigits = 5;
+    int m_nTickDigits = 10;
+    int m_nLevel = 0;
+    int m_nDriveSpeed[4] = {40, 25, 65, 15};
+    bool m_bContestFlag = false;
+    int m_nNetState = 3;
+    QTcpSocket* m_pSocket = nullptr;
+    int m_nUserId = 0;
+    QString m_strUser;
+    QString m_strPassword;
+    QString m_strClassHost;
+    QString m_strLoginInfo[3];
+    QTimer* m_pHeartTimer = nullptr;
+    QTimer* m_pOutTimeTimer = nullptr;
+    int m_nMatchState = 0;
+    QString m_strNetHost;
+    int m_nMsgLen = 0;
+    QByteArray m_baMsg;
+    QTimer* m_pMsgTimer = nullptr;
+    int m_nMsgGot = 0;
+    int m_nKeyPos = 0;
+    const TiXmlElement* m_pExampleNode = nullptr;
+    const TiXmlElement* m_pGroupNode = nullptr;
+    // 0 brick, 1 wheel, 2 sensor (current studio); 3 dynamic, 4 trigger, 5 static.
+    const TiXmlElement* m_pViewGroup[6] = {};
+    QString m_strFastCar;
+    QString m_strExampleDir;
+    QString m_strExampleDirNative;
+    QString m_strDllDir;
+    int m_nStudio = 0;
+    bool m_bIsE = false;
+    std::string m_strRcu;
+    TiXmlDocument m_docSetUp;
+    int m_nLanguage = 0;
+    std::vector<std::string> m_vecLanguage;
+
+    // Which window acts on the link's signals: 0 main window, 1 contest score
+    // dialog, 2 login dialog.
+    int m_nLinkOwner = 0;
+    bool m_bHaveToOutline = false;
+    int m_nUploadsLeft = 0;
+    // An example's robot program is loaded only when this is at least the
+    // example's number.
+    int m_nExampleProgramLevel = 0;
+
+    // Shared geometry and editing constants.
+    double m_dJoinFactor = 0.5;
+    double m_dPortLimit = 0.6;
+    osg::Vec4 m_vPartColor;
+    osg::Vec3 m_vAxisX;
+    osg::Vec3 m_vAxisY;
+    osg::Vec3 m_vAxisZ;
+    osg::Vec3 m_vTurnAxis;
+    double m_dScaleTolerance = 0.01;
+    osg::Vec3 m_vOrigin;
+    osg::Quat m_qIdentity;
+    osg::Vec4 m_vBlack;
+    osg::Vec2 m_vGridCell;
+    osg::Vec4 m_vGridArea;
+    osg::Vec4 m_vEditRect;
+    double m_dDragFactor = 5.0;
+    int m_nBoxCornerCount = 8;
+    int BoxCorner[24] = {};
+    int m_nBoxTriangleCount = 12;
+    int BoxTriangle[36] = {};
+    double m_dBoxLimit = 0.4;
+    int m_nPointKindCount = 5;
+
+private:
+    void EncodeMixedRadix(std::vector<int>& digits, int count, int value) const;
+    const TiXmlElement* FindStudioElement(int studio) const;
+    void ClearSetUpCache();
+
+    QString m_strProgramDir;
+    // Cached sections of the set-up file and of the current language.
+    const TiXmlElement* m_pSetUpNode = nullptr;
+    const TiXmlElement* m_pProgramNode = nullptr;
+    const TiXmlElement* m_pViewNode = nullptr;
+    const TiXmlElement* m_pLanguageNode = nullptr;
+    const TiXmlElement* m_pLangStudioNode = nullptr;
+    const TiXmlElement* m_pLangClassNode = nullptr;
+    const TiXmlElement* m_pLangObjNode = nullptr;
+    const TiXmlElement* m_pLangExampleNode = nullptr;
+};

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Deletes the working folder with everything in it and makes it again,
+// empty. A symbolic link in its place is removed, never followed, so nothing
+// outside the folder is touched. Failures are reported on standard error.
+bool RecreateWorkFolder(const QString& path);

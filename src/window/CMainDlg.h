@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QTimer;
+
+namespace Ui {
+
+// The simulator's main window. It owns the frame timer that drives every
+// frame of the three pages, starts each run of the program with an empty
+// working folder "Temp", and saves the settings when it goes.
+class CMainDlg : public QMainWindow {
+    Q_OBJECT
+
+public:
+    CMainDlg();
+    ~CMainDlg() override;
+
+    // Started by the entry function with a 1 ms interval.
+    QTimer* FrameTimer() const { return m_pFrameTimer; }
+
+public slots:
+    void slot_Update();
+
+private:
+    void f_LanguageTitle();
+
+    QTimer* m_pFrameTimer = nullptr;
+};
+
+} // namespace Ui

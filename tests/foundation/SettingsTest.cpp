@@ -1,0 +1,295 @@
+#include "foundation/CConfig.h"
+#include "support/QtPrint.h"
+#include "support/TempDir.h"
+
+#include <QDataStream>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+#include <sys/stat.h>
+
+using testsupport::TempDir;
+
+namespace {
+
+const char* const kTwoStudios = R"(<?xml version="1.0" encoding="UTF-8"?>
+<data>
+  <program><studio0 file="s0"/><studio1 file="s1"/></program>
+  <language><language name="English"/><language name="中文"/></language>
+</data>)";
+
+QByteArray Bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+// The settings layout, written field by field the way the file is specified.
+QByteArray SettingsFile(qint32 language, qint32 remember, qint32 window, const QString& host, qint32 studio,
+                        const std::vector<qint32>& user, const std::vector<qint32>& password, qint32 level) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_6);
+    out << language << remember << window << host << studio;
+    out << static_cast<qint32>(user.size());
+    for (qint32 v : user)
+        out << v;
+    out << static_cast<qint32>(password.size());
+    for (qint32 v : password)
+        out << v;
+    out << level;
+    return bytes;
+}
+
+} // namespace
+
+TEST(Settings, FreshInstallationWritesDefaultsInTheFixedLayout) {
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    CConfig config(dir.qpath());
+
+    ASSERT_TRUE(dir.exists("XML/Settings.dat"));
+    // language, remember flag, window option, null host, studio, two empty
+    // secrets and the level, all big-endian.
+    const QByteArray expected = Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,
+                                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(dir.read("XML/Settings.dat"), expected);
+
+    struct stat st {};
+    ASSERT_EQ(stat((dir.path() / "XML/Settings.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    EXPECT_EQ(config.m_nRunMode, RunModeEducation);
+    EXPECT_EQ(config.m_nDriveSpeed[2], 65);
+}
+
+TEST(Settings, RememberedLoginIsScrambledWithTheLinkKey) {
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    {
+        CConfig config(dir.qpath());
+        config.m_nRememberLogin = 1;
+        config.m_strUser = QStringLiteral("ab");
+        config.m_strPassword = QStringLiteral("K");
+        config.m_strClassHost = QStringLiteral("teacher-pc");
+        config.m_nLevel = 7;
+        config.m_nWindowOption = 2;
+        ASSERT_TRUE(config.SaveSettings());
+    }
+    // 'a' ^ 'K' = 0x2A, 'b' ^ 'p' = 0x12, 'K' ^ 'K' = 0.
+    const QByteArray expected = SettingsFile(0, 1, 2, QStringLiteral("teacher-pc"), 0, {0x2A, 0x12}, {0}, 7);
+    EXPECT_EQ(dir.read("XML/Settings.dat"), expected);
+
+    CConfig again(dir.qpath());
+    EXPECT_EQ(again.m_strUser, QStringLiteral("ab"));
+    EXPECT_EQ(again.m_strPassword, QStringLiteral("K"));
+    EXPECT_EQ(again.m_strClassHost, QStringLiteral("teacher-pc"));
+    EXPECT_EQ(again.m_nLevel, 7);
+    EXPECT_EQ(again.m_nWindowOption, 2);
+}
+
+TEST(Settings, BytesAboveAsciiAreWrittenAsSignedValues) {
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    CConfig config(dir.qpath());
+    config.m_nRememberLogin = 1;
+    config.m_strUser = QStringLiteral("é"); // C3 A9 in UTF-8
+    config.m_strPassword = QStringLiteral("学生");
+    ASSERT_TRUE(config.SaveSettings());
+
+    // 0xC3 ^ 'K'(0x4B) = 0x88 -> -120; 0xA9 ^ 'p'(0x70) = 0xD9 -> -39.
+    const QByteArray file = dir.read("XML/Settings.dat");
+    QDataStream in(file);
+    qint32 skip = 0;
+    QString host;
+    in >> skip >> skip >> skip >> host >> skip;
+    qint32 n = 0, b0 = 0, b1 = 0;
+    in >> n >> b0 >> b1;
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(b0, -120);
+    EXPECT_EQ(b1, -39);
+
+    CConfig again(dir.qpath());
+    EXPECT_EQ(again.m_strUser, QStringLiteral("é"));
+    EXPECT_EQ(again.m_strPassword, QStringLiteral("学生"));
+}
+
+TEST(Settings, ForgottenLoginKeepsOnlyTheLevel) {
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    {
+        CConfig config(dir.qpath());
+        config.m_nRememberLogin = 0;
+        config.m_strUser = QStringLiteral("someone");
+        config.m_strPassword = QStringLiteral("secret");
+        config.m_nLevel = 3;
+        ASSERT_TRUE(config.SaveSettings());
+    }
+    EXPECT_EQ(dir.read("XML/Settings.dat"), SettingsFile(0, 0, 0, QString(), 0, {}, {}, 3));
+    CConfig again(dir.qpath());
+    EXPECT_TRUE(again.m_strUser.isEmpty());
+    EXPECT_TRUE(again.m_strPassword.isEmpty());
+    EXPECT_EQ(again.m_nLevel, 3);
+}
+
+TEST(Settings, DamagedFilesFallBackToDefaults) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        int language;
+        int level;
+    };
+    QByteArray huge = SettingsFile(1, 1, 0, QString(), 0, {}, {}, 4);
+    // Replace the user count with two billion.
+    huge[4 * 3 + 4 + 4 + 0] = 0x77;
+    QByteArray negative = SettingsFile(1, 1, 0, QString(), 0, {}, {}, 4);
+    negative[4 * 3 + 4 + 4 + 0] = static_cast<char>(0xFF);
+    QByteArray hostTooLong = Bytes({0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x7F, 0xFF, 0xFF, 0xFE, 0, 0x41});
+    const Case cases[] = {
+        {"empty", QByteArray(), 0, 0},
+        {"truncated after language", Bytes({0, 0, 0, 1, 0, 0}), 1, 0},
+        {"huge user count", huge, 1, 0},
+        {"negative user count", negative, 1, 0},
+        {"string longer than file", hostTooLong, 1, 0},
+        {"oversized file", QByteArray(2 << 20, 'x'), 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        dir.write("XML/SetUp_View.xml", kTwoStudios);
+        dir.write("XML/Settings.dat", c.bytes);
+        CConfig config(dir.qpath());
+        EXPECT_EQ(config.m_nLanguage, c.language);
+        EXPECT_EQ(config.m_nLevel, c.level);
+        EXPECT_TRUE(config.m_strUser.isEmpty());
+        EXPECT_EQ(config.m_nStudio, 0);
+    }
+}
+
+TEST(Settings, UnknownStudioFallsBackToStudioZeroAndSavesIt) {
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    dir.write("XML/Settings.dat", SettingsFile(1, 0, 0, QString(), 7, {}, {}, 0));
+    CConfig config(dir.qpath());
+    EXPECT_EQ(config.m_nStudio, 0);
+    EXPECT_EQ(config.m_nLanguage, 1);
+    ASSERT_TRUE(config.SaveSettings());
+    EXPECT_EQ(dir.read("XML/Settings.dat"), SettingsFile(1, 0, 0, QString(), 0, {}, {}, 0));
+
+    dir.write("XML/Settings.dat", SettingsFile(0, 0, 0, QString(), 1, {}, {}, 0));
+    CConfig second(dir.qpath());
+    EXPECT_EQ(second.m_nStudio, 1);
+}
+
+TEST(Settings, UnwritableFolderIsReportedNotFatal) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may write anywhere";
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    CConfig config(dir.qpath());
+    chmod((dir.path() / "XML").c_str(), 0500);
+    EXPECT_FALSE(config.SaveSettings());
+    chmod((dir.path() / "XML").c_str(), 0700);
+}
+
+TEST(Settings, SaveReplacesTheFileWhole) {
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    dir.write("XML/Settings.dat", QByteArray(500, '\x01'));
+    CConfig config(dir.qpath());
+    ASSERT_TRUE(config.SaveSettings());
+    EXPECT_EQ(dir.read("XML/Settings.dat").size(), 32);
+}
+
+TEST(Encodings, ScoreDigitsFollowTheMixedRadix) {
+    TempDir dir;
+    CConfig config(dir.qpath());
+    std::vector<int> digits;
+    config.EncodeScore(digits, 119);
+    EXPECT_EQ(digits, (std::vector<int>{1, 2, 3, 4, 0}));
+    EXPECT_EQ(config.DecodeScore(digits), 119);
+    config.EncodeScore(digits, 120);
+    EXPECT_EQ(digits, (std::vector<int>{0, 0, 0, 0, 1}));
+    EXPECT_EQ(config.DecodeScore(digits), 120);
+    config.EncodeScore(digits, -7);
+    EXPECT_EQ(digits, (std::vector<int>{-1, 0, -1, 0, 0}));
+    EXPECT_EQ(config.DecodeScore(digits), -7);
+
+    EXPECT_EQ(config.DecodeTicks({}), 0);
+    EXPECT_EQ(config.DecodeScore({}), 0);
+}
+
+TEST(Encodings, EveryIntRoundTrips) {
+    TempDir dir;
+    CConfig config(dir.qpath());
+    std::mt19937 rng(1234);
+    std::uniform_int_distribution<int> any(INT_MIN, INT_MAX);
+    std::vector<int> values = {0, 1, -1, INT_MAX, INT_MIN, 3628799, 3628800, -3628800};
+    for (int i = 0; i < 5000; ++i)
+        values.push_back(any(rng));
+    std::vector<int> digits;
+    for (int v : values) {
+        config.EncodeScore(digits, v);
+        ASSERT_EQ(digits.size(), 5u);
+        ASSERT_EQ(config.DecodeScore(digits), v);
+        config.EncodeTicks(digits, v);
+        ASSERT_EQ(digits.size(), 10u);
+        ASSERT_EQ(config.DecodeTicks(digits), v);
+    }
+}
+
+TEST(Encodings, StaleVectorsAreResizedNotOverrun) {
+    TempDir dir;
+    CConfig config(dir.qpath());
+    std::vector<int> digits = {9, 9};
+    config.EncodeScore(digits, 119);
+    EXPECT_EQ(digits, (std::vector<int>{1, 2, 3, 4, 0}));
+    // A short or damaged vector decodes to some number without overrunning.
+    EXPECT_EQ(config.DecodeScore({5}), 5);
+    config.DecodeScore({INT_MAX, INT_MIN, INT_MAX, INT_MIN, INT_MAX});
+}
+
+TEST(SmallOperations, SlashesAndBadFileCharacters) {
+    std::string path = "a/b";
+    CConfig::ConvertSlashesStd(path, false);
+    EXPECT_EQ(path, "a\\b");
+    CConfig::ConvertSlashesStd(path, true);
+    EXPECT_EQ(path, "a/b");
+    std::string untouched = "a/b";
+    CConfig::ConvertSlashesStd(untouched, true);
+    EXPECT_EQ(untouched, "a/b");
+
+    QString q = QStringLiteral("x/y/z");
+    CConfig::ConvertSlashes(q, false);
+    EXPECT_EQ(q, QStringLiteral("x\\y\\z"));
+    CConfig::ConvertSlashes(q, true);
+    EXPECT_EQ(q, QStringLiteral("x/y/z"));
+
+    EXPECT_FALSE(CConfig::HasBadFileChar(QStringLiteral("robot_01")));
+    EXPECT_FALSE(CConfig::HasBadFileChar(QStringLiteral("机器人")));
+    for (QChar c : QStringLiteral("/\\:*\"<>?|"))
+        EXPECT_TRUE(CConfig::HasBadFileChar(QStringLiteral("ab") + c + QStringLiteral("cd"))) << int(c.unicode());
+}
+
+TEST(Constants, GeometryTablesAndDefaults) {
+    TempDir dir;
+    CConfig config(dir.qpath());
+    EXPECT_EQ(config.m_vGridArea, osg::Vec4(-50, -50, 50, 50));
+    EXPECT_EQ(config.BoxCorner[0], 1);
+    EXPECT_EQ(config.BoxCorner[23], 4);
+    EXPECT_EQ(config.BoxTriangle[35], 7);
+    EXPECT_EQ(config.m_strLinkKey, "Kp7Wd2Qx9Vn4Lt6R");
+    EXPECT_EQ(config.m_nLinkKeyLen, 16);
+    EXPECT_FLOAT_EQ(config.m_vPartColor.y(), 0.41f);
+    // Every corner list entry picks one of the two vectors of each axis.
+    for (int c = 0; c < 8; ++c) {
+        for (int k = 0; k < 3; ++k) {
+            const int v = config.BoxCorner[c * 3 + k];
+            EXPECT_TRUE(v == 2 * k || v == 2 * k + 1);
+        }
+    }
+}
