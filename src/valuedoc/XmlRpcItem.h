@@ -38,9 +38,8 @@ public:
     using ValueStruct = std::map<std::string, XmlRpcItem>;
 
     // Growing an array through an index stops here (about a million elements,
-    // 16 MiB), so a
-    // wild index throws instead of exhausting memory. Arrays read from a
-    // document are bounded by the document's size instead.
+    // 16 MiB), so a wild index throws instead of exhausting memory. Arrays read
+    // from a document are bounded by the document's size instead.
     static constexpr int MaxArraySize = 1 << 20;
     // Arrays and structs nested deeper than this make a document unreadable.
     static constexpr int MaxDepth = 256;
