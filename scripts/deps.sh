@@ -10,6 +10,7 @@ PACKAGES=(
     libgtest-dev libbenchmark-dev libfcl-dev
     xvfb xauth libgl1-mesa-dri libglx-mesa0 mesa-utils
     fonts-dejavu-core fonts-wqy-microhei
+    locales  # a decimal-comma locale for the number-format tests
 )
 
 missing=()
