@@ -1,0 +1,67 @@
+#pragma once
+
+#include "physics/Joint.h"
+#include "physics/Vec3.h"
+
+namespace physics {
+
+// What a hinge is made from. Anchor and axis are in world coordinates, taken
+// with the solids where they are when the hinge is made. Limits are in
+// degrees within -180..180; with limits off the hinge turns freely.
+struct HingeJointDesc {
+    Solid* first = nullptr;
+    Solid* second = nullptr;
+    Vec3 anchor;
+    Vec3 axis { 1.0, 0.0, 0.0 };
+    bool limitsEnabled = false;
+    double lowLimitDegrees = -180.0;
+    double highLimitDegrees = 180.0;
+    // Stiffness of the limit stops (0..1) and their restitution (0..1).
+    double hardness = 1.0;
+    double bounciness = 0.0;
+};
+
+// A hinge between two solids, with an optional pair of stops and a motor
+// torque that acts for one physics step.
+class HingeJoint final : public Joint {
+public:
+    // Angle of the first solid relative to the second about the axis, in
+    // degrees (0 where the hinge was made), and its rate in degrees per
+    // second. Both are 0 for an inert hinge.
+    double angleDegrees() const;
+    double angleRateDegrees() const;
+
+    // Adds a torque about the axis for the next physics step only: the first
+    // solid is turned positively about the axis, the second negatively.
+    // Several calls before one step add up. Non-finite torques are ignored.
+    void addTorque(double torque);
+    double pendingTorque() const { return m_pendingTorque; }
+
+    // Where the hinge is now, in world coordinates (where it was made once
+    // the hinge is inert).
+    Vec3 anchor() const;
+    Vec3 axis() const;
+
+    // Stops in degrees; each is brought into -180..180 and the pair ordered.
+    void setLimits(bool enabled, double lowDegrees, double highDegrees);
+    bool limitsEnabled() const { return m_limitsEnabled; }
+    double lowLimitDegrees() const { return m_low; }
+    double highLimitDegrees() const { return m_high; }
+
+private:
+    friend class PhysicsWorld;
+
+    HingeJoint(PhysicsWorld& world, dxJoint* joint, const HingeJointDesc& desc);
+    ~HingeJoint() override = default;
+
+    void beforeStep() override;
+
+    Vec3 m_madeAnchor;
+    Vec3 m_madeAxis;
+    bool m_limitsEnabled = false;
+    double m_low = -180.0;
+    double m_high = 180.0;
+    double m_pendingTorque = 0.0;
+};
+
+} // namespace physics

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "physics/OdeHandles.h"
+
+#include <memory>
+
+namespace physics {
+
+class PhysicsWorld;
+class Solid;
+
+// A constraint between two solids, made and owned by a PhysicsWorld. Solids
+// joined by a joint never collide with each other. When one of its solids is
+// destroyed the joint lets go of both and stays inert (it constrains nothing
+// and reports zeros) until it is destroyed itself.
+class Joint {
+public:
+    Joint(const Joint&) = delete;
+    Joint& operator=(const Joint&) = delete;
+
+    Solid* firstSolid() const { return m_first; }
+    Solid* secondSolid() const { return m_second; }
+    bool isInert() const { return m_inert; }
+    PhysicsWorld& world() const { return m_world; }
+
+protected:
+    friend class PhysicsWorld;
+    friend struct std::default_delete<Joint>;
+
+    Joint(PhysicsWorld& world, dxJoint* joint, Solid* first, Solid* second);
+    virtual ~Joint();
+
+    // Called just before each physics step.
+    virtual void beforeStep() { }
+    void detach();
+
+    PhysicsWorld& m_world;
+    dxJoint* m_joint;
+    Solid* m_first;
+    Solid* m_second;
+    bool m_inert = false;
+};
+
+} // namespace physics

@@ -1,0 +1,369 @@
+#include "physics/PhysicsWorld.h"
+
+#include "physics/ContactSurface.h"
+#include "physics/OdeRuntime.h"
+#include "physics/ShapeRecord.h"
+
+#include <ode/ode.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace physics {
+
+namespace {
+
+// Enough for a box resting on a box (8 corners) or a wheel on a mesh.
+constexpr int kMaxContactsPerPair = 16;
+// Contacts resting within this depth are left alone, which keeps stacked and
+// resting solids from jittering; the value is far below any part's size.
+constexpr double kContactSurfaceLayer = 0.001;
+// Overlaps are pushed apart at most this fast: a solid that lands deep in
+// another within one step is eased out instead of being shot away.
+constexpr double kMaxCorrectingSpeed = 1.0;
+// Relative speed above which a contact bounces (only with bounciness > 0).
+constexpr double kBounceThreshold = 0.1;
+
+Vec3 toVec3(const dReal* v) {
+    return { v[0], v[1], v[2] };
+}
+
+template <class Container, class T> auto findOwned(Container& items, const T* item) {
+    return std::find_if(
+        items.begin(), items.end(), [item](const auto& owned) { return owned.get() == item; });
+}
+
+struct RayQuery {
+    const ContactGroupTable* groups;
+    const Solid* ignore;
+    int group;
+    dGeomID ray;
+    RaycastHit best;
+};
+
+void rayCallback(void* data, dGeomID o1, dGeomID o2) {
+    auto* query = static_cast<RayQuery*>(data);
+    const dGeomID other = o1 == query->ray ? o2 : o1;
+    if (dGeomIsSpace(other)) {
+        dSpaceCollide2(query->ray, other, data, &rayCallback);
+        return;
+    }
+    const ShapeRecord* shape = ShapeRecord::of(other);
+    if (!shape || shape->solid == query->ignore || !shape->solid->isEnabled() || !dGeomIsEnabled(other))
+        return;
+    if (!query->groups->makesContact(query->group, shape->desc.contactGroup))
+        return;
+    std::array<dContactGeom, kMaxContactsPerPair> contacts;
+    const int n = dCollide(query->ray, other, kMaxContactsPerPair, contacts.data(), sizeof(dContactGeom));
+    for (int i = 0; i < n; ++i) {
+        const dContactGeom& c = contacts[i];
+        if (query->best.hit() && c.depth >= query->best.distance)
+            continue;
+        query->best.solid = shape->solid;
+        query->best.distance = c.depth;
+        query->best.point = toVec3(c.pos);
+        query->best.normal = toVec3(c.normal);
+    }
+}
+
+} // namespace
+
+PhysicsWorld::PhysicsWorld() {
+    EnsureOdeForThisThread();
+    m_world = dWorldCreate();
+    m_space = dHashSpaceCreate(nullptr);
+    m_contacts = dJointGroupCreate(0);
+    m_ray = dCreateRay(nullptr, 1.0);
+    dGeomRaySetFirstContact(m_ray, 0);
+    dGeomRaySetBackfaceCull(m_ray, 0);
+    dGeomRaySetClosestHit(m_ray, 1);
+    dWorldSetGravity(m_world, 0.0, 0.0, -9.8);
+    // A free body must fall exactly as the step rule says: no sleeping, no
+    // damping.
+    dWorldSetAutoDisableFlag(m_world, 0);
+    dWorldSetLinearDamping(m_world, 0.0);
+    dWorldSetAngularDamping(m_world, 0.0);
+    dWorldSetContactSurfaceLayer(m_world, kContactSurfaceLayer);
+    dWorldSetContactMaxCorrectingVel(m_world, kMaxCorrectingSpeed);
+}
+
+PhysicsWorld::~PhysicsWorld() {
+    EnsureOdeForThisThread();
+    m_probes.clear();
+    m_joints.clear();
+    m_solids.clear();
+    m_solidsBySerial.clear();
+    dJointGroupDestroy(m_contacts);
+    dGeomDestroy(m_ray);
+    dSpaceDestroy(m_space);
+    dWorldDestroy(m_world);
+}
+
+bool PhysicsWorld::setGravity(const Vec3& gravity) {
+    if (!gravity.isFinite())
+        return false;
+    dWorldSetGravity(m_world, gravity.x, gravity.y, gravity.z);
+    return true;
+}
+
+Vec3 PhysicsWorld::gravity() const {
+    dVector3 g;
+    dWorldGetGravity(m_world, g);
+    return toVec3(g);
+}
+
+bool PhysicsWorld::setStepSize(double seconds) {
+    return m_clock.setStepSize(seconds);
+}
+
+int PhysicsWorld::simulate(double seconds) {
+    if (m_dispatching)
+        return 0;
+    const int steps = m_clock.advance(seconds);
+    for (int i = 0; i < steps; ++i)
+        step();
+    return steps;
+}
+
+void PhysicsWorld::step() {
+    if (m_dispatching)
+        return;
+    EnsureOdeForThisThread();
+    for (auto& joint : m_joints)
+        joint->beforeStep();
+    dSpaceCollide(m_space, this, &PhysicsWorld::nearCallback);
+
+    m_posesBeforeStep.resize(m_solids.size());
+    for (std::size_t i = 0; i < m_solids.size(); ++i) {
+        const dBodyID body = m_solids[i]->m_body;
+        const dReal* q = dBodyGetQuaternion(body);
+        m_posesBeforeStep[i] = { toVec3(dBodyGetPosition(body)), Quat { q[0], q[1], q[2], q[3] } };
+    }
+    dWorldStep(m_world, m_clock.stepSize());
+    dJointGroupEmpty(m_contacts);
+    repairNonFiniteBodies();
+    ++m_stepCount;
+    dispatchEvents();
+}
+
+void PhysicsWorld::nearCallback(void* data, dGeomID a, dGeomID b) {
+    static_cast<PhysicsWorld*>(data)->collidePair(a, b);
+}
+
+void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
+    const ShapeRecord* ra = ShapeRecord::of(a);
+    const ShapeRecord* rb = ShapeRecord::of(b);
+    if (!ra || !rb)
+        return;
+    Solid* sa = ra->solid;
+    Solid* sb = rb->solid;
+    if (sa == sb || (sa->isStatic() && sb->isStatic()) || !sa->isEnabled() || !sb->isEnabled())
+        return;
+    if (!m_groups.makesContact(ra->desc.contactGroup, rb->desc.contactGroup))
+        return;
+    if (dAreConnectedExcluding(sa->m_body, sb->m_body, dJointTypeContact))
+        return;
+
+    std::array<dContact, kMaxContactsPerPair> contacts;
+    const int n = dCollide(a, b, kMaxContactsPerPair, &contacts[0].geom, sizeof(dContact));
+    if (n <= 0)
+        return;
+    const ContactSurface surface = ContactSurface::fromMaterials(ra->desc.material, rb->desc.material);
+    // A static solid takes part as the fixed world: this keeps every island
+    // of touching solids apart from the others that rest on the same floor.
+    const dBodyID ba = sa->isStatic() ? nullptr : sa->m_body;
+    const dBodyID bb = sb->isStatic() ? nullptr : sb->m_body;
+    for (int i = 0; i < n; ++i) {
+        dContact& c = contacts[i];
+        c.surface.mode = dContactApprox1 | dContactSoftERP | dContactSoftCFM;
+        c.surface.mu = surface.friction;
+        c.surface.soft_erp = surface.erp;
+        c.surface.soft_cfm = surface.cfm;
+        if (surface.bounce > 0.0) {
+            c.surface.mode |= dContactBounce;
+            c.surface.bounce = surface.bounce;
+            c.surface.bounce_vel = kBounceThreshold;
+        }
+        const dJointID joint = dJointCreateContact(m_world, m_contacts, &c);
+        dJointAttach(joint, ba, bb);
+
+        // The engine's normal points from b towards a.
+        const Vec3 point = toVec3(c.geom.pos);
+        const Vec3 normal = toVec3(c.geom.normal);
+        if (sa->hasCollisionHandler())
+            m_events.push_back({ sa->m_serial, sb->m_serial, point, normal, c.geom.depth });
+        if (sb->hasCollisionHandler())
+            m_events.push_back({ sb->m_serial, sa->m_serial, point, -normal, c.geom.depth });
+    }
+}
+
+void PhysicsWorld::repairNonFiniteBodies() {
+    for (std::size_t i = 0; i < m_solids.size() && i < m_posesBeforeStep.size(); ++i) {
+        const dBodyID body = m_solids[i]->m_body;
+        const dReal* q = dBodyGetQuaternion(body);
+        const bool finite = toVec3(dBodyGetPosition(body)).isFinite()
+            && Quat { q[0], q[1], q[2], q[3] }.isFinite() && toVec3(dBodyGetLinearVel(body)).isFinite()
+            && toVec3(dBodyGetAngularVel(body)).isFinite();
+        if (finite)
+            continue;
+        // A solid whose motion blew up is put back where the step found it,
+        // at rest, rather than spreading non-numbers through the world.
+        const Pose& p = m_posesBeforeStep[i];
+        dQuaternion dq { p.orientation.w, p.orientation.x, p.orientation.y, p.orientation.z };
+        dBodySetPosition(body, p.position.x, p.position.y, p.position.z);
+        dBodySetQuaternion(body, dq);
+        dBodySetLinearVel(body, 0.0, 0.0, 0.0);
+        dBodySetAngularVel(body, 0.0, 0.0, 0.0);
+    }
+}
+
+void PhysicsWorld::dispatchEvents() {
+    if (m_events.empty())
+        return;
+    std::vector<PendingEvent> events;
+    events.swap(m_events);
+    struct DispatchScope {
+        bool& flag;
+        explicit DispatchScope(bool& f)
+            : flag(f) {
+            flag = true;
+        }
+        ~DispatchScope() { flag = false; }
+    } scope(m_dispatching);
+    for (const PendingEvent& e : events) {
+        const auto self = m_solidsBySerial.find(e.self);
+        const auto other = m_solidsBySerial.find(e.other);
+        if (self == m_solidsBySerial.end() || other == m_solidsBySerial.end())
+            continue;
+        // A copy: the handler may replace itself or destroy its own solid.
+        const CollisionHandler handler = self->second->m_collisionHandler;
+        if (handler)
+            handler(CollisionEvent { self->second, other->second, e.point, e.normal, e.depth });
+    }
+}
+
+Solid* PhysicsWorld::createSolid() {
+    EnsureOdeForThisThread();
+    const std::uint64_t serial = m_nextSerial++;
+    m_solids.push_back(std::unique_ptr<Solid>(new Solid(*this, serial)));
+    Solid* solid = m_solids.back().get();
+    m_solidsBySerial.emplace(serial, solid);
+    return solid;
+}
+
+bool PhysicsWorld::destroySolid(Solid* solid) {
+    const auto it = findOwned(m_solids, solid);
+    if (!solid || it == m_solids.end())
+        return false;
+    detachFrom(solid);
+    m_solidsBySerial.erase(solid->m_serial);
+    m_solids.erase(it);
+    return true;
+}
+
+void PhysicsWorld::destroyAllSolids() {
+    for (auto& joint : m_joints)
+        joint->detach();
+    for (auto& probe : m_probes)
+        if (probe->m_solid)
+            probe->detach();
+    m_solidsBySerial.clear();
+    m_solids.clear();
+}
+
+Solid* PhysicsWorld::solidAt(std::size_t index) const {
+    return index < m_solids.size() ? m_solids[index].get() : nullptr;
+}
+
+bool PhysicsWorld::owns(const Solid* solid) const {
+    if (!solid)
+        return false;
+    const auto it = m_solidsBySerial.find(solid->m_serial);
+    return it != m_solidsBySerial.end() && it->second == solid;
+}
+
+void PhysicsWorld::detachFrom(const Solid* solid) {
+    for (auto& joint : m_joints)
+        if (joint->m_first == solid || joint->m_second == solid)
+            joint->detach();
+    for (auto& probe : m_probes)
+        if (probe->m_solid == solid)
+            probe->detach();
+}
+
+HingeJoint* PhysicsWorld::createHingeJoint(const HingeJointDesc& desc) {
+    if (!owns(desc.first) || !owns(desc.second) || desc.first == desc.second)
+        return nullptr;
+    if (!desc.anchor.isFinite() || !desc.axis.isFinite() || !(desc.axis.length() > 1e-9))
+        return nullptr;
+    EnsureOdeForThisThread();
+    const dJointID joint = dJointCreateHinge(m_world, nullptr);
+    dJointAttach(joint, desc.first->m_body, desc.second->m_body);
+    auto* hinge = new HingeJoint(*this, joint, desc);
+    m_joints.push_back(std::unique_ptr<Joint>(hinge));
+    return hinge;
+}
+
+FixedJoint* PhysicsWorld::createFixedJoint(const FixedJointDesc& desc) {
+    if (!owns(desc.first) || !owns(desc.second) || desc.first == desc.second)
+        return nullptr;
+    EnsureOdeForThisThread();
+    const dJointID joint = dJointCreateFixed(m_world, nullptr);
+    dJointAttach(joint, desc.first->m_body, desc.second->m_body);
+    auto* fixed = new FixedJoint(*this, joint, desc);
+    m_joints.push_back(std::unique_ptr<Joint>(fixed));
+    return fixed;
+}
+
+bool PhysicsWorld::destroyJoint(Joint* joint) {
+    const auto it = findOwned(m_joints, joint);
+    if (!joint || it == m_joints.end())
+        return false;
+    m_joints.erase(it);
+    return true;
+}
+
+void PhysicsWorld::destroyAllJoints() {
+    m_joints.clear();
+}
+
+RayProbe* PhysicsWorld::createRayProbe(const RayProbeDesc& desc) {
+    if ((desc.solid && !owns(desc.solid)) || !ContactGroupTable::isValidGroup(desc.contactGroup))
+        return nullptr;
+    if (!desc.origin.isFinite() || !desc.direction.isFinite())
+        return nullptr;
+    m_probes.push_back(std::unique_ptr<RayProbe>(new RayProbe(*this, desc)));
+    return m_probes.back().get();
+}
+
+bool PhysicsWorld::destroyRayProbe(RayProbe* probe) {
+    const auto it = findOwned(m_probes, probe);
+    if (!probe || it == m_probes.end())
+        return false;
+    m_probes.erase(it);
+    return true;
+}
+
+void PhysicsWorld::destroyAllRayProbes() {
+    m_probes.clear();
+}
+
+RaycastHit PhysicsWorld::castRay(
+    const Vec3& origin, const Vec3& direction, double length, int contactGroup, const Solid* ignore) const {
+    const Vec3 unit = direction.normalized();
+    if (!origin.isFinite() || !(unit.length() > 0.5) || !(length > 0.0) || !std::isfinite(length)
+        || !ContactGroupTable::isValidGroup(contactGroup))
+        return {};
+    EnsureOdeForThisThread();
+    dGeomRaySetLength(m_ray, length);
+    dGeomRaySet(m_ray, origin.x, origin.y, origin.z, unit.x, unit.y, unit.z);
+    RayQuery query { &m_groups, ignore, contactGroup, m_ray, {} };
+    dSpaceCollide2(m_ray, reinterpret_cast<dGeomID>(m_space), &query, &rayCallback);
+    if (query.best.hit())
+        query.best.contactGroup = query.best.solid->firstShapeContactGroup();
+    return query.best;
+}
+
+} // namespace physics

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "physics/ContactGroupTable.h"
+#include "physics/FixedJoint.h"
+#include "physics/HingeJoint.h"
+#include "physics/OdeHandles.h"
+#include "physics/RayProbe.h"
+#include "physics/RaycastHit.h"
+#include "physics/Solid.h"
+#include "physics/StepClock.h"
+#include "physics/Vec3.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace physics {
+
+// The physics world of a simulation: gravity, a fixed step, the contact-group
+// table, and the solids, joints and ray probes it owns. Pointers it hands out
+// stay valid until the object is destroyed through the world, or the world
+// itself goes.
+//
+// Time advances only in whole fixed steps (simulate). In each step the world
+// finds the contacts of all pairs of shapes whose groups make contacts (never
+// two shapes of one solid, two static solids, or two joined solids), applies
+// pending hinge torques, integrates, and then tells the collision handlers.
+//
+// Contacts take their friction, bounce and stiffness from the two shapes'
+// materials (ContactSurface). Resting solids sink up to 0.001 into what
+// carries them, and overlaps are pushed apart at no more than 1 unit/s, so a
+// solid that lands deep in another is eased out rather than thrown.
+// No damping and no sleeping: a free body falls exactly by the step rule.
+//
+// One thread at a time may use a world; any thread may (ODE's per-thread data
+// is set up on first use).
+class PhysicsWorld {
+public:
+    PhysicsWorld();
+    ~PhysicsWorld();
+    PhysicsWorld(const PhysicsWorld&) = delete;
+    PhysicsWorld& operator=(const PhysicsWorld&) = delete;
+
+    // --- Time. Gravity starts at (0, 0, -9.8), the step at 0.02 s. Refused
+    // (false) when not finite or, for the step, not positive.
+    bool setGravity(const Vec3& gravity);
+    Vec3 gravity() const;
+    bool setStepSize(double seconds);
+    double stepSize() const { return m_clock.stepSize(); }
+    // Advances by `seconds` in whole steps, carrying the remainder to the
+    // next call (0.6 s at 0.02 s is exactly 30 steps). Returns the number of
+    // steps taken; 0 when called from inside a collision handler.
+    int simulate(double seconds);
+    // Exactly one step, whatever time is carried.
+    void step();
+    std::uint64_t stepCount() const { return m_stepCount; }
+
+    // --- Contact groups 0..31: every pair starts on; a later call overrides
+    // an earlier one for the same pair. False for a group out of range.
+    bool setupContactGroups(int a, int b, bool makeContacts) { return m_groups.setPair(a, b, makeContacts); }
+    bool setupContactGroup(int group, bool makeContacts) { return m_groups.setGroup(group, makeContacts); }
+    bool groupsMakeContact(int a, int b) const { return m_groups.makesContact(a, b); }
+
+    // --- Solids, kept in creation order; destroying one keeps the order of
+    // the rest (the first solid created, the floor, stays index 0).
+    Solid* createSolid();
+    // False (and nothing happens) for null or a solid of another world or one
+    // already destroyed. Joints on it go inert, probes on it stop hitting.
+    bool destroySolid(Solid* solid);
+    void destroyAllSolids();
+    std::size_t solidCount() const { return m_solids.size(); }
+    Solid* solidAt(std::size_t index) const;
+    bool owns(const Solid* solid) const;
+
+    // --- Joints. Null when a solid is missing, not of this world, both are
+    // the same, or the geometry is not finite (a hinge's axis must not be
+    // zero).
+    HingeJoint* createHingeJoint(const HingeJointDesc& desc);
+    FixedJoint* createFixedJoint(const FixedJointDesc& desc);
+    // False for null or a joint this world does not hold (already destroyed).
+    bool destroyJoint(Joint* joint);
+    void destroyAllJoints();
+    std::size_t jointCount() const { return m_joints.size(); }
+
+    // --- Rays.
+    // Null when the solid is given but not of this world, or the group is
+    // outside 0..31.
+    RayProbe* createRayProbe(const RayProbeDesc& desc);
+    bool destroyRayProbe(RayProbe* probe);
+    void destroyAllRayProbes();
+    std::size_t rayProbeCount() const { return m_probes.size(); }
+    // A ray in world coordinates: the nearest shape within `length` whose
+    // group makes contacts with `contactGroup`, skipping `ignore` and
+    // disabled solids.
+    RaycastHit castRay(const Vec3& origin, const Vec3& direction, double length, int contactGroup,
+        const Solid* ignore = nullptr) const;
+
+private:
+    friend class Solid;
+
+    struct PendingEvent {
+        std::uint64_t self;
+        std::uint64_t other;
+        Vec3 point;
+        Vec3 normal;
+        double depth;
+    };
+
+    static void nearCallback(void* data, dxGeom* a, dxGeom* b);
+    void collidePair(dxGeom* a, dxGeom* b);
+    void dispatchEvents();
+    void repairNonFiniteBodies();
+    void detachFrom(const Solid* solid);
+
+    dxWorld* m_world = nullptr;
+    dxSpace* m_space = nullptr;
+    dxJointGroup* m_contacts = nullptr;
+    dxGeom* m_ray = nullptr;
+
+    ContactGroupTable m_groups;
+    StepClock m_clock;
+    std::uint64_t m_stepCount = 0;
+    std::uint64_t m_nextSerial = 1;
+    bool m_dispatching = false;
+
+    std::vector<std::unique_ptr<Solid>> m_solids;
+    std::unordered_map<std::uint64_t, Solid*> m_solidsBySerial;
+    std::vector<std::unique_ptr<Joint>> m_joints;
+    std::vector<std::unique_ptr<RayProbe>> m_probes;
+    std::vector<PendingEvent> m_events;
+    // Body poses at the start of the step being taken, index by index.
+    std::vector<Pose> m_posesBeforeStep;
+};
+
+} // namespace physics

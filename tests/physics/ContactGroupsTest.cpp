@@ -1,0 +1,124 @@
+#include "PhysicsTestWorld.h"
+
+#include <gtest/gtest.h>
+
+using namespace physics;
+using namespace physics::testing;
+
+namespace {
+
+// The simulation's set-up sequence; later calls override earlier ones.
+void SetUpSimulationGroups(PhysicsWorld& world) {
+    world.setupContactGroups(1, 1, false);
+    world.setupContactGroup(2, false);
+    world.setupContactGroup(4, false);
+    world.setupContactGroups(2, 4, true);
+    world.setupContactGroups(0, 4, true);
+    world.setupContactGroups(4, 6, true);
+    world.setupContactGroup(3, false);
+    world.setupContactGroup(5, false);
+    world.setupContactGroups(3, 5, true);
+    world.setupContactGroups(0, 5, true);
+    world.setupContactGroup(31, false);
+    for (int g = 20; g <= 29; ++g)
+        world.setupContactGroups(g, g, false);
+}
+
+bool Expected(int a, int b) {
+    auto is = [](int g, std::initializer_list<int> set) {
+        return std::find(set.begin(), set.end(), g) != set.end();
+    };
+    if (a == 31 || b == 31)
+        return false;
+    if (a == 1 && b == 1)
+        return false;
+    if (a == 2 || b == 2)
+        return is(a == 2 ? b : a, { 4 });
+    if (a == 4 || b == 4)
+        return is(a == 4 ? b : a, { 0, 2, 6 });
+    if (a == 3 || b == 3)
+        return is(a == 3 ? b : a, { 5 });
+    if (a == 5 || b == 5)
+        return is(a == 5 ? b : a, { 0, 3 });
+    if (a == b && a >= 20 && a <= 29)
+        return false;
+    return true;
+}
+
+} // namespace
+
+TEST(ContactGroups, SimulationSequenceGivesTheDocumentedTable) {
+    PhysicsWorld world;
+    SetUpSimulationGroups(world);
+    for (int a = 0; a < 32; ++a)
+        for (int b = 0; b < 32; ++b)
+            EXPECT_EQ(world.groupsMakeContact(a, b), Expected(a, b)) << a << " with " << b;
+}
+
+TEST(ContactGroups, OutOfRangeGroupsAreRefused) {
+    PhysicsWorld world;
+    EXPECT_FALSE(world.setupContactGroup(32, false));
+    EXPECT_FALSE(world.setupContactGroups(-1, 3, false));
+    EXPECT_FALSE(world.groupsMakeContact(0, 32));
+    EXPECT_TRUE(world.groupsMakeContact(0, 31));
+}
+
+TEST(ContactGroups, SolidsPassThroughOrCollideAsTheTableSays) {
+    PhysicsWorld world;
+    SetUpSimulationGroups(world);
+    AddFloor(world);
+    // Pairs stacked one box above the other: (lower group, upper group).
+    struct Case {
+        int lower;
+        int upper;
+        bool collide;
+    };
+    const Case cases[] = {
+        { 20, 20, false },
+        { 25, 25, false },
+        { 20, 21, true },
+        { 1, 1, false },
+        { 1, 7, true },
+        { 3, 5, true },
+        { 3, 1, false },
+    };
+    std::vector<std::pair<Solid*, const Case*>> uppers;
+    double x = -200.0;
+    for (const Case& c : cases) {
+        // The lower box rests on the floor in a group that touches the floor.
+        Solid* lower = AddBox(world, { 4.0, 4.0, 2.0 }, { x, 0.0, 1.0 }, c.lower);
+        ASSERT_TRUE(world.groupsMakeContact(c.lower, 0) || c.lower == 3);
+        if (c.lower == 3)
+            lower->setStatic(true);
+        Solid* upper = AddBox(world, { 2.0, 2.0, 2.0 }, { x, 0.0, 4.0 }, c.upper);
+        uppers.emplace_back(upper, &c);
+        x += 40.0;
+    }
+    // A group-31 box falls through the floor itself.
+    Solid* ghost = AddBox(world, { 2.0, 2.0, 2.0 }, { 150.0, 0.0, 2.0 }, 31);
+    RunFrames(world, 3);
+    for (auto [upper, c] : uppers) {
+        if (c->collide)
+            EXPECT_NEAR(upper->position().z, 3.0, 0.05) << c->lower << "/" << c->upper << " should rest";
+        else
+            EXPECT_LT(upper->position().z, 2.0) << c->lower << "/" << c->upper << " should pass";
+    }
+    EXPECT_LT(ghost->position().z, -10.0);
+}
+
+TEST(ContactGroups, AShapeMovedToGroup31AtRunTimeStopsColliding) {
+    PhysicsWorld world;
+    SetUpSimulationGroups(world);
+    AddFloor(world);
+    Solid* box = AddBox(world, { 2.0, 2.0, 2.0 }, { 0.0, 0.0, 1.0 }, 0);
+    Solid* robot = AddBox(world, { 2.0, 2.0, 2.0 }, { 0.0, 0.0, 3.0 }, 1);
+    RunFrames(world, 1);
+    EXPECT_NEAR(robot->position().z, 3.0, 0.05);
+    ASSERT_TRUE(box->setShapeContactGroup(0, 31));
+    EXPECT_EQ(box->firstShapeContactGroup(), 31);
+    RunFrames(world, 2);
+    EXPECT_LT(box->position().z, -5.0);
+    EXPECT_NEAR(robot->position().z, 1.0, 0.05);
+    EXPECT_FALSE(box->setShapeContactGroup(0, 32));
+    EXPECT_FALSE(box->setShapeContactGroup(1, 0));
+}

@@ -1,0 +1,247 @@
+#include "PhysicsTestWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <limits>
+#include <memory>
+#include <thread>
+
+using namespace physics;
+using namespace physics::testing;
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+} // namespace
+
+TEST(Robustness, DegenerateSizesAreClampedAndStillSimulate) {
+    PhysicsWorld world;
+    AddFloor(world);
+    Solid* solid = world.createSolid();
+    ASSERT_TRUE(solid->addShape(ShapeDesc::box({ -1.0, 0.0, kNaN })));
+    ASSERT_TRUE(solid->addShape(ShapeDesc::sphere(-5.0)));
+    ASSERT_TRUE(solid->addShape(ShapeDesc::capsule(0.0, -2.0)));
+    ASSERT_TRUE(solid->addShape(ShapeDesc::box({ kInf, 1.0, 1.0 })));
+    solid->setPosition({ 0.0, 0.0, 5.0 });
+
+    const auto& box = std::get<BoxShape>(solid->shape(0)->geometry);
+    EXPECT_EQ(box.dimensions, (Vec3 { ShapeDesc::kMinSize, ShapeDesc::kMinSize, ShapeDesc::kMinSize }));
+    EXPECT_EQ(std::get<SphereShape>(solid->shape(1)->geometry).radius, ShapeDesc::kMinSize);
+    EXPECT_EQ(std::get<CapsuleShape>(solid->shape(2)->geometry).radius, ShapeDesc::kMinSize);
+    EXPECT_EQ(std::get<CapsuleShape>(solid->shape(2)->geometry).length, ShapeDesc::kMinSize);
+    EXPECT_EQ(std::get<BoxShape>(solid->shape(3)->geometry).dimensions.x, ShapeDesc::kMaxSize);
+    EXPECT_EQ(solid->shape(4), nullptr);
+
+    // A solid of nothing but crumbs still falls and lands.
+    Solid* crumb = world.createSolid();
+    crumb->addShape(ShapeDesc::box({ 0.0, 0.0, 0.0 }));
+    crumb->setPosition({ 20.0, 0.0, 5.0 });
+    RunFrames(world, 10);
+    EXPECT_TRUE(solid->position().isFinite());
+    EXPECT_TRUE(crumb->position().isFinite());
+    EXPECT_NEAR(crumb->position().z, ShapeDesc::kMinSize / 2, 0.01);
+}
+
+TEST(Robustness, DegenerateMaterialsAndMassesAreClamped) {
+    PhysicsWorld world;
+    for (double density : { 0.0, -3.0, kNaN, 1e-30 }) {
+        Solid* solid = world.createSolid();
+        ShapeDesc box = ShapeDesc::box({ 1.0, 1.0, 1.0 });
+        box.material = Material(kNaN, -1.0, 7.0, density);
+        ASSERT_TRUE(solid->addShape(box));
+        EXPECT_GE(solid->mass(), Solid::kMinMass) << density;
+        const Material& stored = solid->shape(0)->material;
+        EXPECT_EQ(stored.hardness, 1.0);
+        EXPECT_EQ(stored.friction, 0.0);
+        EXPECT_EQ(stored.bounciness, 1.0);
+        EXPECT_GE(stored.density, Material::kMinDensity);
+    }
+    // The smallest possible shape of the least dense material.
+    Solid* speck = world.createSolid();
+    ShapeDesc dust = ShapeDesc::sphere(0.0);
+    dust.material.density = 0.0;
+    ASSERT_TRUE(speck->addShape(dust));
+    EXPECT_GE(speck->mass(), Solid::kMinMass);
+    RunFrames(world, 2);
+    EXPECT_TRUE(speck->position().isFinite());
+}
+
+TEST(Robustness, BadShapesAndPosesAreRefused) {
+    PhysicsWorld world;
+    Solid* solid = world.createSolid();
+    ShapeDesc wrongGroup = ShapeDesc::box({ 1.0, 1.0, 1.0 });
+    wrongGroup.contactGroup = 32;
+    EXPECT_FALSE(solid->addShape(wrongGroup));
+    wrongGroup.contactGroup = -1;
+    EXPECT_FALSE(solid->addShape(wrongGroup));
+    EXPECT_FALSE(solid->addShape(ShapeDesc::mesh({}, {})));
+    EXPECT_FALSE(solid->addShape(ShapeDesc::mesh({ { 0.0, 0.0, 0.0 } }, { { 0, 1, 2 } })));
+    // Triangles pointing outside the vertices or at non-finite ones go; the
+    // rest stays.
+    ASSERT_TRUE(solid->addShape(
+        ShapeDesc::mesh({ { 0.0, 0.0, 0.0 }, { 1.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 }, { kNaN, 0.0, 0.0 } },
+            { { 0, 1, 2 }, { 0, 1, 3 }, { 0, 1, 9 }, { -1, 1, 2 } })));
+    EXPECT_EQ(std::get<MeshShape>(solid->shape(0)->geometry).triangles.size(), 1u);
+    EXPECT_EQ(solid->shapeCount(), 1u);
+    EXPECT_EQ(solid->firstShapeContactGroup(), 0);
+    EXPECT_EQ(world.createSolid()->firstShapeContactGroup(), -1);
+
+    // Offsets that are not finite become the identity.
+    ShapeDesc badOffset = ShapeDesc::box({ 1.0, 1.0, 1.0 });
+    badOffset.offset.position.x = kNaN;
+    ASSERT_TRUE(solid->addShape(badOffset));
+    EXPECT_EQ(solid->shape(1)->offset.position, (Vec3 {}));
+
+    ASSERT_TRUE(solid->setPosition({ 1.0, 2.0, 3.0 }));
+    EXPECT_FALSE(solid->setPosition({ kNaN, 0.0, 0.0 }));
+    EXPECT_FALSE(solid->setPosition({ 0.0, kInf, 0.0 }));
+    EXPECT_FALSE(solid->setOrientation({ 0.0, 0.0, 0.0, 0.0 }));
+    EXPECT_FALSE(solid->setOrientation({ kNaN, 0.0, 0.0, 1.0 }));
+    EXPECT_FALSE(solid->setLinearVelocity({ kNaN, 0.0, 0.0 }));
+    EXPECT_NEAR((solid->position() - Vec3 { 1.0, 2.0, 3.0 }).length(), 0.0, 1e-12);
+    // An unnormalised rotation is normalised.
+    ASSERT_TRUE(solid->setOrientation({ 2.0, 0.0, 0.0, 0.0 }));
+    EXPECT_NEAR(solid->orientation().w, 1.0, 1e-12);
+
+    EXPECT_FALSE(world.setGravity({ 0.0, kNaN, 0.0 }));
+    EXPECT_EQ(world.gravity(), (Vec3 { 0.0, 0.0, -9.8 }));
+    EXPECT_FALSE(world.setStepSize(0.0));
+    EXPECT_EQ(world.stepSize(), 0.02);
+    EXPECT_EQ(world.simulate(-0.6), 0);
+    EXPECT_FALSE(world.destroySolid(nullptr));
+}
+
+TEST(Robustness, UserDataComesBackOnlyAsItsOwnType) {
+    struct Picture {
+        int width = 512;
+    };
+    PhysicsWorld world;
+    Solid* floor = AddFloor(world);
+    EXPECT_FALSE(floor->hasUserData());
+    EXPECT_EQ(floor->userData<int*>(), nullptr);
+
+    auto picture = std::make_shared<Picture>();
+    floor->setUserData(picture);
+    EXPECT_EQ(picture.use_count(), 2);
+    ASSERT_NE(floor->userData<std::shared_ptr<Picture>>(), nullptr);
+    EXPECT_EQ((*floor->userData<std::shared_ptr<Picture>>())->width, 512);
+    // A touch flag asked of a solid that carries a picture is simply absent.
+    EXPECT_EQ(floor->userData<int*>(), nullptr);
+    EXPECT_EQ(floor->userData<Picture*>(), nullptr);
+
+    int flag = 0;
+    floor->setUserData(&flag);
+    EXPECT_EQ(picture.use_count(), 1);
+    ASSERT_NE(floor->userData<int*>(), nullptr);
+    **floor->userData<int*>() = 1;
+    EXPECT_EQ(flag, 1);
+    EXPECT_EQ(floor->userData<std::shared_ptr<Picture>>(), nullptr);
+
+    // Whatever a solid holds is released with it.
+    floor->setUserData(picture);
+    ASSERT_TRUE(world.destroySolid(floor));
+    EXPECT_EQ(picture.use_count(), 1);
+}
+
+TEST(Robustness, SolidsKeepTheirOrderWhenOthersGo) {
+    PhysicsWorld world;
+    Solid* floor = AddFloor(world);
+    std::vector<Solid*> solids { floor };
+    for (int i = 0; i < 6; ++i)
+        solids.push_back(AddBall(world, 1.0, { 10.0 * i, 0.0, 1.0 }));
+    ASSERT_TRUE(world.destroySolid(solids[2]));
+    ASSERT_TRUE(world.destroySolid(solids[5]));
+    EXPECT_FALSE(world.destroySolid(solids[5]));
+    ASSERT_EQ(world.solidCount(), 5u);
+    const Solid* expected[] = { solids[0], solids[1], solids[3], solids[4], solids[6] };
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(world.solidAt(i), expected[i]);
+    EXPECT_EQ(world.solidAt(5), nullptr);
+    EXPECT_TRUE(world.owns(floor));
+}
+
+namespace {
+
+// Builds and tears down a small robot-and-playground's worth of objects.
+void BuildAndTearDown(PhysicsWorld& world, int solids) {
+    std::vector<Solid*> made;
+    for (int i = 0; i < solids; ++i) {
+        Solid* s = world.createSolid();
+        if (i % 3 == 0)
+            s->addShape(ShapeDesc::mesh(
+                { { 0.0, 0.0, 0.0 }, { 1.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 }, { 0.0, 0.0, 1.0 } },
+                { { 0, 1, 2 }, { 0, 1, 3 }, { 0, 2, 3 }, { 1, 2, 3 } }));
+        else
+            s->addShape(ShapeDesc::box({ 1.0, 1.0, 1.0 }));
+        s->setPosition({ 3.0 * i, 0.0, 2.0 });
+        s->setUserData(std::make_shared<std::vector<int>>(16));
+        if (i % 2 == 1)
+            world.createFixedJoint({ made.back(), s });
+        world.createRayProbe({ s, {}, { 0.0, 1.0, 0.0 }, 1 });
+        made.push_back(s);
+    }
+    world.simulate(0.1);
+    // Half the solids go first (joints and probes on them go inert), then the
+    // joints, then everything else.
+    for (std::size_t i = 0; i < made.size(); i += 2)
+        world.destroySolid(made[i]);
+    world.destroyAllJoints();
+    world.destroyAllRayProbes();
+    world.destroyAllSolids();
+}
+
+} // namespace
+
+TEST(Robustness, CreatingAndDestroyingManySolidsLeaksNothing) {
+    PhysicsWorld world;
+    BuildAndTearDown(world, 200);
+    malloc_trim(0);
+    const std::size_t before = mallinfo2().uordblks;
+    for (int round = 0; round < 10; ++round)
+        BuildAndTearDown(world, 200);
+    malloc_trim(0);
+    const std::size_t after = mallinfo2().uordblks;
+    EXPECT_EQ(world.solidCount(), 0u);
+    EXPECT_EQ(world.jointCount(), 0u);
+    EXPECT_EQ(world.rayProbeCount(), 0u);
+    // Ten rounds of 200 solids, each with shapes, user data, a joint and a
+    // probe: a leak of even one small block per object would show as tens of
+    // kilobytes.
+    EXPECT_LT(after, before + 16 * 1024) << "before " << before << " after " << after;
+
+    // Whole worlds come and go as well.
+    for (int round = 0; round < 5; ++round) {
+        PhysicsWorld scratch;
+        BuildAndTearDown(scratch, 50);
+        scratch.createSolid()->addShape(ShapeDesc::sphere(1.0));
+    }
+    malloc_trim(0);
+    EXPECT_LT(mallinfo2().uordblks, after + 16 * 1024);
+}
+
+TEST(Robustness, AWorkerThreadCanBuildAndCastRaysWithoutSetUp) {
+    // The robot loader builds solids (meshes included) in its own thread
+    // while the main thread leaves the world alone.
+    PhysicsWorld world;
+    AddFloor(world);
+    Solid* built = nullptr;
+    bool sawFloor = false;
+    std::thread loader([&] {
+        built = world.createSolid();
+        built->addShape(
+            ShapeDesc::mesh({ { -1.0, -1.0, 0.0 }, { 1.0, -1.0, 0.0 }, { 0.0, 1.0, 0.0 } }, { { 0, 1, 2 } }));
+        built->addShape(ShapeDesc::box({ 2.0, 2.0, 2.0 }));
+        built->setPosition({ 0.0, 0.0, 3.0 });
+        sawFloor = world.castRay({ 5.0, 5.0, 5.0 }, { 0.0, 0.0, -1.0 }, 10.0, 0).solid == world.solidAt(0);
+        world.step();
+    });
+    loader.join();
+    EXPECT_TRUE(sawFloor);
+    ASSERT_NE(built, nullptr);
+    RunFrames(world, 5);
+    EXPECT_NEAR(built->position().z, 1.0, 0.02);
+}
