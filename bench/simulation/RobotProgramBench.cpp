@@ -84,20 +84,28 @@ void Exchanges(benchmark::State& state, const std::string& program, int robots) 
 
 // One robot's exchange through its RobotHost, with a program that answers at
 // once.
-void BM_Exchange(benchmark::State& state) { Exchanges(state, kImmediate, 1); }
+void BM_Exchange(benchmark::State& state) {
+    Exchanges(state, kImmediate, 1);
+}
 BENCHMARK(BM_Exchange);
 
 // One frame's exchanges of six robots.
-void BM_FrameOfSixRobots(benchmark::State& state) { Exchanges(state, kImmediate, 6); }
+void BM_FrameOfSixRobots(benchmark::State& state) {
+    Exchanges(state, kImmediate, 6);
+}
 BENCHMARK(BM_FrameOfSixRobots);
 
 // The same with a program that works in its Run thread, as the examples do:
 // its first IsPause finds the step not done yet, which costs the 1 ms sleep
 // the polling rule prescribes.
-void BM_ExchangeRunThread(benchmark::State& state) { Exchanges(state, kDriveAndBlink, 1); }
+void BM_ExchangeRunThread(benchmark::State& state) {
+    Exchanges(state, kDriveAndBlink, 1);
+}
 BENCHMARK(BM_ExchangeRunThread)->Unit(benchmark::kMillisecond);
 
-void BM_FrameOfSixRobotsRunThread(benchmark::State& state) { Exchanges(state, kDriveAndBlink, 6); }
+void BM_FrameOfSixRobotsRunThread(benchmark::State& state) {
+    Exchanges(state, kDriveAndBlink, 6);
+}
 BENCHMARK(BM_FrameOfSixRobotsRunThread)->Unit(benchmark::kMillisecond);
 
 // Copying a program and starting its host, as the start of every run does.
@@ -118,8 +126,8 @@ BENCHMARK(BM_LoadProgram)->Unit(benchmark::kMillisecond);
 // The texts around one exchange of a robot with four sensors, two motors and a
 // light.
 void BM_StepTexts(benchmark::State& state) {
-    const std::array<StepText::SensorReading, 4> sensors = { {
-        { 1, 0, "1*" }, { 2, 3, "250*" }, { 3, 4, "200*" }, { 4, 4, "35*" } } };
+    const std::array<StepText::SensorReading, 4> sensors
+        = { { { 1, 0, "1*" }, { 2, 3, "250*" }, { 3, 4, "200*" }, { 4, 4, "35*" } } };
     const std::array<int, 2> motorPorts = { 1, 2 };
     const std::array<int, 1> lightPorts = { 5 };
     int step = 0;

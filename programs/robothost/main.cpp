@@ -53,7 +53,8 @@ void OnFault(int signal, siginfo_t* info, void*) {
     // returning repeats the fault (or abort() raises again) and the process
     // dies with the program's own signal, which the simulator reports.
     const char* address = static_cast<const char*>(info->si_addr);
-    const bool inGuard = (signal == SIGSEGV || signal == SIGBUS) && address >= g_guardBegin && address < g_guardEnd;
+    const bool inGuard
+        = (signal == SIGSEGV || signal == SIGBUS) && address >= g_guardBegin && address < g_guardEnd;
     g_block->faultInOutputGuard.store(inGuard ? 1 : 0);
     g_block->faultInMainThread.store(gettid() == g_mainThread ? 1 : 0);
     g_block->faultSignal.store(signal);
@@ -72,7 +73,7 @@ void UseAlternateSignalStack() {
 }
 
 void InstallFaultHandlers() {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_sigaction = OnFault;
     action.sa_flags = SA_SIGINFO | SA_RESETHAND | SA_ONSTACK;
     sigemptyset(&action.sa_mask);
@@ -84,8 +85,7 @@ void* ProgramThreadProc(void*) {
     UseAlternateSignalStack();
     // Created at load time but held here until the first step has handed the
     // program its first input: the program never runs before it has one.
-    while (sem_wait(&g_gate) != 0 && errno == EINTR) {
-    }
+    while (sem_wait(&g_gate) != 0 && errno == EINTR) { }
     g_program.run();
     return nullptr;
 }
@@ -164,8 +164,7 @@ bool Load(const char* path) {
 
 void SleepOneMillisecond() {
     timespec rest { 0, 1000000 };
-    while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&rest, &rest) != 0 && errno == EINTR) { }
 }
 
 // The page before a PROT_NONE page, with the output buffer at its end, so a
@@ -229,7 +228,8 @@ void Step(const char* input, char* output, bool& gateOpen) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "RobotHost is started by Morvane for each robot program; it is not run by hand.\n");
+        std::fprintf(
+            stderr, "RobotHost is started by Morvane for each robot program; it is not run by hand.\n");
         return 2;
     }
     // Die with the simulator, also while stopped between exchanges.
@@ -237,7 +237,8 @@ int main(int argc, char** argv) {
     if (getppid() != static_cast<pid_t>(std::strtol(argv[2], nullptr, 10)))
         return 3;
 
-    void* shared = mmap(nullptr, robothost::kSharedSize, PROT_READ | PROT_WRITE, MAP_SHARED, robothost::kSharedFd, 0);
+    void* shared
+        = mmap(nullptr, robothost::kSharedSize, PROT_READ | PROT_WRITE, MAP_SHARED, robothost::kSharedFd, 0);
     if (shared == MAP_FAILED)
         return 4;
     close(robothost::kSharedFd);

@@ -20,9 +20,9 @@
 #include <string.h>
 #include <time.h>
 
-#define CYCLE 120      /* steps of one drive-and-turn cycle */
+#define CYCLE 120 /* steps of one drive-and-turn cycle */
 #define DRIVE_STEPS 100 /* the first 100 of them straight ahead */
-#define BLINK_STEPS 10  /* the light changes every 10 steps */
+#define BLINK_STEPS 10 /* the light changes every 10 steps */
 
 static char input[MORVANE_OUTPUT_SIZE];
 static char output[MORVANE_OUTPUT_SIZE];
@@ -35,11 +35,17 @@ void SetData(const char* text) {
     strncpy(input, text, sizeof input - 1);
 }
 
-void Start(void) { atomic_fetch_add(&steps_asked, 1); }
+void Start(void) {
+    atomic_fetch_add(&steps_asked, 1);
+}
 
-unsigned char IsPause(void) { return atomic_load(&steps_answered) == atomic_load(&steps_asked); }
+unsigned char IsPause(void) {
+    return atomic_load(&steps_answered) == atomic_load(&steps_asked);
+}
 
-void GetData(char* buffer) { memcpy(buffer, output, sizeof output); }
+void GetData(char* buffer) {
+    memcpy(buffer, output, sizeof output);
+}
 
 static void think(void) {
     const long step = strtol(input, NULL, 10);

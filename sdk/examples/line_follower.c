@@ -30,13 +30,21 @@ static char output[MORVANE_OUTPUT_SIZE];
 static atomic_uint steps_asked;
 static atomic_uint steps_answered;
 
-void SetData(const char* text) { strncpy(input, text, sizeof input - 1); }
+void SetData(const char* text) {
+    strncpy(input, text, sizeof input - 1);
+}
 
-void Start(void) { atomic_fetch_add(&steps_asked, 1); }
+void Start(void) {
+    atomic_fetch_add(&steps_asked, 1);
+}
 
-unsigned char IsPause(void) { return atomic_load(&steps_answered) == atomic_load(&steps_asked); }
+unsigned char IsPause(void) {
+    return atomic_load(&steps_answered) == atomic_load(&steps_asked);
+}
 
-void GetData(char* buffer) { memcpy(buffer, output, sizeof output); }
+void GetData(char* buffer) {
+    memcpy(buffer, output, sizeof output);
+}
 
 /* The first reading of the sensor on the given port, or fallback when the
    input has no such sensor or its reading is empty. Entries look like

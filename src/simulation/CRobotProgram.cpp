@@ -78,9 +78,12 @@ bool WriteCopy(const fs::path& copy, const std::string& bytes, std::string& reas
 
 } // namespace
 
-CRobotProgram::CRobotProgram() : m_random(std::random_device {}()) { }
+CRobotProgram::CRobotProgram()
+    : m_random(std::random_device {}()) { }
 
-CRobotProgram::~CRobotProgram() { UnloadProgram(); }
+CRobotProgram::~CRobotProgram() {
+    UnloadProgram();
+}
 
 bool CRobotProgram::LoadProgram(const std::string& path, int robot) {
     UnloadProgram();
@@ -128,8 +131,9 @@ void CRobotProgram::Exchange(const std::string& input, std::string& output) {
     if (!m_bLoaded)
         return;
     if (input.size() >= robothost::kInputCapacity) {
-        Report(m_strProgramPath, "skipped a step", "its input text of " + std::to_string(input.size()) + " bytes is longer than "
-                   + std::to_string(robothost::kInputCapacity - 1));
+        Report(m_strProgramPath, "skipped a step",
+            "its input text of " + std::to_string(input.size()) + " bytes is longer than "
+                + std::to_string(robothost::kInputCapacity - 1));
         return;
     }
     std::string text;
@@ -165,15 +169,17 @@ void CRobotProgram::NewTempDllName() {
         name += ".dll";
         if (std::find(m_tempDllNames.begin(), m_tempDllNames.end(), name) != m_tempDllNames.end())
             continue;
-        UniqueFd file(open(platform::InProgramDir(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        UniqueFd file(
+            open(platform::InProgramDir(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (file.IsValid() || errno != EEXIST)
             break;
     }
     m_tempDllNames.push_back(name);
 }
 
-void CRobotProgram::Report(const std::string& path, const std::string& what, const std::string& reason) const {
-    const std::string line
-        = "Robot " + std::to_string(m_nRobot + 1) + ": program \"" + path + "\" " + what + ": " + reason + "\n";
+void CRobotProgram::Report(
+    const std::string& path, const std::string& what, const std::string& reason) const {
+    const std::string line = "Robot " + std::to_string(m_nRobot + 1) + ": program \"" + path + "\" " + what
+        + ": " + reason + "\n";
     std::fputs(line.c_str(), stderr);
 }

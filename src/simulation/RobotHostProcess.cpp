@@ -2,6 +2,7 @@
 
 #include "simulation/RobotHostProtocol.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -17,11 +18,17 @@ extern char** environ;
 
 namespace {
 
-std::string ErrorText(int error) { return std::strerror(error); }
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
 
 std::string SignalText(int signal) {
     const char* name = strsignal(signal);
     return name ? std::string(name) : "signal " + std::to_string(signal);
+}
+
+std::string SignalNumberAndText(int signal) {
+    return "signal " + std::to_string(signal) + " (" + SignalText(signal) + ")";
 }
 
 // Moves a descriptor above the ones the host expects, so that setting up the
@@ -31,10 +38,9 @@ UniqueFd MoveAboveHostDescriptors(UniqueFd fd) {
     return UniqueFd(moved);
 }
 
-void ReapBlocking(pid_t pid, int* status = nullptr) {
-    int local = 0;
-    while (waitpid(pid, status ? status : &local, 0) < 0 && errno == EINTR) {
-    }
+void ReapBlocking(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
 }
 
 } // namespace
@@ -45,10 +51,12 @@ void RobotHostProcess::SharedBlockUnmapper::operator()(robothost::SharedBlock* b
 
 RobotHostProcess::RobotHostProcess() = default;
 
-RobotHostProcess::~RobotHostProcess() { Kill(); }
+RobotHostProcess::~RobotHostProcess() {
+    Kill();
+}
 
-bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable, const std::filesystem::path& library,
-                             std::chrono::milliseconds timeLimit, std::string& reason) {
+bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable,
+    const std::filesystem::path& library, std::chrono::milliseconds timeLimit, std::string& reason) {
     Kill();
 
     int pair[2];
@@ -58,12 +66,16 @@ bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable, const 
     }
     UniqueFd channel(pair[0]);
     UniqueFd childChannel = MoveAboveHostDescriptors(UniqueFd(pair[1]));
-    UniqueFd memory = MoveAboveHostDescriptors(UniqueFd(memfd_create("morvane-robot", MFD_CLOEXEC)));
-    if (!childChannel.IsValid() || !memory.IsValid() || ftruncate(memory.Get(), robothost::kSharedSize) != 0) {
+    UniqueFd memory(memfd_create("morvane-robot", MFD_CLOEXEC));
+    if (memory.IsValid())
+        memory = MoveAboveHostDescriptors(std::move(memory));
+    if (!childChannel.IsValid() || !memory.IsValid()
+        || ftruncate(memory.Get(), robothost::kSharedSize) != 0) {
         reason = "cannot set up memory shared with the program host (" + ErrorText(errno) + ")";
         return false;
     }
-    void* mapping = mmap(nullptr, robothost::kSharedSize, PROT_READ | PROT_WRITE, MAP_SHARED, memory.Get(), 0);
+    void* mapping
+        = mmap(nullptr, robothost::kSharedSize, PROT_READ | PROT_WRITE, MAP_SHARED, memory.Get(), 0);
     if (mapping == MAP_FAILED) {
         reason = "cannot set up memory shared with the program host (" + ErrorText(errno) + ")";
         return false;
@@ -94,7 +106,7 @@ bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable, const 
     const std::string libraryPath = library.string();
     const std::string parent = std::to_string(getpid());
     char* const arguments[] = { const_cast<char*>("RobotHost"), const_cast<char*>(libraryPath.c_str()),
-                                const_cast<char*>(parent.c_str()), nullptr };
+        const_cast<char*>(parent.c_str()), nullptr };
     pid_t pid = -1;
     const int error = posix_spawn(&pid, hostPath.c_str(), &actions, &attributes, arguments, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -137,7 +149,7 @@ bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable, const 
 }
 
 bool RobotHostProcess::Step(std::string_view input, std::chrono::milliseconds timeLimit, std::string& output,
-                            int& zeroPolls, std::string& failure) {
+    int& zeroPolls, std::string& failure) {
     if (!IsRunning()) {
         failure = "no program host runs";
         return false;
@@ -198,15 +210,15 @@ void RobotHostProcess::Kill() {
     m_block.reset();
 }
 
-RobotHostProcess::WaitResult RobotHostProcess::WaitForMessage(std::chrono::steady_clock::time_point deadline,
-                                                              char& message) const {
+RobotHostProcess::WaitResult RobotHostProcess::WaitForMessage(
+    std::chrono::steady_clock::time_point deadline, char& message) const {
     for (;;) {
         const auto left = deadline - std::chrono::steady_clock::now();
         if (left <= std::chrono::steady_clock::duration::zero())
             return WaitResult::TimedOut;
         const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
         const timespec timeout { static_cast<time_t>(nanoseconds / 1000000000),
-                                 static_cast<long>(nanoseconds % 1000000000) };
+            static_cast<long>(nanoseconds % 1000000000) };
         pollfd entry { m_channel.Get(), POLLIN, 0 };
         const int ready = ppoll(&entry, 1, &timeout, nullptr);
         if (ready < 0 && errno != EINTR)
@@ -277,7 +289,7 @@ std::string RobotHostProcess::DescribeEnd(int status) const {
         return "the program host ended";
     const int signal = WTERMSIG(status);
     if (m_block->faultSignal.load() != signal)
-        return "it was ended by " + SignalText(signal);
+        return "it was ended by " + SignalNumberAndText(signal);
     if (m_block->faultInOutputGuard.load() != 0)
         return "it wrote past the end of its " + std::to_string(robothost::kOutputSize)
             + "-byte output buffer in GetData";

@@ -34,15 +34,15 @@ public:
     // loaded and its thread is ready; the host is then stopped. On failure no
     // host is left and reason says why.
     bool Start(const std::filesystem::path& hostExecutable, const std::filesystem::path& library,
-               std::chrono::milliseconds timeLimit, std::string& reason);
+        std::chrono::milliseconds timeLimit, std::string& reason);
 
     // One exchange. The input must be shorter than the host's input area
     // (robothost::kInputCapacity). On success output holds the program's text
     // and zeroPolls the number of zero results of "IsPause". On failure (the
     // program crashed, ended its process, did not answer within the time
     // limit, ...) no host is left and failure says why.
-    bool Step(std::string_view input, std::chrono::milliseconds timeLimit, std::string& output, int& zeroPolls,
-              std::string& failure);
+    bool Step(std::string_view input, std::chrono::milliseconds timeLimit, std::string& output,
+        int& zeroPolls, std::string& failure);
 
     // Ends and reaps the host; nothing happens when none runs.
     void Kill();

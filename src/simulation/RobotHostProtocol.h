@@ -36,9 +36,9 @@ inline constexpr std::size_t kInputCapacity = std::size_t(1) << 20;
 inline constexpr std::size_t kSharedSize = kInputOffset + kInputCapacity;
 
 // Message bytes on the channel.
-inline constexpr char kReady = 'R';  // host -> simulator: program loaded, thread waiting
+inline constexpr char kReady = 'R'; // host -> simulator: program loaded, thread waiting
 inline constexpr char kFailed = 'F'; // host -> simulator: load failed, reason in loadError
-inline constexpr char kStep = 'S';   // simulator -> host: input text is in place, run one step
+inline constexpr char kStep = 'S'; // simulator -> host: input text is in place, run one step
 inline constexpr char kOutput = 'O'; // host -> simulator: step done, output and poll count in place
 
 // Which of the program's functions the host's main thread is in; read by the
@@ -50,7 +50,7 @@ struct SharedBlock {
     // Written by the host's fault handler just before the process dies.
     std::atomic<std::int32_t> faultSignal;
     std::atomic<std::uint32_t> faultInOutputGuard; // the write that overflowed the output buffer
-    std::atomic<std::uint32_t> faultInMainThread;  // else it was "Run" or a thread of the program's
+    std::atomic<std::uint32_t> faultInMainThread; // else it was "Run" or a thread of the program's
     // Host -> simulator, valid after kOutput.
     std::int32_t zeroPolls;
     std::uint32_t outputLength;
@@ -59,7 +59,7 @@ struct SharedBlock {
 };
 
 static_assert(std::atomic<Phase>::is_always_lock_free && std::atomic<std::int32_t>::is_always_lock_free,
-              "the shared block's atomics must work across processes");
+    "the shared block's atomics must work across processes");
 static_assert(sizeof(SharedBlock) <= kInputOffset);
 
 } // namespace robothost

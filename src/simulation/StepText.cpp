@@ -7,7 +7,9 @@ namespace StepText {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 // Reads a number the way the C library's string-to-int conversion does
 // (leading blanks, a sign, digits, anything else ends it, no digits give 0),
@@ -42,8 +44,7 @@ PortValue ReadToken(std::string_view token, std::size_t star) {
 
 // Calls f for every token of text, cut at each single space; a trailing space
 // ends the last token without starting an empty one. f returns false to stop.
-template <typename F>
-void ForEachToken(std::string_view text, F f) {
+template <typename F> void ForEachToken(std::string_view text, F f) {
     std::size_t begin = 0;
     while (begin < text.size()) {
         const std::size_t end = std::min(text.find(' ', begin), text.size());
@@ -53,7 +54,8 @@ void ForEachToken(std::string_view text, F f) {
     }
 }
 
-void Assign(const std::vector<PortValue>& tokens, std::span<const int> ports, std::vector<std::optional<int>>& values) {
+void Assign(const std::vector<PortValue>& tokens, std::span<const int> ports,
+    std::vector<std::optional<int>>& values) {
     values.assign(ports.size(), std::nullopt);
     for (const PortValue& token : tokens) {
         for (std::size_t i = 0; i < ports.size(); ++i) {
@@ -112,8 +114,8 @@ OutputTokens ParseOutputText(std::string_view text) {
     return tokens;
 }
 
-std::optional<DeviceValues> ResolveOutputText(std::string_view text, std::span<const int> motorPorts,
-                                              std::span<const int> lightPorts) {
+std::optional<DeviceValues> ResolveOutputText(
+    std::string_view text, std::span<const int> motorPorts, std::span<const int> lightPorts) {
     if (text.empty())
         return std::nullopt;
     const OutputTokens tokens = ParseOutputText(text);

@@ -61,8 +61,8 @@ struct DeviceValues {
 // Empty when the text is empty: then no motor and no light takes part in the
 // step at all. Otherwise every motor and every light applies its value, new or
 // kept, in this step.
-std::optional<DeviceValues> ResolveOutputText(std::string_view text, std::span<const int> motorPorts,
-                                              std::span<const int> lightPorts);
+std::optional<DeviceValues> ResolveOutputText(
+    std::string_view text, std::span<const int> motorPorts, std::span<const int> lightPorts);
 
 // The output text that replaces the program while the user drives the first
 // robot with the keyboard: direction 1 forward, 2 back, 3 left, 4 right, 5 to 8

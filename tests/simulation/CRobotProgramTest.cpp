@@ -22,7 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-std::string TestProgram(const char* name) { return std::string(MORVANE_TEST_PROGRAM_DIR) + "/" + name + ".so"; }
+std::string TestProgram(const char* name) {
+    return std::string(MORVANE_TEST_PROGRAM_DIR) + "/" + name + ".so";
+}
 
 const std::string kScripted = TestProgram("scripted");
 
@@ -81,8 +83,8 @@ TEST(RobotProgram, ExchangesTextsInTheOrderOfTheContract) {
     // SetData, Start, IsPause until the program has answered, then GetData
     // into a zeroed buffer; Run started only after the first Start, on a
     // thread of its own.
-    EXPECT_TRUE(std::regex_match(Exchange(p.program, "0 calls"),
-                                 std::regex("STP+G zeroed=1 gated=1 own-thread=1")));
+    EXPECT_TRUE(
+        std::regex_match(Exchange(p.program, "0 calls"), std::regex("STP+G zeroed=1 gated=1 own-thread=1")));
     EXPECT_EQ(Exchange(p.program, "1 echo 3*4*200* "), "echo:1 echo 3*4*200* ");
     EXPECT_EQ(Exchange(p.program, "2 echo"), "echo:2 echo");
     EXPECT_TRUE(p.program.IsLoaded());
@@ -102,7 +104,7 @@ TEST(RobotProgram, AnInputTooLongForTheHostSkipsTheStep) {
     FdCapture error(STDERR_FILENO);
     EXPECT_EQ(Exchange(p.program, "0 echo " + std::string(2 << 20, '1'), "kept"), "kept");
     EXPECT_NE(error.Text().find("Robot 1: program \"" + kScripted + "\" skipped a step: its input text of"),
-              std::string::npos);
+        std::string::npos);
     EXPECT_TRUE(p.program.IsLoaded());
     EXPECT_EQ(Exchange(p.program, "1 echo"), "echo:1 echo");
 }
@@ -117,7 +119,7 @@ TEST(RobotProgram, PollsIsPauseUpTo200ZeroResults) {
         bool keptLoaded;
     };
     const std::vector<Case> cases = {
-        { "zeros 0", "polls=1", true },     // no sleep at all
+        { "zeros 0", "polls=1", true }, // no sleep at all
         { "zeros 200", "polls=201", true }, // the most a program may take
         { "zeros 201", "polls=202", false },
         { "never", "polls=202", false },
@@ -200,12 +202,13 @@ TEST(RobotProgram, LoadFailsForIncompletePrograms) {
         EXPECT_FALSE(p.program.LoadProgram(TestProgram("three_exports"), 1));
     }
     const std::string text = error.Text();
-    EXPECT_NE(text.find("Robot 1: program \"" + TestProgram("no_start") + "\" not loaded: it does not export \"Start\"\n"),
-              std::string::npos)
+    EXPECT_NE(text.find("Robot 1: program \"" + TestProgram("no_start")
+                  + "\" not loaded: it does not export \"Start\"\n"),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find("Robot 2: program \"" + TestProgram("three_exports")
-                        + "\" not loaded: it does not export \"IsPause\"\n"),
-              std::string::npos)
+                  + "\" not loaded: it does not export \"IsPause\"\n"),
+        std::string::npos)
         << text;
 }
 
@@ -224,16 +227,18 @@ TEST(RobotProgram, LoadFailsForFilesThatAreNoProgram) {
         EXPECT_FALSE(p.program.LoadProgram(kScripted, -1));
     }
     const std::string lines = error.Text();
-    EXPECT_NE(lines.find("Robot 1: program \"" + text.string() + "\" not loaded: not a loadable program library ("),
-              std::string::npos)
+    EXPECT_NE(
+        lines.find("Robot 1: program \"" + text.string() + "\" not loaded: not a loadable program library ("),
+        std::string::npos)
         << lines;
     EXPECT_NE(lines.find("Robot 1: program \"" + missing
-                         + "\" not loaded: cannot read the file (No such file or directory)\n"),
-              std::string::npos)
+                  + "\" not loaded: cannot read the file (No such file or directory)\n"),
+        std::string::npos)
         << lines;
     EXPECT_NE(lines.find("not loaded: cannot read the file (Is a directory)\n"), std::string::npos) << lines;
-    EXPECT_NE(lines.find("Robot 0: program \"" + kScripted + "\" not loaded: the robot number -1 is not valid\n"),
-              std::string::npos)
+    EXPECT_NE(
+        lines.find("Robot 0: program \"" + kScripted + "\" not loaded: the robot number -1 is not valid\n"),
+        std::string::npos)
         << lines;
     fs::remove(text);
 }

@@ -11,7 +11,8 @@
 // lives; processes started meanwhile inherit the file too.
 class FdCapture {
 public:
-    explicit FdCapture(int fd) : m_fd(fd) {
+    explicit FdCapture(int fd)
+        : m_fd(fd) {
         std::fflush(nullptr);
         char pattern[] = "/tmp/morvane-capture-XXXXXX";
         const int file = mkstemp(pattern);

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string Example(const char* name) { return std::string(MORVANE_PROGRAM_DIR) + "/sdk/examples/" + name + ".so"; }
+std::string Example(const char* name) {
+    return std::string(MORVANE_PROGRAM_DIR) + "/sdk/examples/" + name + ".so";
+}
 
 class ExampleProgram : public ::testing::Test {
 protected:

@@ -9,7 +9,8 @@ using Values = std::vector<std::optional<int>>;
 
 namespace {
 
-StepText::DeviceValues Resolve(std::string_view text, std::vector<int> motorPorts, std::vector<int> lightPorts) {
+StepText::DeviceValues Resolve(
+    std::string_view text, std::vector<int> motorPorts, std::vector<int> lightPorts) {
     auto values = StepText::ResolveOutputText(text, motorPorts, lightPorts);
     EXPECT_TRUE(values.has_value()) << text;
     return values.value_or(StepText::DeviceValues {});
@@ -73,17 +74,18 @@ TEST(StepText, OutputSectionsAndTokens) {
 TEST(StepText, NumbersReadLikeTheCLibraryButSaturate) {
     const auto tokens = StepText::ParseOutputText(
         "1*-40 2*\t7* 3*+8* 4*5x* *6* 5** 6*99999999999* 7*-99999999999* 99999999999*1*");
-    EXPECT_EQ(tokens.motors, (std::vector<PortValue> {
-                                 { 1, -40 }, // the final "*" may be missing
-                                 { 2, 7 },   // leading blanks
-                                 { 3, 8 },
-                                 { 4, 5 }, // anything else ends the number
-                                 { 0, 6 }, // no digits give 0
-                                 { 5, 0 },
-                                 { 6, INT_MAX },
-                                 { 7, INT_MIN },
-                                 { INT_MAX, 1 },
-                             }));
+    EXPECT_EQ(tokens.motors,
+        (std::vector<PortValue> {
+            { 1, -40 }, // the final "*" may be missing
+            { 2, 7 }, // leading blanks
+            { 3, 8 },
+            { 4, 5 }, // anything else ends the number
+            { 0, 6 }, // no digits give 0
+            { 5, 0 },
+            { 6, INT_MAX },
+            { 7, INT_MIN },
+            { INT_MAX, 1 },
+        }));
 }
 
 TEST(StepText, TokensWithoutAPortArePassedOver) {
@@ -141,9 +143,14 @@ TEST(StepText, ResolvedOutputSetsTheFirstDeviceOnEachPort) {
 TEST(StepText, ManualDriveTable) {
     const std::array<int, 4> speeds = { 40, 25, 65, 15 };
     const std::vector<std::pair<int, std::string>> table = {
-        { 1, "1*40* 2*40 l p " },   { 2, "1*-40* 2*-40 l p " }, { 3, "1*-25* 2*25 l p " },
-        { 4, "1*25* 2*-25 l p " },  { 5, "1*15* 2*65 l p " },   { 6, "1*65* 2*15 l p " },
-        { 7, "1*-15* 2*-65 l p " }, { 8, "1*-65* 2*-15 l p " },
+        { 1, "1*40* 2*40 l p " },
+        { 2, "1*-40* 2*-40 l p " },
+        { 3, "1*-25* 2*25 l p " },
+        { 4, "1*25* 2*-25 l p " },
+        { 5, "1*15* 2*65 l p " },
+        { 6, "1*65* 2*15 l p " },
+        { 7, "1*-15* 2*-65 l p " },
+        { 8, "1*-65* 2*-15 l p " },
     };
     for (const auto& [direction, text] : table)
         EXPECT_EQ(StepText::ManualDriveOutputText(direction, speeds), text) << direction;

@@ -8,13 +8,19 @@
 void Run(void) { }
 #endif
 #ifndef OMIT_SETDATA
-void SetData(const char* input) { (void)input; }
+void SetData(const char* input) {
+    (void)input;
+}
 #endif
 #ifndef OMIT_GETDATA
-void GetData(char* buffer) { strcpy(buffer, "minimal"); }
+void GetData(char* buffer) {
+    strcpy(buffer, "minimal");
+}
 #endif
 #ifndef OMIT_ISPAUSE
-unsigned char IsPause(void) { return 1; }
+unsigned char IsPause(void) {
+    return 1;
+}
 #endif
 #ifndef OMIT_START
 void Start(void) { }

@@ -49,7 +49,9 @@ static atomic_int run_started_after_start = -1;
 static atomic_int run_thread;
 static long counter;
 
-static int is(const char* name) { return strcmp(command, name) == 0; }
+static int is(const char* name) {
+    return strcmp(command, name) == 0;
+}
 
 static void note_call(char c) {
     if (call_count + 1 < sizeof calls)
@@ -115,7 +117,7 @@ void GetData(char* buffer) {
         snprintf(buffer, MORVANE_OUTPUT_SIZE, "polls=%d", polls);
     } else if (is("calls")) {
         snprintf(buffer, MORVANE_OUTPUT_SIZE, "%s zeroed=%d gated=%d own-thread=%d", calls, zeroed,
-                 atomic_load(&run_started_after_start), atomic_load(&run_thread) != caller_thread);
+            atomic_load(&run_started_after_start), atomic_load(&run_thread) != caller_thread);
     } else {
         memcpy(buffer, output, sizeof output);
     }
