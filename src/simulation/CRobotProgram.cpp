@@ -146,7 +146,8 @@ void CRobotProgram::Exchange(const std::string& input, std::string& output) {
     }
     output = std::move(text);
     // A program that took too long still has this step's output applied; it
-    // is dropped afterwards, silently, as the runner always did.
+    // is dropped afterwards, without a message: running out of polls is how
+    // the exchange ends for a slow program, not a fault of the program host.
     if (zeroPolls > robothost::kPollLimit)
         UnloadProgram();
 }

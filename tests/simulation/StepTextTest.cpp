@@ -100,7 +100,7 @@ TEST(StepText, TokensWithoutAPortArePassedOver) {
 }
 
 TEST(StepText, ResolvedOutputSetsTheFirstDeviceOnEachPort) {
-    // The Part's examples, with motors on ports 1 and 2 and lights on 3 and 4.
+    // Motors on ports 1 and 2, lights on 3 and 4.
     auto values = Resolve("1*50* 2*-50* l3*1*", { 1, 2 }, { 3, 4 });
     EXPECT_EQ(values.motors, (Values { 50, -50 }));
     EXPECT_EQ(values.lights, (Values { 1, std::nullopt }));
