@@ -1,0 +1,189 @@
+#include "simulation/CRobotProgram.h"
+
+#include "platform/ProgramDir.h"
+#include "simulation/RobotHostProcess.h"
+#include "simulation/RobotHostProtocol.h"
+#include "simulation/UniqueFd.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Loading runs the library's own initialisation, which may take a while on a
+// cold disk; far longer than any exchange may.
+constexpr std::chrono::milliseconds kLoadTimeLimit { 10000 };
+
+const char* const kHostExecutable = "RobotHost";
+const char* const kTempFolder = "Temp";
+
+bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string& reason) {
+    UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.IsValid()) {
+        reason = "cannot read the file (" + std::string(std::strerror(errno)) + ")";
+        return false;
+    }
+    bytes.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(file.Get(), buffer, sizeof buffer);
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            reason = "cannot read the file (" + std::string(std::strerror(errno)) + ")";
+            return false;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+// Writes under a temporary name and renames it over the copy: the copy is
+// always complete, and a copy still mapped by an ending host keeps its old
+// contents (a new file, not a rewritten one).
+bool WriteCopy(const fs::path& copy, const std::string& bytes, std::string& reason) {
+    std::string pattern = (copy.parent_path() / ("." + copy.filename().string() + ".XXXXXX")).string();
+    UniqueFd file(mkostemp(pattern.data(), O_CLOEXEC));
+    if (!file.IsValid()) {
+        reason = "cannot write its private copy " + copy.string() + " (" + std::strerror(errno) + ")";
+        return false;
+    }
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = write(file.Get(), bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            reason = "cannot write its private copy " + copy.string() + " (" + std::strerror(errno) + ")";
+            unlink(pattern.c_str());
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    file.Reset();
+    if (rename(pattern.c_str(), copy.c_str()) != 0) {
+        reason = "cannot write its private copy " + copy.string() + " (" + std::strerror(errno) + ")";
+        unlink(pattern.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CRobotProgram::CRobotProgram()
+    : m_random(std::random_device {}()) { }
+
+CRobotProgram::~CRobotProgram() {
+    UnloadProgram();
+}
+
+bool CRobotProgram::LoadProgram(const std::string& path, int robot) {
+    UnloadProgram();
+    m_nRobot = robot;
+    if (robot < 0) {
+        Report(path, "not loaded", "the robot number " + std::to_string(robot) + " is not valid");
+        return false;
+    }
+    while (m_tempDllNames.size() <= static_cast<std::size_t>(robot))
+        NewTempDllName();
+    const fs::path copy = platform::InProgramDir(m_tempDllNames[static_cast<std::size_t>(robot)]);
+
+    // The source is read whole before the copy is written, so that a robot can
+    // be reloaded from its own copy.
+    std::string bytes;
+    std::string reason;
+    if (!ReadWholeFile(platform::InProgramDir(path), bytes, reason) || !WriteCopy(copy, bytes, reason)) {
+        // No earlier program may run in its place, neither now nor when the
+        // next run reloads the robot from its copy.
+        std::string ignored;
+        WriteCopy(copy, std::string(), ignored);
+        Report(path, "not loaded", reason);
+        return false;
+    }
+
+    auto host = std::make_unique<RobotHostProcess>();
+    if (!host->Start(platform::InProgramDir(kHostExecutable), copy, kLoadTimeLimit, reason)) {
+        Report(path, "not loaded", reason);
+        return false;
+    }
+    m_host = std::move(host);
+    m_strProgramPath = path;
+    m_bLoaded = true;
+    return true;
+}
+
+bool CRobotProgram::UnloadProgram() {
+    m_host.reset();
+    m_strProgramPath.clear();
+    m_bLoaded = false;
+    return true;
+}
+
+void CRobotProgram::Exchange(const std::string& input, std::string& output) {
+    if (!m_bLoaded)
+        return;
+    if (input.size() >= robothost::kInputCapacity) {
+        Report(m_strProgramPath, "skipped a step",
+            "its input text of " + std::to_string(input.size()) + " bytes is longer than "
+                + std::to_string(robothost::kInputCapacity - 1));
+        return;
+    }
+    std::string text;
+    int zeroPolls = 0;
+    std::string failure;
+    if (!m_host->Step(input, m_exchangeTimeLimit, text, zeroPolls, failure)) {
+        Report(m_strProgramPath, "dropped", failure);
+        UnloadProgram();
+        return;
+    }
+    output = std::move(text);
+    // A program that took too long still has this step's output applied; it
+    // is dropped afterwards. Students need to know why their robot stopped
+    // listening, so this gets its line like every other drop.
+    if (zeroPolls > robothost::kPollLimit) {
+        Report(m_strProgramPath, "dropped",
+               "it did not pause within " + std::to_string(robothost::kPollLimit) + " polls of one step");
+        UnloadProgram();
+    }
+}
+
+void CRobotProgram::NewTempDllName() {
+    std::error_code error;
+    fs::create_directories(platform::InProgramDir(kTempFolder), error);
+
+    std::uniform_int_distribution<int> length(1, 26);
+    std::uniform_int_distribution<int> letter(0, 25);
+    std::string name;
+    // Creating the file exclusively reserves the name against every other
+    // control unit, whatever its list holds. Should "Temp" be unusable, the
+    // name is taken all the same and writing the copy reports the problem.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        name = std::string(kTempFolder) + "/";
+        const int n = length(m_random);
+        for (int i = 0; i < n; ++i)
+            name += static_cast<char>('A' + letter(m_random));
+        name += ".dll";
+        if (std::find(m_tempDllNames.begin(), m_tempDllNames.end(), name) != m_tempDllNames.end())
+            continue;
+        UniqueFd file(
+            open(platform::InProgramDir(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (file.IsValid() || errno != EEXIST)
+            break;
+    }
+    m_tempDllNames.push_back(name);
+}
+
+void CRobotProgram::Report(
+    const std::string& path, const std::string& what, const std::string& reason) const {
+    const std::string line = "Robot " + std::to_string(m_nRobot + 1) + ": program \"" + path + "\" " + what
+        + ": " + reason + "\n";
+    std::fputs(line.c_str(), stderr);
+}

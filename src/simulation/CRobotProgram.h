@@ -1,0 +1,72 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+class RobotHostProcess;
+
+// The program half of a robot's control unit: loads a student's robot
+// program and runs it in lock step with the simulation, one exchange of texts
+// per step. `CRcu` owns one.
+//
+// A program is a shared library exporting "Run", "SetData", "GetData",
+// "IsPause" and "Start" with C linkage (sdk/morvane_robot.h). Each load runs a
+// private copy of it, "Temp/" + 1 to 26 capital letters + ".dll" under the
+// program folder, in a RobotHost process of its own, so each robot and each
+// run has its own static data and nothing a program does can harm the
+// simulator. A program that crashes, ends its process, hangs, overflows its
+// output buffer or is no valid program is dropped with one line on standard
+// error; the robot then keeps its last output text.
+//
+// Use from one thread, the one that lives as long as the programs run (see
+// RobotHostProcess).
+class CRobotProgram {
+public:
+    static constexpr std::chrono::milliseconds kDefaultExchangeTimeLimit { 1000 };
+
+    CRobotProgram();
+    ~CRobotProgram();
+    CRobotProgram(const CRobotProgram&) = delete;
+    CRobotProgram& operator=(const CRobotProgram&) = delete;
+
+    // Loads the program file for robot number robot (0 or more) into the
+    // private copy at that position of the temporary-name list. True when the
+    // program's thread stands ready. A relative path is taken from the program
+    // folder, so the start of a run can reload a robot from its own copy.
+    bool LoadProgram(const std::string& path, int robot);
+
+    // Ends the program and forgets it; always true.
+    bool UnloadProgram();
+
+    // One lock-step exchange: the program gets the input text and its output
+    // text replaces output. Does nothing when no program is loaded; a program
+    // that fails in this exchange is dropped and output keeps its old text.
+    void Exchange(const std::string& input, std::string& output);
+
+    // The names of the private copies, indexed by robot number.
+    std::vector<std::string>& GetTempDllNames() { return m_tempDllNames; }
+    // Draws one more name, unique among every copy in the "Temp" folder.
+    void NewTempDllName();
+
+    bool IsLoaded() const { return m_bLoaded; }
+    // The program file last loaded successfully; empty when none.
+    const std::string& GetProgramPath() const { return m_strProgramPath; }
+
+    // Longest time one exchange may take before the program counts as hung.
+    // Well above the longest legal exchange (about 200 polls of 1 ms).
+    void SetExchangeTimeLimit(std::chrono::milliseconds limit) { m_exchangeTimeLimit = limit; }
+
+private:
+    void Report(const std::string& path, const std::string& what, const std::string& reason) const;
+
+    std::vector<std::string> m_tempDllNames;
+    std::string m_strProgramPath;
+    bool m_bLoaded = false;
+    int m_nRobot = 0;
+    std::unique_ptr<RobotHostProcess> m_host;
+    std::chrono::milliseconds m_exchangeTimeLimit = kDefaultExchangeTimeLimit;
+    std::mt19937 m_random;
+};

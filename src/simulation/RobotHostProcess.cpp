@@ -1,0 +1,318 @@
+#include "simulation/RobotHostProcess.h"
+
+#include "simulation/RobotHostProtocol.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+std::string SignalText(int signal) {
+    const char* name = strsignal(signal);
+    return name ? std::string(name) : "signal " + std::to_string(signal);
+}
+
+std::string SignalNumberAndText(int signal) {
+    return "signal " + std::to_string(signal) + " (" + SignalText(signal) + ")";
+}
+
+// Moves a descriptor above the ones the host expects, so that setting up the
+// child's descriptors 3 and 4 can never overwrite one of the two sources.
+UniqueFd MoveAboveHostDescriptors(UniqueFd fd) {
+    const int moved = fcntl(fd.Get(), F_DUPFD_CLOEXEC, 10);
+    return UniqueFd(moved);
+}
+
+void ReapBlocking(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
+}
+
+} // namespace
+
+void RobotHostProcess::SharedBlockUnmapper::operator()(robothost::SharedBlock* block) const {
+    munmap(block, robothost::kSharedSize);
+}
+
+RobotHostProcess::RobotHostProcess() = default;
+
+RobotHostProcess::~RobotHostProcess() {
+    Kill();
+}
+
+bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable,
+    const std::filesystem::path& library, std::chrono::milliseconds timeLimit, std::string& reason) {
+    Kill();
+
+    int pair[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        reason = "cannot open a channel to the program host (" + ErrorText(errno) + ")";
+        return false;
+    }
+    UniqueFd channel(pair[0]);
+    UniqueFd childChannel = MoveAboveHostDescriptors(UniqueFd(pair[1]));
+    UniqueFd memory(memfd_create("morvane-robot", MFD_CLOEXEC));
+    if (memory.IsValid())
+        memory = MoveAboveHostDescriptors(std::move(memory));
+    if (!childChannel.IsValid() || !memory.IsValid()
+        || ftruncate(memory.Get(), robothost::kSharedSize) != 0) {
+        reason = "cannot set up memory shared with the program host (" + ErrorText(errno) + ")";
+        return false;
+    }
+    void* mapping
+        = mmap(nullptr, robothost::kSharedSize, PROT_READ | PROT_WRITE, MAP_SHARED, memory.Get(), 0);
+    if (mapping == MAP_FAILED) {
+        reason = "cannot set up memory shared with the program host (" + ErrorText(errno) + ")";
+        return false;
+    }
+    std::unique_ptr<robothost::SharedBlock, SharedBlockUnmapper> block(
+        static_cast<robothost::SharedBlock*>(mapping));
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, childChannel.Get(), robothost::kChannelFd);
+    posix_spawn_file_actions_adddup2(&actions, memory.Get(), robothost::kSharedFd);
+    // Whatever else the simulator has open stays out of the students' code.
+    posix_spawn_file_actions_addclosefrom_np(&actions, robothost::kSharedFd + 1);
+
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t noSignals;
+    sigemptyset(&noSignals);
+    sigset_t allSignals;
+    sigfillset(&allSignals);
+    sigdelset(&allSignals, SIGKILL);
+    sigdelset(&allSignals, SIGSTOP);
+    posix_spawnattr_setsigmask(&attributes, &noSignals);
+    posix_spawnattr_setsigdefault(&attributes, &allSignals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    const std::string hostPath = hostExecutable.string();
+    const std::string libraryPath = library.string();
+    const std::string parent = std::to_string(getpid());
+    char* const arguments[] = { const_cast<char*>("RobotHost"), const_cast<char*>(libraryPath.c_str()),
+        const_cast<char*>(parent.c_str()), nullptr };
+    pid_t pid = -1;
+    const int error = posix_spawn(&pid, hostPath.c_str(), &actions, &attributes, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0) {
+        reason = "cannot start the program host " + hostPath + " (" + ErrorText(error) + ")";
+        return false;
+    }
+
+    m_pid = pid;
+    m_channel = std::move(channel);
+    m_block = std::move(block);
+    // Only the host holds the other end now, so its death closes the channel.
+    childChannel.Reset();
+    memory.Reset();
+
+    char message = 0;
+    switch (WaitForMessage(std::chrono::steady_clock::now() + timeLimit, message)) {
+    case WaitResult::Message:
+        if (message == robothost::kReady) {
+            kill(m_pid, SIGSTOP);
+            return true;
+        }
+        if (message == robothost::kFailed) {
+            m_block->loadError[sizeof m_block->loadError - 1] = '\0';
+            reason = m_block->loadError;
+        } else {
+            reason = "the program host gave an invalid answer";
+        }
+        Kill();
+        return false;
+    case WaitResult::Closed:
+        reason = FailureAfterClose();
+        return false;
+    case WaitResult::TimedOut:
+        reason = FailureAfterTimeOut(timeLimit);
+        return false;
+    }
+    return false;
+}
+
+bool RobotHostProcess::Step(std::string_view input, std::chrono::milliseconds timeLimit, std::string& output,
+    int& zeroPolls, std::string& failure) {
+    if (!IsRunning()) {
+        failure = "no program host runs";
+        return false;
+    }
+    if (input.size() >= robothost::kInputCapacity) {
+        Kill();
+        failure = "its input text is too long";
+        return false;
+    }
+    char* inputArea = reinterpret_cast<char*>(m_block.get()) + robothost::kInputOffset;
+    std::memcpy(inputArea, input.data(), input.size());
+    inputArea[input.size()] = '\0';
+    std::atomic_thread_fence(std::memory_order_release);
+
+    const auto deadline = std::chrono::steady_clock::now() + timeLimit;
+    // The request goes out while the host is still stopped: when it resumes it
+    // finds the request waiting and starts at once, without a second wake-up.
+    if (!SendMessage(robothost::kStep)) {
+        failure = FailureAfterClose();
+        return false;
+    }
+    kill(m_pid, SIGCONT);
+
+    char message = 0;
+    switch (WaitForMessage(deadline, message)) {
+    case WaitResult::Message:
+        break;
+    case WaitResult::Closed:
+        failure = FailureAfterClose();
+        return false;
+    case WaitResult::TimedOut:
+        failure = FailureAfterTimeOut(timeLimit);
+        return false;
+    }
+    if (message != robothost::kOutput) {
+        Kill();
+        failure = "the program host gave an invalid answer";
+        return false;
+    }
+    kill(m_pid, SIGSTOP);
+    std::atomic_thread_fence(std::memory_order_acquire);
+
+    // The block lives in the program's address space too, so nothing in it is
+    // trusted beyond its bounds.
+    const std::size_t length = std::min<std::size_t>(m_block->outputLength, robothost::kOutputSize - 1);
+    output.assign(m_block->output, strnlen(m_block->output, length));
+    zeroPolls = m_block->zeroPolls;
+    return true;
+}
+
+void RobotHostProcess::Kill() {
+    if (m_pid > 0) {
+        kill(m_pid, SIGKILL);
+        ReapBlocking(m_pid);
+        m_pid = -1;
+    }
+    m_channel.Reset();
+    m_block.reset();
+}
+
+RobotHostProcess::WaitResult RobotHostProcess::WaitForMessage(
+    std::chrono::steady_clock::time_point deadline, char& message) const {
+    for (;;) {
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return WaitResult::TimedOut;
+        const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec timeout { static_cast<time_t>(nanoseconds / 1000000000),
+            static_cast<long>(nanoseconds % 1000000000) };
+        pollfd entry { m_channel.Get(), POLLIN, 0 };
+        const int ready = ppoll(&entry, 1, &timeout, nullptr);
+        if (ready < 0 && errno != EINTR)
+            return WaitResult::Closed;
+        if (ready <= 0)
+            continue;
+        const ssize_t n = recv(m_channel.Get(), &message, 1, MSG_DONTWAIT);
+        if (n == 1)
+            return WaitResult::Message;
+        if (n == 0)
+            return WaitResult::Closed;
+        if (errno != EAGAIN && errno != EINTR)
+            return WaitResult::Closed;
+    }
+}
+
+bool RobotHostProcess::SendMessage(char message) const {
+    for (;;) {
+        const ssize_t n = send(m_channel.Get(), &message, 1, MSG_NOSIGNAL);
+        if (n == 1)
+            return true;
+        if (n < 0 && errno == EINTR)
+            continue;
+        return false;
+    }
+}
+
+std::string RobotHostProcess::FailureAfterClose() {
+    // The channel closes as the host dies; give it a moment to finish dying so
+    // that its exit status tells why. A host that closed the channel and lives
+    // on is ended here.
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    for (;;) {
+        const pid_t reaped = waitpid(m_pid, &status, WNOHANG);
+        if (reaped == m_pid) {
+            std::string failure = DescribeEnd(status);
+            m_pid = -1;
+            Kill();
+            return failure;
+        }
+        if (reaped < 0 && errno != EINTR) {
+            m_pid = -1;
+            Kill();
+            return "the program host ended";
+        }
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    Kill();
+    return "it closed its connection to the simulator";
+}
+
+std::string RobotHostProcess::FailureAfterTimeOut(std::chrono::milliseconds timeLimit) {
+    const std::string where = PhaseName();
+    Kill();
+    const std::string limit = std::to_string(timeLimit.count()) + " ms";
+    if (where == "loading")
+        return "it did not finish loading within " + limit;
+    return "it did not return from " + where + " within " + limit;
+}
+
+std::string RobotHostProcess::DescribeEnd(int status) const {
+    if (WIFEXITED(status))
+        return "it ended its process (exit code " + std::to_string(WEXITSTATUS(status)) + ")";
+    if (!WIFSIGNALED(status))
+        return "the program host ended";
+    const int signal = WTERMSIG(status);
+    if (m_block->faultSignal.load() != signal)
+        return "it was ended by " + SignalNumberAndText(signal);
+    if (m_block->faultInOutputGuard.load() != 0)
+        return "it wrote past the end of its " + std::to_string(robothost::kOutputSize)
+            + "-byte output buffer in GetData";
+    const std::string where = m_block->faultInMainThread.load() != 0 ? PhaseName() : "Run";
+    if (where == "loading")
+        return "it crashed while loading (" + SignalText(signal) + ")";
+    return "it crashed in " + where + " (" + SignalText(signal) + ")";
+}
+
+std::string RobotHostProcess::PhaseName() const {
+    switch (m_block->phase.load()) {
+    case robothost::Phase::Loading:
+        return "loading";
+    case robothost::Phase::SetData:
+        return "SetData";
+    case robothost::Phase::Start:
+        return "Start";
+    case robothost::Phase::IsPause:
+        return "IsPause";
+    case robothost::Phase::GetData:
+        return "GetData";
+    case robothost::Phase::Idle:
+        break;
+    }
+    return "Run";
+}

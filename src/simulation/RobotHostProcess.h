@@ -1,0 +1,68 @@
+#pragma once
+
+#include "simulation/UniqueFd.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace robothost {
+struct SharedBlock;
+}
+
+// One running RobotHost process with one robot program loaded in it.
+//
+// The host is stopped (SIGSTOP) whenever no exchange is under way, resumed
+// (SIGCONT) for each exchange and ended with SIGKILL; it is always reaped, and
+// it dies by itself when the simulator dies. Everything the program does wrong
+// ends up as a failure text here, never as harm to the simulator.
+//
+// The host dies with the thread that started it (that is how Linux ties a
+// child's death signal to its parent): start hosts from a thread that lives as
+// long as the programs run, such as the GUI thread.
+class RobotHostProcess {
+public:
+    RobotHostProcess();
+    ~RobotHostProcess();
+    RobotHostProcess(const RobotHostProcess&) = delete;
+    RobotHostProcess& operator=(const RobotHostProcess&) = delete;
+
+    // Starts the host on a program library and waits until the program is
+    // loaded and its thread is ready; the host is then stopped. On failure no
+    // host is left and reason says why.
+    bool Start(const std::filesystem::path& hostExecutable, const std::filesystem::path& library,
+        std::chrono::milliseconds timeLimit, std::string& reason);
+
+    // One exchange. The input must be shorter than the host's input area
+    // (robothost::kInputCapacity). On success output holds the program's text
+    // and zeroPolls the number of zero results of "IsPause". On failure (the
+    // program crashed, ended its process, did not answer within the time
+    // limit, ...) no host is left and failure says why.
+    bool Step(std::string_view input, std::chrono::milliseconds timeLimit, std::string& output,
+        int& zeroPolls, std::string& failure);
+
+    // Ends and reaps the host; nothing happens when none runs.
+    void Kill();
+
+    bool IsRunning() const { return m_pid > 0; }
+
+private:
+    enum class WaitResult { Message, Closed, TimedOut };
+    struct SharedBlockUnmapper {
+        void operator()(robothost::SharedBlock* block) const;
+    };
+
+    WaitResult WaitForMessage(std::chrono::steady_clock::time_point deadline, char& message) const;
+    bool SendMessage(char message) const;
+    std::string FailureAfterClose();
+    std::string FailureAfterTimeOut(std::chrono::milliseconds timeLimit);
+    std::string DescribeEnd(int status) const;
+    std::string PhaseName() const;
+
+    pid_t m_pid = -1;
+    UniqueFd m_channel;
+    std::unique_ptr<robothost::SharedBlock, SharedBlockUnmapper> m_block;
+};

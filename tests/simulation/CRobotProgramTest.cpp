@@ -1,0 +1,372 @@
+#include "simulation/CRobotProgram.h"
+
+#include "FdCapture.h"
+#include "platform/ProgramDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <dirent.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <set>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string TestProgram(const char* name) {
+    return std::string(MORVANE_TEST_PROGRAM_DIR) + "/" + name + ".so";
+}
+
+const std::string kScripted = TestProgram("scripted");
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Temp/ of the tests' program folder collects the copies; each test removes
+// its own.
+void RemoveCopies(CRobotProgram& program) {
+    for (const std::string& name : program.GetTempDllNames())
+        fs::remove(platform::InProgramDir(name));
+}
+
+// A control unit's program, loaded and cleaned up with the test.
+struct LoadedProgram {
+    CRobotProgram program;
+    ~LoadedProgram() {
+        program.UnloadProgram();
+        RemoveCopies(program);
+    }
+};
+
+std::string Exchange(CRobotProgram& program, const std::string& input, std::string output = "") {
+    program.Exchange(input, output);
+    return output;
+}
+
+// Runs each case on a thread of its own, so that cases that wait for a time
+// limit wait together. A host lives only as long as the thread that started
+// it, so each case loads, exchanges and unloads on its own thread.
+void RunInParallel(const std::vector<std::function<void()>>& cases) {
+    std::vector<std::thread> threads;
+    for (const auto& c : cases)
+        threads.emplace_back(c);
+    for (auto& t : threads)
+        t.join();
+}
+
+int OpenDescriptorCount() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+TEST(RobotProgram, ExchangesTextsInTheOrderOfTheContract) {
+    LoadedProgram p;
+    ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));
+    EXPECT_TRUE(p.program.IsLoaded());
+    EXPECT_EQ(p.program.GetProgramPath(), kScripted);
+
+    // SetData, Start, IsPause until the program has answered, then GetData
+    // into a zeroed buffer; Run started only after the first Start, on a
+    // thread of its own.
+    EXPECT_TRUE(
+        std::regex_match(Exchange(p.program, "0 calls"), std::regex("STP+G zeroed=1 gated=1 own-thread=1")));
+    EXPECT_EQ(Exchange(p.program, "1 echo 3*4*200* "), "echo:1 echo 3*4*200* ");
+    EXPECT_EQ(Exchange(p.program, "2 echo"), "echo:2 echo");
+    EXPECT_TRUE(p.program.IsLoaded());
+}
+
+TEST(RobotProgram, UnloadedProgramLeavesTheOutputAlone) {
+    CRobotProgram program;
+    EXPECT_FALSE(program.IsLoaded());
+    EXPECT_EQ(Exchange(program, "0 echo", "old"), "old");
+    EXPECT_TRUE(program.UnloadProgram());
+    EXPECT_TRUE(program.GetProgramPath().empty());
+}
+
+TEST(RobotProgram, AnInputTooLongForTheHostSkipsTheStep) {
+    LoadedProgram p;
+    ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));
+    FdCapture error(STDERR_FILENO);
+    EXPECT_EQ(Exchange(p.program, "0 echo " + std::string(2 << 20, '1'), "kept"), "kept");
+    EXPECT_NE(error.Text().find("Robot 1: program \"" + kScripted + "\" skipped a step: its input text of"),
+        std::string::npos);
+    EXPECT_TRUE(p.program.IsLoaded());
+    EXPECT_EQ(Exchange(p.program, "1 echo"), "echo:1 echo");
+}
+
+TEST(RobotProgram, PollsIsPauseUpTo200ZeroResults) {
+    // Cases by the number of zero results in a step: the output is always
+    // taken; more than 200 drop the program; IsPause is asked at most 202
+    // times.
+    struct Case {
+        std::string command;
+        std::string output;
+        bool keptLoaded;
+    };
+    const std::vector<Case> cases = {
+        { "zeros 0", "polls=1", true }, // no sleep at all
+        { "zeros 200", "polls=201", true }, // the most a program may take
+        { "zeros 201", "polls=202", false },
+        { "never", "polls=202", false },
+    };
+    std::vector<std::function<void()>> runs;
+    for (const Case& c : cases) {
+        runs.push_back([c] {
+            LoadedProgram p;
+            ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));
+            EXPECT_EQ(Exchange(p.program, "0 " + c.command), c.output) << c.command;
+            EXPECT_EQ(p.program.IsLoaded(), c.keptLoaded) << c.command;
+            // After a drop the robot keeps its last output.
+            const std::string next = c.keptLoaded ? "echo:1 echo" : c.output;
+            EXPECT_EQ(Exchange(p.program, "1 echo", c.output), next) << c.command;
+        });
+    }
+    RunInParallel(runs);
+}
+
+TEST(RobotProgram, ProgramsThatMisbehaveAreDroppedWithOneLine) {
+    struct Case {
+        std::string command;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        { "crash", "dropped: it crashed in Run (Segmentation fault)" },
+        { "exit 7", "dropped: it ended its process (exit code 7)" },
+        { "hang-set", "dropped: it did not return from SetData within 300 ms" },
+        { "hang-get", "dropped: it did not return from GetData within 300 ms" },
+        { "overflow 8000", "dropped: it wrote past the end of its 4096-byte output buffer in GetData" },
+        { "close", "dropped: it closed its connection to the simulator" },
+    };
+    FdCapture error(STDERR_FILENO);
+    std::vector<std::function<void()>> runs;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        runs.push_back([&cases, i] {
+            LoadedProgram p;
+            ASSERT_TRUE(p.program.LoadProgram(kScripted, static_cast<int>(i)));
+            EXPECT_EQ(Exchange(p.program, "0 echo"), "echo:0 echo");
+            p.program.SetExchangeTimeLimit(300ms);
+            // The failed step changes nothing: the robot keeps its last output.
+            EXPECT_EQ(Exchange(p.program, "1 " + cases[i].command, "echo:0 echo"), "echo:0 echo");
+            EXPECT_FALSE(p.program.IsLoaded()) << cases[i].command;
+            EXPECT_EQ(Exchange(p.program, "2 echo", "echo:0 echo"), "echo:0 echo");
+        });
+    }
+    RunInParallel(runs);
+
+    const std::string text = error.Text();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const std::string line
+            = "Robot " + std::to_string(i + 1) + ": program \"" + kScripted + "\" " + cases[i].line + "\n";
+        EXPECT_NE(text.find(line), std::string::npos) << "missing: " << line << "in:\n" << text;
+    }
+    // One line per program, nothing else.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(cases.size())) << text;
+}
+
+TEST(RobotProgram, OutputIsCutToTheBufferWithoutItsTerminator) {
+    LoadedProgram p;
+    ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));
+    // A program that fills the whole buffer leaves no room for the final
+    // zero: 4095 characters are taken and the program stays.
+    EXPECT_EQ(Exchange(p.program, "0 overflow 4096"), std::string(4095, 'x'));
+    EXPECT_TRUE(p.program.IsLoaded());
+}
+
+TEST(RobotProgram, LoadFailsForIncompletePrograms) {
+    FdCapture error(STDERR_FILENO);
+    {
+        LoadedProgram p;
+        EXPECT_FALSE(p.program.LoadProgram(TestProgram("no_start"), 0));
+        EXPECT_FALSE(p.program.IsLoaded());
+        EXPECT_EQ(Exchange(p.program, "0 ", "old"), "old");
+    }
+    {
+        // The names are looked up in the order Run, SetData, GetData, IsPause,
+        // Start; the first missing one is reported.
+        LoadedProgram p;
+        EXPECT_FALSE(p.program.LoadProgram(TestProgram("three_exports"), 1));
+    }
+    const std::string text = error.Text();
+    EXPECT_NE(text.find("Robot 1: program \"" + TestProgram("no_start")
+                  + "\" not loaded: it does not export \"Start\"\n"),
+        std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Robot 2: program \"" + TestProgram("three_exports")
+                  + "\" not loaded: it does not export \"IsPause\"\n"),
+        std::string::npos)
+        << text;
+}
+
+TEST(RobotProgram, LoadFailsForFilesThatAreNoProgram) {
+    const fs::path text
+        = fs::path(MORVANE_TEST_PROGRAM_DIR) / ("not_a_program_" + std::to_string(getpid()) + ".so");
+    std::ofstream(text) << "int main() { return 0; }\n";
+    const std::string missing = std::string(MORVANE_TEST_PROGRAM_DIR) + "/missing.so";
+
+    FdCapture error(STDERR_FILENO);
+    {
+        LoadedProgram p;
+        EXPECT_FALSE(p.program.LoadProgram(text.string(), 0));
+        EXPECT_FALSE(p.program.LoadProgram(missing, 0));
+        EXPECT_FALSE(p.program.LoadProgram(MORVANE_TEST_PROGRAM_DIR, 0));
+        EXPECT_FALSE(p.program.LoadProgram(kScripted, -1));
+    }
+    const std::string lines = error.Text();
+    EXPECT_NE(
+        lines.find("Robot 1: program \"" + text.string() + "\" not loaded: not a loadable program library ("),
+        std::string::npos)
+        << lines;
+    EXPECT_NE(lines.find("Robot 1: program \"" + missing
+                  + "\" not loaded: cannot read the file (No such file or directory)\n"),
+        std::string::npos)
+        << lines;
+    EXPECT_NE(lines.find("not loaded: cannot read the file (Is a directory)\n"), std::string::npos) << lines;
+    EXPECT_NE(
+        lines.find("Robot 0: program \"" + kScripted + "\" not loaded: the robot number -1 is not valid\n"),
+        std::string::npos)
+        << lines;
+    fs::remove(text);
+}
+
+TEST(RobotProgram, AnUnreadableProgramLeavesNoEarlierOneToRun) {
+    LoadedProgram p;
+    ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));
+    const std::string copy = p.program.GetTempDllNames()[0];
+
+    FdCapture error(STDERR_FILENO);
+    EXPECT_FALSE(p.program.LoadProgram(std::string(MORVANE_TEST_PROGRAM_DIR) + "/missing.so", 0));
+    EXPECT_FALSE(p.program.IsLoaded());
+    // Nor does the start of the next run, which reloads the robot from its
+    // copy, bring the earlier program back.
+    EXPECT_FALSE(p.program.LoadProgram(copy, 0));
+    EXPECT_FALSE(p.program.IsLoaded());
+    EXPECT_NE(error.Text().find("not a loadable program library"), std::string::npos);
+}
+
+TEST(RobotProgram, EachRobotAndEachLoadHasItsOwnStaticData) {
+    LoadedProgram first;
+    LoadedProgram second;
+    ASSERT_TRUE(first.program.LoadProgram(kScripted, 0));
+    ASSERT_TRUE(second.program.LoadProgram(kScripted, 1));
+    EXPECT_EQ(Exchange(first.program, "0 count"), "count=1");
+    EXPECT_EQ(Exchange(first.program, "1 count"), "count=2");
+    EXPECT_EQ(Exchange(second.program, "0 count"), "count=1");
+    EXPECT_EQ(Exchange(first.program, "2 count"), "count=3");
+    EXPECT_NE(Exchange(first.program, "3 pid"), Exchange(second.program, "1 pid"));
+    EXPECT_NE(first.program.GetTempDllNames().back(), second.program.GetTempDllNames().back());
+
+    // The start of a run reloads each robot from its own copy: a fresh start.
+    const std::string copy = first.program.GetTempDllNames()[0];
+    ASSERT_TRUE(first.program.LoadProgram(copy, 0));
+    EXPECT_EQ(first.program.GetProgramPath(), copy);
+    EXPECT_EQ(Exchange(first.program, "0 count"), "count=1");
+    EXPECT_EQ(Exchange(second.program, "1 count"), "count=2");
+}
+
+TEST(RobotProgram, PrivateCopiesHaveProcessWideUniqueNames) {
+    LoadedProgram p;
+    // A fresh control unit loading robot 3 draws four names and uses the
+    // fourth.
+    ASSERT_TRUE(p.program.LoadProgram(kScripted, 3));
+    const auto& names = p.program.GetTempDllNames();
+    ASSERT_EQ(names.size(), 4u);
+    for (const std::string& name : names)
+        EXPECT_TRUE(std::regex_match(name, std::regex("Temp/[A-Z]{1,26}\\.dll"))) << name;
+    EXPECT_EQ(ReadFile(platform::InProgramDir(names[3])), ReadFile(kScripted));
+    EXPECT_EQ(fs::file_size(platform::InProgramDir(names[0])), 0u);
+
+    // Names never repeat across control units, though one-letter names come
+    // up often.
+    std::vector<std::unique_ptr<LoadedProgram>> units;
+    std::set<std::string> seen(names.begin(), names.end());
+    std::size_t drawn = names.size();
+    for (int u = 0; u < 8; ++u) {
+        units.push_back(std::make_unique<LoadedProgram>());
+        for (int i = 0; i < 100; ++i)
+            units.back()->program.NewTempDllName();
+        const auto& more = units.back()->program.GetTempDllNames();
+        seen.insert(more.begin(), more.end());
+        drawn += more.size();
+    }
+    EXPECT_EQ(seen.size(), drawn);
+}
+
+TEST(RobotProgram, WhatAProgramPrintsReachesStandardOutput) {
+    FdCapture output(STDOUT_FILENO);
+    {
+        LoadedProgram p;
+        ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));
+        Exchange(p.program, "0 print hello-from-robot");
+        Exchange(p.program, "1 print second-step");
+    }
+    EXPECT_EQ(output.Text(), "hello-from-robot\nsecond-step\n");
+}
+
+TEST(RobotProgram, LeavesNoChildrenAndNoDescriptorsBehind) {
+    const int before = OpenDescriptorCount();
+    {
+        FdCapture error(STDERR_FILENO);
+        for (int i = 0; i < 10; ++i) {
+            LoadedProgram p;
+            ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));
+            Exchange(p.program, "0 echo");
+            if (i % 2 == 1)
+                Exchange(p.program, "1 crash");
+            EXPECT_FALSE(p.program.LoadProgram(TestProgram("no_start"), 0));
+        }
+    }
+    EXPECT_EQ(OpenDescriptorCount(), before);
+    int status = 0;
+    EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(RobotProgram, HostDiesWithTheSimulator) {
+    // A stand-in simulator loads a program, lets it run one step (the host is
+    // stopped afterwards) and vanishes without unloading. Its orphans come to
+    // this process, which can then see how the host ended.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t simulator = fork();
+    ASSERT_GE(simulator, 0);
+    if (simulator == 0) {
+        close(pipeFds[0]);
+        auto program = std::make_unique<CRobotProgram>();
+        std::string output;
+        if (program->LoadProgram(kScripted, 0))
+            program->Exchange("0 pid", output);
+        const int pid = output.rfind("pid=", 0) == 0 ? std::stoi(output.substr(4)) : -1;
+        if (write(pipeFds[1], &pid, sizeof pid) != sizeof pid)
+            _exit(2);
+        RemoveCopies(*program);
+        (void)program.release(); // gone without unloading, like a crashed simulator
+        _exit(0);
+    }
+    close(pipeFds[1]);
+    int host = -1;
+    ASSERT_EQ(read(pipeFds[0], &host, sizeof host), static_cast<ssize_t>(sizeof host));
+    close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(simulator, &status, 0), simulator);
+    ASSERT_GT(host, 0);
+    ASSERT_EQ(waitpid(host, &status, 0), host);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
+}
