@@ -9,13 +9,11 @@ namespace scene {
 
 BoundsVisitor::BoundsVisitor(const osg::Matrixd& toWorld)
     : osg::NodeVisitor(TRAVERSE_ACTIVE_CHILDREN)
-    , m_toWorld(toWorld)
-{
+    , m_toWorld(toWorld) {
     setTraversalMask(kMeasuredBit);
 }
 
-void BoundsVisitor::apply(osg::Drawable& drawable)
-{
+void BoundsVisitor::apply(osg::Drawable& drawable) {
     const osg::BoundingBox local = drawable.getBoundingBox();
     if (!local.valid())
         return;
@@ -24,8 +22,7 @@ void BoundsVisitor::apply(osg::Drawable& drawable)
         m_box.expandBy(local.corner(i) * m);
 }
 
-osg::BoundingBox ComputeBounds(osg::Node* node, const osg::Matrixd& toWorld)
-{
+osg::BoundingBox ComputeBounds(osg::Node* node, const osg::Matrixd& toWorld) {
     if (!node)
         return {};
     BoundsVisitor visitor(toWorld);

@@ -50,7 +50,9 @@ public:
     // A point in normalised window coordinates (-1..1, y up) in pixels:
     // ((x + 1) / 2 * width, (y + 1) / 2 * height).
     osg::Vec2 CalcPixelCoords(float x, float y) const;
-    osg::Vec2 CalcPixelCoords(const osg::Vec2& normalised) const { return CalcPixelCoords(normalised.x(), normalised.y()); }
+    osg::Vec2 CalcPixelCoords(const osg::Vec2& normalised) const {
+        return CalcPixelCoords(normalised.x(), normalised.y());
+    }
 
 protected:
     ~Camera() override = default;

@@ -21,12 +21,9 @@ constexpr float kExtent = 1.6f;
 class FollowCameraTurn : public osg::NodeCallback {
 public:
     explicit FollowCameraTurn(osg::Camera* camera)
-        : m_camera(camera)
-    {
-    }
+        : m_camera(camera) { }
 
-    void operator()(osg::Node* node, osg::NodeVisitor* nv) override
-    {
+    void operator()(osg::Node* node, osg::NodeVisitor* nv) override {
         osg::ref_ptr<osg::Camera> camera;
         if (m_camera.lock(camera)) {
             osg::Matrixd view = camera->getViewMatrix();
@@ -40,8 +37,7 @@ private:
     osg::observer_ptr<osg::Camera> m_camera;
 };
 
-osg::ref_ptr<osg::Geode> MakeTripod()
-{
+osg::ref_ptr<osg::Geode> MakeTripod() {
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
     osg::ref_ptr<osg::Geometry> lines = new osg::Geometry;
     osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array;
@@ -82,8 +78,7 @@ osg::ref_ptr<osg::Geode> MakeTripod()
 
 Compass::Compass(Camera* camera)
     : SceneObject("Compass")
-    , m_overlay(new osg::Camera)
-{
+    , m_overlay(new osg::Camera) {
     m_overlay->setReferenceFrame(osg::Transform::ABSOLUTE_RF);
     m_overlay->setRenderOrder(osg::Camera::POST_RENDER);
     m_overlay->setClearMask(GL_DEPTH_BUFFER_BIT);
@@ -98,8 +93,7 @@ Compass::Compass(Camera* camera)
     SetHelper(true);
 }
 
-void Compass::SetScreenSize(int pixels)
-{
+void Compass::SetScreenSize(int pixels) {
     m_size = pixels;
     m_overlay->setViewport(0, 0, m_size, m_size);
 }

@@ -4,8 +4,7 @@
 
 namespace scene {
 
-std::string DefaultFontFile()
-{
+std::string DefaultFontFile() {
     static const char* const candidates[] = {
         "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc",
         "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",

@@ -6,24 +6,20 @@
 
 namespace scene {
 
-FrameLoop::~FrameLoop()
-{
+FrameLoop::~FrameLoop() {
     for (SceneApp* app : m_apps)
         app->m_loop = nullptr;
 }
 
-void FrameLoop::Start()
-{
+void FrameLoop::Start() {
     m_running = true;
 }
 
-void FrameLoop::Stop()
-{
+void FrameLoop::Stop() {
     m_running = false;
 }
 
-void FrameLoop::AddApp(SceneApp* app)
-{
+void FrameLoop::AddApp(SceneApp* app) {
     if (!app || std::find(m_apps.begin(), m_apps.end(), app) != m_apps.end())
         return;
     if (app->m_loop)
@@ -32,8 +28,7 @@ void FrameLoop::AddApp(SceneApp* app)
     app->m_loop = this;
 }
 
-void FrameLoop::RemoveApp(SceneApp* app)
-{
+void FrameLoop::RemoveApp(SceneApp* app) {
     auto it = std::find(m_apps.begin(), m_apps.end(), app);
     if (it == m_apps.end())
         return;
@@ -41,13 +36,15 @@ void FrameLoop::RemoveApp(SceneApp* app)
     app->m_loop = nullptr;
 }
 
-bool FrameLoop::Step()
-{
+bool FrameLoop::Step() {
     if (!m_running || m_stepping)
         return false;
     struct SteppingFlag {
         bool& flag;
-        explicit SteppingFlag(bool& f) : flag(f) { flag = true; }
+        explicit SteppingFlag(bool& f)
+            : flag(f) {
+            flag = true;
+        }
         ~SteppingFlag() { flag = false; }
     } stepping(m_stepping);
 

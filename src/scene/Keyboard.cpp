@@ -2,8 +2,7 @@
 
 namespace scene {
 
-void Keyboard::SetKeyState(int key, bool pressed)
-{
+void Keyboard::SetKeyState(int key, bool pressed) {
     if (pressed)
         m_pressed.insert(key);
     else

@@ -9,8 +9,7 @@ namespace scene {
 Label::Label(const std::string& name)
     : SceneObject(name)
     , m_geode(new osg::Geode)
-    , m_textDrawable(new osgText::Text)
-{
+    , m_textDrawable(new osgText::Text) {
     const std::string fontFile = DefaultFontFile();
     if (!fontFile.empty()) {
         if (osg::ref_ptr<osgText::Font> font = osgText::readRefFontFile(fontFile))
@@ -25,51 +24,42 @@ Label::Label(const std::string& name)
     GetOSGNode()->addChild(m_geode.get());
 }
 
-void Label::SetText(const std::string& utf8Text)
-{
+void Label::SetText(const std::string& utf8Text) {
     m_text = utf8Text;
     m_textDrawable->setText(utf8Text, osgText::String::ENCODING_UTF8);
 }
 
-void Label::SetFontSize(float size)
-{
+void Label::SetFontSize(float size) {
     m_textDrawable->setCharacterSize(size);
 }
 
-float Label::GetFontSize() const
-{
+float Label::GetFontSize() const {
     return m_textDrawable->getCharacterHeight();
 }
 
-void Label::SetTextColor(const osg::Vec4& colour)
-{
+void Label::SetTextColor(const osg::Vec4& colour) {
     m_textDrawable->setColor(colour);
 }
 
-osg::Vec4 Label::GetTextColor() const
-{
+osg::Vec4 Label::GetTextColor() const {
     return m_textDrawable->getColor();
 }
 
-void Label::SetAlignment(osgText::TextBase::AlignmentType alignment)
-{
+void Label::SetAlignment(osgText::TextBase::AlignmentType alignment) {
     m_textDrawable->setAlignment(alignment);
 }
 
-void Label::SetBackSize(const osg::Vec2& size)
-{
+void Label::SetBackSize(const osg::Vec2& size) {
     m_backSize = size;
     UpdateBack();
 }
 
-void Label::SetBackColor(const osg::Vec4& colour)
-{
+void Label::SetBackColor(const osg::Vec4& colour) {
     m_backColor = colour;
     UpdateBack();
 }
 
-void Label::UpdateBack()
-{
+void Label::UpdateBack() {
     if (m_back) {
         m_geode->removeDrawable(m_back.get());
         m_back = nullptr;
@@ -98,14 +88,14 @@ void Label::UpdateBack()
     m_geode->insertChild(0, m_back.get());
 }
 
-void Label::SetEnableDepthTesting(bool enable)
-{
-    m_geode->getOrCreateStateSet()->setMode(GL_DEPTH_TEST, enable ? osg::StateAttribute::ON : osg::StateAttribute::OFF);
+void Label::SetEnableDepthTesting(bool enable) {
+    m_geode->getOrCreateStateSet()->setMode(
+        GL_DEPTH_TEST, enable ? osg::StateAttribute::ON : osg::StateAttribute::OFF);
 }
 
-void Label::SetEnableLighting(bool enable)
-{
-    m_geode->getOrCreateStateSet()->setMode(GL_LIGHTING, enable ? osg::StateAttribute::ON : osg::StateAttribute::OFF);
+void Label::SetEnableLighting(bool enable) {
+    m_geode->getOrCreateStateSet()->setMode(
+        GL_LIGHTING, enable ? osg::StateAttribute::ON : osg::StateAttribute::OFF);
 }
 
 } // namespace scene

@@ -8,31 +8,26 @@
 
 namespace scene {
 
-ModelCache& ModelCache::Shared()
-{
+ModelCache& ModelCache::Shared() {
     static ModelCache cache;
     return cache;
 }
 
-std::string ModelCache::ResolvePath(const std::string& file)
-{
+std::string ModelCache::ResolvePath(const std::string& file) {
     return platform::InProgramDir(file).lexically_normal().string();
 }
 
-osg::ref_ptr<osg::Node> ModelCache::ReadFresh(const std::string& path)
-{
+osg::ref_ptr<osg::Node> ModelCache::ReadFresh(const std::string& path) {
     osg::ref_ptr<osgDB::Options> options = new osgDB::Options;
     options->setObjectCacheHint(osgDB::Options::CACHE_NONE);
     return osgDB::readRefNodeFile(path, options.get());
 }
 
-osg::ref_ptr<osg::Node> ModelCache::MakeInstanceCopy(const osg::Node& original)
-{
+osg::ref_ptr<osg::Node> ModelCache::MakeInstanceCopy(const osg::Node& original) {
     return static_cast<osg::Node*>(original.clone(osg::CopyOp::DEEP_COPY_ALL));
 }
 
-osg::ref_ptr<osg::Node> ModelCache::Load(const std::string& file, bool useCache)
-{
+osg::ref_ptr<osg::Node> ModelCache::Load(const std::string& file, bool useCache) {
     if (file.empty())
         return nullptr;
     const std::string path = ResolvePath(file);
@@ -58,14 +53,12 @@ osg::ref_ptr<osg::Node> ModelCache::Load(const std::string& file, bool useCache)
     return MakeInstanceCopy(*original);
 }
 
-void ModelCache::Clear()
-{
+void ModelCache::Clear() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_originals.clear();
 }
 
-std::size_t ModelCache::Size() const
-{
+std::size_t ModelCache::Size() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_originals.size();
 }

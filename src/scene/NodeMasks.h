@@ -19,13 +19,11 @@ constexpr osg::Node::NodeMask kMeasuredBit = 0x40000000u;
 constexpr osg::Node::NodeMask kHelperMask = kAllBits & ~kMeasuredBit;
 constexpr osg::Node::NodeMask kSwitchedOffMask = 0u;
 
-inline void MarkAsHelper(osg::Node& node)
-{
+inline void MarkAsHelper(osg::Node& node) {
     node.setNodeMask(kHelperMask);
 }
 
-inline bool IsHelper(const osg::Node& node)
-{
+inline bool IsHelper(const osg::Node& node) {
     return node.getNodeMask() != kSwitchedOffMask && (node.getNodeMask() & kMeasuredBit) == 0;
 }
 

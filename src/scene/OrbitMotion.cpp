@@ -5,37 +5,31 @@
 namespace scene {
 
 OrbitMotion::OrbitMotion(Mouse* mouse)
-    : m_mouse(mouse)
-{
+    : m_mouse(mouse) {
     if (mouse)
         mouse->AddListener(this);
 }
 
-OrbitMotion::~OrbitMotion()
-{
+OrbitMotion::~OrbitMotion() {
     osg::ref_ptr<Mouse> mouse;
     if (m_mouse.lock(mouse))
         mouse->RemoveListener(this);
 }
 
-void OrbitMotion::SetTarget(Transformable* target)
-{
+void OrbitMotion::SetTarget(Transformable* target) {
     m_target = target;
 }
 
-Transformable* OrbitMotion::GetTarget() const
-{
+Transformable* OrbitMotion::GetTarget() const {
     osg::ref_ptr<Transformable> target;
     return m_target.lock(target) ? target.get() : nullptr;
 }
 
-void OrbitMotion::SetDistance(float distance)
-{
+void OrbitMotion::SetDistance(float distance) {
     m_distance = std::max(distance, kMinDistance);
 }
 
-void OrbitMotion::Orbit(float dx, float dy)
-{
+void OrbitMotion::Orbit(float dx, float dy) {
     osg::ref_ptr<Transformable> target;
     if (!m_enabled || !m_target.lock(target))
         return;
@@ -53,8 +47,7 @@ void OrbitMotion::Orbit(float dx, float dy)
     target->SetTransform(t);
 }
 
-void OrbitMotion::Pan(float dx, float dy)
-{
+void OrbitMotion::Pan(float dx, float dy) {
     osg::ref_ptr<Transformable> target;
     if (!m_enabled || !m_target.lock(target))
         return;
@@ -71,8 +64,7 @@ void OrbitMotion::Pan(float dx, float dy)
     target->SetTransform(t);
 }
 
-void OrbitMotion::Dolly(float amount)
-{
+void OrbitMotion::Dolly(float amount) {
     osg::ref_ptr<Transformable> target;
     if (!m_enabled || !m_target.lock(target))
         return;
@@ -86,20 +78,16 @@ void OrbitMotion::Dolly(float amount)
     target->SetTransform(t);
 }
 
-void OrbitMotion::OnMouseButton(Mouse&, int, bool)
-{
-}
+void OrbitMotion::OnMouseButton(Mouse&, int, bool) { }
 
-void OrbitMotion::OnMouseMoved(Mouse& mouse, float dx, float dy)
-{
+void OrbitMotion::OnMouseMoved(Mouse& mouse, float dx, float dy) {
     if (mouse.GetButtonState(Mouse::RightButton))
         Orbit(dx, dy);
     if (mouse.GetButtonState(Mouse::MiddleButton))
         Pan(dx, dy);
 }
 
-void OrbitMotion::OnMouseScrolled(Mouse&, int delta)
-{
+void OrbitMotion::OnMouseScrolled(Mouse&, int delta) {
     Dolly(float(delta) * m_wheelScale);
 }
 

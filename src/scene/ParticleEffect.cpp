@@ -12,12 +12,9 @@ namespace {
 class EmitterCollector : public osg::NodeVisitor {
 public:
     EmitterCollector()
-        : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN)
-    {
-    }
+        : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) { }
 
-    void apply(osg::Node& node) override
-    {
+    void apply(osg::Node& node) override {
         if (auto* emitter = dynamic_cast<osgParticle::Emitter*>(&node))
             emitters.push_back(emitter);
         traverse(node);
@@ -26,8 +23,7 @@ public:
     std::vector<osgParticle::Emitter*> emitters;
 };
 
-std::vector<osgParticle::Emitter*> EmittersUnder(osg::Node* node)
-{
+std::vector<osgParticle::Emitter*> EmittersUnder(osg::Node* node) {
     EmitterCollector collector;
     collector.setTraversalMask(0xffffffffu);
     collector.setNodeMaskOverride(0xffffffffu);
@@ -39,30 +35,24 @@ std::vector<osgParticle::Emitter*> EmittersUnder(osg::Node* node)
 } // namespace
 
 ParticleEffect::ParticleEffect(const std::string& name)
-    : SceneObject(name)
-{
-}
+    : SceneObject(name) { }
 
-osg::Node* ParticleEffect::LoadFile(const std::string& file, bool)
-{
+osg::Node* ParticleEffect::LoadFile(const std::string& file, bool) {
     osg::Node* model = SceneObject::LoadFile(file, false);
     ApplyEnabled();
     return model;
 }
 
-void ParticleEffect::SetEnabled(bool enabled)
-{
+void ParticleEffect::SetEnabled(bool enabled) {
     m_enabled = enabled;
     ApplyEnabled();
 }
 
-unsigned ParticleEffect::GetNumEmitters() const
-{
+unsigned ParticleEffect::GetNumEmitters() const {
     return unsigned(EmittersUnder(GetModel()).size());
 }
 
-void ParticleEffect::ApplyEnabled()
-{
+void ParticleEffect::ApplyEnabled() {
     for (osgParticle::Emitter* emitter : EmittersUnder(GetModel()))
         emitter->setEnabled(m_enabled);
 }

@@ -19,8 +19,7 @@ class WorldOnlyIntersectionVisitor : public osgUtil::IntersectionVisitor {
 public:
     using osgUtil::IntersectionVisitor::IntersectionVisitor;
 
-    void apply(osg::Camera& camera) override
-    {
+    void apply(osg::Camera& camera) override {
         if (camera.getRenderOrder() != osg::Camera::NESTED_RENDER
             || camera.getReferenceFrame() != osg::Transform::RELATIVE_RF)
             return;
@@ -29,8 +28,7 @@ public:
 
     // Searches root as the camera sees it, as accepting the camera itself
     // would, without making root the camera's child.
-    void SearchFrom(const osg::Camera& camera, osg::Node& root)
-    {
+    void SearchFrom(const osg::Camera& camera, osg::Node& root) {
         pushWindowMatrix(const_cast<osg::Viewport*>(camera.getViewport()));
         pushProjectionMatrix(new osg::RefMatrix(camera.getProjectionMatrix()));
         pushViewMatrix(new osg::RefMatrix(camera.getViewMatrix()));
@@ -47,9 +45,8 @@ public:
 
 } // namespace
 
-std::vector<PickHit> PickAll(const Camera& camera, osg::Node* root, float pixelX, float pixelY,
-    osg::Node::NodeMask traversalMask)
-{
+std::vector<PickHit> PickAll(
+    const Camera& camera, osg::Node* root, float pixelX, float pixelY, osg::Node::NodeMask traversalMask) {
     std::vector<PickHit> hits;
     const osg::Camera* osgCamera = camera.GetOSGCamera();
     if (!root || !osgCamera->getViewport())
@@ -72,13 +69,11 @@ std::vector<PickHit> PickAll(const Camera& camera, osg::Node* root, float pixelX
     return hits;
 }
 
-bool IsOnPath(const PickHit& hit, const osg::Node* node)
-{
+bool IsOnPath(const PickHit& hit, const osg::Node* node) {
     return node && std::find(hit.nodePath.begin(), hit.nodePath.end(), node) != hit.nodePath.end();
 }
 
-PickResult FindPickedObject(const std::vector<PickHit>& hits, const std::vector<SceneObject*>& candidates)
-{
+PickResult FindPickedObject(const std::vector<PickHit>& hits, const std::vector<SceneObject*>& candidates) {
     for (const PickHit& hit : hits) {
         for (SceneObject* candidate : candidates) {
             if (candidate && IsOnPath(hit, candidate->GetOSGNode()))

@@ -10,8 +10,7 @@ namespace scene {
 
 Scene::Scene()
     : m_root(new osg::Group)
-    , m_sceneLight(new osg::LightSource)
-{
+    , m_sceneLight(new osg::LightSource) {
     m_root->setName("SceneRoot");
     osg::ref_ptr<osg::Light> light = new osg::Light(0);
     light->setPosition(osg::Vec4(0.3f, -0.5f, 1.0f, 0.0f));
@@ -26,13 +25,11 @@ Scene::Scene()
     state->setMode(GL_LIGHT0, osg::StateAttribute::ON);
 }
 
-Scene::~Scene()
-{
+Scene::~Scene() {
     RemoveAllDrawables();
 }
 
-void Scene::AddDrawable(SceneObject* object)
-{
+void Scene::AddDrawable(SceneObject* object) {
     if (!object || HasDrawable(object))
         return;
     m_objects.emplace_back(object);
@@ -40,8 +37,7 @@ void Scene::AddDrawable(SceneObject* object)
     object->OnAddedToScene(*this);
 }
 
-void Scene::RemoveDrawable(SceneObject* object)
-{
+void Scene::RemoveDrawable(SceneObject* object) {
     auto it = std::find(m_objects.begin(), m_objects.end(), object);
     if (it == m_objects.end())
         return;
@@ -51,33 +47,28 @@ void Scene::RemoveDrawable(SceneObject* object)
     object->OnRemovedFromScene(*this);
 }
 
-void Scene::RemoveAllDrawables()
-{
+void Scene::RemoveAllDrawables() {
     while (!m_objects.empty())
         RemoveDrawable(m_objects.back().get());
 }
 
-bool Scene::HasDrawable(const SceneObject* object) const
-{
+bool Scene::HasDrawable(const SceneObject* object) const {
     return std::any_of(m_objects.begin(), m_objects.end(),
         [object](const osg::ref_ptr<SceneObject>& o) { return o.get() == object; });
 }
 
-SceneObject* Scene::GetDrawable(unsigned index) const
-{
+SceneObject* Scene::GetDrawable(unsigned index) const {
     return index < m_objects.size() ? m_objects[index].get() : nullptr;
 }
 
-void Scene::UseSceneLight(bool on, int lightNumber)
-{
+void Scene::UseSceneLight(bool on, int lightNumber) {
     if (lightNumber < 0 || lightNumber > 7)
         return;
-    m_root->getOrCreateStateSet()->setMode(GLenum(GL_LIGHT0 + lightNumber),
-        on ? osg::StateAttribute::ON : osg::StateAttribute::OFF);
+    m_root->getOrCreateStateSet()->setMode(
+        GLenum(GL_LIGHT0 + lightNumber), on ? osg::StateAttribute::ON : osg::StateAttribute::OFF);
 }
 
-PositionalLight* Scene::GetLight(int lightNumber) const
-{
+PositionalLight* Scene::GetLight(int lightNumber) const {
     for (const auto& object : m_objects) {
         auto* light = dynamic_cast<PositionalLight*>(object.get());
         if (light && light->GetNumber() == lightNumber)

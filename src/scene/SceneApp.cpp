@@ -15,13 +15,16 @@ namespace {
 constexpr int kHeadlessWidth = 1440;
 constexpr int kHeadlessHeight = 850;
 
-int ToMouseButton(int osgButton)
-{
+int ToMouseButton(int osgButton) {
     switch (osgButton) {
-    case osgGA::GUIEventAdapter::LEFT_MOUSE_BUTTON: return Mouse::LeftButton;
-    case osgGA::GUIEventAdapter::MIDDLE_MOUSE_BUTTON: return Mouse::MiddleButton;
-    case osgGA::GUIEventAdapter::RIGHT_MOUSE_BUTTON: return Mouse::RightButton;
-    default: return -1;
+    case osgGA::GUIEventAdapter::LEFT_MOUSE_BUTTON:
+        return Mouse::LeftButton;
+    case osgGA::GUIEventAdapter::MIDDLE_MOUSE_BUTTON:
+        return Mouse::MiddleButton;
+    case osgGA::GUIEventAdapter::RIGHT_MOUSE_BUTTON:
+        return Mouse::RightButton;
+    default:
+        return -1;
     }
 }
 
@@ -32,8 +35,7 @@ SceneApp::SceneApp(SceneView* view)
     , m_scene(new Scene)
     , m_mouse(new Mouse)
     , m_keyboard(new Keyboard)
-    , m_view(view)
-{
+    , m_view(view) {
     m_viewer->setThreadingModel(osgViewer::ViewerBase::SingleThreaded);
     // Escape is an editor key here, and closing is the window's business.
     m_viewer->setKeyEventSetsDone(0);
@@ -58,83 +60,66 @@ SceneApp::SceneApp(SceneView* view)
     }
 }
 
-SceneApp::~SceneApp()
-{
+SceneApp::~SceneApp() {
     if (m_loop)
         m_loop->RemoveApp(this);
     if (m_view && m_view->GetViewer() == m_viewer.get())
         m_view->SetViewer(nullptr);
 }
 
-SceneView* SceneApp::GetSceneView() const
-{
+SceneView* SceneApp::GetSceneView() const {
     return m_view.data();
 }
 
-void SceneApp::PreFrame(double)
-{
-}
+void SceneApp::PreFrame(double) { }
 
-void SceneApp::Frame(double)
-{
+void SceneApp::Frame(double) {
     m_viewer->advance();
     m_viewer->updateTraversal();
     if (m_view)
         m_view->RenderNow();
 }
 
-void SceneApp::PostFrame(double)
-{
-}
+void SceneApp::PostFrame(double) { }
 
-void SceneApp::Quit()
-{
+void SceneApp::Quit() {
     if (m_loop)
         m_loop->Stop();
 }
 
-bool SceneApp::KeyPressed(Keyboard*, int)
-{
+bool SceneApp::KeyPressed(Keyboard*, int) {
     return false;
 }
 
-bool SceneApp::KeyReleased(Keyboard*, int)
-{
+bool SceneApp::KeyReleased(Keyboard*, int) {
     return false;
 }
 
-bool SceneApp::MouseButtonPressed(Mouse*, int)
-{
+bool SceneApp::MouseButtonPressed(Mouse*, int) {
     return false;
 }
 
-bool SceneApp::MouseButtonReleased(Mouse*, int)
-{
+bool SceneApp::MouseButtonReleased(Mouse*, int) {
     return false;
 }
 
-bool SceneApp::MouseButtonDoubleClicked(Mouse*, int)
-{
+bool SceneApp::MouseButtonDoubleClicked(Mouse*, int) {
     return false;
 }
 
-bool SceneApp::MouseMoved(Mouse*, float, float)
-{
+bool SceneApp::MouseMoved(Mouse*, float, float) {
     return false;
 }
 
-bool SceneApp::MouseDragged(Mouse*, float, float)
-{
+bool SceneApp::MouseDragged(Mouse*, float, float) {
     return false;
 }
 
-bool SceneApp::MouseScrolled(Mouse*, int)
-{
+bool SceneApp::MouseScrolled(Mouse*, int) {
     return false;
 }
 
-void SceneApp::EventTraversal()
-{
+void SceneApp::EventTraversal() {
     if (!m_view)
         return;
     osgGA::EventQueue::Events events;
@@ -147,8 +132,7 @@ void SceneApp::EventTraversal()
     }
 }
 
-osg::Vec2 SceneApp::Normalised(const osgGA::GUIEventAdapter& event) const
-{
+osg::Vec2 SceneApp::Normalised(const osgGA::GUIEventAdapter& event) const {
     // Against the window's size, not osgGA's input range (which ends one
     // pixel short), so the window's edges are exactly -1 and 1.
     int x = 0, y = 0, width = 0, height = 0;
@@ -163,8 +147,7 @@ osg::Vec2 SceneApp::Normalised(const osgGA::GUIEventAdapter& event) const
     return osg::Vec2(nx, ny);
 }
 
-void SceneApp::Dispatch(const osgGA::GUIEventAdapter& event)
-{
+void SceneApp::Dispatch(const osgGA::GUIEventAdapter& event) {
     using E = osgGA::GUIEventAdapter;
     switch (event.getEventType()) {
     case E::PUSH:
@@ -224,14 +207,12 @@ void SceneApp::Dispatch(const osgGA::GUIEventAdapter& event)
     }
 }
 
-std::vector<PickHit> SceneApp::Pick(float x, float y)
-{
+std::vector<PickHit> SceneApp::Pick(float x, float y) {
     const osg::Vec2 pixel = m_camera->CalcPixelCoords(x, y);
     return PickAll(*m_camera, m_scene->GetSceneNode(), pixel.x(), pixel.y());
 }
 
-PickResult SceneApp::PickObject(float x, float y)
-{
+PickResult SceneApp::PickObject(float x, float y) {
     std::vector<SceneObject*> candidates;
     for (const auto& object : m_scene->GetDrawables())
         candidates.push_back(object.get());

@@ -1,8 +1,8 @@
 #include "scene/SceneView.h"
 
 #include <QKeyEvent>
-#include <QOpenGLContext>
 #include <QMouseEvent>
+#include <QOpenGLContext>
 #include <QWheelEvent>
 
 #include <osgGA/EventQueue>
@@ -19,32 +19,54 @@ namespace {
 
 using Key = osgGA::GUIEventAdapter::KeySymbol;
 
-int ToOsgKey(const QKeyEvent& event)
-{
+int ToOsgKey(const QKeyEvent& event) {
     switch (event.key()) {
-    case Qt::Key_Escape: return Key::KEY_Escape;
-    case Qt::Key_Tab: return Key::KEY_Tab;
-    case Qt::Key_Backspace: return Key::KEY_BackSpace;
-    case Qt::Key_Return: return Key::KEY_Return;
-    case Qt::Key_Enter: return Key::KEY_KP_Enter;
-    case Qt::Key_Insert: return Key::KEY_Insert;
-    case Qt::Key_Delete: return Key::KEY_Delete;
-    case Qt::Key_Pause: return Key::KEY_Pause;
-    case Qt::Key_Home: return Key::KEY_Home;
-    case Qt::Key_End: return Key::KEY_End;
-    case Qt::Key_Left: return Key::KEY_Left;
-    case Qt::Key_Up: return Key::KEY_Up;
-    case Qt::Key_Right: return Key::KEY_Right;
-    case Qt::Key_Down: return Key::KEY_Down;
-    case Qt::Key_PageUp: return Key::KEY_Page_Up;
-    case Qt::Key_PageDown: return Key::KEY_Page_Down;
-    case Qt::Key_Shift: return Key::KEY_Shift_L;
-    case Qt::Key_Control: return Key::KEY_Control_L;
-    case Qt::Key_Alt: return Key::KEY_Alt_L;
-    case Qt::Key_Meta: return Key::KEY_Meta_L;
-    case Qt::Key_CapsLock: return Key::KEY_Caps_Lock;
-    case Qt::Key_Space: return Key::KEY_Space;
-    default: break;
+    case Qt::Key_Escape:
+        return Key::KEY_Escape;
+    case Qt::Key_Tab:
+        return Key::KEY_Tab;
+    case Qt::Key_Backspace:
+        return Key::KEY_BackSpace;
+    case Qt::Key_Return:
+        return Key::KEY_Return;
+    case Qt::Key_Enter:
+        return Key::KEY_KP_Enter;
+    case Qt::Key_Insert:
+        return Key::KEY_Insert;
+    case Qt::Key_Delete:
+        return Key::KEY_Delete;
+    case Qt::Key_Pause:
+        return Key::KEY_Pause;
+    case Qt::Key_Home:
+        return Key::KEY_Home;
+    case Qt::Key_End:
+        return Key::KEY_End;
+    case Qt::Key_Left:
+        return Key::KEY_Left;
+    case Qt::Key_Up:
+        return Key::KEY_Up;
+    case Qt::Key_Right:
+        return Key::KEY_Right;
+    case Qt::Key_Down:
+        return Key::KEY_Down;
+    case Qt::Key_PageUp:
+        return Key::KEY_Page_Up;
+    case Qt::Key_PageDown:
+        return Key::KEY_Page_Down;
+    case Qt::Key_Shift:
+        return Key::KEY_Shift_L;
+    case Qt::Key_Control:
+        return Key::KEY_Control_L;
+    case Qt::Key_Alt:
+        return Key::KEY_Alt_L;
+    case Qt::Key_Meta:
+        return Key::KEY_Meta_L;
+    case Qt::Key_CapsLock:
+        return Key::KEY_Caps_Lock;
+    case Qt::Key_Space:
+        return Key::KEY_Space;
+    default:
+        break;
     }
     if (event.key() >= Qt::Key_F1 && event.key() <= Qt::Key_F12)
         return Key::KEY_F1 + (event.key() - Qt::Key_F1);
@@ -59,13 +81,16 @@ int ToOsgKey(const QKeyEvent& event)
     return 0;
 }
 
-unsigned ToOsgButton(Qt::MouseButton button)
-{
+unsigned ToOsgButton(Qt::MouseButton button) {
     switch (button) {
-    case Qt::LeftButton: return 1;
-    case Qt::MiddleButton: return 2;
-    case Qt::RightButton: return 3;
-    default: return 0;
+    case Qt::LeftButton:
+        return 1;
+    case Qt::MiddleButton:
+        return 2;
+    case Qt::RightButton:
+        return 3;
+    default:
+        return 0;
     }
 }
 
@@ -73,8 +98,7 @@ unsigned ToOsgButton(Qt::MouseButton button)
 
 SceneView::SceneView(QWidget* parent, Qt::WindowFlags flags)
     : QOpenGLWidget(parent, flags)
-    , m_window(new osgViewer::GraphicsWindowEmbedded(0, 0, qMax(1, width()), qMax(1, height())))
-{
+    , m_window(new osgViewer::GraphicsWindowEmbedded(0, 0, qMax(1, width()), qMax(1, height()))) {
     // Qt's y runs down the window; OSG's normalised y runs up.
     m_window->getEventQueue()->getCurrentEventState()->setMouseYOrientation(
         osgGA::GUIEventAdapter::Y_INCREASING_DOWNWARDS);
@@ -86,8 +110,7 @@ SceneView::SceneView(QWidget* parent, Qt::WindowFlags flags)
     setUpdateBehavior(QOpenGLWidget::PartialUpdate);
 }
 
-SceneView::~SceneView()
-{
+SceneView::~SceneView() {
     // The base class destroys the context after this object is gone: let go
     // of OSG's GL objects while the context is still there and ours.
     if (QOpenGLContext* glContext = context())
@@ -95,18 +118,15 @@ SceneView::~SceneView()
     ReleaseGraphics();
 }
 
-osgViewer::GraphicsWindowEmbedded* SceneView::GetGraphicsWindow() const
-{
+osgViewer::GraphicsWindowEmbedded* SceneView::GetGraphicsWindow() const {
     return m_window.get();
 }
 
-osgViewer::GraphicsWindow* SceneView::GetOsgViewerGraphicsWindow() const
-{
+osgViewer::GraphicsWindow* SceneView::GetOsgViewerGraphicsWindow() const {
     return m_window.get();
 }
 
-void SceneView::SetViewer(osgViewer::ViewerBase* viewer, PaintMode mode)
-{
+void SceneView::SetViewer(osgViewer::ViewerBase* viewer, PaintMode mode) {
     osg::ref_ptr<osgViewer::ViewerBase> current;
     if (m_viewer.lock(current) && current.get() != viewer)
         ReleaseGraphics();
@@ -116,14 +136,12 @@ void SceneView::SetViewer(osgViewer::ViewerBase* viewer, PaintMode mode)
         EnsureGraphicsState();
 }
 
-osgViewer::ViewerBase* SceneView::GetViewer() const
-{
+osgViewer::ViewerBase* SceneView::GetViewer() const {
     osg::ref_ptr<osgViewer::ViewerBase> viewer;
     return m_viewer.lock(viewer) ? viewer.get() : nullptr;
 }
 
-bool SceneView::RenderNow()
-{
+bool SceneView::RenderNow() {
     osg::ref_ptr<osgViewer::ViewerBase> viewer;
     if (!isVisible() || !context() || width() <= 0 || height() <= 0 || !m_viewer.lock(viewer))
         return false;
@@ -138,8 +156,7 @@ bool SceneView::RenderNow()
     return true;
 }
 
-void SceneView::Draw(osgViewer::ViewerBase& viewer)
-{
+void SceneView::Draw(osgViewer::ViewerBase& viewer) {
     EnsureGraphicsState();
     // Qt's framebuffer for this widget can change between paints (it does on
     // every resize): never keep the id.
@@ -150,8 +167,7 @@ void SceneView::Draw(osgViewer::ViewerBase& viewer)
         viewer.renderingTraversals();
 }
 
-void SceneView::GetPosition(int& x, int& y, int& width, int& height) const
-{
+void SceneView::GetPosition(int& x, int& y, int& width, int& height) const {
     const osg::GraphicsContext::Traits* traits = m_window->getTraits();
     x = traits->x;
     y = traits->y;
@@ -159,14 +175,12 @@ void SceneView::GetPosition(int& x, int& y, int& width, int& height) const
     height = traits->height;
 }
 
-osg::Vec2 SceneView::CalcPixelCoords(float x, float y) const
-{
+osg::Vec2 SceneView::CalcPixelCoords(float x, float y) const {
     const osg::GraphicsContext::Traits* traits = m_window->getTraits();
     return osg::Vec2((x + 1.0f) * 0.5f * float(traits->width), (y + 1.0f) * 0.5f * float(traits->height));
 }
 
-void SceneView::ReleaseGraphics()
-{
+void SceneView::ReleaseGraphics() {
     if (!m_window->getState() || !context())
         return;
     makeCurrent();
@@ -176,8 +190,7 @@ void SceneView::ReleaseGraphics()
     doneCurrent();
 }
 
-void SceneView::EnsureGraphicsState()
-{
+void SceneView::EnsureGraphicsState() {
     if (m_window->getState())
         return;
     m_window->init();
@@ -189,18 +202,17 @@ void SceneView::EnsureGraphicsState()
     }
 }
 
-void SceneView::initializeGL()
-{
+void SceneView::initializeGL() {
     EnsureGraphicsState();
     ++m_contextCount;
+    m_frameWaiting = false;
     // Qt makes a new context when the widget moves to another top-level
     // window; this one tells us before it goes.
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &SceneView::ReleaseGraphics,
         Qt::DirectConnection);
 }
 
-void SceneView::resizeGL(int width, int height)
-{
+void SceneView::resizeGL(int width, int height) {
     // A new size means a new framebuffer: a frame drawn into the old one is gone.
     m_frameWaiting = false;
     const int w = DevicePixels(width);
@@ -220,8 +232,7 @@ void SceneView::resizeGL(int width, int height)
     }
 }
 
-void SceneView::paintGL()
-{
+void SceneView::paintGL() {
     EnsureGraphicsState();
     if (m_frameWaiting) {
         m_frameWaiting = false;
@@ -232,61 +243,51 @@ void SceneView::paintGL()
         Draw(*viewer);
 }
 
-int SceneView::DevicePixels(double logical) const
-{
+int SceneView::DevicePixels(double logical) const {
     return int(std::lround(logical * devicePixelRatioF()));
 }
 
-float SceneView::DeviceX(const QMouseEvent& event) const
-{
+float SceneView::DeviceX(const QMouseEvent& event) const {
     return float(event.position().x() * devicePixelRatioF());
 }
 
-float SceneView::DeviceY(const QMouseEvent& event) const
-{
+float SceneView::DeviceY(const QMouseEvent& event) const {
     return float(event.position().y() * devicePixelRatioF());
 }
 
-void SceneView::mousePressEvent(QMouseEvent* event)
-{
+void SceneView::mousePressEvent(QMouseEvent* event) {
     if (const unsigned button = ToOsgButton(event->button()))
         m_window->getEventQueue()->mouseButtonPress(DeviceX(*event), DeviceY(*event), button);
 }
 
-void SceneView::mouseReleaseEvent(QMouseEvent* event)
-{
+void SceneView::mouseReleaseEvent(QMouseEvent* event) {
     if (const unsigned button = ToOsgButton(event->button()))
         m_window->getEventQueue()->mouseButtonRelease(DeviceX(*event), DeviceY(*event), button);
 }
 
-void SceneView::mouseDoubleClickEvent(QMouseEvent* event)
-{
+void SceneView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (const unsigned button = ToOsgButton(event->button()))
         m_window->getEventQueue()->mouseDoubleButtonPress(DeviceX(*event), DeviceY(*event), button);
 }
 
-void SceneView::mouseMoveEvent(QMouseEvent* event)
-{
+void SceneView::mouseMoveEvent(QMouseEvent* event) {
     m_window->getEventQueue()->mouseMotion(DeviceX(*event), DeviceY(*event));
 }
 
-void SceneView::wheelEvent(QWheelEvent* event)
-{
+void SceneView::wheelEvent(QWheelEvent* event) {
     const int delta = event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
     m_window->getEventQueue()->mouseScroll(
         delta > 0 ? osgGA::GUIEventAdapter::SCROLL_UP : osgGA::GUIEventAdapter::SCROLL_DOWN);
     event->accept();
 }
 
-void SceneView::keyPressEvent(QKeyEvent* event)
-{
+void SceneView::keyPressEvent(QKeyEvent* event) {
     if (const int key = ToOsgKey(*event))
         m_window->getEventQueue()->keyPress(key);
     event->ignore();
 }
 
-void SceneView::keyReleaseEvent(QKeyEvent* event)
-{
+void SceneView::keyReleaseEvent(QKeyEvent* event) {
     if (!event->isAutoRepeat()) {
         if (const int key = ToOsgKey(*event))
             m_window->getEventQueue()->keyRelease(key);

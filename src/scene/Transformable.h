@@ -16,8 +16,7 @@ public:
     virtual void GetTransform(Transform& transform, CoordSys cs = CoordSys::Absolute) const = 0;
     virtual void SetTransform(const Transform& transform, CoordSys cs = CoordSys::Absolute) = 0;
 
-    Transform GetTransform(CoordSys cs = CoordSys::Absolute) const
-    {
+    Transform GetTransform(CoordSys cs = CoordSys::Absolute) const {
         Transform t;
         GetTransform(t, cs);
         return t;

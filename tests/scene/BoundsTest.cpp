@@ -12,15 +12,13 @@ using scenetest::MakeBox;
 
 namespace {
 
-osg::ref_ptr<SceneObject> BoxObject(const osg::Vec3& min, const osg::Vec3& max)
-{
+osg::ref_ptr<SceneObject> BoxObject(const osg::Vec3& min, const osg::Vec3& max) {
     osg::ref_ptr<SceneObject> object = new SceneObject;
     object->SetModel(MakeBox(min, max).get());
     return object;
 }
 
-void ExpectBox(const osg::BoundingBox& box, const osg::Vec3& min, const osg::Vec3& max)
-{
+void ExpectBox(const osg::BoundingBox& box, const osg::Vec3& min, const osg::Vec3& max) {
     ASSERT_TRUE(box.valid());
     for (int i = 0; i < 3; ++i) {
         EXPECT_NEAR(box._min[i], min[i], 1e-4) << "min " << i;
@@ -30,8 +28,7 @@ void ExpectBox(const osg::BoundingBox& box, const osg::Vec3& min, const osg::Vec
 
 } // namespace
 
-TEST(Bounds, SwitchedOffObjectStillMeasures)
-{
+TEST(Bounds, SwitchedOffObjectStillMeasures) {
     osg::ref_ptr<SceneObject> part = BoxObject({ -1, -1, -1 }, { 1, 1, 1 });
     part->SetTransform(Transform(10, 0, 0, 0, 0, 0));
     ExpectBox(part->GetBoundingBox(), { 9, -1, -1 }, { 11, 1, 1 });
@@ -47,8 +44,7 @@ TEST(Bounds, SwitchedOffObjectStillMeasures)
     EXPECT_EQ(part->GetTopNode()->getNodeMask(), scene::kAllBits);
 }
 
-TEST(Bounds, HelpersAndSwitchedOffChildrenStayOut)
-{
+TEST(Bounds, HelpersAndSwitchedOffChildrenStayOut) {
     osg::ref_ptr<SceneObject> part = BoxObject({ 0, 0, 0 }, { 1, 2, 3 });
 
     // A selection box: a helper child drawn a little outside the part.
@@ -78,8 +74,7 @@ TEST(Bounds, HelpersAndSwitchedOffChildrenStayOut)
     ExpectBox(part->GetBoundingBox(), { 0, 0, 0 }, { 1, 2, 3 });
 }
 
-TEST(Bounds, WorldCoordinatesThroughTurnsAndParents)
-{
+TEST(Bounds, WorldCoordinatesThroughTurnsAndParents) {
     osg::ref_ptr<SceneObject> parent = new SceneObject;
     parent->SetTransform(Transform(100, 0, 0, 90, 0, 0));
     osg::ref_ptr<SceneObject> child = BoxObject({ 0, 0, 0 }, { 4, 2, 1 });
@@ -97,16 +92,15 @@ TEST(Bounds, WorldCoordinatesThroughTurnsAndParents)
     EXPECT_FALSE(scene::ComputeBounds(nullptr).valid());
 }
 
-TEST(Bounds, ScaleAppliesToTheModelOnly)
-{
+TEST(Bounds, ScaleAppliesToTheModelOnly) {
     osg::ref_ptr<SceneObject> part = BoxObject({ -1, -1, -1 }, { 1, 1, 1 });
     osg::ref_ptr<SceneObject> child = BoxObject({ 0, 0, 5 }, { 1, 1, 6 });
     part->AddChild(child.get());
     part->SetScale(osg::Vec3(2, 3, 4));
 
     EXPECT_EQ(part->GetScale(), osg::Vec3(2, 3, 4));
-    ExpectBox(scene::ComputeBounds(part->GetModel() ? part->GetOSGNode()->getChild(0) : nullptr), { -2, -3, -4 },
-        { 2, 3, 4 });
+    ExpectBox(scene::ComputeBounds(part->GetModel() ? part->GetOSGNode()->getChild(0) : nullptr),
+        { -2, -3, -4 }, { 2, 3, 4 });
     // The child is not scaled, and the pose stays rigid.
     ExpectBox(child->GetBoundingBox(), { 0, 0, 5 }, { 1, 1, 6 });
     ExpectBox(part->GetBoundingBox(), { -2, -3, -4 }, { 2, 3, 6 });

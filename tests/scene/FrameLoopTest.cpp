@@ -15,12 +15,9 @@ class LoggingApp : public SceneApp {
 public:
     LoggingApp(std::string name, std::vector<std::string>& log)
         : m_name(std::move(name))
-        , m_log(log)
-    {
-    }
+        , m_log(log) { }
 
-    void PreFrame(double dt) override
-    {
+    void PreFrame(double dt) override {
         m_log.push_back(m_name + ".pre");
         deltas.push_back(dt);
         if (stepInside && GetFrameLoop())
@@ -28,8 +25,7 @@ public:
         if (quitInside)
             Quit();
     }
-    void Frame(double dt) override
-    {
+    void Frame(double dt) override {
         m_log.push_back(m_name + ".frame");
         SceneApp::Frame(dt);
     }
@@ -47,8 +43,7 @@ private:
 
 } // namespace
 
-TEST(FrameLoop, StepsEveryApplicationPhaseByPhase)
-{
+TEST(FrameLoop, StepsEveryApplicationPhaseByPhase) {
     std::vector<std::string> log;
     FrameLoop loop;
     osg::ref_ptr<LoggingApp> a = new LoggingApp("a", log);
@@ -75,8 +70,7 @@ TEST(FrameLoop, StepsEveryApplicationPhaseByPhase)
     EXPECT_GE(a->deltas[1], 0.0);
 }
 
-TEST(FrameLoop, ReentrantStepIsIgnored)
-{
+TEST(FrameLoop, ReentrantStepIsIgnored) {
     std::vector<std::string> log;
     FrameLoop loop;
     osg::ref_ptr<LoggingApp> app = new LoggingApp("a", log);
@@ -96,8 +90,7 @@ TEST(FrameLoop, ReentrantStepIsIgnored)
     EXPECT_EQ(app->deltas.size(), 2u);
 }
 
-TEST(FrameLoop, QuitStopsTheLoopAndApplicationsLeaveWhenDestroyed)
-{
+TEST(FrameLoop, QuitStopsTheLoopAndApplicationsLeaveWhenDestroyed) {
     std::vector<std::string> log;
     FrameLoop loop;
     osg::ref_ptr<LoggingApp> app = new LoggingApp("a", log);

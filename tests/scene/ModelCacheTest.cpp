@@ -20,16 +20,14 @@ using scenetest::TempDir;
 
 namespace {
 
-osg::Material* MaterialOf(osg::Node* node)
-{
+osg::Material* MaterialOf(osg::Node* node) {
     osg::StateSet* state = node ? node->getStateSet() : nullptr;
     return state ? dynamic_cast<osg::Material*>(state->getAttribute(osg::StateAttribute::MATERIAL)) : nullptr;
 }
 
 } // namespace
 
-TEST(ModelCache, CopiesAreIndependent)
-{
+TEST(ModelCache, CopiesAreIndependent) {
     TempDir dir("cache_copies");
     const std::string file = dir.Write("brick.osg", *MakeBox({ 0, 0, 0 }, { 1, 1, 1 }, { 0, 0, 1, 1 }));
     ModelCache cache;
@@ -56,15 +54,15 @@ TEST(ModelCache, CopiesAreIndependent)
     EXPECT_NE(geodeA->getDrawable(0), geodeB->getDrawable(0));
 
     // Without the cache: a fresh read, nothing remembered.
-    osg::ref_ptr<osg::Node> fresh = cache.Load(dir.Write("lamp.osg", *MakeBox({ 0, 0, 0 }, { 1, 1, 1 })), false);
+    osg::ref_ptr<osg::Node> fresh
+        = cache.Load(dir.Write("lamp.osg", *MakeBox({ 0, 0, 0 }, { 1, 1, 1 })), false);
     EXPECT_TRUE(fresh);
     EXPECT_EQ(cache.Size(), 1u);
     cache.Clear();
     EXPECT_EQ(cache.Size(), 0u);
 }
 
-TEST(ModelCache, MissingFilesAreNotRemembered)
-{
+TEST(ModelCache, MissingFilesAreNotRemembered) {
     TempDir dir("cache_missing");
     ModelCache cache;
     const std::string file = dir.File("later.ive");
@@ -78,8 +76,7 @@ TEST(ModelCache, MissingFilesAreNotRemembered)
     EXPECT_EQ(cache.Size(), 1u);
 }
 
-TEST(ModelCache, RelativePathsAreFromTheProgramFolder)
-{
+TEST(ModelCache, RelativePathsAreFromTheProgramFolder) {
     const std::filesystem::path rel = "scene_cache_relative_test.osg";
     const std::filesystem::path full = platform::ProgramDir() / rel;
     osgDB::writeNodeFile(*MakeBox({ 0, 0, 0 }, { 1, 1, 1 }), full.string());
@@ -89,12 +86,12 @@ TEST(ModelCache, RelativePathsAreFromTheProgramFolder)
     std::filesystem::remove(full);
 }
 
-TEST(ModelCache, SafeFromTwoThreads)
-{
+TEST(ModelCache, SafeFromTwoThreads) {
     TempDir dir("cache_threads");
     std::vector<std::string> files;
     for (int i = 0; i < 3; ++i)
-        files.push_back(dir.Write("m" + std::to_string(i) + ".osg", *MakeBox({ 0, 0, 0 }, { 1.0f + i, 1, 1 })));
+        files.push_back(
+            dir.Write("m" + std::to_string(i) + ".osg", *MakeBox({ 0, 0, 0 }, { 1.0f + i, 1, 1 })));
     ModelCache cache;
 
     // Two loader threads load and drop copies while this thread does the same.
@@ -115,8 +112,7 @@ TEST(ModelCache, SafeFromTwoThreads)
     EXPECT_EQ(cache.Size(), files.size());
 }
 
-TEST(SceneObjectModel, LoadReplacesAndFailureClears)
-{
+TEST(SceneObjectModel, LoadReplacesAndFailureClears) {
     TempDir dir("object_models");
     const std::string small = dir.Write("small.osg", *MakeBox({ 0, 0, 0 }, { 1, 1, 1 }));
     const std::string large = dir.Write("large.osg", *MakeBox({ 0, 0, 0 }, { 5, 5, 5 }));

@@ -1,5 +1,5 @@
-#include "scene/Camera.h"
 #include "scene/OrbitMotion.h"
+#include "scene/Camera.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,7 @@ using scene::Transform;
 
 namespace {
 
-void ExpectNear(const osg::Vec3& actual, const osg::Vec3& expected, double eps = 1e-3)
-{
+void ExpectNear(const osg::Vec3& actual, const osg::Vec3& expected, double eps = 1e-3) {
     EXPECT_NEAR(actual.x(), expected.x(), eps);
     EXPECT_NEAR(actual.y(), expected.y(), eps);
     EXPECT_NEAR(actual.z(), expected.z(), eps);
@@ -22,8 +21,7 @@ struct Rig {
     osg::ref_ptr<Camera> camera = new Camera;
     osg::ref_ptr<OrbitMotion> orbit = new OrbitMotion(mouse.get());
 
-    Rig()
-    {
+    Rig() {
         orbit->SetTarget(camera.get());
         orbit->SetDistance(100);
         orbit->SetFocalPoint(osg::Vec3(0, 0, 0));
@@ -33,8 +31,7 @@ struct Rig {
 
 } // namespace
 
-TEST(OrbitMotion, RightDragCirclesTheFocalPoint)
-{
+TEST(OrbitMotion, RightDragCirclesTheFocalPoint) {
     Rig rig;
     // A drag over half the window width to the right: a quarter turn.
     rig.mouse->SetButtonState(Mouse::RightButton, true);
@@ -52,8 +49,7 @@ TEST(OrbitMotion, RightDragCirclesTheFocalPoint)
     EXPECT_GT(over.GetTranslation().z(), 99.0f);
 }
 
-TEST(OrbitMotion, StartsFromWhereverTheCameraWasPut)
-{
+TEST(OrbitMotion, StartsFromWhereverTheCameraWasPut) {
     Rig rig;
     // A preset that does not look exactly at the focal point: no jump, and
     // orbiting keeps the camera's distance from the focal point.
@@ -70,8 +66,7 @@ TEST(OrbitMotion, StartsFromWhereverTheCameraWasPut)
     EXPECT_NEAR(rig.camera->GetTransform().GetHpr().z(), 0.0f, 1e-3);
 }
 
-TEST(OrbitMotion, WheelAndMiddleDrag)
-{
+TEST(OrbitMotion, WheelAndMiddleDrag) {
     Rig rig;
     // Wheel up comes closer by the wheel scale share of the distance.
     rig.mouse->NotifyScrolled(1);
@@ -91,8 +86,7 @@ TEST(OrbitMotion, WheelAndMiddleDrag)
     EXPECT_NEAR(rig.camera->GetTransform().GetHpr().x(), 0.0f, 1e-4);
 }
 
-TEST(OrbitMotion, LeftButtonDetachedOrDisabledMoveNothing)
-{
+TEST(OrbitMotion, LeftButtonDetachedOrDisabledMoveNothing) {
     Rig rig;
     const Transform start = rig.camera->GetTransform();
     rig.mouse->SetButtonState(Mouse::LeftButton, true);

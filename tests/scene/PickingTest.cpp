@@ -13,8 +13,7 @@ using scenetest::MakeBox;
 
 namespace {
 
-osg::ref_ptr<SceneObject> BoxAt(const osg::Vec3& centre, float half = 1.0f)
-{
+osg::ref_ptr<SceneObject> BoxAt(const osg::Vec3& centre, float half = 1.0f) {
     osg::ref_ptr<SceneObject> object = new SceneObject;
     object->SetModel(MakeBox({ -half, -half, -half }, { half, half, half }).get());
     object->SetTransform(Transform(centre.x(), centre.y(), centre.z(), 0, 0, 0));
@@ -22,8 +21,7 @@ osg::ref_ptr<SceneObject> BoxAt(const osg::Vec3& centre, float half = 1.0f)
 }
 
 // A headless application whose camera stands at (0, -50, 0) looking along +Y.
-osg::ref_ptr<SceneApp> MakeApp()
-{
+osg::ref_ptr<SceneApp> MakeApp() {
     osg::ref_ptr<SceneApp> app = new SceneApp;
     app->GetCamera()->SetTransform(Transform(0, -50, 0, 0, 0, 0));
     return app;
@@ -31,8 +29,7 @@ osg::ref_ptr<SceneApp> MakeApp()
 
 } // namespace
 
-TEST(Picking, NearestObjectFirst)
-{
+TEST(Picking, NearestObjectFirst) {
     osg::ref_ptr<SceneApp> app = MakeApp();
     osg::ref_ptr<SceneObject> far = BoxAt({ 0, 10, 0 });
     osg::ref_ptr<SceneObject> near = BoxAt({ 0, 0, 0 });
@@ -54,8 +51,7 @@ TEST(Picking, NearestObjectFirst)
     EXPECT_FALSE(app->PickObject(0.9f, 0.9f));
 }
 
-TEST(Picking, SwitchedOffObjectsAreNotHit)
-{
+TEST(Picking, SwitchedOffObjectsAreNotHit) {
     osg::ref_ptr<SceneApp> app = MakeApp();
     osg::ref_ptr<SceneObject> far = BoxAt({ 0, 10, 0 });
     osg::ref_ptr<SceneObject> near = BoxAt({ 0, 0, 0 });
@@ -68,8 +64,7 @@ TEST(Picking, SwitchedOffObjectsAreNotHit)
     EXPECT_TRUE(app->Pick(0.0f, 0.0f).empty());
 }
 
-TEST(Picking, ChildHitsBelongToTheTopLevelObject)
-{
+TEST(Picking, ChildHitsBelongToTheTopLevelObject) {
     osg::ref_ptr<SceneApp> app = MakeApp();
     osg::ref_ptr<SceneObject> body = BoxAt({ 20, 0, 0 });
     osg::ref_ptr<SceneObject> wheel = BoxAt({ 0, 0, 0 });
@@ -86,8 +81,7 @@ TEST(Picking, ChildHitsBelongToTheTopLevelObject)
     EXPECT_EQ(scene::FindPickedObject(hits, { body.get(), wheel.get() }).object, body.get());
 }
 
-TEST(Picking, HelpersArePickedOverlaysAreNot)
-{
+TEST(Picking, HelpersArePickedOverlaysAreNot) {
     osg::ref_ptr<SceneApp> app = MakeApp();
     // An invisible helper quad the editors pick against.
     osg::ref_ptr<SceneObject> plane = BoxAt({ 0, 0, 0 }, 5.0f);
@@ -98,12 +92,12 @@ TEST(Picking, HelpersArePickedOverlaysAreNot)
     // The compass draws in the lower left corner; clicking there finds nothing.
     osg::ref_ptr<scene::Compass> compass = new scene::Compass(app->GetCamera());
     app->AddDrawable(compass.get());
-    const std::vector<scene::PickHit> corner = scene::PickAll(*app->GetCamera(), app->GetScene()->GetSceneNode(), 40, 40);
+    const std::vector<scene::PickHit> corner
+        = scene::PickAll(*app->GetCamera(), app->GetScene()->GetSceneNode(), 40, 40);
     EXPECT_TRUE(corner.empty());
 }
 
-TEST(Picking, PixelCoordinatesOfTheViewport)
-{
+TEST(Picking, PixelCoordinatesOfTheViewport) {
     osg::ref_ptr<SceneApp> app = MakeApp();
     app->GetCamera()->SetViewport(0, 0, 800, 600);
     EXPECT_EQ(app->GetCamera()->CalcPixelCoords(-1, -1), osg::Vec2(0, 0));

@@ -19,14 +19,12 @@ using scenetest::TempDir;
 
 namespace {
 
-osg::StateAttribute::GLModeValue RootMode(Scene& scene, GLenum mode)
-{
+osg::StateAttribute::GLModeValue RootMode(Scene& scene, GLenum mode) {
     return scene.GetSceneNode()->getOrCreateStateSet()->getMode(mode);
 }
 
 // A small fire: one particle system, an emitter feeding it and the updater.
-std::string WriteFireEffect(const TempDir& dir)
-{
+std::string WriteFireEffect(const TempDir& dir) {
     osg::ref_ptr<osg::Group> root = new osg::Group;
     osg::ref_ptr<osgParticle::ParticleSystem> particles = new osgParticle::ParticleSystem;
     particles->setDefaultAttributes("", true, false);
@@ -47,8 +45,7 @@ std::string WriteFireEffect(const TempDir& dir)
 
 } // namespace
 
-TEST(SceneContent, ObjectsInOrderOnce)
-{
+TEST(SceneContent, ObjectsInOrderOnce) {
     osg::ref_ptr<Scene> scene = new Scene;
     osg::ref_ptr<SceneObject> a = new SceneObject("a");
     osg::ref_ptr<SceneObject> b = new SceneObject("b");
@@ -68,8 +65,7 @@ TEST(SceneContent, ObjectsInOrderOnce)
     EXPECT_EQ(scene->GetDrawable(0), b.get());
 }
 
-TEST(SceneContent, LightsByNumberAndMode)
-{
+TEST(SceneContent, LightsByNumberAndMode) {
     osg::ref_ptr<Scene> scene = new Scene;
     EXPECT_EQ(RootMode(*scene, GL_LIGHT0), osg::StateAttribute::ON);
     scene->UseSceneLight(false);
@@ -98,8 +94,7 @@ TEST(SceneContent, LightsByNumberAndMode)
     EXPECT_EQ(RootMode(*scene, GL_LIGHT1), osg::StateAttribute::INHERIT);
 }
 
-TEST(SceneContent, LabelTakesChineseText)
-{
+TEST(SceneContent, LabelTakesChineseText) {
     ASSERT_FALSE(scene::DefaultFontFile().empty()) << "fonts-wqy-microhei or fonts-dejavu-core is needed";
     osg::ref_ptr<scene::Label> label = new scene::Label;
     EXPECT_EQ(label->GetName(), "LabelActor");
@@ -117,7 +112,9 @@ TEST(SceneContent, LabelTakesChineseText)
     const osg::BoundingBox box = label->GetBoundingBox();
     ASSERT_TRUE(box.valid());
     EXPECT_GT(box.xMax() - box.xMin(), 10.0f);
-    const unsigned drawables = label->GetTextDrawable()->getNumParents() ? label->GetTextDrawable()->getParent(0)->getNumChildren() : 0u;
+    const unsigned drawables = label->GetTextDrawable()->getNumParents()
+        ? label->GetTextDrawable()->getParent(0)->getNumChildren()
+        : 0u;
     EXPECT_EQ(drawables, 1u);
     label->SetBackSize(osg::Vec2(40, 8));
     EXPECT_EQ(label->GetTextDrawable()->getParent(0)->getNumChildren(), 2u);
@@ -125,8 +122,7 @@ TEST(SceneContent, LabelTakesChineseText)
     EXPECT_EQ(label->GetTextDrawable()->getParent(0)->getNumChildren(), 1u);
 }
 
-TEST(SceneContent, ParticleEffectsHaveTheirOwnParticles)
-{
+TEST(SceneContent, ParticleEffectsHaveTheirOwnParticles) {
     TempDir dir("particles");
     const std::string file = WriteFireEffect(dir);
     osg::ref_ptr<scene::ParticleEffect> first = new scene::ParticleEffect;

@@ -49,13 +49,11 @@ private:
 [[maybe_unused]] ::testing::Environment* const g_applicationEnvironment
     = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
-bool IsLit(QRgb pixel)
-{
+bool IsLit(QRgb pixel) {
     return qRed(pixel) + qGreen(pixel) + qBlue(pixel) > 30;
 }
 
-bool AnyLit(const QImage& image, const QRect& area)
-{
+bool AnyLit(const QImage& image, const QRect& area) {
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
             if (IsLit(image.pixel(x, y)))
@@ -69,15 +67,18 @@ bool AnyLit(const QImage& image, const QRect& area)
 class RecordingApp : public SceneApp {
 public:
     explicit RecordingApp(SceneView* view)
-        : SceneApp(view)
-    {
+        : SceneApp(view) {
         GetCamera()->SetClearColor(osg::Vec4(0, 0, 0, 1));
     }
 
     bool KeyPressed(scene::Keyboard*, int key) override { return Log("key+", key); }
     bool KeyReleased(scene::Keyboard*, int key) override { return Log("key-", key); }
-    bool MouseButtonPressed(Mouse* mouse, int button) override { return Log("press", button, mouse->GetPosition()); }
-    bool MouseButtonReleased(Mouse* mouse, int button) override { return Log("release", button, mouse->GetPosition()); }
+    bool MouseButtonPressed(Mouse* mouse, int button) override {
+        return Log("press", button, mouse->GetPosition());
+    }
+    bool MouseButtonReleased(Mouse* mouse, int button) override {
+        return Log("release", button, mouse->GetPosition());
+    }
     bool MouseButtonDoubleClicked(Mouse*, int button) override { return Log("double", button); }
     bool MouseMoved(Mouse*, float x, float y) override { return Log("move", 0, { x, y }); }
     bool MouseDragged(Mouse*, float x, float y) override { return Log("drag", 0, { x, y }); }
@@ -91,16 +92,14 @@ public:
     std::vector<Entry> log;
 
 private:
-    bool Log(const std::string& what, int value, const osg::Vec2& position = {})
-    {
+    bool Log(const std::string& what, int value, const osg::Vec2& position = {}) {
         log.push_back({ what, value, position });
         return true;
     }
 };
 
 // A lit box in front of the camera, filling the middle of the view.
-osg::ref_ptr<SceneObject> AddBoxInFront(SceneApp& app, const osg::Vec4& colour)
-{
+osg::ref_ptr<SceneObject> AddBoxInFront(SceneApp& app, const osg::Vec4& colour) {
     osg::ref_ptr<SceneObject> box = new SceneObject;
     box->SetModel(scenetest::MakeBox({ -5, -5, -5 }, { 5, 5, 5 }, colour).get());
     app.AddDrawable(box.get());
@@ -110,8 +109,7 @@ osg::ref_ptr<SceneObject> AddBoxInFront(SceneApp& app, const osg::Vec4& colour)
 
 // A camera drawing into a texture before the main view: without the FBO
 // rule the main view would show only its clear colour afterwards.
-void AddRenderToTexture(SceneApp& app)
-{
+void AddRenderToTexture(SceneApp& app) {
     osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D;
     texture->setTextureSize(64, 64);
     texture->setInternalFormat(GL_RGBA);
@@ -126,8 +124,7 @@ void AddRenderToTexture(SceneApp& app)
     app.GetScene()->GetSceneNode()->addChild(rtt.get());
 }
 
-void Settle(QWidget& widget)
-{
+void Settle(QWidget& widget) {
     widget.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
     QApplication::processEvents();
@@ -136,8 +133,7 @@ void Settle(QWidget& widget)
 // Reads the middle pixel of the view after every draw, as screenshots do.
 class MiddlePixelReader : public osg::Camera::DrawCallback {
 public:
-    void operator()(osg::RenderInfo& renderInfo) const override
-    {
+    void operator()(osg::RenderInfo& renderInfo) const override {
         const osg::Viewport* vp = renderInfo.getCurrentCamera()->getViewport();
         image->allocateImage(1, 1, 1, GL_RGB, GL_UNSIGNED_BYTE);
         image->readPixels(int(vp->width() / 2), int(vp->height() / 2), 1, 1, GL_RGB, GL_UNSIGNED_BYTE);
@@ -160,8 +156,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override { keys.push_back(event->key()); }
 };
 
-TEST_F(SceneViewTest, InputReachesTheHandlers)
-{
+TEST_F(SceneViewTest, InputReachesTheHandlers) {
     KeyHost host;
     host.resize(400, 300);
     auto* viewPointer = new SceneView(&host);
@@ -203,8 +198,8 @@ TEST_F(SceneViewTest, InputReachesTheHandlers)
     QTest::mouseRelease(&view, Qt::RightButton, {}, QPoint(200, 150));
     QTest::mousePress(&view, Qt::MiddleButton, {}, QPoint(200, 150));
     QTest::mouseRelease(&view, Qt::MiddleButton, {}, QPoint(200, 150));
-    QWheelEvent up(QPointF(200, 150), view.mapToGlobal(QPointF(200, 150)), QPoint(), QPoint(0, 120), Qt::NoButton,
-        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent up(QPointF(200, 150), view.mapToGlobal(QPointF(200, 150)), QPoint(), QPoint(0, 120),
+        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&view, &up);
     QWheelEvent down(QPointF(200, 150), view.mapToGlobal(QPointF(200, 150)), QPoint(), QPoint(0, -120),
         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -214,8 +209,8 @@ TEST_F(SceneViewTest, InputReachesTheHandlers)
     std::vector<std::string> kinds;
     for (const auto& e : app->log)
         kinds.push_back(e.what + ":" + std::to_string(e.value));
-    const std::vector<std::string> expected { "press:0", "drag:0", "release:0", "move:0", "press:2", "release:2",
-        "press:1", "release:1", "scroll:1", "scroll:-1" };
+    const std::vector<std::string> expected { "press:0", "drag:0", "release:0", "move:0", "press:2",
+        "release:2", "press:1", "release:1", "scroll:1", "scroll:-1" };
     EXPECT_EQ(kinds, expected);
     ASSERT_EQ(app->log.size(), expected.size());
     EXPECT_NEAR(app->log[0].position.x(), -0.5f, 1e-3);
@@ -226,8 +221,7 @@ TEST_F(SceneViewTest, InputReachesTheHandlers)
     EXPECT_FALSE(app->GetMouse()->AnyButtonPressed());
 }
 
-TEST_F(SceneViewTest, ThreeViewsInThreeTabsAllDraw)
-{
+TEST_F(SceneViewTest, ThreeViewsInThreeTabsAllDraw) {
     QTabWidget tabs;
     tabs.resize(480, 360);
     std::vector<SceneView*> views;
@@ -267,7 +261,8 @@ TEST_F(SceneViewTest, ThreeViewsInThreeTabsAllDraw)
         const QPoint middle(image.width() / 2, image.height() / 2);
         if (i < 2) {
             EXPECT_TRUE(IsLit(image.pixel(middle))) << "view " << i;
-            EXPECT_FALSE(IsLit(image.pixel(image.width() - 2, 2))) << "view " << i << " corner shows the clear colour";
+            EXPECT_FALSE(IsLit(image.pixel(image.width() - 2, 2)))
+                << "view " << i << " corner shows the clear colour";
         } else {
             EXPECT_TRUE(AnyLit(image, QRect(middle - QPoint(40, 15), QSize(80, 30)))) << "the label's text";
         }
@@ -279,8 +274,7 @@ TEST_F(SceneViewTest, ThreeViewsInThreeTabsAllDraw)
     EXPECT_FALSE(AnyLit(first, QRect(0, first.height() - 60, 60, 60)));
 }
 
-TEST_F(SceneViewTest, FrameDrawsBeforeTheStepReturns)
-{
+TEST_F(SceneViewTest, FrameDrawsBeforeTheStepReturns) {
     SceneView view;
     view.resize(320, 240);
     osg::ref_ptr<RecordingApp> app = new RecordingApp(&view);
@@ -306,8 +300,7 @@ TEST_F(SceneViewTest, FrameDrawsBeforeTheStepReturns)
     EXPECT_EQ(reader->draws, hidden);
 }
 
-TEST_F(SceneViewTest, DrawsAgainAfterMovingToAnotherWindow)
-{
+TEST_F(SceneViewTest, DrawsAgainAfterMovingToAnotherWindow) {
     QWidget first;
     first.resize(320, 240);
     auto* view = new SceneView(&first);
@@ -341,8 +334,7 @@ TEST_F(SceneViewTest, DrawsAgainAfterMovingToAnotherWindow)
     EXPECT_TRUE(loop.Step());
 }
 
-TEST_F(SceneViewTest, StandAloneViewerDrawsItsOwnFrames)
-{
+TEST_F(SceneViewTest, StandAloneViewerDrawsItsOwnFrames) {
     // A view that runs a whole viewer frame in each paint, with the viewer's
     // own camera manipulator reading the window's events.
     SceneView view;

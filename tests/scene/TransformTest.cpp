@@ -1,5 +1,5 @@
-#include "scene/SceneObject.h"
 #include "scene/Transform.h"
+#include "scene/SceneObject.h"
 
 #include <gtest/gtest.h>
 
@@ -11,20 +11,17 @@ namespace {
 
 constexpr double kEps = 1e-4;
 
-osg::Vec3 Turned(const osg::Vec3& v, const Transform& t)
-{
+osg::Vec3 Turned(const osg::Vec3& v, const Transform& t) {
     return v * t.GetRotationMatrix();
 }
 
-void ExpectNear(const osg::Vec3& actual, const osg::Vec3& expected, double eps = kEps)
-{
+void ExpectNear(const osg::Vec3& actual, const osg::Vec3& expected, double eps = kEps) {
     EXPECT_NEAR(actual.x(), expected.x(), eps);
     EXPECT_NEAR(actual.y(), expected.y(), eps);
     EXPECT_NEAR(actual.z(), expected.z(), eps);
 }
 
-void ExpectSameMatrix(const osg::Matrixd& a, const osg::Matrixd& b, double eps = kEps)
-{
+void ExpectSameMatrix(const osg::Matrixd& a, const osg::Matrixd& b, double eps = kEps) {
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c)
             EXPECT_NEAR(a(r, c), b(r, c), eps) << "element " << r << "," << c;
@@ -33,8 +30,7 @@ void ExpectSameMatrix(const osg::Matrixd& a, const osg::Matrixd& b, double eps =
 
 } // namespace
 
-TEST(HeadingPitchRoll, FollowTheConventionsOfTheViews)
-{
+TEST(HeadingPitchRoll, FollowTheConventionsOfTheViews) {
     // Heading turns counter-clockwise seen from above.
     ExpectNear(Turned({ 0, 1, 0 }, Transform(0, 0, 0, 90, 0, 0)), { -1, 0, 0 });
     // Side view: heading -90 looks along +X.
@@ -51,8 +47,7 @@ TEST(HeadingPitchRoll, FollowTheConventionsOfTheViews)
     ExpectNear(Turned({ 0, 1, 0 }, all), { -0.707107f, 0, 0.707107f });
 }
 
-TEST(HeadingPitchRoll, RoundTripThroughMatrixAndQuaternion)
-{
+TEST(HeadingPitchRoll, RoundTripThroughMatrixAndQuaternion) {
     for (int h = -170; h <= 180; h += 37) {
         for (int p = -85; p <= 85; p += 17) {
             for (int r = -170; r <= 180; r += 41) {
@@ -68,8 +63,7 @@ TEST(HeadingPitchRoll, RoundTripThroughMatrixAndQuaternion)
     }
 }
 
-TEST(HeadingPitchRoll, EdgesOfTheRanges)
-{
+TEST(HeadingPitchRoll, EdgesOfTheRanges) {
     // A half turn reads 180, never -180.
     EXPECT_NEAR(Transform(0, 0, 0, 180, 0, 0).GetHpr().x(), 180.0f, 1e-4);
     EXPECT_NEAR(Transform(0, 0, 0, -180, 0, 0).GetHpr().x(), 180.0f, 1e-4);
@@ -85,8 +79,7 @@ TEST(HeadingPitchRoll, EdgesOfTheRanges)
     }
 }
 
-TEST(TransformValue, MatrixRoundTripDropsScale)
-{
+TEST(TransformValue, MatrixRoundTripDropsScale) {
     const Transform t(1, 2, 3, 30, -20, 10);
     Transform fromMatrix;
     fromMatrix.Set(t.GetMatrix());
@@ -101,8 +94,7 @@ TEST(TransformValue, MatrixRoundTripDropsScale)
     ExpectNear(scene::TransformVec3({ 0, 1, 0 }, Transform(5, 0, 0, 90, 0, 0).GetMatrix()), { 4, 0, 0 });
 }
 
-TEST(SceneObjectTransform, AbsoluteAndRelativeThroughParentChain)
-{
+TEST(SceneObjectTransform, AbsoluteAndRelativeThroughParentChain) {
     osg::ref_ptr<SceneObject> grandparent = new SceneObject;
     osg::ref_ptr<SceneObject> parent = new SceneObject;
     osg::ref_ptr<SceneObject> child = new SceneObject;
@@ -113,8 +105,8 @@ TEST(SceneObjectTransform, AbsoluteAndRelativeThroughParentChain)
     ASSERT_TRUE(parent->AddChild(child.get()));
 
     // Relative transforms were kept, so the absolute one is the product.
-    const osg::Matrixd expected = Transform(0, 1, 0, 0, 30, 0).GetMatrix() * Transform(5, 0, 0, 0, 0, 0).GetMatrix()
-        * Transform(10, 0, 0, 90, 0, 0).GetMatrix();
+    const osg::Matrixd expected = Transform(0, 1, 0, 0, 30, 0).GetMatrix()
+        * Transform(5, 0, 0, 0, 0, 0).GetMatrix() * Transform(10, 0, 0, 90, 0, 0).GetMatrix();
     ExpectSameMatrix(child->GetTransform(CoordSys::Absolute).GetMatrix(), expected);
     // Parent at (10, 5, 0) after the grandparent's quarter turn; the child one further along -X.
     ExpectNear(child->GetTransform().GetTranslation(), { 9, 5, 0 });
@@ -133,8 +125,7 @@ TEST(SceneObjectTransform, AbsoluteAndRelativeThroughParentChain)
     EXPECT_NEAR(child->GetTransform().GetTranslation().z(), 103.0f, 1e-3);
 }
 
-TEST(SceneObjectTransform, AddKeepsRelativeRemoveKeepsAbsolute)
-{
+TEST(SceneObjectTransform, AddKeepsRelativeRemoveKeepsAbsolute) {
     osg::ref_ptr<SceneObject> parent = new SceneObject;
     osg::ref_ptr<SceneObject> child = new SceneObject;
     parent->SetTransform(Transform(10, 0, 0, 0, 0, 0));
@@ -152,8 +143,7 @@ TEST(SceneObjectTransform, AddKeepsRelativeRemoveKeepsAbsolute)
     EXPECT_FALSE(parent->RemoveChild(child.get()));
 }
 
-TEST(SceneObjectTransform, RefusedAndMovedChildren)
-{
+TEST(SceneObjectTransform, RefusedAndMovedChildren) {
     osg::ref_ptr<SceneObject> a = new SceneObject;
     osg::ref_ptr<SceneObject> b = new SceneObject;
     osg::ref_ptr<SceneObject> c = new SceneObject;
