@@ -28,6 +28,8 @@ std::string WriteFireEffect(const TempDir& dir) {
     osg::ref_ptr<osg::Group> root = new osg::Group;
     osg::ref_ptr<osgParticle::ParticleSystem> particles = new osgParticle::ParticleSystem;
     particles->setDefaultAttributes("", true, false);
+    // The size a flame reports before its first particles exist.
+    particles->setDefaultBoundingBox(osg::BoundingBox(-1, -1, 0, 1, 1, 4));
     osg::ref_ptr<osgParticle::ModularEmitter> emitter = new osgParticle::ModularEmitter;
     emitter->setParticleSystem(particles.get());
     osg::ref_ptr<osgParticle::RandomRateCounter> counter = new osgParticle::RandomRateCounter;
@@ -146,4 +148,18 @@ TEST(SceneContent, ParticleEffectsHaveTheirOwnParticles) {
     // Reloading keeps the switch.
     first->LoadFile(file);
     EXPECT_FALSE(emitterOf(*first)->isEnabled());
+
+    // A flame lit on a candle: a child 6 above the candle, measuring its
+    // default box before any particle exists.
+    osg::ref_ptr<SceneObject> candle = new SceneObject;
+    candle->SetTransform(scene::Transform(10, 20, 0, 0, 0, 0));
+    candle->AddChild(second.get());
+    scene::Transform flame = second->GetTransform();
+    flame.SetTranslation(flame.GetTranslation() + osg::Vec3(0, 0, 6));
+    second->SetTransform(flame);
+    const osg::BoundingBox box = second->GetBoundingBox();
+    ASSERT_TRUE(box.valid());
+    EXPECT_FLOAT_EQ(box.xMin(), 9.0f);
+    EXPECT_FLOAT_EQ(box.zMin(), 6.0f);
+    EXPECT_FLOAT_EQ(box.zMax(), 10.0f);
 }
