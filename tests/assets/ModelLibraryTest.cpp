@@ -224,8 +224,18 @@ TEST(ModelLibrary, RobotPartsHavePortsToJoinBy) {
         ASSERT_TRUE(model.valid());
         bool vertical = false;
         int hubs = 0, shafts = 0;
+        std::set<std::pair<long, long>> gridParities;
         for (const EntryPoint& p : points) {
             vertical = vertical || (IsVertical(p) && p.kind == 3);
+            if (IsVertical(p)) {
+                // The grid snaps a corner of the largest vertical grid to an
+                // even coordinate; the part's other grids land on the same
+                // lattice only when their corners have the same parity.
+                const double cornerX = p.position.x() + p.gridX, cornerY = p.position.y() + p.gridY;
+                EXPECT_EQ(cornerX, std::round(cornerX));
+                EXPECT_EQ(cornerY, std::round(cornerY));
+                gridParities.insert({std::lround(cornerX) & 1, std::lround(cornerY) & 1});
+            }
             const bool alongX = p.dir.y() == 0 && p.dir.z() == 0 && p.dir.x() != 0;
             if (p.kind == 1 && alongX && !p.male) {
                 // A hub on a face, pointing into the wheel.
@@ -250,12 +260,37 @@ TEST(ModelLibrary, RobotPartsHavePortsToJoinBy) {
         if (part.type == 3) {
             EXPECT_EQ(shafts, 1);
         }
+        EXPECT_LE(gridParities.size(), 1u);
     }
     ASSERT_FALSE(hubRanges.empty());
     ASSERT_FALSE(shaftRanges.empty());
     // A shaft (male) fits a hub (female) only when its range is not larger.
     EXPECT_LE(*std::max_element(shaftRanges.begin(), shaftRanges.end()),
               *std::min_element(hubRanges.begin(), hubRanges.end()));
+}
+
+TEST(ModelLibrary, DrivenWheelsReachBelowTheirMotor) {
+    // A wheel on a motor's shaft must touch the ground before the motor does.
+    std::vector<std::string> motors, wheels;
+    for (const BarButton& b : BarButtons()) {
+        if (b.type == 3)
+            motors.push_back(b.address);
+        if (b.type == 2 && !Contains(b.address, "wheel_uni"))
+            wheels.push_back(b.address);
+    }
+    ASSERT_FALSE(motors.empty());
+    ASSERT_FALSE(wheels.empty());
+    for (const std::string& motor : motors) {
+        const osg::BoundingBox body = LoadedBounds(motor);
+        for (const EntryPoint& p : EntryPoints(SetUpEntry(motor))) {
+            if (p.kind != 1 || !p.male)
+                continue;
+            for (const std::string& wheel : wheels) {
+                const osg::BoundingBox w = LoadedBounds(wheel);
+                EXPECT_GT(w.zMax(), p.position.z() - body.zMin() + 0.5) << motor << " with " << wheel;
+            }
+        }
+    }
 }
 
 TEST(ModelLibrary, ScaledModelsHaveNoBoxesOrPorts) {
