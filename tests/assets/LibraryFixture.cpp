@@ -1,7 +1,7 @@
 #include "LibraryFixture.h"
 
-#include <osg/ComputeBoundsVisitor>
-#include <osgDB/ReadFile>
+#include "scene/BoundsVisitor.h"
+#include "scene/ModelCache.h"
 
 #include <algorithm>
 #include <memory>
@@ -9,13 +9,11 @@
 namespace assetstest {
 
 osg::ref_ptr<osg::Node> LoadLibraryModel(const std::string& address) {
-    return osgDB::readRefNodeFile((ProgramDir() / address).string());
+    return scene::ModelCache::Shared().Load((ProgramDir() / address).string());
 }
 
 osg::BoundingBox ModelBounds(osg::Node& node) {
-    osg::ComputeBoundsVisitor bounds;
-    node.accept(bounds);
-    return bounds.getBoundingBox();
+    return scene::ComputeBounds(&node);
 }
 
 std::filesystem::path ProgramDir() {
