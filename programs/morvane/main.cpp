@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
     }
 
     Ui::CMainDlg window;
+    window.FrameLoop().Start();
     window.showMaximized();
     splash->finish(&window);
     splash.reset();

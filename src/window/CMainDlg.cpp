@@ -23,7 +23,10 @@ CMainDlg::~CMainDlg() {
     CConfig::Instance().SaveSettings();
 }
 
-void CMainDlg::slot_Update() {}
+void CMainDlg::slot_Update() {
+    if (m_frameLoop.IsRunning())
+        m_frameLoop.Step();
+}
 
 void CMainDlg::f_LanguageTitle() {
     const CConfig& config = CConfig::Instance();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scene/FrameLoop.h"
+
 #include <QMainWindow>
 
 class QTimer;
@@ -18,6 +20,9 @@ public:
 
     // Started by the entry function with a 1 ms interval.
     QTimer* FrameTimer() const { return m_pFrameTimer; }
+    // The loop that steps the pages' scene applications; the entry function
+    // starts it.
+    scene::FrameLoop& FrameLoop() { return m_frameLoop; }
 
 public slots:
     void slot_Update();
@@ -26,6 +31,7 @@ private:
     void f_LanguageTitle();
 
     QTimer* m_pFrameTimer = nullptr;
+    scene::FrameLoop m_frameLoop;
 };
 
 } // namespace Ui
