@@ -196,7 +196,9 @@ void CClient::FinishFile() {
     m_pFile->close();
 
     // The name is made when the last byte is in, in the folder as it is set
-    // now; a stored file of the same name is replaced.
+    // now; a stored file of the same name is replaced. File names are in the
+    // file system's encoding (UTF-8 here), so a Chinese name arrives intact;
+    // GBK was only the classroom PCs' local code page, never the wire's.
     const QString folder = ResolveReceiveFolder(*m_pFolder);
     QDir().mkpath(folder);
     const QString target = SubmittedFileName(folder, m_sName, m_sIp, QDateTime::currentDateTime());
