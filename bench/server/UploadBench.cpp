@@ -72,8 +72,7 @@ void Send(quint16 port, const QByteArray& bytes) {
     }
     shutdown(fd, SHUT_WR);
     char drain[4096];
-    while (recv(fd, drain, sizeof drain, 0) > 0) {
-    }
+    while (recv(fd, drain, sizeof drain, 0) > 0) { }
     close(fd);
 }
 

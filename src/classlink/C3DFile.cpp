@@ -2,8 +2,8 @@
 
 C3DFile::Header C3DFile::ParseHeader(const QByteArray& start, qint64 fileSize) {
     Header header;
-    qint64* const fields[4] = {&header.textLength, &header.robotLength, &header.programLength,
-                               &header.groundLength};
+    qint64* const fields[4]
+        = { &header.textLength, &header.robotLength, &header.programLength, &header.groundLength };
     const qint64 end = qMin<qint64>(start.size(), qMax<qint64>(fileSize, 0));
     qint64 at = 0;
     for (qint64* field : fields) {
@@ -42,12 +42,12 @@ bool C3DFile::IsValid(const Header& header, qint64 fileSize, Reader reader) {
     }
     // Each field has at most ten digits, so the sum cannot overflow.
     return header.headerLength + header.textLength + header.robotLength + header.programLength
-               + header.groundLength
+        + header.groundLength
         == fileSize;
 }
 
-QByteArray C3DFile::MakeHeader(qint64 textLength, qint64 robotLength, qint64 programLength,
-                               qint64 groundLength) {
+QByteArray C3DFile::MakeHeader(
+    qint64 textLength, qint64 robotLength, qint64 programLength, qint64 groundLength) {
     QByteArray header = QByteArray::number(textLength) + '_' + QByteArray::number(robotLength) + '_'
         + QByteArray::number(programLength) + '_';
     if (groundLength > 0)

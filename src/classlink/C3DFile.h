@@ -14,7 +14,7 @@ class C3DFile {
 public:
     enum class Reader {
         Upload, // the upload command: size >= 9, TL >= 1, RL >= 1
-        Load,   // the simulation page: size >= 14, RL >= 1, PL >= 1
+        Load, // the simulation page: size >= 14, RL >= 1, PL >= 1
         Server, // the classroom server's score table: size > 14, RL >= 1, PL >= 1
     };
 
@@ -24,7 +24,7 @@ public:
         qint64 programLength = 0;
         qint64 groundLength = 0;
         qint64 headerLength = 0; // bytes up to and including the fourth separator
-        bool overlong = false;   // a field had more digits than any real length
+        bool overlong = false; // a field had more digits than any real length
     };
 
     // Longest decimal field taken as a length; longer ones make the header
@@ -46,6 +46,6 @@ public:
     static bool IsValid(const Header& header, qint64 fileSize, Reader reader);
 
     // The header for the given section lengths.
-    static QByteArray MakeHeader(qint64 textLength, qint64 robotLength, qint64 programLength,
-                                 qint64 groundLength);
+    static QByteArray MakeHeader(
+        qint64 textLength, qint64 robotLength, qint64 programLength, qint64 groundLength);
 };

@@ -6,7 +6,8 @@
 QString HeartMarker() {
     // Held as code units, never as GBK bytes decoded with some local codec,
     // so the marker is the same whatever the machine's locale.
-    static const QString marker = QString::fromUtf16(u"a?\u554A\uFF1F\ta?\u554A\uFF1F a?\u554A\uFF1F\na?\u554A\uFF1F");
+    static const QString marker
+        = QString::fromUtf16(u"a?\u554A\uFF1F\ta?\u554A\uFF1F a?\u554A\uFF1F\na?\u554A\uFF1F");
     return marker;
 }
 

@@ -9,4 +9,6 @@ QByteArray MakeLinkFrame(const QByteArray& body) {
     return frame;
 }
 
-quint32 ReadLinkFrameLength(const char* header) { return qFromBigEndian<quint32>(header); }
+quint32 ReadLinkFrameLength(const char* header) {
+    return qFromBigEndian<quint32>(header);
+}

@@ -9,7 +9,8 @@
 #include <QVBoxLayout>
 
 CInputDlg::CInputDlg(const QString& prompt, QString* result, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint), m_pResult(result) {
+    : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint)
+    , m_pResult(result) {
     setModal(true);
     setFixedSize(300, 100);
 
@@ -51,4 +52,6 @@ void CInputDlg::slot_ButtonOK() {
     accept();
 }
 
-void CInputDlg::slot_ButtonNo() { reject(); }
+void CInputDlg::slot_ButtonNo() {
+    reject();
+}

@@ -24,7 +24,9 @@ constexpr int kProbeTimeoutMs = 3000;
 
 } // namespace
 
-CConfig::~CConfig() { ShutdownNet(); }
+CConfig::~CConfig() {
+    ShutdownNet();
+}
 
 void CConfig::InitNet() {
     if (m_pSocket)
@@ -131,7 +133,7 @@ bool CConfig::SendMsg(const QByteArray& message, bool keepHeartbeat) {
         m_pHeartTimer->stop();
     if (!m_pSocket || m_pSocket->state() != QAbstractSocket::ConnectedState) {
         std::fprintf(stderr, "Link: not connected; a message of %lld bytes was not sent\n",
-                     static_cast<long long>(message.size()));
+            static_cast<long long>(message.size()));
         return false;
     }
     QByteArray scrambled = message;
@@ -150,7 +152,9 @@ void CConfig::StartHeartbeat() {
         m_pHeartTimer->start(kHeartbeatMs);
 }
 
-void CConfig::slot_HeartTimer() { SendMsg(QByteArray(4, '\0'), true); }
+void CConfig::slot_HeartTimer() {
+    SendMsg(QByteArray(4, '\0'), true);
+}
 
 void CConfig::slot_Disconnect() {
     if (m_bLinkOpen)
@@ -168,7 +172,7 @@ void CConfig::slot_NetError(QAbstractSocket::SocketError error) {
         || m_pSocket->state() == QAbstractSocket::ConnectedState)
         return;
     std::fprintf(stderr, "Link: connecting failed (socket error %d): %s\n", static_cast<int>(error),
-                 qPrintable(m_pSocket->errorString()));
+        qPrintable(m_pSocket->errorString()));
     AbortLink();
 }
 
@@ -204,8 +208,8 @@ void CConfig::slot_GetMsg() {
                 continue;
             }
             if (length > static_cast<quint32>(kMaxLinkBody)) {
-                std::fprintf(stderr, "Link: the server announced a message of %u bytes; closing the link\n",
-                             length);
+                std::fprintf(
+                    stderr, "Link: the server announced a message of %u bytes; closing the link\n", length);
                 AbortLink();
                 return;
             }
@@ -257,7 +261,9 @@ void CConfig::DeliverMessages() {
     }
 }
 
-bool CConfig::IsKeepAliveMsg(const QByteArray& body) const { return IsHeartBody(body); }
+bool CConfig::IsKeepAliveMsg(const QByteArray& body) const {
+    return IsHeartBody(body);
+}
 
 bool CConfig::IsInternetReachable() const {
     if (!m_strNetHost.trimmed().isEmpty() && ProbeTcpHost(m_strNetHost.trimmed(), 80, kProbeTimeoutMs))

@@ -9,9 +9,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QHostAddress>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QTcpSocket>
-#include <QRandomGenerator>
 #include <QTimer>
 
 #include <algorithm>
@@ -45,8 +45,10 @@ const QByteArray& ScrambledHeartMessage() {
 } // namespace
 
 CClient::CClient(QTcpSocket* socket, QString* folder, Server* window)
-    : m_pSocket(socket), m_key(kLinkKey.data(), static_cast<qsizetype>(kLinkKey.size())),
-      m_nKeyLength(static_cast<int>(kLinkKey.size())), m_pFolder(folder) {
+    : m_pSocket(socket)
+    , m_key(kLinkKey.data(), static_cast<qsizetype>(kLinkKey.size()))
+    , m_nKeyLength(static_cast<int>(kLinkKey.size()))
+    , m_pFolder(folder) {
     m_pSocket->setParent(this);
     m_sIp = PeerIp(m_pSocket);
 
@@ -76,8 +78,8 @@ CClient::~CClient() {
 }
 
 void CClient::Unscramble(char* data, qint64 size) {
-    XorWithLinkKey(data, size, m_nKeyIndex,
-                   std::string_view(m_key.constData(), static_cast<size_t>(m_nKeyLength)));
+    XorWithLinkKey(
+        data, size, m_nKeyIndex, std::string_view(m_key.constData(), static_cast<size_t>(m_nKeyLength)));
     m_nKeyIndex += size;
 }
 
@@ -113,7 +115,7 @@ void CClient::slot_GetMsg() {
                 TakeName();
             continue;
         }
-        const qint64 wanted = std::min({available, qint64(m_nDataLength) - m_nDataRead, kChunkSize});
+        const qint64 wanted = std::min({ available, qint64(m_nDataLength) - m_nDataRead, kChunkSize });
         if (m_buffer.size() < wanted)
             m_buffer.resize(wanted);
         const qint64 got = m_pSocket->read(m_buffer.data(), wanted);
@@ -164,8 +166,9 @@ void CClient::StartFile() {
     // table nor the teacher takes it for a bundle.
     auto file = std::make_unique<QFile>();
     for (int attempt = 0; attempt < 4; ++attempt) {
-        file->setFileName(folder + QStringLiteral("/.receiving-%1.part")
-                                       .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
+        file->setFileName(folder
+            + QStringLiteral("/.receiving-%1.part")
+                  .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
         if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             m_pFile = std::move(file);
             return;
@@ -178,8 +181,8 @@ void CClient::WriteData(const char* data, qint64 size) {
     if (!m_pFile)
         return;
     if (m_pFile->write(data, size) != size) {
-        emit signal_Print(QStringLiteral("写入失败:") + m_pFile->fileName() + QLatin1Char(':')
-                          + m_pFile->errorString());
+        emit signal_Print(
+            QStringLiteral("写入失败:") + m_pFile->fileName() + QLatin1Char(':') + m_pFile->errorString());
         DiscardFile();
     }
 }
@@ -226,7 +229,7 @@ void CClient::FinishFile() {
         emit signal_Print(QStringLiteral("写入失败:") + target + QLatin1Char(':') + to.errorString());
     } else {
         emit signal_Print(QStringLiteral("写入失败:") + target + QLatin1Char(':')
-                          + QString::fromLocal8Bit(std::strerror(renameError)));
+            + QString::fromLocal8Bit(std::strerror(renameError)));
     }
     DiscardFile();
 }

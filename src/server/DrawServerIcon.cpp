@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
 
     // Three bundles coming in, one lit.
     p.setPen(Qt::NoPen);
-    const QColor colours[3] = {QColor(250, 210, 60), QColor(235, 240, 245), QColor(235, 240, 245)};
+    const QColor colours[3] = { QColor(250, 210, 60), QColor(235, 240, 245), QColor(235, 240, 245) };
     for (int i = 0; i < 3; ++i) {
         p.setBrush(colours[i]);
         p.drawRoundedRect(QRectF(12 + i * 14, 14, 11, 22), 2, 2);

@@ -23,7 +23,8 @@
 #include <algorithm>
 #include <cstdio>
 
-Server::Server(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, flags) {
+Server::Server(QWidget* parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags) {
     ui.setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/Server/Icon.PNG")));
 
@@ -120,8 +121,8 @@ void Server::slot_Timer() {
     // One row per address, in order of first appearance.
     std::vector<std::pair<QString, int>> groups;
     for (const auto& client : m_clients) {
-        auto it = std::find_if(groups.begin(), groups.end(),
-                               [&](const auto& group) { return group.first == client->m_sIp; });
+        auto it = std::find_if(
+            groups.begin(), groups.end(), [&](const auto& group) { return group.first == client->m_sIp; });
         if (it == groups.end())
             groups.emplace_back(client->m_sIp, 1);
         else
@@ -132,7 +133,8 @@ void Server::slot_Timer() {
     ui.list->setRowCount(static_cast<int>(groups.size()));
     for (int row = 0; row < static_cast<int>(groups.size()); ++row) {
         ui.list->setItem(row, 0, new QTableWidgetItem(groups[static_cast<size_t>(row)].first));
-        ui.list->setItem(row, 1, new QTableWidgetItem(QString::number(groups[static_cast<size_t>(row)].second)));
+        ui.list->setItem(
+            row, 1, new QTableWidgetItem(QString::number(groups[static_cast<size_t>(row)].second)));
     }
     ui.list->setSortingEnabled(sorting);
 
@@ -143,8 +145,8 @@ void Server::slot_Timer() {
 void Server::slot_Button() {
     m_sFolder = ui.lineEdit->text();
     const QString start = ResolveReceiveFolder(m_sFolder);
-    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("浏览"), start,
-                                                             QFileDialog::ShowDirsOnly);
+    const QString chosen
+        = QFileDialog::getExistingDirectory(this, QStringLiteral("浏览"), start, QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())
         return;
     m_sFolder = chosen;

@@ -66,8 +66,10 @@ void ServerClass::setupUi(QMainWindow* window) {
     horizontalLayout_2 = new QHBoxLayout;
     horizontalLayout_2->setObjectName(QStringLiteral("horizontalLayout_2"));
     horizontalLayout_2->setSpacing(6);
-    label_2 = FixedLabel(QStringLiteral("label_2"), QStringLiteral("服务器IP:"), 50, 60, verticalLayoutWidget);
-    labelIp = FixedLabel(QStringLiteral("labelIp"), QStringLiteral("0.0.0.0"), 100, 100, verticalLayoutWidget);
+    label_2
+        = FixedLabel(QStringLiteral("label_2"), QStringLiteral("服务器IP:"), 50, 60, verticalLayoutWidget);
+    labelIp
+        = FixedLabel(QStringLiteral("labelIp"), QStringLiteral("0.0.0.0"), 100, 100, verticalLayoutWidget);
     label_3 = FixedLabel(QStringLiteral("label_3"), QStringLiteral("连接数:"), 40, 40, verticalLayoutWidget);
     labelConnectL = FixedLabel(QStringLiteral("labelConnectL"), QString(), 50, 50, verticalLayoutWidget);
     horizontalLayout_2->addWidget(label_2);
@@ -79,7 +81,8 @@ void ServerClass::setupUi(QMainWindow* window) {
 
     label_11 = Heading(QStringLiteral("label_11"), QStringLiteral("连接情况:"), verticalLayoutWidget);
     verticalLayout->addWidget(label_11);
-    list = Table(QStringLiteral("list"), {QStringLiteral("IP地址"), QStringLiteral("客户端数")}, verticalLayoutWidget);
+    list = Table(QStringLiteral("list"), { QStringLiteral("IP地址"), QStringLiteral("客户端数") },
+        verticalLayoutWidget);
     verticalLayout->addWidget(list);
 
     label_9 = Heading(QStringLiteral("label_9"), QStringLiteral("通讯情况:"), verticalLayoutWidget);
@@ -94,7 +97,8 @@ void ServerClass::setupUi(QMainWindow* window) {
     horizontalLayout_3 = new QHBoxLayout;
     horizontalLayout_3->setObjectName(QStringLiteral("horizontalLayout_3"));
     horizontalLayout_3->setSpacing(6);
-    label_10 = FixedLabel(QStringLiteral("label_10"), QStringLiteral("接收文件夹:"), 70, 70, verticalLayoutWidget);
+    label_10
+        = FixedLabel(QStringLiteral("label_10"), QStringLiteral("接收文件夹:"), 70, 70, verticalLayoutWidget);
     lineEdit = new QLineEdit(QStringLiteral("StuFile"), verticalLayoutWidget);
     lineEdit->setObjectName(QStringLiteral("lineEdit"));
     button = new QPushButton(QStringLiteral("浏览"), verticalLayoutWidget);
@@ -108,9 +112,9 @@ void ServerClass::setupUi(QMainWindow* window) {
     label_12 = Heading(QStringLiteral("label_12"), QStringLiteral("成绩情况:"), verticalLayoutWidget);
     verticalLayout->addWidget(label_12);
     m_listScore = Table(QStringLiteral("m_listScore"),
-                        {QStringLiteral("IP地址"), QStringLiteral("名字"), QStringLiteral("成绩"),
-                         QStringLiteral("提交时间")},
-                        verticalLayoutWidget);
+        { QStringLiteral("IP地址"), QStringLiteral("名字"), QStringLiteral("成绩"),
+            QStringLiteral("提交时间") },
+        verticalLayoutWidget);
     verticalLayout->addWidget(m_listScore);
 
     window->setCentralWidget(centralWidget);

@@ -61,9 +61,8 @@ void Server::RefreshScores() {
     table->setRowCount(0);
 
     const QDir dir(ResolveReceiveFolder(m_sFolder));
-    const QFileInfoList entries = dir.entryInfoList({QStringLiteral("*.3d")},
-                                                    QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
-                                                    QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList entries = dir.entryInfoList({ QStringLiteral("*.3d") },
+        QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     table->setRowCount(static_cast<int>(entries.size()));
     for (int row = 0; row < static_cast<int>(entries.size()); ++row) {
         const QFileInfo& entry = entries.at(row);

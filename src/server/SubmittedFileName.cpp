@@ -53,8 +53,8 @@ QString SafeSubmittedName(const QString& name) {
     return safe;
 }
 
-QString SubmittedFileName(const QString& folder, const QString& safeName, const QString& ip,
-                          const QDateTime& received) {
+QString SubmittedFileName(
+    const QString& folder, const QString& safeName, const QString& ip, const QDateTime& received) {
     return folder + QLatin1Char('/') + safeName + QLatin1Char('_') + ip + QLatin1Char('_')
         + received.toString(QStringLiteral("yyyy-M-d-H-m-s")) + QStringLiteral(".3d");
 }

@@ -21,5 +21,5 @@ QString ResolveReceiveFolder(const QString& folder);
 QString SafeSubmittedName(const QString& name);
 
 // The stored file's path for an already safe name.
-QString SubmittedFileName(const QString& folder, const QString& safeName, const QString& ip,
-                          const QDateTime& received);
+QString SubmittedFileName(
+    const QString& folder, const QString& safeName, const QString& ip, const QDateTime& received);

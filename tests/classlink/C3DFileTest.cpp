@@ -28,10 +28,10 @@ TEST(C3DFile, HeaderFieldsAndLength) {
     EXPECT_EQ(h.programLength, 30000);
     EXPECT_EQ(h.groundLength, 0);
     EXPECT_EQ(h.headerLength, 14);
-    for (Reader reader : {Reader::Upload, Reader::Load, Reader::Server})
+    for (Reader reader : { Reader::Upload, Reader::Load, Reader::Server })
         EXPECT_TRUE(Valid(bundle, reader));
     // One byte short, or one trailing byte: refused by everybody.
-    for (Reader reader : {Reader::Upload, Reader::Load, Reader::Server}) {
+    for (Reader reader : { Reader::Upload, Reader::Load, Reader::Server }) {
         EXPECT_FALSE(Valid(Bundle("5_1200_30000__", 31218), reader));
         EXPECT_FALSE(Valid(Bundle("5_1200_30000__", 31220), reader));
     }
@@ -41,8 +41,8 @@ TEST(C3DFile, WriterAndParserAgree) {
     EXPECT_EQ(C3DFile::MakeHeader(5, 1200, 30000, 0), QByteArray("5_1200_30000__"));
     EXPECT_EQ(C3DFile::MakeHeader(0, 7, 8, 9), QByteArray("0_7_8_9_"));
     const QByteArray header = C3DFile::MakeHeader(12, 3456, 789012, 34);
-    const C3DFile::Header h = C3DFile::ParseHeader(header + QByteArray(12 + 3456 + 789012 + 34, 'x'),
-                                                   header.size() + 12 + 3456 + 789012 + 34);
+    const C3DFile::Header h = C3DFile::ParseHeader(
+        header + QByteArray(12 + 3456 + 789012 + 34, 'x'), header.size() + 12 + 3456 + 789012 + 34);
     EXPECT_EQ(h.textLength, 12);
     EXPECT_EQ(h.robotLength, 3456);
     EXPECT_EQ(h.programLength, 789012);
@@ -72,7 +72,7 @@ TEST(C3DFile, EachReaderKeepsItsOwnRule) {
     EXPECT_FALSE(Valid(noProgram, Reader::Server));
     // No robot: nobody.
     const QByteArray noRobot = Bundle("3_0_20__", 31);
-    for (Reader reader : {Reader::Upload, Reader::Load, Reader::Server})
+    for (Reader reader : { Reader::Upload, Reader::Load, Reader::Server })
         EXPECT_FALSE(Valid(noRobot, reader));
     // A too-short file is refused by the upload whatever its header says.
     EXPECT_FALSE(Valid(Bundle("1_1_", 8), Reader::Upload));

@@ -30,9 +30,9 @@ QByteArray StringBlock(const QString& text) {
 TEST(HeartMessage, IsFortySixBytesWithTheMarkerCodeUnits) {
     const QByteArray message = HeartMessage();
     ASSERT_EQ(message.size(), 46);
-    EXPECT_EQ(message.left(8), Bytes({0, 0, 0, 0x2A, 0, 0, 0, 0x26}));
-    const char16_t units[19] = {0x61, 0x3F, 0x554A, 0xFF1F, 0x09, 0x61, 0x3F, 0x554A, 0xFF1F, 0x20,
-                                0x61, 0x3F, 0x554A, 0xFF1F, 0x0A, 0x61, 0x3F, 0x554A, 0xFF1F};
+    EXPECT_EQ(message.left(8), Bytes({ 0, 0, 0, 0x2A, 0, 0, 0, 0x26 }));
+    const char16_t units[19] = { 0x61, 0x3F, 0x554A, 0xFF1F, 0x09, 0x61, 0x3F, 0x554A, 0xFF1F, 0x20, 0x61,
+        0x3F, 0x554A, 0xFF1F, 0x0A, 0x61, 0x3F, 0x554A, 0xFF1F };
     for (int i = 0; i < 19; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(static_cast<unsigned char>(message[8 + 2 * i]), units[i] >> 8);
@@ -52,7 +52,7 @@ TEST(HeartMessage, RecognisedOnlyByItsMarker) {
 
 TEST(LinkFrame, LengthHeaderIsBigEndian) {
     const QByteArray frame = MakeLinkFrame(QByteArray(300, 'x'));
-    EXPECT_EQ(frame.left(4), Bytes({0, 0, 1, 0x2C}));
+    EXPECT_EQ(frame.left(4), Bytes({ 0, 0, 1, 0x2C }));
     EXPECT_EQ(frame.size(), 304);
     EXPECT_EQ(ReadLinkFrameLength(frame.constData()), 300u);
     EXPECT_EQ(MakeLinkFrame(QByteArray()), QByteArray(4, '\0'));
@@ -63,7 +63,7 @@ TEST(Up3DFileMessage, LayoutCountsTheNameBlockButNotTheData) {
     const QByteArray data("5_1_1__abcde<r>p");
     const QByteArray message = BuildUp3DFileMessage(QStringLiteral("robot1"), data);
     // name block: 4-byte count + 6 UTF-16 units
-    EXPECT_EQ(message.left(8), Bytes({0, 0, 0, 16, 0, 0, 0, static_cast<int>(data.size())}));
+    EXPECT_EQ(message.left(8), Bytes({ 0, 0, 0, 16, 0, 0, 0, static_cast<int>(data.size()) }));
     EXPECT_EQ(message.mid(8, 16), StringBlock(QStringLiteral("robot1")));
     EXPECT_EQ(message.mid(24), data);
 
@@ -79,14 +79,14 @@ TEST(Up3DFileMessage, LayoutCountsTheNameBlockButNotTheData) {
 }
 
 TEST(Up3DFileMessage, NameBlocksThatAreNotOneStringAreRefused) {
-    EXPECT_EQ(ReadUp3DFileName(Bytes({0xFF, 0xFF, 0xFF, 0xFF})), QString());
-    EXPECT_EQ(ReadUp3DFileName(Bytes({0, 0, 0, 0})), QString());
-    EXPECT_FALSE(ReadUp3DFileName(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0, 0x61})));
-    EXPECT_FALSE(ReadUp3DFileName(Bytes({0, 0, 0})));
+    EXPECT_EQ(ReadUp3DFileName(Bytes({ 0xFF, 0xFF, 0xFF, 0xFF })), QString());
+    EXPECT_EQ(ReadUp3DFileName(Bytes({ 0, 0, 0, 0 })), QString());
+    EXPECT_FALSE(ReadUp3DFileName(Bytes({ 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x61 })));
+    EXPECT_FALSE(ReadUp3DFileName(Bytes({ 0, 0, 0 })));
     // odd byte count, and a count that disagrees with the block
-    EXPECT_FALSE(ReadUp3DFileName(Bytes({0, 0, 0, 3, 0, 0x61, 0})));
-    EXPECT_FALSE(ReadUp3DFileName(Bytes({0, 0, 0, 4, 0, 0x61})));
-    EXPECT_FALSE(ReadUp3DFileName(Bytes({0, 0, 0, 2, 0, 0x61, 0, 0x62})));
+    EXPECT_FALSE(ReadUp3DFileName(Bytes({ 0, 0, 0, 3, 0, 0x61, 0 })));
+    EXPECT_FALSE(ReadUp3DFileName(Bytes({ 0, 0, 0, 4, 0, 0x61 })));
+    EXPECT_FALSE(ReadUp3DFileName(Bytes({ 0, 0, 0, 2, 0, 0x61, 0, 0x62 })));
     // A huge count in a short block is refused, not allocated.
-    EXPECT_FALSE(ReadUp3DFileName(Bytes({0x7F, 0xFF, 0xFF, 0xFE, 0, 0x61})));
+    EXPECT_FALSE(ReadUp3DFileName(Bytes({ 0x7F, 0xFF, 0xFF, 0xFE, 0, 0x61 })));
 }

@@ -33,8 +33,8 @@ TEST(XorWithLinkKey, EmptyFrameOnTheWireIsTheKeysFirstFourBytes) {
 
 TEST(XorWithLinkKey, AnyPiecesAndPositionsGiveTheByteByByteResult) {
     std::mt19937 random(7);
-    for (qsizetype size : {1, 15, 16, 17, 31, 32, 33, 100, 4097}) {
-        for (qint64 position : {0, 1, 15, 16, 21, 1000003}) {
+    for (qsizetype size : { 1, 15, 16, 17, 31, 32, 33, 100, 4097 }) {
+        for (qint64 position : { 0, 1, 15, 16, 21, 1000003 }) {
             SCOPED_TRACE(testing::Message() << "size " << size << " position " << position);
             const QByteArray plain = RandomBytes(random, size);
             QByteArray whole = plain;
@@ -56,7 +56,7 @@ TEST(XorWithLinkKey, AnyPiecesAndPositionsGiveTheByteByByteResult) {
 TEST(XorWithLinkKey, OtherKeysAndEmptyInput) {
     QByteArray bytes("abcdef");
     XorWithLinkKey(bytes, 1, "xy");
-    const char expected[] = {'a' ^ 'y', 'b' ^ 'x', 'c' ^ 'y', 'd' ^ 'x', 'e' ^ 'y', 'f' ^ 'x'};
+    const char expected[] = { 'a' ^ 'y', 'b' ^ 'x', 'c' ^ 'y', 'd' ^ 'x', 'e' ^ 'y', 'f' ^ 'x' };
     EXPECT_EQ(bytes, QByteArray(expected, 6));
     QByteArray unchanged("abc");
     XorWithLinkKey(unchanged, 0, "");

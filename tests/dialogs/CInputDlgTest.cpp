@@ -53,7 +53,8 @@ TEST(CInputDlg, ShowsPromptTextsAndTheCallersString) {
 TEST(CInputDlg, OkWritesBackTheTextEvenUnchanged) {
     QString unchanged = QStringLiteral("192.168.0.7");
     CInputDlg first(QString(), &unchanged);
-    EXPECT_EQ(RunModal(first, [&] { QTest::mouseClick(first.ButtonOK(), Qt::LeftButton); }), QDialog::Accepted);
+    EXPECT_EQ(
+        RunModal(first, [&] { QTest::mouseClick(first.ButtonOK(), Qt::LeftButton); }), QDialog::Accepted);
     EXPECT_EQ(unchanged, QStringLiteral("192.168.0.7"));
 
     QString edited = QStringLiteral("old");
@@ -63,7 +64,7 @@ TEST(CInputDlg, OkWritesBackTheTextEvenUnchanged) {
                       second.LineEdit()->setText(QStringLiteral("教师机"));
                       QTest::mouseClick(second.ButtonOK(), Qt::LeftButton);
                   }),
-              QDialog::Accepted);
+        QDialog::Accepted);
     EXPECT_EQ(edited, QStringLiteral("教师机"));
 }
 
@@ -75,7 +76,7 @@ TEST(CInputDlg, NoAndTheCloseButtonLeaveTheStringAlone) {
                       no.LineEdit()->setText(QStringLiteral("typed"));
                       QTest::mouseClick(no.ButtonNo(), Qt::LeftButton);
                   }),
-              QDialog::Rejected);
+        QDialog::Rejected);
     EXPECT_EQ(result, QStringLiteral("kept"));
 
     CInputDlg closed(QString(), &result);
@@ -84,7 +85,7 @@ TEST(CInputDlg, NoAndTheCloseButtonLeaveTheStringAlone) {
                       closed.LineEdit()->setText(QStringLiteral("typed"));
                       closed.close();
                   }),
-              QDialog::Rejected);
+        QDialog::Rejected);
     EXPECT_EQ(result, QStringLiteral("kept"));
 }
 

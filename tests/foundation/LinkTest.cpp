@@ -29,7 +29,9 @@ QByteArray Scrambled(QByteArray bytes) {
     return bytes;
 }
 
-QByteArray Frame(const QByteArray& body) { return Scrambled(MakeLinkFrame(body)); }
+QByteArray Frame(const QByteArray& body) {
+    return Scrambled(MakeLinkFrame(body));
+}
 
 // The peer's side: one listener, the connection it accepted last.
 class TestServer {
@@ -75,7 +77,7 @@ protected:
         m_config = std::make_unique<CConfig>(m_dir.qpath());
         m_config->m_bNoHeartbeat = true;
         QObject::connect(m_config.get(), &CConfig::signal_GetMsg,
-                         [this](QByteArray* body) { m_messages.push_back(*body); });
+            [this](QByteArray* body) { m_messages.push_back(*body); });
         QObject::connect(m_config.get(), &CConfig::signal_Disconnect, [this] { ++m_disconnects; });
     }
 
@@ -282,13 +284,13 @@ TEST_F(LinkTest, MessageCompleteBeforeAHangUpStillComesFirst) {
     QTcpSocket* peer = ConnectClassroom(server);
     std::vector<std::string> events;
     QObject::connect(m_config.get(), &CConfig::signal_GetMsg,
-                     [&](QByteArray* body) { events.push_back("message " + body->toStdString()); });
+        [&](QByteArray* body) { events.push_back("message " + body->toStdString()); });
     QObject::connect(m_config.get(), &CConfig::signal_Disconnect, [&] { events.push_back("disconnect"); });
     server.send(Frame("Score reply"));
     peer->disconnectFromHost();
     ASSERT_TRUE(QTest::qWaitFor([this] { return m_disconnects == 1; }, 5000));
     QTest::qWait(200);
-    EXPECT_EQ(events, (std::vector<std::string>{"message Score reply", "disconnect"}));
+    EXPECT_EQ(events, (std::vector<std::string> { "message Score reply", "disconnect" }));
 }
 
 TEST_F(LinkTest, SendMsgScramblesTheFrameAndTellsFailure) {
@@ -352,8 +354,8 @@ TEST_F(LinkTest, ShutdownTearsEverythingDownQuietly) {
 }
 
 TEST(LinkLifetime, AnyRunModeEndsCleanlyWithOrWithoutTheLink) {
-    for (int mode : {2, 3, 6, 7}) {
-        for (bool setUp : {false, true}) {
+    for (int mode : { 2, 3, 6, 7 }) {
+        for (bool setUp : { false, true }) {
             SCOPED_TRACE(testing::Message() << "mode " << mode << (setUp ? " with link" : " without link"));
             TempDir dir;
             auto config = std::make_unique<CConfig>(dir.qpath());

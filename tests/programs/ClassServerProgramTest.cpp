@@ -138,7 +138,7 @@ TEST(ClassServerProgram, StoresUploadsInItsOwnFolderAndEndsOnSigterm) {
     EXPECT_EQ(client.state(), QAbstractSocket::ConnectedState);
 
     EXPECT_EQ(server.terminate(), 0);
-    EXPECT_EQ(StoredBundles(dir), QStringList{stored});
+    EXPECT_EQ(StoredBundles(dir), QStringList { stored });
     EXPECT_FALSE(elsewhere.exists("StuFile"));
 }
 
@@ -150,7 +150,8 @@ TEST(ClassServerProgram, MorvaneInClassroomModeConnectsOnceItsWindowIsUp) {
     // A simulator set to classroom mode that already knows its server.
     TempDir simulatorDir;
     const fs::path morvane = Install(simulatorDir, "Morvane");
-    fs::copy(fs::path(MORVANE_PROGRAM_DIR) / "images", simulatorDir.path() / "images", fs::copy_options::recursive);
+    fs::copy(fs::path(MORVANE_PROGRAM_DIR) / "images", simulatorDir.path() / "images",
+        fs::copy_options::recursive);
     QFile setUp(QStringLiteral(MORVANE_PROGRAM_DIR "/XML/SetUp_View.xml"));
     ASSERT_TRUE(setUp.open(QIODevice::ReadOnly));
     QByteArray setUpText = setUp.readAll();
@@ -165,7 +166,8 @@ TEST(ClassServerProgram, MorvaneInClassroomModeConnectsOnceItsWindowIsUp) {
     simulatorDir.write("XML/Settings.dat", settings);
 
     Program simulator(morvane, simulatorDir.path());
-    ASSERT_TRUE(server.waitForOutput(QStringLiteral("连接:127.0.0.1"), 20000)) << server.output().toStdString();
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("连接:127.0.0.1"), 20000))
+        << server.output().toStdString();
     EXPECT_EQ(simulator.terminate(), 0);
     // The simulator's going is seen by the server.
     EXPECT_TRUE(server.waitForOutput(QStringLiteral("通讯出错:127.0.0.1:")));

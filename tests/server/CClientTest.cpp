@@ -1,14 +1,15 @@
 // The receiver of one connection, against a test client on 127.0.0.1.
 
+#include "server/CClient.h"
 #include "classlink/HeartMessage.h"
 #include "classlink/XorWithLinkKey.h"
 #include "platform/ProgramDir.h"
-#include "server/CClient.h"
 #include "server/LinkTestClient.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -40,7 +41,8 @@ protected:
         EXPECT_TRUE(client->waitForConnected(5000));
         EXPECT_TRUE(QTest::qWaitFor([this] { return m_listener.hasPendingConnections(); }, 5000));
         m_receiver = std::make_unique<CClient>(m_listener.nextPendingConnection(), &m_folder, nullptr);
-        QObject::connect(m_receiver.get(), &CClient::signal_Print, [this](const QString& line) { m_log << line; });
+        QObject::connect(
+            m_receiver.get(), &CClient::signal_Print, [this](const QString& line) { m_log << line; });
         return client;
     }
 
@@ -77,7 +79,9 @@ protected:
 
 const QRegularExpression kStoredName(QStringLiteral(R"(^(.+)_127\.0\.0\.1_\d{4}(-\d{1,2}){5}\.3d$)"));
 
-QString SubmittedPart(const QString& entry) { return kStoredName.match(entry).captured(1); }
+QString SubmittedPart(const QString& entry) {
+    return kStoredName.match(entry).captured(1);
+}
 
 } // namespace
 
@@ -111,8 +115,9 @@ TEST_F(CClientTest, BackToBackBundlesAreAllStored) {
     const QByteArray a = MakeBundle(2, 500);
     const QByteArray b = MakeBundle(3, 70000);
     const QByteArray c = MakeBundle(4, 333);
-    Send(*client, WireUpload(QStringLiteral("a"), a) + WireUpload(QStringLiteral("b"), b)
-                      + WireUpload(QStringLiteral("c"), c));
+    Send(*client,
+        WireUpload(QStringLiteral("a"), a) + WireUpload(QStringLiteral("b"), b)
+            + WireUpload(QStringLiteral("c"), c));
     ASSERT_TRUE(WaitForEntries(3));
     QTest::qWait(100);
     const QStringList entries = Entries();
@@ -137,12 +142,12 @@ TEST_F(CClientTest, BrokenOrOverlongHeadersCloseTheConnection) {
         const char* what;
         QByteArray bytes;
     } cases[] = {
-        {"data over the limit", WireHeader(14, CClient::kMaxDataLength + 1)},
-        {"data length 0", WireHeader(14, 0)},
-        {"negative data length", WireHeader(14, -5)},
-        {"name block too short", WireHeader(3, 100)},
-        {"negative name block", WireHeader(-1, 100)},
-        {"name block over the limit", WireHeader(CClient::kMaxNameLength + 2, 100)},
+        { "data over the limit", WireHeader(14, CClient::kMaxDataLength + 1) },
+        { "data length 0", WireHeader(14, 0) },
+        { "negative data length", WireHeader(14, -5) },
+        { "name block too short", WireHeader(3, 100) },
+        { "negative name block", WireHeader(-1, 100) },
+        { "name block over the limit", WireHeader(CClient::kMaxNameLength + 2, 100) },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -152,7 +157,8 @@ TEST_F(CClientTest, BrokenOrOverlongHeadersCloseTheConnection) {
         EXPECT_TRUE(WaitForClose(*client));
         EXPECT_EQ(m_receiver->m_nAlive, 0);
         ASSERT_FALSE(m_log.isEmpty());
-        EXPECT_TRUE(m_log.first().startsWith(QStringLiteral("通讯出错:127.0.0.1:"))) << m_log.first().toStdString();
+        EXPECT_TRUE(m_log.first().startsWith(QStringLiteral("通讯出错:127.0.0.1:")))
+            << m_log.first().toStdString();
         EXPECT_TRUE(Entries().isEmpty());
     }
 
@@ -187,6 +193,25 @@ TEST_F(CClientTest, LargestBundleIsTakenAndAHalfSentOneLeavesNothing) {
     EXPECT_TRUE(Entries().isEmpty()) << Entries().join(QLatin1Char(' ')).toStdString();
 }
 
+TEST_F(CClientTest, BundleOf256MiBIsStoredByteForByte) {
+    auto client = Connect();
+    QByteArray bundle(256 << 20, Qt::Uninitialized);
+    linktest::FillPseudoRandom(bundle.data(), bundle.size(), 256);
+    const QByteArray digest = QCryptographicHash::hash(bundle, QCryptographicHash::Sha1);
+    const QByteArray wire = WireUpload(QStringLiteral("big"), bundle);
+    bundle = QByteArray();
+    Send(*client, wire);
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return Entries().size() == 1 && !Entries()[0].startsWith('.'); }, 60000));
+    QFile stored(m_folder + QLatin1Char('/') + Entries()[0]);
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.size(), 256 << 20);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    ASSERT_TRUE(hash.addData(&stored));
+    EXPECT_EQ(hash.result(), digest);
+    EXPECT_TRUE(m_log.isEmpty());
+}
+
 TEST_F(CClientTest, BundleCompleteWhenThePeerHangsUpIsStored) {
     auto client = Connect();
     const QByteArray bundle = MakeBundle(5, 200000);
@@ -200,19 +225,21 @@ TEST_F(CClientTest, BundleCompleteWhenThePeerHangsUpIsStored) {
 TEST_F(CClientTest, UnsafeNamesAreStoredInsideTheFolder) {
     auto client = Connect();
     const QByteArray bundle = MakeBundle(6, 400);
-    Send(*client, WireUpload(QStringLiteral("../outside"), bundle) + WireUpload(QStringLiteral("a/b"), bundle)
-                      + WireUpload(QString(), bundle) + WireUpload(QStringLiteral(".."), bundle));
+    Send(*client,
+        WireUpload(QStringLiteral("../outside"), bundle) + WireUpload(QStringLiteral("a/b"), bundle)
+            + WireUpload(QString(), bundle) + WireUpload(QStringLiteral(".."), bundle));
     ASSERT_TRUE(WaitForEntries(4));
     QTest::qWait(100);
     QStringList names;
     for (const QString& entry : Entries())
         names << SubmittedPart(entry);
     names.sort();
-    EXPECT_EQ(names, (QStringList{QStringLiteral("__"), QStringLiteral("___outside"), QStringLiteral("a_b"),
-                                  QStringLiteral("未命名")}));
+    EXPECT_EQ(names,
+        (QStringList { QStringLiteral("__"), QStringLiteral("___outside"), QStringLiteral("a_b"),
+            QStringLiteral("未命名") }));
     // Nothing was written next to the receive folder.
     EXPECT_EQ(QDir(m_dir.qpath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("received")});
+        QStringList { QStringLiteral("received") });
 }
 
 TEST_F(CClientTest, FailedWriteIsLoggedAndTheNextBundleGoesToTheNewFolder) {

@@ -14,8 +14,8 @@ void FillPseudoRandom(char* data, qsizetype size, quint64 seed);
 // A result bundle of exactly `size` bytes (at least a few hundred): the
 // header, the result text in GBK, a robot file starting with "<" and a
 // pseudo-random program; the same seed gives the same bundle.
-QByteArray MakeBundle(quint64 seed, qsizetype size,
-                      const QString& text = QStringLiteral("得分:100,完成时间:12.5秒"));
+QByteArray MakeBundle(
+    quint64 seed, qsizetype size, const QString& text = QStringLiteral("得分:100,完成时间:12.5秒"));
 
 // The whole upload of a bundle, scrambled.
 QByteArray WireUpload(const QString& name, const QByteArray& bundle);

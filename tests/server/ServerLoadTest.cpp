@@ -92,7 +92,7 @@ bool SendAll(int fd, const char* data, qsizetype size) {
 // it sent is lost to a reset) and drain the keep-alives until the server
 // closes its end.
 void RunClient(const ClientPlan& plan, std::atomic<int>& connected, const std::atomic<bool>& go,
-               std::atomic<int>& finished, std::atomic<int>& failures) {
+    std::atomic<int>& finished, std::atomic<int>& failures) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -127,11 +127,10 @@ void RunClient(const ClientPlan& plan, std::atomic<int>& connected, const std::a
     if (!ok)
         ++failures;
     shutdown(fd, SHUT_WR);
-    timeval timeout = {10, 0};
+    timeval timeout = { 10, 0 };
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     char drain[4096];
-    while (recv(fd, drain, sizeof drain, 0) > 0) {
-    }
+    while (recv(fd, drain, sizeof drain, 0) > 0) { }
     close(fd);
     ++finished;
 }
@@ -150,22 +149,22 @@ TEST(ServerLoad, AClassroomAtOnceStoresEveryCompleteBundleExactlyOnce) {
     QElapsedTimer sinceTick;
     qint64 longestGap = 0;
     QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, sinceTick.restart());
-    });
+    QObject::connect(
+        &tick, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
 
-    std::atomic<int> connected{0};
-    std::atomic<bool> go{false};
-    std::atomic<int> finished{0};
-    std::atomic<int> failures{0};
+    std::atomic<int> connected { 0 };
+    std::atomic<bool> go { false };
+    std::atomic<int> finished { 0 };
+    std::atomic<int> failures { 0 };
     std::vector<std::thread> threads;
     for (const ClientPlan& plan : plans)
-        threads.emplace_back(RunClient, std::cref(plan), std::ref(connected), std::cref(go), std::ref(finished),
-                             std::ref(failures));
+        threads.emplace_back(RunClient, std::cref(plan), std::ref(connected), std::cref(go),
+            std::ref(finished), std::ref(failures));
 
     const bool allConnected = QTest::qWaitFor(
         [&] { return connected == kClients && count->text() == QStringLiteral("50"); }, 15000);
-    EXPECT_TRUE(allConnected) << "connected " << connected << ", window shows " << count->text().toStdString();
+    EXPECT_TRUE(allConnected) << "connected " << connected << ", window shows "
+                              << count->text().toStdString();
     if (allConnected) {
         ASSERT_EQ(list->rowCount(), 1);
         EXPECT_EQ(list->item(0, 1)->text(), QStringLiteral("50"));
@@ -182,20 +181,22 @@ TEST(ServerLoad, AClassroomAtOnceStoresEveryCompleteBundleExactlyOnce) {
     EXPECT_LT(longestGap, 2000) << "the window stood still for " << longestGap << " ms";
 
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return window.ClientCount() == 0 && count->text() == QStringLiteral("0") && list->rowCount() == 0; },
+        [&] {
+            return window.ClientCount() == 0 && count->text() == QStringLiteral("0") && list->rowCount() == 0;
+        },
         5000));
 
     // Every complete bundle once, byte for byte; nothing of the cut ones, and
     // no temporary file left over.
     const QDir folder(g_programDir->qpath() + QStringLiteral("/StuFile"));
-    const QStringList entries =
-        folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList entries
+        = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     int expected = 0;
     for (const ClientPlan& plan : plans) {
         for (const Upload& upload : plan.uploads) {
             SCOPED_TRACE(upload.name.toStdString());
-            const QStringList stored = entries.filter(QRegularExpression(
-                QStringLiteral("^") + upload.name + QStringLiteral(R"(_127\.0\.0\.1_\d{4}(-\d{1,2}){5}\.3d$)")));
+            const QStringList stored = entries.filter(QRegularExpression(QStringLiteral("^") + upload.name
+                + QStringLiteral(R"(_127\.0\.0\.1_\d{4}(-\d{1,2}){5}\.3d$)")));
             if (!upload.complete) {
                 EXPECT_TRUE(stored.isEmpty());
                 continue;

@@ -46,7 +46,9 @@ QString Cell(const QTableWidget* table, int row, int column) {
     return item ? item->text() : QStringLiteral("<none>");
 }
 
-QString Log(const Server& window) { return Child<QTextEdit>(window, "textEdit")->toPlainText(); }
+QString Log(const Server& window) {
+    return Child<QTextEdit>(window, "textEdit")->toPlainText();
+}
 
 // A client connected from the given local address, accepted by the window.
 std::unique_ptr<QTcpSocket> ConnectFrom(Server& window, const QString& local) {
@@ -63,7 +65,9 @@ bool WaitForCount(const Server& window, const QString& count) {
     return QTest::qWaitFor([&] { return Child<QLabel>(window, "labelConnectL")->text() == count; }, 5000);
 }
 
-QString StuFile() { return g_programDir->qpath() + QStringLiteral("/StuFile"); }
+QString StuFile() {
+    return g_programDir->qpath() + QStringLiteral("/StuFile");
+}
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -101,11 +105,11 @@ TEST_F(ServerWindow, ShowsItsTextsAndListensOnPort4480) {
     EXPECT_EQ(list->horizontalHeaderItem(0)->text(), QStringLiteral("IP地址"));
     EXPECT_EQ(list->horizontalHeaderItem(1)->text(), QStringLiteral("客户端数"));
     const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
-    const QStringList headers{QStringLiteral("IP地址"), QStringLiteral("名字"), QStringLiteral("成绩"),
-                              QStringLiteral("提交时间")};
+    const QStringList headers { QStringLiteral("IP地址"), QStringLiteral("名字"), QStringLiteral("成绩"),
+        QStringLiteral("提交时间") };
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(scores->horizontalHeaderItem(i)->text(), headers[i]);
-    for (const char* name : {"label_2", "label_3", "label_9", "label_10", "label_11", "label_12"})
+    for (const char* name : { "label_2", "label_3", "label_9", "label_10", "label_11", "label_12" })
         EXPECT_TRUE(Child<QLabel>(window, name)) << name;
 }
 
@@ -145,8 +149,8 @@ TEST_F(ServerWindow, UploadsLandWhereTheScoreTableReads) {
     auto client = ConnectFrom(window, QStringLiteral("127.0.0.1"));
     const QByteArray bundle = MakeBundle(11, 5000, QStringLiteral("得分:96,完成时间:41.5秒"));
     client->write(WireUpload(QStringLiteral("张三"), bundle));
-    ASSERT_TRUE(QTest::qWaitFor([] { return QDir(StuFile()).entryList({QStringLiteral("*.3d")}).size() == 1; },
-                                5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return QDir(StuFile()).entryList({ QStringLiteral("*.3d") }).size() == 1; }, 5000));
 
     window.RefreshScores();
     const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
@@ -154,51 +158,52 @@ TEST_F(ServerWindow, UploadsLandWhereTheScoreTableReads) {
     EXPECT_EQ(Cell(scores, 0, 0), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(Cell(scores, 0, 1), QStringLiteral("张三"));
     EXPECT_EQ(Cell(scores, 0, 2), QStringLiteral("得分:96,完成时间:41.5秒"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^\d{4}(-\d{1,2}){5}$)")).match(Cell(scores, 0, 3)).hasMatch());
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral(R"(^\d{4}(-\d{1,2}){5}$)")).match(Cell(scores, 0, 3)).hasMatch());
 }
 
 TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
     const QString folder = StuFile();
     QTextCodec* gbk = QTextCodec::codecForName("GBK");
     WriteFile(folder + QStringLiteral("/robot1_192.168.1.5_2011-5-3-9-7-2.3d"),
-              MakeBundle(1, 600, QStringLiteral("得分:88,完成时间:30.2秒")));
+        MakeBundle(1, 600, QStringLiteral("得分:88,完成时间:30.2秒")));
     WriteFile(folder + QStringLiteral("/my_robot_192.168.1.5_2011-5-3-9-7-3.3d"),
-              MakeBundle(2, 600, QStringLiteral("得分:5 and more words")));
+        MakeBundle(2, 600, QStringLiteral("得分:5 and more words")));
     WriteFile(folder + QStringLiteral("/Short_10.0.0.1_2011-5-3-9-7-4.3d"), MakeBundle(3, 600).chopped(1));
     WriteFile(folder + QStringLiteral("/zero_10.0.0.1_2011-5-3-9-7-5.3d"),
-              QByteArray("3_0_20__abc") + QByteArray(20, 'p'));
+        QByteArray("3_0_20__abc") + QByteArray(20, 'p'));
     WriteFile(folder + QStringLiteral("/notes.3d"), "hello world, no bundle at all");
     WriteFile(folder + QStringLiteral("/notext_10.0.0.2_2012-1-1-1-1-1.3d"),
-              QByteArray("0_10_10__<robot/>121234567890"));
+        QByteArray("0_10_10__<robot/>121234567890"));
     // No white space and no "<" after the text: the word is cut, not read to
     // the end of a large file.
     WriteFile(folder + QStringLiteral("/BigDll_10.0.0.3_2012-1-1-1-1-2.3d"),
-              QByteArray("2_300000_10__ab") + QByteArray(300000, 'x') + QByteArray(10, 'y'));
+        QByteArray("2_300000_10__ab") + QByteArray(300000, 'x') + QByteArray(10, 'y'));
     WriteFile(folder + QStringLiteral("/gbk_10.0.0.4_2012-1-1-1-1-3.3d"),
-              QByteArray("5_10_10__") + gbk->fromUnicode(QStringLiteral("满分")).left(4) + "!"
-                  + QByteArray(20, '<'));
+        QByteArray("5_10_10__") + gbk->fromUnicode(QStringLiteral("满分")).left(4) + "!"
+            + QByteArray(20, '<'));
     QDir().mkpath(folder + QStringLiteral("/folder.3d"));
     WriteFile(folder + QStringLiteral("/ignored.txt"), "not listed");
 
     Server window;
     const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
     ASSERT_EQ(scores->rowCount(), 9);
-    const QStringList order{QStringLiteral("BigDll"), QStringLiteral("folder"), QStringLiteral("gbk"),
-                            QStringLiteral("my_robot"), QStringLiteral("notes"), QStringLiteral("notext"),
-                            QStringLiteral("robot1"), QStringLiteral("Short"), QStringLiteral("zero")};
+    const QStringList order { QStringLiteral("BigDll"), QStringLiteral("folder"), QStringLiteral("gbk"),
+        QStringLiteral("my_robot"), QStringLiteral("notes"), QStringLiteral("notext"),
+        QStringLiteral("robot1"), QStringLiteral("Short"), QStringLiteral("zero") };
     for (int row = 0; row < 9; ++row)
         EXPECT_EQ(Cell(scores, row, 1), order[row]) << row;
 
     std::map<QString, QStringList> rows;
     for (int row = 0; row < 9; ++row)
-        rows[Cell(scores, row, 1)] = {Cell(scores, row, 0), Cell(scores, row, 2), Cell(scores, row, 3)};
+        rows[Cell(scores, row, 1)] = { Cell(scores, row, 0), Cell(scores, row, 2), Cell(scores, row, 3) };
     EXPECT_EQ(rows[QStringLiteral("robot1")],
-              (QStringList{QStringLiteral("192.168.1.5"), QStringLiteral("得分:88,完成时间:30.2秒"),
-                           QStringLiteral("2011-5-3-9-7-2")}));
+        (QStringList { QStringLiteral("192.168.1.5"), QStringLiteral("得分:88,完成时间:30.2秒"),
+            QStringLiteral("2011-5-3-9-7-2") }));
     EXPECT_EQ(rows[QStringLiteral("my_robot")][1], QStringLiteral("得分:5"));
     EXPECT_EQ(rows[QStringLiteral("Short")][1], QString());
     EXPECT_EQ(rows[QStringLiteral("zero")][1], QString());
-    EXPECT_EQ(rows[QStringLiteral("notes")], (QStringList{QString(), QString(), QString()}));
+    EXPECT_EQ(rows[QStringLiteral("notes")], (QStringList { QString(), QString(), QString() }));
     EXPECT_EQ(rows[QStringLiteral("notext")][1], QString());
     EXPECT_EQ(rows[QStringLiteral("gbk")][1], QStringLiteral("满分!"));
     EXPECT_EQ(rows[QStringLiteral("folder")][1], QString());
@@ -213,7 +218,8 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
     ASSERT_EQ(scores->rowCount(), 9);
     for (int row = 0; row < 9; ++row) {
         const QStringList& expected = rows[Cell(scores, row, 1)];
-        EXPECT_EQ((QStringList{Cell(scores, row, 0), Cell(scores, row, 2), Cell(scores, row, 3)}), expected);
+        EXPECT_EQ(
+            (QStringList { Cell(scores, row, 0), Cell(scores, row, 2), Cell(scores, row, 3) }), expected);
         if (row > 0) {
             EXPECT_LE(Cell(scores, row - 1, 0), Cell(scores, row, 0));
         }
@@ -249,7 +255,7 @@ TEST_F(ServerWindow, ChosenFolderIsListedAtOnceAndReceivesTheNextBundle) {
     auto client = ConnectFrom(window, QStringLiteral("127.0.0.1"));
     client->write(WireUpload(QStringLiteral("new"), MakeBundle(5, 700)));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return QDir(chosen.qpath()).entryList({QStringLiteral("new_*.3d")}).size() == 1; }, 5000));
+        [&] { return QDir(chosen.qpath()).entryList({ QStringLiteral("new_*.3d") }).size() == 1; }, 5000));
     EXPECT_FALSE(QDir(StuFile()).exists());
 }
 

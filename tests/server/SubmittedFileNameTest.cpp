@@ -1,5 +1,5 @@
-#include "platform/ProgramDir.h"
 #include "server/SubmittedFileName.h"
+#include "platform/ProgramDir.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
@@ -10,11 +10,12 @@ using testsupport::TempDir;
 TEST(SubmittedFileName, StoredNameHasNameAddressAndUnpaddedTime) {
     const QDateTime received(QDate(2011, 5, 3), QTime(9, 7, 2));
     EXPECT_EQ(SubmittedFileName(QStringLiteral("/srv/StuFile"), QStringLiteral("robot1"),
-                                QStringLiteral("192.168.1.5"), received),
-              QStringLiteral("/srv/StuFile/robot1_192.168.1.5_2011-5-3-9-7-2.3d"));
+                  QStringLiteral("192.168.1.5"), received),
+        QStringLiteral("/srv/StuFile/robot1_192.168.1.5_2011-5-3-9-7-2.3d"));
     const QDateTime late(QDate(2024, 12, 31), QTime(23, 59, 58));
-    EXPECT_EQ(SubmittedFileName(QStringLiteral("/f"), QStringLiteral("机器人"), QStringLiteral("10.0.0.1"), late),
-              QStringLiteral("/f/机器人_10.0.0.1_2024-12-31-23-59-58.3d"));
+    EXPECT_EQ(
+        SubmittedFileName(QStringLiteral("/f"), QStringLiteral("机器人"), QStringLiteral("10.0.0.1"), late),
+        QStringLiteral("/f/机器人_10.0.0.1_2024-12-31-23-59-58.3d"));
 }
 
 TEST(SubmittedFileName, ReceiveFolderLiesUnderTheProgramUnlessAbsolute) {
@@ -23,14 +24,16 @@ TEST(SubmittedFileName, ReceiveFolderLiesUnderTheProgramUnlessAbsolute) {
     // An empty text is the default, never the file system's root.
     EXPECT_EQ(ResolveReceiveFolder(QString()), program + QStringLiteral("/StuFile"));
     EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("  ")), program + QStringLiteral("/StuFile"));
-    EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("class 3/week1")), program + QStringLiteral("/class 3/week1"));
+    EXPECT_EQ(
+        ResolveReceiveFolder(QStringLiteral("class 3/week1")), program + QStringLiteral("/class 3/week1"));
     EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("/home/teacher/results/")),
-              QStringLiteral("/home/teacher/results"));
+        QStringLiteral("/home/teacher/results"));
 }
 
 TEST(SubmittedFileName, PlainNamesPassUnchanged) {
-    for (const QString& name : {QStringLiteral("robot1"), QStringLiteral("my_robot"), QStringLiteral("张三 第2组"),
-                                QStringLiteral("run.2"), QStringLiteral("a-b+c (1)"), QStringLiteral("😀bot")})
+    for (const QString& name :
+        { QStringLiteral("robot1"), QStringLiteral("my_robot"), QStringLiteral("张三 第2组"),
+            QStringLiteral("run.2"), QStringLiteral("a-b+c (1)"), QStringLiteral("😀bot") })
         EXPECT_EQ(SafeSubmittedName(name), name);
 }
 
@@ -54,7 +57,7 @@ TEST(SubmittedFileName, LongNamesAreCutToFitAFileName) {
     EXPECT_GE(cut.toUtf8().size(), 198);
     EXPECT_TRUE(longChinese.startsWith(cut));
     const QString stored = SubmittedFileName(QStringLiteral("/f"), cut, QStringLiteral("255.255.255.255"),
-                                             QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)));
+        QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)));
     EXPECT_LE(stored.mid(3).toUtf8().size(), 255);
 
     QString pairs;
