@@ -1,5 +1,6 @@
 // The simulator's entry point.
 
+#include "dialogs/CInputDlg.h"
 #include "foundation/CConfig.h"
 #include "platform/CpuProbe.h"
 #include "platform/TerminationSignals.h"
@@ -33,6 +34,21 @@ void f_SplashScreen(QSplashScreen* splash) {
     splash->show();
 }
 
+// In classroom mode the link to the teacher's ClassServer opens as soon as
+// the window is up. A simulator that has no server address yet asks for it
+// once and keeps it in its settings.
+void f_ConnectClassroom(QWidget* window) {
+    if (g_config.m_strClassHost.trimmed().isEmpty()) {
+        QString host;
+        CInputDlg dialog(g_config.GetText("main", "f_ConnectClassroom", "s"), &host, window);
+        if (dialog.exec() == QDialog::Accepted && !host.trimmed().isEmpty()) {
+            g_config.m_strClassHost = host.trimmed();
+            g_config.SaveSettings();
+        }
+    }
+    g_config.ConnectToServer(true);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -47,6 +63,7 @@ int main(int argc, char** argv) {
 
     // The link runs without a heartbeat.
     g_config.m_bNoHeartbeat = true;
+    g_config.InitNet();
 
     auto splash = std::make_unique<QSplashScreen>(QPixmap());
     f_SplashScreen(splash.get());
@@ -72,7 +89,11 @@ int main(int argc, char** argv) {
     window.showMaximized();
     splash->finish(&window);
     splash.reset();
+    if (g_config.m_nRunMode == RunModeClassroom)
+        f_ConnectClassroom(&window);
     window.FrameTimer()->start(1);
     QApplication::exec();
+    // The socket and its timers must not outlive the application object.
+    g_config.ShutdownNet();
     return 0;
 }

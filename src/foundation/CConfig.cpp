@@ -78,8 +78,6 @@ CConfig::CConfig(const QString& programDir) : m_strProgramDir(programDir) {
         SetStudio(m_nStudio, true);
 }
 
-CConfig::~CConfig() = default;
-
 CConfig& CConfig::Instance() {
     static CConfig config(QString::fromStdString(platform::ProgramDir().string()));
     return config;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -88,6 +90,60 @@ public:
     static void ConvertSlashes(QString& path, bool toSlash);
     static bool HasBadFileChar(const QString& text);
 
+    // ---- link to the classroom or contest server (CConfigLink.cpp) --------------
+    static constexpr quint16 kClassroomPort = 4480;
+    static constexpr quint16 kContestPort = 4481; // only while a heartbeat timer exists
+    // Replies are a few hundred bytes; a longer announced body is a faulty or
+    // hostile peer, and the link is closed rather than buffering it.
+    static constexpr int kMaxLinkBody = 16 << 20;
+    static constexpr int kReplyTimeoutMs = 10000;
+    static constexpr int kDeliveryDelayMs = 100;
+    static constexpr int kHeartbeatMs = 30000;
+
+    // Creates the socket and the timers; the heartbeat timer only while
+    // m_bNoHeartbeat is false. Needs the application object; calling it again
+    // does nothing.
+    void InitNet();
+    // Deletes what InitNet created, without signals. The program calls it
+    // before its application object goes; the destructor calls it too.
+    void ShutdownNet();
+    // Classroom: m_strClassHost, port 4480. Contest: m_strNetHost, port 4481
+    // with a heartbeat timer, else 4480. An empty host, or no InitNet yet,
+    // emits signal_Disconnect at once.
+    void ConnectToServer(bool classroom);
+    // Stops the timers, closes the socket, hands out the messages that were
+    // complete before the close, and emits signal_Disconnect.
+    void CloseConnection();
+    // Scrambles a copy of a complete frame and writes it; starts the reply
+    // time-out. False (with a line on standard error) when the link is not
+    // connected or the write failed.
+    bool SendMsg(const QByteArray& message, bool keepHeartbeat);
+    void StartHeartbeat();
+    // Whether a received body is the classroom server's keep-alive.
+    bool IsKeepAliveMsg(const QByteArray& body) const;
+    // Whether the contest server (m_strNetHost, port 80), or failing that a
+    // fixed public web site, accepts a TCP connection within a short time.
+    bool IsInternetReachable() const;
+    // Whether host:port accepts a TCP connection within timeoutMs (name
+    // look-up included).
+    static bool ProbeTcpHost(const QString& host, quint16 port, int timeoutMs);
+
+signals:
+    // One complete, unscrambled message body (its length header removed),
+    // each message on its own, 100 ms after it completed.
+    void signal_GetMsg(QByteArray* body);
+    // The link closed, a connect failed, or a connect was asked without host.
+    void signal_Disconnect();
+
+public slots:
+    void slot_NetError(QAbstractSocket::SocketError error);
+    void slot_Disconnect();
+    void slot_OutTimeTimer();
+    void slot_GetMsg();
+    void slot_GetMsgTimer();
+    void slot_HeartTimer();
+
+public:
     // ---- members ----------------------------------------------------------------
     bool m_bNoHeartbeat = false;
     bool m_bKeyDrive = false;
@@ -166,6 +222,16 @@ public:
     int m_nPointKindCount = 5;
 
 private:
+    void ResetReceive();
+    void AbortLink();
+    void DeliverMessages();
+
+    // Bodies that are complete but not yet handed out, oldest first.
+    QList<QByteArray> m_listMsgDone;
+    // Set from ConnectToServer until CloseConnection, so one closing of the
+    // link is reported once however many socket signals announce it.
+    bool m_bLinkOpen = false;
+
     void EncodeMixedRadix(std::vector<int>& digits, int count, int value) const;
     const TiXmlElement* FindStudioElement(int studio) const;
     void ClearSetUpCache();

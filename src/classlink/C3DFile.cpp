@@ -1,0 +1,57 @@
+#include "classlink/C3DFile.h"
+
+C3DFile::Header C3DFile::ParseHeader(const QByteArray& start, qint64 fileSize) {
+    Header header;
+    qint64* const fields[4]
+        = { &header.textLength, &header.robotLength, &header.programLength, &header.groundLength };
+    const qint64 end = qMin<qint64>(start.size(), qMax<qint64>(fileSize, 0));
+    qint64 at = 0;
+    for (qint64* field : fields) {
+        int digits = 0;
+        while (at < end) {
+            const char c = start.at(at++);
+            if (c < '0' || c > '9')
+                break;
+            if (++digits > kMaxFieldDigits) {
+                header.overlong = true;
+            } else {
+                *field = *field * 10 + (c - '0');
+            }
+        }
+    }
+    header.headerLength = at;
+    return header;
+}
+
+bool C3DFile::IsValid(const Header& header, qint64 fileSize, Reader reader) {
+    if (header.overlong)
+        return false;
+    switch (reader) {
+    case Reader::Upload:
+        if (fileSize < 9 || header.textLength < 1 || header.robotLength < 1)
+            return false;
+        break;
+    case Reader::Load:
+        if (fileSize < 14 || header.robotLength < 1 || header.programLength < 1)
+            return false;
+        break;
+    case Reader::Server:
+        if (fileSize <= 14 || header.robotLength < 1 || header.programLength < 1)
+            return false;
+        break;
+    }
+    // Each field has at most ten digits, so the sum cannot overflow.
+    return header.headerLength + header.textLength + header.robotLength + header.programLength
+        + header.groundLength
+        == fileSize;
+}
+
+QByteArray C3DFile::MakeHeader(
+    qint64 textLength, qint64 robotLength, qint64 programLength, qint64 groundLength) {
+    QByteArray header = QByteArray::number(textLength) + '_' + QByteArray::number(robotLength) + '_'
+        + QByteArray::number(programLength) + '_';
+    if (groundLength > 0)
+        header += QByteArray::number(groundLength);
+    header += '_';
+    return header;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QTcpSocket;
+class QFile;
+class QTimer;
+class Server;
+
+// The classroom server's receiver for one connection. It unscrambles what
+// the simulator sends, takes each Up3DFileMessage apart and stores the
+// bundle in the receive folder under its SubmittedFileName, sends the
+// keep-alive every 2.5 s, and reports connection events as log lines.
+//
+// A bundle is written to a hidden temporary file in the receive folder as
+// it arrives and renamed to its name once its last byte is in, so the folder
+// never shows half a bundle and a bundle never has to fit in memory.
+class CClient : public QObject {
+    Q_OBJECT
+
+public:
+    // Largest bundle taken. A bundle is a robot file, a robot program, a
+    // playground with its ground picture and a short text: a few megabytes.
+    // Anything beyond this closes the connection.
+    static constexpr qint32 kMaxDataLength = 512 << 20;
+    // Largest name block: a name of 1024 UTF-16 code units.
+    static constexpr qint32 kMaxNameLength = 4 + 2 * 1024;
+    static constexpr int kKeepAliveMs = 2500;
+
+    // Takes over the accepted socket. `folder` is the window's receive-folder
+    // text, read anew for every bundle; `window` (may be null) gets the log.
+    CClient(QTcpSocket* socket, QString* folder, Server* window);
+    ~CClient() override;
+
+    CClient(const CClient&) = delete;
+    CClient& operator=(const CClient&) = delete;
+
+    // 1 from construction, 0 once the peer has gone; the window deletes
+    // receivers whose flag is 0.
+    int m_nAlive = 1;
+    // The peer's address, dotted decimal for IPv4.
+    QString m_sIp;
+
+signals:
+    void signal_Print(const QString& text);
+
+private slots:
+    void slot_GetMsg();
+    void slot_Disconnect();
+    void slot_NetError();
+    void slot_Timer();
+
+private:
+    bool TakeHeader(const char* header);
+    void TakeName();
+    void StartFile();
+    void WriteData(const char* data, qint64 size);
+    void FinishFile();
+    void DiscardFile();
+    void Refuse(const QString& reason);
+    void ResetMessage();
+    void Unscramble(char* data, qint64 size);
+
+    qint32 m_nDataLength = 0; // 0: a message header is awaited
+    qint32 m_nNameLength = 0;
+    int m_nNameRead = 0;
+    int m_nDataRead = 0;
+    qint64 m_nKeyIndex = 0;
+    QByteArray m_nameBlock;
+    QString m_sName;
+    // The bundle under way; null when it cannot be stored (the rest of the
+    // message is then read and dropped, so the next message is found).
+    std::unique_ptr<QFile> m_pFile;
+    QByteArray m_buffer;
+    QTcpSocket* m_pSocket = nullptr;
+    QTimer* m_pTimer = nullptr;
+    QByteArray m_key;
+    int m_nKeyLength = 0;
+    QString* m_pFolder = nullptr;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "server/ServerClass.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class CClient;
+class QSystemTrayIcon;
+class QTcpServer;
+class QTimer;
+
+// The classroom server's window. It listens for simulators on port 4480,
+// keeps one receiver (CClient) per connection, and shows its own address,
+// the live connections grouped by address, a log (newest line first), the
+// receive folder and the scores of the stored bundles. It lives in the
+// system tray as well.
+class Server : public QMainWindow {
+    Q_OBJECT
+
+public:
+    static constexpr quint16 kPort = 4480;
+    static constexpr int kUpdateMs = 1000;
+    // The score table is rebuilt at every 31st update.
+    static constexpr int kScoreRefreshTicks = 30;
+
+    explicit Server(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    ~Server() override;
+
+    // Rebuilds the score table from the bundles in the receive folder.
+    void RefreshScores();
+
+    const QString& ReceiveFolder() const { return m_sFolder; }
+    int ClientCount() const { return static_cast<int>(m_clients.size()); }
+
+public slots:
+    // Puts a line at the top of the log (and on standard output).
+    void slot_Print(const QString& text);
+
+private slots:
+    void slot_Add();
+    void slot_Timer();
+    void slot_Button();
+
+private:
+    void ShowServerIp();
+    bool Listen();
+
+    QTcpServer* m_pServer = nullptr;
+    std::vector<std::unique_ptr<CClient>> m_clients;
+    QTimer* m_pTimer = nullptr;
+    QString m_sFolder;
+    int m_nTick = 0;
+    Ui::ServerClass ui;
+    QSystemTrayIcon* m_pTrayIcon = nullptr;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Where and under which name the classroom server keeps a received bundle:
+// <receive folder>/<submitted name>_<sender's IP>_<Y-M-D-h-m-s>.3d, the date
+// and time of receipt without zero padding.
+
+// The folder that the receive-folder text stands for. The default "StuFile",
+// an empty text, and every other relative path lie under the program's own
+// folder, never under the current directory; absolute paths stand as typed.
+// Receivers and the score table both use it, so what is stored is listed.
+QString ResolveReceiveFolder(const QString& folder);
+
+// The submitted name as a plain part of a file name. Path separators, the
+// characters no file name on the classroom PCs can hold and control
+// characters become "_", leading dots too (no "..", no hidden files), an
+// empty name becomes "未命名" ("unnamed"), and a very long name is cut so the
+// whole file name stays within 255 bytes. Plain names pass unchanged.
+QString SafeSubmittedName(const QString& name);
+
+// The stored file's path for an already safe name.
+QString SubmittedFileName(
+    const QString& folder, const QString& safeName, const QString& ip, const QDateTime& received);

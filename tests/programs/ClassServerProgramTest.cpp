@@ -1,0 +1,181 @@
+// Starts the real ClassServer from a program folder of its own, talks the
+// classroom link to it, and lets a real Morvane in classroom mode connect.
+
+#include "classlink/HeartMessage.h"
+#include "classlink/XorWithLinkKey.h"
+#include "server/LinkTestClient.h"
+#include "support/QtPrint.h"
+#include "support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+
+namespace {
+
+// A running program whose standard output is gathered as it comes.
+class Program {
+public:
+    Program(const fs::path& executable, const fs::path& workingDir) {
+        m_process.setWorkingDirectory(QString::fromStdString(workingDir.string()));
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(QString::fromStdString(executable.string()), {});
+        EXPECT_TRUE(m_process.waitForStarted(10000));
+    }
+
+    ~Program() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    // Waits until the output holds the text.
+    bool waitForOutput(const QString& text, int ms = 10000) {
+        for (int waited = 0; waited < ms; waited += 50) {
+            if (output().contains(text))
+                return true;
+            m_process.waitForReadyRead(50);
+        }
+        return output().contains(text);
+    }
+
+    QString output() {
+        m_output += m_process.readAll();
+        return QString::fromUtf8(m_output);
+    }
+
+    // Ends the program the way a desktop session does; its exit code.
+    int terminate() {
+        kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
+        EXPECT_TRUE(m_process.waitForFinished(20000));
+        output();
+        EXPECT_EQ(m_process.exitStatus(), QProcess::NormalExit);
+        return m_process.exitCode();
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+};
+
+fs::path Install(const TempDir& dir, const char* program) {
+    const fs::path bin = MORVANE_PROGRAM_DIR;
+    fs::copy_file(bin / program, dir.path() / program);
+    return dir.path() / program;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int ms) {
+    for (int waited = 0; waited < ms; waited += 20) {
+        if (condition())
+            return true;
+        QThread::msleep(20);
+    }
+    return condition();
+}
+
+QStringList StoredBundles(const TempDir& dir) {
+    return QDir(dir.qpath() + QStringLiteral("/StuFile"))
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+TEST(ClassServerProgram, StoresUploadsInItsOwnFolderAndEndsOnSigterm) {
+    TempDir dir;
+    TempDir elsewhere;
+    Program server(Install(dir, "ClassServer"), elsewhere.path());
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("监听端口:4480"))) << server.output().toStdString();
+
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, 4480);
+    ASSERT_TRUE(client.waitForConnected(5000));
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("连接:127.0.0.1")));
+
+    // The keep-alive comes within its 2.5 s, scrambled from key position 0.
+    QByteArray heart = HeartMessage();
+    XorWithLinkKey(heart);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            client.waitForReadyRead(50);
+            return client.bytesAvailable() >= heart.size();
+        },
+        5000));
+    EXPECT_EQ(client.read(heart.size()), heart);
+
+    const QByteArray bundle = linktest::MakeBundle(42, 300000);
+    client.write(linktest::WireUpload(QStringLiteral("robot1"), bundle));
+    ASSERT_TRUE(client.waitForBytesWritten(5000));
+    ASSERT_TRUE(WaitFor([&] { return StoredBundles(dir).size() == 1; }, 10000));
+    const QString stored = StoredBundles(dir).value(0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^robot1_127\.0\.0\.1_\d{4}(-\d{1,2}){5}\.3d$)"))
+                    .match(stored)
+                    .hasMatch())
+        << stored.toStdString();
+    EXPECT_EQ(dir.read("StuFile/" + stored.toStdString()), bundle);
+
+    // A message announcing more than the limit closes only its connection.
+    QTcpSocket greedy;
+    greedy.connectToHost(QHostAddress::LocalHost, 4480);
+    ASSERT_TRUE(greedy.waitForConnected(5000));
+    greedy.write(linktest::WireHeader(14, 0x7FFFFFFF));
+    ASSERT_TRUE(greedy.waitForBytesWritten(5000));
+    EXPECT_TRUE(greedy.state() == QAbstractSocket::UnconnectedState || greedy.waitForDisconnected(5000));
+    EXPECT_TRUE(server.waitForOutput(QStringLiteral("通讯出错:127.0.0.1:文件长度无效(2147483647字节")));
+    EXPECT_EQ(client.state(), QAbstractSocket::ConnectedState);
+
+    EXPECT_EQ(server.terminate(), 0);
+    EXPECT_EQ(StoredBundles(dir), QStringList { stored });
+    EXPECT_FALSE(elsewhere.exists("StuFile"));
+}
+
+TEST(ClassServerProgram, MorvaneInClassroomModeConnectsOnceItsWindowIsUp) {
+    TempDir serverDir;
+    Program server(Install(serverDir, "ClassServer"), serverDir.path());
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("监听端口:4480"))) << server.output().toStdString();
+
+    // A simulator set to classroom mode that already knows its server.
+    TempDir simulatorDir;
+    const fs::path morvane = Install(simulatorDir, "Morvane");
+    fs::copy(fs::path(MORVANE_PROGRAM_DIR) / "images", simulatorDir.path() / "images",
+        fs::copy_options::recursive);
+    QFile setUp(QStringLiteral(MORVANE_PROGRAM_DIR "/XML/SetUp_View.xml"));
+    ASSERT_TRUE(setUp.open(QIODevice::ReadOnly));
+    QByteArray setUpText = setUp.readAll();
+    ASSERT_TRUE(setUpText.contains("mode=\"3\""));
+    setUpText.replace("mode=\"3\"", "mode=\"6\"");
+    simulatorDir.write("XML/SetUp_View.xml", setUpText);
+    QByteArray settings;
+    QDataStream out(&settings, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_6);
+    out << qint32(0) << qint32(0) << qint32(0) << QStringLiteral("127.0.0.1") << qint32(0) << qint32(0)
+        << qint32(0) << qint32(0);
+    simulatorDir.write("XML/Settings.dat", settings);
+
+    Program simulator(morvane, simulatorDir.path());
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("连接:127.0.0.1"), 20000))
+        << server.output().toStdString();
+    EXPECT_EQ(simulator.terminate(), 0);
+    // The simulator's going is seen by the server.
+    EXPECT_TRUE(server.waitForOutput(QStringLiteral("通讯出错:127.0.0.1:")));
+    EXPECT_EQ(server.terminate(), 0);
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

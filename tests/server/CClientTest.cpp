@@ -1,0 +1,281 @@
+// The receiver of one connection, against a test client on 127.0.0.1.
+
+#include "server/CClient.h"
+#include "classlink/HeartMessage.h"
+#include "classlink/XorWithLinkKey.h"
+#include "platform/ProgramDir.h"
+#include "server/LinkTestClient.h"
+#include "support/QtPrint.h"
+#include "support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using linktest::MakeBundle;
+using linktest::WireHeader;
+using linktest::WireUpload;
+using testsupport::TempDir;
+
+namespace {
+
+class CClientTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_listener.listen(QHostAddress::LocalHost));
+        m_folder = m_dir.qpath() + QStringLiteral("/received");
+    }
+
+    // Connects a test client and puts a receiver on the accepted end.
+    std::unique_ptr<QTcpSocket> Connect() {
+        auto client = std::make_unique<QTcpSocket>();
+        client->connectToHost(QHostAddress::LocalHost, m_listener.serverPort());
+        EXPECT_TRUE(client->waitForConnected(5000));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return m_listener.hasPendingConnections(); }, 5000));
+        m_receiver = std::make_unique<CClient>(m_listener.nextPendingConnection(), &m_folder, nullptr);
+        QObject::connect(
+            m_receiver.get(), &CClient::signal_Print, [this](const QString& line) { m_log << line; });
+        return client;
+    }
+
+    static void Send(QTcpSocket& client, const QByteArray& bytes) {
+        client.write(bytes);
+        client.flush();
+    }
+
+    // Every entry of the receive folder, hidden ones included.
+    QStringList Entries(const QString& folder = QString()) const {
+        return QDir(folder.isEmpty() ? m_folder : folder)
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    bool WaitForEntries(int count) {
+        return QTest::qWaitFor([&] { return Entries().size() >= count; }, 10000);
+    }
+
+    QByteArray Stored(const QString& entry) const {
+        QFile file(m_folder + QLatin1Char('/') + entry);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    bool WaitForClose(QTcpSocket& client) {
+        return QTest::qWaitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; }, 5000);
+    }
+
+    TempDir m_dir;
+    QTcpServer m_listener;
+    QString m_folder;
+    std::unique_ptr<CClient> m_receiver;
+    QStringList m_log;
+};
+
+const QRegularExpression kStoredName(QStringLiteral(R"(^(.+)_127\.0\.0\.1_\d{4}(-\d{1,2}){5}\.3d$)"));
+
+QString SubmittedPart(const QString& entry) {
+    return kStoredName.match(entry).captured(1);
+}
+
+} // namespace
+
+TEST_F(CClientTest, BundleInOneWriteOrByteByByteIsStoredTheSame) {
+    auto client = Connect();
+    EXPECT_EQ(m_receiver->m_sIp, QStringLiteral("127.0.0.1"));
+    const QByteArray bundle = MakeBundle(1, 700);
+    Send(*client, WireUpload(QStringLiteral("robot1"), bundle));
+    ASSERT_TRUE(WaitForEntries(1));
+    ASSERT_EQ(Entries().size(), 1);
+    // The missing receive folder was made.
+    EXPECT_EQ(SubmittedPart(Entries()[0]), QStringLiteral("robot1"));
+    EXPECT_EQ(Stored(Entries()[0]), bundle);
+
+    const QByteArray wire = WireUpload(QStringLiteral("机器人2"), bundle);
+    for (char byte : wire) {
+        Send(*client, QByteArray(1, byte));
+        QTest::qWait(0);
+    }
+    ASSERT_TRUE(WaitForEntries(2));
+    const QStringList entries = Entries();
+    ASSERT_EQ(entries.size(), 2);
+    const QString second = SubmittedPart(entries[0]) == QStringLiteral("机器人2") ? entries[0] : entries[1];
+    EXPECT_EQ(SubmittedPart(second), QStringLiteral("机器人2"));
+    EXPECT_EQ(Stored(second), bundle);
+    EXPECT_EQ(m_receiver->m_nAlive, 1);
+}
+
+TEST_F(CClientTest, BackToBackBundlesAreAllStored) {
+    auto client = Connect();
+    const QByteArray a = MakeBundle(2, 500);
+    const QByteArray b = MakeBundle(3, 70000);
+    const QByteArray c = MakeBundle(4, 333);
+    Send(*client,
+        WireUpload(QStringLiteral("a"), a) + WireUpload(QStringLiteral("b"), b)
+            + WireUpload(QStringLiteral("c"), c));
+    ASSERT_TRUE(WaitForEntries(3));
+    QTest::qWait(100);
+    const QStringList entries = Entries();
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(Stored(entries[0]), a);
+    EXPECT_EQ(Stored(entries[1]), b);
+    EXPECT_EQ(Stored(entries[2]), c);
+    EXPECT_TRUE(m_log.isEmpty()) << m_log.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(CClientTest, KeepAliveIsSentEveryTwoAndAHalfSeconds) {
+    auto client = Connect();
+    QByteArray expected = HeartMessage();
+    XorWithLinkKey(expected);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client->bytesAvailable() >= 46; }, 4000));
+    EXPECT_EQ(client->readAll(), expected);
+}
+
+TEST_F(CClientTest, BrokenOrOverlongHeadersCloseTheConnection) {
+    const QByteArray nameBlock = WireUpload(QStringLiteral("robot"), QByteArray(1, 'x')).mid(8, 14);
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+    } cases[] = {
+        { "data over the limit", WireHeader(14, CClient::kMaxDataLength + 1) },
+        { "data length 0", WireHeader(14, 0) },
+        { "negative data length", WireHeader(14, -5) },
+        { "name block too short", WireHeader(3, 100) },
+        { "negative name block", WireHeader(-1, 100) },
+        { "name block over the limit", WireHeader(CClient::kMaxNameLength + 2, 100) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_log.clear();
+        auto client = Connect();
+        Send(*client, c.bytes + QByteArray(64, 'x'));
+        EXPECT_TRUE(WaitForClose(*client));
+        EXPECT_EQ(m_receiver->m_nAlive, 0);
+        ASSERT_FALSE(m_log.isEmpty());
+        EXPECT_TRUE(m_log.first().startsWith(QStringLiteral("通讯出错:127.0.0.1:")))
+            << m_log.first().toStdString();
+        EXPECT_TRUE(Entries().isEmpty());
+    }
+
+    // A name block whose string does not fill it.
+    m_log.clear();
+    auto client = Connect();
+    QByteArray header = WireHeader(16, 10);
+    QByteArray block("\x00\x00\x00\x0a", 4);
+    block += QByteArray(12, 'n');
+    XorWithLinkKey(block, 8);
+    Send(*client, header + block);
+    EXPECT_TRUE(WaitForClose(*client));
+    EXPECT_EQ(m_log.value(0), QStringLiteral("通讯出错:127.0.0.1:名字格式无效"));
+    EXPECT_TRUE(Entries().isEmpty());
+}
+
+TEST_F(CClientTest, LargestBundleIsTakenAndAHalfSentOneLeavesNothing) {
+    auto client = Connect();
+    const QByteArray wire = WireUpload(QStringLiteral("huge"), QByteArray(100, 'x'));
+    QByteArray header = WireHeader(12, CClient::kMaxDataLength);
+    Send(*client, header + wire.mid(8, 12 + 100));
+    // While it comes in, only a hidden temporary file is there.
+    ASSERT_TRUE(WaitForEntries(1));
+    QTest::qWait(200);
+    EXPECT_EQ(client->state(), QAbstractSocket::ConnectedState);
+    EXPECT_EQ(m_receiver->m_nAlive, 1);
+    ASSERT_EQ(Entries().size(), 1);
+    EXPECT_TRUE(Entries()[0].startsWith(QLatin1Char('.')));
+
+    client->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_receiver->m_nAlive == 0; }, 5000));
+    EXPECT_TRUE(Entries().isEmpty()) << Entries().join(QLatin1Char(' ')).toStdString();
+}
+
+TEST_F(CClientTest, BundleOf256MiBIsStoredByteForByte) {
+    auto client = Connect();
+    QByteArray bundle(256 << 20, Qt::Uninitialized);
+    linktest::FillPseudoRandom(bundle.data(), bundle.size(), 256);
+    const QByteArray digest = QCryptographicHash::hash(bundle, QCryptographicHash::Sha1);
+    const QByteArray wire = WireUpload(QStringLiteral("big"), bundle);
+    bundle = QByteArray();
+    Send(*client, wire);
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return Entries().size() == 1 && !Entries()[0].startsWith('.'); }, 60000));
+    QFile stored(m_folder + QLatin1Char('/') + Entries()[0]);
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.size(), 256 << 20);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    ASSERT_TRUE(hash.addData(&stored));
+    EXPECT_EQ(hash.result(), digest);
+    EXPECT_TRUE(m_log.isEmpty());
+}
+
+TEST_F(CClientTest, BundleCompleteWhenThePeerHangsUpIsStored) {
+    auto client = Connect();
+    const QByteArray bundle = MakeBundle(5, 200000);
+    Send(*client, WireUpload(QStringLiteral("last"), bundle));
+    client->disconnectFromHost();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_receiver->m_nAlive == 0; }, 5000));
+    ASSERT_EQ(Entries().size(), 1);
+    EXPECT_EQ(Stored(Entries()[0]), bundle);
+}
+
+TEST_F(CClientTest, UnsafeNamesAreStoredInsideTheFolder) {
+    auto client = Connect();
+    const QByteArray bundle = MakeBundle(6, 400);
+    Send(*client,
+        WireUpload(QStringLiteral("../outside"), bundle) + WireUpload(QStringLiteral("a/b"), bundle)
+            + WireUpload(QString(), bundle) + WireUpload(QStringLiteral(".."), bundle));
+    ASSERT_TRUE(WaitForEntries(4));
+    QTest::qWait(100);
+    QStringList names;
+    for (const QString& entry : Entries())
+        names << SubmittedPart(entry);
+    names.sort();
+    EXPECT_EQ(names,
+        (QStringList { QStringLiteral("__"), QStringLiteral("___outside"), QStringLiteral("a_b"),
+            QStringLiteral("未命名") }));
+    // Nothing was written next to the receive folder.
+    EXPECT_EQ(QDir(m_dir.qpath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList { QStringLiteral("received") });
+}
+
+TEST_F(CClientTest, FailedWriteIsLoggedAndTheNextBundleGoesToTheNewFolder) {
+    auto client = Connect();
+    m_dir.write("not-a-folder", "a file");
+    m_folder = m_dir.qpath() + QStringLiteral("/not-a-folder");
+    const QByteArray bundle = MakeBundle(7, 400);
+    Send(*client, WireUpload(QStringLiteral("lost"), bundle));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !m_log.isEmpty(); }, 5000));
+    EXPECT_TRUE(m_log.first().startsWith(QStringLiteral("写入失败:"))) << m_log.first().toStdString();
+    EXPECT_EQ(m_receiver->m_nAlive, 1);
+
+    // The connection stays in step; the folder is read anew for each bundle.
+    m_folder = m_dir.qpath() + QStringLiteral("/second");
+    Send(*client, WireUpload(QStringLiteral("kept"), bundle));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Entries(m_folder).size() == 1; }, 5000));
+    EXPECT_EQ(SubmittedPart(Entries(m_folder)[0]), QStringLiteral("kept"));
+}
+
+TEST_F(CClientTest, PeerOnADualStackListenerIsNamedByItsIPv4Address) {
+    QTcpServer dualStack;
+    ASSERT_TRUE(dualStack.listen(QHostAddress::Any));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, dualStack.serverPort());
+    ASSERT_TRUE(client.waitForConnected(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dualStack.hasPendingConnections(); }, 5000));
+    QTcpSocket* accepted = dualStack.nextPendingConnection();
+    ASSERT_TRUE(accepted->peerAddress().toString().startsWith(QStringLiteral("::ffff:")));
+    CClient receiver(accepted, &m_folder, nullptr);
+    EXPECT_EQ(receiver.m_sIp, QStringLiteral("127.0.0.1"));
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    TempDir programDir;
+    platform::OverrideProgramDir(programDir.path());
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,66 @@
+#include "server/LinkTestClient.h"
+
+#include "classlink/C3DFile.h"
+#include "classlink/Up3DFileMessage.h"
+#include "classlink/XorWithLinkKey.h"
+
+#include <QTextCodec>
+#include <QtEndian>
+
+#include <cstring>
+
+namespace linktest {
+
+void FillPseudoRandom(char* data, qsizetype size, quint64 seed) {
+    quint64 state = seed * 0x9E3779B97F4A7C15ull + 1;
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        // splitmix64
+        quint64 z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        z ^= z >> 31;
+        std::memcpy(data + i, &z, 8);
+    }
+    for (; i < size; ++i)
+        data[i] = static_cast<char>(i * 131 + seed);
+}
+
+QByteArray MakeBundle(quint64 seed, qsizetype size, const QString& text) {
+    const QByteArray textBytes = QTextCodec::codecForName("GBK")->fromUnicode(text);
+    const qint64 robotLength = 256;
+    qint64 programLength = size - textBytes.size() - robotLength;
+    QByteArray header;
+    // The header's own length depends on the program length: settle it.
+    for (int round = 0; round < 3; ++round) {
+        header = C3DFile::MakeHeader(textBytes.size(), robotLength, programLength, 0);
+        programLength = size - header.size() - textBytes.size() - robotLength;
+    }
+    QByteArray bundle(size, Qt::Uninitialized);
+    char* at = bundle.data();
+    std::memcpy(at, header.constData(), static_cast<size_t>(header.size()));
+    at += header.size();
+    std::memcpy(at, textBytes.constData(), static_cast<size_t>(textBytes.size()));
+    at += textBytes.size();
+    std::memset(at, 'r', robotLength);
+    std::memcpy(at, "<?xml version=\"1.0\"?><data>", 27);
+    at += robotLength;
+    FillPseudoRandom(at, programLength, seed);
+    return bundle;
+}
+
+QByteArray WireUpload(const QString& name, const QByteArray& bundle) {
+    QByteArray message = BuildUp3DFileMessage(name, bundle);
+    XorWithLinkKey(message);
+    return message;
+}
+
+QByteArray WireHeader(qint32 nameLength, qint32 dataLength) {
+    QByteArray header(8, Qt::Uninitialized);
+    qToBigEndian(nameLength, header.data());
+    qToBigEndian(dataLength, header.data() + 4);
+    XorWithLinkKey(header);
+    return header;
+}
+
+} // namespace linktest

@@ -1,0 +1,26 @@
+#pragma once
+
+// What a test needs to play a simulator towards ClassServer: bundles with
+// known bytes and the upload message as it travels on the wire.
+
+#include <QByteArray>
+#include <QString>
+
+namespace linktest {
+
+// Pseudo-random bytes, cheap to make and to make again from the same seed.
+void FillPseudoRandom(char* data, qsizetype size, quint64 seed);
+
+// A result bundle of exactly `size` bytes (at least a few hundred): the
+// header, the result text in GBK, a robot file starting with "<" and a
+// pseudo-random program; the same seed gives the same bundle.
+QByteArray MakeBundle(
+    quint64 seed, qsizetype size, const QString& text = QStringLiteral("得分:100,完成时间:12.5秒"));
+
+// The whole upload of a bundle, scrambled.
+QByteArray WireUpload(const QString& name, const QByteArray& bundle);
+
+// Only the eight-byte header of an upload, scrambled.
+QByteArray WireHeader(qint32 nameLength, qint32 dataLength);
+
+} // namespace linktest

@@ -1,0 +1,222 @@
+// A classroom at once: 50 simulators connected to the server window, each
+// uploading three bundles of 1 to 8 MiB, some starting with single-byte
+// writes, some hanging up half-way through a bundle.
+
+#include "platform/ProgramDir.h"
+#include "server/LinkTestClient.h"
+#include "server/Server.h"
+#include "support/QtPrint.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <random>
+#include <thread>
+#include <vector>
+
+using linktest::MakeBundle;
+using linktest::WireUpload;
+using testsupport::TempDir;
+
+namespace {
+
+TempDir* g_programDir = nullptr;
+
+constexpr int kClients = 50;
+constexpr int kBundles = 3;
+constexpr qsizetype kMiB = 1 << 20;
+constexpr qsizetype kByteByByte = 4096;
+
+struct Upload {
+    QString name;
+    quint64 seed = 0;
+    qsizetype size = 0;
+    bool complete = true;
+};
+
+struct ClientPlan {
+    std::vector<Upload> uploads; // the last one may be cut off
+    bool byteByByteStart = false;
+};
+
+std::vector<ClientPlan> MakePlans() {
+    std::mt19937_64 random(20240607);
+    std::vector<ClientPlan> plans(kClients);
+    for (int c = 0; c < kClients; ++c) {
+        ClientPlan& plan = plans[static_cast<size_t>(c)];
+        plan.byteByByteStart = c % 4 == 0;
+        // Every fifth client hangs up in the middle of one of its bundles.
+        const int cutAt = c % 5 == 2 ? static_cast<int>(random() % kBundles) : -1;
+        for (int b = 0; b < kBundles; ++b) {
+            Upload upload;
+            upload.name = QStringLiteral("pupil%1-%2").arg(c, 2, 10, QLatin1Char('0')).arg(b);
+            upload.seed = static_cast<quint64>(c * 16 + b + 1);
+            upload.size = kMiB + static_cast<qsizetype>(random() % (7 * kMiB + 1));
+            upload.complete = b != cutAt;
+            plan.uploads.push_back(upload);
+            if (!upload.complete)
+                break;
+        }
+    }
+    return plans;
+}
+
+bool SendAll(int fd, const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t sent = send(fd, data, static_cast<size_t>(size), MSG_NOSIGNAL);
+        if (sent <= 0)
+            return false;
+        data += sent;
+        size -= sent;
+    }
+    return true;
+}
+
+// A simulator on a thread of its own, with a plain blocking socket: connect,
+// wait for the start, upload, then hang up the orderly way (so that nothing
+// it sent is lost to a reset) and drain the keep-alives until the server
+// closes its end.
+void RunClient(const ClientPlan& plan, std::atomic<int>& connected, const std::atomic<bool>& go,
+    std::atomic<int>& finished, std::atomic<int>& failures) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(Server::kPort);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ++failures;
+        ++finished;
+        return;
+    }
+    ++connected;
+    while (!go)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+
+    bool ok = true;
+    for (const Upload& upload : plan.uploads) {
+        const QByteArray wire = WireUpload(upload.name, MakeBundle(upload.seed, upload.size));
+        const qsizetype limit = upload.complete ? wire.size() : wire.size() / 2;
+        qsizetype at = 0;
+        if (plan.byteByByteStart) {
+            for (; ok && at < std::min(kByteByByte, limit); ++at)
+                ok = SendAll(fd, wire.constData() + at, 1);
+        }
+        while (ok && at < limit) {
+            const qsizetype piece = std::min<qsizetype>(256 * 1024, limit - at);
+            ok = SendAll(fd, wire.constData() + at, piece);
+            at += piece;
+        }
+        if (!ok || !upload.complete)
+            break;
+    }
+    if (!ok)
+        ++failures;
+    shutdown(fd, SHUT_WR);
+    timeval timeout = { 10, 0 };
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    char drain[4096];
+    while (recv(fd, drain, sizeof drain, 0) > 0) { }
+    close(fd);
+    ++finished;
+}
+
+} // namespace
+
+TEST(ServerLoad, AClassroomAtOnceStoresEveryCompleteBundleExactlyOnce) {
+    const std::vector<ClientPlan> plans = MakePlans();
+    Server window;
+    window.show();
+    const auto* count = window.findChild<QLabel*>(QStringLiteral("labelConnectL"));
+    const auto* list = window.findChild<QTableWidget*>(QStringLiteral("list"));
+
+    // The window's own event loop must keep turning while the bundles pour
+    // in: a 20 ms timer records the longest gap between its ticks.
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer tick;
+    QObject::connect(
+        &tick, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+
+    std::atomic<int> connected { 0 };
+    std::atomic<bool> go { false };
+    std::atomic<int> finished { 0 };
+    std::atomic<int> failures { 0 };
+    std::vector<std::thread> threads;
+    for (const ClientPlan& plan : plans)
+        threads.emplace_back(RunClient, std::cref(plan), std::ref(connected), std::cref(go),
+            std::ref(finished), std::ref(failures));
+
+    const bool allConnected = QTest::qWaitFor(
+        [&] { return connected == kClients && count->text() == QStringLiteral("50"); }, 15000);
+    EXPECT_TRUE(allConnected) << "connected " << connected << ", window shows "
+                              << count->text().toStdString();
+    if (allConnected) {
+        ASSERT_EQ(list->rowCount(), 1);
+        EXPECT_EQ(list->item(0, 1)->text(), QStringLiteral("50"));
+    }
+
+    sinceTick.start();
+    tick.start(20);
+    go = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return finished == kClients; }, 90000));
+    tick.stop();
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_LT(longestGap, 2000) << "the window stood still for " << longestGap << " ms";
+
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return window.ClientCount() == 0 && count->text() == QStringLiteral("0") && list->rowCount() == 0;
+        },
+        5000));
+
+    // Every complete bundle once, byte for byte; nothing of the cut ones, and
+    // no temporary file left over.
+    const QDir folder(g_programDir->qpath() + QStringLiteral("/StuFile"));
+    const QStringList entries
+        = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    int expected = 0;
+    for (const ClientPlan& plan : plans) {
+        for (const Upload& upload : plan.uploads) {
+            SCOPED_TRACE(upload.name.toStdString());
+            const QStringList stored = entries.filter(QRegularExpression(QStringLiteral("^") + upload.name
+                + QStringLiteral(R"(_127\.0\.0\.1_\d{4}(-\d{1,2}){5}\.3d$)")));
+            if (!upload.complete) {
+                EXPECT_TRUE(stored.isEmpty());
+                continue;
+            }
+            ++expected;
+            ASSERT_EQ(stored.size(), 1);
+            QFile file(folder.filePath(stored[0]));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(file.readAll() == MakeBundle(upload.seed, upload.size)) << "content differs";
+        }
+    }
+    EXPECT_GT(expected, 120);
+    EXPECT_EQ(entries.size(), expected) << entries.join(QLatin1Char(' ')).toStdString();
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    TempDir programDir;
+    g_programDir = &programDir;
+    platform::OverrideProgramDir(programDir.path());
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

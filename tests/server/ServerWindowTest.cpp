@@ -1,0 +1,282 @@
+// The server window on port 4480, under a display, with test clients on
+// 127.0.0.1 and 127.0.0.2.
+
+#include "platform/ProgramDir.h"
+#include "server/CClient.h"
+#include "server/LinkTestClient.h"
+#include "server/Server.h"
+#include "support/QtPrint.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTextCodec>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+using linktest::MakeBundle;
+using linktest::WireHeader;
+using linktest::WireUpload;
+using testsupport::TempDir;
+
+namespace {
+
+TempDir* g_programDir = nullptr;
+
+template <typename T> T* Child(const Server& window, const char* name) {
+    return window.findChild<T*>(QString::fromLatin1(name));
+}
+
+QString Cell(const QTableWidget* table, int row, int column) {
+    const QTableWidgetItem* item = table->item(row, column);
+    return item ? item->text() : QStringLiteral("<none>");
+}
+
+QString Log(const Server& window) {
+    return Child<QTextEdit>(window, "textEdit")->toPlainText();
+}
+
+// A client connected from the given local address, accepted by the window.
+std::unique_ptr<QTcpSocket> ConnectFrom(Server& window, const QString& local) {
+    const int before = window.ClientCount();
+    auto client = std::make_unique<QTcpSocket>();
+    EXPECT_TRUE(client->bind(QHostAddress(local)));
+    client->connectToHost(QHostAddress::LocalHost, Server::kPort);
+    EXPECT_TRUE(client->waitForConnected(5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.ClientCount() == before + 1; }, 5000));
+    return client;
+}
+
+bool WaitForCount(const Server& window, const QString& count) {
+    return QTest::qWaitFor([&] { return Child<QLabel>(window, "labelConnectL")->text() == count; }, 5000);
+}
+
+QString StuFile() {
+    return g_programDir->qpath() + QStringLiteral("/StuFile");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class ServerWindow : public testing::Test {
+protected:
+    void SetUp() override { QDir(StuFile()).removeRecursively(); }
+    void TearDown() override { QDir(StuFile()).removeRecursively(); }
+};
+
+} // namespace
+
+TEST_F(ServerWindow, ShowsItsTextsAndListensOnPort4480) {
+    Server window;
+    window.show();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("教育版服务器"));
+    EXPECT_EQ(window.size(), QSize(600, 600));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_FALSE(window.windowIcon().isNull());
+    EXPECT_EQ(Child<QLineEdit>(window, "lineEdit")->text(), QStringLiteral("StuFile"));
+    EXPECT_EQ(Child<QPushButton>(window, "button")->text(), QStringLiteral("浏览"));
+    EXPECT_EQ(Child<QLabel>(window, "labelConnectL")->text(), QStringLiteral("0"));
+    EXPECT_TRUE(Log(window).contains(QStringLiteral("监听端口:4480")));
+
+    const QString ip = Child<QLabel>(window, "labelIp")->text();
+    const QHostAddress address(ip);
+    EXPECT_EQ(address.protocol(), QAbstractSocket::IPv4Protocol) << ip.toStdString();
+    EXPECT_NE(address, QHostAddress(QHostAddress::LocalHost));
+
+    const QTableWidget* list = Child<QTableWidget>(window, "list");
+    EXPECT_EQ(list->horizontalHeaderItem(0)->text(), QStringLiteral("IP地址"));
+    EXPECT_EQ(list->horizontalHeaderItem(1)->text(), QStringLiteral("客户端数"));
+    const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
+    const QStringList headers { QStringLiteral("IP地址"), QStringLiteral("名字"), QStringLiteral("成绩"),
+        QStringLiteral("提交时间") };
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(scores->horizontalHeaderItem(i)->text(), headers[i]);
+    for (const char* name : { "label_2", "label_3", "label_9", "label_10", "label_11", "label_12" })
+        EXPECT_TRUE(Child<QLabel>(window, name)) << name;
+}
+
+TEST_F(ServerWindow, ConnectionsAreGroupedByAddressAndGoneOnesLeave) {
+    Server window;
+    window.show();
+    auto first = ConnectFrom(window, QStringLiteral("127.0.0.1"));
+    auto other = ConnectFrom(window, QStringLiteral("127.0.0.2"));
+    auto second = ConnectFrom(window, QStringLiteral("127.0.0.1"));
+    ASSERT_TRUE(WaitForCount(window, QStringLiteral("3")));
+    const QTableWidget* list = Child<QTableWidget>(window, "list");
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(Cell(list, 0, 0), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(Cell(list, 0, 1), QStringLiteral("2"));
+    EXPECT_EQ(Cell(list, 1, 0), QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(Cell(list, 1, 1), QStringLiteral("1"));
+    EXPECT_TRUE(Log(window).contains(QStringLiteral("连接:127.0.0.2")));
+
+    first->disconnectFromHost();
+    other->disconnectFromHost();
+    ASSERT_TRUE(WaitForCount(window, QStringLiteral("1")));
+    EXPECT_EQ(window.ClientCount(), 1);
+    ASSERT_EQ(list->rowCount(), 1);
+    EXPECT_EQ(Cell(list, 0, 1), QStringLiteral("1"));
+    // The newest line stands first.
+    EXPECT_TRUE(Log(window).startsWith(QStringLiteral("通讯出错:127.0.0.")));
+
+    second->disconnectFromHost();
+    ASSERT_TRUE(WaitForCount(window, QStringLiteral("0")));
+    EXPECT_EQ(list->rowCount(), 0);
+}
+
+TEST_F(ServerWindow, UploadsLandWhereTheScoreTableReads) {
+    ASSERT_FALSE(QDir(StuFile()).exists());
+    Server window;
+    window.show();
+    auto client = ConnectFrom(window, QStringLiteral("127.0.0.1"));
+    const QByteArray bundle = MakeBundle(11, 5000, QStringLiteral("得分:96,完成时间:41.5秒"));
+    client->write(WireUpload(QStringLiteral("张三"), bundle));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return QDir(StuFile()).entryList({ QStringLiteral("*.3d") }).size() == 1; }, 5000));
+
+    window.RefreshScores();
+    const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
+    ASSERT_EQ(scores->rowCount(), 1);
+    EXPECT_EQ(Cell(scores, 0, 0), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(Cell(scores, 0, 1), QStringLiteral("张三"));
+    EXPECT_EQ(Cell(scores, 0, 2), QStringLiteral("得分:96,完成时间:41.5秒"));
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral(R"(^\d{4}(-\d{1,2}){5}$)")).match(Cell(scores, 0, 3)).hasMatch());
+}
+
+TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
+    const QString folder = StuFile();
+    QTextCodec* gbk = QTextCodec::codecForName("GBK");
+    WriteFile(folder + QStringLiteral("/robot1_192.168.1.5_2011-5-3-9-7-2.3d"),
+        MakeBundle(1, 600, QStringLiteral("得分:88,完成时间:30.2秒")));
+    WriteFile(folder + QStringLiteral("/my_robot_192.168.1.5_2011-5-3-9-7-3.3d"),
+        MakeBundle(2, 600, QStringLiteral("得分:5 and more words")));
+    WriteFile(folder + QStringLiteral("/Short_10.0.0.1_2011-5-3-9-7-4.3d"), MakeBundle(3, 600).chopped(1));
+    WriteFile(folder + QStringLiteral("/zero_10.0.0.1_2011-5-3-9-7-5.3d"),
+        QByteArray("3_0_20__abc") + QByteArray(20, 'p'));
+    WriteFile(folder + QStringLiteral("/notes.3d"), "hello world, no bundle at all");
+    WriteFile(folder + QStringLiteral("/notext_10.0.0.2_2012-1-1-1-1-1.3d"),
+        QByteArray("0_10_10__<robot/>121234567890"));
+    // No white space and no "<" after the text: the word is cut, not read to
+    // the end of a large file.
+    WriteFile(folder + QStringLiteral("/BigDll_10.0.0.3_2012-1-1-1-1-2.3d"),
+        QByteArray("2_300000_10__ab") + QByteArray(300000, 'x') + QByteArray(10, 'y'));
+    WriteFile(folder + QStringLiteral("/gbk_10.0.0.4_2012-1-1-1-1-3.3d"),
+        QByteArray("5_10_10__") + gbk->fromUnicode(QStringLiteral("满分")).left(4) + "!"
+            + QByteArray(20, '<'));
+    QDir().mkpath(folder + QStringLiteral("/folder.3d"));
+    WriteFile(folder + QStringLiteral("/ignored.txt"), "not listed");
+
+    Server window;
+    const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
+    ASSERT_EQ(scores->rowCount(), 9);
+    const QStringList order { QStringLiteral("BigDll"), QStringLiteral("folder"), QStringLiteral("gbk"),
+        QStringLiteral("my_robot"), QStringLiteral("notes"), QStringLiteral("notext"),
+        QStringLiteral("robot1"), QStringLiteral("Short"), QStringLiteral("zero") };
+    for (int row = 0; row < 9; ++row)
+        EXPECT_EQ(Cell(scores, row, 1), order[row]) << row;
+
+    std::map<QString, QStringList> rows;
+    for (int row = 0; row < 9; ++row)
+        rows[Cell(scores, row, 1)] = { Cell(scores, row, 0), Cell(scores, row, 2), Cell(scores, row, 3) };
+    EXPECT_EQ(rows[QStringLiteral("robot1")],
+        (QStringList { QStringLiteral("192.168.1.5"), QStringLiteral("得分:88,完成时间:30.2秒"),
+            QStringLiteral("2011-5-3-9-7-2") }));
+    EXPECT_EQ(rows[QStringLiteral("my_robot")][1], QStringLiteral("得分:5"));
+    EXPECT_EQ(rows[QStringLiteral("Short")][1], QString());
+    EXPECT_EQ(rows[QStringLiteral("zero")][1], QString());
+    EXPECT_EQ(rows[QStringLiteral("notes")], (QStringList { QString(), QString(), QString() }));
+    EXPECT_EQ(rows[QStringLiteral("notext")][1], QString());
+    EXPECT_EQ(rows[QStringLiteral("gbk")][1], QStringLiteral("满分!"));
+    EXPECT_EQ(rows[QStringLiteral("folder")][1], QString());
+    const QString big = rows[QStringLiteral("BigDll")][1];
+    EXPECT_TRUE(big.startsWith(QStringLiteral("abxxx")));
+    EXPECT_LE(big.size(), 2 + 1024);
+
+    // Once the teacher sorts by a column, a refresh keeps that order and
+    // each file's cells together.
+    scores->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
+    window.RefreshScores();
+    ASSERT_EQ(scores->rowCount(), 9);
+    for (int row = 0; row < 9; ++row) {
+        const QStringList& expected = rows[Cell(scores, row, 1)];
+        EXPECT_EQ(
+            (QStringList { Cell(scores, row, 0), Cell(scores, row, 2), Cell(scores, row, 3) }), expected);
+        if (row > 0) {
+            EXPECT_LE(Cell(scores, row - 1, 0), Cell(scores, row, 0));
+        }
+    }
+    EXPECT_EQ(Cell(scores, 8, 0), QStringLiteral("192.168.1.5"));
+}
+
+TEST_F(ServerWindow, ChosenFolderIsListedAtOnceAndReceivesTheNextBundle) {
+    TempDir chosen;
+    WriteFile(chosen.qpath() + QStringLiteral("/old_10.0.0.9_2020-2-2-2-2-2.3d"), MakeBundle(4, 700));
+    Server window;
+    window.show();
+    // The teacher types the folder into the dialog and presses Return.
+    QTimer::singleShot(300, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* name = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!name) {
+            ADD_FAILURE() << "no folder dialog";
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+            return;
+        }
+        name->setText(chosen.qpath());
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    QTest::mouseClick(Child<QPushButton>(window, "button"), Qt::LeftButton);
+    EXPECT_EQ(QDir(window.ReceiveFolder()).canonicalPath(), QDir(chosen.qpath()).canonicalPath());
+    EXPECT_EQ(Child<QLineEdit>(window, "lineEdit")->text(), window.ReceiveFolder());
+    const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
+    ASSERT_EQ(scores->rowCount(), 1);
+    EXPECT_EQ(Cell(scores, 0, 1), QStringLiteral("old"));
+
+    auto client = ConnectFrom(window, QStringLiteral("127.0.0.1"));
+    client->write(WireUpload(QStringLiteral("new"), MakeBundle(5, 700)));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return QDir(chosen.qpath()).entryList({ QStringLiteral("new_*.3d") }).size() == 1; }, 5000));
+    EXPECT_FALSE(QDir(StuFile()).exists());
+}
+
+TEST_F(ServerWindow, OverlongUploadIsLoggedAndItsConnectionClosed) {
+    Server window;
+    window.show();
+    auto client = ConnectFrom(window, QStringLiteral("127.0.0.1"));
+    client->write(WireHeader(14, CClient::kMaxDataLength + 1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client->state() == QAbstractSocket::UnconnectedState; }, 5000));
+    EXPECT_TRUE(Log(window).contains(QStringLiteral("通讯出错:127.0.0.1:文件长度无效(%1字节,上限%2字节)")
+                                         .arg(CClient::kMaxDataLength + 1)
+                                         .arg(CClient::kMaxDataLength)))
+        << Log(window).toStdString();
+    ASSERT_TRUE(WaitForCount(window, QStringLiteral("0")));
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    TempDir programDir;
+    g_programDir = &programDir;
+    platform::OverrideProgramDir(programDir.path());
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

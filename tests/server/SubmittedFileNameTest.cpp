@@ -1,0 +1,76 @@
+#include "server/SubmittedFileName.h"
+#include "platform/ProgramDir.h"
+#include "support/QtPrint.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::TempDir;
+
+TEST(SubmittedFileName, StoredNameHasNameAddressAndUnpaddedTime) {
+    const QDateTime received(QDate(2011, 5, 3), QTime(9, 7, 2));
+    EXPECT_EQ(SubmittedFileName(QStringLiteral("/srv/StuFile"), QStringLiteral("robot1"),
+                  QStringLiteral("192.168.1.5"), received),
+        QStringLiteral("/srv/StuFile/robot1_192.168.1.5_2011-5-3-9-7-2.3d"));
+    const QDateTime late(QDate(2024, 12, 31), QTime(23, 59, 58));
+    EXPECT_EQ(
+        SubmittedFileName(QStringLiteral("/f"), QStringLiteral("机器人"), QStringLiteral("10.0.0.1"), late),
+        QStringLiteral("/f/机器人_10.0.0.1_2024-12-31-23-59-58.3d"));
+}
+
+TEST(SubmittedFileName, ReceiveFolderLiesUnderTheProgramUnlessAbsolute) {
+    const QString program = QString::fromStdString(platform::ProgramDir().string());
+    EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("StuFile")), program + QStringLiteral("/StuFile"));
+    // An empty text is the default, never the file system's root.
+    EXPECT_EQ(ResolveReceiveFolder(QString()), program + QStringLiteral("/StuFile"));
+    EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("  ")), program + QStringLiteral("/StuFile"));
+    EXPECT_EQ(
+        ResolveReceiveFolder(QStringLiteral("class 3/week1")), program + QStringLiteral("/class 3/week1"));
+    EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("/home/teacher/results/")),
+        QStringLiteral("/home/teacher/results"));
+}
+
+TEST(SubmittedFileName, PlainNamesPassUnchanged) {
+    for (const QString& name :
+        { QStringLiteral("robot1"), QStringLiteral("my_robot"), QStringLiteral("张三 第2组"),
+            QStringLiteral("run.2"), QStringLiteral("a-b+c (1)"), QStringLiteral("😀bot") })
+        EXPECT_EQ(SafeSubmittedName(name), name);
+}
+
+TEST(SubmittedFileName, NamesThatAreNoPlainFileNameAreMadeSafe) {
+    EXPECT_EQ(SafeSubmittedName(QStringLiteral("../../etc/passwd")), QStringLiteral("___.._etc_passwd"));
+    EXPECT_EQ(SafeSubmittedName(QStringLiteral("..")), QStringLiteral("__"));
+    EXPECT_EQ(SafeSubmittedName(QStringLiteral(".")), QStringLiteral("_"));
+    EXPECT_EQ(SafeSubmittedName(QStringLiteral(".hidden")), QStringLiteral("_hidden"));
+    EXPECT_EQ(SafeSubmittedName(QStringLiteral("a\\b:c*d\"e<f>g?h|i")), QStringLiteral("a_b_c_d_e_f_g_h_i"));
+    EXPECT_EQ(SafeSubmittedName(QStringLiteral("tab\there\nnew\x7f")), QStringLiteral("tab_here_new_"));
+    EXPECT_EQ(SafeSubmittedName(QString(QChar(0x85)) + QStringLiteral("x")), QStringLiteral("_x"));
+    EXPECT_EQ(SafeSubmittedName(QString(QChar(0xD800)) + QStringLiteral("x")), QStringLiteral("_x"));
+    EXPECT_EQ(SafeSubmittedName(QString()), QStringLiteral("未命名"));
+    EXPECT_EQ(SafeSubmittedName(QStringLiteral("")), QStringLiteral("未命名"));
+}
+
+TEST(SubmittedFileName, LongNamesAreCutToFitAFileName) {
+    const QString longChinese(300, QChar(0x673A)); // 机, three UTF-8 bytes each
+    const QString cut = SafeSubmittedName(longChinese);
+    EXPECT_LE(cut.toUtf8().size(), 200);
+    EXPECT_GE(cut.toUtf8().size(), 198);
+    EXPECT_TRUE(longChinese.startsWith(cut));
+    const QString stored = SubmittedFileName(QStringLiteral("/f"), cut, QStringLiteral("255.255.255.255"),
+        QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)));
+    EXPECT_LE(stored.mid(3).toUtf8().size(), 255);
+
+    QString pairs;
+    for (int i = 0; i < 120; ++i)
+        pairs += QStringLiteral("😀");
+    const QString cutPairs = SafeSubmittedName(pairs);
+    EXPECT_LE(cutPairs.toUtf8().size(), 200);
+    EXPECT_FALSE(cutPairs.back().isHighSurrogate());
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    TempDir programDir;
+    platform::OverrideProgramDir(programDir.path());
+    return RUN_ALL_TESTS();
+}
