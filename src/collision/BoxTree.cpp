@@ -1,5 +1,6 @@
 #include "collision/BoxTree.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace collision {
@@ -33,7 +34,9 @@ struct Pending {
 
 void BoxTree::build(const std::vector<Triangle>& store) {
     m_nodes.clear();
+    m_oriented.clear();
     m_triangles.clear();
+    m_reach = 0.0f;
 
     std::vector<std::int32_t> order;
     order.reserve(store.size());
@@ -47,8 +50,10 @@ void BoxTree::build(const std::vector<Triangle>& store) {
     BoxNode& root = m_nodes.front();
     root.centre = Vec3();
     root.half = Vec3();
-    if (order.empty())
+    if (order.empty()) {
+        fitOrientedBoxes();
         return;
+    }
 
     std::vector<Vec3> centres(store.size());
     std::vector<Bounds> bounds(store.size());
@@ -137,6 +142,188 @@ void BoxTree::build(const std::vector<Triangle>& store) {
     m_triangles.reserve(order.size());
     for (std::int32_t i : order)
         m_triangles.push_back({ store[static_cast<std::size_t>(i)], i });
+    const Vec3 far = absolute(m_nodes.front().centre) + m_nodes.front().half;
+    m_reach = std::max({ far.x, far.y, far.z });
+    fitOrientedBoxes();
+}
+
+namespace {
+
+// First and second moments of a set of points, in double.
+struct Moments {
+    double n = 0.0;
+    double s[3] = { 0.0, 0.0, 0.0 };
+    double ss[6] = { 0.0, 0.0, 0.0, 0.0, 0.0, 0.0 }; // xx yy zz xy xz yz
+
+    void add(const Vec3& v) {
+        const double x = v.x, y = v.y, z = v.z;
+        n += 1.0;
+        s[0] += x;
+        s[1] += y;
+        s[2] += z;
+        ss[0] += x * x;
+        ss[1] += y * y;
+        ss[2] += z * z;
+        ss[3] += x * y;
+        ss[4] += x * z;
+        ss[5] += y * z;
+    }
+    void add(const Moments& o) {
+        n += o.n;
+        for (int i = 0; i < 3; ++i)
+            s[i] += o.s[i];
+        for (int i = 0; i < 6; ++i)
+            ss[i] += o.ss[i];
+    }
+};
+
+// The eigenvectors of a symmetric 3 x 3 matrix by Jacobi rotations: the
+// principal axes of a point set, as the rows of `axes`.
+void principalAxes(double a[3][3], double axes[3][3]) {
+    double v[3][3] = { { 1, 0, 0 }, { 0, 1, 0 }, { 0, 0, 1 } };
+    for (int sweep = 0; sweep < 32; ++sweep) {
+        const double off = std::fabs(a[0][1]) + std::fabs(a[0][2]) + std::fabs(a[1][2]);
+        const double diagonal = std::fabs(a[0][0]) + std::fabs(a[1][1]) + std::fabs(a[2][2]);
+        if (!(off > 1e-7 * diagonal))
+            break;
+        for (int p = 0; p < 2; ++p) {
+            for (int q = p + 1; q < 3; ++q) {
+                if (a[p][q] == 0.0)
+                    continue;
+                const double theta = (a[q][q] - a[p][p]) / (2.0 * a[p][q]);
+                const double t = (theta >= 0.0 ? 1.0 : -1.0) / (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
+                const double c = 1.0 / std::sqrt(t * t + 1.0);
+                const double sn = t * c;
+                for (int k = 0; k < 3; ++k) {
+                    const double akp = a[k][p];
+                    const double akq = a[k][q];
+                    a[k][p] = c * akp - sn * akq;
+                    a[k][q] = sn * akp + c * akq;
+                }
+                for (int k = 0; k < 3; ++k) {
+                    const double apk = a[p][k];
+                    const double aqk = a[q][k];
+                    a[p][k] = c * apk - sn * aqk;
+                    a[q][k] = sn * apk + c * aqk;
+                }
+                for (int k = 0; k < 3; ++k) {
+                    const double vkp = v[k][p];
+                    const double vkq = v[k][q];
+                    v[k][p] = c * vkp - sn * vkq;
+                    v[k][q] = sn * vkp + c * vkq;
+                }
+            }
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        for (int k = 0; k < 3; ++k)
+            axes[i][k] = v[k][i];
+    }
+}
+
+Vec3 unit(double x, double y, double z) {
+    const double l = std::sqrt(x * x + y * y + z * z);
+    return { static_cast<float>(x / l), static_cast<float>(y / l), static_cast<float>(z / l) };
+}
+
+// Axes for one triangle: its longest edge, its normal, and the third.
+bool triangleAxes(const Triangle& t, Vec3 axes[3]) {
+    const Vec3 edges[3] = { t.q - t.p, t.r - t.q, t.p - t.r };
+    int longest = 0;
+    for (int k = 1; k < 3; ++k) {
+        if (dot(edges[k], edges[k]) > dot(edges[longest], edges[longest]))
+            longest = k;
+    }
+    const Vec3& e = edges[longest];
+    const Vec3 n = cross(edges[0], edges[1]);
+    const double el = dot(e, e);
+    const double nl = dot(n, n);
+    if (!(el > 0.0) || !(nl > 1e-12 * el * el))
+        return false;
+    axes[0] = unit(e.x, e.y, e.z);
+    axes[2] = unit(n.x, n.y, n.z);
+    const Vec3 third = cross(axes[2], axes[0]);
+    axes[1] = unit(third.x, third.y, third.z);
+    return true;
+}
+
+} // namespace
+
+void BoxTree::fitOrientedBoxes() {
+    const std::size_t count = m_nodes.size();
+    m_oriented.assign(count, OrientedNode {});
+    std::vector<Moments> moments(count);
+    std::vector<std::int32_t> begin(count, 0);
+    std::vector<std::int32_t> end(count, 0);
+    // Children always follow their parent, so walking backwards visits every
+    // node after both of its children.
+    for (std::size_t k = count; k-- > 0;) {
+        const BoxNode& node = m_nodes[k];
+        OrientedNode& oriented = m_oriented[k];
+        oriented.first = node.first;
+        oriented.count = node.count;
+        oriented.volume = splitVolume(node);
+        oriented.axis[0] = Vec3(1, 0, 0);
+        oriented.axis[1] = Vec3(0, 1, 0);
+        oriented.axis[2] = Vec3(0, 0, 1);
+        oriented.centre = node.centre;
+        oriented.half = node.half;
+        if (node.hasChildren()) {
+            const std::size_t c = static_cast<std::size_t>(node.first);
+            moments[k] = moments[c];
+            moments[k].add(moments[c + 1]);
+            begin[k] = begin[c];
+            end[k] = end[c + 1];
+        } else if (node.hasTriangles()) {
+            begin[k] = node.first;
+            end[k] = node.first + node.count;
+            for (std::int32_t t = begin[k]; t < end[k]; ++t) {
+                const Triangle& tri = m_triangles[static_cast<std::size_t>(t)].triangle;
+                moments[k].add(tri.p);
+                moments[k].add(tri.q);
+                moments[k].add(tri.r);
+            }
+        } else {
+            continue;
+        }
+
+        Vec3 axes[3];
+        bool fitted = false;
+        if (node.count == 1)
+            fitted = triangleAxes(m_triangles[static_cast<std::size_t>(node.first)].triangle, axes);
+        if (!fitted) {
+            const Moments& m = moments[k];
+            const double mean[3] = { m.s[0] / m.n, m.s[1] / m.n, m.s[2] / m.n };
+            double c[3][3];
+            c[0][0] = m.ss[0] / m.n - mean[0] * mean[0];
+            c[1][1] = m.ss[1] / m.n - mean[1] * mean[1];
+            c[2][2] = m.ss[2] / m.n - mean[2] * mean[2];
+            c[0][1] = c[1][0] = m.ss[3] / m.n - mean[0] * mean[1];
+            c[0][2] = c[2][0] = m.ss[4] / m.n - mean[0] * mean[2];
+            c[1][2] = c[2][1] = m.ss[5] / m.n - mean[1] * mean[2];
+            double v[3][3];
+            principalAxes(c, v);
+            for (int i = 0; i < 3; ++i)
+                axes[i] = unit(v[i][0], v[i][1], v[i][2]);
+        }
+
+        // Extents: every vertex projected onto the axes.
+        Vec3 low(1e30f, 1e30f, 1e30f);
+        Vec3 high(-1e30f, -1e30f, -1e30f);
+        for (std::int32_t t = begin[k]; t < end[k]; ++t) {
+            const Triangle& tri = m_triangles[static_cast<std::size_t>(t)].triangle;
+            for (const Vec3* v : { &tri.p, &tri.q, &tri.r }) {
+                const Vec3 along(dot(*v, axes[0]), dot(*v, axes[1]), dot(*v, axes[2]));
+                low = minimum(low, along);
+                high = maximum(high, along);
+            }
+        }
+        const Vec3 middle = (low + high) * 0.5f;
+        for (int i = 0; i < 3; ++i)
+            oriented.axis[i] = axes[i];
+        oriented.centre = axes[0] * middle.x + axes[1] * middle.y + axes[2] * middle.z;
+        oriented.half = (high - low) * 0.5f;
+    }
 }
 
 float BoxTree::splitVolume(const BoxNode& n) {

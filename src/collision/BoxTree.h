@@ -32,6 +32,23 @@ struct BoxNode {
     bool hasChildren() const { return count == 0 && first >= 0; }
 };
 
+// The same node for the model-against-model search: a box turned to fit the
+// node's triangles (their principal axes, or a single triangle's own edge and
+// normal), which hugs a curved or slanted patch far closer than the box along
+// the model's axes. `volume` is splitVolume() of the axis-aligned box, which
+// decides the search order.
+struct OrientedNode {
+    Vec3 centre;
+    Vec3 axis[3];
+    Vec3 half;
+    float volume;
+    std::int32_t first;
+    std::int32_t count;
+
+    bool hasTriangles() const { return count > 0; }
+    bool hasChildren() const { return count == 0 && first >= 0; }
+};
+
 // A stored triangle in tree order, with its index in the model's store.
 struct LeafTriangle {
     Triangle triangle;
@@ -53,7 +70,11 @@ public:
     void build(const std::vector<Triangle>& store);
 
     bool empty() const { return m_triangles.empty(); }
+    // The largest coordinate magnitude of any vertex: the size of the numbers
+    // whose rounding the searches have to tolerate.
+    float reach() const { return m_reach; }
     const std::vector<BoxNode>& nodes() const { return m_nodes; }
+    const std::vector<OrientedNode>& orientedNodes() const { return m_oriented; }
     const std::vector<LeafTriangle>& triangles() const { return m_triangles; }
     const BoxNode& node(int index) const { return m_nodes[static_cast<std::size_t>(index)]; }
 
@@ -77,8 +98,12 @@ public:
     Box nodeBox(int index) const;
 
 private:
+    void fitOrientedBoxes();
+
     std::vector<BoxNode> m_nodes;
+    std::vector<OrientedNode> m_oriented;
     std::vector<LeafTriangle> m_triangles;
+    float m_reach = 0.0f;
 };
 
 } // namespace collision

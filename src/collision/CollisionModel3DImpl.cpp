@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 using collision::AffineMap;
 using collision::BoxNode;
@@ -28,10 +29,8 @@ constexpr float kNoHit = 9e9f;
 // How far rounding may move a point of a box or a triangle at this scale; the
 // ray and sphere pruning widen every box by it.
 float roundingReach(const BoxTree& tree, const Vec3& point) {
-    const BoxNode& root = tree.node(BoxTree::kRoot);
-    const Vec3 far = absolute(root.centre) + root.half;
     const Vec3 p = absolute(point);
-    return 4e-7f * (std::max({ far.x, far.y, far.z }) + std::max({ p.x, p.y, p.z })) + 1e-6f;
+    return 4e-7f * (tree.reach() + std::max({ p.x, p.y, p.z })) + 1e-6f;
 }
 
 // The segment origin + t * direction, 0 <= t <= length, against a box
@@ -117,39 +116,46 @@ void CollisionModel3DImpl::finalize() {
 
 void CollisionModel3DImpl::setTransform(const float* m) {
     m_transform = Transform::fromFloats(m);
+    m_inverseState = InverseState::Unknown;
+    m_solid = m_transform.invertible();
     if (m_static)
-        m_inverseValid = m_transform.inverted(m_inverse);
+        inverse();
 }
 
-bool CollisionModel3DImpl::inverse(Transform& out) const {
-    if (m_static) {
-        out = m_inverse;
-        return m_inverseValid;
-    }
-    return m_transform.inverted(out);
+const Transform* CollisionModel3DImpl::inverse() {
+    if (m_inverseState == InverseState::Unknown)
+        m_inverseState = m_transform.inverted(m_inverse) ? InverseState::Valid : InverseState::Singular;
+    return m_inverseState == InverseState::Valid ? &m_inverse : nullptr;
 }
 
 bool CollisionModel3DImpl::collision(
     CollisionModel3D* other, int /*accuracyDepth*/, int maxProcessingTime, const float* otherTransform) {
     m_lastQuery = QueryKind::Model;
-    auto* model = dynamic_cast<CollisionModel3DImpl*>(other);
-    if (model == nullptr || !m_finalized || !model->m_finalized)
+    // The only kind of model there is; anything else is wrong use.
+    if (other == nullptr || typeid(*other) != typeid(CollisionModel3DImpl))
+        throw Inconsistency();
+    auto* model = static_cast<CollisionModel3DImpl*>(other);
+    if (!m_finalized || !model->m_finalized)
         throw Inconsistency();
     if (m_tree.empty() || model->m_tree.empty())
         return false;
 
-    Transform thisInverse;
-    if (!inverse(thisInverse))
+    const Transform* thisInverse = inverse();
+    if (thisInverse == nullptr)
         return false;
-    const Transform otherWorld = otherTransform != nullptr ? Transform::fromFloats(otherTransform) : model->m_transform;
     // A model squashed flat by its transform has no volume to touch with.
-    Transform unused;
-    const bool otherSolid = (otherTransform == nullptr && model->m_static) ? model->m_inverseValid
-                                                                           : otherWorld.inverted(unused);
-    if (!otherSolid)
+    Transform passed;
+    if (otherTransform != nullptr) {
+        passed = Transform::fromFloats(otherTransform);
+        if (!passed.invertible())
+            return false;
+    } else if (!model->m_solid) {
         return false;
+    }
+    const Transform& otherWorld = otherTransform != nullptr ? passed : model->m_transform;
 
-    collision::PairSearch search(m_tree, model->m_tree, AffineMap::from(otherWorld * thisInverse));
+    const AffineMap relative = AffineMap::product(otherWorld, *thisInverse);
+    collision::PairSearch search(m_tree, model->m_tree, relative);
     collision::Deadline deadline(maxProcessingTime > 0 ? maxProcessingTime : kUnlimitedMilliseconds);
     collision::PairSearch::Hit hit;
     if (!search.run(deadline, hit))
@@ -165,10 +171,10 @@ bool CollisionModel3DImpl::collision(
 bool CollisionModel3DImpl::rayCollision(
     const float* origin, const float* direction, bool closest, float segmentMin, float segmentMax) {
     m_lastQuery = QueryKind::Ray;
-    Transform toModel;
-    if (!inverse(toModel))
+    const Transform* toModel = inverse();
+    if (toModel == nullptr)
         return false;
-    const AffineMap map = AffineMap::from(toModel);
+    const AffineMap map = AffineMap::from(*toModel);
     Vec3 o = map.point(Vec3(origin));
     Vec3 d = map.direction(Vec3(direction));
     if (segmentMin != 0.0f) {
@@ -226,10 +232,10 @@ bool CollisionModel3DImpl::rayCollision(
 
 bool CollisionModel3DImpl::sphereCollision(const float* centre, float radius) {
     m_lastQuery = QueryKind::Sphere;
-    Transform toModel;
-    if (!inverse(toModel))
+    const Transform* toModel = inverse();
+    if (toModel == nullptr)
         return false;
-    const Vec3 c = AffineMap::from(toModel).point(Vec3(centre));
+    const Vec3 c = AffineMap::from(*toModel).point(Vec3(centre));
     if (m_tree.empty() || !isFinite(c) || !(radius >= 0.0f))
         return false;
 

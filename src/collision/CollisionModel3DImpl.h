@@ -38,15 +38,24 @@ public:
     QueryKind lastQueryKind() const { return m_lastQuery; }
 
 private:
-    // The inverse of the transform, or false when it has none.
-    bool inverse(collision::Transform& out) const;
+    // The inverse of the transform, null when it has none. A static model
+    // inverts when its transform is set; any other model when a query first
+    // needs the inverse after that, so a model queried many times between two
+    // moves inverts once, and one moved many times between two queries
+    // inverts once too.
+    const collision::Transform* inverse();
+
+    enum class InverseState { Unknown, Valid, Singular };
 
     std::vector<collision::Triangle> m_store;
     int m_triangleCount = 0;
     collision::BoxTree m_tree;
     collision::Transform m_transform;
     collision::Transform m_inverse;
-    bool m_inverseValid = true;
+    InverseState m_inverseState = InverseState::Valid;
+    // Whether the transform can be inverted, judged when it is set, so that a
+    // query against this model only reads it.
+    bool m_solid = true;
 
     // The last query's record.
     collision::Triangle m_firstTriangle;

@@ -7,15 +7,19 @@
 namespace collision {
 
 // The model-against-model search: pairs of nodes of two box trees, the second
-// tree's boxes carried into the first tree's space by a fixed map, pruned by
-// the separating-axis test for two oriented boxes and decided by the triangle
+// tree carried into the first tree's space by a fixed map, pruned by the
+// separating-axis test for two oriented boxes and decided by the triangle
 // test once both nodes hold triangles.
 //
 // The search order is the original one (the side whose box is larger is
 // split; the second child's pair is examined first; within two leaves the
 // second leaf's triangles form the outer loop), so the pair it reports is the
-// pair the original reported. Pruning is a little more cautious than exact
-// arithmetic would need, so that rounding never hides a contact.
+// pair the original reported. Only the pruning differs: when the map is a
+// rotation (with a uniform scale, as every placement is) each node's fitted
+// box is tested, which prunes far earlier than boxes along the models' axes;
+// any other map falls back to the axis-aligned boxes. Either way pruning is a
+// little more cautious than exact arithmetic would need, so that rounding
+// never hides a contact.
 class PairSearch {
 public:
     struct Hit {
@@ -24,29 +28,23 @@ public:
         Triangle secondMapped; // the second triangle carried into the first space
     };
 
+    // The map must outlive the search.
     PairSearch(const BoxTree& first, const BoxTree& second, const AffineMap& secondToFirst);
 
     bool run(Deadline& deadline, Hit& hit);
 
-private:
-    struct Axis {
-        Vec3 direction;
-        Vec3 firstWeights;
-        Vec3 secondWeights;
-        float slack;
-    };
+    // Whether the map is a rotation with a uniform scale (up to rounding).
+    static bool isSimilarity(const AffineMap& map, float& scale);
 
-    bool overlap(const BoxNode& a, const BoxNode& b) const;
-    bool leavesIntersect(const BoxNode& a, const BoxNode& b, Hit& hit) const;
+private:
+    template <typename Pruner>
+    bool search(Pruner& pruner, Deadline& deadline, Hit& hit);
+    bool leavesIntersect(std::int32_t firstBegin, std::int32_t firstCount, std::int32_t secondBegin,
+        std::int32_t secondCount, Hit& hit) const;
 
     const BoxTree& m_first;
     const BoxTree& m_second;
-    AffineMap m_map;
-    // The first tree's own axes: weights of the second box's half extents.
-    Vec3 m_faceWeights[3];
-    float m_faceSlack;
-    // The second box's axes and the nine cross products.
-    Axis m_axes[12];
+    const AffineMap& m_map;
 };
 
 } // namespace collision

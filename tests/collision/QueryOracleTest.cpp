@@ -105,6 +105,32 @@ TEST(QueryOracle, RandomSoupsInRandomPoses) {
     expectClean(tally, 300, 300);
 }
 
+TEST(QueryOracle, ScaledAndShearedPoses) {
+    // Uniform scales keep the fitted boxes usable; stretched or sheared
+    // transforms make the search fall back to the models' own boxes.
+    std::mt19937 random(31);
+    Tally tally;
+    for (int n = 0; n < 800; ++n) {
+        const Mesh a = soup(random, 10 + n % 40, 1.0f, 0.3f);
+        const Mesh b = n % 4 == 0 ? torus(0.8f, 0.25f, 10, 6) : soup(random, 5 + n % 30, 0.8f, 0.4f);
+        Pose stretch = identity();
+        if (n % 2 == 0) {
+            const float s = uniform(random, 0.3f, 3.0f);
+            stretch[0] = stretch[5] = stretch[10] = s;
+        } else {
+            stretch[0] = uniform(random, 0.3f, 3.0f);
+            stretch[5] = uniform(random, 0.3f, 3.0f);
+            stretch[10] = uniform(random, 0.3f, 3.0f);
+            stretch[4] = uniform(random, -0.5f, 0.5f);
+            stretch[9] = uniform(random, -0.5f, 0.5f);
+        }
+        const Pose poseA = n % 3 == 0 ? compose(stretch, randomPose(random, 1.5f)) : randomPose(random, 1.5f);
+        const Pose poseB = compose(stretch, randomPose(random, 1.5f));
+        tally.add(checkPair(a, poseA, b, poseB, n % 2 == 0, tally.hits), "scaled case " + std::to_string(n));
+    }
+    expectClean(tally, 150, 150);
+}
+
 TEST(QueryOracle, RotatedClosedMeshes) {
     std::mt19937 random(99);
     const Mesh ring = torus(1.0f, 0.3f, 16, 8);
