@@ -374,6 +374,79 @@ void registerEditor(Playground& p, std::mt19937& random) {
         mismatches);
 }
 
+// The editor's exact test in window space builds two throwaway 12-triangle
+// models per candidate from the parts' corners (already in world space) and
+// asks whether they meet.
+void registerExactOverlap(Playground& p) {
+    auto corners = [](const Mesh& mesh, const Pose& where) {
+        Mesh world;
+        world.name = mesh.name;
+        for (const auto& t : mesh.triangles) {
+            std::array<float, 9> w;
+            for (int k = 0; k < 3; ++k) {
+                const float* v = &t[static_cast<std::size_t>(3 * k)];
+                for (int i = 0; i < 3; ++i) {
+                    const std::size_t c = static_cast<std::size_t>(i);
+                    w[static_cast<std::size_t>(3 * k + i)]
+                        = v[0] * where[c] + v[1] * where[4 + c] + v[2] * where[8 + c] + where[12 + c];
+                }
+            }
+            world.triangles.push_back(w);
+        }
+        return world;
+    };
+    std::vector<Mesh> placed;
+    for (const auto& part : p.parts)
+        placed.push_back(corners(part.mesh, part.where));
+    std::vector<Mesh> dragged;
+    for (const Pose& move : p.moves)
+        dragged.push_back(corners(p.dragged, move));
+    const Pose identity = pose(0, 0, 1, 0.0f, 0, 0, 0);
+    int mismatches = 0;
+    for (std::size_t m = 0; m < dragged.size(); ++m) {
+        auto d = buildOurs(dragged[m]);
+        auto fd = buildFcl(dragged[m]);
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            auto q = buildOurs(placed[i]);
+            const bool ours = d->collision(q.get(), -1, 0, nullptr);
+            const bool theirs = fclCollide(*fd, identity, *buildFcl(placed[i]), identity);
+            mismatches += ours != theirs ? 1 : 0;
+        }
+    }
+    registerPair(
+        "Editor/ExactOverlapBuildAndTest200Parts",
+        [placed, dragged](benchmark::State& state) {
+            std::size_t move = 0;
+            for (auto _ : state) {
+                const Mesh& d = dragged[move++ % dragged.size()];
+                int contacts = 0;
+                for (const Mesh& part : placed) {
+                    auto first = buildOurs(d);
+                    auto second = buildOurs(part);
+                    contacts += first->collision(second.get(), -1, 0, nullptr) ? 1 : 0;
+                }
+                benchmark::DoNotOptimize(contacts);
+            }
+        },
+        [placed, dragged, identity](benchmark::State& state) {
+            const fcl::Transform3d none = fclPose(identity);
+            fcl::CollisionRequestd request;
+            std::size_t move = 0;
+            for (auto _ : state) {
+                const Mesh& d = dragged[move++ % dragged.size()];
+                int contacts = 0;
+                for (const Mesh& part : placed) {
+                    auto first = buildFcl(d);
+                    auto second = buildFcl(part);
+                    fcl::CollisionResultd result;
+                    contacts += fcl::collide(first.get(), none, second.get(), none, request, result) > 0 ? 1 : 0;
+                }
+                benchmark::DoNotOptimize(contacts);
+            }
+        },
+        mismatches);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -404,6 +477,7 @@ int main(int argc, char** argv) {
         registerSpheres(*c, random);
     Playground playground;
     registerEditor(playground, random);
+    registerExactOverlap(playground);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

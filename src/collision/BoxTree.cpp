@@ -177,47 +177,84 @@ struct Moments {
     }
 };
 
-// The eigenvectors of a symmetric 3 x 3 matrix by Jacobi rotations: the
-// principal axes of a point set, as the rows of `axes`.
-void principalAxes(double a[3][3], double axes[3][3]) {
-    double v[3][3] = { { 1, 0, 0 }, { 0, 1, 0 }, { 0, 0, 1 } };
-    for (int sweep = 0; sweep < 32; ++sweep) {
-        const double off = std::fabs(a[0][1]) + std::fabs(a[0][2]) + std::fabs(a[1][2]);
-        const double diagonal = std::fabs(a[0][0]) + std::fabs(a[1][1]) + std::fabs(a[2][2]);
-        if (!(off > 1e-7 * diagonal))
-            break;
-        for (int p = 0; p < 2; ++p) {
-            for (int q = p + 1; q < 3; ++q) {
-                if (a[p][q] == 0.0)
-                    continue;
-                const double theta = (a[q][q] - a[p][p]) / (2.0 * a[p][q]);
-                const double t = (theta >= 0.0 ? 1.0 : -1.0) / (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
-                const double c = 1.0 / std::sqrt(t * t + 1.0);
-                const double sn = t * c;
-                for (int k = 0; k < 3; ++k) {
-                    const double akp = a[k][p];
-                    const double akq = a[k][q];
-                    a[k][p] = c * akp - sn * akq;
-                    a[k][q] = sn * akp + c * akq;
-                }
-                for (int k = 0; k < 3; ++k) {
-                    const double apk = a[p][k];
-                    const double aqk = a[q][k];
-                    a[p][k] = c * apk - sn * aqk;
-                    a[q][k] = sn * apk + c * aqk;
-                }
-                for (int k = 0; k < 3; ++k) {
-                    const double vkp = v[k][p];
-                    const double vkq = v[k][q];
-                    v[k][p] = c * vkp - sn * vkq;
-                    v[k][q] = sn * vkp + c * vkq;
-                }
-            }
+struct Vec3d {
+    double x, y, z;
+};
+
+Vec3d crossd(const Vec3d& a, const Vec3d& b) {
+    return { a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x };
+}
+double dotd(const Vec3d& a, const Vec3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3d scaled(const Vec3d& a, double s) { return { a.x * s, a.y * s, a.z * s }; }
+
+// Some unit vector at right angles to the unit vector v.
+Vec3d perpendicular(const Vec3d& v) {
+    const Vec3d w = std::fabs(v.x) < 0.6 ? crossd(v, { 1, 0, 0 }) : crossd(v, { 0, 1, 0 });
+    return scaled(w, 1.0 / std::sqrt(dotd(w, w)));
+}
+
+// A unit eigenvector of the symmetric matrix a for the eigenvalue e: the
+// longest cross product of two rows of a - e I. False when a - e I has rank
+// below 2 (a repeated eigenvalue), where any vector of a plane would do.
+bool eigenvector(const double a[3][3], double e, Vec3d& out) {
+    const Vec3d r0 { a[0][0] - e, a[0][1], a[0][2] };
+    const Vec3d r1 { a[1][0], a[1][1] - e, a[1][2] };
+    const Vec3d r2 { a[2][0], a[2][1], a[2][2] - e };
+    const Vec3d c[3] = { crossd(r0, r1), crossd(r0, r2), crossd(r1, r2) };
+    int best = 0;
+    double longest = dotd(c[0], c[0]);
+    for (int k = 1; k < 3; ++k) {
+        const double l = dotd(c[k], c[k]);
+        if (l > longest) {
+            longest = l;
+            best = k;
         }
     }
+    const double scale = dotd(r0, r0) + dotd(r1, r1) + dotd(r2, r2);
+    if (!(longest > 1e-20 * scale * scale))
+        return false;
+    out = scaled(c[best], 1.0 / std::sqrt(longest));
+    return true;
+}
+
+// The principal axes of a point set from its covariance matrix a, as the rows
+// of `axes`: eigenvalues in closed form (the trigonometric solution of the
+// characteristic cubic), eigenvectors from the rows. Any orthonormal frame
+// gives a box that holds the points; these merely give a snug one.
+void principalAxes(const double a[3][3], double axes[3][3]) {
+    Vec3d v0 { 1, 0, 0 };
+    Vec3d v2 { 0, 0, 1 };
+    const double off = a[0][1] * a[0][1] + a[0][2] * a[0][2] + a[1][2] * a[1][2];
+    const double q = (a[0][0] + a[1][1] + a[2][2]) / 3.0;
+    const double d0 = a[0][0] - q, d1 = a[1][1] - q, d2 = a[2][2] - q;
+    const double p2 = d0 * d0 + d1 * d1 + d2 * d2 + 2.0 * off;
+    if (off > 1e-24 * p2 && p2 > 0.0) {
+        const double p = std::sqrt(p2 / 6.0);
+        const double b[3][3] = { { d0 / p, a[0][1] / p, a[0][2] / p }, { a[1][0] / p, d1 / p, a[1][2] / p },
+            { a[2][0] / p, a[2][1] / p, d2 / p } };
+        const double det = b[0][0] * (b[1][1] * b[2][2] - b[1][2] * b[2][1])
+            - b[0][1] * (b[1][0] * b[2][2] - b[1][2] * b[2][0]) + b[0][2] * (b[1][0] * b[2][1] - b[1][1] * b[2][0]);
+        const double r = std::clamp(det / 2.0, -1.0, 1.0);
+        const double phi = std::acos(r) / 3.0;
+        const double largest = q + 2.0 * p * std::cos(phi);
+        const double smallest = q + 2.0 * p * std::cos(phi + 2.0943951023931953);
+        if (!eigenvector(a, largest, v0) && !eigenvector(a, smallest, v0))
+            v0 = { 1, 0, 0 };
+        Vec3d w;
+        if (eigenvector(a, smallest, w)) {
+            w = { w.x - v0.x * dotd(w, v0), w.y - v0.y * dotd(w, v0), w.z - v0.z * dotd(w, v0) };
+            const double l = dotd(w, w);
+            v2 = l > 1e-12 ? scaled(w, 1.0 / std::sqrt(l)) : perpendicular(v0);
+        } else {
+            v2 = perpendicular(v0);
+        }
+    }
+    const Vec3d v1 = crossd(v2, v0);
+    const Vec3d rows[3] = { v0, v1, v2 };
     for (int i = 0; i < 3; ++i) {
-        for (int k = 0; k < 3; ++k)
-            axes[i][k] = v[k][i];
+        axes[i][0] = rows[i].x;
+        axes[i][1] = rows[i].y;
+        axes[i][2] = rows[i].z;
     }
 }
 

@@ -21,31 +21,33 @@ Vec3d toDouble(const Vec3& v) { return { v.x, v.y, v.z }; }
 double dotd(const Vec3d& a, const Vec3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 double lengthd(const Vec3d& a) { return std::sqrt(dotd(a, a)); }
 
-// The separating-axis test of two oriented boxes, the second (centre c,
-// axes b, half extents hb) given in the first box's space. The first box's
-// own axes come first and are set up one at a time, since most pairs that
-// are apart are found apart on one of them.
-bool orientedBoxesOverlap(const OrientedNode& a, const Vec3& c, const Vec3 b[3], const Vec3& hb, float slack) {
-    const Vec3 d = c - a.centre;
-    const float a0 = a.half.x, a1 = a.half.y, a2 = a.half.z;
+// The separating-axis test of two oriented boxes with half extents ha and hb.
+// Both boxes' axes, ax and bx, are given in one common space, where the
+// second box's centre lies at t_i = ax_i . d + offset_i along the first box's
+// axes. The first box's own axes come first and are set up one at a time,
+// since most pairs that are apart are found apart on one of them.
+bool orientedBoxesOverlap(const Vec3 ax[3], const Vec3& d, const Vec3& offset, const Vec3 bx[3], const Vec3& ha,
+    const Vec3& hb, float slack) {
+    const float a0 = ha.x, a1 = ha.y, a2 = ha.z;
     const float b0 = hb.x, b1 = hb.y, b2 = hb.z;
+    const Vec3* b = bx;
 
-    const float t0 = dot(a.axis[0], d);
-    const float r00 = dot(a.axis[0], b[0]), r01 = dot(a.axis[0], b[1]), r02 = dot(a.axis[0], b[2]);
+    const float t0 = dot(ax[0], d) + offset.x;
+    const float r00 = dot(ax[0], b[0]), r01 = dot(ax[0], b[1]), r02 = dot(ax[0], b[2]);
     const float q00 = std::fabs(r00) + kRotationPad, q01 = std::fabs(r01) + kRotationPad,
                 q02 = std::fabs(r02) + kRotationPad;
     if (std::fabs(t0) > a0 + b0 * q00 + b1 * q01 + b2 * q02 + slack)
         return false;
 
-    const float t1 = dot(a.axis[1], d);
-    const float r10 = dot(a.axis[1], b[0]), r11 = dot(a.axis[1], b[1]), r12 = dot(a.axis[1], b[2]);
+    const float t1 = dot(ax[1], d) + offset.y;
+    const float r10 = dot(ax[1], b[0]), r11 = dot(ax[1], b[1]), r12 = dot(ax[1], b[2]);
     const float q10 = std::fabs(r10) + kRotationPad, q11 = std::fabs(r11) + kRotationPad,
                 q12 = std::fabs(r12) + kRotationPad;
     if (std::fabs(t1) > a1 + b0 * q10 + b1 * q11 + b2 * q12 + slack)
         return false;
 
-    const float t2 = dot(a.axis[2], d);
-    const float r20 = dot(a.axis[2], b[0]), r21 = dot(a.axis[2], b[1]), r22 = dot(a.axis[2], b[2]);
+    const float t2 = dot(ax[2], d) + offset.z;
+    const float r20 = dot(ax[2], b[0]), r21 = dot(ax[2], b[1]), r22 = dot(ax[2], b[2]);
     const float q20 = std::fabs(r20) + kRotationPad, q21 = std::fabs(r21) + kRotationPad,
                 q22 = std::fabs(r22) + kRotationPad;
     if (std::fabs(t2) > a2 + b0 * q20 + b1 * q21 + b2 * q22 + slack)
@@ -83,7 +85,7 @@ bool orientedBoxesOverlap(const OrientedNode& a, const Vec3& c, const Vec3 b[3],
 
 // Pruning with each node's fitted box, for a map that is a rotation times a
 // uniform scale. The node that stays fixed while the other side's two
-// children are tested is carried into the other space once.
+// children are tested is carried into the other side's space once.
 class OrientedPruner {
 public:
     using Node = OrientedNode;
@@ -109,17 +111,28 @@ public:
     }
 
     bool overlapsHeldSecond(std::int32_t index) const {
-        return orientedBoxesOverlap(first(index), m_heldCentre, m_heldAxes, m_heldHalf, m_slack);
+        const Node& a = first(index);
+        return orientedBoxesOverlap(
+            a.axis, m_heldCentre - a.centre, Vec3(), m_heldAxes, a.half, m_heldHalf, m_slack);
     }
 
-    // Fixes a node of the first tree; the second tree's nodes tested against
-    // it are carried into the first space one by one.
-    void holdFirst(std::int32_t index) { m_heldFirst = &first(index); }
+    // Fixes a node of the first tree: its axes in the second space, and where
+    // the second space's origin lies along them.
+    void holdFirst(std::int32_t index) {
+        const Node& a = first(index);
+        const Vec3 offset = m_map.translation - a.centre;
+        for (int i = 0; i < 3; ++i) {
+            m_heldAxes[i] = Vec3(dot(m_rotation[0], a.axis[i]), dot(m_rotation[1], a.axis[i]),
+                dot(m_rotation[2], a.axis[i]));
+            m_heldOffset.at(i) = dot(a.axis[i], offset);
+        }
+        m_heldHalf = a.half;
+    }
 
     bool overlapsHeldFirst(std::int32_t index) const {
         const Node& b = second(index);
-        const Vec3 axes[3] = { rotate(b.axis[0]), rotate(b.axis[1]), rotate(b.axis[2]) };
-        return orientedBoxesOverlap(*m_heldFirst, m_map.point(b.centre), axes, b.half * m_scale, m_slack);
+        return orientedBoxesOverlap(
+            m_heldAxes, b.centre * m_scale, m_heldOffset, b.axis, m_heldHalf, b.half * m_scale, m_slack);
     }
 
 private:
@@ -132,10 +145,11 @@ private:
     float m_slack;
     Vec3 m_rotation[3];
 
+    // The node held fixed, carried into the other side's space.
     Vec3 m_heldCentre;
     Vec3 m_heldAxes[3];
     Vec3 m_heldHalf;
-    const Node* m_heldFirst = nullptr;
+    Vec3 m_heldOffset;
 };
 
 // Pruning with the axis-aligned boxes of both trees, for any invertible map:
