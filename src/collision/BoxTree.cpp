@@ -75,7 +75,8 @@ void BoxTree::build(const std::vector<Triangle>& store) {
         const std::int32_t n = work.end - work.begin;
 
         // Fit: the box over all vertices, and the mean of the centres summed in
-        // list order, so that every split falls exactly where it always has.
+        // list order; the rounding of that sum decides close splits, so it is
+        // part of the tree's shape.
         Bounds box = bounds[static_cast<std::size_t>(order[static_cast<std::size_t>(work.begin)])];
         Vec3 sum;
         for (std::int32_t k = work.begin; k < work.end; ++k) {

@@ -55,12 +55,13 @@ struct LeafTriangle {
     std::int32_t index;
 };
 
-// The binary tree of boxes over a model's triangles. The shape of the tree is
-// that of the model's original builder: a node splits its triangles at the
-// mean of their centres along the axis where the centres spread the most; a
-// triangle that ends up alone becomes a leaf with its own box; a group that
-// cannot be split stays together in one leaf. The builder works from an
-// explicit stack, so skewed meshes cannot exhaust the thread's stack.
+// The binary tree of boxes over a model's triangles. Its shape follows fixed
+// rules: a node splits its triangles at the mean of their centres along the
+// axis where the centres spread the most; a triangle that ends up alone
+// becomes a leaf with its own box; a group that cannot be split stays together
+// in one leaf. The builder works from an explicit stack, so skewed meshes
+// cannot exhaust the thread's stack, and it builds the tree a plain recursive
+// builder would.
 class BoxTree {
 public:
     static constexpr int kRoot = 0;
@@ -82,9 +83,9 @@ public:
     // descend: the product of the fitted extents, a flat axis counting 0.002.
     static float splitVolume(const BoxNode& n);
 
-    // Read-outs in the terms of the original node classes, for inspection:
-    // a single triangle under an inner node is a boxed triangle; any other
-    // node is an inner node with children or with a group of triangles.
+    // Read-outs for inspection, by node kind: a single triangle under an
+    // inner node is a boxed triangle; any other node is an inner node with
+    // children or with a group of triangles.
     bool isBoxedTriangle(int index) const;
     int childCount(int index) const;
     int childAt(int index, int child) const;
@@ -92,7 +93,7 @@ public:
     // Store index of the triangle at position i of the node's list, -1 when out
     // of range.
     int triangleAt(int index, int i) const;
-    // The node's box as the original builder fitted it: a boxed triangle's box
+    // The node's box as the split rules fit it: a boxed triangle's box
     // is the triangle's own; any other node's is fitted over all its triangles,
     // a flat axis widened to 0.002 around its value.
     Box nodeBox(int index) const;

@@ -9,7 +9,7 @@
 // The library's one model. Its triangles are stored in insertion order until
 // finalisation, when they move into the box tree's leaf order (each keeping
 // its store index).
-class CollisionModel3DImpl : public CollisionModel3D {
+class CollisionModel3DImpl final : public CollisionModel3D {
 public:
     explicit CollisionModel3DImpl(bool isStatic);
 

@@ -332,7 +332,7 @@ bool PairSearch::search(Pruner& pruner, Deadline& deadline, Hit& hit) {
             continue;
         }
         // Children are tested before they are pushed; the pair pushed last is
-        // examined next, as it always was.
+        // examined next.
         if (f.hasChildren() && (s.hasTriangles() || Pruner::volume(f) > Pruner::volume(s))) {
             const std::int32_t c = f.first;
             pruner.holdSecond(pair.b);

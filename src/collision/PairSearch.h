@@ -11,14 +11,15 @@ namespace collision {
 // separating-axis test for two oriented boxes and decided by the triangle
 // test once both nodes hold triangles.
 //
-// The search order is the original one (the side whose box is larger is
+// The search order is fixed (the side whose axis-aligned box is larger is
 // split; the second child's pair is examined first; within two leaves the
-// second leaf's triangles form the outer loop), so the pair it reports is the
-// pair the original reported. Only the pruning differs: when the map is a
-// rotation (with a uniform scale, as every placement is) each node's fitted
-// box is tested, which prunes far earlier than boxes along the models' axes;
-// any other map falls back to the axis-aligned boxes. Either way pruning is a
-// little more cautious than exact arithmetic would need, so that rounding
+// second leaf's triangles form the outer loop), so the pair it reports
+// depends on the trees and the map only, never on how well the boxes prune.
+// When the map is a rotation (with a uniform scale, as every placement is)
+// each node's fitted box is tested, which prunes far earlier than boxes along
+// the models' axes; any other map falls back to the axis-aligned boxes.
+// Either way pruning is a little more cautious than exact arithmetic would
+// need, so that rounding
 // never hides a contact.
 class PairSearch {
 public:

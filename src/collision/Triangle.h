@@ -12,8 +12,8 @@ struct Triangle {
     Vec3 q;
     Vec3 r;
 
-    // The centre that the tree builder sorts by, rounded exactly as the
-    // builder has always rounded it.
+    // The centre that the tree builder sorts by; its rounding decides close
+    // splits, so it is part of the tree's shape.
     Vec3 centre() const { return (p + q + r) * 0.33333334f; }
     Vec3 planeNormal() const { return cross(q - p, r - p); }
 };

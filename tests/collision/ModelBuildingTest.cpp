@@ -1,6 +1,6 @@
 // Building a model: the order of use, and the shape of the box tree, which
-// must be the tree of the original recursive builder (written out below as a
-// literal reference) however deep it grows.
+// must be the tree a plain recursive builder makes (written out below as the
+// reference) however deep it grows.
 
 #include "MeshFactory.h"
 
@@ -17,7 +17,7 @@ using collision::BoxTree;
 
 namespace {
 
-// The original builder, recursion and all, on pointer nodes.
+// The split rules as a plain recursive builder on pointer nodes.
 struct ReferenceNode {
     bool boxedTriangle = false;
     Vec3 position;
