@@ -345,9 +345,13 @@ void BoxTree::fitOrientedBoxes() {
                 axes[i] = unit(v[i][0], v[i][1], v[i][2]);
         }
 
-        // Extents: every vertex projected onto the axes.
-        Vec3 low(1e30f, 1e30f, 1e30f);
-        Vec3 high(-1e30f, -1e30f, -1e30f);
+        // Extents: every vertex projected onto the axes. The box is widened by
+        // what rounding the projections, the centre and the extents may cost
+        // (a few float steps of the coordinates involved), so that it holds
+        // every vertex it was fitted to.
+        const Vec3& p0 = m_triangles[static_cast<std::size_t>(begin[k])].triangle.p;
+        Vec3 low(dot(p0, axes[0]), dot(p0, axes[1]), dot(p0, axes[2]));
+        Vec3 high = low;
         for (std::int32_t t = begin[k]; t < end[k]; ++t) {
             const Triangle& tri = m_triangles[static_cast<std::size_t>(t)].triangle;
             for (const Vec3* v : { &tri.p, &tri.q, &tri.r }) {
@@ -357,10 +361,13 @@ void BoxTree::fitOrientedBoxes() {
             }
         }
         const Vec3 middle = (low + high) * 0.5f;
+        const Vec3 half = (high - low) * 0.5f;
+        const Vec3 size = absolute(middle) + half;
+        const float widen = 8e-7f * (size.x + size.y + size.z);
         for (int i = 0; i < 3; ++i)
             oriented.axis[i] = axes[i];
         oriented.centre = axes[0] * middle.x + axes[1] * middle.y + axes[2] * middle.z;
-        oriented.half = (high - low) * 0.5f;
+        oriented.half = half + Vec3(widen, widen, widen);
     }
 }
 

@@ -254,14 +254,18 @@ private:
 PairSearch::PairSearch(const BoxTree& first, const BoxTree& second, const AffineMap& secondToFirst)
     : m_first(first), m_second(second), m_map(secondToFirst) { }
 
-bool PairSearch::isSimilarity(const AffineMap& map, float& scale) {
+bool PairSearch::isSimilarity(const AffineMap& map, float& scale, float& skew) {
     const float l0 = dot(map.row[0], map.row[0]);
     const float l1 = dot(map.row[1], map.row[1]);
     const float l2 = dot(map.row[2], map.row[2]);
-    const float tolerance = 1e-5f * l0;
-    if (!(l0 > 0.0f) || std::fabs(l1 - l0) > tolerance || std::fabs(l2 - l0) > tolerance
-        || std::fabs(dot(map.row[0], map.row[1])) > tolerance || std::fabs(dot(map.row[0], map.row[2])) > tolerance
-        || std::fabs(dot(map.row[1], map.row[2])) > tolerance)
+    if (!(l0 > 0.0f))
+        return false;
+    // How far the rows are from orthogonal rows of one length, relative to
+    // that length squared.
+    skew = std::max({ std::fabs(l1 - l0), std::fabs(l2 - l0), std::fabs(dot(map.row[0], map.row[1])),
+               std::fabs(dot(map.row[0], map.row[2])), std::fabs(dot(map.row[1], map.row[2])) })
+        / l0;
+    if (!(skew <= 1e-5f))
         return false;
     scale = std::sqrt(l0);
     return true;
@@ -280,10 +284,12 @@ bool PairSearch::run(Deadline& deadline, Hit& hit) {
     const float rowReach = std::max({ r0.x + r0.y + r0.z, r1.x + r1.y + r1.z, r2.x + r2.y + r2.z });
     const float slack = 4e-7f * (m_first.reach() + m_second.reach() * rowReach + t.x + t.y + t.z) + 2e-6f;
     float scale = 1.0f;
-    if (isSimilarity(m_map, scale)) {
-        // A map that is a rotation only up to float rounding: the leftover
-        // skew of up to 1e-5 is paid for with extra slack.
-        OrientedPruner pruner(m_first, m_second, m_map, scale, slack + 2e-5f * scale * m_second.reach());
+    float skew = 0.0f;
+    if (isSimilarity(m_map, scale, skew)) {
+        // A map that is a rotation only up to float rounding: a box of the
+        // second tree may come out that much more skewed than its fitted
+        // box, which is paid for with extra slack.
+        OrientedPruner pruner(m_first, m_second, m_map, scale, slack + 8.0f * skew * scale * m_second.reach());
         return search(pruner, deadline, hit);
     }
     AlignedPruner pruner(m_first, m_second, m_map, slack);

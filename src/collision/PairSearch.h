@@ -34,8 +34,9 @@ public:
 
     bool run(Deadline& deadline, Hit& hit);
 
-    // Whether the map is a rotation with a uniform scale (up to rounding).
-    static bool isSimilarity(const AffineMap& map, float& scale);
+    // Whether the map is a rotation with a uniform scale, up to a relative
+    // skew of 1e-5 (rounding); gives the scale and the skew found.
+    static bool isSimilarity(const AffineMap& map, float& scale, float& skew);
 
 private:
     template <typename Pruner>
