@@ -6,6 +6,7 @@
 #include "server/LinkTestClient.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -23,6 +24,7 @@
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
+using testsupport::WaitFor;
 
 namespace {
 
@@ -76,15 +78,6 @@ fs::path Install(const TempDir& dir, const char* program) {
     const fs::path bin = MORVANE_PROGRAM_DIR;
     fs::copy_file(bin / program, dir.path() / program);
     return dir.path() / program;
-}
-
-bool WaitFor(const std::function<bool()>& condition, int ms) {
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (condition())
-            return true;
-        QThread::msleep(20);
-    }
-    return condition();
 }
 
 QStringList StoredBundles(const TempDir& dir) {

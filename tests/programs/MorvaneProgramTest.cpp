@@ -3,6 +3,7 @@
 
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
+#include "support/WaitFor.h"
 
 #include <QProcess>
 #include <QThread>
@@ -14,6 +15,7 @@
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
+using testsupport::WaitFor;
 
 namespace {
 
@@ -25,15 +27,6 @@ void InstallProgram(const TempDir& dir) {
     fs::create_directories(dir.path() / "XML");
     fs::copy_file(bin / "XML/SetUp_View.xml", dir.path() / "XML/SetUp_View.xml");
     fs::copy(bin / "images", dir.path() / "images", fs::copy_options::recursive);
-}
-
-bool WaitFor(const std::function<bool()>& condition, int ms) {
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (condition())
-            return true;
-        QThread::msleep(20);
-    }
-    return condition();
 }
 
 // Runs the program until its window is up (the work folder has been
