@@ -65,8 +65,8 @@ TEST(MorvaneProgram, StartsAndClosesLeavingItsSettings) {
 
 TEST(MorvaneProgram, DamagedFilesStartWithDefaults) {
     const std::pair<const char*, QByteArray> setUps[] = {
-        {"malformed set-up", "<data><program><studio0"},
-        {"missing set-up", QByteArray()},
+        { "malformed set-up", "<data><program><studio0" },
+        { "missing set-up", QByteArray() },
     };
     for (const auto& [name, setUp] : setUps) {
         SCOPED_TRACE(name);
