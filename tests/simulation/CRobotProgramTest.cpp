@@ -90,6 +90,31 @@ TEST(RobotProgram, ExchangesTextsInTheOrderOfTheContract) {
     EXPECT_TRUE(p.program.IsLoaded());
 }
 
+TEST(RobotProgram, ProgramMakesNoProgressBetweenExchanges) {
+    // Run turns its loop about once a millisecond whenever it may run. Between
+    // two exchanges it must stand still, however long the simulator takes: a
+    // program that ran on would be ahead of the physics it steers.
+    LoadedProgram p;
+    ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));
+    unsigned long lastTotal = 0;
+    for (int step = 0; step < 4; ++step) {
+        SCOPED_TRACE(step);
+        unsigned long paused = 0;
+        unsigned long total = 0;
+        const std::string output = Exchange(p.program, std::to_string(step) + " turns");
+        ASSERT_EQ(std::sscanf(output.c_str(), "paused=%lu total=%lu", &paused, &total), 2) << output;
+        // Inside the exchange Run does turn; the few turns around the stop
+        // and the restart are all it may take outside it.
+        EXPECT_GT(total, lastTotal);
+        if (step > 0)
+            EXPECT_LT(paused, 20u) << "turns while the simulator spent 200 ms between exchanges";
+        lastTotal = total;
+        // The time between two steps, not a wait for anything.
+        if (step < 3)
+            std::this_thread::sleep_for(200ms);
+    }
+}
+
 TEST(RobotProgram, UnloadedProgramLeavesTheOutputAlone) {
     CRobotProgram program;
     EXPECT_FALSE(program.IsLoaded());

@@ -124,6 +124,12 @@ TEST(StepText, ResolvedOutputSetsTheFirstDeviceOnEachPort) {
     EXPECT_EQ(values.motors, (Values { std::nullopt, std::nullopt }));
     EXPECT_EQ(values.lights, (Values { std::nullopt, 2 }));
 
+    // The light section starts after the first "l" only: a second "l" is part
+    // of its token, whose port then reads as 0, so light 4 keeps its colour.
+    values = Resolve("l3*1* l4*2*", { 1, 2 }, { 3, 4 });
+    EXPECT_EQ(values.motors, (Values { std::nullopt, std::nullopt }));
+    EXPECT_EQ(values.lights, (Values { 1, std::nullopt }));
+
     // A later token for the same port wins; ports no device holds are ignored;
     // light values are not limited.
     values = Resolve("1*10* 9*50* 1*20* l3*99* 8*1*", { 1, 2 }, { 3 });

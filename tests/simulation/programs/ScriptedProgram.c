@@ -7,6 +7,9 @@
  *   calls         output the calls of this step (S SetData, T Start,
  *                 P IsPause, G GetData) and what the program saw
  *   count         output "count=N", N counting this library's steps
+ *   turns         Run turns its loop about once a millisecond; output
+ *                 "paused=P total=T": T turns of Run's loop so far, P of them
+ *                 between the previous step's GetData and this SetData
  *   pid           output "pid=N", the process that runs the program
  *   print TEXT    Run prints TEXT and a newline
  *   zeros N       IsPause answers 0 N times, then 1; output "polls=N+1"
@@ -45,6 +48,11 @@ static int zeros_left;
 static int polls;
 static pid_t caller_thread;
 
+static atomic_ulong turns;
+static unsigned long turns_at_get;
+static unsigned long turns_at_set;
+static atomic_int slow_turns;
+
 static atomic_int run_started_after_start = -1;
 static atomic_int run_thread;
 static long counter;
@@ -74,6 +82,8 @@ void SetData(const char* text) {
     call_count = 0;
     note_call('S');
     caller_thread = gettid();
+    turns_at_set = atomic_load(&turns);
+    atomic_store(&slow_turns, is("turns"));
     if (is("hang-set"))
         forever();
 }
@@ -113,6 +123,10 @@ void GetData(char* buffer) {
         forever();
     if (is("overflow")) {
         memset(buffer, 'x', (size_t)argument);
+    } else if (is("turns")) {
+        const unsigned long now = atomic_load(&turns);
+        snprintf(buffer, MORVANE_OUTPUT_SIZE, "paused=%lu total=%lu", turns_at_set - turns_at_get, now);
+        turns_at_get = now;
     } else if (is("zeros") || is("never")) {
         snprintf(buffer, MORVANE_OUTPUT_SIZE, "polls=%d", polls);
     } else if (is("calls")) {
@@ -148,9 +162,10 @@ void Run(void) {
     atomic_store(&run_started_after_start, atomic_load(&steps_asked) > 0);
     unsigned answered = 0;
     for (;;) {
+        atomic_fetch_add(&turns, 1);
         const unsigned asked = atomic_load(&steps_asked);
         if (asked == answered) {
-            const struct timespec wait = { 0, 50000 };
+            const struct timespec wait = { 0, atomic_load(&slow_turns) ? 1000000 : 50000 };
             nanosleep(&wait, NULL);
             continue;
         }
