@@ -202,6 +202,16 @@ bool trianglesIntersect(const Triangle& first, const Triangle& second) {
     const D3 a[3] = { toD3(first.p), toD3(first.q), toD3(first.r) };
     const D3 b[3] = { toD3(second.p), toD3(second.q), toD3(second.r) };
 
+    // A vertex beyond the float range (one a huge transform carried there)
+    // touches nothing: no plane separates a coordinate that is not a number,
+    // so the tests below would take it for a contact. The sum of 18 floats
+    // cannot overflow a double, so it is finite exactly when all are.
+    double sum = 0.0;
+    for (const D3& v : { a[0], a[1], a[2], b[0], b[1], b[2] })
+        sum += v.x + v.y + v.z;
+    if (!std::isfinite(sum))
+        return false;
+
     const D3 na = crossD(a[1] - a[0], a[2] - a[0]);
     const PlaneSides sb = planeSides(na, -dotD(na, a[0]), b);
     if (sb.oneSide())

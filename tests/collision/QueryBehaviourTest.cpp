@@ -160,6 +160,26 @@ TEST(ModelQuery, SingularTransformsTouchNothing) {
     EXPECT_TRUE(a->collision(b.get(), -1, 0, nullptr));
 }
 
+TEST(ModelQuery, TrianglesOutsideTheFloatRangeTouchNothing) {
+    // No plane separates a vertex that is not a number, so such a triangle
+    // would seem to touch everything; it touches nothing, and neither does
+    // one that a huge transform carries beyond the float range.
+    const float nan = std::nanf("");
+    const float inf = INFINITY;
+    auto floor = modelOf({ kFloor });
+    for (const Triangle& bad : { Triangle { { 0, 0, nan }, { 1, 0, 0 }, { 0, 1, 0 } },
+             Triangle { { -1, -1, -inf }, { 1, -1, inf }, { 0, 1, 0 } } }) {
+        auto m = modelOf({ bad });
+        EXPECT_FALSE(floor->collision(m.get(), -1, 0, nullptr));
+        EXPECT_FALSE(m->collision(floor.get(), -1, 0, nullptr));
+    }
+    Pose huge = identity();
+    for (int k : { 0, 5, 10 })
+        huge[static_cast<std::size_t>(k)] = 3e38f;
+    auto far = model({ { { -1e10f, -1e10f, -1e10f }, { 1e10f, -1e10f, 1e10f }, { 0, 1e10f, 0 } } }, huge);
+    EXPECT_FALSE(floor->collision(far.get(), -1, 0, nullptr));
+}
+
 TEST(RayQuery, SegmentsShiftAndReverse) {
     // Floors at z = 0, 3 and 7 (split apart by their centres).
     auto m = modelOf({ kFloor, lifted(kFloor, 3.0f), lifted(kFloor, 7.0f) });
