@@ -106,8 +106,9 @@ TEST(RobotProgram, ProgramMakesNoProgressBetweenExchanges) {
         // Inside the exchange Run does turn; the few turns around the stop
         // and the restart are all it may take outside it.
         EXPECT_GT(total, lastTotal);
-        if (step > 0)
+        if (step > 0) {
             EXPECT_LT(paused, 20u) << "turns while the simulator spent 200 ms between exchanges";
+        }
         lastTotal = total;
         // The time between two steps, not a wait for anything.
         if (step < 3)
