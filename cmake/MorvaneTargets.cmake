@@ -1,7 +1,8 @@
 # Shared settings for the project's own targets.
 add_library(morvane_warnings INTERFACE)
 target_compile_options(morvane_warnings INTERFACE
-    -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor -Wno-unused-parameter)
+    -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Wno-unused-parameter
+    $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local> $<$<CXX_COMPILER_ID:Clang>:-Wshadow-uncaptured-local>)
 
 # morvane_library(<name> SOURCES ... [QT] LIBS ...)
 # One static library per source folder; QT turns on moc for the target.
@@ -50,6 +51,9 @@ function(morvane_test name)
         # GUI tests take turns on the one display: windows of tests running side
         # by side would take each other's pointer and focus.
         list(APPEND locks morvane_display)
+        if(MORVANE_SANITIZE)
+            target_link_libraries(${name} PRIVATE morvane_sanitizer_support)
+        endif()
     endif()
     gtest_discover_tests(${name}
         TEST_PREFIX ${name}.

@@ -11,6 +11,7 @@ PACKAGES=(
     xvfb xauth libgl1-mesa-dri libglx-mesa0 mesa-utils
     fonts-dejavu-core fonts-wqy-microhei
     locales  # a decimal-comma locale for the number-format tests
+    clang-14 libclang-rt-14-dev llvm-14  # scripts/fuzz.sh: libFuzzer and the symbolizer
 )
 
 missing=()
