@@ -18,8 +18,8 @@ void MyPushButton::paintEvent(QPaintEvent*) {
     painter.drawControl(QStyle::CE_PushButton, option);
 
     painter.setRenderHint(QPainter::Antialiasing);
-    // Fixed offsets: the caption sits where the bar's buttons have room for
-    // it, whatever the button's size.
+    // A fixed anchor: the caption sits where the bar's 30 x 110 buttons have
+    // room for it, whatever the button's size, and reads upwards.
     painter.translate(15, 50);
     painter.rotate(-90);
     DrawCaption(painter);
@@ -32,5 +32,8 @@ void MyPushButton::DrawCaption(QPainter& painter) const {
     font.setStyleHint(QFont::AnyStyle, QFont::PreferDefault);
     const QRect bounds = QFontMetrics(font).boundingRect(m_sCaption);
     painter.setFont(font);
-    painter.drawText(bounds.center(), m_sCaption);
+    // The caption is centred on the anchor. Starting it at its own centre
+    // instead would put half of it above the button and its glyphs left of
+    // the bar's edge.
+    painter.drawText(-bounds.center(), m_sCaption);
 }

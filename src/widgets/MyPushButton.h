@@ -5,7 +5,8 @@
 
 // The button of the narrow side bars of the builder pages. Besides its own
 // text it can carry a caption, which it paints turned by 90 degrees so that it
-// reads upwards along the 40-pixel-wide bar.
+// reads upwards along the 40-pixel-wide bar, centred on the point (15, 50)
+// whatever the button's size.
 class MyPushButton : public QPushButton {
     Q_OBJECT
 

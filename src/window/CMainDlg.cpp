@@ -52,10 +52,6 @@ CMainDlg::CMainDlg() {
     InitWindowPictures();
     CConfig& config = CConfig::Instance();
 
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desk = screen->geometry();
-        setGeometry(desk.x() + 100, desk.y() + 50, desk.width() - 200, desk.height() - 200);
-    }
     m_bMatchRunning = false;
 
     setupUi(this);
@@ -133,6 +129,14 @@ CMainDlg::CMainDlg() {
     m_pRobApp->Resume();
     m_pPlaApp->Pause();
     m_pEmuApp->Pause();
+
+    // The screen less a margin, for when the window leaves its maximised
+    // state; the form's own size is only its designer's. Set last, so that
+    // nothing built above widens it again.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->geometry();
+        setGeometry(desk.x() + 100, desk.y() + 50, desk.width() - 200, desk.height() - 200);
+    }
 }
 
 CMainDlg::~CMainDlg() {

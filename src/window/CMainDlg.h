@@ -11,6 +11,7 @@
 #include <osg/Vec4>
 #include <osg/ref_ptr>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ class QRegularExpressionValidator;
 class QTimer;
 class QToolBar;
 class QTreeWidgetItem;
+class TiXmlElement;
 
 namespace scene {
 class SceneView;
@@ -288,6 +290,16 @@ private:
     int RobotPanelIndex() const;
 
     void BuilderCommand(int code, bool viewRelative);
+    struct SideButtonText {
+        MyPushButton* button;
+        const char* caption;
+        const char* tip;
+    };
+    // The side bars' buttons show their texts across the button in Chinese,
+    // whose texts the set-up file stacks a character a line; any other
+    // language is painted turned along the 30-pixel bar, where a Latin word
+    // fits.
+    void ApplySideButtonTexts(const TiXmlElement* group, std::initializer_list<SideButtonText> buttons);
     // Fill the property panel of the single selected part or object.
     void f_ShowRobAppPartPanel();
     void f_ShowPlaAppObjectPanel();

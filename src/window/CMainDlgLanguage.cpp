@@ -6,6 +6,7 @@
 
 #include "apps/CEmuApp.h"
 #include "foundation/CConfig.h"
+#include "widgets/MyPushButton.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -241,6 +242,18 @@ void CMainDlg::f_LanguageExample() {
         if (const char* file = entry ? entry->Attribute("file") : nullptr)
             text += QLatin1Char('[') + QString::fromUtf8(file) + QLatin1Char(']');
         action->setText(text);
+    }
+}
+
+void CMainDlg::ApplySideButtonTexts(
+    const TiXmlElement* group, std::initializer_list<SideButtonText> buttons) {
+    const bool ownText = CConfig::Instance().m_nLanguage == 0;
+    for (const SideButtonText& side : buttons) {
+        side.button->setText(ownText ? Text(group, side.caption) : QString());
+        side.button->SetText(ownText ? QString() : Text(group, side.caption));
+        side.button->setToolTip(Text(group, side.tip));
+        side.button->setStatusTip(Text(group, side.tip));
+        side.button->update();
     }
 }
 

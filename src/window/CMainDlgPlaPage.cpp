@@ -199,25 +199,13 @@ void CMainDlg::f_LanguagePlaApp() {
         box->setText(Text(group, key));
     m_pRuleAction->setText(Text(group, "sRule"));
 
-    struct SideButton {
-        MyPushButton* button;
-        const char* caption;
-        const char* tip;
-    };
-    const SideButton sides[] = {
-        { pushButton_ModelGroundStatic, "sStatic", "sStatus_Static" },
-        { pushButton_ModelGroundDynamic, "sDynamic", "sStatus_Dynamic" },
-        { pushButton_ModelGroundTrigger, "sTrigger", "sStatus_Trigger" },
-        { pushButton_ModelGroundSetSize, "sSetSize", "sStatus_SetSize" },
-    };
-    const bool ownText = config.m_nLanguage == 0 || config.m_nLanguage == 1;
-    for (const SideButton& side : sides) {
-        side.button->setText(ownText ? Text(group, side.caption) : QString());
-        side.button->SetText(ownText ? QString() : Text(group, side.caption));
-        side.button->setToolTip(Text(group, side.tip));
-        side.button->setStatusTip(Text(group, side.tip));
-        side.button->update();
-    }
+    ApplySideButtonTexts(group,
+        {
+            { pushButton_ModelGroundStatic, "sStatic", "sStatus_Static" },
+            { pushButton_ModelGroundDynamic, "sDynamic", "sStatus_Dynamic" },
+            { pushButton_ModelGroundTrigger, "sTrigger", "sStatus_Trigger" },
+            { pushButton_ModelGroundSetSize, "sSetSize", "sStatus_SetSize" },
+        });
 }
 
 void CMainDlg::f_UpdatePlaAppEditActions() {

@@ -178,27 +178,13 @@ void CMainDlg::f_LanguageRobApp(bool atStart) {
     }
     label_RayDis->setText(Text(group, "sRayDis"));
 
-    struct SideButton {
-        MyPushButton* button;
-        const char* caption;
-        const char* tip;
-    };
-    const SideButton buttons[] = {
-        { pushButton_ModelBrick, "sBrick", "sStatus_Brick" },
-        { pushButton_ModelWheel, "sWheel", "sStatus_Wheel" },
-        { pushButton_ModelSenRcu, "sSensor", "sStatus_Sensor" },
-        { pushButton_PortSet, "sSetPort", "sStatus_SetPort" },
-    };
-    // The first two languages fit as the buttons' own text; the others are
-    // painted upwards along the narrow bar.
-    const bool ownText = config.m_nLanguage == 0 || config.m_nLanguage == 1;
-    for (const SideButton& side : buttons) {
-        side.button->setText(ownText ? Text(group, side.caption) : QString());
-        side.button->SetText(ownText ? QString() : Text(group, side.caption));
-        side.button->setToolTip(Text(group, side.tip));
-        side.button->setStatusTip(Text(group, side.tip));
-        side.button->update();
-    }
+    ApplySideButtonTexts(group,
+        {
+            { pushButton_ModelBrick, "sBrick", "sStatus_Brick" },
+            { pushButton_ModelWheel, "sWheel", "sStatus_Wheel" },
+            { pushButton_ModelSenRcu, "sSensor", "sStatus_Sensor" },
+            { pushButton_PortSet, "sSetPort", "sStatus_SetPort" },
+        });
 }
 
 void CMainDlg::f_UpdateRobAppEditActions() {
