@@ -11,7 +11,8 @@ CModel::CModel(PartContextPtr context, const std::string& address)
 
 CModel::CModel(PartContextPtr context, const std::string& address, const osg::Vec3f& scale)
     : CElement(ElementKindModel)
-    , m_pContext(context ? std::move(context) : std::make_shared<const PartContext>(PartConstants(), ModelDatabase())) {
+    , m_pContext(context ? std::move(context)
+                         : std::make_shared<const PartContext>(PartConstants(), ModelDatabase())) {
     Init(address, scale);
 }
 
@@ -64,7 +65,9 @@ bool CModel::ReadBoxes() {
     // Boxes are written for the model at its own size; a scaled part gets
     // them scaled with it, so its collision and physics boxes fit its model.
     const osg::Vec3f& scale = GetState().m_vScale;
-    auto scaled = [&](const osg::Vec3f& v) { return osg::Vec3f(v.x() * scale.x(), v.y() * scale.y(), v.z() * scale.z()); };
+    auto scaled = [&](const osg::Vec3f& v) {
+        return osg::Vec3f(v.x() * scale.x(), v.y() * scale.y(), v.z() * scale.z());
+    };
     std::vector<SBoxDesc>& boxes = GetDesc().m_vecBoxes;
     boxes.clear();
     for (const SBoxDesc& box : entry->boxes) {
@@ -86,8 +89,10 @@ void CModel::ReadPoints() {
     const osg::Vec3f& scale = GetState().m_vScale;
     for (CPoint p : entry->points) {
         p.m_vPos.set(p.m_vPos.x() * scale.x(), p.m_vPos.y() * scale.y(), p.m_vPos.z() * scale.z());
-        std::vector<SPortGroup>& table = desc.m_vecPortTable[p.m_nMale == 1 ? CModelDesc::Male : CModelDesc::Female];
-        auto group = std::find_if(table.begin(), table.end(), [&](const SPortGroup& g) { return g.m_dRange == p.m_dRange; });
+        std::vector<SPortGroup>& table
+            = desc.m_vecPortTable[p.m_nMale == 1 ? CModelDesc::Male : CModelDesc::Female];
+        auto group = std::find_if(
+            table.begin(), table.end(), [&](const SPortGroup& g) { return g.m_dRange == p.m_dRange; });
         if (group == table.end()) {
             SPortGroup g;
             g.m_dRange = p.m_dRange;

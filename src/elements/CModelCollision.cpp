@@ -7,6 +7,7 @@
 #include "scene/NodeMasks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 namespace {
@@ -19,6 +20,47 @@ void AddBox(CollisionModel3D& model, const PartConstants& k, const osg::Vec3f* c
         const osg::Vec3f& c = corners[k.boxTriangle[3 * t + 2]];
         model.addTriangle(a.x(), a.y(), a.z(), b.x(), b.y(), b.z(), c.x(), c.y(), c.z());
     }
+}
+
+osg::Vec3f BoxCentre(const osg::Vec3f* corners) {
+    osg::Vec3f sum;
+    for (int i = 0; i < 8; ++i)
+        sum += corners[i];
+    return sum / 8.0f;
+}
+
+// Whether p lies inside the box of eight corners in boxCorner's order: the
+// box is a parallelepiped spanned from corner 0 by the edges to the corners
+// that differ from it on one axis. A flat box encloses nothing.
+bool Encloses(const PartConstants& k, const osg::Vec3f* corners, const osg::Vec3f& p) {
+    // Corner i differs from corner 0 on axis a where its triple differs.
+    int along[3] = { -1, -1, -1 };
+    for (int i = 1; i < 8; ++i) {
+        int differs = 0, axis = -1;
+        for (int a = 0; a < 3; ++a) {
+            if (k.boxCorner[3 * i + a] != k.boxCorner[a]) {
+                ++differs;
+                axis = a;
+            }
+        }
+        if (differs == 1)
+            along[axis] = i;
+    }
+    if (along[0] < 0 || along[1] < 0 || along[2] < 0)
+        return false;
+    const osg::Vec3d o(corners[0]);
+    const osg::Vec3d e0 = osg::Vec3d(corners[along[0]]) - o;
+    const osg::Vec3d e1 = osg::Vec3d(corners[along[1]]) - o;
+    const osg::Vec3d e2 = osg::Vec3d(corners[along[2]]) - o;
+    const double det = e0 * (e1 ^ e2);
+    if (!(std::fabs(det) > 1e-9 * e0.length() * e1.length() * e2.length()))
+        return false;
+    // The point's coordinates along the three edges (Cramer's rule).
+    const osg::Vec3d d = osg::Vec3d(p) - o;
+    const double u = d * (e1 ^ e2) / det;
+    const double v = e0 * (d ^ e2) / det;
+    const double w = e0 * (e1 ^ d) / det;
+    return u >= 0.0 && u <= 1.0 && v >= 0.0 && v <= 1.0 && w >= 0.0 && w <= 1.0;
 }
 
 } // namespace
@@ -50,7 +92,8 @@ bool CModel::AddBoxTriangles(CollisionModel3D& model) {
         return false;
     const PartConstants& k = Constants();
     for (const SBoxDesc& box : GetDesc().m_vecBoxes) {
-        const auto corners = k.BoxCorners(box.m_vCenter, box.m_vecAxes[0], box.m_vecAxes[1], box.m_vecAxes[2]);
+        const auto corners
+            = k.BoxCorners(box.m_vCenter, box.m_vecAxes[0], box.m_vecAxes[1], box.m_vecAxes[2]);
         AddBox(model, k, corners.data());
     }
     model.finalize();
@@ -151,8 +194,13 @@ bool CModel::ExactOverlap(const osg::Vec3Array& corners) const {
     first->finalize();
     second->finalize();
     try {
-        return first->collision(second.get(), -1, 0, nullptr);
+        if (first->collision(second.get(), -1, 0, nullptr))
+            return true;
     } catch (const std::exception&) {
         return false;
     }
+    // Surfaces that do not cross may still enclose one another: a small
+    // brick's port box lies inside a large brick's when they are joined.
+    return Encloses(k, &corners[0], BoxCentre(&corners[8]))
+        || Encloses(k, &corners[8], BoxCentre(&corners[0]));
 }

@@ -100,7 +100,8 @@ void CModel::PutBottomAt(const osg::Vec3f& target) {
     scene::Transform t;
     GetTransform(t, scene::CoordSys::Absolute);
     const osg::Vec3f centre = (min + max) / 2.0f;
-    t.SetTranslation(target + osg::Vec3f(0.0f, 0.0f, (max.z() - min.z()) / 2.0f) + (t.GetTranslation() - centre));
+    t.SetTranslation(
+        target + osg::Vec3f(0.0f, 0.0f, (max.z() - min.z()) / 2.0f) + (t.GetTranslation() - centre));
     SetTransform(t, scene::CoordSys::Absolute);
 }
 
@@ -123,8 +124,7 @@ bool CModel::GetBoundingBox(osg::Vec3f& min, osg::Vec3f& max, bool relative) con
 bool CModel::GetOwnFrameBounds(osg::Vec3f& min, osg::Vec3f& max) const {
     // The pose node's own matrix counts in the measurement; undo it.
     const osg::Matrixd toOwn = osg::Matrixd::inverse(GetOSGNode()->getMatrix());
-    const osg::BoundingBox box
-        = scene::ComputeBounds(const_cast<osg::MatrixTransform*>(GetOSGNode()), toOwn);
+    const osg::BoundingBox box = scene::ComputeBounds(const_cast<osg::MatrixTransform*>(GetOSGNode()), toOwn);
     if (!box.valid()) {
         min.set(0.0f, 0.0f, 0.0f);
         max.set(0.0f, 0.0f, 0.0f);

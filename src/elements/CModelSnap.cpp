@@ -85,7 +85,7 @@ bool CModel::PortsTouch(int ownPort, const CModel* other, int otherPort, bool th
     other->GetPortPoint(b, otherPort, -1);
     const double limit = 2.0 * Constants().boxLimit;
     if (threeD)
-        return Distance3D(a, b) <= limit;
+        return float(Distance3D(a, b)) <= float(limit);
     if (!m_pOwner)
         return false;
     const osg::Matrixd& window = m_pOwner->m_mWindow;
@@ -109,7 +109,8 @@ void CModel::PortCorners(osg::Vec3Array& out, int port, bool threeD) const {
     }
 }
 
-bool CModel::OverlapsWhenJoined(int kind, int ownPort, const CModel* other, int otherPort, bool threeD) const {
+bool CModel::OverlapsWhenJoined(
+    int kind, int ownPort, const CModel* other, int otherPort, bool threeD) const {
     if (!other || !GetPoint(ownPort) || !other->GetPoint(otherPort))
         return false;
     if (kind != 0 && GetPointGrid(ownPort, 2) == 1 && other->GetPointGrid(otherPort, 2) == 1)
@@ -131,7 +132,8 @@ bool CModel::SnapToModel(CModel* other, int mode, bool join) {
     const auto& theirs = other->GetDesc().m_vecPortTable;
     s.m_nCount = { int(mine[CModelDesc::Female].size()), int(mine[CModelDesc::Male].size()),
         int(theirs[CModelDesc::Male].size()), int(theirs[CModelDesc::Female].size()) };
-    if (!((s.m_nCount[0] && s.m_nCount[3]) || (s.m_nCount[0] && s.m_nCount[2]) || (s.m_nCount[1] && s.m_nCount[3])))
+    if (!((s.m_nCount[0] && s.m_nCount[3]) || (s.m_nCount[0] && s.m_nCount[2])
+            || (s.m_nCount[1] && s.m_nCount[3])))
         return false;
     s.m_nMode = mode;
     s.m_cJoinFlag = join ? 1 : 0;
@@ -177,7 +179,8 @@ bool CModel::MatchGroups(CModel* other, SSnapState& s) {
     return false;
 }
 
-bool CModel::MatchDirs(CModel* other, SSnapState& s, int ownTable, int ownGroup, int otherTable, int otherGroup) {
+bool CModel::MatchDirs(
+    CModel* other, SSnapState& s, int ownTable, int ownGroup, int otherTable, int otherGroup) {
     const SPortGroup& g = GetDesc().m_vecPortTable[ownTable][ownGroup];
     const SPortGroup& h = other->GetDesc().m_vecPortTable[otherTable][otherGroup];
     auto pairUp = [&](int kind) {

@@ -9,8 +9,8 @@
 
 void CPoint::BuildPoints(const osg::Vec3f& half, const PartConstants& constants) {
     m_vecPoints.clear();
-    const auto corners = constants.BoxCorners(m_vPos, osg::Vec3f(-half.x(), 0, 0), osg::Vec3f(0, -half.y(), 0),
-        osg::Vec3f(0, 0, -half.z()));
+    const auto corners = constants.BoxCorners(
+        m_vPos, osg::Vec3f(-half.x(), 0, 0), osg::Vec3f(0, -half.y(), 0), osg::Vec3f(0, 0, -half.z()));
     m_vecPoints.assign(corners.begin(), corners.end());
 }
 

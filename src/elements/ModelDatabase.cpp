@@ -118,14 +118,16 @@ ModelDatabase::ModelDatabase(const TiXmlElement* setUp, int pointKindCount, cons
     const Report& say = report ? report : Report(DefaultReport);
     if (!setUp)
         return;
-    for (const TiXmlElement* obj = setUp->FirstChildElement("obj"); obj; obj = obj->NextSiblingElement("obj")) {
+    for (const TiXmlElement* obj = setUp->FirstChildElement("obj"); obj;
+         obj = obj->NextSiblingElement("obj")) {
         const char* address = obj->Attribute("address");
         if (!address || m_entries.count(address))
             continue;
         ModelEntry& entry = m_entries[address];
         int boxes = 0;
         int points = 0;
-        for (const TiXmlElement* child = obj->FirstChildElement(); child; child = child->NextSiblingElement()) {
+        for (const TiXmlElement* child = obj->FirstChildElement(); child;
+             child = child->NextSiblingElement()) {
             std::string problem;
             const std::string name = child->ValueStr();
             if (name == "box") {
@@ -152,7 +154,8 @@ ModelDatabase::ModelDatabase(const TiXmlElement* setUp, int pointKindCount, cons
 
 ModelDatabase ModelDatabase::FromConfig(const CConfig& config, const Report& report) {
     const TiXmlElement* data = config.m_docSetUp.FirstChildElement("data");
-    return ModelDatabase(data ? data->FirstChildElement("set_up") : nullptr, config.m_nPointKindCount, report);
+    return ModelDatabase(
+        data ? data->FirstChildElement("set_up") : nullptr, config.m_nPointKindCount, report);
 }
 
 const ModelEntry* ModelDatabase::Find(const std::string& address) const {

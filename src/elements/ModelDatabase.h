@@ -52,7 +52,8 @@ public:
 
     // One "point" element as the table of defaults and corrections reads it;
     // false (with the reason) when a number in it is not finite.
-    static bool ReadPoint(const TiXmlElement& node, int pointKindCount, CPoint& point, std::string* problem = nullptr);
+    static bool ReadPoint(
+        const TiXmlElement& node, int pointKindCount, CPoint& point, std::string* problem = nullptr);
     // One "box" element; false (with the reason) when it lacks its "center"
     // or three "p" elements or holds a number that is not finite.
     static bool ReadBox(const TiXmlElement& node, SBoxDesc& box, std::string* problem = nullptr);

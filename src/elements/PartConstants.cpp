@@ -19,11 +19,12 @@ PartConstants PartConstants::FromConfig(const CConfig& config) {
     return c;
 }
 
-std::array<osg::Vec3f, 8> PartConstants::BoxCorners(const osg::Vec3f& centre, const osg::Vec3f& a0,
-    const osg::Vec3f& a1, const osg::Vec3f& a2) const {
+std::array<osg::Vec3f, 8> PartConstants::BoxCorners(
+    const osg::Vec3f& centre, const osg::Vec3f& a0, const osg::Vec3f& a1, const osg::Vec3f& a2) const {
     const osg::Vec3f values[6] = { a0, -a0, a1, -a1, a2, -a2 };
     std::array<osg::Vec3f, 8> corners;
     for (int k = 0; k < 8; ++k)
-        corners[k] = centre + values[boxCorner[3 * k]] + values[boxCorner[3 * k + 1]] + values[boxCorner[3 * k + 2]];
+        corners[k]
+            = centre + values[boxCorner[3 * k]] + values[boxCorner[3 * k + 1]] + values[boxCorner[3 * k + 2]];
     return corners;
 }

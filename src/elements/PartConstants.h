@@ -23,13 +23,13 @@ struct PartConstants {
     // values (+x, -x, +y, -y, +z, -z) that add up to the corner.
     std::array<int, 24> boxCorner { 1, 3, 5, 1, 3, 4, 1, 2, 5, 1, 2, 4, 0, 3, 5, 0, 3, 4, 0, 2, 5, 0, 2, 4 };
     // The 12 triangles of a box over those corners.
-    std::array<int, 36> boxTriangle { 0, 1, 2, 1, 2, 3, 0, 1, 4, 1, 4, 5, 0, 2, 4, 2, 4, 6,
-        4, 5, 6, 5, 6, 7, 1, 3, 5, 3, 5, 7, 2, 3, 6, 3, 6, 7 };
+    std::array<int, 36> boxTriangle { 0, 1, 2, 1, 2, 3, 0, 1, 4, 1, 4, 5, 0, 2, 4, 2, 4, 6, 4, 5, 6, 5, 6, 7,
+        1, 3, 5, 3, 5, 7, 2, 3, 6, 3, 6, 7 };
 
     static PartConstants FromConfig(const CConfig& config);
 
     // The eight corners of the box centre +- each of the three half-axis
     // vectors, in boxCorner's order.
-    std::array<osg::Vec3f, 8> BoxCorners(const osg::Vec3f& centre, const osg::Vec3f& a0, const osg::Vec3f& a1,
-        const osg::Vec3f& a2) const;
+    std::array<osg::Vec3f, 8> BoxCorners(
+        const osg::Vec3f& centre, const osg::Vec3f& a0, const osg::Vec3f& a1, const osg::Vec3f& a2) const;
 };

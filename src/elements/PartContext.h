@@ -15,8 +15,8 @@ class PartContext {
 public:
     PartContext(PartConstants constants, ModelDatabase database);
 
-    static std::shared_ptr<const PartContext> FromConfig(const CConfig& config,
-        const ModelDatabase::Report& report = {});
+    static std::shared_ptr<const PartContext> FromConfig(
+        const CConfig& config, const ModelDatabase::Report& report = {});
 
     const PartConstants& Constants() const { return m_constants; }
     const ModelDatabase& Database() const { return m_database; }
