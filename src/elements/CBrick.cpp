@@ -23,7 +23,8 @@ void CBrick::ApplyColor() {
     else if (state->referenceCount() > 1)
         state = new osg::StateSet(*state, osg::CopyOp::SHALLOW_COPY);
     model->setStateSet(state.get());
-    const osg::Material* old = dynamic_cast<const osg::Material*>(state->getAttribute(osg::StateAttribute::MATERIAL));
+    const osg::Material* old
+        = dynamic_cast<const osg::Material*>(state->getAttribute(osg::StateAttribute::MATERIAL));
     osg::ref_ptr<osg::Material> material
         = old ? new osg::Material(*old, osg::CopyOp::SHALLOW_COPY) : new osg::Material;
     const osg::Vec4 colour = GetDesc().m_vColor;

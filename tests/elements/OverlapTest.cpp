@@ -128,7 +128,9 @@ struct RandomPoses {
         q /= q.length();
         return q;
     }
-    osg::Vec3d Position(double spread) { return { spread * unit(rng), spread * unit(rng), spread * unit(rng) }; }
+    osg::Vec3d Position(double spread) {
+        return { spread * unit(rng), spread * unit(rng), spread * unit(rng) };
+    }
 };
 
 const char* const kMotor = "models/motor/motor.ive";
@@ -148,7 +150,8 @@ TEST(PartOverlap, ThreeDimensionalTestsAgreeWithBruteForce) {
     int overlapping = 0, apart = 0, enclosed = 0;
     // A motor and a brick of about its size; a small brick and the control
     // unit, which it often lies inside.
-    for (const auto& [first, second, spread] : { std::tuple { kMotor, kBrick, 6.0 }, { kRcu, kSmallBrick, 3.0 } }) {
+    for (const auto& [first, second, spread] :
+        { std::tuple { kMotor, kBrick, 6.0 }, { kRcu, kSmallBrick, 3.0 } }) {
         osg::ref_ptr<CModel> a = LoadPart(first);
         osg::ref_ptr<CModel> b = LoadPart(second);
         a->Place(&owner, PlaceRecreated);
@@ -256,7 +259,8 @@ TEST(PartOverlap, MeshCollisionAgreesWithBruteForce) {
     };
     RandomPoses random;
     int crossing = 0, apart = 0, enclosed = 0;
-    for (const auto& [first, second, spread] : { std::tuple { kMotor, kBrick, 5.0 }, { kRcu, kSmallBrick, 3.0 } }) {
+    for (const auto& [first, second, spread] :
+        { std::tuple { kMotor, kBrick, 5.0 }, { kRcu, kSmallBrick, 3.0 } }) {
         osg::ref_ptr<CModel> a = LoadPart(first);
         osg::ref_ptr<CModel> b = LoadPart(second);
         a->Place(&owner, PlaceRecreated);

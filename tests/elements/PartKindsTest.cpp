@@ -15,7 +15,8 @@ namespace {
 const char* const kLight = "models/light/coloredlight.ive";
 
 const osg::Material* MaterialOf(const osg::StateSet* state) {
-    return state ? dynamic_cast<const osg::Material*>(state->getAttribute(osg::StateAttribute::MATERIAL)) : nullptr;
+    return state ? dynamic_cast<const osg::Material*>(state->getAttribute(osg::StateAttribute::MATERIAL))
+                 : nullptr;
 }
 
 // The lamp's material as the model file has it, read on its own.
@@ -67,8 +68,8 @@ TEST(ColouredLight, ShowsEachColourAndReturnsToItsOwnLook) {
     ASSERT_NE(light->GetLampState(), nullptr);
     ExpectOwnLook(MaterialOf(light->GetLampState()), *own);
 
-    const osg::Vec4 table[8] = { {}, { 1, 0, 0, 1 }, { 0, 1, 0, 1 }, { 0, 0, 1, 1 }, { 1, 1, 0, 1 }, { 1, 0, 1, 1 },
-        { 0, 1, 1, 1 }, { 1, 1, 1, 1 } };
+    const osg::Vec4 table[8] = { {}, { 1, 0, 0, 1 }, { 0, 1, 0, 1 }, { 0, 0, 1, 1 }, { 1, 1, 0, 1 },
+        { 1, 0, 1, 1 }, { 0, 1, 1, 1 }, { 1, 1, 1, 1 } };
     for (int index : { 1, 2, 3, 4, 5, 6, 7, 3, 9, -1 }) {
         SCOPED_TRACE(index);
         light->SetColorIndex(index);
@@ -101,7 +102,8 @@ TEST(ColouredLight, ALightOnNoPortNeverChanges) {
     ExpectLooks(MaterialOf(light->GetLampState()), red, red, osg::Vec4(1, 1, 1, 1), red, 35.84f);
 
     // A model without a lamp shows nothing, and tries again next time.
-    osg::ref_ptr<CColoredLight> dark = new CColoredLight(elementstest::LibraryContext(), "models/brick/brick_2x2.ive");
+    osg::ref_ptr<CColoredLight> dark
+        = new CColoredLight(elementstest::LibraryContext(), "models/brick/brick_2x2.ive");
     ASSERT_TRUE(dark->LoadModel());
     dark->SetPort(1);
     dark->SetColorIndex(4);
@@ -125,8 +127,10 @@ TEST(Brick, EachBrickShowsItsOwnColour) {
     first->ApplyColor();
     second->ApplyColor();
     const osg::Vec4 finish(0.0720721f, 0.0720721f, 0.0720721f, 1.0f);
-    ExpectLooks(MaterialOf(first->GetModel()->getStateSet()), red, red, finish, osg::Vec4(0, 0, 0, 1), 35.84f);
-    ExpectLooks(MaterialOf(second->GetModel()->getStateSet()), green, green, finish, osg::Vec4(0, 0, 0, 1), 35.84f);
+    ExpectLooks(
+        MaterialOf(first->GetModel()->getStateSet()), red, red, finish, osg::Vec4(0, 0, 0, 1), 35.84f);
+    ExpectLooks(
+        MaterialOf(second->GetModel()->getStateSet()), green, green, finish, osg::Vec4(0, 0, 0, 1), 35.84f);
     // A third brick of the model keeps the model's own colour.
     osg::ref_ptr<CBrick> plain = new CBrick(elementstest::LibraryContext(), address);
     EXPECT_EQ(plain->GetDesc().m_vColor, osg::Vec4(0, 0, 0, 0));

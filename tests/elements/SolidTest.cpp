@@ -127,9 +127,11 @@ TEST(PartSolid, AModelWithoutBoxesGetsABoxOfItsBounds) {
     ASSERT_EQ(part->GetSolid()->shapeCount(), 1u);
     const physics::ShapeDesc* box = part->GetSolid()->shape(0);
     ExpectNear(std::get<physics::BoxShape>(box->geometry).dimensions,
-        physics::Vec3(bounds.xMax() - bounds.xMin(), bounds.yMax() - bounds.yMin(), bounds.zMax() - bounds.zMin()),
+        physics::Vec3(
+            bounds.xMax() - bounds.xMin(), bounds.yMax() - bounds.yMin(), bounds.zMax() - bounds.zMin()),
         1e-5);
-    ExpectNear(box->offset.position, physics::Vec3(bounds.center().x(), bounds.center().y(), bounds.center().z()), 1e-5);
+    ExpectNear(box->offset.position,
+        physics::Vec3(bounds.center().x(), bounds.center().y(), bounds.center().z()), 1e-5);
 }
 
 TEST(PartSolid, TheNodeFollowsTheSolidUnlessALostObjectFell) {
@@ -170,9 +172,10 @@ TEST(PartSolid, WheelsRollOnTheirOwnShapes) {
         std::size_t shapes;
         double friction;
     };
-    for (const Case& c : { Case { "models/wheel/wheel7.ive", 1, 1.0 }, Case { "models/wheel/wheel7_r.ive", 1, 1.0 },
-             Case { "models/wheel/wheel_uni.ive", 1, 0.0 }, Case { "models/wheel/KR-3318.ive", 16, 0.001 },
-             Case { "models/wheel/wheel_std.ive", 16, 1.0 } }) {
+    for (const Case& c :
+        { Case { "models/wheel/wheel7.ive", 1, 1.0 }, Case { "models/wheel/wheel7_r.ive", 1, 1.0 },
+            Case { "models/wheel/wheel_uni.ive", 1, 0.0 }, Case { "models/wheel/KR-3318.ive", 16, 0.001 },
+            Case { "models/wheel/wheel_std.ive", 16, 1.0 } }) {
         SCOPED_TRACE(c.address);
         const osg::BoundingBox bounds = ModelFileBounds(c.address);
         const double h = (bounds.zMax() - bounds.zMin()) / 2.0;
