@@ -78,8 +78,7 @@ int main(int argc, char** argv) {
         auto* quitNotifier = new QSocketNotifier(quitFd, QSocketNotifier::Read, &app);
         QObject::connect(quitNotifier, &QSocketNotifier::activated, &app, [quitFd] {
             char buffer[16];
-            while (read(quitFd, buffer, sizeof buffer) > 0) {
-            }
+            while (read(quitFd, buffer, sizeof buffer) > 0) { }
             QCoreApplication::quit();
         });
     }

@@ -20,9 +20,9 @@ constexpr qint64 kMaxSettingsFileSize = 1 << 20;
 // Longest user name or password (in UTF-8 bytes) that the settings file keeps.
 constexpr qint32 kMaxSecretBytes = 1024;
 
-const int kBoxCorner[24] = {1, 3, 5, 1, 3, 4, 1, 2, 5, 1, 2, 4, 0, 3, 5, 0, 3, 4, 0, 2, 5, 0, 2, 4};
-const int kBoxTriangle[36] = {0, 1, 2, 1, 2, 3, 0, 1, 4, 1, 4, 5, 0, 2, 4, 2, 4, 6,
-                              4, 5, 6, 5, 6, 7, 1, 3, 5, 3, 5, 7, 2, 3, 6, 3, 6, 7};
+const int kBoxCorner[24] = { 1, 3, 5, 1, 3, 4, 1, 2, 5, 1, 2, 4, 0, 3, 5, 0, 3, 4, 0, 2, 5, 0, 2, 4 };
+const int kBoxTriangle[36] = { 0, 1, 2, 1, 2, 3, 0, 1, 4, 1, 4, 5, 0, 2, 4, 2, 4, 6, 4, 5, 6, 5, 6, 7, 1, 3,
+    5, 3, 5, 7, 2, 3, 6, 3, 6, 7 };
 
 // The settings file keeps the user name and password as one qint32 per UTF-8
 // byte, each byte XORed with the link key. Plain ASCII gives exactly the
@@ -69,7 +69,8 @@ bool ReadScrambled(QDataStream& in, QString& text, const std::string& key) {
 
 } // namespace
 
-CConfig::CConfig(const QString& programDir) : m_strProgramDir(programDir) {
+CConfig::CConfig(const QString& programDir)
+    : m_strProgramDir(programDir) {
     SetDefaults();
     LoadSetUpView();
     if (LoadSettings())
@@ -163,7 +164,8 @@ bool CConfig::SaveSettings() {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        std::fprintf(stderr, "Settings: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        std::fprintf(
+            stderr, "Settings: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
         return false;
     }
     // The password is only scrambled, so the file is for its owner's eyes.
@@ -182,7 +184,8 @@ bool CConfig::SaveSettings() {
     out << static_cast<qint32>(m_nLevel);
 
     if (out.status() != QDataStream::Ok || !file.commit()) {
-        std::fprintf(stderr, "Settings: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        std::fprintf(
+            stderr, "Settings: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
         return false;
     }
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -262,13 +265,17 @@ void CConfig::EncodeScore(std::vector<int>& digits, int value) const {
     EncodeMixedRadix(digits, m_nScoreDigits, value);
 }
 
-int CConfig::DecodeScore(const std::vector<int>& digits) const { return DecodeMixedRadix(digits); }
+int CConfig::DecodeScore(const std::vector<int>& digits) const {
+    return DecodeMixedRadix(digits);
+}
 
 void CConfig::EncodeTicks(std::vector<int>& digits, int value) const {
     EncodeMixedRadix(digits, m_nTickDigits, value);
 }
 
-int CConfig::DecodeTicks(const std::vector<int>& digits) const { return DecodeMixedRadix(digits); }
+int CConfig::DecodeTicks(const std::vector<int>& digits) const {
+    return DecodeMixedRadix(digits);
+}
 
 void CConfig::ConvertSlashesStd(std::string& path, bool toSlash) {
     const char from = toSlash ? '\\' : '/';

@@ -20,7 +20,7 @@ class QTimer;
 
 // Run modes of the simulator (m_nRunMode).
 enum RunMode {
-    RunModeNet = 2,       // online contest (the contest login sets it)
+    RunModeNet = 2, // online contest (the contest login sets it)
     RunModeEducation = 3, // the default
     RunModeBase = 4,
     RunModeContest = 5,
@@ -67,8 +67,10 @@ public:
     void SetLanguage(int index, bool save);
 
     const TiXmlElement* FindTextNode(const std::string& className, const std::string& functionName) const;
-    QString GetText(const std::string& className, const std::string& functionName, const std::string& key) const;
-    void ShowTips(const std::string& className, const std::string& functionName, const std::string& key) const;
+    QString GetText(
+        const std::string& className, const std::string& functionName, const std::string& key) const;
+    void ShowTips(
+        const std::string& className, const std::string& functionName, const std::string& key) const;
     void f_TipsDlg(const QString& text) const;
     QString f_ConnectTips(int kind) const;
 
@@ -156,7 +158,7 @@ public:
     int m_nScoreDigits = 5;
     int m_nTickDigits = 10;
     int m_nLevel = 0;
-    int m_nDriveSpeed[4] = {40, 25, 65, 15};
+    int m_nDriveSpeed[4] = { 40, 25, 65, 15 };
     bool m_bContestFlag = false;
     int m_nNetState = 3;
     QTcpSocket* m_pSocket = nullptr;

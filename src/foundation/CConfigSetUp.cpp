@@ -119,7 +119,7 @@ void CConfig::LoadSetUpView() {
     m_docSetUp.Parse(text.constData(), nullptr, TIXML_ENCODING_UNKNOWN);
     if (m_docSetUp.Error()) {
         std::fprintf(stderr, "Set-up: %s is malformed (line %d: %s); texts stay empty\n", qPrintable(path),
-                     m_docSetUp.ErrorRow(), m_docSetUp.ErrorDesc());
+            m_docSetUp.ErrorRow(), m_docSetUp.ErrorDesc());
         m_docSetUp.Clear();
         return;
     }
@@ -224,23 +224,24 @@ void CConfig::SetLanguage(int index, bool save) {
         SaveSettings();
 }
 
-const TiXmlElement* CConfig::FindTextNode(const std::string& className, const std::string& functionName) const {
+const TiXmlElement* CConfig::FindTextNode(
+    const std::string& className, const std::string& functionName) const {
     if (className.empty() || functionName.empty() || !m_pLangClassNode)
         return nullptr;
     const TiXmlElement* cls = m_pLangClassNode->FirstChildElement(className.c_str());
     return cls ? cls->FirstChildElement(functionName.c_str()) : nullptr;
 }
 
-QString CConfig::GetText(const std::string& className, const std::string& functionName,
-                         const std::string& key) const {
+QString CConfig::GetText(
+    const std::string& className, const std::string& functionName, const std::string& key) const {
     const TiXmlElement* node = FindTextNode(className, functionName);
     if (!node || key.empty())
         return QString();
     return Utf8Attribute(node, key.c_str());
 }
 
-void CConfig::ShowTips(const std::string& className, const std::string& functionName,
-                       const std::string& key) const {
+void CConfig::ShowTips(
+    const std::string& className, const std::string& functionName, const std::string& key) const {
     f_TipsDlg(GetText(className, functionName, key));
 }
 
@@ -317,7 +318,8 @@ bool CConfig::IsColorObj(const std::string& address) const {
     const TiXmlElement* bricks = m_pViewGroup[0];
     if (!bricks)
         return true;
-    for (const TiXmlElement* obj = bricks->FirstChildElement("obj"); obj; obj = obj->NextSiblingElement("obj")) {
+    for (const TiXmlElement* obj = bricks->FirstChildElement("obj"); obj;
+         obj = obj->NextSiblingElement("obj")) {
         if (AttributeEquals(obj, "address", address)) {
             int color = 0;
             return obj->QueryIntAttribute("color", &color) == TIXML_SUCCESS && color == 1;

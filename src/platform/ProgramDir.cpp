@@ -13,7 +13,9 @@ std::filesystem::path& OverriddenDir() {
 
 } // namespace
 
-void OverrideProgramDir(const std::filesystem::path& dir) { OverriddenDir() = dir; }
+void OverrideProgramDir(const std::filesystem::path& dir) {
+    OverriddenDir() = dir;
+}
 
 std::filesystem::path ProgramDir() {
     if (!OverriddenDir().empty())

@@ -190,12 +190,12 @@ TEST(SetUpView, MissingOrBrokenFilesLeaveEveryLookupEmpty) {
     for (int i = 0; i < 100000; ++i)
         deep += "<a>";
     const std::pair<const char*, std::string> cases[] = {
-        {"missing", ""},
-        {"not xml", "this is not xml <<<"},
-        {"unclosed", "<?xml version=\"1.0\"?><data><program><studio0 file=\"x\">"},
-        {"no data root", "<?xml version=\"1.0\"?><other><program/></other>"},
-        {"deep nesting", "<data>" + deep},
-        {"binary", std::string("\0\xff\xfe<data>\0", 10)},
+        { "missing", "" },
+        { "not xml", "this is not xml <<<" },
+        { "unclosed", "<?xml version=\"1.0\"?><data><program><studio0 file=\"x\">" },
+        { "no data root", "<?xml version=\"1.0\"?><other><program/></other>" },
+        { "deep nesting", "<data>" + deep },
+        { "binary", std::string("\0\xff\xfe<data>\0", 10) },
     };
     for (const auto& [name, text] : cases) {
         SCOPED_TRACE(name);
@@ -217,11 +217,11 @@ TEST(SetUpView, MissingOrBrokenFilesLeaveEveryLookupEmpty) {
 }
 
 TEST(SetUpView, RunModeOutsideTheKnownModesIsEducation) {
-    for (const char* mode : {"0", "1", "7", "x", ""}) {
+    for (const char* mode : { "0", "1", "7", "x", "" }) {
         SCOPED_TRACE(mode);
         TempDir dir;
         dir.write("XML/SetUp_View.xml",
-                  QByteArray("<data><program mode=\"") + mode + "\"><studio0/></program></data>");
+            QByteArray("<data><program mode=\"") + mode + "\"><studio0/></program></data>");
         CConfig config(dir.qpath());
         EXPECT_EQ(config.m_nRunMode, RunModeEducation);
     }
@@ -231,7 +231,7 @@ TEST(SetUpView, InstalledFileHasTheTextsStartUpNeeds) {
     TempDir dir;
     std::filesystem::create_directories(dir.path() / "XML");
     std::filesystem::copy_file(std::filesystem::path(MORVANE_SOURCE_DIR) / "assets/XML/SetUp_View.xml",
-                               dir.path() / "XML/SetUp_View.xml");
+        dir.path() / "XML/SetUp_View.xml");
     CConfig config(dir.qpath());
     ASSERT_GE(config.m_vecLanguage.size(), 2u);
     EXPECT_EQ(config.m_nRunMode, RunModeEducation);
@@ -239,9 +239,9 @@ TEST(SetUpView, InstalledFileHasTheTextsStartUpNeeds) {
         SCOPED_TRACE(config.m_vecLanguage[static_cast<size_t>(lang)]);
         config.SetLanguage(lang, false);
         EXPECT_FALSE(config.GetText("main", "f_SplashScreen", "s").isEmpty());
-        for (const char* key : {"sTitle", "sOK"})
+        for (const char* key : { "sTitle", "sOK" })
             EXPECT_FALSE(config.GetText("CConfig", "f_TipsDlg", key).isEmpty()) << key;
-        for (const char* key : {"sOK", "sServer", "sSql", "sConnect", "sNo"})
+        for (const char* key : { "sOK", "sServer", "sSql", "sConnect", "sNo" })
             EXPECT_FALSE(config.GetText("CConfig", "f_ConnectTips", key).isEmpty()) << key;
         EXPECT_FALSE(config.GetStudioName().isEmpty());
     }

@@ -30,7 +30,7 @@ QByteArray Bytes(std::initializer_list<int> values) {
 
 // The settings layout, written field by field the way the file is specified.
 QByteArray SettingsFile(qint32 language, qint32 remember, qint32 window, const QString& host, qint32 studio,
-                        const std::vector<qint32>& user, const std::vector<qint32>& password, qint32 level) {
+    const std::vector<qint32>& user, const std::vector<qint32>& password, qint32 level) {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_4_6);
@@ -55,11 +55,11 @@ TEST(Settings, FreshInstallationWritesDefaultsInTheFixedLayout) {
     ASSERT_TRUE(dir.exists("XML/Settings.dat"));
     // language, remember flag, window option, null host, studio, two empty
     // secrets and the level, all big-endian.
-    const QByteArray expected = Bytes({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,
-                                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    const QByteArray expected = Bytes({ 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0,
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 });
     EXPECT_EQ(dir.read("XML/Settings.dat"), expected);
 
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(stat((dir.path() / "XML/Settings.dat").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 
@@ -81,7 +81,8 @@ TEST(Settings, RememberedLoginIsScrambledWithTheLinkKey) {
         ASSERT_TRUE(config.SaveSettings());
     }
     // 'a' ^ 'K' = 0x2A, 'b' ^ 'p' = 0x12, 'K' ^ 'K' = 0.
-    const QByteArray expected = SettingsFile(0, 1, 2, QStringLiteral("teacher-pc"), 0, {0x2A, 0x12}, {0}, 7);
+    const QByteArray expected
+        = SettingsFile(0, 1, 2, QStringLiteral("teacher-pc"), 0, { 0x2A, 0x12 }, { 0 }, 7);
     EXPECT_EQ(dir.read("XML/Settings.dat"), expected);
 
     CConfig again(dir.qpath());
@@ -148,14 +149,14 @@ TEST(Settings, DamagedFilesFallBackToDefaults) {
     huge[4 * 3 + 4 + 4 + 0] = 0x77;
     QByteArray negative = SettingsFile(1, 1, 0, QString(), 0, {}, {}, 4);
     negative[4 * 3 + 4 + 4 + 0] = static_cast<char>(0xFF);
-    QByteArray hostTooLong = Bytes({0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x7F, 0xFF, 0xFF, 0xFE, 0, 0x41});
+    QByteArray hostTooLong = Bytes({ 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x7F, 0xFF, 0xFF, 0xFE, 0, 0x41 });
     const Case cases[] = {
-        {"empty", QByteArray(), 0, 0},
-        {"truncated after language", Bytes({0, 0, 0, 1, 0, 0}), 1, 0},
-        {"huge user count", huge, 1, 0},
-        {"negative user count", negative, 1, 0},
-        {"string longer than file", hostTooLong, 1, 0},
-        {"oversized file", QByteArray(2 << 20, 'x'), 0, 0},
+        { "empty", QByteArray(), 0, 0 },
+        { "truncated after language", Bytes({ 0, 0, 0, 1, 0, 0 }), 1, 0 },
+        { "huge user count", huge, 1, 0 },
+        { "negative user count", negative, 1, 0 },
+        { "string longer than file", hostTooLong, 1, 0 },
+        { "oversized file", QByteArray(2 << 20, 'x'), 0, 0 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -210,13 +211,13 @@ TEST(Encodings, ScoreDigitsFollowTheMixedRadix) {
     CConfig config(dir.qpath());
     std::vector<int> digits;
     config.EncodeScore(digits, 119);
-    EXPECT_EQ(digits, (std::vector<int>{1, 2, 3, 4, 0}));
+    EXPECT_EQ(digits, (std::vector<int> { 1, 2, 3, 4, 0 }));
     EXPECT_EQ(config.DecodeScore(digits), 119);
     config.EncodeScore(digits, 120);
-    EXPECT_EQ(digits, (std::vector<int>{0, 0, 0, 0, 1}));
+    EXPECT_EQ(digits, (std::vector<int> { 0, 0, 0, 0, 1 }));
     EXPECT_EQ(config.DecodeScore(digits), 120);
     config.EncodeScore(digits, -7);
-    EXPECT_EQ(digits, (std::vector<int>{-1, 0, -1, 0, 0}));
+    EXPECT_EQ(digits, (std::vector<int> { -1, 0, -1, 0, 0 }));
     EXPECT_EQ(config.DecodeScore(digits), -7);
 
     EXPECT_EQ(config.DecodeTicks({}), 0);
@@ -228,7 +229,7 @@ TEST(Encodings, EveryIntRoundTrips) {
     CConfig config(dir.qpath());
     std::mt19937 rng(1234);
     std::uniform_int_distribution<int> any(INT_MIN, INT_MAX);
-    std::vector<int> values = {0, 1, -1, INT_MAX, INT_MIN, 3628799, 3628800, -3628800};
+    std::vector<int> values = { 0, 1, -1, INT_MAX, INT_MIN, 3628799, 3628800, -3628800 };
     for (int i = 0; i < 5000; ++i)
         values.push_back(any(rng));
     std::vector<int> digits;
@@ -245,12 +246,12 @@ TEST(Encodings, EveryIntRoundTrips) {
 TEST(Encodings, StaleVectorsAreResizedNotOverrun) {
     TempDir dir;
     CConfig config(dir.qpath());
-    std::vector<int> digits = {9, 9};
+    std::vector<int> digits = { 9, 9 };
     config.EncodeScore(digits, 119);
-    EXPECT_EQ(digits, (std::vector<int>{1, 2, 3, 4, 0}));
+    EXPECT_EQ(digits, (std::vector<int> { 1, 2, 3, 4, 0 }));
     // A short or damaged vector decodes to some number without overrunning.
-    EXPECT_EQ(config.DecodeScore({5}), 5);
-    config.DecodeScore({INT_MAX, INT_MIN, INT_MAX, INT_MIN, INT_MAX});
+    EXPECT_EQ(config.DecodeScore({ 5 }), 5);
+    config.DecodeScore({ INT_MAX, INT_MIN, INT_MAX, INT_MIN, INT_MAX });
 }
 
 TEST(SmallOperations, SlashesAndBadFileCharacters) {
@@ -272,7 +273,8 @@ TEST(SmallOperations, SlashesAndBadFileCharacters) {
     EXPECT_FALSE(CConfig::HasBadFileChar(QStringLiteral("robot_01")));
     EXPECT_FALSE(CConfig::HasBadFileChar(QStringLiteral("机器人")));
     for (QChar c : QStringLiteral("/\\:*\"<>?|"))
-        EXPECT_TRUE(CConfig::HasBadFileChar(QStringLiteral("ab") + c + QStringLiteral("cd"))) << int(c.unicode());
+        EXPECT_TRUE(CConfig::HasBadFileChar(QStringLiteral("ab") + c + QStringLiteral("cd")))
+            << int(c.unicode());
 }
 
 TEST(Constants, GeometryTablesAndDefaults) {
