@@ -24,7 +24,7 @@ void CModel::Init(const std::string& address, const osg::Vec3f& scale) {
     DestroySolid();
     m_cLocked = 0;
     m_record.m_data.m_nId = 0;
-    m_pSimulator = nullptr;
+    m_pSimulator.reset();
     m_cJoined = 0;
     CModelDesc& desc = GetDesc();
     desc.m_strAddress = address;

@@ -4,6 +4,9 @@
 #include "elements/CModelRecord.h"
 #include "elements/PartContext.h"
 #include "elements/SPartOwner.h"
+#include "physics/Handle.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/Solid.h"
 
 #include <osg/Array>
 #include <osg/BoundingBox>
@@ -19,8 +22,6 @@ class CModelBox;
 class CollisionModel3D;
 
 namespace physics {
-class PhysicsWorld;
-class Solid;
 struct ShapeDesc;
 } // namespace physics
 
@@ -205,8 +206,9 @@ public:
     void PushPoseToSolid();
     // The node follows the solid.
     virtual void UpdateFromSolid();
-    physics::PhysicsWorld* GetSimulator() const { return m_pSimulator; }
-    physics::Solid* GetSolid() const { return m_pSolid; }
+    // Null without one, and once the world is gone.
+    physics::PhysicsWorld* GetSimulator() const { return m_pSimulator.get(); }
+    physics::Solid* GetSolid() const { return m_pSolid.get(); }
     int GetContactGroup() const { return m_nContactGroup; }
 
     // ---- selection box --------------------------------------------------------------
@@ -229,8 +231,10 @@ protected:
     SPartOwner* m_pOwner = nullptr; // not owned
     osg::ref_ptr<CModelBox> m_pBox;
     int m_nContactGroup = 0;
-    physics::PhysicsWorld* m_pSimulator = nullptr; // not owned
-    physics::Solid* m_pSolid = nullptr; // owned through the simulator
+    // The solid is owned through its world; a part may outlive the world,
+    // and then finds no solid.
+    physics::Handle<physics::PhysicsWorld> m_pSimulator;
+    physics::Handle<physics::Solid> m_pSolid;
     std::vector<SJoin> m_vecJoin;
     unsigned char m_cJoined = 0;
     std::unique_ptr<CollisionModel3D> m_pCollision;

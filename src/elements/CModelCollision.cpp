@@ -4,6 +4,7 @@
 
 #include "collision/CDrawableVisitor.h"
 #include "collision/CollisionModel3D.h"
+#include "scene/MathBridge.h"
 #include "scene/NodeMasks.h"
 
 #include <algorithm>
@@ -103,12 +104,7 @@ bool CModel::AddBoxTriangles(CollisionModel3D& model) {
 CollisionModel3D* CModel::UpdateCollisionTransform() {
     if (!m_pCollision)
         return nullptr;
-    const osg::Matrixd m = GetAbsoluteMatrix();
-    float values[16];
-    const double* p = m.ptr();
-    for (int i = 0; i < 16; ++i)
-        values[i] = float(p[i]);
-    m_pCollision->setTransform(values);
+    m_pCollision->setTransform(scene::ToCollisionMatrix(GetAbsoluteMatrix()).data());
     return m_pCollision.get();
 }
 

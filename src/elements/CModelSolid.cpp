@@ -6,20 +6,14 @@
 #include "physics/PhysicsWorld.h"
 #include "physics/ShapeDesc.h"
 #include "physics/Solid.h"
+#include "scene/MathBridge.h"
 
 #include <cmath>
 
-namespace {
+using scene::ToOsg;
+using scene::ToPhysics;
 
-physics::Vec3 ToPhysics(const osg::Vec3d& v) {
-    return { v.x(), v.y(), v.z() };
-}
-physics::Quat ToPhysics(const osg::Quat& q) {
-    return { q.w(), q.x(), q.y(), q.z() };
-}
-osg::Quat ToOsg(const physics::Quat& q) {
-    return { q.x, q.y, q.z, q.w };
-}
+namespace {
 
 // The default box material of a part: hard, no friction, no bounce.
 const physics::Material kPartMaterial(1.0, 0.0, 0.0);
@@ -44,13 +38,11 @@ physics::Solid* CModel::BeginSolid(physics::PhysicsWorld* world, int contactGrou
     m_pSimulator = world;
     m_nContactGroup = contactGroup;
     m_pSolid = world->createSolid();
-    return m_pSolid;
+    return m_pSolid.get();
 }
 
 void CModel::DestroySolid() {
-    if (m_pSimulator && m_pSolid)
-        m_pSimulator->destroySolid(m_pSolid);
-    m_pSolid = nullptr;
+    m_pSolid.destroy();
 }
 
 void CModel::CreateSolid(physics::PhysicsWorld* world, int contactGroup) {
@@ -104,23 +96,25 @@ bool CModel::GetBoxShape(std::vector<physics::ShapeDesc>& shapes, const scene::T
 }
 
 void CModel::PushPoseToSolid() {
-    if (!m_pSolid)
+    physics::Solid* solid = m_pSolid.get();
+    if (!solid)
         return;
     const scene::Transform t = GetTransform(scene::CoordSys::Absolute);
-    m_pSolid->setPosition(ToPhysics(osg::Vec3d(t.GetTranslation())));
-    m_pSolid->setOrientation(ToPhysics(t.GetQuat()));
+    solid->setPosition(ToPhysics(osg::Vec3d(t.GetTranslation())));
+    solid->setOrientation(ToPhysics(t.GetQuat()));
 }
 
 void CModel::UpdateFromSolid() {
-    if (!m_pSolid)
+    physics::Solid* solid = m_pSolid.get();
+    if (!solid)
         return;
-    const physics::Vec3 p = m_pSolid->position();
+    const physics::Vec3 p = solid->position();
     if ((GetType() == ModelTypeCandle || GetType() == ModelTypeGeo) && p.z < kLostDepth) {
         PushPoseToSolid();
         return;
     }
     scene::Transform t;
     t.SetTranslation(osg::Vec3f(float(p.x), float(p.y), float(p.z)));
-    t.SetRotation(ToOsg(m_pSolid->orientation()));
+    t.SetRotation(ToOsg(solid->orientation()));
     SetTransform(t, scene::CoordSys::Absolute);
 }

@@ -2,6 +2,7 @@
 
 #include "physics/PhysicsWorld.h"
 #include "physics/Solid.h"
+#include "scene/SolidUserData.h"
 
 Floor::Floor(float halfWidth, float halfLength, const std::string& imageFile, physics::PhysicsWorld* world,
     int contactGroup)
@@ -9,14 +10,15 @@ Floor::Floor(float halfWidth, float halfLength, const std::string& imageFile, ph
     , m_nContactGroup(contactGroup) {
     if (!world)
         return;
-    m_pSolid = world->createSolid();
-    if (!m_pSolid)
+    physics::Solid* solid = world->createSolid();
+    m_pSolid = solid;
+    if (!solid)
         return;
     physics::ShapeDesc box = physics::ShapeDesc::box(physics::Vec3(2.0 * halfWidth, 2.0 * halfLength, 1.0));
     box.contactGroup = contactGroup;
-    m_pSolid->addShape(box);
-    m_pSolid->setPosition(physics::Vec3(0.0, 0.0, -0.5));
-    m_pSolid->setStatic(true);
+    solid->addShape(box);
+    solid->setPosition(physics::Vec3(0.0, 0.0, -0.5));
+    solid->setStatic(true);
     ShareImage();
 }
 
@@ -28,13 +30,12 @@ void Floor::SetImage(const std::string& imageFile) {
 }
 
 void Floor::ShareImage() {
-    if (m_pSolid)
-        m_pSolid->setUserData(osg::ref_ptr<osg::Image>(m_pTexture->getImage()));
+    if (physics::Solid* solid = m_pSolid.get())
+        solid->setUserData(scene::kGroundPicture, osg::ref_ptr<osg::Image>(m_pTexture->getImage()));
 }
 
 osg::Image* Floor::GetSolidImage() const {
-    if (!m_pSolid)
-        return nullptr;
-    const osg::ref_ptr<osg::Image>* image = m_pSolid->userData<osg::ref_ptr<osg::Image>>();
+    const physics::Solid* solid = m_pSolid.get();
+    const osg::ref_ptr<osg::Image>* image = solid ? solid->userData(scene::kGroundPicture) : nullptr;
     return image ? image->get() : nullptr;
 }

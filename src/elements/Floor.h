@@ -2,12 +2,11 @@
 
 #include "elements/Plane.h"
 
-#include <osg/Image>
+#include "physics/Handle.h"
+#include "physics/PhysicsWorld.h"
+#include "physics/Solid.h"
 
-namespace physics {
-class PhysicsWorld;
-class Solid;
-} // namespace physics
+#include <osg/Image>
 
 // The simulation's ground: a plane with a static box under it, so that
 // robots and objects rest on it (its top face at z = 0), carrying its picture
@@ -23,7 +22,8 @@ public:
     // does nothing.
     void SetImage(const std::string& imageFile) override;
 
-    physics::Solid* GetSolid() const { return m_pSolid; }
+    // Null without a world, and once the world is gone.
+    physics::Solid* GetSolid() const { return m_pSolid.get(); }
     int GetContactGroup() const { return m_nContactGroup; }
     // The picture the solid carries; null without a solid or a picture.
     osg::Image* GetSolidImage() const;
@@ -34,6 +34,6 @@ protected:
 private:
     void ShareImage();
 
-    physics::Solid* m_pSolid = nullptr; // owned by its world
+    physics::Handle<physics::Solid> m_pSolid; // owned by its world
     int m_nContactGroup;
 };

@@ -1,11 +1,11 @@
 #include "elements/ModelDatabase.h"
 
 #include "foundation/CConfig.h"
+#include "platform/Warnings.h"
 
 #include <tinyxml.h>
 
 #include <cmath>
-#include <iostream>
 
 namespace {
 
@@ -39,7 +39,7 @@ void Describe(std::string* problem, const std::string& text) {
 }
 
 void DefaultReport(const std::string& line) {
-    std::cerr << line << '\n';
+    platform::Warn("elements", line);
 }
 
 } // namespace

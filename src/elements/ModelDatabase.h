@@ -29,6 +29,7 @@ struct ModelEntry {
 // each: a "box" without a "center" or three "p" elements, or with a number
 // that is not finite, is left out; so is a "point" with a number that is not
 // finite; a grid larger than kMaxGrid cells a side is cut to kMaxGrid.
+// Reports go to the given function, or else to the "elements" warning.
 class ModelDatabase {
 public:
     // Grids above this many cells a side are cut to it, keeping a typing

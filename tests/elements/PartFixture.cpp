@@ -10,6 +10,20 @@
 
 namespace elementstest {
 
+namespace {
+
+// Every test reads from the build's program folder (models, pictures, the
+// set-up file), however it is run.
+class ProgramFolder : public ::testing::Environment {
+public:
+    void SetUp() override { platform::OverrideProgramDir(MORVANE_PROGRAM_DIR); }
+};
+
+[[maybe_unused]] ::testing::Environment* const g_programFolder
+    = ::testing::AddGlobalTestEnvironment(new ProgramFolder);
+
+} // namespace
+
 const PartContextPtr& LibraryContext() {
     static const PartContextPtr context = [] {
         platform::OverrideProgramDir(MORVANE_PROGRAM_DIR);

@@ -242,3 +242,22 @@ TEST(PartSolid, TheFloorCarriesItsPictureUnderAFlatTop) {
     bare->SetImage("images/brick/brick_2x4.png");
     EXPECT_EQ(bare->GetImageFile(), "images/brick/brick_2x4.png");
 }
+
+// A run's teardown releases the world and the parts in no fixed order: a
+// part, and the floor, that outlive the world find no solid.
+TEST(PartSolid, APartOutlivesItsWorld) {
+    osg::ref_ptr<CModel> part = LoadPart("models/brick/brick_2x2.ive");
+    auto world = std::make_unique<physics::PhysicsWorld>();
+    part->CreateSolid(world.get(), 1);
+    osg::ref_ptr<Floor> floor = new Floor(10, 10, "map/default.png", world.get(), 0);
+    ASSERT_NE(part->GetSolid(), nullptr);
+    world.reset();
+    EXPECT_EQ(part->GetSolid(), nullptr);
+    EXPECT_EQ(part->GetSimulator(), nullptr);
+    EXPECT_EQ(floor->GetSolid(), nullptr);
+    part->PushPoseToSolid();
+    part->UpdateFromSolid();
+    floor->SetImage("images/brick/brick_2x4.png");
+    part = nullptr;
+    floor = nullptr;
+}
