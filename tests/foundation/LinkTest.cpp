@@ -341,16 +341,27 @@ TEST_F(LinkTest, EveryPieceOfAFrameGivesTheRestTheFullTimeAStalledFrameCloses) {
     quick.replyTimeoutMs = 300;
     ConnectClassroom(server, quick);
 
-    // Eight pieces, 100 ms apart: twice the time-out in all, but never the
-    // time-out between two pieces.
+    // Eight pieces, each sent once more than half the time-out has passed
+    // since the one before: twice the time-out in all, never the time-out
+    // between two pieces.
+    int reads = 0;
+    QObject::connect(m_config->m_pSocket, &QTcpSocket::readyRead, [&] { ++reads; });
+    const QTimer* timeOut = m_config->m_pOutTimeTimer;
     const QByteArray slow = Frame("a reply that trickles in, piece by piece");
     const qsizetype piece = slow.size() / 8 + 1;
-    for (qsizetype at = 0; at < slow.size(); at += piece) {
+    qsizetype at = 0;
+    for (; at + piece < slow.size(); at += piece) {
+        const int before = reads;
         server.send(slow.mid(at, piece));
-        // The time between the pieces is what is tested here.
-        QTest::qWait(100);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return m_disconnects > 0
+                    || (reads > before && timeOut->isActive() && timeOut->remainingTime() < 150);
+            },
+            5000));
         ASSERT_EQ(m_disconnects, 0) << "closed after " << at + piece << " bytes";
     }
+    server.send(slow.mid(at));
     ASSERT_TRUE(WaitForMessages(1));
     EXPECT_EQ(m_messages[0], QByteArray("a reply that trickles in, piece by piece"));
     EXPECT_FALSE(m_config->m_pOutTimeTimer->isActive());

@@ -1,8 +1,8 @@
+#include "window/CMainDlg.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
-#include "window/CMainDlg.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
     g_programDir = &programDir;
     g_outside = &outside;
     fs::create_directories(programDir.path() / "XML");
-    fs::copy_file(fs::path(MORVANE_SOURCE_DIR) / "assets/XML/SetUp_View.xml",
-                  programDir.path() / "XML/SetUp_View.xml");
+    fs::copy_file(
+        fs::path(MORVANE_SOURCE_DIR) / "assets/XML/SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");
     programDir.write("Temp/old.dll", "stale copy");
     outside.write("precious.txt", "keep me");
     fs::create_directory_symlink(outside.path(), programDir.path() / "Temp/link");
