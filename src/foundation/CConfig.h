@@ -55,14 +55,15 @@ public:
     // The process-wide instance, over the program's own folder.
     static CConfig& Instance();
 
-    // The folder that every relative path of the system is resolved against.
+    // The folder that every relative path of the system is resolved against
+    // (platform::ResolveInFolder).
     const QString& ProgramDir() const { return m_strProgramDir; }
     QString InProgramDir(const QString& relative) const;
 
     // ---- settings -------------------------------------------------------------
     void SetDefaults();
-    // Writes "XML/Settings.dat" atomically; false (with a line on standard
-    // error) when it could not be written.
+    // Writes "XML/Settings.dat" atomically; false (with a warning) when it
+    // could not be written.
     bool SaveSettings();
     // Reads "XML/Settings.dat"; false when the file could not be opened.
     // A short or damaged file leaves what it lacks at the defaults.
@@ -111,9 +112,10 @@ public:
     // An empty key scrambles nothing.
     std::string_view LinkKey() const;
 
-    // Creates the link (socket and timers); the heartbeat timer only while
-    // m_bNoHeartbeat is false. Needs the application object; calling it again
-    // does nothing. Tests may shorten the link's times.
+    // Creates the link (socket and timers) with the key as it is now; the
+    // heartbeat timer only while m_bNoHeartbeat is false. Needs the
+    // application object; calling it again does nothing. Tests may shorten
+    // the link's times.
     void InitNet();
     void InitNet(const ServerLink::Timing& timing);
     // Deletes what InitNet created, without signals. The program calls it
@@ -150,6 +152,8 @@ signals:
     void signal_Disconnect();
 
 public slots:
+    // The link's handlers under their names in the system; the link itself
+    // is connected to its socket and timers, and these hand on to it.
     void slot_NetError(QAbstractSocket::SocketError error);
     void slot_Disconnect();
     void slot_OutTimeTimer();
