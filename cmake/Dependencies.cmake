@@ -19,7 +19,14 @@ pkg_check_modules(TINYXML REQUIRED IMPORTED_TARGET tinyxml)
 
 if(MORVANE_BUILD_TESTS)
     find_package(GTest REQUIRED)
+    include(GoogleTest)
 endif()
+# Only the benchmarks need Google Benchmark (and FCL, bench/collision): a build
+# without them leaves the benchmarks out.
 if(MORVANE_BUILD_BENCHMARKS)
-    find_package(benchmark REQUIRED)
+    find_package(benchmark QUIET)
+    if(NOT benchmark_FOUND)
+        message(STATUS "Google Benchmark not found: the benchmarks are not built")
+        set(MORVANE_BUILD_BENCHMARKS OFF)
+    endif()
 endif()

@@ -15,10 +15,13 @@ function(morvane_library name)
     endif()
 endfunction()
 
-# morvane_test(<name> SOURCES ... LIBS ... [GUI] [QT] [TIMEOUT s])
-# GUI tests need a display; scripts/test.sh runs ctest under Xvfb.
+# morvane_test(<name> SOURCES ... LIBS ... [GUI] [QT] [TIMEOUT s] [RESOURCE_LOCK lock])
+# Every test case is a test of its own, "<name>.<Suite>.<Case>", listed when
+# ctest starts (so GUI tests list themselves on ctest's display: scripts/test.sh
+# runs ctest under Xvfb). TIMEOUT applies to each case; cases holding the same
+# RESOURCE_LOCK run one at a time on the whole machine.
 function(morvane_test name)
-    cmake_parse_arguments(ARG "GUI;QT" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;QT" "TIMEOUT;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
@@ -33,10 +36,32 @@ function(morvane_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    set(locks ${ARG_RESOURCE_LOCK})
+    if(ARG_RESOURCE_LOCK)
+        # A lock such as the classroom port's is the machine's, not one test
+        # run's: the cases also take turns with test runs of other build trees.
+        find_program(MORVANE_FLOCK flock REQUIRED)
+        set_target_properties(${name} PROPERTIES
+            CROSSCOMPILING_EMULATOR "${MORVANE_FLOCK};/tmp/${ARG_RESOURCE_LOCK}.lock")
+    endif()
+    set(properties TIMEOUT ${ARG_TIMEOUT})
     if(ARG_GUI)
-        set_tests_properties(${name} PROPERTIES LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+        list(APPEND properties LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+        # GUI tests take turns on the one display: windows of tests running side
+        # by side would take each other's pointer and focus.
+        list(APPEND locks morvane_display)
+    endif()
+    gtest_discover_tests(${name}
+        TEST_PREFIX ${name}.
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ${properties})
+    if(locks)
+        # The discovery passes property values on as single words, so the
+        # locks, a list, go on the listed cases in a file read after it.
+        set(file ${CMAKE_CURRENT_BINARY_DIR}/${name}_locks.cmake)
+        file(WRITE ${file} "set_tests_properties(\${${name}_TESTS} PROPERTIES RESOURCE_LOCK \"${locks}\")\n")
+        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
     endif()
 endfunction()
 

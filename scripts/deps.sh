@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-    cmake g++ make ninja-build pkgconf
+    cmake g++ make ninja-build pkgconf clang-format
     qt6-base-dev libqt6opengl6-dev qt6-5compat-dev
     libopenscenegraph-dev libode-dev libtinyxml-dev
     libgtest-dev libbenchmark-dev libfcl-dev

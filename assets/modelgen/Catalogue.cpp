@@ -59,15 +59,15 @@ Piece Box(osg::Vec3d centre, osg::Vec3d size, const osg::Vec4d& colour, unsigned
     return p;
 }
 
-Piece Cone(osg::Vec3d centre, int axis, double radius0, double radius1, double length, const osg::Vec4d& colour,
-           int segments = 24, unsigned flags = Piece::None) {
+Piece Cone(osg::Vec3d centre, int axis, double radius0, double radius1, double length,
+    const osg::Vec4d& colour, int segments = 24, unsigned flags = Piece::None) {
     Piece p;
     p.shape = Piece::Shape::Cylinder;
     p.centre = centre;
     p.axis = axis;
     p.radius0 = radius0;
     p.radius1 = radius1;
-    p.size = {length, 0, 0};
+    p.size = { length, 0, 0 };
     p.colour = colour;
     p.segments = segments;
     p.flags = flags;
@@ -75,7 +75,7 @@ Piece Cone(osg::Vec3d centre, int axis, double radius0, double radius1, double l
 }
 
 Piece Cylinder(osg::Vec3d centre, int axis, double radius, double length, const osg::Vec4d& colour,
-               int segments = 24, unsigned flags = Piece::None) {
+    int segments = 24, unsigned flags = Piece::None) {
     return Cone(centre, axis, radius, radius, length, colour, segments, flags);
 }
 
@@ -90,11 +90,11 @@ Piece Ellipsoid(osg::Vec3d centre, osg::Vec3d radii, const osg::Vec4d& colour, i
 }
 
 Piece Ball(osg::Vec3d centre, double radius, const osg::Vec4d& colour, int segments = 24) {
-    return Ellipsoid(centre, {radius, radius, radius}, colour, segments);
+    return Ellipsoid(centre, { radius, radius, radius }, colour, segments);
 }
 
 Piece Dome(osg::Vec3d centre, double radius, const osg::Vec4d& colour, unsigned flags = Piece::None) {
-    Piece p = Ellipsoid(centre, {radius, radius, radius}, colour);
+    Piece p = Ellipsoid(centre, { radius, radius, radius }, colour);
     p.shape = Piece::Shape::Dome;
     p.flags = flags;
     return p;
@@ -114,7 +114,7 @@ Piece Frustum(osg::Vec3d centre, osg::Vec2d bottom, osg::Vec2d top, double heigh
     Piece p;
     p.shape = Piece::Shape::Frustum;
     p.centre = centre;
-    p.size = {bottom.x(), bottom.y(), height};
+    p.size = { bottom.x(), bottom.y(), height };
     p.top = top;
     p.colour = colour;
     return p;
@@ -126,8 +126,8 @@ Port Grid(bool male, osg::Vec3d position, int gridX, int gridY) {
     p.male = male;
     p.kind = 3;
     p.position = position;
-    p.dir = {0, 0, 1};
-    p.dir2 = {0, 1, 0};
+    p.dir = { 0, 0, 1 };
+    p.dir2 = { 0, 1, 0 };
     p.gridX = gridX;
     p.gridY = gridY;
     return p;
@@ -139,7 +139,7 @@ Port Shaft(bool male, osg::Vec3d position, osg::Vec3d dir) {
     p.kind = 1;
     p.position = position;
     p.dir = dir;
-    p.dir2 = {0, 0, 1};
+    p.dir2 = { 0, 0, 1 };
     return p;
 }
 
@@ -151,8 +151,8 @@ void AddStuds(ModelSpec& spec, const osg::Vec4d& colour) {
         for (int i = 0; i < port.gridX; ++i) {
             for (int j = 0; j < port.gridY; ++j) {
                 const osg::Vec3d cell(port.position.x() + kCell * (i - (port.gridX - 1) / 2.0),
-                                      port.position.y() + kCell * (j - (port.gridY - 1) / 2.0),
-                                      port.position.z() + kStudHeight / 2);
+                    port.position.y() + kCell * (j - (port.gridY - 1) / 2.0),
+                    port.position.z() + kStudHeight / 2);
                 spec.pieces.push_back(Cylinder(cell, 2, kStudRadius, kStudHeight, colour, 16, Piece::Proud));
             }
         }
@@ -172,14 +172,14 @@ ModelSpec Model(std::string address, std::string zh, std::string en) {
 ModelSpec ControlUnit() {
     ModelSpec s = Model("models/rcu/rcu.ive", "控制器", "Control unit");
     s.pieces = {
-        Box({0, 0, 1.6}, {8, 12, 3.2}, kGraphite),
-        Box({0, 6.025, 2.0}, {4.8, 0.05, 1.6}, kScreen),
-        Box({-1.2, 6.025, 0.55}, {0.8, 0.05, 0.4}, kOrange),
-        Box({1.2, 6.025, 0.55}, {0.8, 0.05, 0.4}, kGreen),
-        Box({-4.025, 0, 2.75}, {0.05, 10, 0.3}, kOrange),
-        Box({4.025, 0, 2.75}, {0.05, 10, 0.3}, kOrange),
+        Box({ 0, 0, 1.6 }, { 8, 12, 3.2 }, kGraphite),
+        Box({ 0, 6.025, 2.0 }, { 4.8, 0.05, 1.6 }, kScreen),
+        Box({ -1.2, 6.025, 0.55 }, { 0.8, 0.05, 0.4 }, kOrange),
+        Box({ 1.2, 6.025, 0.55 }, { 0.8, 0.05, 0.4 }, kGreen),
+        Box({ -4.025, 0, 2.75 }, { 0.05, 10, 0.3 }, kOrange),
+        Box({ 4.025, 0, 2.75 }, { 0.05, 10, 0.3 }, kOrange),
     };
-    s.ports = {Grid(true, {0, 0, 3.2}, 4, 6), Grid(false, {0, 0, 0}, 4, 6)};
+    s.ports = { Grid(true, { 0, 0, 3.2 }, 4, 6), Grid(false, { 0, 0, 0 }, 4, 6) };
     AddStuds(s, kGraphite);
     return s;
 }
@@ -193,37 +193,40 @@ struct BrickRow {
 };
 
 const BrickRow kBricks[] = {
-    {"brick_1x2", 1, 2, kBrickHeight, "积木 1x2", "Brick 1x2"},
-    {"brick_2x2", 2, 2, kBrickHeight, "积木 2x2", "Brick 2x2"},
-    {"brick_2x4", 2, 4, kBrickHeight, "积木 2x4", "Brick 2x4"},
-    {"beam_1x8", 1, 8, kBrickHeight, "长梁 1x8", "Beam 1x8"},
-    {"plate_2x4", 2, 4, kPlateHeight, "薄板 2x4", "Plate 2x4"},
-    {"plate_4x8", 4, 8, kPlateHeight, "底板 4x8", "Base plate 4x8"},
+    { "brick_1x2", 1, 2, kBrickHeight, "积木 1x2", "Brick 1x2" },
+    { "brick_2x2", 2, 2, kBrickHeight, "积木 2x2", "Brick 2x2" },
+    { "brick_2x4", 2, 4, kBrickHeight, "积木 2x4", "Brick 2x4" },
+    { "beam_1x8", 1, 8, kBrickHeight, "长梁 1x8", "Beam 1x8" },
+    { "plate_2x4", 2, 4, kPlateHeight, "薄板 2x4", "Plate 2x4" },
+    { "plate_4x8", 4, 8, kPlateHeight, "底板 4x8", "Base plate 4x8" },
 };
 
 ModelSpec Brick(const BrickRow& row) {
     ModelSpec s = Model(std::string("models/brick/") + row.stem + ".ive", row.zh, row.en);
     s.layout = Layout::Brick;
-    s.pieces = {Box({0, 0, row.height / 2}, {kCell * row.gridX, kCell * row.gridY, row.height}, kPartBlue)};
-    s.ports = {Grid(true, {0, 0, row.height}, row.gridX, row.gridY), Grid(false, {0, 0, 0}, row.gridX, row.gridY)};
+    s.pieces
+        = { Box({ 0, 0, row.height / 2 }, { kCell * row.gridX, kCell * row.gridY, row.height }, kPartBlue) };
+    s.ports = { Grid(true, { 0, 0, row.height }, row.gridX, row.gridY),
+        Grid(false, { 0, 0, 0 }, row.gridX, row.gridY) };
     AddStuds(s, kPartBlue);
-    s.bars = {{Bar::Brick, 1, true}};
+    s.bars = { { Bar::Brick, 1, true } };
     return s;
 }
 
 // Hub ports on both faces, so a wheel meets a motor on either side.
 std::vector<Port> HubPorts(double halfWidth) {
-    return {Shaft(false, {halfWidth, 0, 0}, {-1, 0, 0}), Shaft(false, {-halfWidth, 0, 0}, {1, 0, 0})};
+    return { Shaft(false, { halfWidth, 0, 0 }, { -1, 0, 0 }),
+        Shaft(false, { -halfWidth, 0, 0 }, { 1, 0, 0 }) };
 }
 
 ModelSpec StandardWheel() {
     ModelSpec s = Model("models/wheel/wheel_std.ive", "标准轮", "Standard wheel");
     s.pieces = {
-        Cylinder({0, 0, 0}, 0, kWheelRadius, 1.96, kBlack, 32),
-        Cylinder({0, 0, 0}, 0, 1.7, 2.0, kYellow, 32),
+        Cylinder({ 0, 0, 0 }, 0, kWheelRadius, 1.96, kBlack, 32),
+        Cylinder({ 0, 0, 0 }, 0, 1.7, 2.0, kYellow, 32),
     };
     s.ports = HubPorts(1.0);
-    s.bars = {{Bar::Wheel, 2, false}};
+    s.bars = { { Bar::Wheel, 2, false } };
     return s;
 }
 
@@ -233,14 +236,14 @@ ModelSpec RubberWheel(bool mirrored) {
     ModelSpec s = mirrored ? Model("models/wheel/wheel7_r.ive", "橡胶轮（镜像）", "Rubber wheel (mirrored)")
                            : Model("models/wheel/wheel7.ive", "橡胶轮", "Rubber wheel");
     s.pieces = {
-        Cylinder({0, 0, 0}, 0, kWheelRadius, 2.8, kRubber, 32),
-        Cylinder({1.45, 0, 0}, 0, 1.8, 0.1, kOrange, 32),
-        Cylinder({-1.45, 0, 0}, 0, 0.8, 0.1, kMetal, 32),
+        Cylinder({ 0, 0, 0 }, 0, kWheelRadius, 2.8, kRubber, 32),
+        Cylinder({ 1.45, 0, 0 }, 0, 1.8, 0.1, kOrange, 32),
+        Cylinder({ -1.45, 0, 0 }, 0, 0.8, 0.1, kMetal, 32),
     };
     s.ports = HubPorts(1.5);
     s.mirrored = mirrored;
     if (!mirrored)
-        s.bars = {{Bar::Wheel, 2, false}};
+        s.bars = { { Bar::Wheel, 2, false } };
     return s;
 }
 
@@ -248,8 +251,8 @@ ModelSpec RubberWheel(bool mirrored) {
 ModelSpec OmniWheel() {
     ModelSpec s = Model("models/wheel/KR-3318.ive", "低摩擦轮 KR-3318", "Low-friction wheel KR-3318");
     s.pieces = {
-        Cylinder({0, 0, 0}, 0, 2.4, 1.8, kWhite, 32),
-        Cylinder({0, 0, 0}, 0, 0.8, 2.4, kMetal, 16),
+        Cylinder({ 0, 0, 0 }, 0, 2.4, 1.8, kWhite, 32),
+        Cylinder({ 0, 0, 0 }, 0, 0.8, 2.4, kMetal, 16),
     };
     constexpr double rollerRadius = 0.6;
     constexpr double ring = kWheelRadius - rollerRadius;
@@ -261,7 +264,7 @@ ModelSpec OmniWheel() {
         }
     }
     s.ports = HubPorts(1.2);
-    s.bars = {{Bar::Wheel, 2, false}};
+    s.bars = { { Bar::Wheel, 2, false } };
     return s;
 }
 
@@ -271,11 +274,11 @@ ModelSpec OmniWheel() {
 ModelSpec Caster() {
     ModelSpec s = Model("models/wheel/wheel_uni.ive", "万向球", "Caster ball");
     s.pieces = {
-        Ball({0, 0, 0}, 1.2, kMetal),
-        Cylinder({0, 0, 0.6}, 2, 1.4, 1.2, kDarkGrey),
+        Ball({ 0, 0, 0 }, 1.2, kMetal),
+        Cylinder({ 0, 0, 0.6 }, 2, 1.4, 1.2, kDarkGrey),
     };
-    s.ports = {Grid(true, {0, 0, 1.2}, 1, 1)};
-    s.bars = {{Bar::Wheel, 2, false}};
+    s.ports = { Grid(true, { 0, 0, 1.2 }, 1, 1) };
+    s.bars = { { Bar::Wheel, 2, false } };
     return s;
 }
 
@@ -283,15 +286,15 @@ ModelSpec Caster() {
 ModelSpec Motor() {
     ModelSpec s = Model("models/motor/motor.ive", "电机", "Motor");
     s.pieces = {
-        Box({0.2, 0, 1.6}, {3.6, 4, 3.2}, kLightGrey),
-        Box({-1.8, 0, 1.6}, {0.4, 4, 3.2}, kDarkGrey),
-        Cylinder({-2.3, 0, 1.6}, 0, 0.4, 0.6, kMetal, 16),
-        Cylinder({2.05, 0, 1.6}, 0, 1.2, 0.1, kDarkGrey, 24),
+        Box({ 0.2, 0, 1.6 }, { 3.6, 4, 3.2 }, kLightGrey),
+        Box({ -1.8, 0, 1.6 }, { 0.4, 4, 3.2 }, kDarkGrey),
+        Cylinder({ -2.3, 0, 1.6 }, 0, 0.4, 0.6, kMetal, 16),
+        Cylinder({ 2.05, 0, 1.6 }, 0, 1.2, 0.1, kDarkGrey, 24),
     };
-    s.ports = {Grid(true, {0, 0, 3.2}, 2, 2), Grid(false, {0, 0, 0}, 2, 2),
-               Shaft(true, {-2.6, 0, 1.6}, {-1, 0, 0})};
+    s.ports = { Grid(true, { 0, 0, 3.2 }, 2, 2), Grid(false, { 0, 0, 0 }, 2, 2),
+        Shaft(true, { -2.6, 0, 1.6 }, { -1, 0, 0 }) };
     AddStuds(s, kLightGrey);
-    s.bars = {{Bar::Wheel, 3, false}};
+    s.bars = { { Bar::Wheel, 3, false } };
     return s;
 }
 
@@ -299,92 +302,94 @@ ModelSpec Motor() {
 
 // A sensor part: bar kind 10 + its sensor-kind code (21 for the magnet sensor).
 ModelSpec Sensor(const char* stem, int barType, const char* zh, const char* en, std::vector<Piece> pieces,
-                 std::vector<Port> ports) {
+    std::vector<Port> ports) {
     ModelSpec s = Model(std::string("models/sensor/") + stem + ".ive", zh, en);
     s.pieces = std::move(pieces);
     s.ports = std::move(ports);
-    s.bars = {{Bar::Sensor, barType, false}};
+    s.bars = { { Bar::Sensor, barType, false } };
     return s;
 }
 
 // The common housing: 2 x 2 x 2.2, the ray's start (1.1 up) in its middle.
 Piece Housing(const osg::Vec4d& colour) {
-    return Box({0, 0, kSensorHeight / 2}, {2, 2, kSensorHeight}, colour);
+    return Box({ 0, 0, kSensorHeight / 2 }, { 2, 2, kSensorHeight }, colour);
 }
 
 std::vector<ModelSpec> Sensors() {
     std::vector<ModelSpec> out;
-    const Port bottom = Grid(false, {0, 0, 0}, 1, 1);
+    const Port bottom = Grid(false, { 0, 0, 0 }, 1, 1);
 
     out.push_back(Sensor("ray", 10, "光电传感器", "Ray sensor",
-                         {Housing({0.22, 0.27, 0.36, 1}), Cylinder({0, 1.05, 1.1}, 1, 0.45, 0.1, kRed)}, {bottom}));
+        { Housing({ 0.22, 0.27, 0.36, 1 }), Cylinder({ 0, 1.05, 1.1 }, 1, 0.45, 0.1, kRed) }, { bottom }));
     out.push_back(Sensor("touch", 11, "触碰传感器", "Touch sensor",
-                         {Housing(kDarkGrey), Box({0, 1.2, 1.1}, {3.2, 0.4, 1.4}, kOrange)}, {bottom}));
+        { Housing(kDarkGrey), Box({ 0, 1.2, 1.1 }, { 3.2, 0.4, 1.4 }, kOrange) }, { bottom }));
     out.push_back(Sensor("compass", 12, "指南针传感器", "Compass sensor",
-                         {Box({0, 0, 0.7}, {2, 2, 1.4}, {0.15, 0.2, 0.45, 1}),
-                          Cylinder({0, 0, 1.5}, 2, 0.9, 0.2, kWhite), Box({0, 0.2, 1.65}, {0.2, 1.2, 0.1}, kRed)},
-                         {bottom}));
+        { Box({ 0, 0, 0.7 }, { 2, 2, 1.4 }, { 0.15, 0.2, 0.45, 1 }),
+            Cylinder({ 0, 0, 1.5 }, 2, 0.9, 0.2, kWhite), Box({ 0, 0.2, 1.65 }, { 0.2, 1.2, 0.1 }, kRed) },
+        { bottom }));
     out.push_back(Sensor("ranging", 13, "测距传感器", "Ranging sensor",
-                         {Box({0, 0, 1.1}, {4, 2, kSensorHeight}, {0.1, 0.35, 0.7, 1}),
-                          Cylinder({-1, 1.05, 1.1}, 1, 0.7, 0.1, kMetal), Cylinder({1, 1.05, 1.1}, 1, 0.7, 0.1, kMetal),
-                          Cylinder({-1, 1.06, 1.1}, 1, 0.4, 0.12, kBlack),
-                          Cylinder({1, 1.06, 1.1}, 1, 0.4, 0.12, kBlack)},
-                         {Grid(false, {0, 0, 0}, 2, 1)}));
+        { Box({ 0, 0, 1.1 }, { 4, 2, kSensorHeight }, { 0.1, 0.35, 0.7, 1 }),
+            Cylinder({ -1, 1.05, 1.1 }, 1, 0.7, 0.1, kMetal), Cylinder({ 1, 1.05, 1.1 }, 1, 0.7, 0.1, kMetal),
+            Cylinder({ -1, 1.06, 1.1 }, 1, 0.4, 0.12, kBlack),
+            Cylinder({ 1, 1.06, 1.1 }, 1, 0.4, 0.12, kBlack) },
+        { Grid(false, { 0, 0, 0 }, 2, 1) }));
     {
         // Looks at the ground: a lens between four feet on its underside, and
         // a stud on top so it can hang under a plate.
         ModelSpec grey = Sensor("grey", 14, "灰度传感器", "Grey sensor",
-                                {Box({0, 0, 1.175}, {2, 2, 2.05}, {0.25, 0.25, 0.27, 1}),
-                                 Box({-0.8, -0.8, 0.075}, {0.4, 0.4, 0.15}, kBlack),
-                                 Box({0.8, -0.8, 0.075}, {0.4, 0.4, 0.15}, kBlack),
-                                 Box({-0.8, 0.8, 0.075}, {0.4, 0.4, 0.15}, kBlack),
-                                 Box({0.8, 0.8, 0.075}, {0.4, 0.4, 0.15}, kBlack),
-                                 Cylinder({0, 0, 0.1}, 2, 0.5, 0.1, kWhite),
-                                 Box({0, 1.025, 1.6}, {0.4, 0.05, 0.3}, kGreen)},
-                                {bottom, Grid(true, {0, 0, kSensorHeight}, 1, 1)});
-        AddStuds(grey, {0.25, 0.25, 0.27, 1});
+            { Box({ 0, 0, 1.175 }, { 2, 2, 2.05 }, { 0.25, 0.25, 0.27, 1 }),
+                Box({ -0.8, -0.8, 0.075 }, { 0.4, 0.4, 0.15 }, kBlack),
+                Box({ 0.8, -0.8, 0.075 }, { 0.4, 0.4, 0.15 }, kBlack),
+                Box({ -0.8, 0.8, 0.075 }, { 0.4, 0.4, 0.15 }, kBlack),
+                Box({ 0.8, 0.8, 0.075 }, { 0.4, 0.4, 0.15 }, kBlack),
+                Cylinder({ 0, 0, 0.1 }, 2, 0.5, 0.1, kWhite),
+                Box({ 0, 1.025, 1.6 }, { 0.4, 0.05, 0.3 }, kGreen) },
+            { bottom, Grid(true, { 0, 0, kSensorHeight }, 1, 1) });
+        AddStuds(grey, { 0.25, 0.25, 0.27, 1 });
         out.push_back(grey);
     }
     out.push_back(Sensor("fire", 15, "火焰传感器", "Flame sensor",
-                         {Housing({0.55, 0.12, 0.08, 1}), Cone({0, 1.15, 1.1}, 1, 0.55, 0.35, 0.3, kBlack)},
-                         {bottom}));
+        { Housing({ 0.55, 0.12, 0.08, 1 }), Cone({ 0, 1.15, 1.1 }, 1, 0.55, 0.35, 0.3, kBlack) },
+        { bottom }));
     out.push_back(Sensor("volume", 16, "声音传感器", "Sound sensor",
-                         {Housing({0.15, 0.5, 0.28, 1}), Cylinder({0, 1.05, 1.0}, 1, 0.6, 0.1, kDarkGrey),
-                          Cylinder({0, 1.08, 1.0}, 1, 0.25, 0.16, kMetal)},
-                         {bottom}));
+        { Housing({ 0.15, 0.5, 0.28, 1 }), Cylinder({ 0, 1.05, 1.0 }, 1, 0.6, 0.1, kDarkGrey),
+            Cylinder({ 0, 1.08, 1.0 }, 1, 0.25, 0.16, kMetal) },
+        { bottom }));
     {
         // Eight downward rays, at x = -7, -4, -2, 0, 2, 4, 7 one unit ahead
         // and at x = 0 one unit behind; a light over each.
-        std::vector<Piece> pieces = {Box({0, 0, 1.075}, {16, 4, 1.85}, kYellow),
-                                     Box({0, 0, 0.075}, {15.6, 3.6, 0.15}, kBlack)};
-        for (double x : {-7.0, -4.0, -2.0, 0.0, 2.0, 4.0, 7.0})
-            pieces.push_back(Box({x, 2.025, 1.4}, {0.5, 0.05, 0.3}, kRed));
-        pieces.push_back(Box({0, -2.025, 1.4}, {0.5, 0.05, 0.3}, kRed));
+        std::vector<Piece> pieces = { Box({ 0, 0, 1.075 }, { 16, 4, 1.85 }, kYellow),
+            Box({ 0, 0, 0.075 }, { 15.6, 3.6, 0.15 }, kBlack) };
+        for (double x : { -7.0, -4.0, -2.0, 0.0, 2.0, 4.0, 7.0 })
+            pieces.push_back(Box({ x, 2.025, 1.4 }, { 0.5, 0.05, 0.3 }, kRed));
+        pieces.push_back(Box({ 0, -2.025, 1.4 }, { 0.5, 0.05, 0.3 }, kRed));
         ModelSpec trace = Sensor("trace", 17, "巡线传感器", "Line sensor", std::move(pieces),
-                                 {Grid(false, {0, 0, 0}, 8, 2), Grid(true, {0, 0, 2.0}, 8, 2)});
+            { Grid(false, { 0, 0, 0 }, 8, 2), Grid(true, { 0, 0, 2.0 }, 8, 2) });
         AddStuds(trace, kYellow);
         out.push_back(trace);
     }
     {
         // Seven eyes from 90 degrees left to 90 degrees right of ahead (+y).
-        std::vector<Piece> pieces = {Cylinder({0, 0, 1.1}, 2, 2.0, kSensorHeight, {0.5, 0.1, 0.1, 1}, 32)};
+        std::vector<Piece> pieces
+            = { Cylinder({ 0, 0, 1.1 }, 2, 2.0, kSensorHeight, { 0.5, 0.1, 0.1, 1 }, 32) };
         for (int k = 0; k < 7; ++k) {
             const double a = (90.0 - 30.0 * k) * std::numbers::pi / 180.0;
-            pieces.push_back(Ball({-1.9 * std::sin(a), 1.9 * std::cos(a), 1.1}, 0.35, kBlack, 12));
+            pieces.push_back(Ball({ -1.9 * std::sin(a), 1.9 * std::cos(a), 1.1 }, 0.35, kBlack, 12));
         }
         out.push_back(Sensor("compound", 18, "复合火焰传感器", "Compound flame sensor", std::move(pieces),
-                             {Grid(false, {0, 0, 0}, 2, 2)}));
+            { Grid(false, { 0, 0, 0 }, 2, 2) }));
     }
     out.push_back(Sensor("life", 19, "生命探测传感器", "Life sensor",
-                         {Box({0, 0, 1.0}, {2, 2, 2}, {0.85, 0.85, 0.8, 1}),
-                          Cylinder({0, 0, 2.3}, 2, 0.3, 0.6, kMetal, 16),
-                          Box({0, 0, 3.1}, {2, 1.6, 1.0}, {0.35, 0.65, 0.9, 1}),
-                          Cylinder({0, 0.85, 3.1}, 1, 0.35, 0.1, kBlack)},
-                         {bottom}));
+        { Box({ 0, 0, 1.0 }, { 2, 2, 2 }, { 0.85, 0.85, 0.8, 1 }),
+            Cylinder({ 0, 0, 2.3 }, 2, 0.3, 0.6, kMetal, 16),
+            Box({ 0, 0, 3.1 }, { 2, 1.6, 1.0 }, { 0.35, 0.65, 0.9, 1 }),
+            Cylinder({ 0, 0.85, 3.1 }, 1, 0.35, 0.1, kBlack) },
+        { bottom }));
     out.push_back(Sensor("magnet", 21, "磁敏传感器", "Magnet sensor",
-                         {Box({0, 0, 0.8}, {2, 2, 1.6}, {0.55, 0.56, 0.58, 1}),
-                          Box({-0.5, 1.2, 0.8}, {0.6, 0.4, 1.0}, kRed), Box({0.5, 1.2, 0.8}, {0.6, 0.4, 1.0}, kBlue)},
-                         {bottom}));
+        { Box({ 0, 0, 0.8 }, { 2, 2, 1.6 }, { 0.55, 0.56, 0.58, 1 }),
+            Box({ -0.5, 1.2, 0.8 }, { 0.6, 0.4, 1.0 }, kRed),
+            Box({ 0.5, 1.2, 0.8 }, { 0.6, 0.4, 1.0 }, kBlue) },
+        { bottom }));
     return out;
 }
 
@@ -392,18 +397,18 @@ ModelSpec ColouredLight() {
     ModelSpec s = Model("models/light/coloredlight.ive", "彩色灯", "Coloured light");
     s.layout = Layout::ColouredLight;
     s.pieces = {
-        Box({0, 0, 0.6}, {2, 2, 1.2}, kBlack),
-        Dome({0, 0, 1.2}, 0.9, {0.92, 0.92, 0.86, 1}, Piece::Lamp),
+        Box({ 0, 0, 0.6 }, { 2, 2, 1.2 }, kBlack),
+        Dome({ 0, 0, 1.2 }, 0.9, { 0.92, 0.92, 0.86, 1 }, Piece::Lamp),
     };
-    s.ports = {Grid(false, {0, 0, 0}, 1, 1)};
-    s.bars = {{Bar::Sensor, 20, false}};
+    s.ports = { Grid(false, { 0, 0, 0 }, 1, 1) };
+    s.bars = { { Bar::Sensor, 20, false } };
     return s;
 }
 
 // ---- playground objects -------------------------------------------------------------------
 
 ModelSpec Scalable(std::string address, std::string zh, std::string en, std::vector<Piece> pieces,
-                   std::vector<BarEntry> bars) {
+    std::vector<BarEntry> bars) {
     ModelSpec s = Model(std::move(address), std::move(zh), std::move(en));
     s.pieces = std::move(pieces);
     s.collisionBox = false;
@@ -415,26 +420,25 @@ std::vector<ModelSpec> StaticObjects() {
     const osg::Vec4d wood(0.78, 0.6, 0.38, 1), grass(0.45, 0.65, 0.3, 1), concrete(0.7, 0.7, 0.68, 1);
     std::vector<ModelSpec> out;
     out.push_back(Scalable("models/playground/slope.ive", "斜坡", "Ramp",
-                           {Prism({{-0.5, -0.5}, {0.5, -0.5}, {0.5, 0.5}}, -0.5, 0.5, wood)},
-                           {{Bar::Static, 100, false}}));
+        { Prism({ { -0.5, -0.5 }, { 0.5, -0.5 }, { 0.5, 0.5 } }, -0.5, 0.5, wood) },
+        { { Bar::Static, 100, false } }));
     out.push_back(Scalable("models/playground/hill.ive", "土丘", "Hill",
-                           {Frustum({0, 0, 0}, {1, 1}, {0.5, 0.5}, 1.0, grass)}, {{Bar::Static, 101, false}}));
+        { Frustum({ 0, 0, 0 }, { 1, 1 }, { 0.5, 0.5 }, 1.0, grass) }, { { Bar::Static, 101, false } }));
     out.push_back(Scalable("models/playground/ridge.ive", "坡台", "Ridge",
-                           {Prism({{-0.5, -0.1}, {0.5, -0.1}, {0.1, 0.1}, {-0.1, 0.1}}, -0.5, 0.5, wood)},
-                           {{Bar::Static, 106, false}}));
+        { Prism({ { -0.5, -0.1 }, { 0.5, -0.1 }, { 0.1, 0.1 }, { -0.1, 0.1 } }, -0.5, 0.5, wood) },
+        { { Bar::Static, 106, false } }));
     out.push_back(Scalable("models/playground/steps.ive", "台阶", "Steps",
-                           {Box({0, 0, -0.2}, {1, 1, 0.2}, concrete),
-                            Box({0, 1.0 / 6, 0}, {1, 2.0 / 3, 0.2}, concrete),
-                            Box({0, 1.0 / 3, 0.2}, {1, 1.0 / 3, 0.2}, concrete)},
-                           {{Bar::Static, 107, false}}));
+        { Box({ 0, 0, -0.2 }, { 1, 1, 0.2 }, concrete), Box({ 0, 1.0 / 6, 0 }, { 1, 2.0 / 3, 0.2 }, concrete),
+            Box({ 0, 1.0 / 3, 0.2 }, { 1, 1.0 / 3, 0.2 }, concrete) },
+        { { Bar::Static, 107, false } }));
     {
         std::vector<osg::Vec2d> hump;
         for (int i = 0; i <= 12; ++i) {
             const double a = std::numbers::pi * i / 12;
             hump.emplace_back(0.5 * std::cos(a), -0.5 + std::sin(a));
         }
-        out.push_back(Scalable("models/playground/bump.ive", "减速带", "Bump", {Prism(hump, -0.5, 0.5, kYellow)},
-                               {{Bar::Static, 111, false}}));
+        out.push_back(Scalable("models/playground/bump.ive", "减速带", "Bump",
+            { Prism(hump, -0.5, 0.5, kYellow) }, { { Bar::Static, 111, false } }));
     }
     return out;
 }
@@ -445,52 +449,52 @@ std::vector<ModelSpec> DynamicObjects() {
         // The flame burns 6 above the candle's origin, over the wick.
         ModelSpec candle = Model("models/playground/candle.ive", "蜡烛", "Candle");
         candle.pieces = {
-            Cylinder({0, 0, -3.55}, 2, 1.6, 0.5, {0.8, 0.65, 0.3, 1}),
-            Cylinder({0, 0, 0.05}, 2, 1.0, 6.7, {0.95, 0.93, 0.85, 1}),
-            Cylinder({0, 0, 3.6}, 2, 0.1, 0.4, kBlack, 8),
+            Cylinder({ 0, 0, -3.55 }, 2, 1.6, 0.5, { 0.8, 0.65, 0.3, 1 }),
+            Cylinder({ 0, 0, 0.05 }, 2, 1.0, 6.7, { 0.95, 0.93, 0.85, 1 }),
+            Cylinder({ 0, 0, 3.6 }, 2, 0.1, 0.4, kBlack, 8),
         };
-        candle.bars = {{Bar::Dynamic, 102, false}};
+        candle.bars = { { Bar::Dynamic, 102, false } };
         out.push_back(candle);
     }
-    out.push_back(Scalable("models/playground/cube.ive", "方块", "Cube", {Box({0, 0, 0}, {1, 1, 1}, {0.85, 0.35, 0.2, 1})},
-                           {{Bar::Dynamic, 105, false}}));
-    out.push_back(Scalable("models/playground/ball.ive", "球", "Ball", {Ball({0, 0, 0}, 0.5, kOrange)},
-                           {{Bar::Dynamic, 108, false}}));
-    out.push_back(Scalable("models/playground/tball.ive", "轻球", "Light ball", {Ball({0, 0, 0}, 0.5, kWhite)},
-                           {{Bar::Dynamic, 112, false}}));
+    out.push_back(Scalable("models/playground/cube.ive", "方块", "Cube",
+        { Box({ 0, 0, 0 }, { 1, 1, 1 }, { 0.85, 0.35, 0.2, 1 }) }, { { Bar::Dynamic, 105, false } }));
+    out.push_back(Scalable("models/playground/ball.ive", "球", "Ball", { Ball({ 0, 0, 0 }, 0.5, kOrange) },
+        { { Bar::Dynamic, 108, false } }));
+    out.push_back(Scalable("models/playground/tball.ive", "轻球", "Light ball",
+        { Ball({ 0, 0, 0 }, 0.5, kWhite) }, { { Bar::Dynamic, 112, false } }));
     out.push_back(Scalable("models/playground/can.ive", "罐子", "Can",
-                           {Cylinder({0, 0, 0}, 2, 1.5, 3.9, {0.8, 0.15, 0.15, 1}),
-                            Cylinder({0, 0, 1.975}, 2, 1.3, 0.05, kMetal),
-                            Cylinder({0, 0, -1.975}, 2, 1.3, 0.05, kMetal)},
-                           {{Bar::Dynamic, 115, false}}));
+        { Cylinder({ 0, 0, 0 }, 2, 1.5, 3.9, { 0.8, 0.15, 0.15, 1 }),
+            Cylinder({ 0, 0, 1.975 }, 2, 1.3, 0.05, kMetal),
+            Cylinder({ 0, 0, -1.975 }, 2, 1.3, 0.05, kMetal) },
+        { { Bar::Dynamic, 115, false } }));
     {
         ModelSpec alarm = Model("models/playground/alarm.ive", "警报器", "Alarm");
         alarm.pieces = {
-            Box({0, 0, -0.75}, {4, 4, 2}, kDarkGrey),
-            Box({0, 2.025, -0.75}, {2.4, 0.05, 1.2}, kBlack),
-            Box({0, -2.025, -0.75}, {2.4, 0.05, 1.2}, kBlack),
-            Dome({0, 0, 0.25}, 1.5, kRed),
+            Box({ 0, 0, -0.75 }, { 4, 4, 2 }, kDarkGrey),
+            Box({ 0, 2.025, -0.75 }, { 2.4, 0.05, 1.2 }, kBlack),
+            Box({ 0, -2.025, -0.75 }, { 2.4, 0.05, 1.2 }, kBlack),
+            Dome({ 0, 0, 0.25 }, 1.5, kRed),
         };
-        alarm.bars = {{Bar::Dynamic, 118, false}};
+        alarm.bars = { { Bar::Dynamic, 118, false } };
         out.push_back(alarm);
     }
     return out;
 }
 
 // A figure lying on its back, head towards +y, in a suit of the given colour.
-ModelSpec Astronaut(const char* stem, const osg::Vec4d& suit, const char* zh, const char* en,
-                    std::vector<BarEntry> bars) {
+ModelSpec Astronaut(
+    const char* stem, const osg::Vec4d& suit, const char* zh, const char* en, std::vector<BarEntry> bars) {
     ModelSpec s = Model(std::string("models/playground/") + stem + ".ive", zh, en);
     const osg::Vec4d visor(0.85, 0.65, 0.2, 1);
     s.pieces = {
-        Box({0, 0.1, -0.1}, {2.2, 2.2, 1.4}, suit),
-        Ball({0, 2.2, 0}, 0.8, kWhite),
-        Ellipsoid({0, 2.35, 0.45}, {0.5, 0.45, 0.35}, visor),
-        Box({-0.55, -2.0, -0.25}, {0.9, 2.0, 1.1}, suit),
-        Box({0.55, -2.0, -0.25}, {0.9, 2.0, 1.1}, suit),
-        Box({-1.3, 0.25, -0.3}, {0.4, 1.7, 1.0}, suit),
-        Box({1.3, 0.25, -0.3}, {0.4, 1.7, 1.0}, suit),
-        Box({0, -0.2, 0.62}, {1.0, 0.8, 0.06}, kBlue),
+        Box({ 0, 0.1, -0.1 }, { 2.2, 2.2, 1.4 }, suit),
+        Ball({ 0, 2.2, 0 }, 0.8, kWhite),
+        Ellipsoid({ 0, 2.35, 0.45 }, { 0.5, 0.45, 0.35 }, visor),
+        Box({ -0.55, -2.0, -0.25 }, { 0.9, 2.0, 1.1 }, suit),
+        Box({ 0.55, -2.0, -0.25 }, { 0.9, 2.0, 1.1 }, suit),
+        Box({ -1.3, 0.25, -0.3 }, { 0.4, 1.7, 1.0 }, suit),
+        Box({ 1.3, 0.25, -0.3 }, { 0.4, 1.7, 1.0 }, suit),
+        Box({ 0, -0.2, 0.62 }, { 1.0, 0.8, 0.06 }, kBlue),
     };
     s.bars = std::move(bars);
     return s;
@@ -499,20 +503,22 @@ ModelSpec Astronaut(const char* stem, const osg::Vec4d& suit, const char* zh, co
 std::vector<ModelSpec> Figures() {
     std::vector<ModelSpec> out;
     out.push_back(Astronaut("astronaut", kWhite, "宇航员", "Astronaut",
-                            {{Bar::Static, 113, false}, {Bar::Dynamic, 116, false}}));
-    out.push_back(Astronaut("astronaut_red", kRed, "红色宇航员", "Red astronaut", {{Bar::Dynamic, 116, false}}));
+        { { Bar::Static, 113, false }, { Bar::Dynamic, 116, false } }));
     out.push_back(
-        Astronaut("astronaut_yellow", kYellow, "黄色宇航员", "Yellow astronaut", {{Bar::Dynamic, 116, false}}));
-    out.push_back(Astronaut("astronaut_blue", kBlue, "蓝色宇航员", "Blue astronaut", {{Bar::Dynamic, 116, false}}));
+        Astronaut("astronaut_red", kRed, "红色宇航员", "Red astronaut", { { Bar::Dynamic, 116, false } }));
+    out.push_back(Astronaut(
+        "astronaut_yellow", kYellow, "黄色宇航员", "Yellow astronaut", { { Bar::Dynamic, 116, false } }));
+    out.push_back(
+        Astronaut("astronaut_blue", kBlue, "蓝色宇航员", "Blue astronaut", { { Bar::Dynamic, 116, false } }));
     return out;
 }
 
 // The blocks of the playground builder's object groups (walls, dominoes).
 std::vector<ModelSpec> GroupBlocks() {
-    return {Scalable("models/playground/wall.ive", "墙", "Wall", {Box({0, 0, 0}, {1, 1, 1}, {0.62, 0.64, 0.66, 1})},
-                     {}),
-            Scalable("models/playground/domino.ive", "多米诺骨牌", "Domino",
-                     {Box({0, 0, 0}, {1, 1, 1}, {0.92, 0.9, 0.82, 1})}, {})};
+    return { Scalable("models/playground/wall.ive", "墙", "Wall",
+                 { Box({ 0, 0, 0 }, { 1, 1, 1 }, { 0.62, 0.64, 0.66, 1 }) }, {}),
+        Scalable("models/playground/domino.ive", "多米诺骨牌", "Domino",
+            { Box({ 0, 0, 0 }, { 1, 1, 1 }, { 0.92, 0.9, 0.82, 1 }) }, {}) };
 }
 
 struct ZoneRow {
@@ -529,19 +535,19 @@ ModelSpec Zone(const ZoneRow& row) {
     pad.a() = 0.45;
     const osg::Vec4d rim(row.colour.r() * 0.7, row.colour.g() * 0.7, row.colour.b() * 0.7, 1.0);
     return Scalable(std::string("models/trigger/") + row.stem + ".ive", row.zh, row.en,
-                    {Box({0, 0, 0}, {1, 1, 0.1}, pad, Piece::Translucent), Box({0, 0.48, 0}, {1, 0.04, 0.12}, rim),
-                     Box({0, -0.48, 0}, {1, 0.04, 0.12}, rim), Box({0.48, 0, 0}, {0.04, 0.92, 0.12}, rim),
-                     Box({-0.48, 0, 0}, {0.04, 0.92, 0.12}, rim)},
-                    {{Bar::Trigger, row.barType, false}});
+        { Box({ 0, 0, 0 }, { 1, 1, 0.1 }, pad, Piece::Translucent),
+            Box({ 0, 0.48, 0 }, { 1, 0.04, 0.12 }, rim), Box({ 0, -0.48, 0 }, { 1, 0.04, 0.12 }, rim),
+            Box({ 0.48, 0, 0 }, { 0.04, 0.92, 0.12 }, rim), Box({ -0.48, 0, 0 }, { 0.04, 0.92, 0.12 }, rim) },
+        { { Bar::Trigger, row.barType, false } });
 }
 
 const ZoneRow kZones[] = {
-    {"start", 103, {0.2, 0.8, 0.3, 1}, "起点区", "Start zone"},
-    {"end", 104, {0.9, 0.2, 0.2, 1}, "终点区", "Finish zone"},
-    {"score", 109, {0.95, 0.8, 0.15, 1}, "得分区", "Score zone"},
-    {"path", 110, {0.2, 0.5, 0.95, 1}, "路径区", "Path zone"},
-    {"delivery", 114, {0.95, 0.55, 0.1, 1}, "投放区", "Delivery zone"},
-    {"rescue", 117, {0.65, 0.3, 0.85, 1}, "救援区", "Rescue zone"},
+    { "start", 103, { 0.2, 0.8, 0.3, 1 }, "起点区", "Start zone" },
+    { "end", 104, { 0.9, 0.2, 0.2, 1 }, "终点区", "Finish zone" },
+    { "score", 109, { 0.95, 0.8, 0.15, 1 }, "得分区", "Score zone" },
+    { "path", 110, { 0.2, 0.5, 0.95, 1 }, "路径区", "Path zone" },
+    { "delivery", 114, { 0.95, 0.55, 0.1, 1 }, "投放区", "Delivery zone" },
+    { "rescue", 117, { 0.65, 0.3, 0.85, 1 }, "救援区", "Rescue zone" },
 };
 
 // ---- effects --------------------------------------------------------------------------------
@@ -555,8 +561,8 @@ std::vector<ModelSpec> Effects() {
         fire.layout = Layout::Flame;
         fire.collisionBox = false;
         fire.pieces = {
-            Cone({0, 0, -0.3}, 2, 0.5, 0.0, 3.0, {1.0, 0.55, 0.1, 0.85}, 16, Piece::Translucent),
-            Cone({0, 0, -0.9}, 2, 0.25, 0.0, 1.8, {1.0, 0.9, 0.3, 1.0}, 12),
+            Cone({ 0, 0, -0.3 }, 2, 0.5, 0.0, 3.0, { 1.0, 0.55, 0.1, 0.85 }, 16, Piece::Translucent),
+            Cone({ 0, 0, -0.9 }, 2, 0.25, 0.0, 1.8, { 1.0, 0.9, 0.3, 1.0 }, 12),
         };
         out.push_back(fire);
     }
@@ -566,14 +572,14 @@ std::vector<ModelSpec> Effects() {
         ModelSpec ray = Model("models/effects/e_ray.ive", "光线效果", "Ray beam");
         ray.layout = Layout::Beam;
         ray.collisionBox = false;
-        ray.pieces = {Cylinder({0, 50, 0}, 1, 0.15, 100, kWhite, 12)};
+        ray.pieces = { Cylinder({ 0, 50, 0 }, 1, 0.15, 100, kWhite, 12) };
         out.push_back(ray);
     }
     {
         ModelSpec ranging = Model("models/effects/e_ranging.ive", "测距光束", "Ranging beam");
         ranging.layout = Layout::Beam;
         ranging.collisionBox = false;
-        ranging.pieces = {Cone({0, 250, 0}, 1, 0.1, 2.0, 500, kWhite, 16)};
+        ranging.pieces = { Cone({ 0, 250, 0 }, 1, 0.1, 2.0, 500, kWhite, 16) };
         out.push_back(ranging);
     }
     return out;

@@ -23,7 +23,9 @@ double Edge(const ScreenVertex& a, const ScreenVertex& b, double px, double py) 
 
 } // namespace
 
-IconRenderer::IconRenderer(int size, int supersample) : m_nSize(size), m_nSupersample(supersample) {}
+IconRenderer::IconRenderer(int size, int supersample)
+    : m_nSize(size)
+    , m_nSupersample(supersample) { }
 
 QImage IconRenderer::Render(const std::vector<Item>& items) const {
     const int n = m_nSize * m_nSupersample;
@@ -46,7 +48,7 @@ QImage IconRenderer::Render(const std::vector<Item>& items) const {
             maxY = std::max(maxY, q * up);
         }
     }
-    const double extent = std::max({maxX - minX, maxY - minY, 1e-6});
+    const double extent = std::max({ maxX - minX, maxY - minY, 1e-6 });
     const double scale = 0.84 * n / extent;
     const double midX = (minX + maxX) / 2, midY = (minY + maxY) / 2;
 
@@ -62,16 +64,16 @@ QImage IconRenderer::Render(const std::vector<Item>& items) const {
             ScreenVertex v[3];
             for (int k = 0; k < 3; ++k) {
                 const osg::Vec3d p(positions[indices[t + k]]);
-                v[k] = {n / 2.0 + (p * right - midX) * scale, n / 2.0 - (p * up - midY) * scale, p * toCamera,
-                        osg::Vec3d(normals[indices[t + k]])};
+                v[k] = { n / 2.0 + (p * right - midX) * scale, n / 2.0 - (p * up - midY) * scale,
+                    p * toCamera, osg::Vec3d(normals[indices[t + k]]) };
             }
             const double area = Edge(v[0], v[1], v[2].x, v[2].y);
             if (area == 0.0)
                 continue;
-            const int x0 = std::max(0, static_cast<int>(std::floor(std::min({v[0].x, v[1].x, v[2].x}))));
-            const int x1 = std::min(n - 1, static_cast<int>(std::ceil(std::max({v[0].x, v[1].x, v[2].x}))));
-            const int y0 = std::max(0, static_cast<int>(std::floor(std::min({v[0].y, v[1].y, v[2].y}))));
-            const int y1 = std::min(n - 1, static_cast<int>(std::ceil(std::max({v[0].y, v[1].y, v[2].y}))));
+            const int x0 = std::max(0, static_cast<int>(std::floor(std::min({ v[0].x, v[1].x, v[2].x }))));
+            const int x1 = std::min(n - 1, static_cast<int>(std::ceil(std::max({ v[0].x, v[1].x, v[2].x }))));
+            const int y0 = std::max(0, static_cast<int>(std::floor(std::min({ v[0].y, v[1].y, v[2].y }))));
+            const int y1 = std::min(n - 1, static_cast<int>(std::ceil(std::max({ v[0].y, v[1].y, v[2].y }))));
             for (int y = y0; y <= y1; ++y) {
                 for (int x = x0; x <= x1; ++x) {
                     const double px = x + 0.5, py = y + 0.5;
@@ -89,8 +91,8 @@ QImage IconRenderer::Render(const std::vector<Item>& items) const {
                     if (normal * toCamera < 0)
                         normal = -normal;
                     const double lit = 0.35 + 0.65 * std::max(0.0, normal * light);
-                    const osg::Vec3d shade(std::min(1.0, item.colour.r() * lit), std::min(1.0, item.colour.g() * lit),
-                                           std::min(1.0, item.colour.b() * lit));
+                    const osg::Vec3d shade(std::min(1.0, item.colour.r() * lit),
+                        std::min(1.0, item.colour.g() * lit), std::min(1.0, item.colour.b() * lit));
                     if (seeThrough) {
                         const double a = item.colour.a();
                         colour[at] = shade * a + colour[at] * (1.0 - a);
@@ -122,8 +124,9 @@ QImage IconRenderer::Render(const std::vector<Item>& items) const {
             }
             sum /= static_cast<double>(s * s);
             image.setPixel(x, y,
-                           qRgb(static_cast<int>(std::lround(sum.x() * 255)), static_cast<int>(std::lround(sum.y() * 255)),
-                                static_cast<int>(std::lround(sum.z() * 255))));
+                qRgb(static_cast<int>(std::lround(sum.x() * 255)),
+                    static_cast<int>(std::lround(sum.y() * 255)),
+                    static_cast<int>(std::lround(sum.z() * 255))));
         }
     }
     return image;

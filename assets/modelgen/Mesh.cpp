@@ -10,19 +10,19 @@ namespace {
 void AcrossAxis(int axis, osg::Vec3d& along, osg::Vec3d& u, osg::Vec3d& v) {
     switch (axis) {
     case 0:
-        along = {1, 0, 0};
-        u = {0, 1, 0};
-        v = {0, 0, 1};
+        along = { 1, 0, 0 };
+        u = { 0, 1, 0 };
+        v = { 0, 0, 1 };
         break;
     case 1:
-        along = {0, 1, 0};
-        u = {0, 0, 1};
-        v = {1, 0, 0};
+        along = { 0, 1, 0 };
+        u = { 0, 0, 1 };
+        v = { 1, 0, 0 };
         break;
     default:
-        along = {0, 0, 1};
-        u = {1, 0, 0};
-        v = {0, 1, 0};
+        along = { 0, 0, 1 };
+        u = { 1, 0, 0 };
+        v = { 0, 1, 0 };
         break;
     }
 }
@@ -65,8 +65,8 @@ void Mesh::AddFace(const std::vector<osg::Vec3d>& corners, const osg::Vec3d& sha
     }
 }
 
-void Mesh::AddSmoothTriangle(const osg::Vec3d& a, const osg::Vec3d& b, const osg::Vec3d& c, const osg::Vec3d& na,
-                             const osg::Vec3d& nb, const osg::Vec3d& nc) {
+void Mesh::AddSmoothTriangle(const osg::Vec3d& a, const osg::Vec3d& b, const osg::Vec3d& c,
+    const osg::Vec3d& na, const osg::Vec3d& nb, const osg::Vec3d& nc) {
     const osg::Vec3d cross = (b - a) ^ (c - a);
     if (cross.length2() < 1e-18)
         return; // the collapsed corner of a pole
@@ -86,16 +86,16 @@ void Mesh::AddBox(const osg::Vec3d& centre, const osg::Vec3d& size) {
     auto corner = [&](int x, int y, int z) {
         return osg::Vec3d(x ? hi.x() : lo.x(), y ? hi.y() : lo.y(), z ? hi.z() : lo.z());
     };
-    AddFace({corner(0, 0, 0), corner(0, 1, 0), corner(1, 1, 0), corner(1, 0, 0)}, centre);
-    AddFace({corner(0, 0, 1), corner(1, 0, 1), corner(1, 1, 1), corner(0, 1, 1)}, centre);
-    AddFace({corner(0, 0, 0), corner(1, 0, 0), corner(1, 0, 1), corner(0, 0, 1)}, centre);
-    AddFace({corner(0, 1, 0), corner(0, 1, 1), corner(1, 1, 1), corner(1, 1, 0)}, centre);
-    AddFace({corner(0, 0, 0), corner(0, 0, 1), corner(0, 1, 1), corner(0, 1, 0)}, centre);
-    AddFace({corner(1, 0, 0), corner(1, 1, 0), corner(1, 1, 1), corner(1, 0, 1)}, centre);
+    AddFace({ corner(0, 0, 0), corner(0, 1, 0), corner(1, 1, 0), corner(1, 0, 0) }, centre);
+    AddFace({ corner(0, 0, 1), corner(1, 0, 1), corner(1, 1, 1), corner(0, 1, 1) }, centre);
+    AddFace({ corner(0, 0, 0), corner(1, 0, 0), corner(1, 0, 1), corner(0, 0, 1) }, centre);
+    AddFace({ corner(0, 1, 0), corner(0, 1, 1), corner(1, 1, 1), corner(1, 1, 0) }, centre);
+    AddFace({ corner(0, 0, 0), corner(0, 0, 1), corner(0, 1, 1), corner(0, 1, 0) }, centre);
+    AddFace({ corner(1, 0, 0), corner(1, 1, 0), corner(1, 1, 1), corner(1, 0, 1) }, centre);
 }
 
-void Mesh::AddCylinder(const osg::Vec3d& centre, int axis, double radius0, double radius1, double length,
-                       int segments) {
+void Mesh::AddCylinder(
+    const osg::Vec3d& centre, int axis, double radius0, double radius1, double length, int segments) {
     osg::Vec3d along, u, v;
     AcrossAxis(axis, along, u, v);
     const osg::Vec3d low = centre - along * (length * 0.5);
@@ -176,24 +176,25 @@ void Mesh::AddPrism(const std::vector<osg::Vec2d>& outline, double x0, double x1
     AddFace(far, centre);
     for (size_t i = 0; i < outline.size(); ++i) {
         const size_t j = (i + 1) % outline.size();
-        AddFace({near[i], near[j], far[j], far[i]}, centre);
+        AddFace({ near[i], near[j], far[j], far[i] }, centre);
     }
 }
 
-void Mesh::AddFrustum(const osg::Vec3d& centre, const osg::Vec2d& bottom, const osg::Vec2d& top, double height) {
+void Mesh::AddFrustum(
+    const osg::Vec3d& centre, const osg::Vec2d& bottom, const osg::Vec2d& top, double height) {
     const double zb = centre.z() - height * 0.5, zt = centre.z() + height * 0.5;
     auto corner = [&](const osg::Vec2d& size, double z, int sx, int sy) {
         return osg::Vec3d(centre.x() + sx * size.x() * 0.5, centre.y() + sy * size.y() * 0.5, z);
     };
-    const osg::Vec3d b[4] = {corner(bottom, zb, -1, -1), corner(bottom, zb, 1, -1), corner(bottom, zb, 1, 1),
-                             corner(bottom, zb, -1, 1)};
-    const osg::Vec3d t[4] = {corner(top, zt, -1, -1), corner(top, zt, 1, -1), corner(top, zt, 1, 1),
-                             corner(top, zt, -1, 1)};
-    AddFace({b[0], b[1], b[2], b[3]}, centre);
-    AddFace({t[0], t[1], t[2], t[3]}, centre);
+    const osg::Vec3d b[4] = { corner(bottom, zb, -1, -1), corner(bottom, zb, 1, -1), corner(bottom, zb, 1, 1),
+        corner(bottom, zb, -1, 1) };
+    const osg::Vec3d t[4]
+        = { corner(top, zt, -1, -1), corner(top, zt, 1, -1), corner(top, zt, 1, 1), corner(top, zt, -1, 1) };
+    AddFace({ b[0], b[1], b[2], b[3] }, centre);
+    AddFace({ t[0], t[1], t[2], t[3] }, centre);
     for (int i = 0; i < 4; ++i) {
         const int j = (i + 1) % 4;
-        AddFace({b[i], b[j], t[j], t[i]}, centre);
+        AddFace({ b[i], b[j], t[j], t[i] }, centre);
     }
 }
 

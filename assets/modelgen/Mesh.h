@@ -16,8 +16,8 @@ public:
     void AddBox(const osg::Vec3d& centre, const osg::Vec3d& size);
     // A cylinder, or a cone or frustum when the two radii differ, along the
     // x (0), y (1) or z (2) axis; radius0 lies at the low end of the axis.
-    void AddCylinder(const osg::Vec3d& centre, int axis, double radius0, double radius1, double length,
-                     int segments);
+    void AddCylinder(
+        const osg::Vec3d& centre, int axis, double radius0, double radius1, double length, int segments);
     // An ellipsoid, or only its upper half (a dome standing on z = centre.z).
     void AddEllipsoid(const osg::Vec3d& centre, const osg::Vec3d& radii, bool upperHalf, int segments);
     // A convex (y, z) outline extruded along x from x0 to x1.
@@ -41,8 +41,8 @@ private:
     // A flat polygon (a fan over its corners) facing away from shapeCentre.
     void AddFace(const std::vector<osg::Vec3d>& corners, const osg::Vec3d& shapeCentre);
     // A smooth triangle; its winding follows the mean of its vertex normals.
-    void AddSmoothTriangle(const osg::Vec3d& a, const osg::Vec3d& b, const osg::Vec3d& c, const osg::Vec3d& na,
-                           const osg::Vec3d& nb, const osg::Vec3d& nc);
+    void AddSmoothTriangle(const osg::Vec3d& a, const osg::Vec3d& b, const osg::Vec3d& c,
+        const osg::Vec3d& na, const osg::Vec3d& nb, const osg::Vec3d& nc);
 
     std::vector<osg::Vec3f> m_positions;
     std::vector<osg::Vec3f> m_normals;

@@ -42,7 +42,7 @@ std::vector<PieceGroup> GroupPieces(const ModelSpec& spec, unsigned wantedFlags,
                 group = &g;
         }
         if (!group) {
-            groups.push_back({piece.colour, role, Mesh()});
+            groups.push_back({ piece.colour, role, Mesh() });
             group = &groups.back();
         }
         group->mesh.Append(spec.PieceMesh(piece));
@@ -52,7 +52,8 @@ std::vector<PieceGroup> GroupPieces(const ModelSpec& spec, unsigned wantedFlags,
 
 osg::ref_ptr<osg::Geometry> ToGeometry(const Mesh& mesh) {
     osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
-    osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array(mesh.Positions().begin(), mesh.Positions().end());
+    osg::ref_ptr<osg::Vec3Array> vertices
+        = new osg::Vec3Array(mesh.Positions().begin(), mesh.Positions().end());
     osg::ref_ptr<osg::Vec3Array> normals = new osg::Vec3Array(mesh.Normals().begin(), mesh.Normals().end());
     geometry->setVertexArray(vertices.get());
     geometry->setNormalArray(normals.get(), osg::Array::BIND_PER_VERTEX);
@@ -76,14 +77,15 @@ osg::ref_ptr<osg::Material> MakeMaterial(const osg::Vec4d& colour, bool glowing)
     material->setDiffuse(osg::Material::FRONT_AND_BACK, c);
     material->setSpecular(osg::Material::FRONT_AND_BACK, osg::Vec4(0.072f, 0.072f, 0.072f, 1.0f));
     material->setEmission(osg::Material::FRONT_AND_BACK,
-                          glowing ? osg::Vec4(c.r(), c.g(), c.b(), 1.0f) : osg::Vec4(0, 0, 0, 1));
+        glowing ? osg::Vec4(c.r(), c.g(), c.b(), 1.0f) : osg::Vec4(0, 0, 0, 1));
     material->setShininess(osg::Material::FRONT_AND_BACK, 35.84f);
     return material;
 }
 
 void MakeSeeThrough(osg::StateSet* state) {
     state->setMode(GL_BLEND, osg::StateAttribute::ON);
-    state->setAttributeAndModes(new osg::BlendFunc(osg::BlendFunc::SRC_ALPHA, osg::BlendFunc::ONE_MINUS_SRC_ALPHA));
+    state->setAttributeAndModes(
+        new osg::BlendFunc(osg::BlendFunc::SRC_ALPHA, osg::BlendFunc::ONE_MINUS_SRC_ALPHA));
     state->setAttributeAndModes(new osg::Depth(osg::Depth::LESS, 0.0, 1.0, false));
     state->setRenderingHint(osg::StateSet::TRANSPARENT_BIN);
 }
@@ -126,7 +128,8 @@ void AddParticles(osg::Group* root) {
     pattern.setLifeTime(0.9);
     pattern.setSizeRange(osgParticle::rangef(0.6f, 0.15f));
     pattern.setAlphaRange(osgParticle::rangef(0.9f, 0.0f));
-    pattern.setColorRange(osgParticle::rangev4(osg::Vec4(1.0f, 0.85f, 0.3f, 1.0f), osg::Vec4(1.0f, 0.25f, 0.05f, 0.5f)));
+    pattern.setColorRange(
+        osgParticle::rangev4(osg::Vec4(1.0f, 0.85f, 0.3f, 1.0f), osg::Vec4(1.0f, 0.25f, 0.05f, 0.5f)));
     pattern.setRadius(0.15f);
     pattern.setMass(0.01f);
 
@@ -169,7 +172,8 @@ osg::ref_ptr<osg::Node> BuildModelNode(const ModelSpec& spec) {
         AddColouredGeodes(root.get(), spec, 0, false);
         break;
     case Layout::Brick:
-        root->getOrCreateStateSet()->setAttributeAndModes(MakeMaterial(spec.pieces.front().colour, false).get());
+        root->getOrCreateStateSet()->setAttributeAndModes(
+            MakeMaterial(spec.pieces.front().colour, false).get());
         root->addChild(PlainGeode(spec, "body").get());
         break;
     case Layout::ColouredLight: {
@@ -209,7 +213,8 @@ bool WriteModelFile(const ModelSpec& spec, const std::filesystem::path& programD
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
     if (error) {
-        std::fprintf(stderr, "modelgen: cannot make %s: %s\n", path.parent_path().c_str(), error.message().c_str());
+        std::fprintf(
+            stderr, "modelgen: cannot make %s: %s\n", path.parent_path().c_str(), error.message().c_str());
         return false;
     }
     osg::ref_ptr<osg::Node> node = BuildModelNode(spec);

@@ -51,7 +51,7 @@ osg::BoundingBoxd ModelSpec::CollisionBounds() const {
     if (!box.valid())
         return box;
     return osg::BoundingBoxd(Round4(box.xMin()), Round4(box.yMin()), Round4(box.zMin()), Round4(box.xMax()),
-                             Round4(box.yMax()), Round4(box.zMax()));
+        Round4(box.yMax()), Round4(box.zMax()));
 }
 
 std::vector<Port> ModelSpec::OutputPorts() const {

@@ -26,14 +26,14 @@ struct Piece {
 
     Shape shape = Shape::Box;
     osg::Vec3d centre;
-    osg::Vec3d size;       // box size; ellipsoid and dome radii; frustum bottom (x, y) and height (z)
-    int axis = 2;          // cylinder axis: 0 x, 1 y, 2 z
-    double radius0 = 0.0;  // cylinder radius at the low end of its axis
-    double radius1 = 0.0;  // ... and at the high end
-    osg::Vec2d top;        // frustum top (x, y)
+    osg::Vec3d size; // box size; ellipsoid and dome radii; frustum bottom (x, y) and height (z)
+    int axis = 2; // cylinder axis: 0 x, 1 y, 2 z
+    double radius0 = 0.0; // cylinder radius at the low end of its axis
+    double radius1 = 0.0; // ... and at the high end
+    osg::Vec2d top; // frustum top (x, y)
     std::vector<osg::Vec2d> outline; // prism outline in (y, z)
-    double x0 = 0.0, x1 = 0.0;       // prism extent along x
-    osg::Vec4d colour{1, 1, 1, 1};
+    double x0 = 0.0, x1 = 0.0; // prism extent along x
+    osg::Vec4d colour { 1, 1, 1, 1 };
     unsigned flags = None;
     int segments = 24;
 
@@ -46,8 +46,8 @@ struct Port {
     int kind = 3;
     double range = 0.6;
     osg::Vec3d position;
-    osg::Vec3d dir{0, 0, 1};
-    osg::Vec3d dir2{0, 1, 0};
+    osg::Vec3d dir { 0, 0, 1 };
+    osg::Vec3d dir2 { 0, 1, 0 };
     int gridX = 1;
     int gridY = 1;
 };
@@ -56,17 +56,17 @@ struct Port {
 struct BarEntry {
     enum class Bar { Brick, Wheel, Sensor, Dynamic, Trigger, Static };
     Bar bar = Bar::Brick;
-    int type = 0;        // the kind number the page builds the part by
+    int type = 0; // the kind number the page builds the part by
     bool colour = false; // bricks that take the user's colour
 };
 
 // How the model file is laid out beyond its pieces.
 enum class Layout {
-    Plain,         // one geode per colour, each with its own material
-    Brick,         // one material on the root node, none below, so a colour set there shows everywhere
+    Plain, // one geode per colour, each with its own material
+    Brick, // one material on the root node, none below, so a colour set there shows everywhere
     ColouredLight, // root, group, "CColoredLight" node, geode whose first drawable is the lamp
-    Beam,          // no material at all: the sensor effect colours it from above
-    Flame,         // a particle flame around a small glowing core
+    Beam, // no material at all: the sensor effect colours it from above
+    Flame, // a particle flame around a small glowing core
 };
 
 // Everything the generator knows about one model: its file, its geometry,

@@ -32,15 +32,15 @@ void WriteEntry(std::string& out, const ModelSpec& spec) {
         const osg::Vec3d half = (box._max - box._min) * 0.5;
         out += "      <box>\n";
         out += "        <center" + Vec("", box.center()) + "/>\n";
-        out += "        <p" + Vec("", {half.x(), 0, 0}) + "/>\n";
-        out += "        <p" + Vec("", {0, half.y(), 0}) + "/>\n";
-        out += "        <p" + Vec("", {0, 0, half.z()}) + "/>\n";
+        out += "        <p" + Vec("", { half.x(), 0, 0 }) + "/>\n";
+        out += "        <p" + Vec("", { 0, half.y(), 0 }) + "/>\n";
+        out += "        <p" + Vec("", { 0, 0, half.z() }) + "/>\n";
         out += "      </box>\n";
     }
     for (const Port& p : ports) {
-        out += "      <point" + Attr("male", p.male ? 1 : 0) + Attr("type", p.kind) + Attr("range", p.range) +
-               Vec("", p.position) + Vec("dir_", p.dir) + Vec("dir2_", p.dir2) + Attr("grid_x", p.gridX) +
-               Attr("grid_y", p.gridY) + "/>\n";
+        out += "      <point" + Attr("male", p.male ? 1 : 0) + Attr("type", p.kind) + Attr("range", p.range)
+            + Vec("", p.position) + Vec("dir_", p.dir) + Vec("dir2_", p.dir2) + Attr("grid_x", p.gridX)
+            + Attr("grid_y", p.gridY) + "/>\n";
     }
     out += "    </obj>\n";
 }
@@ -51,18 +51,19 @@ void WriteBar(std::string& out, const std::vector<ModelSpec>& catalogue, Bar bar
         for (const BarEntry& entry : spec.bars) {
             if (entry.bar != bar)
                 continue;
-            out += "    <obj" + Attr("address", spec.address) + Attr("image", spec.BarImage()) +
-                   Attr("type", entry.type) + (entry.colour ? Attr("color", 1) : std::string()) + "/>\n";
+            out += "    <obj" + Attr("address", spec.address) + Attr("image", spec.BarImage())
+                + Attr("type", entry.type) + (entry.colour ? Attr("color", 1) : std::string()) + "/>\n";
         }
     }
     out += std::string("  </") + tag + ">\n";
 }
 
-void WriteNames(std::string& out, const std::vector<ModelSpec>& catalogue, const char* language, bool chinese) {
+void WriteNames(
+    std::string& out, const std::vector<ModelSpec>& catalogue, const char* language, bool chinese) {
     out += std::string("  <names language=\"") + language + "\">\n";
     for (const ModelSpec& spec : catalogue)
-        out += "    <obj" + Attr("address", spec.address) + Attr("language", chinese ? spec.nameZh : spec.nameEn) +
-               "/>\n";
+        out += "    <obj" + Attr("address", spec.address)
+            + Attr("language", chinese ? spec.nameZh : spec.nameEn) + "/>\n";
     out += "  </names>\n";
 }
 

@@ -36,7 +36,7 @@ bool SavePicture(const QImage& image, const std::filesystem::path& path) {
 }
 
 IconRenderer::Item IconItem(const ModelSpec& spec, const Piece& piece) {
-    return {spec.PieceMesh(piece), piece.colour};
+    return { spec.PieceMesh(piece), piece.colour };
 }
 
 bool WriteLibrary(const std::filesystem::path& programDir) {

@@ -8,8 +8,8 @@
 namespace benchscene {
 
 Mesh box(float hx, float hy, float hz) {
-    const float c[8][3] = { { -hx, -hy, -hz }, { hx, -hy, -hz }, { hx, hy, -hz }, { -hx, hy, -hz }, { -hx, -hy, hz },
-        { hx, -hy, hz }, { hx, hy, hz }, { -hx, hy, hz } };
+    const float c[8][3] = { { -hx, -hy, -hz }, { hx, -hy, -hz }, { hx, hy, -hz }, { -hx, hy, -hz },
+        { -hx, -hy, hz }, { hx, -hy, hz }, { hx, hy, hz }, { -hx, hy, hz } };
     const int faces[12][3] = { { 0, 2, 1 }, { 0, 3, 2 }, { 4, 5, 6 }, { 4, 6, 7 }, { 0, 1, 5 }, { 0, 5, 4 },
         { 1, 2, 6 }, { 1, 6, 5 }, { 2, 3, 7 }, { 2, 7, 6 }, { 3, 0, 4 }, { 3, 4, 7 } };
     Mesh mesh;
@@ -39,7 +39,8 @@ Mesh torus(int ring, int tube) {
     };
     Mesh mesh;
     const int count = 2 * ring * tube;
-    mesh.name = count >= 1000 ? "Torus" + std::to_string(count / 1000) + "k" : "Torus" + std::to_string(count);
+    mesh.name
+        = count >= 1000 ? "Torus" + std::to_string(count / 1000) + "k" : "Torus" + std::to_string(count);
     mesh.size = static_cast<float>(2.0 * (major + minor));
     for (int i = 0; i < ring; ++i) {
         for (int j = 0; j < tube; ++j) {

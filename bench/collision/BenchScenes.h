@@ -37,8 +37,8 @@ std::unique_ptr<CollisionModel3D> buildOurs(const Mesh& mesh, bool isStatic = fa
 std::shared_ptr<fcl::BVHModel<fcl::OBBRSSd>> buildFcl(const Mesh& mesh);
 fcl::Transform3d fclPose(const Pose& p);
 
-bool fclCollide(const fcl::CollisionGeometryd& a, const Pose& poseA, const fcl::CollisionGeometryd& b,
-    const Pose& poseB);
+bool fclCollide(
+    const fcl::CollisionGeometryd& a, const Pose& poseA, const fcl::CollisionGeometryd& b, const Pose& poseB);
 
 // The distance along (dx, dy, dz) from `start` at which the second model,
 // posed by `second` and then moved, stops touching the first: found by

@@ -74,8 +74,8 @@ void registerBuild(MeshCase& c) {
     for (const auto& t : c.mesh.triangles) {
         const std::size_t n = c.fclVertices.size();
         for (int k = 0; k < 3; ++k)
-            c.fclVertices.emplace_back(t[static_cast<std::size_t>(3 * k)], t[static_cast<std::size_t>(3 * k + 1)],
-                t[static_cast<std::size_t>(3 * k + 2)]);
+            c.fclVertices.emplace_back(t[static_cast<std::size_t>(3 * k)],
+                t[static_cast<std::size_t>(3 * k + 1)], t[static_cast<std::size_t>(3 * k + 2)]);
         c.fclTriangles.emplace_back(n, n + 1, n + 2);
     }
     registerPair(
@@ -89,7 +89,8 @@ void registerBuild(MeshCase& c) {
         [&c](benchmark::State& state) {
             for (auto _ : state) {
                 fcl::BVHModel<fcl::OBBRSSd> model;
-                model.beginModel(static_cast<int>(c.fclTriangles.size()), static_cast<int>(c.fclVertices.size()));
+                model.beginModel(
+                    static_cast<int>(c.fclTriangles.size()), static_cast<int>(c.fclVertices.size()));
                 model.addSubModel(c.fclVertices, c.fclTriangles);
                 model.endModel();
                 benchmark::DoNotOptimize(&model);
@@ -125,7 +126,8 @@ void registerPairs(MeshCase& c, std::mt19937& random) {
         dy /= l;
         dz /= l;
         const float contact = contactDistance(*c.first, *c.second, start, dx, dy, dz, 2.0f * c.mesh.size);
-        const float distances[] = { contact + 0.25f * c.mesh.size, contact + 1e-3f, contact - 1e-3f, 0.25f * contact };
+        const float distances[]
+            = { contact + 0.25f * c.mesh.size, contact + 1e-3f, contact - 1e-3f, 0.25f * contact };
         for (int k = 0; k < 4; ++k)
             cases[k].poses.push_back(shifted(start, dx * distances[k], dy * distances[k], dz * distances[k]));
     }
@@ -157,7 +159,8 @@ void registerPairs(MeshCase& c, std::mt19937& random) {
                 for (auto _ : state) {
                     for (const fcl::Transform3d& b : seconds) {
                         fcl::CollisionResultd result;
-                        benchmark::DoNotOptimize(fcl::collide(c.fclFirst.get(), a, c.fclSecond.get(), b, request, result));
+                        benchmark::DoNotOptimize(
+                            fcl::collide(c.fclFirst.get(), a, c.fclSecond.get(), b, request, result));
                     }
                 }
             },
@@ -167,7 +170,8 @@ void registerPairs(MeshCase& c, std::mt19937& random) {
 
 // A capsule of radius 0 along z, posed to cover the segment.
 Pose capsulePose(const std::array<float, 3>& origin, const std::array<float, 3>& direction) {
-    const float length = std::sqrt(direction[0] * direction[0] + direction[1] * direction[1] + direction[2] * direction[2]);
+    const float length
+        = std::sqrt(direction[0] * direction[0] + direction[1] * direction[1] + direction[2] * direction[2]);
     const float zx = direction[0] / length, zy = direction[1] / length, zz = direction[2] / length;
     // Turn z onto the segment's direction about their common normal.
     const float ax = -zy, ay = zx;
@@ -199,10 +203,11 @@ void registerRays(MeshCase& c, std::mt19937& random) {
             const float centre = c.firstPose[static_cast<std::size_t>(12 + i)];
             s.origin[static_cast<std::size_t>(i)] = centre + u[i] / l * 0.8f * reach;
             const float target = centre + unit(random) * 0.35f * reach;
-            s.direction[static_cast<std::size_t>(i)] = 2.0f * (target - s.origin[static_cast<std::size_t>(i)]);
+            s.direction[static_cast<std::size_t>(i)]
+                = 2.0f * (target - s.origin[static_cast<std::size_t>(i)]);
         }
-        const float length = std::sqrt(
-            s.direction[0] * s.direction[0] + s.direction[1] * s.direction[1] + s.direction[2] * s.direction[2]);
+        const float length = std::sqrt(s.direction[0] * s.direction[0] + s.direction[1] * s.direction[1]
+            + s.direction[2] * s.direction[2]);
         s.capsule = std::make_shared<fcl::Capsuled>(0.0, length);
         s.capsulePose = capsulePose(s.origin, s.direction);
         const bool ours = c.first->rayCollision(s.origin.data(), s.direction.data(), false, 0.0f, 1.0f);
@@ -217,7 +222,8 @@ void registerRays(MeshCase& c, std::mt19937& random) {
         [&c](benchmark::State& state) {
             for (auto _ : state) {
                 for (const auto& s : c.segments)
-                    benchmark::DoNotOptimize(c.first->rayCollision(s.origin.data(), s.direction.data(), false, 0.0f, 1.0f));
+                    benchmark::DoNotOptimize(
+                        c.first->rayCollision(s.origin.data(), s.direction.data(), false, 0.0f, 1.0f));
             }
         },
         [&c](benchmark::State& state) {
@@ -229,8 +235,8 @@ void registerRays(MeshCase& c, std::mt19937& random) {
             for (auto _ : state) {
                 for (std::size_t i = 0; i < c.segments.size(); ++i) {
                     fcl::CollisionResultd result;
-                    benchmark::DoNotOptimize(
-                        fcl::collide(c.fclFirst.get(), a, c.segments[i].capsule.get(), poses[i], request, result));
+                    benchmark::DoNotOptimize(fcl::collide(
+                        c.fclFirst.get(), a, c.segments[i].capsule.get(), poses[i], request, result));
                 }
             }
         },
@@ -247,13 +253,15 @@ void registerSpheres(MeshCase& c, std::mt19937& random) {
         const auto& t = c.mesh.triangles[pick(random)];
         float local[3];
         for (int i = 0; i < 3; ++i)
-            local[i] = (t[static_cast<std::size_t>(i)] + t[static_cast<std::size_t>(3 + i)] + t[static_cast<std::size_t>(6 + i)]) / 3.0f
+            local[i] = (t[static_cast<std::size_t>(i)] + t[static_cast<std::size_t>(3 + i)]
+                           + t[static_cast<std::size_t>(6 + i)])
+                    / 3.0f
                 + unit(random) * 0.1f * c.mesh.size;
         MeshCase::Ball b;
         for (int i = 0; i < 3; ++i) {
             const std::size_t k = static_cast<std::size_t>(i);
-            b.centre[k] = local[0] * c.firstPose[k] + local[1] * c.firstPose[4 + k] + local[2] * c.firstPose[8 + k]
-                + c.firstPose[12 + k];
+            b.centre[k] = local[0] * c.firstPose[k] + local[1] * c.firstPose[4 + k]
+                + local[2] * c.firstPose[8 + k] + c.firstPose[12 + k];
         }
         b.radius = (0.045f + 0.035f * unit(random)) * c.mesh.size;
         b.sphere = std::make_shared<fcl::Sphered>(b.radius);
@@ -282,8 +290,8 @@ void registerSpheres(MeshCase& c, std::mt19937& random) {
             for (auto _ : state) {
                 for (std::size_t i = 0; i < c.balls.size(); ++i) {
                     fcl::CollisionResultd result;
-                    benchmark::DoNotOptimize(
-                        fcl::collide(c.fclFirst.get(), a, c.balls[i].sphere.get(), poses[i], request, result));
+                    benchmark::DoNotOptimize(fcl::collide(
+                        c.fclFirst.get(), a, c.balls[i].sphere.get(), poses[i], request, result));
                 }
             }
         },
@@ -339,7 +347,8 @@ void registerEditor(Playground& p, std::mt19937& random) {
             hits += ours ? 1 : 0;
         }
     }
-    std::fprintf(stderr, "Editor: %d contacts over %zu moves of %zu parts\n", hits, p.moves.size(), p.parts.size());
+    std::fprintf(
+        stderr, "Editor: %d contacts over %zu moves of %zu parts\n", hits, p.moves.size(), p.parts.size());
     registerPair(
         "Editor/DraggedBoxAgainst200Parts",
         [&p](benchmark::State& state) {
@@ -366,7 +375,11 @@ void registerEditor(Playground& p, std::mt19937& random) {
                 int contacts = 0;
                 for (std::size_t i = 0; i < p.parts.size(); ++i) {
                     fcl::CollisionResultd result;
-                    contacts += fcl::collide(p.draggedTheirs.get(), d, p.parts[i].theirs.get(), placed[i], request, result) > 0 ? 1 : 0;
+                    contacts += fcl::collide(p.draggedTheirs.get(), d, p.parts[i].theirs.get(), placed[i],
+                                    request, result)
+                            > 0
+                        ? 1
+                        : 0;
                 }
                 benchmark::DoNotOptimize(contacts);
             }
@@ -439,7 +452,8 @@ void registerExactOverlap(Playground& p) {
                     auto first = buildFcl(d);
                     auto second = buildFcl(part);
                     fcl::CollisionResultd result;
-                    contacts += fcl::collide(first.get(), none, second.get(), none, request, result) > 0 ? 1 : 0;
+                    contacts
+                        += fcl::collide(first.get(), none, second.get(), none, request, result) > 0 ? 1 : 0;
                 }
                 benchmark::DoNotOptimize(contacts);
             }

@@ -126,7 +126,8 @@ void BoxTree::build(const std::vector<Triangle>& store) {
         node.count = 0;
         m_nodes.emplace_back();
         m_nodes.emplace_back();
-        const Pending halves[2] = { { firstChild, work.begin, middle }, { firstChild + 1, middle, work.end } };
+        const Pending halves[2]
+            = { { firstChild, work.begin, middle }, { firstChild + 1, middle, work.end } };
         for (int h = 1; h >= 0; --h) {
             const Pending& half = halves[h];
             if (half.end - half.begin == 1) {
@@ -185,8 +186,12 @@ struct Vec3d {
 Vec3d crossd(const Vec3d& a, const Vec3d& b) {
     return { a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x };
 }
-double dotd(const Vec3d& a, const Vec3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3d scaled(const Vec3d& a, double s) { return { a.x * s, a.y * s, a.z * s }; }
+double dotd(const Vec3d& a, const Vec3d& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+Vec3d scaled(const Vec3d& a, double s) {
+    return { a.x * s, a.y * s, a.z * s };
+}
 
 // Some unit vector at right angles to the unit vector v.
 Vec3d perpendicular(const Vec3d& v) {
@@ -234,7 +239,8 @@ void principalAxes(const double a[3][3], double axes[3][3]) {
         const double b[3][3] = { { d0 / p, a[0][1] / p, a[0][2] / p }, { a[1][0] / p, d1 / p, a[1][2] / p },
             { a[2][0] / p, a[2][1] / p, d2 / p } };
         const double det = b[0][0] * (b[1][1] * b[2][2] - b[1][2] * b[2][1])
-            - b[0][1] * (b[1][0] * b[2][2] - b[1][2] * b[2][0]) + b[0][2] * (b[1][0] * b[2][1] - b[1][1] * b[2][0]);
+            - b[0][1] * (b[1][0] * b[2][2] - b[1][2] * b[2][0])
+            + b[0][2] * (b[1][0] * b[2][1] - b[1][1] * b[2][0]);
         const double r = std::clamp(det / 2.0, -1.0, 1.0);
         const double phi = std::acos(r) / 3.0;
         const double largest = q + 2.0 * p * std::cos(phi);
@@ -378,9 +384,13 @@ float BoxTree::splitVolume(const BoxNode& n) {
     return sx * sy * sz;
 }
 
-bool BoxTree::isBoxedTriangle(int index) const { return index != kRoot && node(index).count == 1; }
+bool BoxTree::isBoxedTriangle(int index) const {
+    return index != kRoot && node(index).count == 1;
+}
 
-int BoxTree::childCount(int index) const { return node(index).hasChildren() ? 2 : 0; }
+int BoxTree::childCount(int index) const {
+    return node(index).hasChildren() ? 2 : 0;
+}
 
 int BoxTree::childAt(int index, int child) const {
     const BoxNode& n = node(index);
@@ -389,7 +399,9 @@ int BoxTree::childAt(int index, int child) const {
     return n.first + child;
 }
 
-int BoxTree::triangleCount(int index) const { return node(index).count; }
+int BoxTree::triangleCount(int index) const {
+    return node(index).count;
+}
 
 int BoxTree::triangleAt(int index, int i) const {
     const BoxNode& n = node(index);

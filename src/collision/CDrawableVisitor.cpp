@@ -4,7 +4,8 @@
 #include <osg/Geode>
 #include <osg/Transform>
 
-CDrawableVisitor::CDrawableVisitor() : osg::NodeVisitor(osg::NodeVisitor::TRAVERSE_ACTIVE_CHILDREN) { }
+CDrawableVisitor::CDrawableVisitor()
+    : osg::NodeVisitor(osg::NodeVisitor::TRAVERSE_ACTIVE_CHILDREN) { }
 
 void CDrawableVisitor::apply(osg::Geode& geode) {
     // The drawables are read here and not traversed: drawables are nodes too,

@@ -26,8 +26,8 @@ public:
     // Appends a triangle with vertices P, Q, R (3 floats each). Throws
     // Inconsistency after finalisation, leaving the model unchanged.
     virtual void addTriangle(const float* p, const float* q, const float* r) = 0;
-    virtual void addTriangle(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3,
-        float z3)
+    virtual void addTriangle(
+        float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3, float z3)
         = 0;
 
     // Builds the box tree. Throws Inconsistency when already finalised.
@@ -44,8 +44,8 @@ public:
     // not finalised, TimeoutExpired when the budget runs out. A model
     // without triangles, or with a transform that cannot be inverted, touches
     // nothing.
-    virtual bool collision(CollisionModel3D* other, int accuracyDepth, int maxProcessingTime,
-        const float* otherTransform)
+    virtual bool collision(
+        CollisionModel3D* other, int accuracyDepth, int maxProcessingTime, const float* otherTransform)
         = 0;
 
     // The segment from origin + segmentMin * direction to
@@ -54,8 +54,8 @@ public:
     // kept, otherwise the first one found. A segment maximum above 3e30 is an
     // endless ray; a negative one (after the minimum is taken off) runs
     // backwards. Never throws; finds nothing before finalisation.
-    virtual bool rayCollision(const float* origin, const float* direction, bool closest, float segmentMin,
-        float segmentMax)
+    virtual bool rayCollision(
+        const float* origin, const float* direction, bool closest, float segmentMin, float segmentMax)
         = 0;
 
     // A sphere in world space against the model. The radius is taken as it is
@@ -86,11 +86,11 @@ std::unique_ptr<CollisionModel3D> newCollisionModel3D(bool isStatic);
 // The sphere against the whole line through `origin` along `direction` (both
 // directions: a sphere behind the origin counts). On a hit `point` receives
 // the first point where the line enters the sphere. A zero direction misses.
-bool SphereRayCollision(const float* centre, float radius, const float* origin, const float* direction,
-    float* point);
+bool SphereRayCollision(
+    const float* centre, float radius, const float* origin, const float* direction, float* point);
 
 // Whether the spheres overlap (touching from outside does not count). On a hit
 // `point` receives the point of the first sphere's surface that faces the
 // second's centre (the first centre when both centres coincide).
-bool SphereSphereCollision(const float* centre1, float radius1, const float* centre2, float radius2,
-    float* point);
+bool SphereSphereCollision(
+    const float* centre1, float radius1, const float* centre2, float radius2, float* point);

@@ -37,7 +37,8 @@ float roundingReach(const BoxTree& tree, const Vec3& point) {
 // widened by `widen`: the separating axes are the box's three and the three
 // cross products of the segment with them. A length above 3e30 is an endless
 // ray.
-bool segmentMeetsBox(const BoxNode& box, const Vec3& origin, const Vec3& direction, float length, float widen) {
+bool segmentMeetsBox(
+    const BoxNode& box, const Vec3& origin, const Vec3& direction, float length, float widen) {
     const Vec3 e = box.half + Vec3(widen, widen, widen);
     Vec3 d;
     Vec3 h;
@@ -79,7 +80,8 @@ void storeTriangle(const Triangle& t, float* out) {
 
 } // namespace
 
-CollisionModel3DImpl::CollisionModel3DImpl(bool isStatic) : m_static(isStatic) {
+CollisionModel3DImpl::CollisionModel3DImpl(bool isStatic)
+    : m_static(isStatic) {
     m_tree.build({});
 }
 

@@ -15,8 +15,8 @@ public:
 
     void setTriangleNumber(int n) override;
     void addTriangle(const float* p, const float* q, const float* r) override;
-    void addTriangle(float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3,
-        float z3) override;
+    void addTriangle(
+        float x1, float y1, float z1, float x2, float y2, float z2, float x3, float y3, float z3) override;
     void finalize() override;
     void setTransform(const float* m) override;
 

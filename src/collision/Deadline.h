@@ -12,7 +12,8 @@ namespace collision {
 // budget.
 class Deadline {
 public:
-    explicit Deadline(std::int64_t milliseconds) : m_budget(milliseconds) { }
+    explicit Deadline(std::int64_t milliseconds)
+        : m_budget(milliseconds) { }
 
     // Counts one step of the search; throws TimeoutExpired once the budget is
     // used up.

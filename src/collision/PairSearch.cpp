@@ -17,17 +17,23 @@ struct Vec3d {
     double x, y, z;
 };
 
-Vec3d toDouble(const Vec3& v) { return { v.x, v.y, v.z }; }
-double dotd(const Vec3d& a, const Vec3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double lengthd(const Vec3d& a) { return std::sqrt(dotd(a, a)); }
+Vec3d toDouble(const Vec3& v) {
+    return { v.x, v.y, v.z };
+}
+double dotd(const Vec3d& a, const Vec3d& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+double lengthd(const Vec3d& a) {
+    return std::sqrt(dotd(a, a));
+}
 
 // The separating-axis test of two oriented boxes with half extents ha and hb.
 // Both boxes' axes, ax and bx, are given in one common space, where the
 // second box's centre lies at t_i = ax_i . d + offset_i along the first box's
 // axes. The first box's own axes come first and are set up one at a time,
 // since most pairs that are apart are found apart on one of them.
-bool orientedBoxesOverlap(const Vec3 ax[3], const Vec3& d, const Vec3& offset, const Vec3 bx[3], const Vec3& ha,
-    const Vec3& hb, float slack) {
+bool orientedBoxesOverlap(const Vec3 ax[3], const Vec3& d, const Vec3& offset, const Vec3 bx[3],
+    const Vec3& ha, const Vec3& hb, float slack) {
     const float a0 = ha.x, a1 = ha.y, a2 = ha.z;
     const float b0 = hb.x, b1 = hb.y, b2 = hb.z;
     const Vec3* b = bx;
@@ -90,8 +96,13 @@ class OrientedPruner {
 public:
     using Node = OrientedNode;
 
-    OrientedPruner(const BoxTree& first, const BoxTree& second, const AffineMap& map, float scale, float slack)
-        : m_a(first.orientedNodes()), m_b(second.orientedNodes()), m_map(map), m_scale(scale), m_slack(slack) {
+    OrientedPruner(
+        const BoxTree& first, const BoxTree& second, const AffineMap& map, float scale, float slack)
+        : m_a(first.orientedNodes())
+        , m_b(second.orientedNodes())
+        , m_map(map)
+        , m_scale(scale)
+        , m_slack(slack) {
         const float inverse = 1.0f / scale;
         for (int i = 0; i < 3; ++i)
             m_rotation[i] = map.row[i] * inverse;
@@ -122,8 +133,8 @@ public:
         const Node& a = first(index);
         const Vec3 offset = m_map.translation - a.centre;
         for (int i = 0; i < 3; ++i) {
-            m_heldAxes[i] = Vec3(dot(m_rotation[0], a.axis[i]), dot(m_rotation[1], a.axis[i]),
-                dot(m_rotation[2], a.axis[i]));
+            m_heldAxes[i] = Vec3(
+                dot(m_rotation[0], a.axis[i]), dot(m_rotation[1], a.axis[i]), dot(m_rotation[2], a.axis[i]));
             m_heldOffset.at(i) = dot(a.axis[i], offset);
         }
         m_heldHalf = a.half;
@@ -136,7 +147,9 @@ public:
     }
 
 private:
-    Vec3 rotate(const Vec3& v) const { return m_rotation[0] * v.x + m_rotation[1] * v.y + m_rotation[2] * v.z; }
+    Vec3 rotate(const Vec3& v) const {
+        return m_rotation[0] * v.x + m_rotation[1] * v.y + m_rotation[2] * v.z;
+    }
 
     const std::vector<Node>& m_a;
     const std::vector<Node>& m_b;
@@ -160,7 +173,9 @@ public:
     using Node = BoxNode;
 
     AlignedPruner(const BoxTree& first, const BoxTree& second, const AffineMap& map, float slack)
-        : m_a(first.nodes()), m_b(second.nodes()), m_map(map) {
+        : m_a(first.nodes())
+        , m_b(second.nodes())
+        , m_map(map) {
         const Vec3d n[3] = { toDouble(map.row[0]), toDouble(map.row[1]), toDouble(map.row[2]) };
         const double rowLength = std::max({ lengthd(n[0]), lengthd(n[1]), lengthd(n[2]) });
         // Weights are rounded up a little so that maps that are orthonormal only
@@ -208,7 +223,9 @@ public:
         m_heldSecond = &second(index);
         m_heldCentre = m_map.point(m_heldSecond->centre);
     }
-    bool overlapsHeldSecond(std::int32_t index) const { return overlap(first(index), m_heldCentre, m_heldSecond->half); }
+    bool overlapsHeldSecond(std::int32_t index) const {
+        return overlap(first(index), m_heldCentre, m_heldSecond->half);
+    }
 
     void holdFirst(std::int32_t index) { m_heldFirst = &first(index); }
     bool overlapsHeldFirst(std::int32_t index) const {
@@ -252,7 +269,9 @@ private:
 } // namespace
 
 PairSearch::PairSearch(const BoxTree& first, const BoxTree& second, const AffineMap& secondToFirst)
-    : m_first(first), m_second(second), m_map(secondToFirst) { }
+    : m_first(first)
+    , m_second(second)
+    , m_map(secondToFirst) { }
 
 bool PairSearch::isSimilarity(const AffineMap& map, float& scale, float& skew) {
     const float l0 = dot(map.row[0], map.row[0]);
@@ -289,7 +308,8 @@ bool PairSearch::run(Deadline& deadline, Hit& hit) {
         // A map that is a rotation only up to float rounding: a box of the
         // second tree may come out that much more skewed than its fitted
         // box, which is paid for with extra slack.
-        OrientedPruner pruner(m_first, m_second, m_map, scale, slack + 8.0f * skew * scale * m_second.reach());
+        OrientedPruner pruner(
+            m_first, m_second, m_map, scale, slack + 8.0f * skew * scale * m_second.reach());
         return search(pruner, deadline, hit);
     }
     AlignedPruner pruner(m_first, m_second, m_map, slack);
@@ -315,8 +335,7 @@ bool PairSearch::leavesIntersect(std::int32_t firstBegin, std::int32_t firstCoun
     return false;
 }
 
-template <typename Pruner>
-bool PairSearch::search(Pruner& pruner, Deadline& deadline, Hit& hit) {
+template <typename Pruner> bool PairSearch::search(Pruner& pruner, Deadline& deadline, Hit& hit) {
     pruner.holdSecond(BoxTree::kRoot);
     if (!pruner.overlapsHeldSecond(BoxTree::kRoot))
         return false;

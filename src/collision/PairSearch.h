@@ -39,8 +39,7 @@ public:
     static bool isSimilarity(const AffineMap& map, float& scale, float& skew);
 
 private:
-    template <typename Pruner>
-    bool search(Pruner& pruner, Deadline& deadline, Hit& hit);
+    template <typename Pruner> bool search(Pruner& pruner, Deadline& deadline, Hit& hit);
     bool leavesIntersect(std::int32_t firstBegin, std::int32_t firstCount, std::int32_t secondBegin,
         std::int32_t secondCount, Hit& hit) const;
 

@@ -6,8 +6,8 @@
 
 using collision::Vec3;
 
-bool SphereRayCollision(const float* centre, float radius, const float* origin, const float* direction,
-    float* point) {
+bool SphereRayCollision(
+    const float* centre, float radius, const float* origin, const float* direction, float* point) {
     const Vec3 d(direction);
     const float length = std::sqrt(dot(d, d));
     if (!(length > 0.0f))
@@ -22,8 +22,8 @@ bool SphereRayCollision(const float* centre, float radius, const float* origin, 
     return true;
 }
 
-bool SphereSphereCollision(const float* centre1, float radius1, const float* centre2, float radius2,
-    float* point) {
+bool SphereSphereCollision(
+    const float* centre1, float radius1, const float* centre2, float radius2, float* point) {
     const Vec3 between = Vec3(centre2) - Vec3(centre1);
     const float distanceSquared = dot(between, between);
     const float reach = radius1 + radius2;

@@ -38,7 +38,9 @@ double linearScale(const double* m) {
     return scale;
 }
 
-bool singularFor(double det, double scale) { return !(std::fabs(det) > 1e-12 * scale * scale * scale); }
+bool singularFor(double det, double scale) {
+    return !(std::fabs(det) > 1e-12 * scale * scale * scale);
+}
 
 // Cofactors of the linear part, and its determinant.
 double linearCofactors(const double* m, double c[9]) {
@@ -67,7 +69,8 @@ double minor3(const double* m, int r, int c) {
             cols[k++] = j;
     }
     auto e = [&](int i, int j) { return m[4 * rows[i] + cols[j]]; };
-    return e(0, 0) * (e(1, 1) * e(2, 2) - e(1, 2) * e(2, 1)) - e(0, 1) * (e(1, 0) * e(2, 2) - e(1, 2) * e(2, 0))
+    return e(0, 0) * (e(1, 1) * e(2, 2) - e(1, 2) * e(2, 1))
+        - e(0, 1) * (e(1, 0) * e(2, 2) - e(1, 2) * e(2, 0))
         + e(0, 2) * (e(1, 0) * e(2, 1) - e(1, 1) * e(2, 0));
 }
 
@@ -166,7 +169,8 @@ AffineMap AffineMap::from(const Transform& t) {
         a.row[r] = Vec3(static_cast<float>(t.m[4 * r]), static_cast<float>(t.m[4 * r + 1]),
             static_cast<float>(t.m[4 * r + 2]));
     }
-    a.translation = Vec3(static_cast<float>(t.m[12]), static_cast<float>(t.m[13]), static_cast<float>(t.m[14]));
+    a.translation
+        = Vec3(static_cast<float>(t.m[12]), static_cast<float>(t.m[13]), static_cast<float>(t.m[14]));
     return a;
 }
 
@@ -176,8 +180,8 @@ AffineMap AffineMap::product(const Transform& a, const Transform& b) {
     const double* x = a.m;
     const double* y = b.m;
     auto element = [x, y](int i, int j) {
-        return static_cast<float>(x[4 * i] * y[j] + x[4 * i + 1] * y[4 + j] + x[4 * i + 2] * y[8 + j]
-            + (i == 3 ? y[12 + j] : 0.0));
+        return static_cast<float>(
+            x[4 * i] * y[j] + x[4 * i + 1] * y[4 + j] + x[4 * i + 2] * y[8 + j] + (i == 3 ? y[12 + j] : 0.0));
     };
     AffineMap p;
     p.row[0] = Vec3(element(0, 0), element(0, 1), element(0, 2));

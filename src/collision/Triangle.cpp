@@ -18,10 +18,18 @@ struct D3 {
     double operator[](int axis) const { return axis == 0 ? x : (axis == 1 ? y : z); }
 };
 
-D3 toD3(const Vec3& v) { return { v.x, v.y, v.z }; }
-D3 operator-(const D3& a, const D3& b) { return { a.x - b.x, a.y - b.y, a.z - b.z }; }
-double dotD(const D3& a, const D3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-D3 crossD(const D3& a, const D3& b) { return { a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x }; }
+D3 toD3(const Vec3& v) {
+    return { v.x, v.y, v.z };
+}
+D3 operator-(const D3& a, const D3& b) {
+    return { a.x - b.x, a.y - b.y, a.z - b.z };
+}
+double dotD(const D3& a, const D3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+D3 crossD(const D3& a, const D3& b) {
+    return { a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x };
+}
 
 constexpr double kPlaneEpsilon = 1e-6;
 

@@ -8,8 +8,7 @@ namespace collision {
 // A stack of pending search steps that lives on the caller's stack while it
 // is shallow, which is all a balanced tree needs, and moves to the heap when a
 // skewed tree makes it deep. Queries on small models then allocate nothing.
-template <typename T, std::size_t Inline>
-class WorkStack {
+template <typename T, std::size_t Inline> class WorkStack {
 public:
     bool empty() const { return m_size == 0; }
 

@@ -3,11 +3,12 @@
 
 #include "foundation/CConfig.h"
 
+#include "foundation/FoundationLog.h"
+
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -103,23 +104,23 @@ void CConfig::LoadSetUpView() {
     const QString path = InProgramDir(QString::fromLatin1(kSetUpFile));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "Set-up: cannot open %s; texts stay empty\n", qPrintable(path));
+        qCWarning(lcFoundation, "Set-up: cannot open %s; texts stay empty", qPrintable(path));
         return;
     }
     if (file.size() > kMaxSetUpFileSize) {
-        std::fprintf(stderr, "Set-up: %s is too large; texts stay empty\n", qPrintable(path));
+        qCWarning(lcFoundation, "Set-up: %s is too large; texts stay empty", qPrintable(path));
         return;
     }
     QByteArray text = file.readAll();
     text.replace("\r\n", "\n");
     if (!NestingWithin(text, kMaxSetUpNesting)) {
-        std::fprintf(stderr, "Set-up: %s is nested too deeply; texts stay empty\n", qPrintable(path));
+        qCWarning(lcFoundation, "Set-up: %s is nested too deeply; texts stay empty", qPrintable(path));
         return;
     }
     m_docSetUp.Parse(text.constData(), nullptr, TIXML_ENCODING_UNKNOWN);
     if (m_docSetUp.Error()) {
-        std::fprintf(stderr, "Set-up: %s is malformed (line %d: %s); texts stay empty\n", qPrintable(path),
-                     m_docSetUp.ErrorRow(), m_docSetUp.ErrorDesc());
+        qCWarning(lcFoundation, "Set-up: %s is malformed (line %d: %s); texts stay empty", qPrintable(path),
+            m_docSetUp.ErrorRow(), m_docSetUp.ErrorDesc());
         m_docSetUp.Clear();
         return;
     }
@@ -224,23 +225,31 @@ void CConfig::SetLanguage(int index, bool save) {
         SaveSettings();
 }
 
-const TiXmlElement* CConfig::FindTextNode(const std::string& className, const std::string& functionName) const {
+const TiXmlElement* CConfig::FindTextNode(
+    const std::string& className, const std::string& functionName) const {
     if (className.empty() || functionName.empty() || !m_pLangClassNode)
         return nullptr;
     const TiXmlElement* cls = m_pLangClassNode->FirstChildElement(className.c_str());
     return cls ? cls->FirstChildElement(functionName.c_str()) : nullptr;
 }
 
-QString CConfig::GetText(const std::string& className, const std::string& functionName,
-                         const std::string& key) const {
+std::optional<QString> CConfig::FindText(
+    const std::string& className, const std::string& functionName, const std::string& key) const {
     const TiXmlElement* node = FindTextNode(className, functionName);
     if (!node || key.empty())
-        return QString();
-    return Utf8Attribute(node, key.c_str());
+        return std::nullopt;
+    const char* value = node->Attribute(key.c_str());
+    if (!value)
+        return std::nullopt;
+    return QString::fromUtf8(value);
 }
 
-void CConfig::ShowTips(const std::string& className, const std::string& functionName,
-                       const std::string& key) const {
+bool CConfig::HasTexts(const std::string& className, const std::string& functionName) const {
+    return FindTextNode(className, functionName) != nullptr;
+}
+
+void CConfig::ShowTips(
+    const std::string& className, const std::string& functionName, const std::string& key) const {
     f_TipsDlg(GetText(className, functionName, key));
 }
 
@@ -317,7 +326,8 @@ bool CConfig::IsColorObj(const std::string& address) const {
     const TiXmlElement* bricks = m_pViewGroup[0];
     if (!bricks)
         return true;
-    for (const TiXmlElement* obj = bricks->FirstChildElement("obj"); obj; obj = obj->NextSiblingElement("obj")) {
+    for (const TiXmlElement* obj = bricks->FirstChildElement("obj"); obj;
+         obj = obj->NextSiblingElement("obj")) {
         if (AttributeEquals(obj, "address", address)) {
             int color = 0;
             return obj->QueryIntAttribute("color", &color) == TIXML_SUCCESS && color == 1;

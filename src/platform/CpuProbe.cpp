@@ -40,7 +40,9 @@ double CpuPowerFromSample(unsigned processors, std::uint64_t ticks) {
     return static_cast<double>(processors) * static_cast<double>(megaTicks) / 100.0;
 }
 
-bool IsFastMachine(double cpuPower) { return cpuPower >= 2.0; }
+bool IsFastMachine(double cpuPower) {
+    return cpuPower >= 2.0;
+}
 
 bool RaiseProcessPriority() {
     errno = 0;

@@ -1,8 +1,8 @@
 #include "platform/TerminationSignals.h"
 
 #include <csignal>
-#include <initializer_list>
 #include <fcntl.h>
+#include <initializer_list>
 #include <unistd.h>
 
 namespace platform {
@@ -31,10 +31,15 @@ int TerminationSignalFd() {
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : { SIGTERM, SIGINT, SIGHUP })
         sigaction(signal, &action, nullptr);
     readEnd = fds[0];
     return readEnd;
+}
+
+void DrainTerminationSignals(int fd) {
+    char buffer[16];
+    while (read(fd, buffer, sizeof buffer) > 0) { }
 }
 
 } // namespace platform

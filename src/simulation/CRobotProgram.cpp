@@ -150,7 +150,7 @@ void CRobotProgram::Exchange(const std::string& input, std::string& output) {
     // listening, so this gets its line like every other drop.
     if (zeroPolls > robothost::kPollLimit) {
         Report(m_strProgramPath, "dropped",
-               "it did not pause within " + std::to_string(robothost::kPollLimit) + " polls of one step");
+            "it did not pause within " + std::to_string(robothost::kPollLimit) + " polls of one step");
         UnloadProgram();
     }
 }

@@ -33,7 +33,8 @@ const TiXmlElement* Find(const TiXmlElement* from, const std::string& path) {
     size_t start = 0;
     while (from && start <= path.size()) {
         const size_t slash = path.find('/', start);
-        const std::string name = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        const std::string name
+            = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         from = from->FirstChildElement(name.c_str());
         if (slash == std::string::npos)
             break;
@@ -87,12 +88,12 @@ std::vector<BarButton> BarButtons() {
             out.push_back(b);
         }
     };
-    for (const char* name : {"dynamic", "trigger", "static"})
+    for (const char* name : { "dynamic", "trigger", "static" })
         addBar(Find(view, name));
     for (const TiXmlElement* child : Elements(view)) {
         if (std::string(child->Value()).rfind("studio", 0) != 0)
             continue;
-        for (const char* name : {"brick", "wheel", "sensor"})
+        for (const char* name : { "brick", "wheel", "sensor" })
             addBar(Find(child, name));
     }
     return out;

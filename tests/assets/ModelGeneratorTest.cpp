@@ -45,8 +45,8 @@ std::map<std::string, std::string> ReadTree(const std::filesystem::path& root) {
         if (!entry.is_regular_file())
             continue;
         std::ifstream in(entry.path(), std::ios::binary);
-        files[std::filesystem::relative(entry.path(), root).generic_string()] =
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        files[std::filesystem::relative(entry.path(), root).generic_string()]
+            = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     return files;
 }
@@ -59,9 +59,11 @@ bool ReadNumber(const char* text, double& value) {
 
 // Same element name, same attributes (numbers compared as numbers), same
 // child elements in the same order; comments are ignored.
-::testing::AssertionResult SameElement(const TiXmlElement* want, const TiXmlElement* got, const std::string& where) {
+::testing::AssertionResult SameElement(
+    const TiXmlElement* want, const TiXmlElement* got, const std::string& where) {
     if (!want || !got)
-        return ::testing::AssertionFailure() << where << ": " << (want ? "missing" : "unexpected") << " element";
+        return ::testing::AssertionFailure()
+            << where << ": " << (want ? "missing" : "unexpected") << " element";
     const std::string here = where + "/" + want->Value();
     if (std::string(want->Value()) != got->Value())
         return ::testing::AssertionFailure() << here << ": found " << got->Value();
@@ -75,17 +77,18 @@ bool ReadNumber(const char* text, double& value) {
         const bool numbers = ReadNumber(a->Value(), x) && ReadNumber(value, y);
         if (numbers ? std::abs(x - y) > 1e-6 : std::string(a->Value()) != value)
             return ::testing::AssertionFailure()
-                   << here << " " << (want->Attribute("address") ? want->Attribute("address") : "") << ": "
-                   << a->Name() << " is " << value << ", the library says " << a->Value();
+                << here << " " << (want->Attribute("address") ? want->Attribute("address") : "") << ": "
+                << a->Name() << " is " << value << ", the library says " << a->Value();
     }
     for (const TiXmlAttribute* a = got->FirstAttribute(); a; a = a->Next())
         ++gotCount;
     if (wantCount != gotCount)
-        return ::testing::AssertionFailure() << here << ": " << gotCount << " attributes, expected " << wantCount;
+        return ::testing::AssertionFailure()
+            << here << ": " << gotCount << " attributes, expected " << wantCount;
     const std::vector<const TiXmlElement*> wantChildren = Elements(want), gotChildren = Elements(got);
     for (size_t i = 0; i < std::max(wantChildren.size(), gotChildren.size()); ++i) {
         const auto result = SameElement(i < wantChildren.size() ? wantChildren[i] : nullptr,
-                                        i < gotChildren.size() ? gotChildren[i] : nullptr, here);
+            i < gotChildren.size() ? gotChildren[i] : nullptr, here);
         if (!result)
             return result;
     }
@@ -103,7 +106,7 @@ const TiXmlElement* LanguageNames(const char* language) {
 } // namespace
 
 TEST(ModelGenerator, SetUpFileHoldsTheLibrarysEntries) {
-    const GeneratorRun run = RunGenerator({QStringLiteral("--print-setup")});
+    const GeneratorRun run = RunGenerator({ QStringLiteral("--print-setup") });
     ASSERT_EQ(run.exitCode, 0);
     TiXmlDocument fragment;
     fragment.Parse(run.output.constData(), nullptr, TIXML_ENCODING_UTF8);
@@ -114,10 +117,11 @@ TEST(ModelGenerator, SetUpFileHoldsTheLibrarysEntries) {
     const TiXmlElement* data = SetUpData();
     ASSERT_NE(data, nullptr);
     EXPECT_TRUE(SameElement(Find(library, "set_up"), Find(data, "set_up"), "data"));
-    for (const char* bar : {"dynamic", "trigger", "static"})
+    for (const char* bar : { "dynamic", "trigger", "static" })
         EXPECT_TRUE(SameElement(Find(library, bar), Find(data, std::string("view/") + bar), "data/view"));
-    for (const char* bar : {"brick", "wheel", "sensor"})
-        EXPECT_TRUE(SameElement(Find(library, bar), Find(data, std::string("view/studio0/") + bar), "data/view/studio0"));
+    for (const char* bar : { "brick", "wheel", "sensor" })
+        EXPECT_TRUE(SameElement(
+            Find(library, bar), Find(data, std::string("view/studio0/") + bar), "data/view/studio0"));
     int languages = 0;
     for (const TiXmlElement* names : Elements(library, "names")) {
         const char* language = names->Attribute("language");
@@ -126,8 +130,8 @@ TEST(ModelGenerator, SetUpFileHoldsTheLibrarysEntries) {
         ASSERT_NE(installed, nullptr);
         for (size_t i = 0; i < std::max(Elements(names).size(), Elements(installed).size()); ++i) {
             const auto want = Elements(names), got = Elements(installed);
-            EXPECT_TRUE(SameElement(i < want.size() ? want[i] : nullptr, i < got.size() ? got[i] : nullptr,
-                                    "language/view/obj"));
+            EXPECT_TRUE(SameElement(
+                i < want.size() ? want[i] : nullptr, i < got.size() ? got[i] : nullptr, "language/view/obj"));
         }
         ++languages;
     }
@@ -145,7 +149,8 @@ TEST(ModelGenerator, EveryModelHasADisplayNameInEveryLanguage) {
     for (int language = 0; language < 2; ++language) {
         config.SetLanguage(language, false);
         for (const std::string& address : addresses)
-            EXPECT_FALSE(config.GetObjName(address).isEmpty()) << config.m_vecLanguage[language] << " " << address;
+            EXPECT_FALSE(config.GetObjName(address).isEmpty())
+                << config.m_vecLanguage[language] << " " << address;
     }
     // The brick bar's bricks take the user's colour.
     config.SetStudio(0, false);
@@ -158,8 +163,8 @@ TEST(ModelGenerator, EveryModelHasADisplayNameInEveryLanguage) {
 
 TEST(ModelGenerator, SameSourcesGiveTheSameBytes) {
     TempDir first, second;
-    ASSERT_EQ(RunGenerator({first.qpath()}).exitCode, 0);
-    ASSERT_EQ(RunGenerator({second.qpath()}).exitCode, 0);
+    ASSERT_EQ(RunGenerator({ first.qpath() }).exitCode, 0);
+    ASSERT_EQ(RunGenerator({ second.qpath() }).exitCode, 0);
     const std::map<std::string, std::string> a = ReadTree(first.path()), b = ReadTree(second.path());
     ASSERT_GT(a.size(), 50u);
     ASSERT_EQ(a.size(), b.size());
@@ -176,6 +181,6 @@ TEST(ModelGenerator, SameSourcesGiveTheSameBytes) {
 TEST(ModelGenerator, ReportsAFolderItCannotWrite) {
     TempDir dir;
     dir.write("blocker", "a file where a folder should be");
-    EXPECT_EQ(RunGenerator({QString::fromStdString((dir.path() / "blocker/bin").string())}).exitCode, 1);
+    EXPECT_EQ(RunGenerator({ QString::fromStdString((dir.path() / "blocker/bin").string()) }).exitCode, 1);
     EXPECT_EQ(RunGenerator({}).exitCode, 2);
 }

@@ -26,8 +26,9 @@ constexpr double kExact = 1e-3;
 
 // Bar kinds of the playground page that build scaled objects, and the model
 // types of object groups (slope, trigger, loaded model) that take a scale.
-const std::set<int> kScaledBarTypes = {100, 101, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 114, 115, 117};
-const std::set<int> kScaledGroupTypes = {6, 8, 9};
+const std::set<int> kScaledBarTypes
+    = { 100, 101, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 114, 115, 117 };
+const std::set<int> kScaledGroupTypes = { 6, 8, 9 };
 
 bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -45,7 +46,8 @@ osg::BoundingBox LoadedBounds(const std::string& address) {
 // Every state set below (and including) a node, with its owner's name.
 class StateSetCollector : public osg::NodeVisitor {
 public:
-    StateSetCollector() : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) {}
+    StateSetCollector()
+        : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) { }
     void apply(osg::Node& node) override {
         if (node.getStateSet())
             sets.push_back(node.getStateSet());
@@ -56,7 +58,8 @@ public:
 
 class ParticleFinder : public osg::NodeVisitor {
 public:
-    ParticleFinder() : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) {}
+    ParticleFinder()
+        : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) { }
     void apply(osg::Drawable& drawable) override {
         if (dynamic_cast<osgParticle::ParticleSystem*>(&drawable))
             ++count;
@@ -66,7 +69,8 @@ public:
 
 class GeodeCollector : public osg::NodeVisitor {
 public:
-    GeodeCollector() : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) {}
+    GeodeCollector()
+        : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) { }
     void apply(osg::Geode& geode) override { geodes.push_back(&geode); }
     std::vector<osg::Geode*> geodes;
 };
@@ -163,8 +167,8 @@ TEST(ModelLibrary, PortsSitOnTheirModelsBounds) {
         const osg::BoundingBox model = LoadedBounds(address);
         ASSERT_TRUE(model.valid());
         for (const EntryPoint& p : points) {
-            SCOPED_TRACE(::testing::Message() << "port at " << p.position.x() << " " << p.position.y() << " "
-                                              << p.position.z());
+            SCOPED_TRACE(::testing::Message()
+                << "port at " << p.position.x() << " " << p.position.y() << " " << p.position.z());
             EXPECT_TRUE(p.male == 0 || p.male == 1);
             EXPECT_TRUE(p.kind >= 0 && p.kind < 5);
             EXPECT_GT(p.range, 0);
@@ -181,8 +185,8 @@ TEST(ModelLibrary, PortsSitOnTheirModelsBounds) {
             for (int a = 0; a < 3; ++a) {
                 EXPECT_GE(p.position[a], model._min[a] - kProud) << "axis " << a;
                 EXPECT_LE(p.position[a], model._max[a] + kProud) << "axis " << a;
-                nearest = std::min({nearest, std::abs(p.position[a] - model._min[a]),
-                                    std::abs(p.position[a] - model._max[a])});
+                nearest = std::min({ nearest, std::abs(p.position[a] - model._min[a]),
+                    std::abs(p.position[a] - model._max[a]) });
             }
             EXPECT_LE(nearest, kProud);
 
@@ -191,8 +195,8 @@ TEST(ModelLibrary, PortsSitOnTheirModelsBounds) {
             dir.normalize();
             dir2.normalize();
             const osg::Vec3d across = dir2 ^ dir;
-            for (int sx : {-1, 1}) {
-                for (int sy : {-1, 1}) {
+            for (int sx : { -1, 1 }) {
+                for (int sy : { -1, 1 }) {
                     const osg::Vec3d corner = p.position + across * (sx * p.gridX) + dir2 * (sy * p.gridY);
                     for (int a = 0; a < 3; ++a) {
                         EXPECT_GE(corner[a], model._min[a] - kExact) << "axis " << a;
@@ -213,7 +217,7 @@ TEST(ModelLibrary, RobotPartsHavePortsToJoinBy) {
             parts.push_back(b);
     }
     for (const TiXmlElement* studio : Elements(Find(SetUpData(), "program")))
-        parts.push_back({"rcu", studio->Attribute("rcu") ? studio->Attribute("rcu") : "", "", 0});
+        parts.push_back({ "rcu", studio->Attribute("rcu") ? studio->Attribute("rcu") : "", "", 0 });
     ASSERT_GT(parts.size(), 20u);
 
     std::vector<double> hubRanges, shaftRanges;
@@ -234,7 +238,7 @@ TEST(ModelLibrary, RobotPartsHavePortsToJoinBy) {
                 const double cornerX = p.position.x() + p.gridX, cornerY = p.position.y() + p.gridY;
                 EXPECT_EQ(cornerX, std::round(cornerX));
                 EXPECT_EQ(cornerY, std::round(cornerY));
-                gridParities.insert({std::lround(cornerX) & 1, std::lround(cornerY) & 1});
+                gridParities.insert({ std::lround(cornerX) & 1, std::lround(cornerY) & 1 });
             }
             const bool alongX = p.dir.y() == 0 && p.dir.z() == 0 && p.dir.x() != 0;
             if (p.kind == 1 && alongX && !p.male) {
@@ -266,7 +270,7 @@ TEST(ModelLibrary, RobotPartsHavePortsToJoinBy) {
     ASSERT_FALSE(shaftRanges.empty());
     // A shaft (male) fits a hub (female) only when its range is not larger.
     EXPECT_LE(*std::max_element(shaftRanges.begin(), shaftRanges.end()),
-              *std::min_element(hubRanges.begin(), hubRanges.end()));
+        *std::min_element(hubRanges.begin(), hubRanges.end()));
 }
 
 TEST(ModelLibrary, DrivenWheelsReachBelowTheirMotor) {
@@ -398,7 +402,7 @@ TEST(ModelLibrary, PlaygroundObjectsAreCentredOnTheirOrigin) {
 TEST(ModelLibrary, RescueFiguresCarryTheNamesTheRescueZoneMatches) {
     std::set<std::string> found;
     for (const BarButton& b : BarButtons()) {
-        for (const char* name : {"astronaut.", "astronaut_red", "astronaut_yellow", "astronaut_blue"}) {
+        for (const char* name : { "astronaut.", "astronaut_red", "astronaut_yellow", "astronaut_blue" }) {
             if (Contains(b.address, name) && (b.type == 113 || b.type == 116))
                 found.insert(name);
         }
@@ -485,8 +489,9 @@ TEST(ModelLibrary, BricksTakeTheirColourFromTheRootNode) {
 }
 
 TEST(ModelLibrary, SensorEffectBeamsRunAlongY) {
-    for (const auto& [address, length] : {std::pair<std::string, double>{"models/effects/e_ray.ive", 100.0},
-                                          std::pair<std::string, double>{"models/effects/e_ranging.ive", 500.0}}) {
+    for (const auto& [address, length] :
+        { std::pair<std::string, double> { "models/effects/e_ray.ive", 100.0 },
+            std::pair<std::string, double> { "models/effects/e_ranging.ive", 500.0 } }) {
         SCOPED_TRACE(address);
         osg::ref_ptr<osg::Node> beam = LoadLibraryModel(address);
         ASSERT_TRUE(beam.valid());

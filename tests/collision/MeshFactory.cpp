@@ -41,7 +41,8 @@ float uniform(std::mt19937& random, float low, float high) {
 }
 
 Vec3 randomPoint(std::mt19937& random, float extent) {
-    return { uniform(random, -extent, extent), uniform(random, -extent, extent), uniform(random, -extent, extent) };
+    return { uniform(random, -extent, extent), uniform(random, -extent, extent),
+        uniform(random, -extent, extent) };
 }
 
 Vec3 randomUnit(std::mt19937& random) {
@@ -67,7 +68,8 @@ Mesh flatSoup(std::mt19937& random, int count, float extent, float spread) {
     Mesh mesh;
     for (int i = 0; i < count; ++i) {
         const Vec3 c(uniform(random, -extent, extent), uniform(random, -extent, extent), 0.0f);
-        auto corner = [&] { return c + Vec3(uniform(random, -spread, spread), uniform(random, -spread, spread), 0); };
+        auto corner
+            = [&] { return c + Vec3(uniform(random, -spread, spread), uniform(random, -spread, spread), 0); };
         mesh.push_back({ corner(), corner(), corner() });
     }
     return mesh;
@@ -93,7 +95,9 @@ Pose pose(const Vec3& axis, float angle, const Vec3& translation) {
     return m;
 }
 
-Pose identity() { return pose({ 0, 0, 1 }, 0.0f, {}); }
+Pose identity() {
+    return pose({ 0, 0, 1 }, 0.0f, {});
+}
 
 Pose randomPose(std::mt19937& random, float reach) {
     const Vec3 axis = randomUnit(random);

@@ -129,7 +129,9 @@ std::unique_ptr<CollisionModel3DImpl> build(const Mesh& mesh) {
 }
 
 // A triangle that is just a point, so its centre sits where it is put.
-Triangle dot3(const Vec3& c) { return { c, c, c }; }
+Triangle dot3(const Vec3& c) {
+    return { c, c, c };
+}
 
 } // namespace
 
@@ -150,7 +152,8 @@ TEST(BoxTreeShape, MatchesTheRecursiveBuilder) {
     meshes.push_back(repeats);
     for (const Mesh& mesh : meshes) {
         auto m = build(mesh);
-        EXPECT_GE(compareTrees(*referenceTree(mesh), m->tree(), BoxTree::kRoot, 0), 0) << mesh.size() << " triangles";
+        EXPECT_GE(compareTrees(*referenceTree(mesh), m->tree(), BoxTree::kRoot, 0), 0)
+            << mesh.size() << " triangles";
     }
 }
 

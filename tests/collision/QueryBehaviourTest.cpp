@@ -14,7 +14,9 @@ using namespace testmesh;
 
 namespace {
 
-std::unique_ptr<CollisionModel3D> modelOf(const Mesh& mesh) { return model(mesh, identity()); }
+std::unique_ptr<CollisionModel3D> modelOf(const Mesh& mesh) {
+    return model(mesh, identity());
+}
 
 const Triangle kFloor { { -1, -1, 0 }, { 1, -1, 0 }, { 0, 1, 0 } };
 
@@ -122,7 +124,8 @@ TEST(ModelQuery, TimeBudget) {
     EXPECT_FALSE(a->collision(b.get(), -1, 0, nullptr));
     EXPECT_THROW(a->collision(b.get(), -1, 1, nullptr), TimeoutExpired);
     // A throwing query leaves the kind at "model" and the rest as it was.
-    EXPECT_EQ(dynamic_cast<CollisionModel3DImpl&>(*a).lastQueryKind(), CollisionModel3DImpl::QueryKind::Model);
+    EXPECT_EQ(
+        dynamic_cast<CollisionModel3DImpl&>(*a).lastQueryKind(), CollisionModel3DImpl::QueryKind::Model);
     EXPECT_FALSE(a->collision(b.get(), -1, 60000, nullptr));
 }
 

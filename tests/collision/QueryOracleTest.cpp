@@ -39,8 +39,8 @@ Pose compose(const Pose& first, const Pose& then) {
 
 // Runs one model query and checks it against the brute force; returns a
 // description of the disagreement, if any.
-std::optional<std::string> checkPair(const Mesh& a, const Pose& poseA, const Mesh& b, const Pose& poseB,
-    bool isStatic, int& hits) {
+std::optional<std::string> checkPair(
+    const Mesh& a, const Pose& poseA, const Mesh& b, const Pose& poseB, bool isStatic, int& hits) {
     auto first = model(a, poseA, isStatic);
     auto second = model(b, poseB, isStatic);
     const bool expected = brutePair(a, poseA, b, poseB);
@@ -140,7 +140,8 @@ TEST(QueryOracle, RotatedClosedMeshes) {
         const Pose poseA = randomPose(random, 0.5f);
         const Pose poseB = randomPose(random, 2.0f);
         const Mesh& b = n % 2 == 0 ? ring : block;
-        tally.add(checkPair(ring, poseA, b, poseB, n % 3 == 0, tally.hits), "closed case " + std::to_string(n));
+        tally.add(
+            checkPair(ring, poseA, b, poseB, n % 3 == 0, tally.hits), "closed case " + std::to_string(n));
     }
     expectClean(tally, 50, 50);
 }
@@ -211,7 +212,8 @@ TEST(QueryOracle, NearMissesStayMisses) {
         const float gap = n % 2 == 0 ? 1e-3f : 1e-4f;
         const Vec3 place(1.0f + gap - lowest, uniform(random, 0.2f, 0.8f), uniform(random, 0.2f, 0.8f));
         const Pose poseB = compose(turn, pose({ 0, 0, 1 }, 0.0f, place));
-        tally.add(checkPair(unit, identity(), small, poseB, n % 2 == 0, tally.hits), "near miss " + std::to_string(n));
+        tally.add(checkPair(unit, identity(), small, poseB, n % 2 == 0, tally.hits),
+            "near miss " + std::to_string(n));
     }
     EXPECT_EQ(tally.mismatches, 0) << tally.firstMismatch;
     EXPECT_EQ(tally.hits, 0);
@@ -243,8 +245,8 @@ void raySegment(const Pose& where, const RayCase& c, Vec3& o, Vec3& d, float& se
     }
 }
 
-std::optional<std::string> checkRay(CollisionModel3D& m, const Mesh& mesh, const Pose& where, const RayCase& c,
-    int& hits) {
+std::optional<std::string> checkRay(
+    CollisionModel3D& m, const Mesh& mesh, const Pose& where, const RayCase& c, int& hits) {
     Vec3 o;
     Vec3 d;
     float segmentMax;
@@ -326,7 +328,8 @@ TEST(QueryOracle, RaysAndSegments) {
                 break;
             }
             }
-            tally.add(checkRay(*m, mesh, where, c, tally.hits), "ray " + std::to_string(round) + "/" + std::to_string(n));
+            tally.add(checkRay(*m, mesh, where, c, tally.hits),
+                "ray " + std::to_string(round) + "/" + std::to_string(n));
         }
     }
     expectClean(tally, 500, 500);
@@ -336,12 +339,14 @@ TEST(QueryOracle, Spheres) {
     std::mt19937 random(77);
     Tally tally;
     for (int round = 0; round < 60; ++round) {
-        const Mesh mesh = round % 3 == 0 ? box({ -1, -1, -1 }, { 1, 1, 1 }) : soup(random, 20 + round, 1.0f, 0.35f);
+        const Mesh mesh
+            = round % 3 == 0 ? box({ -1, -1, -1 }, { 1, 1, 1 }) : soup(random, 20 + round, 1.0f, 0.35f);
         const Pose where = randomPose(random, 1.0f);
         auto m = model(mesh, where, round % 2 == 1);
         for (int n = 0; n < 50; ++n) {
-            const Vec3 local = n % 4 == 0 ? mesh[static_cast<std::size_t>(n) % mesh.size()].q + randomUnit(random) * 0.2f
-                                          : randomPoint(random, 1.6f);
+            const Vec3 local = n % 4 == 0
+                ? mesh[static_cast<std::size_t>(n) % mesh.size()].q + randomUnit(random) * 0.2f
+                : randomPoint(random, 1.6f);
             const float radius = n % 4 == 0 ? 0.2f : uniform(random, 0.02f, 0.8f);
             const Vec3 centre = transformPoint(where, local);
             float c[3];

@@ -28,12 +28,14 @@ osg::ref_ptr<osg::Geode> geodeWith(GLenum mode, std::initializer_list<osg::Vec3>
 class Opaque : public osg::Drawable {
 public:
     Opaque() = default;
-    Opaque(const Opaque& other, const osg::CopyOp& op) : osg::Drawable(other, op) { }
-    META_Object(morvanetest, Opaque)
-    void drawImplementation(osg::RenderInfo&) const override { }
+    Opaque(const Opaque& other, const osg::CopyOp& op)
+        : osg::Drawable(other, op) { }
+    META_Object(morvanetest, Opaque) void drawImplementation(osg::RenderInfo&) const override { }
 };
 
-osg::ref_ptr<osg::MatrixTransform> transform(const osg::Matrixd& m) { return new osg::MatrixTransform(m); }
+osg::ref_ptr<osg::MatrixTransform> transform(const osg::Matrixd& m) {
+    return new osg::MatrixTransform(m);
+}
 
 void expectVertex(const osg::Vec3f& actual, const osg::Vec3f& expected) {
     EXPECT_NEAR(actual.x(), expected.x(), 1e-5f);

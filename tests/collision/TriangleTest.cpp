@@ -22,10 +22,18 @@ namespace {
 struct D3 {
     double x, y, z;
 };
-D3 d3(const Vec3& v) { return { v.x, v.y, v.z }; }
-D3 sub(const D3& a, const D3& b) { return { a.x - b.x, a.y - b.y, a.z - b.z }; }
-D3 crs(const D3& a, const D3& b) { return { a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x }; }
-double dt(const D3& a, const D3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+D3 d3(const Vec3& v) {
+    return { v.x, v.y, v.z };
+}
+D3 sub(const D3& a, const D3& b) {
+    return { a.x - b.x, a.y - b.y, a.z - b.z };
+}
+D3 crs(const D3& a, const D3& b) {
+    return { a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x };
+}
+double dt(const D3& a, const D3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 // The largest gap between the two triangles' projections over the given unit
 // axes: above 0 they are apart by at least that much, below 0 they overlap on
@@ -115,7 +123,9 @@ TEST(TriangleIntersection, AgreesWithSeparatingAxesForCoplanarTriangles) {
         auto inPlane = [&](float s, float t) { return origin + un * s + vn * t; };
         auto tri = [&] {
             const float cs = uniform(random, -1, 1), ct = uniform(random, -1, 1);
-            auto v = [&] { return inPlane(cs + uniform(random, -0.6f, 0.6f), ct + uniform(random, -0.6f, 0.6f)); };
+            auto v = [&] {
+                return inPlane(cs + uniform(random, -0.6f, 0.6f), ct + uniform(random, -0.6f, 0.6f));
+            };
             return Triangle { v(), v(), v() };
         };
         const Triangle a = tri();

@@ -91,7 +91,21 @@ TEST(SetUpView, TextLookups) {
     EXPECT_EQ(config.FindTextNode("CMainDlg", ""), nullptr);
     EXPECT_NE(config.FindTextNode("CMainDlg", "slot_ShowLv"), nullptr);
     EXPECT_EQ(config.FindTextNode("Nobody", "slot_ShowLv"), nullptr);
-    EXPECT_EQ(config.f_ConnectTips(0), QString());
+
+    // Through the narrow interface an empty text is a text, a missing key
+    // none; a missing group is told apart as well.
+    const LanguageTexts& texts = config;
+    EXPECT_EQ(texts.FindText("CMainDlg", "slot_ShowLv", "s"), QStringLiteral("Two\nlines"));
+    EXPECT_EQ(texts.FindText("CMainDlg", "slot_ShowLv", "sEmpty"), QString());
+    EXPECT_EQ(texts.FindText("CMainDlg", "slot_ShowLv", "sMissing"), std::nullopt);
+    EXPECT_EQ(texts.FindText("CMainDlg", "slot_ShowLv", ""), std::nullopt);
+    EXPECT_EQ(texts.FindText("CMainDlg", "f_Nothing", "s"), std::nullopt);
+    EXPECT_TRUE(texts.HasTexts("CMainDlg", "slot_ShowLv"));
+    EXPECT_FALSE(texts.HasTexts("CMainDlg", "f_Nothing"));
+    EXPECT_FALSE(texts.HasTexts("CMainDlg", ""));
+    config.SetLanguage(5, false);
+    EXPECT_FALSE(texts.HasTexts("CMainDlg", "slot_ShowLv"));
+    EXPECT_EQ(texts.FindText("CMainDlg", "slot_ShowLv", "s"), std::nullopt);
 }
 
 TEST(SetUpView, LanguageIndexOutsideTheListSelectsNoLanguage) {
@@ -132,9 +146,16 @@ TEST(SetUpView, StudioPathsAndGroups) {
     EXPECT_EQ(config.m_strExampleDirNative, QStringLiteral("\\XML\\basic\\examples\\"));
     EXPECT_EQ(config.m_strRcu, "models/rcu.ive");
     EXPECT_FALSE(config.m_bIsE);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_NE(config.m_pViewGroup[i], nullptr) << i;
-    EXPECT_NE(config.m_pGroupNode, nullptr);
+    // The part groups in their fixed order: the studio's robot bars, then
+    // the playground's.
+    const char* const groups[6] = { "brick", "wheel", "sensor", "dynamic", "trigger", "static" };
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_NE(config.m_pViewGroup[i], nullptr) << i;
+        EXPECT_STREQ(config.m_pViewGroup[i]->Value(), groups[i]) << i;
+        EXPECT_STREQ(config.m_pViewGroup[i]->Parent()->Value(), i < 3 ? "studio0" : "view") << i;
+    }
+    ASSERT_NE(config.m_pGroupNode, nullptr);
+    EXPECT_STREQ(config.m_pGroupNode->Value(), "group");
     EXPECT_EQ(config.GetStudioName(), QStringLiteral("Basic kit"));
     EXPECT_EQ(config.GetStudioName(1), QStringLiteral("Extended kit"));
     // A name without a studio of that number in the program section is not given.
@@ -190,12 +211,12 @@ TEST(SetUpView, MissingOrBrokenFilesLeaveEveryLookupEmpty) {
     for (int i = 0; i < 100000; ++i)
         deep += "<a>";
     const std::pair<const char*, std::string> cases[] = {
-        {"missing", ""},
-        {"not xml", "this is not xml <<<"},
-        {"unclosed", "<?xml version=\"1.0\"?><data><program><studio0 file=\"x\">"},
-        {"no data root", "<?xml version=\"1.0\"?><other><program/></other>"},
-        {"deep nesting", "<data>" + deep},
-        {"binary", std::string("\0\xff\xfe<data>\0", 10)},
+        { "missing", "" },
+        { "not xml", "this is not xml <<<" },
+        { "unclosed", "<?xml version=\"1.0\"?><data><program><studio0 file=\"x\">" },
+        { "no data root", "<?xml version=\"1.0\"?><other><program/></other>" },
+        { "deep nesting", "<data>" + deep },
+        { "binary", std::string("\0\xff\xfe<data>\0", 10) },
     };
     for (const auto& [name, text] : cases) {
         SCOPED_TRACE(name);
@@ -217,11 +238,11 @@ TEST(SetUpView, MissingOrBrokenFilesLeaveEveryLookupEmpty) {
 }
 
 TEST(SetUpView, RunModeOutsideTheKnownModesIsEducation) {
-    for (const char* mode : {"0", "1", "7", "x", ""}) {
+    for (const char* mode : { "0", "1", "7", "x", "" }) {
         SCOPED_TRACE(mode);
         TempDir dir;
         dir.write("XML/SetUp_View.xml",
-                  QByteArray("<data><program mode=\"") + mode + "\"><studio0/></program></data>");
+            QByteArray("<data><program mode=\"") + mode + "\"><studio0/></program></data>");
         CConfig config(dir.qpath());
         EXPECT_EQ(config.m_nRunMode, RunModeEducation);
     }
@@ -231,7 +252,7 @@ TEST(SetUpView, InstalledFileHasTheTextsStartUpNeeds) {
     TempDir dir;
     std::filesystem::create_directories(dir.path() / "XML");
     std::filesystem::copy_file(std::filesystem::path(MORVANE_SOURCE_DIR) / "assets/XML/SetUp_View.xml",
-                               dir.path() / "XML/SetUp_View.xml");
+        dir.path() / "XML/SetUp_View.xml");
     CConfig config(dir.qpath());
     ASSERT_GE(config.m_vecLanguage.size(), 2u);
     EXPECT_EQ(config.m_nRunMode, RunModeEducation);
@@ -239,9 +260,9 @@ TEST(SetUpView, InstalledFileHasTheTextsStartUpNeeds) {
         SCOPED_TRACE(config.m_vecLanguage[static_cast<size_t>(lang)]);
         config.SetLanguage(lang, false);
         EXPECT_FALSE(config.GetText("main", "f_SplashScreen", "s").isEmpty());
-        for (const char* key : {"sTitle", "sOK"})
+        for (const char* key : { "sTitle", "sOK" })
             EXPECT_FALSE(config.GetText("CConfig", "f_TipsDlg", key).isEmpty()) << key;
-        for (const char* key : {"sOK", "sServer", "sSql", "sConnect", "sNo"})
+        for (const char* key : { "sOK", "sServer", "sSql", "sConnect", "sNo" })
             EXPECT_FALSE(config.GetText("CConfig", "f_ConnectTips", key).isEmpty()) << key;
         EXPECT_FALSE(config.GetStudioName().isEmpty());
     }

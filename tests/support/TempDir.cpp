@@ -32,6 +32,8 @@ QByteArray TempDir::read(const std::string& relative) const {
     return QByteArray(data.data(), static_cast<qsizetype>(data.size()));
 }
 
-bool TempDir::exists(const std::string& relative) const { return std::filesystem::exists(m_path / relative); }
+bool TempDir::exists(const std::string& relative) const {
+    return std::filesystem::exists(m_path / relative);
+}
 
 } // namespace testsupport

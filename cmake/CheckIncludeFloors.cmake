@@ -1,0 +1,62 @@
+# cmake -D SOURCE_DIR=<source tree> -P CheckIncludeFloors.cmake
+# Checks every include in src/ against the floor table: a folder includes its
+# own headers and those of folders on lower floors, nothing else of ours. The
+# physics engine's headers belong to src/physics alone. Lists every breach.
+include(${CMAKE_CURRENT_LIST_DIR}/Floors.cmake)
+
+foreach(entry ${MORVANE_FLOORS})
+    string(REGEX MATCH "^([^=]+)=([0-9]+)$" _ ${entry})
+    set(floor_${CMAKE_MATCH_1} ${CMAKE_MATCH_2})
+endforeach()
+
+set(breaches)
+file(GLOB folders LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*)
+foreach(folder ${folders})
+    if(NOT IS_DIRECTORY ${SOURCE_DIR}/src/${folder})
+        continue()
+    endif()
+    if(NOT DEFINED floor_${folder})
+        list(APPEND breaches "src/${folder}: a folder with no floor (add it to cmake/Floors.cmake)")
+        continue()
+    endif()
+    file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR}
+        ${SOURCE_DIR}/src/${folder}/*.h ${SOURCE_DIR}/src/${folder}/*.hpp
+        ${SOURCE_DIR}/src/${folder}/*.cpp ${SOURCE_DIR}/src/${folder}/*.c)
+    foreach(file ${files})
+        file(STRINGS ${SOURCE_DIR}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+        foreach(line ${includes})
+            string(REGEX MATCH "[<\"]([^>\"]+)[>\"]" _ "${line}")
+            set(header ${CMAKE_MATCH_1})
+            if(header MATCHES "^ode/" AND NOT folder STREQUAL "physics")
+                list(APPEND breaches "${file}: <${header}>: only the physics layer sees the physics engine")
+                continue()
+            endif()
+            if(header MATCHES "(^|/)\\.\\.(/|$)")
+                list(APPEND breaches "${file}: \"${header}\": include our headers from the src root")
+                continue()
+            endif()
+            if(NOT header MATCHES "/")
+                continue()
+            endif()
+            string(REGEX REPLACE "/.*" "" target ${header})
+            if(target STREQUAL folder OR NOT IS_DIRECTORY ${SOURCE_DIR}/src/${target})
+                continue()
+            endif()
+            if(NOT DEFINED floor_${target})
+                # Reported above as a folder with no floor.
+                continue()
+            endif()
+            if(floor_${target} GREATER_EQUAL floor_${folder})
+                list(APPEND breaches
+                    "${file}: \"${header}\": ${folder} (floor ${floor_${folder}}) may not see ${target} (floor ${floor_${target}})")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(breaches)
+    list(LENGTH breaches count)
+    list(JOIN breaches "\n  " text)
+    message(FATAL_ERROR "${count} include(s) break the floors:\n  ${text}")
+endif()
+message(STATUS "Every include of src/ respects the floors")
