@@ -2,8 +2,6 @@
 
 #include "apps/MotionModel.h"
 
-#include "foundation/CConfig.h"
-
 CEmuApp::CEmuApp(const std::string& configName, scene::SceneView* window)
     : CApp(configName, window) {
     SetViewPreset(3);
@@ -36,10 +34,6 @@ void CEmuApp::StartRun() {
 void CEmuApp::SetFollowTarget(CRob*) { }
 
 void CEmuApp::DriveByKey(int) { }
-
-void CEmuApp::ToggleDriveMode() {
-    CConfig::Instance().m_bKeyDrive = !CConfig::Instance().m_bKeyDrive;
-}
 
 void CEmuApp::RotateSelectedRobot(const osg::Matrixd&) { }
 

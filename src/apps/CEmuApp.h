@@ -33,7 +33,6 @@ public:
     void SetFollowTarget(CRob* robot);
     // Key codes of the page's 3-D host: 15-18 hold, 19-22 release a drive key.
     void DriveByKey(int code);
-    void ToggleDriveMode();
     void RotateSelectedRobot(const osg::Matrixd& turn);
     int GetFrameCount() const;
 

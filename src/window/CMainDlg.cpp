@@ -48,9 +48,9 @@ int ExampleNumber(const char* elementName) {
 
 } // namespace
 
-CMainDlg::CMainDlg() {
+CMainDlg::CMainDlg(CConfig& config)
+    : m_config(config) {
     InitWindowPictures();
-    CConfig& config = CConfig::Instance();
 
     m_bMatchRunning = false;
 
@@ -141,7 +141,7 @@ CMainDlg::CMainDlg() {
 
 CMainDlg::~CMainDlg() {
     m_pFrameTimer->stop();
-    CConfig& config = CConfig::Instance();
+    CConfig& config = m_config;
     if (action_ToolBar_Icon->isChecked())
         config.m_nWindowOption = 0;
     else if (action_ToolBar_Text->isChecked())
@@ -159,7 +159,7 @@ QMenu* CMainDlg::createPopupMenu() {
 }
 
 void CMainDlg::InitMenuActions() {
-    const CConfig& config = CConfig::Instance();
+    const CConfig& config = m_config;
 
     m_pLanguageGroup = new QActionGroup(this);
     connect(m_pLanguageGroup, &QActionGroup::triggered, this, &CMainDlg::slot_SetLanguage);
@@ -375,7 +375,7 @@ void CMainDlg::InitToolBars() {
 }
 
 void CMainDlg::InitExampleMenu() {
-    const CConfig& config = CConfig::Instance();
+    const CConfig& config = m_config;
     // The menu owns the example actions and their separator, so clearing
     // it frees them.
     menu_2->clear();

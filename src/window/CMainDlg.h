@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class CConfig;
 class CEmuApp;
 class CPlaApp;
 class CRobApp;
@@ -49,7 +50,9 @@ class CMainDlg : public QMainWindow, public CMainDlg2 {
     Q_OBJECT
 
 public:
-    CMainDlg();
+    // The window reads and keeps its settings, texts and link in config,
+    // which outlives it.
+    explicit CMainDlg(CConfig& config);
     ~CMainDlg() override;
 
     // Started by the entry function with a 1 ms interval.
@@ -307,6 +310,7 @@ private:
     void ApplyToolButtonStyle(Qt::ToolButtonStyle style, QAction* checked);
 
     // ---- members of the window ----------------------------------------------------
+    CConfig& m_config;
     QTimer* m_pFrameTimer = nullptr;
     QTimer* m_pMatchTimer = nullptr;
     QLabel* m_pMatchTimeLabel = nullptr;

@@ -18,7 +18,7 @@ enum ClassLinkState {
 } // namespace
 
 void CMainDlg::slot_GetMsg(QByteArray* body) {
-    CConfig& config = CConfig::Instance();
+    CConfig& config = m_config;
     if (config.m_nRunMode == RunModeClassroom) {
         if (m_nClassLinkState == kKeepAliveSeen || !body)
             return;
@@ -32,7 +32,7 @@ void CMainDlg::slot_GetMsg(QByteArray* body) {
 }
 
 void CMainDlg::slot_Disconnect() {
-    if (CConfig::Instance().m_nRunMode == RunModeClassroom) {
+    if (m_config.m_nRunMode == RunModeClassroom) {
         if (m_nClassLinkState != kLinkClosedKept)
             m_nClassLinkState = kLinkClosed;
         return;

@@ -127,7 +127,7 @@ void CMainDlg::f_EnterEmuAppPage() {
 }
 
 void CMainDlg::f_LanguageEmuApp() {
-    const TiXmlElement* group = CConfig::Instance().FindTextNode("CMainDlg", "f_LanguageEmuApp");
+    const TiXmlElement* group = m_config.FindTextNode("CMainDlg", "f_LanguageEmuApp");
     if (!group)
         return;
     const char* const startKeys[4]

@@ -203,7 +203,7 @@ void CMainDlg::slot_Redo() {
 void CMainDlg::slot_Key(int key) {
     f_ResetEmuAppMouseMode();
     if (CurrentPage() == SimulationPage) {
-        if (CConfig::Instance().m_bKeyDrive)
+        if (m_config.m_bKeyDrive)
             m_pEmuApp->DriveByKey(key);
         return;
     }
@@ -215,7 +215,7 @@ void CMainDlg::slot_Left() {
     if (CurrentPage() != SimulationPage)
         return;
     const float angle = CEmuApp::DegToRadF(kRobotTurnDegrees);
-    m_pEmuApp->RotateSelectedRobot(osg::Matrixd::rotate(angle, CConfig::Instance().m_vTurnAxis));
+    m_pEmuApp->RotateSelectedRobot(osg::Matrixd::rotate(angle, m_config.m_vTurnAxis));
 }
 
 void CMainDlg::slot_Right() {
@@ -223,7 +223,7 @@ void CMainDlg::slot_Right() {
     if (CurrentPage() != SimulationPage)
         return;
     const float angle = CEmuApp::DegToRadF(-kRobotTurnDegrees);
-    m_pEmuApp->RotateSelectedRobot(osg::Matrixd::rotate(angle, CConfig::Instance().m_vTurnAxis));
+    m_pEmuApp->RotateSelectedRobot(osg::Matrixd::rotate(angle, m_config.m_vTurnAxis));
 }
 
 void CMainDlg::slot_Set() {

@@ -62,7 +62,7 @@ void CMainDlg::slot_SetLanguage(QAction* action) {
         return;
     bool ok = false;
     const int index = action->objectName().toInt(&ok, 10);
-    CConfig& config = CConfig::Instance();
+    CConfig& config = m_config;
     if (!ok || index == config.m_nLanguage)
         return;
     f_ResetEmuAppMouseMode();
@@ -72,7 +72,7 @@ void CMainDlg::slot_SetLanguage(QAction* action) {
 }
 
 void CMainDlg::f_Language(bool atStart) {
-    const CConfig& config = CConfig::Instance();
+    const CConfig& config = m_config;
     f_LanguageTitle();
     f_LanguageMenu();
     f_LanguageRobApp(atStart);
@@ -111,7 +111,7 @@ void CMainDlg::f_Language(bool atStart) {
 }
 
 void CMainDlg::f_LanguageMenu() {
-    const TiXmlElement* group = CConfig::Instance().FindTextNode(kClass, "f_LanguageMenu");
+    const TiXmlElement* group = m_config.FindTextNode(kClass, "f_LanguageMenu");
     if (!group)
         return;
     const std::pair<QMenu*, const char*> menus[] = {
@@ -196,7 +196,7 @@ void CMainDlg::f_LanguageMenu() {
 }
 
 void CMainDlg::f_LanguageTitle() {
-    const CConfig& config = CConfig::Instance();
+    const CConfig& config = m_config;
     QString title = config.GetText(kClass, "f_LanguageTitle", "s");
     switch (config.m_nRunMode) {
     case RunModeNet: {
@@ -226,7 +226,7 @@ void CMainDlg::f_LanguageTitle() {
 }
 
 void CMainDlg::f_LanguageExample() {
-    const CConfig& config = CConfig::Instance();
+    const CConfig& config = m_config;
     const QString levelText = config.GetText(kClass, "f_LanguageExample", "sLv");
     const QList<QAction*> actions = menu_2->actions();
     // All but the separator and "action_Open_Example" at the end.
@@ -247,7 +247,7 @@ void CMainDlg::f_LanguageExample() {
 
 void CMainDlg::ApplySideButtonTexts(
     const TiXmlElement* group, std::initializer_list<SideButtonText> buttons) {
-    const bool ownText = CConfig::Instance().m_nLanguage == 0;
+    const bool ownText = m_config.m_nLanguage == 0;
     for (const SideButtonText& side : buttons) {
         side.button->setText(ownText ? Text(group, side.caption) : QString());
         side.button->SetText(ownText ? QString() : Text(group, side.caption));
@@ -260,14 +260,14 @@ void CMainDlg::ApplySideButtonTexts(
 void CMainDlg::f_SensorMessage(std::vector<QString>& names) const {
     static const char* const keys[] = { "sNo", "sMotor", "sRay", "sTouch", "sCompass", "sRanging", "sBlack",
         "sFire", "sVolume", "sTrace", "sCompound", "sLife", "sColoredLight" };
-    const TiXmlElement* group = CConfig::Instance().FindTextNode(kClass, "f_SensorMessage");
+    const TiXmlElement* group = m_config.FindTextNode(kClass, "f_SensorMessage");
     names.clear();
     for (const char* key : keys)
         names.push_back(Text(group, key));
 }
 
 int CMainDlg::f_AskForSave() {
-    const TiXmlElement* group = CConfig::Instance().FindTextNode(kClass, "f_AskForSave");
+    const TiXmlElement* group = m_config.FindTextNode(kClass, "f_AskForSave");
     QMessageBox box(
         QMessageBox::Question, Text(group, "sTitle"), Text(group, "s"), QMessageBox::NoButton, this);
     QPushButton* save = box.addButton(Text(group, "sOK") + QStringLiteral("(S)"), QMessageBox::AcceptRole);
@@ -287,7 +287,7 @@ int CMainDlg::f_AskForSave() {
 }
 
 bool CMainDlg::f_AskForQuit() {
-    const TiXmlElement* group = CConfig::Instance().FindTextNode(kClass, "f_AskForQuit");
+    const TiXmlElement* group = m_config.FindTextNode(kClass, "f_AskForQuit");
     QMessageBox box(
         QMessageBox::Question, Text(group, "sTitle"), Text(group, "s"), QMessageBox::NoButton, this);
     QPushButton* quit = box.addButton(Text(group, "sOK") + QStringLiteral("(Q)"), QMessageBox::AcceptRole);
@@ -300,15 +300,15 @@ bool CMainDlg::f_AskForQuit() {
 }
 
 QString CMainDlg::f_OpenFileMessage() const {
-    return CConfig::Instance().GetText(kClass, "f_OpenFileMessage", "s");
+    return m_config.GetText(kClass, "f_OpenFileMessage", "s");
 }
 
 QString CMainDlg::f_3DFileMessage() const {
-    return CConfig::Instance().GetText(kClass, "f_3DFileMessage", "s") + QStringLiteral(" (*.3d)");
+    return m_config.GetText(kClass, "f_3DFileMessage", "s") + QStringLiteral(" (*.3d)");
 }
 
 void CMainDlg::f_3DFileTips() const {
-    CConfig::Instance().ShowTips(kClass, "f_3DFileTips", "s");
+    m_config.ShowTips(kClass, "f_3DFileTips", "s");
 }
 
 } // namespace Ui

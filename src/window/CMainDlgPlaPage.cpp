@@ -155,7 +155,7 @@ void CMainDlg::f_EnterPlaAppPage() {
 
 void CMainDlg::f_LanguagePlaApp() {
     m_pPlaApp->ShowObjCount();
-    const CConfig& config = CConfig::Instance();
+    const CConfig& config = m_config;
     const TiXmlElement* group = config.FindTextNode("CMainDlg", "f_LanguagePlaApp");
     if (!group)
         return;

@@ -153,7 +153,7 @@ void CMainDlg::f_LanguageRobApp(bool atStart) {
     if (!atStart)
         f_Ui_UpdatePort();
     m_pRobApp->ShowObjCount();
-    const CConfig& config = CConfig::Instance();
+    const CConfig& config = m_config;
     const TiXmlElement* group = config.FindTextNode("CMainDlg", "f_LanguageRobApp");
     if (!group)
         return;

@@ -52,7 +52,7 @@ void CMainDlg::f_Ui_StatusBar_Change(const QString& message) {
     if (!message.isEmpty() && (tip.isEmpty() || !message.contains(tip)))
         return;
     if (!selected.empty())
-        statusbar->showMessage(CConfig::Instance().GetObjName(selected), kMessageMs);
+        statusbar->showMessage(m_config.GetObjName(selected), kMessageMs);
     else if (message.isEmpty())
         statusbar->showMessage(tip, kMessageMs);
 }
@@ -62,7 +62,7 @@ void CMainDlg::slot_Ui_StatusBar_ShowObjName(std::string* name) {
         slot_Ui_StatusBar_ShowObjName();
         return;
     }
-    statusbar->showMessage(CConfig::Instance().GetObjName(*name), kMessageMs);
+    statusbar->showMessage(m_config.GetObjName(*name), kMessageMs);
 }
 
 void CMainDlg::slot_Ui_StatusBar_ShowObjName() {
@@ -77,7 +77,7 @@ void CMainDlg::f_Ui_StatusBar_ShowObjL(QString text) {
 void CMainDlg::f_Ui_StatusBar_ShowMatchTime(int mode, int minutes) {
     if (!m_pMatchTimeLabel)
         return;
-    const CConfig& config = CConfig::Instance();
+    const CConfig& config = m_config;
     const char* key = mode == 0 ? "sDebug" : (mode == 1 ? "sIn" : "sLeft");
     m_pMatchTimeLabel->setText(config.GetText("CMainDlg", "f_Ui_StatusBar_ShowMatchTime", key)
         + QString::number(minutes) + config.GetText("CMainDlg", "f_Ui_StatusBar_ShowMatchTime", "sMin"));
@@ -92,7 +92,7 @@ void CMainDlg::f_Ui_StatusBar_ShowMatchTime() {
 }
 
 void CMainDlg::slot_ShowLv() {
-    const CConfig& config = CConfig::Instance();
+    const CConfig& config = m_config;
     const QString level
         = config.m_nLevel < kTopLevel ? QString::number(config.m_nLevel) : QStringLiteral("Max");
     label_StatusLv->setText(config.GetText("CMainDlg", "slot_ShowLv", "s") + level);

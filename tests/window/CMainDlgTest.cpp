@@ -56,7 +56,7 @@ const QString kPictures = QStringLiteral(":/Sorvik/images/1013/");
 // A window as the entry function opens it: the frame loop started, shown
 // maximised; the frame timer is left to each test.
 std::unique_ptr<Ui::CMainDlg> OpenWindow() {
-    auto window = std::make_unique<Ui::CMainDlg>();
+    auto window = std::make_unique<Ui::CMainDlg>(CConfig::Instance());
     window->FrameLoop().Start();
     window->showMaximized();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -128,7 +128,7 @@ bool IsViewGrey(const QImage& image, const QWidget& view, const QWidget& window)
 TEST(CMainDlg, StartsIntoTheFullWindow) {
     UseLanguage(0);
     CConfig::Instance().m_nLevel = 0;
-    auto window = std::make_unique<Ui::CMainDlg>();
+    auto window = std::make_unique<Ui::CMainDlg>(CConfig::Instance());
     // Before it is shown maximised it takes the screen less a margin.
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(window->geometry(),
@@ -573,7 +573,7 @@ TEST(CMainDlg, StartsWithAnEmptyWorkFolderAndSavesSettingsWhenClosed) {
     fs::create_directory_symlink(g_outside->path(), temp / "link");
     fs::remove(g_programDir->path() / "XML/Settings.dat");
     {
-        Ui::CMainDlg window;
+        Ui::CMainDlg window(CConfig::Instance());
         EXPECT_TRUE(fs::is_directory(temp));
         EXPECT_TRUE(fs::is_empty(temp));
         // What the link pointed at lies outside the work folder and stays.
@@ -592,7 +592,7 @@ TEST(CMainDlg, WorkFolderInPlaceOfAFileIsRecreated) {
     const fs::path temp = g_programDir->path() / "Temp";
     fs::remove_all(temp);
     g_programDir->write("Temp", "not a folder");
-    Ui::CMainDlg window;
+    Ui::CMainDlg window(CConfig::Instance());
     EXPECT_TRUE(fs::is_directory(temp));
 }
 
@@ -609,7 +609,9 @@ int main(int argc, char** argv) {
     outside.write("precious.txt", "keep me");
     platform::OverrideProgramDir(programDir.path());
     CConfig::Instance();
-
+    // Listing the tests needs no display.
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
