@@ -5,6 +5,7 @@
 #include "MeshFactory.h"
 
 #include "collision/CollisionModel3DImpl.h"
+#include "platform/Warnings.h"
 
 #include <gtest/gtest.h>
 
@@ -319,7 +320,12 @@ TEST(ModelBuilding, TrianglesWithoutFiniteCoordinatesAreLeftOut) {
     m->addTriangle(0, 0, 0, nan, 0, 0, 0, 1, 0);
     m->addTriangle(0, 0, inf, 1, 0, 0, 0, 1, 0);
     m->addTriangle(-1, -1, 0, 1, -1, 0, 0, 1, 0);
+    platform::WarningCapture warnings;
     m->finalize();
+    ASSERT_EQ(warnings.Count("collision"), 1u);
+    EXPECT_EQ(warnings.Lines()[0],
+        "collision: 2 of 4 triangles of a collision model had coordinates that are not finite and were left "
+        "out");
     m->setTransform(identity().data());
     auto probe = model(box({ -0.1f, -0.1f, -0.1f }, { 0.1f, 0.1f, 0.1f }), identity());
     ASSERT_TRUE(m->collision(probe.get(), -1, 0, nullptr));

@@ -5,6 +5,7 @@
 #include "MeshFactory.h"
 
 #include "collision/CollisionModel3DImpl.h"
+#include "platform/Warnings.h"
 
 #include <gtest/gtest.h>
 
@@ -139,8 +140,10 @@ TEST(ModelQuery, SingularTransformsTouchNothing) {
     const float centre[3] = { 0.5f, 0.5f, 0.5f };
     const float origin[3] = { 0.5f, 0.5f, 5 };
     const float down[3] = { 0, 0, -1 };
+    platform::WarningCapture warnings;
     for (CollisionModel3D* m : { a.get(), s.get() }) {
         m->setTransform(flat.data());
+        EXPECT_EQ(warnings.Count("collision"), m == a.get() ? 1u : 2u);
         EXPECT_FALSE(m->collision(b.get(), -1, 0, nullptr));
         EXPECT_FALSE(b->collision(m, -1, 0, nullptr));
         EXPECT_FALSE(m->rayCollision(origin, down, true, 0.0f, 1e31f));
