@@ -130,7 +130,8 @@ TEST(ModelCache, CopiesShareTheGeometryAndPicturesThatNobodyChanges) {
         EXPECT_NE(other.texture, first.texture);
     }
     // A model read without the cache shares nothing with the cached ones.
-    const auto fresh = parts(cache.Load(file, false).get());
+    osg::ref_ptr<osg::Node> freshNode = cache.Load(file, false);
+    const auto fresh = parts(freshNode.get());
     ASSERT_TRUE(fresh.geometry && fresh.texture);
     EXPECT_NE(fresh.geometry->getVertexArray(), first.geometry->getVertexArray());
     EXPECT_NE(fresh.texture->getImage(), first.texture->getImage());
