@@ -293,3 +293,27 @@ TEST(PartOverlap, MeshCollisionAgreesWithBruteForce) {
     EXPECT_GT(apart, 500);
     EXPECT_GT(enclosed, 50);
 }
+
+TEST(PartOverlap, ExtentsTouchingOverlapButNotPressedAgainstTheEdge) {
+    SPartOwner owner = elementstest::RobotBuilderOwner();
+    owner.m_vViewport.set(800, 600);
+    osg::ref_ptr<CModel> part = new CModel(elementstest::LibraryContext(), "models/none.ive");
+    part->Place(&owner, PlaceRecreated);
+    auto set = [](const osg::BoundingBox& a, const osg::BoundingBox& b) {
+        osg::ref_ptr<osg::Vec3Array> corners = new osg::Vec3Array;
+        for (const osg::BoundingBox* box : { &a, &b })
+            for (int i = 0; i < 8; ++i)
+                corners->push_back(box->corner(i));
+        return corners;
+    };
+    // Two unit boxes whose faces touch overlap.
+    EXPECT_TRUE(part->ExtentsOverlap(*set({ 0, 0, 0, 1, 1, 1 }, { 1, 0, 0, 2, 1, 1 }), true));
+    EXPECT_FALSE(part->ExtentsOverlap(*set({ 0, 0, 0, 1, 1, 1 }, { 1.01f, 0, 0, 2, 1, 1 }), true));
+    EXPECT_FALSE(part->ExtentsOverlap(*set({ 0, 0, 0, 1, 1, 1 }, { 0, 0, 1.01f, 1, 1, 2 }), true));
+    // In the window, z is not looked at; sets pressed against an edge of the
+    // window (all clamped onto it) overlap nothing.
+    EXPECT_TRUE(part->ExtentsOverlap(*set({ 10, 10, 0, 20, 20, 0 }, { 15, 15, 5, 30, 30, 9 }), false));
+    EXPECT_FALSE(part->ExtentsOverlap(*set({ 800, 10, 0, 800, 20, 0 }, { 790, 15, 0, 800, 30, 0 }), false));
+    EXPECT_FALSE(part->ExtentsOverlap(*set({ 10, 0, 0, 20, 0, 0 }, { 15, 0, 0, 30, 10, 0 }), false));
+    EXPECT_TRUE(part->ExtentsOverlap(*set({ 790, 10, 0, 800, 20, 0 }, { 795, 15, 0, 800, 30, 0 }), false));
+}
