@@ -2,22 +2,19 @@
 
 #include "dialogs/CInputDlg.h"
 #include "foundation/CConfig.h"
-#include "platform/CpuProbe.h"
-#include "platform/TerminationSignals.h"
+#include "foundation/StartUp.h"
+#include "platform/QuitOnTerminationSignal.h"
 #include "window/CMainDlg.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QIODevice>
 #include <QPixmap>
-#include <QSocketNotifier>
 #include <QSplashScreen>
 #include <QTextStream>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -25,22 +22,13 @@ namespace {
 // and the set-up file are loaded by the time the window is built.
 CConfig& g_config = CConfig::Instance();
 
-void f_SplashScreen(QSplashScreen* splash) {
-    const QString path = g_config.GetText("main", "f_SplashScreen", "s");
-    QPixmap pixmap;
-    if (!path.isEmpty())
-        pixmap.load(g_config.InProgramDir(path));
-    splash->setPixmap(pixmap);
-    splash->show();
-}
-
 // In classroom mode the link to the teacher's ClassServer opens as soon as
 // the window is up. A simulator that has no server address yet asks for it
 // once and keeps it in its settings.
 void f_ConnectClassroom(QWidget* window) {
     if (g_config.m_strClassHost.trimmed().isEmpty()) {
         QString host;
-        CInputDlg dialog(g_config.GetText("main", "f_ConnectClassroom", "s"), &host, window);
+        CInputDlg dialog(g_config.GetText("main", "f_ConnectClassroom", "s"), &host, g_config, window);
         if (dialog.exec() == QDialog::Accepted && !host.trimmed().isEmpty()) {
             g_config.m_strClassHost = host.trimmed();
             g_config.SaveSettings();
@@ -62,28 +50,18 @@ int main(int argc, char** argv) {
     QApplication::setFont(font);
 
     // The link runs without a heartbeat.
-    g_config.m_bNoHeartbeat = true;
-    g_config.InitNet();
+    InitNetWithoutHeartbeat(g_config);
 
     auto splash = std::make_unique<QSplashScreen>(QPixmap());
-    f_SplashScreen(splash.get());
+    f_SplashScreen(splash.get(), g_config);
     QCoreApplication::processEvents();
 
-    if (platform::IsFastMachine(GetCpuPower()) && !platform::RaiseProcessPriority())
-        std::fprintf(stderr, "Start-up: could not raise the process priority; running at normal priority\n");
+    RaisePriorityOnFastMachine();
 
     // A terminated session or Ctrl+C closes the window the orderly way.
-    const int quitFd = platform::TerminationSignalFd();
-    if (quitFd >= 0) {
-        auto* quitNotifier = new QSocketNotifier(quitFd, QSocketNotifier::Read, &app);
-        QObject::connect(quitNotifier, &QSocketNotifier::activated, &app, [quitFd] {
-            char buffer[16];
-            while (read(quitFd, buffer, sizeof buffer) > 0) { }
-            QCoreApplication::quit();
-        });
-    }
+    platform::QuitOnTerminationSignal(app);
 
-    Ui::CMainDlg window;
+    Ui::CMainDlg window(g_config);
     window.FrameLoop().Start();
     window.showMaximized();
     splash->finish(&window);

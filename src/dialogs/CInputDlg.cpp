@@ -1,6 +1,7 @@
 #include "dialogs/CInputDlg.h"
 
-#include "foundation/CConfig.h"
+#include "dialogs/DialogsLog.h"
+#include "foundation/LanguageTexts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,8 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CInputDlg::CInputDlg(const QString& prompt, QString* result, QWidget* parent)
+CInputDlg::CInputDlg(const QString& prompt, QString* result, const LanguageTexts& texts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint)
+    , m_texts(texts)
     , m_pResult(result) {
     setModal(true);
     setFixedSize(300, 100);
@@ -35,15 +37,16 @@ CInputDlg::CInputDlg(const QString& prompt, QString* result, QWidget* parent)
 }
 
 void CInputDlg::f_Language() {
-    const TiXmlElement* texts = CConfig::Instance().FindTextNode("CInputDlg", "f_Language");
-    if (!texts)
+    if (!m_texts.HasTexts("CInputDlg", "f_Language")) {
+        qCWarning(lcDialogs, "The language has no texts for the input dialog (CInputDlg/f_Language)");
         return;
-    if (const char* title = texts->Attribute("sTitle"))
-        setWindowTitle(QString::fromUtf8(title));
-    if (const char* ok = texts->Attribute("sOK"))
-        m_pButtonOK->setText(QString::fromUtf8(ok));
-    if (const char* no = texts->Attribute("sNo"))
-        m_pButtonNo->setText(QString::fromUtf8(no));
+    }
+    if (const auto title = m_texts.FindText("CInputDlg", "f_Language", "sTitle"))
+        setWindowTitle(*title);
+    if (const auto ok = m_texts.FindText("CInputDlg", "f_Language", "sOK"))
+        m_pButtonOK->setText(*ok);
+    if (const auto no = m_texts.FindText("CInputDlg", "f_Language", "sNo"))
+        m_pButtonNo->setText(*no);
 }
 
 void CInputDlg::slot_ButtonOK() {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 
+class LanguageTexts;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -14,7 +15,8 @@ class CInputDlg : public QDialog {
     Q_OBJECT
 
 public:
-    CInputDlg(const QString& prompt, QString* result, QWidget* parent = nullptr);
+    // The texts come from `texts`, which must outlive the dialog.
+    CInputDlg(const QString& prompt, QString* result, const LanguageTexts& texts, QWidget* parent = nullptr);
 
     // Texts of ("CInputDlg", "f_Language"): "sTitle", "sOK", "sNo"; a key
     // missing from the language leaves its text as it is.
@@ -29,6 +31,7 @@ public slots:
     void slot_ButtonNo();
 
 private:
+    const LanguageTexts& m_texts;
     QString* m_pResult = nullptr;
     QLabel* m_pLabel = nullptr;
     QLineEdit* m_pEdit = nullptr;

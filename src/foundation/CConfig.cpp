@@ -1,5 +1,7 @@
 #include "foundation/CConfig.h"
 
+#include "classlink/XorWithLinkKey.h"
+#include "foundation/FoundationLog.h"
 #include "platform/ProgramDir.h"
 
 #include <QDataStream>
@@ -8,12 +10,10 @@
 #include <QSaveFile>
 
 #include <cstdint>
-#include <cstdio>
 
 namespace {
 
 const char* const kSettingsFile = "XML/Settings.dat";
-const char* const kLinkKey = "Kp7Wd2Qx9Vn4Lt6R";
 
 // A settings file is a few dozen bytes; anything this large is not ours.
 constexpr qint64 kMaxSettingsFileSize = 1 << 20;
@@ -28,23 +28,23 @@ const int kBoxTriangle[36] = { 0, 1, 2, 1, 2, 3, 0, 1, 4, 1, 4, 5, 0, 2, 4, 2, 4
 // byte, each byte XORed with the link key. Plain ASCII gives exactly the
 // classic layout; other characters survive because the bytes are read back as
 // UTF-8 rather than one character per byte.
-void WriteScrambled(QDataStream& out, const QString& text, const std::string& key) {
+void WriteScrambled(QDataStream& out, const QString& text, std::string_view key) {
     QByteArray bytes = text.toUtf8();
     if (bytes.size() > kMaxSecretBytes) {
-        std::fprintf(stderr, "Settings: a remembered login field is too long and is not saved\n");
+        qCWarning(lcFoundation, "Settings: a remembered login field is too long and is not saved");
         bytes.clear();
     }
+    XorWithLinkKey(bytes, 0, key);
     out << static_cast<qint32>(bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto k = static_cast<unsigned char>(key[static_cast<size_t>(i) % key.size()]);
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        out << static_cast<qint32>(static_cast<std::int8_t>(b ^ k));
-    }
+    for (const char b : bytes)
+        out << static_cast<qint32>(static_cast<std::int8_t>(b));
 }
 
 // Reads one scrambled field; false when the count is damaged, so the caller
-// stops reading (what follows it cannot be trusted).
-bool ReadScrambled(QDataStream& in, QString& text, const std::string& key) {
+// stops reading (what follows it cannot be trusted). The count is checked
+// before anything is read or reserved: a damaged file costs neither time nor
+// memory.
+bool ReadScrambled(QDataStream& in, QString& text, std::string_view key) {
     qint32 count = 0;
     in >> count;
     if (in.status() != QDataStream::Ok || count < 0 || count > kMaxSecretBytes) {
@@ -60,9 +60,9 @@ bool ReadScrambled(QDataStream& in, QString& text, const std::string& key) {
             text.clear();
             return false;
         }
-        const auto k = static_cast<unsigned char>(key[static_cast<size_t>(i) % key.size()]);
-        bytes.append(static_cast<char>(static_cast<unsigned char>(value & 0xFF) ^ k));
+        bytes.append(static_cast<char>(value & 0xFF));
     }
+    XorWithLinkKey(bytes, 0, key);
     text = QString::fromUtf8(bytes);
     return true;
 }
@@ -85,9 +85,8 @@ CConfig& CConfig::Instance() {
 }
 
 QString CConfig::InProgramDir(const QString& relative) const {
-    if (QDir::isAbsolutePath(relative))
-        return relative;
-    return m_strProgramDir + QLatin1Char('/') + relative;
+    return QString::fromStdString(
+        platform::ResolveInFolder(m_strProgramDir.toStdString(), relative.toStdString()).string());
 }
 
 void CConfig::SetDefaults() {
@@ -97,7 +96,7 @@ void CConfig::SetDefaults() {
     m_nRunMode = 0;
     m_nRememberLogin = 0;
     m_nWindowOption = 0;
-    m_strLinkKey = kLinkKey;
+    m_strLinkKey = std::string(kLinkKey);
     m_nLinkKeyLen = static_cast<int>(m_strLinkKey.size());
     m_nScoreDigits = 5;
     m_nTickDigits = 10;
@@ -116,10 +115,6 @@ void CConfig::SetDefaults() {
         s.clear();
     m_nMatchState = 0;
     m_strNetHost.clear();
-    m_nMsgLen = 0;
-    m_baMsg.clear();
-    m_nMsgGot = 0;
-    m_nKeyPos = 0;
     m_strFastCar.clear();
     m_strExampleDir.clear();
     m_strExampleDirNative.clear();
@@ -164,8 +159,8 @@ bool CConfig::SaveSettings() {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        std::fprintf(
-            stderr, "Settings: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        qCWarning(
+            lcFoundation, "Settings: cannot write %s: %s", qPrintable(path), qPrintable(file.errorString()));
         return false;
     }
     // The password is only scrambled, so the file is for its owner's eyes.
@@ -176,16 +171,16 @@ bool CConfig::SaveSettings() {
     out << static_cast<qint32>(m_nLanguage) << static_cast<qint32>(m_nRememberLogin)
         << static_cast<qint32>(m_nWindowOption) << m_strClassHost << static_cast<qint32>(m_nStudio);
     if (m_nRememberLogin != 0) {
-        WriteScrambled(out, m_strUser, m_strLinkKey);
-        WriteScrambled(out, m_strPassword, m_strLinkKey);
+        WriteScrambled(out, m_strUser, LinkKey());
+        WriteScrambled(out, m_strPassword, LinkKey());
     } else {
         out << static_cast<qint32>(0) << static_cast<qint32>(0);
     }
     out << static_cast<qint32>(m_nLevel);
 
     if (out.status() != QDataStream::Ok || !file.commit()) {
-        std::fprintf(
-            stderr, "Settings: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        qCWarning(
+            lcFoundation, "Settings: cannot write %s: %s", qPrintable(path), qPrintable(file.errorString()));
         return false;
     }
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -197,7 +192,7 @@ bool CConfig::LoadSettings() {
     if (!file.open(QIODevice::ReadOnly))
         return false;
     if (file.size() > kMaxSettingsFileSize) {
-        std::fprintf(stderr, "Settings: %s is damaged; using the defaults\n", qPrintable(file.fileName()));
+        qCWarning(lcFoundation, "Settings: %s is damaged; using the defaults", qPrintable(file.fileName()));
         return true;
     }
 
@@ -222,7 +217,7 @@ bool CConfig::LoadSettings() {
     m_strClassHost = host;
     if (!readInt(m_nStudio))
         return true;
-    if (!ReadScrambled(in, m_strUser, m_strLinkKey) || !ReadScrambled(in, m_strPassword, m_strLinkKey))
+    if (!ReadScrambled(in, m_strUser, LinkKey()) || !ReadScrambled(in, m_strPassword, LinkKey()))
         return true;
     readInt(m_nLevel);
     return true;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "foundation/LanguageTexts.h"
+#include "foundation/ServerLink.h"
+
 #include <QAbstractSocket>
 #include <QByteArray>
-#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -12,7 +14,10 @@
 #include <osg/Vec4>
 #include <tinyxml.h>
 
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QTcpSocket;
@@ -30,11 +35,13 @@ enum RunMode {
 // The one process-wide object: the user's settings ("XML/Settings.dat"), the
 // studio and language selection over "XML/SetUp_View.xml", the shared
 // geometry and editing constants, the score and step-counter encodings, and
-// the link to the classroom or contest server.
+// the link to the classroom or contest server (a ServerLink it owns and
+// speaks for).
 //
 // The program builds exactly one, before its entry function runs
-// (CConfig::Instance()). Tests may build more, each over a folder of its own.
-class CConfig : public QObject {
+// (CConfig::Instance()). New code gets it (or the narrower LanguageTexts)
+// passed in; tests build their own, each over a folder of its own.
+class CConfig : public QObject, public LanguageTexts {
     Q_OBJECT
 
 public:
@@ -48,14 +55,15 @@ public:
     // The process-wide instance, over the program's own folder.
     static CConfig& Instance();
 
-    // The folder that every relative path of the system is resolved against.
+    // The folder that every relative path of the system is resolved against
+    // (platform::ResolveInFolder).
     const QString& ProgramDir() const { return m_strProgramDir; }
     QString InProgramDir(const QString& relative) const;
 
     // ---- settings -------------------------------------------------------------
     void SetDefaults();
-    // Writes "XML/Settings.dat" atomically; false (with a line on standard
-    // error) when it could not be written.
+    // Writes "XML/Settings.dat" atomically; false (with a warning) when it
+    // could not be written.
     bool SaveSettings();
     // Reads "XML/Settings.dat"; false when the file could not be opened.
     // A short or damaged file leaves what it lacks at the defaults.
@@ -67,8 +75,11 @@ public:
     void SetLanguage(int index, bool save);
 
     const TiXmlElement* FindTextNode(const std::string& className, const std::string& functionName) const;
-    QString GetText(
-        const std::string& className, const std::string& functionName, const std::string& key) const;
+    // The text lookup (GetText is LanguageTexts'): the UTF-8 value of the
+    // key's attribute on the group's element of the current language.
+    std::optional<QString> FindText(
+        const std::string& className, const std::string& functionName, const std::string& key) const override;
+    bool HasTexts(const std::string& className, const std::string& functionName) const override;
     void ShowTips(
         const std::string& className, const std::string& functionName, const std::string& key) const;
     void f_TipsDlg(const QString& text) const;
@@ -95,20 +106,23 @@ public:
     // ---- link to the classroom or contest server (CConfigLink.cpp) --------------
     static constexpr quint16 kClassroomPort = 4480;
     static constexpr quint16 kContestPort = 4481; // only while a heartbeat timer exists
-    // Replies are a few hundred bytes; a longer announced body is a faulty or
-    // hostile peer, and the link is closed rather than buffering it.
-    static constexpr int kMaxLinkBody = 16 << 20;
-    static constexpr int kReplyTimeoutMs = 10000;
-    static constexpr int kDeliveryDelayMs = 100;
-    static constexpr int kHeartbeatMs = 30000;
 
-    // Creates the socket and the timers; the heartbeat timer only while
-    // m_bNoHeartbeat is false. Needs the application object; calling it again
-    // does nothing.
+    // The key the link and the remembered login are scrambled with: the
+    // first m_nLinkKeyLen bytes of m_strLinkKey, never more than it holds.
+    // An empty key scrambles nothing.
+    std::string_view LinkKey() const;
+
+    // Creates the link (socket and timers) with the key as it is now; the
+    // heartbeat timer only while m_bNoHeartbeat is false. Needs the
+    // application object; calling it again does nothing. Tests may shorten
+    // the link's times.
     void InitNet();
+    void InitNet(const ServerLink::Timing& timing);
     // Deletes what InitNet created, without signals. The program calls it
     // before its application object goes; the destructor calls it too.
     void ShutdownNet();
+    // The link, null before InitNet.
+    ServerLink* Link() const { return m_pLink.get(); }
     // Classroom: m_strClassHost, port 4480. Contest: m_strNetHost, port 4481
     // with a heartbeat timer, else 4480. An empty host, or no InitNet yet,
     // emits signal_Disconnect at once.
@@ -117,8 +131,8 @@ public:
     // complete before the close, and emits signal_Disconnect.
     void CloseConnection();
     // Scrambles a copy of a complete frame and writes it; starts the reply
-    // time-out. False (with a line on standard error) when the link is not
-    // connected or the write failed.
+    // time-out. False (with a warning) when the link is not connected or the
+    // write failed.
     bool SendMsg(const QByteArray& message, bool keepHeartbeat);
     void StartHeartbeat();
     // Whether a received body is the classroom server's keep-alive.
@@ -138,6 +152,8 @@ signals:
     void signal_Disconnect();
 
 public slots:
+    // The link's handlers under their names in the system; the link itself
+    // is connected to its socket and timers, and these hand on to it.
     void slot_NetError(QAbstractSocket::SocketError error);
     void slot_Disconnect();
     void slot_OutTimeTimer();
@@ -161,6 +177,7 @@ public:
     int m_nDriveSpeed[4] = { 40, 25, 65, 15 };
     bool m_bContestFlag = false;
     int m_nNetState = 3;
+    // The link's socket and timers (owned by the link; null without it).
     QTcpSocket* m_pSocket = nullptr;
     int m_nUserId = 0;
     QString m_strUser;
@@ -171,11 +188,8 @@ public:
     QTimer* m_pOutTimeTimer = nullptr;
     int m_nMatchState = 0;
     QString m_strNetHost;
-    int m_nMsgLen = 0;
-    QByteArray m_baMsg;
+    // The link's receive state lives in its decoder.
     QTimer* m_pMsgTimer = nullptr;
-    int m_nMsgGot = 0;
-    int m_nKeyPos = 0;
     const TiXmlElement* m_pExampleNode = nullptr;
     const TiXmlElement* m_pGroupNode = nullptr;
     // 0 brick, 1 wheel, 2 sensor (current studio); 3 dynamic, 4 trigger, 5 static.
@@ -224,15 +238,7 @@ public:
     int m_nPointKindCount = 5;
 
 private:
-    void ResetReceive();
-    void AbortLink();
-    void DeliverMessages();
-
-    // Bodies that are complete but not yet handed out, oldest first.
-    QList<QByteArray> m_listMsgDone;
-    // Set from ConnectToServer until CloseConnection, so one closing of the
-    // link is reported once however many socket signals announce it.
-    bool m_bLinkOpen = false;
+    std::unique_ptr<ServerLink> m_pLink;
 
     void EncodeMixedRadix(std::vector<int>& digits, int count, int value) const;
     const TiXmlElement* FindStudioElement(int studio) const;

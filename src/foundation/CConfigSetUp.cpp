@@ -3,11 +3,12 @@
 
 #include "foundation/CConfig.h"
 
+#include "foundation/FoundationLog.h"
+
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -103,22 +104,22 @@ void CConfig::LoadSetUpView() {
     const QString path = InProgramDir(QString::fromLatin1(kSetUpFile));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "Set-up: cannot open %s; texts stay empty\n", qPrintable(path));
+        qCWarning(lcFoundation, "Set-up: cannot open %s; texts stay empty", qPrintable(path));
         return;
     }
     if (file.size() > kMaxSetUpFileSize) {
-        std::fprintf(stderr, "Set-up: %s is too large; texts stay empty\n", qPrintable(path));
+        qCWarning(lcFoundation, "Set-up: %s is too large; texts stay empty", qPrintable(path));
         return;
     }
     QByteArray text = file.readAll();
     text.replace("\r\n", "\n");
     if (!NestingWithin(text, kMaxSetUpNesting)) {
-        std::fprintf(stderr, "Set-up: %s is nested too deeply; texts stay empty\n", qPrintable(path));
+        qCWarning(lcFoundation, "Set-up: %s is nested too deeply; texts stay empty", qPrintable(path));
         return;
     }
     m_docSetUp.Parse(text.constData(), nullptr, TIXML_ENCODING_UNKNOWN);
     if (m_docSetUp.Error()) {
-        std::fprintf(stderr, "Set-up: %s is malformed (line %d: %s); texts stay empty\n", qPrintable(path),
+        qCWarning(lcFoundation, "Set-up: %s is malformed (line %d: %s); texts stay empty", qPrintable(path),
             m_docSetUp.ErrorRow(), m_docSetUp.ErrorDesc());
         m_docSetUp.Clear();
         return;
@@ -232,12 +233,19 @@ const TiXmlElement* CConfig::FindTextNode(
     return cls ? cls->FirstChildElement(functionName.c_str()) : nullptr;
 }
 
-QString CConfig::GetText(
+std::optional<QString> CConfig::FindText(
     const std::string& className, const std::string& functionName, const std::string& key) const {
     const TiXmlElement* node = FindTextNode(className, functionName);
     if (!node || key.empty())
-        return QString();
-    return Utf8Attribute(node, key.c_str());
+        return std::nullopt;
+    const char* value = node->Attribute(key.c_str());
+    if (!value)
+        return std::nullopt;
+    return QString::fromUtf8(value);
+}
+
+bool CConfig::HasTexts(const std::string& className, const std::string& functionName) const {
+    return FindTextNode(className, functionName) != nullptr;
 }
 
 void CConfig::ShowTips(

@@ -1,6 +1,7 @@
 #include "physics/HingeJoint.h"
 
 #include "physics/ContactSurface.h"
+#include "physics/PhysicsWorld.h"
 
 #include <ode/ode.h>
 
@@ -44,15 +45,31 @@ double HingeJoint::angleRateDegrees() const {
     return m_inert ? 0.0 : dJointGetHingeAngleRate(m_joint) * kDegreesPerRadian;
 }
 
-void HingeJoint::addTorque(double torque) {
-    if (std::isfinite(torque))
-        m_pendingTorque += torque;
+void HingeJoint::addTorque(double torque, bool overrideLimits) {
+    m_world.checkThread("HingeJoint::addTorque");
+    if (!std::isfinite(torque))
+        return;
+    m_pendingTorque += torque;
+    m_pendingOverride = m_pendingOverride || overrideLimits;
 }
 
 void HingeJoint::beforeStep() {
-    if (!m_inert && m_pendingTorque != 0.0)
+    if (!m_inert && m_pendingTorque != 0.0) {
+        if (m_pendingOverride && m_limitsEnabled) {
+            applyStops(false);
+            m_stopsLifted = true;
+        }
         dJointAddHingeTorque(m_joint, m_pendingTorque);
+    }
     m_pendingTorque = 0.0;
+    m_pendingOverride = false;
+}
+
+void HingeJoint::afterStep() {
+    if (m_stopsLifted) {
+        m_stopsLifted = false;
+        applyStops(m_limitsEnabled);
+    }
 }
 
 Vec3 HingeJoint::anchor() const {
@@ -72,16 +89,21 @@ Vec3 HingeJoint::axis() const {
 }
 
 void HingeJoint::setLimits(bool enabled, double lowDegrees, double highDegrees) {
+    m_world.checkThread("HingeJoint::setLimits");
     m_limitsEnabled = enabled;
     m_low = limitOr(lowDegrees, -180.0);
     m_high = limitOr(highDegrees, 180.0);
     if (m_low > m_high)
         std::swap(m_low, m_high);
+    applyStops(enabled);
+}
+
+void HingeJoint::applyStops(bool on) {
     // Open the stops first: the engine refuses a low stop above the current
     // high one.
     dJointSetHingeParam(m_joint, dParamLoStop, -dInfinity);
     dJointSetHingeParam(m_joint, dParamHiStop, dInfinity);
-    if (enabled) {
+    if (on) {
         dJointSetHingeParam(m_joint, dParamHiStop, m_high / kDegreesPerRadian);
         dJointSetHingeParam(m_joint, dParamLoStop, m_low / kDegreesPerRadian);
     }

@@ -34,7 +34,13 @@ public:
     // Adds a torque about the axis for the next physics step only: the first
     // solid is turned positively about the axis, the second negatively.
     // Several calls before one step add up. Non-finite torques are ignored.
-    void addTorque(double torque);
+    //
+    // With `overrideLimits` the hinge's stops are lifted for that step, so
+    // the torque may drive it past them; the stops are back for the steps
+    // after (and pull a hinge left beyond them back in). Without it the stops
+    // hold against the torque. Motors drive with the override; their hinges
+    // have no limits, where both ways are the same.
+    void addTorque(double torque, bool overrideLimits = false);
     double pendingTorque() const { return m_pendingTorque; }
 
     // Where the hinge is now, in world coordinates (where it was made once
@@ -55,6 +61,8 @@ private:
     ~HingeJoint() override = default;
 
     void beforeStep() override;
+    void afterStep() override;
+    void applyStops(bool open);
 
     Vec3 m_madeAnchor;
     Vec3 m_madeAxis;
@@ -62,6 +70,8 @@ private:
     double m_low = -180.0;
     double m_high = 180.0;
     double m_pendingTorque = 0.0;
+    bool m_pendingOverride = false;
+    bool m_stopsLifted = false;
 };
 
 } // namespace physics

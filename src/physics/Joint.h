@@ -1,5 +1,6 @@
 #pragma once
 
+#include "physics/Handle.h"
 #include "physics/OdeHandles.h"
 
 #include <memory>
@@ -13,11 +14,8 @@ class Solid;
 // joined by a joint never collide with each other. When one of its solids is
 // destroyed the joint lets go of both and stays inert (it constrains nothing
 // and reports zeros) until it is destroyed itself.
-class Joint {
+class Joint : public Tracked {
 public:
-    Joint(const Joint&) = delete;
-    Joint& operator=(const Joint&) = delete;
-
     Solid* firstSolid() const { return m_first; }
     Solid* secondSolid() const { return m_second; }
     bool isInert() const { return m_inert; }
@@ -30,8 +28,9 @@ protected:
     Joint(PhysicsWorld& world, dxJoint* joint, Solid* first, Solid* second);
     virtual ~Joint();
 
-    // Called just before each physics step.
+    // Called just before and just after each physics step.
     virtual void beforeStep() { }
+    virtual void afterStep() { }
     void detach();
 
     PhysicsWorld& m_world;

@@ -1,11 +1,14 @@
 #include "physics/OdeRuntime.h"
 
+#include "platform/Warnings.h"
+
 #include <ode/ode.h>
 
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <string>
 
 namespace physics {
 
@@ -13,15 +16,18 @@ namespace {
 
 // ODE reports recoverable trouble (an LCP that could not be solved exactly
 // for very light or very thin solids) through messages, possibly once per
-// step. Each kind is shown once on stderr; the step goes on regardless.
+// step and each with its own numbers. Each kind is passed on once as a
+// "physics" warning; the step goes on regardless.
 void reportOdeMessageOnce(int number, const char* text, va_list args) {
     static std::atomic<unsigned> seen { 0 };
     const unsigned bit = 1u << (static_cast<unsigned>(number) % 32u);
     if (seen.fetch_or(bit) & bit)
         return;
-    std::fprintf(stderr, "physics: ODE message %d: ", number);
-    std::vfprintf(stderr, text, args);
-    std::fprintf(stderr, " (further messages of this kind are not shown)\n");
+    char message[512];
+    std::vsnprintf(message, sizeof message, text, args);
+    platform::Warn("physics",
+        "ODE message " + std::to_string(number) + ": " + message
+            + " (further messages of this kind are not shown)");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "physics/ContactSurface.h"
 #include "physics/OdeRuntime.h"
 #include "physics/ShapeRecord.h"
+#include "platform/Warnings.h"
 
 #include <ode/ode.h>
 
@@ -102,6 +103,7 @@ PhysicsWorld::~PhysicsWorld() {
 }
 
 bool PhysicsWorld::setGravity(const Vec3& gravity) {
+    checkThread("PhysicsWorld::setGravity");
     if (!gravity.isFinite())
         return false;
     dWorldSetGravity(m_world, gravity.x, gravity.y, gravity.z);
@@ -115,10 +117,12 @@ Vec3 PhysicsWorld::gravity() const {
 }
 
 bool PhysicsWorld::setStepSize(double seconds) {
+    checkThread("PhysicsWorld::setStepSize");
     return m_clock.setStepSize(seconds);
 }
 
 int PhysicsWorld::simulate(double seconds) {
+    checkThread("PhysicsWorld::simulate");
     if (m_dispatching)
         return 0;
     const int steps = m_clock.advance(seconds);
@@ -128,6 +132,7 @@ int PhysicsWorld::simulate(double seconds) {
 }
 
 void PhysicsWorld::step() {
+    checkThread("PhysicsWorld::step");
     if (m_dispatching)
         return;
     EnsureOdeForThisThread();
@@ -142,6 +147,8 @@ void PhysicsWorld::step() {
         m_posesBeforeStep[i] = { toVec3(dBodyGetPosition(body)), Quat { q[0], q[1], q[2], q[3] } };
     }
     dWorldStep(m_world, m_clock.stepSize());
+    for (auto& joint : m_joints)
+        joint->afterStep();
     dJointGroupEmpty(m_contacts);
     repairNonFiniteBodies();
     ++m_stepCount;
@@ -200,6 +207,7 @@ void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
 }
 
 void PhysicsWorld::repairNonFiniteBodies() {
+    int repaired = 0;
     for (std::size_t i = 0; i < m_solids.size() && i < m_posesBeforeStep.size(); ++i) {
         const dBodyID body = m_solids[i]->m_body;
         const dReal* q = dBodyGetQuaternion(body);
@@ -216,7 +224,13 @@ void PhysicsWorld::repairNonFiniteBodies() {
         dBodySetQuaternion(body, dq);
         dBodySetLinearVel(body, 0.0, 0.0, 0.0);
         dBodySetAngularVel(body, 0.0, 0.0, 0.0);
+        ++repaired;
     }
+    if (repaired > 0)
+        platform::Warn("physics",
+            "the motion of " + std::to_string(repaired) + (repaired == 1 ? " solid" : " solids")
+                + " stopped being finite in a step; put back where the step found "
+                + (repaired == 1 ? "it" : "them") + ", at rest");
 }
 
 void PhysicsWorld::dispatchEvents() {
@@ -245,6 +259,7 @@ void PhysicsWorld::dispatchEvents() {
 }
 
 Solid* PhysicsWorld::createSolid() {
+    checkThread("PhysicsWorld::createSolid");
     EnsureOdeForThisThread();
     const std::uint64_t serial = m_nextSerial++;
     m_solids.push_back(std::unique_ptr<Solid>(new Solid(*this, serial)));
@@ -254,6 +269,7 @@ Solid* PhysicsWorld::createSolid() {
 }
 
 bool PhysicsWorld::destroySolid(Solid* solid) {
+    checkThread("PhysicsWorld::destroySolid");
     const auto it = findOwned(m_solids, solid);
     if (!solid || it == m_solids.end())
         return false;
@@ -264,6 +280,7 @@ bool PhysicsWorld::destroySolid(Solid* solid) {
 }
 
 void PhysicsWorld::destroyAllSolids() {
+    checkThread("PhysicsWorld::destroyAllSolids");
     for (auto& joint : m_joints)
         joint->detach();
     for (auto& probe : m_probes)
@@ -294,6 +311,7 @@ void PhysicsWorld::detachFrom(const Solid* solid) {
 }
 
 HingeJoint* PhysicsWorld::createHingeJoint(const HingeJointDesc& desc) {
+    checkThread("PhysicsWorld::createHingeJoint");
     if (!owns(desc.first) || !owns(desc.second) || desc.first == desc.second)
         return nullptr;
     if (!desc.anchor.isFinite() || !desc.axis.isFinite() || !(desc.axis.length() > 1e-9))
@@ -307,6 +325,7 @@ HingeJoint* PhysicsWorld::createHingeJoint(const HingeJointDesc& desc) {
 }
 
 FixedJoint* PhysicsWorld::createFixedJoint(const FixedJointDesc& desc) {
+    checkThread("PhysicsWorld::createFixedJoint");
     if (!owns(desc.first) || !owns(desc.second) || desc.first == desc.second)
         return nullptr;
     EnsureOdeForThisThread();
@@ -318,6 +337,7 @@ FixedJoint* PhysicsWorld::createFixedJoint(const FixedJointDesc& desc) {
 }
 
 bool PhysicsWorld::destroyJoint(Joint* joint) {
+    checkThread("PhysicsWorld::destroyJoint");
     const auto it = findOwned(m_joints, joint);
     if (!joint || it == m_joints.end())
         return false;
@@ -326,10 +346,12 @@ bool PhysicsWorld::destroyJoint(Joint* joint) {
 }
 
 void PhysicsWorld::destroyAllJoints() {
+    checkThread("PhysicsWorld::destroyAllJoints");
     m_joints.clear();
 }
 
 RayProbe* PhysicsWorld::createRayProbe(const RayProbeDesc& desc) {
+    checkThread("PhysicsWorld::createRayProbe");
     if ((desc.solid && !owns(desc.solid)) || !ContactGroupTable::isValidGroup(desc.contactGroup))
         return nullptr;
     if (!desc.origin.isFinite() || !desc.direction.isFinite())
@@ -339,6 +361,7 @@ RayProbe* PhysicsWorld::createRayProbe(const RayProbeDesc& desc) {
 }
 
 bool PhysicsWorld::destroyRayProbe(RayProbe* probe) {
+    checkThread("PhysicsWorld::destroyRayProbe");
     const auto it = findOwned(m_probes, probe);
     if (!probe || it == m_probes.end())
         return false;
@@ -347,11 +370,14 @@ bool PhysicsWorld::destroyRayProbe(RayProbe* probe) {
 }
 
 void PhysicsWorld::destroyAllRayProbes() {
+    checkThread("PhysicsWorld::destroyAllRayProbes");
     m_probes.clear();
 }
 
 RaycastHit PhysicsWorld::castRay(
     const Vec3& origin, const Vec3& direction, double length, int contactGroup, const Solid* ignore) const {
+    // The ray geom is the world's own: a cast changes it.
+    checkThread("PhysicsWorld::castRay");
     const Vec3 unit = direction.normalized();
     if (!origin.isFinite() || !(unit.length() > 0.5) || !(length > 0.0) || !std::isfinite(length)
         || !ContactGroupTable::isValidGroup(contactGroup))

@@ -2,6 +2,7 @@
 
 #include "physics/ContactGroupTable.h"
 #include "physics/FixedJoint.h"
+#include "physics/Handle.h"
 #include "physics/HingeJoint.h"
 #include "physics/OdeHandles.h"
 #include "physics/RayProbe.h"
@@ -9,6 +10,7 @@
 #include "physics/Solid.h"
 #include "physics/StepClock.h"
 #include "physics/Vec3.h"
+#include "platform/OwnerThread.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +23,7 @@ namespace physics {
 // The physics world of a simulation: gravity, a fixed step, the contact-group
 // table, and the solids, joints and ray probes it owns. Pointers it hands out
 // stay valid until the object is destroyed through the world, or the world
-// itself goes.
+// itself goes; a Handle to one of them tells when that has happened.
 //
 // Time advances only in whole fixed steps (simulate). In each step the world
 // finds the contacts of all pairs of shapes whose groups make contacts (never
@@ -34,14 +36,18 @@ namespace physics {
 // solid that lands deep in another is eased out rather than thrown.
 // No damping and no sleeping: a free body falls exactly by the step rule.
 //
-// One thread at a time may use a world; any thread may (ODE's per-thread data
-// is set up on first use).
-class PhysicsWorld {
+// A world and everything in it is changed only in the thread that made it,
+// the GUI thread: the simulation steps it there, and worker threads (the
+// robot loader) read files and build scene nodes but leave the physics to the
+// GUI thread. A change from another thread is reported through the
+// "physics" warning (and stops builds with assertions); nothing here locks.
+//
+// A solid whose motion stops being finite in a step is put back where the
+// step found it, at rest, with a "physics" warning.
+class PhysicsWorld : public Tracked {
 public:
     PhysicsWorld();
     ~PhysicsWorld();
-    PhysicsWorld(const PhysicsWorld&) = delete;
-    PhysicsWorld& operator=(const PhysicsWorld&) = delete;
 
     // --- Time. Gravity starts at (0, 0, -9.8), the step at 0.02 s. Refused
     // (false) when not finite or, for the step, not positive.
@@ -59,8 +65,14 @@ public:
 
     // --- Contact groups 0..31: every pair starts on; a later call overrides
     // an earlier one for the same pair. False for a group out of range.
-    bool setupContactGroups(int a, int b, bool makeContacts) { return m_groups.setPair(a, b, makeContacts); }
-    bool setupContactGroup(int group, bool makeContacts) { return m_groups.setGroup(group, makeContacts); }
+    bool setupContactGroups(int a, int b, bool makeContacts) {
+        checkThread("PhysicsWorld::setupContactGroups");
+        return m_groups.setPair(a, b, makeContacts);
+    }
+    bool setupContactGroup(int group, bool makeContacts) {
+        checkThread("PhysicsWorld::setupContactGroup");
+        return m_groups.setGroup(group, makeContacts);
+    }
     bool groupsMakeContact(int a, int b) const { return m_groups.makesContact(a, b); }
 
     // --- Solids, kept in creation order; destroying one keeps the order of
@@ -73,6 +85,7 @@ public:
     std::size_t solidCount() const { return m_solids.size(); }
     Solid* solidAt(std::size_t index) const;
     bool owns(const Solid* solid) const;
+    bool destroy(Solid* solid) { return destroySolid(solid); }
 
     // --- Joints. Null when a solid is missing, not of this world, both are
     // the same, or the geometry is not finite (a hinge's axis must not be
@@ -81,6 +94,7 @@ public:
     FixedJoint* createFixedJoint(const FixedJointDesc& desc);
     // False for null or a joint this world does not hold (already destroyed).
     bool destroyJoint(Joint* joint);
+    bool destroy(Joint* joint) { return destroyJoint(joint); }
     void destroyAllJoints();
     std::size_t jointCount() const { return m_joints.size(); }
 
@@ -89,6 +103,7 @@ public:
     // outside 0..31.
     RayProbe* createRayProbe(const RayProbeDesc& desc);
     bool destroyRayProbe(RayProbe* probe);
+    bool destroy(RayProbe* probe) { return destroyRayProbe(probe); }
     void destroyAllRayProbes();
     std::size_t rayProbeCount() const { return m_probes.size(); }
     // A ray in world coordinates: the nearest shape within `length` whose
@@ -96,6 +111,10 @@ public:
     // disabled solids.
     RaycastHit castRay(const Vec3& origin, const Vec3& direction, double length, int contactGroup,
         const Solid* ignore = nullptr) const;
+
+    // Whether the calling thread may change this world (see above); reports
+    // the call `what` when it may not.
+    bool checkThread(const char* what) const { return m_thread.Check("physics", what); }
 
 private:
     friend class Solid;
@@ -114,6 +133,7 @@ private:
     void repairNonFiniteBodies();
     void detachFrom(const Solid* solid);
 
+    platform::OwnerThread m_thread;
     dxWorld* m_world = nullptr;
     dxSpace* m_space = nullptr;
     dxJointGroup* m_contacts = nullptr;

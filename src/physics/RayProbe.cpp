@@ -23,6 +23,7 @@ RaycastHit RayProbe::fire(double length) const {
 }
 
 bool RayProbe::setDirection(const Vec3& direction) {
+    m_world.checkThread("RayProbe::setDirection");
     if (!direction.isFinite())
         return false;
     m_direction = direction;
@@ -30,6 +31,7 @@ bool RayProbe::setDirection(const Vec3& direction) {
 }
 
 bool RayProbe::setOrigin(const Vec3& origin) {
+    m_world.checkThread("RayProbe::setOrigin");
     if (!origin.isFinite())
         return false;
     m_origin = origin;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "physics/Handle.h"
 #include "physics/RaycastHit.h"
 #include "physics/Vec3.h"
 
@@ -20,11 +21,8 @@ struct RayProbeDesc {
     int contactGroup = 0;
 };
 
-class RayProbe {
+class RayProbe : public Tracked {
 public:
-    RayProbe(const RayProbe&) = delete;
-    RayProbe& operator=(const RayProbe&) = delete;
-
     // Casts the ray up to `length` from its origin and reports the nearest
     // hit. No hit for a length that is not positive, a zero direction, or a
     // probe whose solid has been destroyed.
@@ -38,6 +36,7 @@ public:
     int contactGroup() const { return m_group; }
     Solid* solid() const { return m_solid; }
     bool isInert() const { return m_inert; }
+    PhysicsWorld& world() const { return m_world; }
 
 private:
     friend class PhysicsWorld;

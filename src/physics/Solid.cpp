@@ -132,7 +132,12 @@ Quat Solid::orientation() const {
     return toQuat(dBodyGetQuaternion(m_body));
 }
 
+bool Solid::checkThread(const char* what) const {
+    return m_world.checkThread(what);
+}
+
 bool Solid::setPose(const Pose& target) {
+    checkThread("Solid::setPose");
     if (!target.isFinite())
         return false;
     const Quat& raw = target.orientation;
@@ -164,6 +169,7 @@ Vec3 Solid::angularVelocity() const {
 }
 
 bool Solid::setLinearVelocity(const Vec3& v) {
+    checkThread("Solid::setLinearVelocity");
     if (!movesFreely() || !v.isFinite())
         return false;
     dBodySetLinearVel(m_body, v.x, v.y, v.z);
@@ -171,6 +177,7 @@ bool Solid::setLinearVelocity(const Vec3& v) {
 }
 
 bool Solid::setAngularVelocity(const Vec3& w) {
+    checkThread("Solid::setAngularVelocity");
     if (!movesFreely() || !w.isFinite())
         return false;
     dBodySetAngularVel(m_body, w.x, w.y, w.z);
@@ -178,6 +185,7 @@ bool Solid::setAngularVelocity(const Vec3& w) {
 }
 
 bool Solid::addShape(const ShapeDesc& shape) {
+    checkThread("Solid::addShape");
     std::optional<ShapeDesc> clean = shape.sanitized();
     if (!clean)
         return false;
@@ -221,11 +229,26 @@ int Solid::shapeContactGroup(std::size_t index) const {
     return index < m_shapes.size() ? m_shapes[index]->desc.contactGroup : -1;
 }
 
+bool Solid::setContactGroup(int group) {
+    checkThread("Solid::setContactGroup");
+    if (!ContactGroupTable::isValidGroup(group))
+        return false;
+    for (auto& shape : m_shapes)
+        shape->desc.contactGroup = group;
+    return true;
+}
+
 bool Solid::setShapeContactGroup(std::size_t index, int group) {
+    checkThread("Solid::setShapeContactGroup");
     if (index >= m_shapes.size() || !ContactGroupTable::isValidGroup(group))
         return false;
     m_shapes[index]->desc.contactGroup = group;
     return true;
+}
+
+void Solid::setCollisionHandler(CollisionHandler handler) {
+    checkThread("Solid::setCollisionHandler");
+    m_collisionHandler = std::move(handler);
 }
 
 namespace {
@@ -305,6 +328,7 @@ void Solid::applyMotionMode() {
 }
 
 void Solid::setStatic(bool isStatic) {
+    checkThread("Solid::setStatic");
     if (isStatic == m_static)
         return;
     m_static = isStatic;
@@ -312,6 +336,7 @@ void Solid::setStatic(bool isStatic) {
 }
 
 void Solid::setEnabled(bool enabled) {
+    checkThread("Solid::setEnabled");
     if (enabled == m_enabled)
         return;
     const Vec3 linear = linearVelocity();

@@ -1,14 +1,19 @@
 #pragma once
 
 #include "physics/CollisionEvent.h"
+#include "physics/Handle.h"
 #include "physics/OdeHandles.h"
 #include "physics/Pose.h"
 #include "physics/ShapeDesc.h"
+#include "physics/UserDataKey.h"
 
+#include <algorithm>
 #include <any>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace physics {
@@ -17,7 +22,8 @@ class PhysicsWorld;
 struct ShapeRecord;
 
 // A rigid body of the world with its shapes. Made and destroyed only by its
-// PhysicsWorld, which owns it; everyone else holds plain pointers.
+// PhysicsWorld, which owns it; everyone else holds a Handle (or, for the
+// length of a call, a plain pointer).
 //
 // The solid's frame is the one its owner positions (a part's node pose);
 // shapes sit in it at their offsets. The engine's body sits at the centre of
@@ -28,11 +34,10 @@ struct ShapeRecord;
 // placed anywhere with setPosition/setOrientation. A disabled solid neither
 // moves nor collides, rays pass through it, and a solid joined to it is held
 // as if joined to a static one; enabled again, it goes on as it was going.
-class Solid {
+//
+// Like its world, a solid is changed only in the thread that made the world.
+class Solid : public Tracked {
 public:
-    Solid(const Solid&) = delete;
-    Solid& operator=(const Solid&) = delete;
-
     PhysicsWorld& world() const { return m_world; }
 
     // --- Pose. Non-finite input is refused (false) and changes nothing; a
@@ -62,8 +67,11 @@ public:
     // a solid; -1 while it has no shape.
     int firstShapeContactGroup() const;
     int shapeContactGroup(std::size_t index) const;
-    // Moves one shape to another group at run time (a picked-up object goes
-    // to a group that touches nothing). False for a bad index or group.
+    // Moves the whole solid to another group at run time: every shape
+    // follows, so a hidden or carried object of several shapes (group 31)
+    // touches nothing and no ray meets it. False for a group outside 0..31.
+    bool setContactGroup(int group);
+    // Moves one shape alone. False for a bad index or group.
     bool setShapeContactGroup(std::size_t index, int group);
 
     // Total mass of the shapes (at least kMinMass once there is a shape).
@@ -76,18 +84,33 @@ public:
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
 
-    // --- Typed user data: whatever the owner stores comes back only as the
-    // same type; asking for another type gives null instead of a reinterpreted
-    // pointer.
-    void setUserData(std::any data) { m_userData = std::move(data); }
-    void clearUserData() { m_userData.reset(); }
-    bool hasUserData() const { return m_userData.has_value(); }
-    template <class T> T* userData() { return std::any_cast<T>(&m_userData); }
-    template <class T> const T* userData() const { return std::any_cast<T>(&m_userData); }
+    // --- User data, in typed slots (UserDataKey): a slot gives back only what
+    // was stored through the same key, so its readers and writers cannot
+    // disagree on the type. A solid may fill any number of slots; what it
+    // holds is released with it.
+    template <class T> void setUserData(const UserDataKey<T>& key, std::type_identity_t<T> value) {
+        checkThread("Solid::setUserData");
+        if (std::any* slot = findSlot(&key))
+            *slot = std::move(value);
+        else
+            m_userData.emplace_back(&key, std::any(std::move(value)));
+    }
+    // Null while the slot is empty.
+    template <class T> T* userData(const UserDataKey<T>& key) {
+        std::any* slot = findSlot(&key);
+        return slot ? std::any_cast<T>(slot) : nullptr;
+    }
+    template <class T> const T* userData(const UserDataKey<T>& key) const {
+        return const_cast<Solid*>(this)->userData(key);
+    }
+    template <class T> void clearUserData(const UserDataKey<T>& key) {
+        checkThread("Solid::clearUserData");
+        std::erase_if(m_userData, [&key](const auto& slot) { return slot.first == &key; });
+    }
 
     // --- Collision events: the handler hears of every contact point of this
     // solid in each physics step, after the step. An empty handler stops it.
-    void setCollisionHandler(CollisionHandler handler) { m_collisionHandler = std::move(handler); }
+    void setCollisionHandler(CollisionHandler handler);
     bool hasCollisionHandler() const { return static_cast<bool>(m_collisionHandler); }
 
 private:
@@ -98,6 +121,13 @@ private:
     ~Solid();
 
     bool movesFreely() const { return !m_static && m_enabled; }
+    bool checkThread(const char* what) const;
+    std::any* findSlot(const void* key) {
+        for (auto& slot : m_userData)
+            if (slot.first == key)
+                return &slot.second;
+        return nullptr;
+    }
     void updateMass();
     void applyMassToBody();
     void applyMotionMode();
@@ -114,7 +144,7 @@ private:
     // Velocities kept while the solid is disabled.
     Vec3 m_parkedLinear;
     Vec3 m_parkedAngular;
-    std::any m_userData;
+    std::vector<std::pair<const void*, std::any>> m_userData;
     CollisionHandler m_collisionHandler;
 };
 

@@ -30,10 +30,17 @@ std::filesystem::path ProgramDir() {
     return dir;
 }
 
+std::filesystem::path ResolveInFolder(
+    const std::filesystem::path& folder, const std::filesystem::path& path) {
+    std::filesystem::path resolved = (path.is_absolute() ? path : folder / path).lexically_normal();
+    // "StuFile/" and "StuFile" are one folder.
+    if (!resolved.has_filename() && resolved.has_relative_path())
+        resolved = resolved.parent_path();
+    return resolved;
+}
+
 std::filesystem::path InProgramDir(const std::filesystem::path& relative) {
-    if (relative.is_absolute())
-        return relative;
-    return ProgramDir() / relative;
+    return ResolveInFolder(ProgramDir(), relative);
 }
 
 } // namespace platform

@@ -37,4 +37,9 @@ int TerminationSignalFd() {
     return readEnd;
 }
 
+void DrainTerminationSignals(int fd) {
+    char buffer[16];
+    while (read(fd, buffer, sizeof buffer) > 0) { }
+}
+
 } // namespace platform

@@ -8,4 +8,7 @@ namespace platform {
 // each signal makes one byte readable.
 int TerminationSignalFd();
 
+// Reads every byte the signals have put into the pipe so far.
+void DrainTerminationSignals(int fd);
+
 } // namespace platform

@@ -1,9 +1,10 @@
 #include "server/CClient.h"
 
 #include "classlink/HeartMessage.h"
-#include "classlink/Up3DFileMessage.h"
 #include "classlink/XorWithLinkKey.h"
+#include "platform/ProgramDir.h"
 #include "server/Server.h"
+#include "server/ServerLog.h"
 #include "server/SubmittedFileName.h"
 
 #include <QDateTime>
@@ -44,11 +45,13 @@ const QByteArray& ScrambledHeartMessage() {
 
 } // namespace
 
-CClient::CClient(QTcpSocket* socket, QString* folder, Server* window)
-    : m_pSocket(socket)
-    , m_key(kLinkKey.data(), static_cast<qsizetype>(kLinkKey.size()))
-    , m_nKeyLength(static_cast<int>(kLinkKey.size()))
-    , m_pFolder(folder) {
+CClient::CClient(QTcpSocket* socket, QString* folder, Server* window, const ReceiverOptions& options)
+    : m_decoder(LinkDecoder::Uploads(kMaxNameLength, kMaxDataLength))
+    , m_pSocket(socket)
+    , m_pFolder(folder)
+    , m_programDir(options.programDir.isEmpty() ? QString::fromStdString(platform::ProgramDir().string())
+                                                : options.programDir)
+    , m_keepAliveMs(options.keepAliveMs) {
     m_pSocket->setParent(this);
     m_sIp = PeerIp(m_pSocket);
 
@@ -60,7 +63,7 @@ CClient::CClient(QTcpSocket* socket, QString* folder, Server* window)
 
     m_pTimer = new QTimer(this);
     connect(m_pTimer, &QTimer::timeout, this, &CClient::slot_Timer);
-    m_pTimer->start(kKeepAliveMs);
+    m_pTimer->start(m_keepAliveMs);
 
     // A peer that has already gone is not waited for.
     if (m_pSocket->state() != QAbstractSocket::ConnectedState)
@@ -77,87 +80,62 @@ CClient::~CClient() {
     delete m_pSocket;
 }
 
-void CClient::Unscramble(char* data, qint64 size) {
-    XorWithLinkKey(
-        data, size, m_nKeyIndex, std::string_view(m_key.constData(), static_cast<size_t>(m_nKeyLength)));
-    m_nKeyIndex += size;
-}
-
 void CClient::slot_GetMsg() {
     // Everything that has arrived is taken now: the socket announces only new
     // data, so a message sent right behind another would otherwise wait for
     // good.
     while (m_nAlive != 0 && m_pSocket->isOpen()) {
         const qint64 available = m_pSocket->bytesAvailable();
-        if (m_nDataLength == 0) {
-            if (available < kUp3DFileHeaderSize)
-                return;
-            char header[kUp3DFileHeaderSize];
-            if (m_pSocket->read(header, kUp3DFileHeaderSize) != kUp3DFileHeaderSize)
-                return;
-            Unscramble(header, kUp3DFileHeaderSize);
-            if (!TakeHeader(header))
-                return;
-            continue;
-        }
         if (available <= 0)
             return;
-        if (m_nNameRead < m_nNameLength) {
-            const qint64 wanted = qMin<qint64>(available, m_nNameLength - m_nNameRead);
-            const QByteArray piece = m_pSocket->read(wanted);
-            if (piece.isEmpty())
-                return;
-            const qsizetype before = m_nameBlock.size();
-            m_nameBlock.append(piece);
-            Unscramble(m_nameBlock.data() + before, piece.size());
-            m_nNameRead += static_cast<int>(piece.size());
-            if (m_nNameRead == m_nNameLength)
-                TakeName();
-            continue;
-        }
-        const qint64 wanted = std::min({ available, qint64(m_nDataLength) - m_nDataRead, kChunkSize });
+        const qint64 wanted = std::min(available, kChunkSize);
         if (m_buffer.size() < wanted)
             m_buffer.resize(wanted);
         const qint64 got = m_pSocket->read(m_buffer.data(), wanted);
         if (got <= 0)
             return;
-        Unscramble(m_buffer.data(), got);
-        WriteData(m_buffer.constData(), got);
-        m_nDataRead += static_cast<int>(got);
-        if (m_nDataRead == m_nDataLength) {
-            FinishFile();
-            ResetMessage();
+        qsizetype at = 0;
+        for (bool more = true; more;) {
+            const LinkDecoder::Result result = m_decoder.Feed(m_buffer.data() + at, got - at);
+            at += result.taken;
+            switch (result.event) {
+            case LinkDecoder::Event::NeedMore:
+            case LinkDecoder::Event::Frame:
+                more = false;
+                break;
+            case LinkDecoder::Event::UploadName:
+                m_sName = SafeSubmittedName(m_decoder.Name());
+                StartFile();
+                break;
+            case LinkDecoder::Event::UploadData:
+                WriteData(result.piece, result.pieceSize);
+                break;
+            case LinkDecoder::Event::UploadEnd:
+                FinishFile();
+                m_sName.clear();
+                break;
+            case LinkDecoder::Event::Error:
+                switch (m_decoder.LastError()) {
+                case LinkDecoder::Error::NameLength:
+                    Refuse(QStringLiteral("名字长度无效(%1字节)").arg(m_decoder.ErrorValue()));
+                    break;
+                case LinkDecoder::Error::DataLength:
+                    Refuse(QStringLiteral("文件长度无效(%1字节,上限%2字节)")
+                               .arg(m_decoder.ErrorValue())
+                               .arg(kMaxDataLength));
+                    break;
+                default:
+                    Refuse(QStringLiteral("名字格式无效"));
+                    break;
+                }
+                return;
+            }
         }
     }
 }
 
-bool CClient::TakeHeader(const char* header) {
-    const Up3DFileHeader h = ReadUp3DFileHeader(header);
-    if (h.nameLength < 4 || h.nameLength > kMaxNameLength) {
-        Refuse(QStringLiteral("名字长度无效(%1字节)").arg(h.nameLength));
-        return false;
-    }
-    if (h.dataLength < 1 || h.dataLength > kMaxDataLength) {
-        Refuse(QStringLiteral("文件长度无效(%1字节,上限%2字节)").arg(h.dataLength).arg(kMaxDataLength));
-        return false;
-    }
-    m_nNameLength = h.nameLength;
-    m_nDataLength = h.dataLength;
-    return true;
-}
-
-void CClient::TakeName() {
-    const std::optional<QString> name = ReadUp3DFileName(m_nameBlock);
-    if (!name) {
-        Refuse(QStringLiteral("名字格式无效"));
-        return;
-    }
-    m_sName = SafeSubmittedName(*name);
-    StartFile();
-}
-
 void CClient::StartFile() {
-    const QString folder = ResolveReceiveFolder(*m_pFolder);
+    const QString folder = ResolveReceiveFolder(*m_pFolder, m_programDir);
     if (!QDir().mkpath(folder)) {
         emit signal_Print(QStringLiteral("写入失败:") + folder);
         return;
@@ -202,7 +180,7 @@ void CClient::FinishFile() {
     // now; a stored file of the same name is replaced. File names are in the
     // file system's encoding (UTF-8 here), so a Chinese name arrives intact;
     // GBK was only the classroom PCs' local code page, never the wire's.
-    const QString folder = ResolveReceiveFolder(*m_pFolder);
+    const QString folder = ResolveReceiveFolder(*m_pFolder, m_programDir);
     QDir().mkpath(folder);
     const QString target = SubmittedFileName(folder, m_sName, m_sIp, QDateTime::currentDateTime());
     if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) == 0) {
@@ -252,12 +230,7 @@ void CClient::Refuse(const QString& reason) {
 }
 
 void CClient::ResetMessage() {
-    m_nDataLength = 0;
-    m_nNameLength = 0;
-    m_nNameRead = 0;
-    m_nDataRead = 0;
-    m_nKeyIndex = 0;
-    m_nameBlock.clear();
+    m_decoder.Reset();
     m_sName.clear();
     DiscardFile();
 }
@@ -280,7 +253,9 @@ void CClient::slot_NetError() {
 
 void CClient::slot_Timer() {
     m_pTimer->stop();
-    if (m_pSocket->state() == QAbstractSocket::ConnectedState)
-        m_pSocket->write(ScrambledHeartMessage());
-    m_pTimer->start(kKeepAliveMs);
+    if (m_pSocket->state() == QAbstractSocket::ConnectedState
+        && m_pSocket->write(ScrambledHeartMessage()) != ScrambledHeartMessage().size())
+        qCWarning(lcServer, "Keep-alive to %s not sent: %s", qPrintable(m_sIp),
+            qPrintable(m_pSocket->errorString()));
+    m_pTimer->start(m_keepAliveMs);
 }

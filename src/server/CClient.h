@@ -1,5 +1,7 @@
 #pragma once
 
+#include "classlink/LinkDecoder.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -10,6 +12,14 @@ class QTcpSocket;
 class QFile;
 class QTimer;
 class Server;
+
+// What a receiver is given besides its socket.
+struct ReceiverOptions {
+    // The folder a relative receive folder lies under; empty: the program's
+    // own folder.
+    QString programDir;
+    int keepAliveMs = 2500;
+};
 
 // The classroom server's receiver for one connection. It unscrambles what
 // the simulator sends, takes each Up3DFileMessage apart and stores the
@@ -29,11 +39,10 @@ public:
     static constexpr qint32 kMaxDataLength = 512 << 20;
     // Largest name block: a name of 1024 UTF-16 code units.
     static constexpr qint32 kMaxNameLength = 4 + 2 * 1024;
-    static constexpr int kKeepAliveMs = 2500;
 
     // Takes over the accepted socket. `folder` is the window's receive-folder
     // text, read anew for every bundle; `window` (may be null) gets the log.
-    CClient(QTcpSocket* socket, QString* folder, Server* window);
+    CClient(QTcpSocket* socket, QString* folder, Server* window, const ReceiverOptions& options = {});
     ~CClient() override;
 
     CClient(const CClient&) = delete;
@@ -55,22 +64,17 @@ private slots:
     void slot_Timer();
 
 private:
-    bool TakeHeader(const char* header);
-    void TakeName();
+    void Refuse(const QString& reason);
     void StartFile();
     void WriteData(const char* data, qint64 size);
     void FinishFile();
     void DiscardFile();
-    void Refuse(const QString& reason);
     void ResetMessage();
-    void Unscramble(char* data, qint64 size);
 
-    qint32 m_nDataLength = 0; // 0: a message header is awaited
-    qint32 m_nNameLength = 0;
-    int m_nNameRead = 0;
-    int m_nDataRead = 0;
-    qint64 m_nKeyIndex = 0;
-    QByteArray m_nameBlock;
+    // Unscrambles and cuts the stream into uploads; holds the message under
+    // way (its lengths, how much of it came, the key position).
+    LinkDecoder m_decoder;
+    // The submitted name, made safe for a file name.
     QString m_sName;
     // The bundle under way; null when it cannot be stored (the rest of the
     // message is then read and dropped, so the next message is found).
@@ -78,7 +82,7 @@ private:
     QByteArray m_buffer;
     QTcpSocket* m_pSocket = nullptr;
     QTimer* m_pTimer = nullptr;
-    QByteArray m_key;
-    int m_nKeyLength = 0;
     QString* m_pFolder = nullptr;
+    QString m_programDir;
+    int m_keepAliveMs = 2500;
 };

@@ -1,6 +1,7 @@
 #include "server/Server.h"
 
-#include "server/CClient.h"
+#include "platform/ProgramDir.h"
+#include "server/ServerAddress.h"
 #include "server/SubmittedFileName.h"
 
 #include <QApplication>
@@ -24,7 +25,15 @@
 #include <cstdio>
 
 Server::Server(QWidget* parent, Qt::WindowFlags flags)
-    : QMainWindow(parent, flags) {
+    : Server(ServerOptions(), parent, flags) { }
+
+Server::Server(const ServerOptions& options, QWidget* parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags)
+    , m_receiverOptions { options.programDir.isEmpty()
+            ? QString::fromStdString(platform::ProgramDir().string())
+            : options.programDir,
+        options.keepAliveMs }
+    , m_updateMs(options.updateMs) {
     ui.setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/Server/Icon.PNG")));
 
@@ -52,7 +61,7 @@ Server::Server(QWidget* parent, Qt::WindowFlags flags)
 
     m_pTimer = new QTimer(this);
     connect(m_pTimer, &QTimer::timeout, this, &Server::slot_Timer);
-    m_pTimer->start(kUpdateMs);
+    m_pTimer->start(m_updateMs);
 }
 
 Server::~Server() {
@@ -74,12 +83,9 @@ bool Server::Listen() {
 }
 
 void Server::ShowServerIp() {
-    const QList<QHostAddress> addresses = QNetworkInterface::allAddresses();
-    for (const QHostAddress& address : addresses) {
-        if (address != QHostAddress(QHostAddress::LocalHost)
-            && address.protocol() == QAbstractSocket::IPv4Protocol)
-            ui.labelIp->setText(address.toString());
-    }
+    const QString address = ShownServerAddress(QNetworkInterface::allAddresses());
+    if (!address.isNull())
+        ui.labelIp->setText(address);
 }
 
 void Server::slot_Print(const QString& text) {
@@ -93,7 +99,7 @@ void Server::slot_Print(const QString& text) {
 void Server::slot_Add() {
     // Every pending connection, even if several came with one signal.
     while (QTcpSocket* socket = m_pServer->nextPendingConnection())
-        m_clients.push_back(std::make_unique<CClient>(socket, &m_sFolder, this));
+        m_clients.push_back(std::make_unique<CClient>(socket, &m_sFolder, this, m_receiverOptions));
 }
 
 void Server::slot_Timer() {
@@ -112,7 +118,7 @@ void Server::slot_Timer() {
     if (!m_pServer->isListening() && !Listen()) {
         m_clients.clear();
         ui.labelConnectL->setText(QStringLiteral("0"));
-        m_pTimer->start(kUpdateMs);
+        m_pTimer->start(m_updateMs);
         return;
     }
 
@@ -139,12 +145,12 @@ void Server::slot_Timer() {
     ui.list->setSortingEnabled(sorting);
 
     ui.labelConnectL->setText(QString::number(m_clients.size()));
-    m_pTimer->start(kUpdateMs);
+    m_pTimer->start(m_updateMs);
 }
 
 void Server::slot_Button() {
     m_sFolder = ui.lineEdit->text();
-    const QString start = ResolveReceiveFolder(m_sFolder);
+    const QString start = ResolveReceiveFolder(m_sFolder, m_receiverOptions.programDir);
     const QString chosen
         = QFileDialog::getExistingDirectory(this, QStringLiteral("浏览"), start, QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/CClient.h"
 #include "server/ServerClass.h"
 
 #include <QMainWindow>
@@ -8,10 +9,18 @@
 #include <memory>
 #include <vector>
 
-class CClient;
 class QSystemTrayIcon;
 class QTcpServer;
 class QTimer;
+
+// What the window is given: where it is installed and how often it updates.
+struct ServerOptions {
+    // The program folder, which relative receive folders lie under; empty:
+    // the program's own folder.
+    QString programDir;
+    int updateMs = 1000;
+    int keepAliveMs = 2500;
+};
 
 // The classroom server's window. It listens for simulators on port 4480,
 // keeps one receiver (CClient) per connection, and shows its own address,
@@ -23,11 +32,11 @@ class Server : public QMainWindow {
 
 public:
     static constexpr quint16 kPort = 4480;
-    static constexpr int kUpdateMs = 1000;
     // The score table is rebuilt at every 31st update.
     static constexpr int kScoreRefreshTicks = 30;
 
     explicit Server(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    explicit Server(const ServerOptions& options, QWidget* parent = nullptr, Qt::WindowFlags flags = {});
     ~Server() override;
 
     // Rebuilds the score table from the bundles in the receive folder.
@@ -56,4 +65,6 @@ private:
     int m_nTick = 0;
     Ui::ServerClass ui;
     QSystemTrayIcon* m_pTrayIcon = nullptr;
+    ReceiverOptions m_receiverOptions;
+    int m_updateMs = 1000;
 };

@@ -60,7 +60,7 @@ void Server::RefreshScores() {
     table->clearContents();
     table->setRowCount(0);
 
-    const QDir dir(ResolveReceiveFolder(m_sFolder));
+    const QDir dir(ResolveReceiveFolder(m_sFolder, m_receiverOptions.programDir));
     const QFileInfoList entries = dir.entryInfoList({ QStringLiteral("*.3d") },
         QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     table->setRowCount(static_cast<int>(entries.size()));

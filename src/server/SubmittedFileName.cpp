@@ -2,8 +2,6 @@
 
 #include "platform/ProgramDir.h"
 
-#include <QDir>
-
 namespace {
 
 const char* const kDefaultFolder = "StuFile";
@@ -18,13 +16,12 @@ bool IsUnsafe(char16_t c) {
 
 } // namespace
 
-QString ResolveReceiveFolder(const QString& folder) {
+QString ResolveReceiveFolder(const QString& folder, const QString& programDir) {
     QString text = folder;
     if (text.trimmed().isEmpty())
         text = QString::fromLatin1(kDefaultFolder);
-    if (QDir::isAbsolutePath(text))
-        return QDir::cleanPath(text);
-    return QDir::cleanPath(QString::fromStdString(platform::ProgramDir().string()) + QLatin1Char('/') + text);
+    return QString::fromStdString(
+        platform::ResolveInFolder(programDir.toStdString(), text.toStdString()).string());
 }
 
 QString SafeSubmittedName(const QString& name) {

@@ -8,10 +8,10 @@
 // and time of receipt without zero padding.
 
 // The folder that the receive-folder text stands for. The default "StuFile",
-// an empty text, and every other relative path lie under the program's own
-// folder, never under the current directory; absolute paths stand as typed.
+// an empty text, and every other relative path lie under the program folder,
+// never under the current directory; absolute paths stand as typed.
 // Receivers and the score table both use it, so what is stored is listed.
-QString ResolveReceiveFolder(const QString& folder);
+QString ResolveReceiveFolder(const QString& folder, const QString& programDir);
 
 // The submitted name as a plain part of a file name. Path separators, the
 // characters no file name on the classroom PCs can hold and control

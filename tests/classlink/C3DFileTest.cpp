@@ -37,6 +37,18 @@ TEST(C3DFile, HeaderFieldsAndLength) {
     }
 }
 
+TEST(C3DFile, AnyNonDigitEndsAFieldNotOnlyTheUnderscore) {
+    // Each field ends at its first non-digit, which belongs to no field.
+    const QByteArray bundle = Bundle("5x1200-30000 \n", 31219);
+    const C3DFile::Header h = C3DFile::ParseHeader(bundle, bundle.size());
+    EXPECT_EQ(h.textLength, 5);
+    EXPECT_EQ(h.robotLength, 1200);
+    EXPECT_EQ(h.programLength, 30000);
+    EXPECT_EQ(h.groundLength, 0);
+    EXPECT_EQ(h.headerLength, 14);
+    EXPECT_TRUE(Valid(bundle, Reader::Server));
+}
+
 TEST(C3DFile, WriterAndParserAgree) {
     EXPECT_EQ(C3DFile::MakeHeader(5, 1200, 30000, 0), QByteArray("5_1200_30000__"));
     EXPECT_EQ(C3DFile::MakeHeader(0, 7, 8, 9), QByteArray("0_7_8_9_"));

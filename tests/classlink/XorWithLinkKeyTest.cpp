@@ -7,10 +7,13 @@
 
 namespace {
 
+// The key both programs hold.
+const char kKey[] = "Kp7Wd2Qx9Vn4Lt6R";
+
 // Byte by byte, the way the rule is stated.
 QByteArray Reference(QByteArray bytes, qint64 position) {
     for (qsizetype i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>(bytes[i] ^ kLinkKey[static_cast<size_t>((position + i) % 16)]);
+        bytes[i] = static_cast<char>(bytes[i] ^ kKey[(position + i) % 16]);
     return bytes;
 }
 
@@ -29,6 +32,13 @@ TEST(XorWithLinkKey, EmptyFrameOnTheWireIsTheKeysFirstFourBytes) {
     EXPECT_EQ(frame, QByteArray("Kp7W"));
     XorWithLinkKey(frame);
     EXPECT_EQ(frame, QByteArray(4, '\0'));
+}
+
+TEST(XorWithLinkKey, ZerosOnTheWireSpellTheWholeKeyAgainAndAgain) {
+    QByteArray zeros(40, '\0');
+    XorWithLinkKey(zeros);
+    EXPECT_EQ(zeros, QByteArray("Kp7Wd2Qx9Vn4Lt6RKp7Wd2Qx9Vn4Lt6RKp7Wd2Qx"));
+    EXPECT_EQ(kLinkKey, "Kp7Wd2Qx9Vn4Lt6R");
 }
 
 TEST(XorWithLinkKey, AnyPiecesAndPositionsGiveTheByteByByteResult) {

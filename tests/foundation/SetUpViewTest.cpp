@@ -91,7 +91,21 @@ TEST(SetUpView, TextLookups) {
     EXPECT_EQ(config.FindTextNode("CMainDlg", ""), nullptr);
     EXPECT_NE(config.FindTextNode("CMainDlg", "slot_ShowLv"), nullptr);
     EXPECT_EQ(config.FindTextNode("Nobody", "slot_ShowLv"), nullptr);
-    EXPECT_EQ(config.f_ConnectTips(0), QString());
+
+    // Through the narrow interface an empty text is a text, a missing key
+    // none; a missing group is told apart as well.
+    const LanguageTexts& texts = config;
+    EXPECT_EQ(texts.FindText("CMainDlg", "slot_ShowLv", "s"), QStringLiteral("Two\nlines"));
+    EXPECT_EQ(texts.FindText("CMainDlg", "slot_ShowLv", "sEmpty"), QString());
+    EXPECT_EQ(texts.FindText("CMainDlg", "slot_ShowLv", "sMissing"), std::nullopt);
+    EXPECT_EQ(texts.FindText("CMainDlg", "slot_ShowLv", ""), std::nullopt);
+    EXPECT_EQ(texts.FindText("CMainDlg", "f_Nothing", "s"), std::nullopt);
+    EXPECT_TRUE(texts.HasTexts("CMainDlg", "slot_ShowLv"));
+    EXPECT_FALSE(texts.HasTexts("CMainDlg", "f_Nothing"));
+    EXPECT_FALSE(texts.HasTexts("CMainDlg", ""));
+    config.SetLanguage(5, false);
+    EXPECT_FALSE(texts.HasTexts("CMainDlg", "slot_ShowLv"));
+    EXPECT_EQ(texts.FindText("CMainDlg", "slot_ShowLv", "s"), std::nullopt);
 }
 
 TEST(SetUpView, LanguageIndexOutsideTheListSelectsNoLanguage) {
@@ -132,9 +146,16 @@ TEST(SetUpView, StudioPathsAndGroups) {
     EXPECT_EQ(config.m_strExampleDirNative, QStringLiteral("\\XML\\basic\\examples\\"));
     EXPECT_EQ(config.m_strRcu, "models/rcu.ive");
     EXPECT_FALSE(config.m_bIsE);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_NE(config.m_pViewGroup[i], nullptr) << i;
-    EXPECT_NE(config.m_pGroupNode, nullptr);
+    // The part groups in their fixed order: the studio's robot bars, then
+    // the playground's.
+    const char* const groups[6] = { "brick", "wheel", "sensor", "dynamic", "trigger", "static" };
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_NE(config.m_pViewGroup[i], nullptr) << i;
+        EXPECT_STREQ(config.m_pViewGroup[i]->Value(), groups[i]) << i;
+        EXPECT_STREQ(config.m_pViewGroup[i]->Parent()->Value(), i < 3 ? "studio0" : "view") << i;
+    }
+    ASSERT_NE(config.m_pGroupNode, nullptr);
+    EXPECT_STREQ(config.m_pGroupNode->Value(), "group");
     EXPECT_EQ(config.GetStudioName(), QStringLiteral("Basic kit"));
     EXPECT_EQ(config.GetStudioName(1), QStringLiteral("Extended kit"));
     // A name without a studio of that number in the program section is not given.

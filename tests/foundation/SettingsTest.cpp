@@ -1,4 +1,5 @@
 #include "foundation/CConfig.h"
+#include "support/CapturedWarnings.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
@@ -171,6 +172,70 @@ TEST(Settings, DamagedFilesFallBackToDefaults) {
     }
 }
 
+TEST(Settings, LoginFieldsOfMoreThan1024BytesAreNeitherReadNorKept) {
+    // Each field is read only after its count has been checked, so a damaged
+    // count costs neither time nor memory.
+    auto scrambled = [](int count) {
+        std::vector<qint32> values;
+        for (int i = 0; i < count; ++i)
+            values.push_back('a' ^ "Kp7Wd2Qx9Vn4Lt6R"[i % 16]);
+        return values;
+    };
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    dir.write("XML/Settings.dat", SettingsFile(1, 1, 0, QString(), 0, scrambled(1024), {}, 9));
+    {
+        CConfig longest(dir.qpath());
+        EXPECT_EQ(longest.m_strUser, QString(1024, QLatin1Char('a')));
+        EXPECT_EQ(longest.m_nLevel, 9);
+    }
+    dir.write("XML/Settings.dat", SettingsFile(1, 1, 0, QString(), 0, scrambled(1025), {}, 9));
+    CConfig tooLong(dir.qpath());
+    EXPECT_TRUE(tooLong.m_strUser.isEmpty());
+    EXPECT_EQ(tooLong.m_nLevel, 0);
+    EXPECT_EQ(tooLong.m_nLanguage, 1);
+
+    // Nor is such a field written.
+    testsupport::CapturedWarnings warnings("morvane.foundation");
+    tooLong.m_strUser = QString(1025, QLatin1Char('a'));
+    tooLong.m_strPassword = QStringLiteral("pw");
+    ASSERT_TRUE(tooLong.SaveSettings());
+    EXPECT_EQ(warnings.count(), 1);
+    CConfig reread(dir.qpath());
+    EXPECT_TRUE(reread.m_strUser.isEmpty());
+    EXPECT_EQ(reread.m_strPassword, QStringLiteral("pw"));
+}
+
+TEST(Settings, AnEmptiedLinkKeyKeepsTheLoginUnscrambled) {
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    CConfig config(dir.qpath());
+    config.m_strLinkKey.clear();
+    config.m_nLinkKeyLen = 0;
+    config.m_nRememberLogin = 1;
+    config.m_strUser = QStringLiteral("ab");
+    ASSERT_TRUE(config.SaveSettings());
+    EXPECT_EQ(dir.read("XML/Settings.dat"), SettingsFile(0, 1, 0, QString(), 0, { 'a', 'b' }, {}, 0));
+
+    // A length that says more than the key holds scrambles with what it holds.
+    config.m_strLinkKey = "K";
+    config.m_nLinkKeyLen = 16;
+    ASSERT_TRUE(config.SaveSettings());
+    EXPECT_EQ(
+        dir.read("XML/Settings.dat"), SettingsFile(0, 1, 0, QString(), 0, { 'a' ^ 'K', 'b' ^ 'K' }, {}, 0));
+}
+
+TEST(Settings, ALanguageChosenWithSaveIsWrittenAtOnce) {
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    CConfig config(dir.qpath());
+    config.SetLanguage(1, true);
+    EXPECT_EQ(dir.read("XML/Settings.dat"), SettingsFile(1, 0, 0, QString(), 0, {}, {}, 0));
+    // Without save the file stays as it is.
+    config.SetLanguage(0, false);
+    EXPECT_EQ(dir.read("XML/Settings.dat"), SettingsFile(1, 0, 0, QString(), 0, {}, {}, 0));
+}
+
 TEST(Settings, UnknownStudioFallsBackToStudioZeroAndSavesIt) {
     TempDir dir;
     dir.write("XML/SetUp_View.xml", kTwoStudios);
@@ -277,21 +342,44 @@ TEST(SmallOperations, SlashesAndBadFileCharacters) {
             << int(c.unicode());
 }
 
-TEST(Constants, GeometryTablesAndDefaults) {
+TEST(Constants, EveryDefaultAndEveryEntryOfTheGeometryTables) {
     TempDir dir;
     CConfig config(dir.qpath());
-    EXPECT_EQ(config.m_vGridArea, osg::Vec4(-50, -50, 50, 50));
-    EXPECT_EQ(config.BoxCorner[0], 1);
-    EXPECT_EQ(config.BoxCorner[23], 4);
-    EXPECT_EQ(config.BoxTriangle[35], 7);
     EXPECT_EQ(config.m_strLinkKey, "Kp7Wd2Qx9Vn4Lt6R");
     EXPECT_EQ(config.m_nLinkKeyLen, 16);
-    EXPECT_FLOAT_EQ(config.m_vPartColor.y(), 0.41f);
-    // Every corner list entry picks one of the two vectors of each axis.
-    for (int c = 0; c < 8; ++c) {
-        for (int k = 0; k < 3; ++k) {
-            const int v = config.BoxCorner[c * 3 + k];
-            EXPECT_TRUE(v == 2 * k || v == 2 * k + 1);
-        }
-    }
+    EXPECT_EQ(config.m_nScoreDigits, 5);
+    EXPECT_EQ(config.m_nTickDigits, 10);
+    EXPECT_EQ(config.m_nNetState, 3);
+    EXPECT_EQ((std::vector<int>(std::begin(config.m_nDriveSpeed), std::end(config.m_nDriveSpeed))),
+        (std::vector<int> { 40, 25, 65, 15 }));
+    EXPECT_DOUBLE_EQ(config.m_dJoinFactor, 0.5);
+    EXPECT_DOUBLE_EQ(config.m_dPortLimit, 0.6);
+    EXPECT_EQ(config.m_vPartColor, osg::Vec4(0.0f, 0.41f, 0.65f, 1.0f));
+    EXPECT_EQ(config.m_vAxisX, osg::Vec3(1, 0, 0));
+    EXPECT_EQ(config.m_vAxisY, osg::Vec3(0, 1, 0));
+    EXPECT_EQ(config.m_vAxisZ, osg::Vec3(0, 0, 1));
+    EXPECT_EQ(config.m_vTurnAxis, osg::Vec3(0, 0, 1));
+    EXPECT_DOUBLE_EQ(config.m_dScaleTolerance, 0.01);
+    EXPECT_EQ(config.m_vOrigin, osg::Vec3(0, 0, 0));
+    EXPECT_EQ(config.m_qIdentity, osg::Quat(0, 0, 0, 1));
+    EXPECT_EQ(config.m_vBlack, osg::Vec4(0, 0, 0, 1));
+    EXPECT_EQ(config.m_vGridCell, osg::Vec2(2, 2));
+    // Plus and minus 50 cells of 2 units, halved.
+    EXPECT_EQ(config.m_vGridArea, osg::Vec4(-50, -50, 50, 50));
+    EXPECT_EQ(config.m_vEditRect, osg::Vec4(0, 0, 0, 0));
+    EXPECT_DOUBLE_EQ(config.m_dDragFactor, 5.0);
+    EXPECT_DOUBLE_EQ(config.m_dBoxLimit, 0.4);
+    EXPECT_EQ(config.m_nPointKindCount, 5);
+
+    // The corners in the order the model code walks them, each picking
+    // the half-extent (even) or its negation (odd) of the three axes.
+    EXPECT_EQ(config.m_nBoxCornerCount, 8);
+    const int corners[24] = { 1, 3, 5, 1, 3, 4, 1, 2, 5, 1, 2, 4, 0, 3, 5, 0, 3, 4, 0, 2, 5, 0, 2, 4 };
+    EXPECT_EQ(std::vector<int>(std::begin(config.BoxCorner), std::end(config.BoxCorner)),
+        std::vector<int>(std::begin(corners), std::end(corners)));
+    EXPECT_EQ(config.m_nBoxTriangleCount, 12);
+    const int triangles[36] = { 0, 1, 2, 1, 2, 3, 0, 1, 4, 1, 4, 5, 0, 2, 4, 2, 4, 6, 4, 5, 6, 5, 6, 7, 1, 3,
+        5, 3, 5, 7, 2, 3, 6, 3, 6, 7 };
+    EXPECT_EQ(std::vector<int>(std::begin(config.BoxTriangle), std::end(config.BoxTriangle)),
+        std::vector<int>(std::begin(triangles), std::end(triangles)));
 }

@@ -49,13 +49,14 @@ TEST(CollisionEvents, ATouchFlagInUserDataIsSetOnlyByGroupZero) {
     PhysicsWorld world;
     world.setupContactGroups(1, 1, false);
     AddFloor(world);
+    static constexpr UserDataKey<int*> kTouched { "touched" };
     int touched = 0;
     Solid* sensor = AddBox(world, { 2.0, 2.0, 2.0 }, { 0.0, 0.0, 20.0 }, 1);
-    sensor->setUserData(&touched);
+    sensor->setUserData(kTouched, &touched);
     sensor->setCollisionHandler([](const CollisionEvent& e) {
         if (e.other->firstShapeContactGroup() != 0)
             return;
-        if (int** flag = e.self->userData<int*>())
+        if (int** flag = e.self->userData(kTouched))
             **flag = 1;
     });
     // A group-7 block in the way first: a contact, but not with group 0.

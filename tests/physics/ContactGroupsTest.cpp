@@ -122,3 +122,37 @@ TEST(ContactGroups, AShapeMovedToGroup31AtRunTimeStopsColliding) {
     EXPECT_FALSE(box->setShapeContactGroup(0, 32));
     EXPECT_FALSE(box->setShapeContactGroup(1, 0));
 }
+
+TEST(ContactGroups, ASolidMovedToAGroupTakesEveryShapeWithIt) {
+    // A playground rule hides an object of several shapes (a wheel of
+    // capsules, an alarm of boxes) by moving its solid to group 31: no shape
+    // may be left behind to hold up a robot or stop a ray.
+    PhysicsWorld world;
+    SetUpSimulationGroups(world);
+    AddFloor(world);
+    Solid* object = world.createSolid();
+    ShapeDesc left = ShapeDesc::box({ 2.0, 2.0, 2.0 });
+    left.offset.translate(-3.0, 0.0, 0.0);
+    ShapeDesc right = ShapeDesc::box({ 2.0, 2.0, 2.0 });
+    right.offset.translate(3.0, 0.0, 0.0);
+    ASSERT_TRUE(object->addShape(left));
+    ASSERT_TRUE(object->addShape(right));
+    object->setPosition({ 0.0, 0.0, 1.0 });
+    // A robot part resting on the right-hand shape only.
+    Solid* robot = AddBox(world, { 1.0, 1.0, 1.0 }, { 3.0, 0.0, 2.5 }, 1);
+    RunFrames(world, 1);
+    ASSERT_NEAR(robot->position().z, 2.5, 0.05);
+    ASSERT_EQ(world.castRay({ 3.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 1).solid, object);
+
+    ASSERT_TRUE(object->setContactGroup(31));
+    EXPECT_EQ(object->shapeContactGroup(0), 31);
+    EXPECT_EQ(object->shapeContactGroup(1), 31);
+    EXPECT_FALSE(world.castRay({ 3.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 1).hit());
+    EXPECT_FALSE(world.castRay({ -3.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 0).hit());
+    RunFrames(world, 2);
+    EXPECT_LT(object->position().z, -5.0);
+    EXPECT_NEAR(robot->position().z, 0.5, 0.05);
+    EXPECT_FALSE(object->setContactGroup(32));
+    EXPECT_FALSE(object->setContactGroup(-1));
+    EXPECT_EQ(object->firstShapeContactGroup(), 31);
+}

@@ -96,6 +96,39 @@ TEST(HingeJoint, TheAngleFollowsTheRateAndStopsAtItsLimits) {
     EXPECT_DOUBLE_EQ(hinge->highLimitDegrees(), 180.0);
 }
 
+TEST(HingeJoint, ATorqueThatOverridesTheLimitsMayDriveItPastTheStops) {
+    PhysicsWorld world;
+    world.setGravity({ 0.0, 0.0, 0.0 });
+    Solid* motor = AddBox(world, { 1.0, 1.0, 1.0 }, { 0.0, 0.0, 10.0 });
+    motor->setStatic(true);
+    Solid* wheel = AddBall(world, 1.0, { -2.0, 0.0, 10.0 });
+    HingeJoint* hinge
+        = world.createHingeJoint({ wheel, motor, wheel->position(), { 1.0, 0.0, 0.0 }, true, -30.0, 30.0 });
+    ASSERT_NE(hinge, nullptr);
+    // Drives for `steps` steps and gives the largest angle seen.
+    auto drive = [&](double torque, bool overrideLimits, int steps) {
+        double highest = -180.0;
+        for (int i = 0; i < steps; ++i) {
+            hinge->addTorque(torque, overrideLimits);
+            world.step();
+            highest = std::max(highest, hinge->angleDegrees());
+        }
+        return highest;
+    };
+    // Without the override the stop holds, however hard the torque.
+    drive(20.0, false, 100);
+    EXPECT_LT(drive(100.0, false, 100), 30.5);
+    EXPECT_GT(hinge->angleDegrees(), 29.5);
+    // With it the hinge is driven past the stop...
+    EXPECT_GT(drive(100.0, true, 10), 40.0);
+    // ...and without further torque the stop pulls it back within 30.
+    drive(0.0, false, 100);
+    EXPECT_LT(hinge->angleDegrees(), 30.5);
+    EXPECT_GT(hinge->angleDegrees(), -30.5);
+    EXPECT_TRUE(hinge->limitsEnabled());
+    EXPECT_DOUBLE_EQ(hinge->highLimitDegrees(), 30.0);
+}
+
 TEST(HingeJoint, TheOneStepMotorRuleDrivesARobotAtASteadyPace) {
     // A robot body with two capsule-ring wheels (radius 3.5, width 2.5) and a
     // frictionless caster ball, driven once per frame by

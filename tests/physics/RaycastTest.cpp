@@ -58,6 +58,44 @@ TEST(Raycast, TheGroupReportedIsThatOfTheFirstShape) {
     EXPECT_NEAR(hit.distance, 9.5, 1e-9);
 }
 
+TEST(Raycast, EachShapeOfASolidIsFilteredByItsOwnGroup) {
+    // A solid with a group-5 shape nearer the ray's origin and a group-0
+    // shape behind it. Group 3 meets only group 5 and group 0 (the
+    // simulation's life-sensor rays); group 4 meets 0, 2 and 6 (flame rays).
+    PhysicsWorld world;
+    world.setupContactGroup(3, false);
+    world.setupContactGroups(3, 5, true);
+    world.setupContactGroups(3, 0, true);
+    world.setupContactGroup(4, false);
+    world.setupContactGroups(4, 0, true);
+    Solid* solid = world.createSolid();
+    ShapeDesc far = ShapeDesc::box({ 1.0, 1.0, 1.0 });
+    far.contactGroup = 0;
+    far.offset.translate(0.0, 20.0, 0.0);
+    ShapeDesc near = ShapeDesc::box({ 1.0, 1.0, 1.0 });
+    near.contactGroup = 5;
+    near.offset.translate(0.0, 10.0, 0.0);
+    ASSERT_TRUE(solid->addShape(far));
+    ASSERT_TRUE(solid->addShape(near));
+    solid->setStatic(true);
+
+    // A ray that meets both groups stops at the nearer shape.
+    RaycastHit hit = world.castRay({ 0.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 }, 100.0, 3);
+    ASSERT_EQ(hit.solid, solid);
+    EXPECT_NEAR(hit.distance, 9.5, 1e-9);
+    // One that does not meet group 5 passes that shape and hits the other.
+    hit = world.castRay({ 0.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 }, 100.0, 4);
+    ASSERT_EQ(hit.solid, solid);
+    EXPECT_NEAR(hit.distance, 19.5, 1e-9);
+    // Either way the solid is reported by its first shape's group.
+    EXPECT_EQ(hit.contactGroup, 0);
+    EXPECT_FALSE(world.castRay({ 0.0, 0.0, 0.0 }, { 0.0, 1.0, 0.0 }, 15.0, 4).hit());
+    // From the far side a group-3 ray meets the group-0 shape first.
+    hit = world.castRay({ 0.0, 30.0, 0.0 }, { 0.0, -1.0, 0.0 }, 100.0, 3);
+    ASSERT_EQ(hit.solid, solid);
+    EXPECT_NEAR(hit.distance, 9.5, 1e-9);
+}
+
 TEST(Raycast, AProbeRidesOnItsSolidAndNeverSeesIt) {
     PhysicsWorld world;
     world.setGravity({ 0.0, 0.0, 0.0 });

@@ -25,3 +25,14 @@ TEST(ProgramDir, IsTheExecutablesFolder) {
     EXPECT_EQ(platform::InProgramDir("XML/a.xml"), std::filesystem::path(MORVANE_TEST_DIR) / "XML/a.xml");
     EXPECT_EQ(platform::InProgramDir("/etc/x"), std::filesystem::path("/etc/x"));
 }
+
+TEST(ProgramDir, OneRuleForEveryPathTheSystemIsGiven) {
+    const std::filesystem::path folder = "/opt/Morvane";
+    EXPECT_EQ(platform::ResolveInFolder(folder, "XML/Settings.dat"), "/opt/Morvane/XML/Settings.dat");
+    EXPECT_EQ(platform::ResolveInFolder(folder, "/home/pupil/robot.so"), "/home/pupil/robot.so");
+    // Normal form, without a trailing separator.
+    EXPECT_EQ(platform::ResolveInFolder(folder, "StuFile/"), "/opt/Morvane/StuFile");
+    EXPECT_EQ(platform::ResolveInFolder(folder, "./a/../Temp"), "/opt/Morvane/Temp");
+    EXPECT_EQ(platform::ResolveInFolder(folder, "/srv//results/"), "/srv/results");
+    EXPECT_EQ(platform::ResolveInFolder(folder, "/"), "/");
+}

@@ -1,20 +1,17 @@
 // Starts the real ClassServer from a program folder of its own, talks the
 // classroom link to it, and lets a real Morvane in classroom mode connect.
 
-#include "classlink/HeartMessage.h"
-#include "classlink/XorWithLinkKey.h"
-#include "server/LinkTestClient.h"
+#include "support/LinkTestClient.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 #include "support/WaitFor.h"
 
-#include <QCoreApplication>
 #include <QDataStream>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpSocket>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -99,18 +96,14 @@ TEST(ClassServerProgram, StoresUploadsInItsOwnFolderAndEndsOnSigterm) {
     ASSERT_TRUE(server.waitForOutput(QStringLiteral("连接:127.0.0.1")));
 
     // The keep-alive comes within its 2.5 s, scrambled from key position 0.
-    QByteArray heart = HeartMessage();
-    XorWithLinkKey(heart);
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            client.waitForReadyRead(50);
-            return client.bytesAvailable() >= heart.size();
-        },
-        5000));
+    const QByteArray heart = testsupport::WireKeepAlive();
+    QDeadlineTimer deadline(5000);
+    while (client.bytesAvailable() < heart.size() && !deadline.hasExpired())
+        client.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
     EXPECT_EQ(client.read(heart.size()), heart);
 
-    const QByteArray bundle = linktest::MakeBundle(42, 300000);
-    client.write(linktest::WireUpload(QStringLiteral("robot1"), bundle));
+    const QByteArray bundle = testsupport::MakeBundle(42, 300000);
+    client.write(testsupport::WireUpload(QStringLiteral("robot1"), bundle));
     ASSERT_TRUE(client.waitForBytesWritten(5000));
     ASSERT_TRUE(WaitFor([&] { return StoredBundles(dir).size() == 1; }, 10000));
     const QString stored = StoredBundles(dir).value(0);
@@ -124,7 +117,7 @@ TEST(ClassServerProgram, StoresUploadsInItsOwnFolderAndEndsOnSigterm) {
     QTcpSocket greedy;
     greedy.connectToHost(QHostAddress::LocalHost, 4480);
     ASSERT_TRUE(greedy.waitForConnected(5000));
-    greedy.write(linktest::WireHeader(14, 0x7FFFFFFF));
+    greedy.write(testsupport::WireHeader(14, 0x7FFFFFFF));
     ASSERT_TRUE(greedy.waitForBytesWritten(5000));
     EXPECT_TRUE(greedy.state() == QAbstractSocket::UnconnectedState || greedy.waitForDisconnected(5000));
     EXPECT_TRUE(server.waitForOutput(QStringLiteral("通讯出错:127.0.0.1:文件长度无效(2147483647字节")));
@@ -165,10 +158,4 @@ TEST(ClassServerProgram, MorvaneInClassroomModeConnectsOnceItsWindowIsUp) {
     // The simulator's going is seen by the server.
     EXPECT_TRUE(server.waitForOutput(QStringLiteral("通讯出错:127.0.0.1:")));
     EXPECT_EQ(server.terminate(), 0);
-}
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    QCoreApplication app(argc, argv);
-    return RUN_ALL_TESTS();
 }

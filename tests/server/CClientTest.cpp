@@ -1,29 +1,28 @@
 // The receiver of one connection, against a test client on 127.0.0.1.
 
 #include "server/CClient.h"
-#include "classlink/HeartMessage.h"
 #include "classlink/XorWithLinkKey.h"
-#include "platform/ProgramDir.h"
-#include "server/LinkTestClient.h"
+#include "support/LinkTestClient.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-using linktest::MakeBundle;
-using linktest::WireHeader;
-using linktest::WireUpload;
+using testsupport::MakeBundle;
 using testsupport::TempDir;
+using testsupport::WireHeader;
+using testsupport::WireKeepAlive;
+using testsupport::WireUpload;
 
 namespace {
 
@@ -35,12 +34,18 @@ protected:
     }
 
     // Connects a test client and puts a receiver on the accepted end.
-    std::unique_ptr<QTcpSocket> Connect() {
+    std::unique_ptr<QTcpSocket> Connect(int keepAliveMs = 2500) {
         auto client = std::make_unique<QTcpSocket>();
         client->connectToHost(QHostAddress::LocalHost, m_listener.serverPort());
         EXPECT_TRUE(client->waitForConnected(5000));
         EXPECT_TRUE(QTest::qWaitFor([this] { return m_listener.hasPendingConnections(); }, 5000));
-        m_receiver = std::make_unique<CClient>(m_listener.nextPendingConnection(), &m_folder, nullptr);
+        QTcpSocket* accepted = m_listener.nextPendingConnection();
+        m_receiver = std::make_unique<CClient>(
+            accepted, &m_folder, nullptr, ReceiverOptions { m_dir.qpath(), keepAliveMs });
+        // Connected after the receiver's own handler, so it counts the reads
+        // the receiver has done.
+        m_reads = 0;
+        QObject::connect(accepted, &QTcpSocket::readyRead, [this] { ++m_reads; });
         QObject::connect(
             m_receiver.get(), &CClient::signal_Print, [this](const QString& line) { m_log << line; });
         return client;
@@ -49,6 +54,15 @@ protected:
     static void Send(QTcpSocket& client, const QByteArray& bytes) {
         client.write(bytes);
         client.flush();
+    }
+
+    // Sends one byte at a time, each after the receiver has read the last.
+    void SendByteByByte(QTcpSocket& client, const QByteArray& bytes) {
+        for (char byte : bytes) {
+            const int before = m_reads;
+            Send(client, QByteArray(1, byte));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return m_reads > before; }, 5000));
+        }
     }
 
     // Every entry of the receive folder, hidden ones included.
@@ -74,6 +88,7 @@ protected:
     QTcpServer m_listener;
     QString m_folder;
     std::unique_ptr<CClient> m_receiver;
+    int m_reads = 0;
     QStringList m_log;
 };
 
@@ -96,11 +111,7 @@ TEST_F(CClientTest, BundleInOneWriteOrByteByByteIsStoredTheSame) {
     EXPECT_EQ(SubmittedPart(Entries()[0]), QStringLiteral("robot1"));
     EXPECT_EQ(Stored(Entries()[0]), bundle);
 
-    const QByteArray wire = WireUpload(QStringLiteral("机器人2"), bundle);
-    for (char byte : wire) {
-        Send(*client, QByteArray(1, byte));
-        QTest::qWait(0);
-    }
+    SendByteByByte(*client, WireUpload(QStringLiteral("机器人2"), bundle));
     ASSERT_TRUE(WaitForEntries(2));
     const QStringList entries = Entries();
     ASSERT_EQ(entries.size(), 2);
@@ -119,7 +130,6 @@ TEST_F(CClientTest, BackToBackBundlesAreAllStored) {
         WireUpload(QStringLiteral("a"), a) + WireUpload(QStringLiteral("b"), b)
             + WireUpload(QStringLiteral("c"), c));
     ASSERT_TRUE(WaitForEntries(3));
-    QTest::qWait(100);
     const QStringList entries = Entries();
     ASSERT_EQ(entries.size(), 3);
     EXPECT_EQ(Stored(entries[0]), a);
@@ -128,26 +138,43 @@ TEST_F(CClientTest, BackToBackBundlesAreAllStored) {
     EXPECT_TRUE(m_log.isEmpty()) << m_log.join(QLatin1Char('\n')).toStdString();
 }
 
-TEST_F(CClientTest, KeepAliveIsSentEveryTwoAndAHalfSeconds) {
-    auto client = Connect();
-    QByteArray expected = HeartMessage();
-    XorWithLinkKey(expected);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return client->bytesAvailable() >= 46; }, 4000));
-    EXPECT_EQ(client->readAll(), expected);
+TEST_F(CClientTest, KeepAliveIsSentAgainAndAgainAsTheLinkCarriesIt) {
+    // Every 2.5 s, by the receiver's own timer.
+    {
+        auto client = Connect();
+        const auto timers = m_receiver->findChildren<QTimer*>();
+        ASSERT_EQ(timers.size(), 1);
+        EXPECT_EQ(timers[0]->interval(), 2500);
+        EXPECT_TRUE(timers[0]->isActive());
+    }
+    // Not once: an upload of a minute needs a keep-alive all the way.
+    auto client = Connect(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client->bytesAvailable() >= 4 * 46; }, 5000));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(client->read(46), WireKeepAlive()) << "keep-alive " << i;
+    // A keep-alive now and then is no reason to stop receiving.
+    const QByteArray bundle = MakeBundle(8, 700);
+    Send(*client, WireUpload(QStringLiteral("while alive"), bundle));
+    ASSERT_TRUE(WaitForEntries(1));
+    EXPECT_EQ(Stored(Entries()[0]), bundle);
 }
 
-TEST_F(CClientTest, BrokenOrOverlongHeadersCloseTheConnection) {
-    const QByteArray nameBlock = WireUpload(QStringLiteral("robot"), QByteArray(1, 'x')).mid(8, 14);
+TEST_F(CClientTest, BrokenOrOverlongHeadersCloseTheConnectionSayingWhy) {
+    const QString limit = QString::number(CClient::kMaxDataLength);
     struct Case {
         const char* what;
         QByteArray bytes;
+        QString reason;
     } cases[] = {
-        { "data over the limit", WireHeader(14, CClient::kMaxDataLength + 1) },
-        { "data length 0", WireHeader(14, 0) },
-        { "negative data length", WireHeader(14, -5) },
-        { "name block too short", WireHeader(3, 100) },
-        { "negative name block", WireHeader(-1, 100) },
-        { "name block over the limit", WireHeader(CClient::kMaxNameLength + 2, 100) },
+        { "data over the limit", WireHeader(14, CClient::kMaxDataLength + 1),
+            QStringLiteral("文件长度无效(536870913字节,上限%1字节)").arg(limit) },
+        { "data length 0", WireHeader(14, 0), QStringLiteral("文件长度无效(0字节,上限%1字节)").arg(limit) },
+        { "negative data length", WireHeader(14, -5),
+            QStringLiteral("文件长度无效(-5字节,上限%1字节)").arg(limit) },
+        { "name block too short", WireHeader(3, 100), QStringLiteral("名字长度无效(3字节)") },
+        { "negative name block", WireHeader(-1, 100), QStringLiteral("名字长度无效(-1字节)") },
+        { "name block over the limit", WireHeader(CClient::kMaxNameLength + 2, 100),
+            QStringLiteral("名字长度无效(2054字节)") },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -157,8 +184,7 @@ TEST_F(CClientTest, BrokenOrOverlongHeadersCloseTheConnection) {
         EXPECT_TRUE(WaitForClose(*client));
         EXPECT_EQ(m_receiver->m_nAlive, 0);
         ASSERT_FALSE(m_log.isEmpty());
-        EXPECT_TRUE(m_log.first().startsWith(QStringLiteral("通讯出错:127.0.0.1:")))
-            << m_log.first().toStdString();
+        EXPECT_EQ(m_log.first(), QStringLiteral("通讯出错:127.0.0.1:") + c.reason);
         EXPECT_TRUE(Entries().isEmpty());
     }
 
@@ -180,9 +206,9 @@ TEST_F(CClientTest, LargestBundleIsTakenAndAHalfSentOneLeavesNothing) {
     const QByteArray wire = WireUpload(QStringLiteral("huge"), QByteArray(100, 'x'));
     QByteArray header = WireHeader(12, CClient::kMaxDataLength);
     Send(*client, header + wire.mid(8, 12 + 100));
-    // While it comes in, only a hidden temporary file is there.
-    ASSERT_TRUE(WaitForEntries(1));
-    QTest::qWait(200);
+    // While it comes in, only a hidden temporary file is there. (The 120
+    // bytes travel in one piece: one read takes them all.)
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_reads == 1 && Entries().size() == 1; }, 5000));
     EXPECT_EQ(client->state(), QAbstractSocket::ConnectedState);
     EXPECT_EQ(m_receiver->m_nAlive, 1);
     ASSERT_EQ(Entries().size(), 1);
@@ -196,7 +222,7 @@ TEST_F(CClientTest, LargestBundleIsTakenAndAHalfSentOneLeavesNothing) {
 TEST_F(CClientTest, BundleOf256MiBIsStoredByteForByte) {
     auto client = Connect();
     QByteArray bundle(256 << 20, Qt::Uninitialized);
-    linktest::FillPseudoRandom(bundle.data(), bundle.size(), 256);
+    testsupport::FillPseudoRandom(bundle.data(), bundle.size(), 256);
     const QByteArray digest = QCryptographicHash::hash(bundle, QCryptographicHash::Sha1);
     const QByteArray wire = WireUpload(QStringLiteral("big"), bundle);
     bundle = QByteArray();
@@ -229,7 +255,6 @@ TEST_F(CClientTest, UnsafeNamesAreStoredInsideTheFolder) {
         WireUpload(QStringLiteral("../outside"), bundle) + WireUpload(QStringLiteral("a/b"), bundle)
             + WireUpload(QString(), bundle) + WireUpload(QStringLiteral(".."), bundle));
     ASSERT_TRUE(WaitForEntries(4));
-    QTest::qWait(100);
     QStringList names;
     for (const QString& entry : Entries())
         names << SubmittedPart(entry);
@@ -268,14 +293,6 @@ TEST_F(CClientTest, PeerOnADualStackListenerIsNamedByItsIPv4Address) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return dualStack.hasPendingConnections(); }, 5000));
     QTcpSocket* accepted = dualStack.nextPendingConnection();
     ASSERT_TRUE(accepted->peerAddress().toString().startsWith(QStringLiteral("::ffff:")));
-    CClient receiver(accepted, &m_folder, nullptr);
+    CClient receiver(accepted, &m_folder, nullptr, ReceiverOptions { m_dir.qpath() });
     EXPECT_EQ(receiver.m_sIp, QStringLiteral("127.0.0.1"));
-}
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    TempDir programDir;
-    platform::OverrideProgramDir(programDir.path());
-    QCoreApplication app(argc, argv);
-    return RUN_ALL_TESTS();
 }

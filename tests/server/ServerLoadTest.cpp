@@ -2,9 +2,8 @@
 // uploading three bundles of 1 to 8 MiB, some starting with single-byte
 // writes, some hanging up half-way through a bundle.
 
-#include "platform/ProgramDir.h"
-#include "server/LinkTestClient.h"
 #include "server/Server.h"
+#include "support/LinkTestClient.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
@@ -29,13 +28,11 @@
 #include <thread>
 #include <vector>
 
-using linktest::MakeBundle;
-using linktest::WireUpload;
+using testsupport::MakeBundle;
 using testsupport::TempDir;
+using testsupport::WireUpload;
 
 namespace {
-
-TempDir* g_programDir = nullptr;
 
 constexpr int kClients = 50;
 constexpr int kBundles = 3;
@@ -104,8 +101,7 @@ void RunClient(const ClientPlan& plan, std::atomic<int>& connected, const std::a
         return;
     }
     ++connected;
-    while (!go)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    go.wait(false);
 
     bool ok = true;
     for (const Upload& upload : plan.uploads) {
@@ -139,7 +135,8 @@ void RunClient(const ClientPlan& plan, std::atomic<int>& connected, const std::a
 
 TEST(ServerLoad, AClassroomAtOnceStoresEveryCompleteBundleExactlyOnce) {
     const std::vector<ClientPlan> plans = MakePlans();
-    Server window;
+    TempDir programDir;
+    Server window(ServerOptions { programDir.qpath() });
     window.show();
     const auto* count = window.findChild<QLabel*>(QStringLiteral("labelConnectL"));
     const auto* list = window.findChild<QTableWidget*>(QStringLiteral("list"));
@@ -173,6 +170,7 @@ TEST(ServerLoad, AClassroomAtOnceStoresEveryCompleteBundleExactlyOnce) {
     sinceTick.start();
     tick.start(20);
     go = true;
+    go.notify_all();
     EXPECT_TRUE(QTest::qWaitFor([&] { return finished == kClients; }, 90000));
     tick.stop();
     for (std::thread& thread : threads)
@@ -188,7 +186,7 @@ TEST(ServerLoad, AClassroomAtOnceStoresEveryCompleteBundleExactlyOnce) {
 
     // Every complete bundle once, byte for byte; nothing of the cut ones, and
     // no temporary file left over.
-    const QDir folder(g_programDir->qpath() + QStringLiteral("/StuFile"));
+    const QDir folder(programDir.qpath() + QStringLiteral("/StuFile"));
     const QStringList entries
         = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     int expected = 0;
@@ -210,13 +208,4 @@ TEST(ServerLoad, AClassroomAtOnceStoresEveryCompleteBundleExactlyOnce) {
     }
     EXPECT_GT(expected, 120);
     EXPECT_EQ(entries.size(), expected) << entries.join(QLatin1Char(' ')).toStdString();
-}
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    TempDir programDir;
-    g_programDir = &programDir;
-    platform::OverrideProgramDir(programDir.path());
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
 }

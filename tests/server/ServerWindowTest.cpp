@@ -1,10 +1,9 @@
 // The server window on port 4480, under a display, with test clients on
 // 127.0.0.1 and 127.0.0.2.
 
-#include "platform/ProgramDir.h"
 #include "server/CClient.h"
-#include "server/LinkTestClient.h"
 #include "server/Server.h"
+#include "support/LinkTestClient.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
@@ -17,6 +16,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTextCodec>
@@ -28,14 +28,15 @@
 #include <map>
 #include <memory>
 
-using linktest::MakeBundle;
-using linktest::WireHeader;
-using linktest::WireUpload;
+using testsupport::MakeBundle;
 using testsupport::TempDir;
+using testsupport::WireHeader;
+using testsupport::WireUpload;
 
 namespace {
 
-TempDir* g_programDir = nullptr;
+// Updates that never come by themselves: the test runs them.
+constexpr int kNoUpdates = 3600 * 1000;
 
 template <typename T> T* Child(const Server& window, const char* name) {
     return window.findChild<T*>(QString::fromLatin1(name));
@@ -65,10 +66,6 @@ bool WaitForCount(const Server& window, const QString& count) {
     return QTest::qWaitFor([&] { return Child<QLabel>(window, "labelConnectL")->text() == count; }, 5000);
 }
 
-QString StuFile() {
-    return g_programDir->qpath() + QStringLiteral("/StuFile");
-}
-
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
@@ -76,16 +73,26 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+void RunUpdates(Server& window, int count) {
+    for (int i = 0; i < count; ++i)
+        ASSERT_TRUE(QMetaObject::invokeMethod(&window, "slot_Timer"));
+}
+
+// Each window over a program folder of its own.
 class ServerWindow : public testing::Test {
 protected:
-    void SetUp() override { QDir(StuFile()).removeRecursively(); }
-    void TearDown() override { QDir(StuFile()).removeRecursively(); }
+    ServerOptions Options(int updateMs = 50) const {
+        return ServerOptions { m_programDir.qpath(), updateMs };
+    }
+    QString StuFile() const { return m_programDir.qpath() + QStringLiteral("/StuFile"); }
+
+    TempDir m_programDir;
 };
 
 } // namespace
 
 TEST_F(ServerWindow, ShowsItsTextsAndListensOnPort4480) {
-    Server window;
+    Server window(Options());
     window.show();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("教育版服务器"));
     EXPECT_EQ(window.size(), QSize(600, 600));
@@ -114,7 +121,7 @@ TEST_F(ServerWindow, ShowsItsTextsAndListensOnPort4480) {
 }
 
 TEST_F(ServerWindow, ConnectionsAreGroupedByAddressAndGoneOnesLeave) {
-    Server window;
+    Server window(Options());
     window.show();
     auto first = ConnectFrom(window, QStringLiteral("127.0.0.1"));
     auto other = ConnectFrom(window, QStringLiteral("127.0.0.2"));
@@ -144,13 +151,13 @@ TEST_F(ServerWindow, ConnectionsAreGroupedByAddressAndGoneOnesLeave) {
 
 TEST_F(ServerWindow, UploadsLandWhereTheScoreTableReads) {
     ASSERT_FALSE(QDir(StuFile()).exists());
-    Server window;
+    Server window(Options());
     window.show();
     auto client = ConnectFrom(window, QStringLiteral("127.0.0.1"));
     const QByteArray bundle = MakeBundle(11, 5000, QStringLiteral("得分:96,完成时间:41.5秒"));
     client->write(WireUpload(QStringLiteral("张三"), bundle));
     ASSERT_TRUE(QTest::qWaitFor(
-        [] { return QDir(StuFile()).entryList({ QStringLiteral("*.3d") }).size() == 1; }, 5000));
+        [&] { return QDir(StuFile()).entryList({ QStringLiteral("*.3d") }).size() == 1; }, 5000));
 
     window.RefreshScores();
     const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
@@ -185,7 +192,7 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
     QDir().mkpath(folder + QStringLiteral("/folder.3d"));
     WriteFile(folder + QStringLiteral("/ignored.txt"), "not listed");
 
-    Server window;
+    Server window(Options());
     const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
     ASSERT_EQ(scores->rowCount(), 9);
     const QStringList order { QStringLiteral("BigDll"), QStringLiteral("folder"), QStringLiteral("gbk"),
@@ -230,7 +237,7 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
 TEST_F(ServerWindow, ChosenFolderIsListedAtOnceAndReceivesTheNextBundle) {
     TempDir chosen;
     WriteFile(chosen.qpath() + QStringLiteral("/old_10.0.0.9_2020-2-2-2-2-2.3d"), MakeBundle(4, 700));
-    Server window;
+    Server window(Options(kNoUpdates));
     window.show();
     // The teacher types the folder into the dialog and presses Return.
     QTimer::singleShot(300, [&] {
@@ -260,7 +267,7 @@ TEST_F(ServerWindow, ChosenFolderIsListedAtOnceAndReceivesTheNextBundle) {
 }
 
 TEST_F(ServerWindow, OverlongUploadIsLoggedAndItsConnectionClosed) {
-    Server window;
+    Server window(Options());
     window.show();
     auto client = ConnectFrom(window, QStringLiteral("127.0.0.1"));
     client->write(WireHeader(14, CClient::kMaxDataLength + 1));
@@ -272,11 +279,49 @@ TEST_F(ServerWindow, OverlongUploadIsLoggedAndItsConnectionClosed) {
     ASSERT_TRUE(WaitForCount(window, QStringLiteral("0")));
 }
 
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    TempDir programDir;
-    g_programDir = &programDir;
-    platform::OverrideProgramDir(programDir.path());
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+TEST_F(ServerWindow, EveryThirtyFirstUpdateRefreshesTheScoresFromTheTypedFolder) {
+    TempDir typed;
+    WriteFile(typed.qpath() + QStringLiteral("/typed_10.0.0.8_2020-2-2-2-2-2.3d"), MakeBundle(9, 700));
+    Server window(Options(kNoUpdates));
+    const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
+    ASSERT_EQ(scores->rowCount(), 0);
+    Child<QLineEdit>(window, "lineEdit")->setText(typed.qpath());
+
+    // Thirty updates leave the table and the folder as they were.
+    RunUpdates(window, 30);
+    EXPECT_EQ(window.ReceiveFolder(), QStringLiteral("StuFile"));
+    EXPECT_EQ(scores->rowCount(), 0);
+    // The thirty-first takes the folder as typed and lists it.
+    RunUpdates(window, 1);
+    EXPECT_EQ(window.ReceiveFolder(), typed.qpath());
+    ASSERT_EQ(scores->rowCount(), 1);
+    EXPECT_EQ(Cell(scores, 0, 1), QStringLiteral("typed"));
+
+    // And so on every thirty-one updates.
+    Child<QLineEdit>(window, "lineEdit")->setText(StuFile());
+    RunUpdates(window, 30);
+    EXPECT_EQ(scores->rowCount(), 1);
+    RunUpdates(window, 1);
+    EXPECT_EQ(scores->rowCount(), 0);
+}
+
+TEST_F(ServerWindow, PortInUseIsLoggedAndListeningIsRetriedAtEveryUpdate) {
+    QTcpServer occupant;
+    ASSERT_TRUE(occupant.listen(QHostAddress::AnyIPv4, Server::kPort));
+    Server window(Options(kNoUpdates));
+    const QString error = QStringLiteral("服务端出错:");
+    EXPECT_EQ(Log(window).count(error), 1) << Log(window).toStdString();
+    EXPECT_FALSE(Log(window).contains(QStringLiteral("监听端口")));
+    EXPECT_NE(Child<QLabel>(window, "labelConnectL")->text(), QStringLiteral("0"));
+
+    RunUpdates(window, 2);
+    EXPECT_EQ(Log(window).count(error), 3);
+    EXPECT_EQ(Child<QLabel>(window, "labelConnectL")->text(), QStringLiteral("0"));
+
+    // Once the port is free, the next update listens.
+    occupant.close();
+    RunUpdates(window, 1);
+    EXPECT_TRUE(Log(window).startsWith(QStringLiteral("监听端口:4480"))) << Log(window).toStdString();
+    auto client = ConnectFrom(window, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(window.ClientCount(), 1);
 }

@@ -1,11 +1,7 @@
 #include "server/SubmittedFileName.h"
-#include "platform/ProgramDir.h"
 #include "support/QtPrint.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-using testsupport::TempDir;
 
 TEST(SubmittedFileName, StoredNameHasNameAddressAndUnpaddedTime) {
     const QDateTime received(QDate(2011, 5, 3), QTime(9, 7, 2));
@@ -19,14 +15,16 @@ TEST(SubmittedFileName, StoredNameHasNameAddressAndUnpaddedTime) {
 }
 
 TEST(SubmittedFileName, ReceiveFolderLiesUnderTheProgramUnlessAbsolute) {
-    const QString program = QString::fromStdString(platform::ProgramDir().string());
-    EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("StuFile")), program + QStringLiteral("/StuFile"));
-    // An empty text is the default, never the file system's root.
-    EXPECT_EQ(ResolveReceiveFolder(QString()), program + QStringLiteral("/StuFile"));
-    EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("  ")), program + QStringLiteral("/StuFile"));
+    const QString program = QStringLiteral("/opt/ClassServer");
     EXPECT_EQ(
-        ResolveReceiveFolder(QStringLiteral("class 3/week1")), program + QStringLiteral("/class 3/week1"));
-    EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("/home/teacher/results/")),
+        ResolveReceiveFolder(QStringLiteral("StuFile"), program), QStringLiteral("/opt/ClassServer/StuFile"));
+    // An empty text is the default, never the file system's root.
+    EXPECT_EQ(ResolveReceiveFolder(QString(), program), QStringLiteral("/opt/ClassServer/StuFile"));
+    EXPECT_EQ(
+        ResolveReceiveFolder(QStringLiteral("  "), program), QStringLiteral("/opt/ClassServer/StuFile"));
+    EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("class 3/week1"), program),
+        QStringLiteral("/opt/ClassServer/class 3/week1"));
+    EXPECT_EQ(ResolveReceiveFolder(QStringLiteral("/home/teacher/results/"), program),
         QStringLiteral("/home/teacher/results"));
 }
 
@@ -66,11 +64,4 @@ TEST(SubmittedFileName, LongNamesAreCutToFitAFileName) {
     const QString cutPairs = SafeSubmittedName(pairs);
     EXPECT_LE(cutPairs.toUtf8().size(), 200);
     EXPECT_FALSE(cutPairs.back().isHighSurrogate());
-}
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    TempDir programDir;
-    platform::OverrideProgramDir(programDir.path());
-    return RUN_ALL_TESTS();
 }

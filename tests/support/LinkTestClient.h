@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace linktest {
+namespace testsupport {
 
 // Pseudo-random bytes, cheap to make and to make again from the same seed.
 void FillPseudoRandom(char* data, qsizetype size, quint64 seed);
@@ -23,4 +23,10 @@ QByteArray WireUpload(const QString& name, const QByteArray& bundle);
 // Only the eight-byte header of an upload, scrambled.
 QByteArray WireHeader(qint32 nameLength, qint32 dataLength);
 
-} // namespace linktest
+// ClassServer's keep-alive as the link carries it, byte for byte: length 42,
+// the marker "a?啊？" TAB "a?啊？" SPACE "a?啊？" LF "a?啊？" as 19 UTF-16
+// code units, every byte i XORed with byte i mod 16 of "Kp7Wd2Qx9Vn4Lt6R".
+// Written out, not built by the code under test.
+QByteArray WireKeepAlive();
+
+} // namespace testsupport

@@ -1,4 +1,4 @@
-#include "server/LinkTestClient.h"
+#include "support/LinkTestClient.h"
 
 #include "classlink/C3DFile.h"
 #include "classlink/Up3DFileMessage.h"
@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-namespace linktest {
+namespace testsupport {
 
 void FillPseudoRandom(char* data, qsizetype size, quint64 seed) {
     quint64 state = seed * 0x9E3779B97F4A7C15ull + 1;
@@ -63,4 +63,12 @@ QByteArray WireHeader(qint32 nameLength, qint32 dataLength) {
     return header;
 }
 
-} // namespace linktest
+QByteArray WireKeepAlive() {
+    static const unsigned char bytes[46]
+        = { 0x4B, 0x70, 0x37, 0x7D, 0x64, 0x32, 0x51, 0x5E, 0x39, 0x37, 0x6E, 0x0B, 0x19, 0x3E, 0xC9, 0x4D,
+              0x4B, 0x79, 0x37, 0x36, 0x64, 0x0D, 0x04, 0x32, 0xC6, 0x49, 0x6E, 0x14, 0x4C, 0x15, 0x36, 0x6D,
+              0x1E, 0x3A, 0xC8, 0x48, 0x64, 0x38, 0x51, 0x19, 0x39, 0x69, 0x3B, 0x7E, 0xB3, 0x6B };
+    return QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+} // namespace testsupport

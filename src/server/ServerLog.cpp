@@ -1,0 +1,3 @@
+#include "server/ServerLog.h"
+
+Q_LOGGING_CATEGORY(lcServer, "morvane.server")
