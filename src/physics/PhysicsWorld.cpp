@@ -295,10 +295,9 @@ Solid* PhysicsWorld::solidAt(std::size_t index) const {
 }
 
 bool PhysicsWorld::owns(const Solid* solid) const {
-    if (!solid)
-        return false;
-    const auto it = m_solidsBySerial.find(solid->m_serial);
-    return it != m_solidsBySerial.end() && it->second == solid;
+    // By address alone: callers ask about pointers to solids that may have
+    // been destroyed, which must not be read.
+    return solid && findOwned(m_solids, solid) != m_solids.end();
 }
 
 void PhysicsWorld::detachFrom(const Solid* solid) {
