@@ -105,7 +105,13 @@ TEST(ClassServerProgram, StoresUploadsInItsOwnFolderAndEndsOnSigterm) {
     const QByteArray bundle = testsupport::MakeBundle(42, 300000);
     client.write(testsupport::WireUpload(QStringLiteral("robot1"), bundle));
     ASSERT_TRUE(client.waitForBytesWritten(5000));
-    ASSERT_TRUE(WaitFor([&] { return StoredBundles(dir).size() == 1; }, 10000));
+    // Stored once its hidden part file has been renamed.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const QStringList files = StoredBundles(dir);
+            return files.size() == 1 && !files[0].startsWith(QLatin1Char('.'));
+        },
+        10000));
     const QString stored = StoredBundles(dir).value(0);
     EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^robot1_127\.0\.0\.1_\d{4}(-\d{1,2}){5}\.3d$)"))
                     .match(stored)
