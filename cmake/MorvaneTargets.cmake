@@ -41,9 +41,8 @@ function(morvane_test name)
     if(ARG_RESOURCE_LOCK)
         # A lock such as the classroom port's is the machine's, not one test
         # run's: the cases also take turns with test runs of other build trees.
-        find_program(MORVANE_FLOCK flock REQUIRED)
-        set_target_properties(${name} PROPERTIES
-            CROSSCOMPILING_EMULATOR "${MORVANE_FLOCK};/tmp/${ARG_RESOURCE_LOCK}.lock")
+        target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/MachineLock.cpp)
+        target_compile_definitions(${name} PRIVATE MORVANE_MACHINE_LOCK="/tmp/${ARG_RESOURCE_LOCK}.lock")
     endif()
     set(properties TIMEOUT ${ARG_TIMEOUT})
     if(ARG_GUI)
