@@ -68,6 +68,7 @@ for t in "${targets[@]}"; do
     rm -rf "$work"
 done
 printf '%s\n' "${summary[@]}"
+echo "fuzz targets: $((${#targets[@]} - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -gt 0 ]; then
     echo "Fault found by: ${failed[*]} (inputs in $BUILD_DIR/findings/)" >&2
     exit 1
