@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     // A terminated session or Ctrl+C closes the window the orderly way.
     platform::QuitOnTerminationSignal(app);
 
-    Ui::CMainDlg window;
+    Ui::CMainDlg window(g_config);
     window.FrameLoop().Start();
     window.showMaximized();
     splash->finish(&window);

@@ -2,9 +2,11 @@
 
 #include "collision/PairSearch.h"
 #include "collision/WorkStack.h"
+#include "platform/Warnings.h"
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <typeinfo>
 
 using collision::AffineMap;
@@ -111,6 +113,11 @@ void CollisionModel3DImpl::finalize() {
         throw Inconsistency();
     m_tree.build(m_store);
     m_finalized = true;
+    const std::size_t leftOut = m_store.size() - m_tree.triangles().size();
+    if (leftOut > 0)
+        platform::Warn("collision",
+            std::to_string(leftOut) + " of " + std::to_string(m_store.size())
+                + " triangles of a collision model had coordinates that are not finite and were left out");
     // The tree holds its own copy of every triangle, in the order the searches
     // walk them; the store is no longer needed.
     std::vector<Triangle>().swap(m_store);
@@ -120,6 +127,10 @@ void CollisionModel3DImpl::setTransform(const float* m) {
     m_transform = Transform::fromFloats(m);
     m_inverseState = InverseState::Unknown;
     m_solid = m_transform.invertible();
+    if (!m_solid)
+        platform::Warn("collision",
+            "a collision model was given a transform that cannot be inverted; it touches nothing while it "
+            "has it");
     if (m_static)
         inverse();
 }

@@ -203,11 +203,20 @@ bool trianglesIntersect(const Triangle& first, const Triangle& second) {
     const D3 b[3] = { toD3(second.p), toD3(second.q), toD3(second.r) };
 
     const D3 na = crossD(a[1] - a[0], a[2] - a[0]);
+    const D3 nb = crossD(b[1] - b[0], b[2] - b[0]);
+    // A triangle without area (its corners on one line, or one point) has no
+    // plane to measure sides against. Against a real triangle it is the
+    // segment or point it is, decided over every axis that can separate the
+    // two; two of them have nothing to meet in.
+    const bool aFlat = !(dotD(na, na) > 0.0);
+    const bool bFlat = !(dotD(nb, nb) > 0.0);
+    if (aFlat || bFlat)
+        return !(aFlat && bFlat) && withinEpsilon(a, b, na, nb);
+
     const PlaneSides sb = planeSides(na, -dotD(na, a[0]), b);
     if (sb.oneSide())
         return false;
 
-    const D3 nb = crossD(b[1] - b[0], b[2] - b[0]);
     const PlaneSides sa = planeSides(nb, -dotD(nb, b[0]), a);
     if (sa.oneSide())
         return false;

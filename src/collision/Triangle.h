@@ -22,7 +22,9 @@ struct Triangle {
 // triangle's plane counts as lying in it; a triangle lying in the other's
 // plane is compared with it in 2-D on the coordinate plane most nearly
 // parallel to them. Other near contacts (some vertex within 1e-6 of the other
-// plane) count when the triangles come within 1e-6 of each other.
+// plane) count when the triangles come within 1e-6 of each other. A
+// triangle without area meets a triangle as the segment or point it is, and
+// two such never meet.
 bool trianglesIntersect(const Triangle& a, const Triangle& b);
 
 // Whether X, a point of the triangle's plane, lies inside it (edges included),

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -87,7 +88,7 @@ public:
     // was stored through the same key, so its readers and writers cannot
     // disagree on the type. A solid may fill any number of slots; what it
     // holds is released with it.
-    template <class T> void setUserData(const UserDataKey<T>& key, T value) {
+    template <class T> void setUserData(const UserDataKey<T>& key, std::type_identity_t<T> value) {
         checkThread("Solid::setUserData");
         if (std::any* slot = findSlot(&key))
             *slot = std::move(value);

@@ -1,5 +1,7 @@
 #include "scene/Fonts.h"
 
+#include "platform/Warnings.h"
+
 #include <filesystem>
 
 namespace scene {
@@ -14,6 +16,7 @@ std::string DefaultFontFile() {
         if (std::filesystem::is_regular_file(file, error))
             return file;
     }
+    platform::Warn("scene", "no font for labels found (fonts-wqy-microhei or fonts-dejavu-core)");
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "scene/ModelCache.h"
 
 #include "platform/ProgramDir.h"
+#include "platform/Warnings.h"
 
 #include <osg/CopyOp>
 #include <osgDB/Options>
@@ -17,14 +18,37 @@ std::string ModelCache::ResolvePath(const std::string& file) {
     return platform::InProgramDir(file).lexically_normal().string();
 }
 
-osg::ref_ptr<osg::Node> ModelCache::ReadFresh(const std::string& path) {
+namespace {
+
+osg::ref_ptr<osgDB::Options> UncachedOptions() {
     osg::ref_ptr<osgDB::Options> options = new osgDB::Options;
     options->setObjectCacheHint(osgDB::Options::CACHE_NONE);
-    return osgDB::readRefNodeFile(path, options.get());
+    return options;
+}
+
+} // namespace
+
+osg::ref_ptr<osg::Node> ModelCache::ReadFresh(const std::string& path) {
+    osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(path, UncachedOptions().get());
+    if (!node)
+        platform::Warn("scene", "cannot read the model file " + path);
+    return node;
+}
+
+osg::ref_ptr<osg::Image> ModelCache::ReadImageFresh(const std::string& file) {
+    if (file.empty())
+        return nullptr;
+    const std::string path = ResolvePath(file);
+    osg::ref_ptr<osg::Image> image = osgDB::readRefImageFile(path, UncachedOptions().get());
+    if (!image)
+        platform::Warn("scene", "cannot read the picture " + path);
+    return image;
 }
 
 osg::ref_ptr<osg::Node> ModelCache::MakeInstanceCopy(const osg::Node& original) {
-    return static_cast<osg::Node*>(original.clone(osg::CopyOp::DEEP_COPY_ALL));
+    constexpr unsigned kShared
+        = osg::CopyOp::DEEP_COPY_ARRAYS | osg::CopyOp::DEEP_COPY_PRIMITIVES | osg::CopyOp::DEEP_COPY_IMAGES;
+    return static_cast<osg::Node*>(original.clone(osg::CopyOp(osg::CopyOp::DEEP_COPY_ALL & ~kShared)));
 }
 
 osg::ref_ptr<osg::Node> ModelCache::Load(const std::string& file, bool useCache) {

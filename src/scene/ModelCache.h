@@ -1,5 +1,6 @@
 #pragma once
 
+#include <osg/Image>
 #include <osg/Node>
 #include <osg/ref_ptr>
 
@@ -11,15 +12,18 @@
 namespace scene {
 
 // Model files (".osg", ".ive", anything osgDB reads) read once and handed out
-// as copies. A copy shares nothing with the original or with other copies:
-// colouring one part never colours another of the same model, and a copy can
-// be built, shown and dropped in any thread without racing the others (OSG
-// keeps parent lists in shared nodes, textures and state sets, which are not
-// safe to change from two threads). What the cache saves is reading and
-// parsing the file again.
+// as copies. Each copy has nodes, drawables, state sets, materials and
+// textures of its own: colouring one part never colours another of the same
+// model, and a copy can be built, shown and dropped in any thread without
+// racing the others (OSG keeps parent lists in those objects, which are not
+// safe to change from two threads). What nothing changes after reading - the
+// vertex and index arrays and the pictures - all copies share, so forty
+// bricks hold one brick's geometry and textures. (OSG counts the textures
+// using a picture, a count nothing here reads.)
 //
 // The loader threads read models while the GUI thread does, so every call is
-// safe from any thread. The cached originals are never handed out.
+// safe from any thread. The cached originals are never handed out. A file
+// that cannot be read is reported as a "scene" warning.
 class ModelCache {
 public:
     ModelCache() = default;
@@ -43,7 +47,12 @@ public:
     static std::string ResolvePath(const std::string& file);
     // Reads a file with no caching at any level.
     static osg::ref_ptr<osg::Node> ReadFresh(const std::string& path);
-    // The per-instance copy described above: everything deep-copied.
+    // Reads a picture afresh, with no caching at any level (relative paths
+    // are taken from the program folder): for pictures that are rewritten
+    // under the same name, such as the temporary ground pictures. Null, with
+    // a "scene" warning, when the file cannot be read.
+    static osg::ref_ptr<osg::Image> ReadImageFresh(const std::string& file);
+    // The per-instance copy described above.
     static osg::ref_ptr<osg::Node> MakeInstanceCopy(const osg::Node& original);
 
 private:

@@ -78,6 +78,21 @@ void OrbitMotion::Dolly(float amount) {
     target->SetTransform(t);
 }
 
+void OrbitMotion::Zoom(float delta) {
+    osg::ref_ptr<Transformable> target;
+    if (!m_enabled || !m_target.lock(target))
+        return;
+    const float d = delta * 0.1f * m_linearRate;
+    const float newDistance = std::max(kMinDistance, m_distance - d);
+    const float move = m_distance - newDistance;
+    Transform t;
+    target->GetTransform(t);
+    const osg::Vec3d forward = osg::Vec3d(0, 1, 0) * t.GetRotationMatrix();
+    t.SetTranslation(osg::Vec3d(t.GetTranslation()) + forward * move);
+    m_distance = newDistance;
+    target->SetTransform(t);
+}
+
 void OrbitMotion::OnMouseButton(Mouse&, int, bool) { }
 
 void OrbitMotion::OnMouseMoved(Mouse& mouse, float dx, float dy) {

@@ -56,6 +56,12 @@ public:
     void Pan(float dx, float dy);
     // Positive values come closer.
     void Dolly(float amount);
+    // The view commands' zoom: the target moves along its view direction by
+    // d = delta x 0.1 x the linear rate, and the orbit distance shrinks by
+    // the same amount. A positive delta comes nearer, so "nearer" with
+    // delta = distance + 1 comes nearer and "farther" with 1 - distance goes
+    // back. The distance stays at least kMinDistance; the move stops there.
+    void Zoom(float delta);
 
     void OnMouseButton(Mouse& mouse, int button, bool pressed) override;
     void OnMouseMoved(Mouse& mouse, float dx, float dy) override;

@@ -29,21 +29,70 @@ Scene::~Scene() {
     RemoveAllDrawables();
 }
 
+Scene::Hold& Scene::Hold::operator=(Hold&& other) noexcept {
+    if (this != &other) {
+        Release();
+        m_scene = std::move(other.m_scene);
+    }
+    return *this;
+}
+
+void Scene::Hold::Release() {
+    if (!m_scene)
+        return;
+    m_scene->m_holder.store(std::thread::id());
+    m_scene->m_drawMutex.unlock();
+    m_scene = nullptr;
+}
+
+Scene::Hold Scene::HoldForChanges() {
+    m_drawMutex.lock();
+    m_holder.store(std::this_thread::get_id());
+    return Hold(this);
+}
+
+bool Scene::IsHeldElsewhere() const {
+    const std::thread::id holder = m_holder.load();
+    return holder != std::thread::id() && holder != std::this_thread::get_id();
+}
+
+std::unique_lock<std::mutex> Scene::LockForDrawing() {
+    // A thread that holds the scene does not draw it either (and must not
+    // lock its own mutex again).
+    if (m_holder.load() == std::this_thread::get_id())
+        return {};
+    return std::unique_lock<std::mutex>(m_drawMutex, std::try_to_lock);
+}
+
+bool Scene::CheckChangeThread(std::string_view what) const {
+    const std::thread::id holder = m_holder.load();
+    const bool allowed
+        = holder == std::thread::id() ? m_owner.IsCurrent() : holder == std::this_thread::get_id();
+    if (!allowed)
+        platform::ReportWrongThread("scene", what);
+    return allowed;
+}
+
 void Scene::AddDrawable(SceneObject* object) {
+    CheckChangeThread("Scene::AddDrawable");
     if (!object || HasDrawable(object))
         return;
     m_objects.emplace_back(object);
     m_root->addChild(object->GetTopNode());
+    object->m_scene = this;
     object->OnAddedToScene(*this);
 }
 
 void Scene::RemoveDrawable(SceneObject* object) {
+    CheckChangeThread("Scene::RemoveDrawable");
     auto it = std::find(m_objects.begin(), m_objects.end(), object);
     if (it == m_objects.end())
         return;
     osg::ref_ptr<SceneObject> keep = object;
     m_objects.erase(it);
     m_root->removeChild(object->GetTopNode());
+    if (object->m_scene == this)
+        object->m_scene = nullptr;
     object->OnRemovedFromScene(*this);
 }
 
@@ -62,6 +111,7 @@ SceneObject* Scene::GetDrawable(unsigned index) const {
 }
 
 void Scene::UseSceneLight(bool on, int lightNumber) {
+    CheckChangeThread("Scene::UseSceneLight");
     if (lightNumber < 0 || lightNumber > 7)
         return;
     m_root->getOrCreateStateSet()->setMode(

@@ -52,7 +52,7 @@ SceneApp::SceneApp(SceneView* view)
         m_viewer->getCamera()->setGraphicsContext(window);
         m_camera->SetViewport(0, 0, width, height);
         m_camera->SetPerspective(45.0, double(width) / double(height), 1.0, 100000.0);
-        view->SetViewer(m_viewer.get(), SceneView::PaintMode::RenderOnly);
+        view->SetViewer(m_viewer.get(), SceneView::PaintMode::RenderOnly, m_scene.get());
         m_viewer->realize();
     } else {
         m_camera->SetViewport(0, 0, kHeadlessWidth, kHeadlessHeight);
@@ -74,8 +74,15 @@ SceneView* SceneApp::GetSceneView() const {
 void SceneApp::PreFrame(double) { }
 
 void SceneApp::Frame(double) {
-    m_viewer->advance();
-    m_viewer->updateTraversal();
+    {
+        // Particles and update callbacks change the graph: not while another
+        // thread holds the scene.
+        const std::unique_lock<std::mutex> lock = m_scene->LockForDrawing();
+        if (!lock)
+            return;
+        m_viewer->advance();
+        m_viewer->updateTraversal();
+    }
     if (m_view)
         m_view->RenderNow();
 }
@@ -120,7 +127,9 @@ bool SceneApp::MouseScrolled(Mouse*, int) {
 }
 
 void SceneApp::EventTraversal() {
-    if (!m_view)
+    // Handlers pick and move objects: while another thread holds the scene
+    // the input stays queued for the frame after.
+    if (!m_view || m_scene->IsHeldElsewhere())
         return;
     osgGA::EventQueue::Events events;
     m_view->GetGraphicsWindow()->getEventQueue()->takeEvents(events);

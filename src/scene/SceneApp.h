@@ -32,7 +32,10 @@ class SceneView;
 // the input handlers below, then calls PreFrame, Frame and PostFrame. The base
 // Frame advances the viewer, runs its update traversal (particles, update
 // callbacks) and draws the view before it returns; an application that skips
-// the base Frame is not drawn that step.
+// the base Frame is not drawn that step. While another thread holds the scene
+// (Scene::HoldForChanges) input stays queued and the base Frame does nothing;
+// PreFrame and PostFrame still run (to poll a worker's progress, say) and
+// must leave the scene alone.
 //
 // An application without a view runs headless: nothing is drawn and no input
 // arrives, but the scene updates and picking works against the camera's

@@ -3,6 +3,7 @@
 #include "scene/BoundsVisitor.h"
 #include "scene/ModelCache.h"
 #include "scene/NodeMasks.h"
+#include "scene/Scene.h"
 
 #include <algorithm>
 
@@ -22,18 +23,33 @@ SceneObject::~SceneObject() {
         child->m_parent = nullptr;
 }
 
+Scene* SceneObject::GetScene() const {
+    const SceneObject* top = this;
+    while (top->m_parent)
+        top = top->m_parent;
+    return top->m_scene;
+}
+
+void SceneObject::CheckChange(const char* what) const {
+    if (const Scene* scene = GetScene())
+        scene->CheckChangeThread(what);
+}
+
 void SceneObject::SetName(const std::string& name) {
+    CheckChange("SceneObject::SetName");
     m_name = name;
     m_top->setName(name);
     m_pose->setName(name);
 }
 
 void SceneObject::SetActive(bool active) {
+    CheckChange("SceneObject::SetActive");
     m_active = active;
     UpdateTopMask();
 }
 
 void SceneObject::SetHelper(bool helper) {
+    CheckChange("SceneObject::SetHelper");
     m_helper = helper;
     UpdateTopMask();
 }
@@ -57,6 +73,7 @@ void SceneObject::GetTransform(Transform& transform, CoordSys cs) const {
 }
 
 void SceneObject::SetTransform(const Transform& transform, CoordSys cs) {
+    CheckChange("SceneObject::SetTransform");
     osg::Matrixd local = transform.GetMatrix();
     if (cs == CoordSys::Absolute && m_parent)
         local.postMult(osg::Matrixd::inverse(m_parent->GetAbsoluteMatrix()));
@@ -72,6 +89,7 @@ bool SceneObject::IsAncestorOf(const SceneObject* object) const {
 }
 
 bool SceneObject::AddChild(SceneObject* child) {
+    CheckChange("SceneObject::AddChild");
     if (!child || child == this || child->m_parent == this || child->IsAncestorOf(this))
         return false;
     osg::ref_ptr<SceneObject> keep = child;
@@ -87,6 +105,7 @@ bool SceneObject::AddChild(SceneObject* child) {
 }
 
 bool SceneObject::RemoveChild(SceneObject* child) {
+    CheckChange("SceneObject::RemoveChild");
     auto it = std::find(m_children.begin(), m_children.end(), child);
     if (!child || it == m_children.end())
         return false;
@@ -111,6 +130,7 @@ osg::Node* SceneObject::LoadFile(const std::string& file, bool useCache) {
 }
 
 void SceneObject::SetModel(osg::Node* node) {
+    CheckChange("SceneObject::SetModel");
     m_scaleNode->removeChildren(0, m_scaleNode->getNumChildren());
     m_model = node;
     if (node)
@@ -118,6 +138,7 @@ void SceneObject::SetModel(osg::Node* node) {
 }
 
 void SceneObject::SetScale(const osg::Vec3& scale) {
+    CheckChange("SceneObject::SetScale");
     m_scale = scale;
     m_scaleNode->setMatrix(osg::Matrixd::scale(scale));
     // Scaled normals would darken or brighten the lit model.

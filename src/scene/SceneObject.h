@@ -28,6 +28,9 @@ class Scene;
 //     child objects' top nodes          not scaled with the model
 // Measuring the pose node (bounding boxes, triangles) works whether or not the
 // object is switched off, because the switch sits above it.
+//
+// An object in a scene (itself or through its parents) is changed only as
+// its scene allows (see Scene); one in no scene, in any one thread.
 class SceneObject : public Transformable {
 public:
     explicit SceneObject(const std::string& name = "Object");
@@ -89,6 +92,10 @@ public:
     // non-helper children; measured even while the object is switched off.
     osg::BoundingBox GetBoundingBox() const;
 
+    // The scene the object is shown in, itself or through its parents; null
+    // while it is in none.
+    Scene* GetScene() const;
+
 protected:
     ~SceneObject() override;
 
@@ -101,6 +108,7 @@ private:
 
     void UpdateTopMask();
     bool IsAncestorOf(const SceneObject* object) const;
+    void CheckChange(const char* what) const;
 
     std::string m_name;
     std::string m_filename;
@@ -112,6 +120,7 @@ private:
     bool m_active = true;
     bool m_helper = false;
     SceneObject* m_parent = nullptr; // not owned: the parent owns its children
+    Scene* m_scene = nullptr; // not owned; set while the scene shows this object
     std::vector<osg::ref_ptr<SceneObject>> m_children;
 };
 

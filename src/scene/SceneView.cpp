@@ -1,5 +1,7 @@
 #include "scene/SceneView.h"
 
+#include "scene/Scene.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -12,6 +14,7 @@
 #include <osgViewer/ViewerBase>
 
 #include <cmath>
+#include <cstdio>
 
 namespace scene {
 
@@ -81,7 +84,7 @@ int ToOsgKey(const QKeyEvent& event) {
     return 0;
 }
 
-unsigned ToOsgButton(Qt::MouseButton button) {
+unsigned SceneButton(Qt::MouseButton button) {
     switch (button) {
     case Qt::LeftButton:
         return 1;
@@ -126,11 +129,12 @@ osgViewer::GraphicsWindow* SceneView::GetOsgViewerGraphicsWindow() const {
     return m_window.get();
 }
 
-void SceneView::SetViewer(osgViewer::ViewerBase* viewer, PaintMode mode) {
+void SceneView::SetViewer(osgViewer::ViewerBase* viewer, PaintMode mode, Scene* scene) {
     osg::ref_ptr<osgViewer::ViewerBase> current;
     if (m_viewer.lock(current) && current.get() != viewer)
         ReleaseGraphics();
     m_viewer = viewer;
+    m_scene = scene;
     m_mode = mode;
     if (viewer)
         EnsureGraphicsState();
@@ -149,22 +153,35 @@ bool SceneView::RenderNow() {
     // framebuffer now keeps a frame step's draw (and any pixels read back
     // after it) inside the step. The paint that follows shows this frame.
     makeCurrent();
-    Draw(*viewer);
+    const bool drawn = Draw(*viewer);
     doneCurrent();
+    if (!drawn)
+        return false;
     m_frameWaiting = true;
     update();
     return true;
 }
 
-void SceneView::Draw(osgViewer::ViewerBase& viewer) {
+bool SceneView::Draw(osgViewer::ViewerBase& viewer) {
+    std::unique_lock<std::mutex> lock;
+    osg::ref_ptr<Scene> scene;
+    if (m_scene.lock(scene)) {
+        lock = scene->LockForDrawing();
+        if (!lock)
+            return false;
+    }
     EnsureGraphicsState();
     // Qt's framebuffer for this widget can change between paints (it does on
     // every resize): never keep the id.
     m_window->setDefaultFboId(defaultFramebufferObject());
-    if (m_mode == PaintMode::FullFrame)
+    if (m_mode == PaintMode::FullFrame) {
         viewer.frame();
-    else if (viewer.isRealized())
+        ++m_drawCount;
+    } else if (viewer.isRealized()) {
         viewer.renderingTraversals();
+        ++m_drawCount;
+    }
+    return true;
 }
 
 void SceneView::GetPosition(int& x, int& y, int& width, int& height) const {
@@ -255,19 +272,53 @@ float SceneView::DeviceY(const QMouseEvent& event) const {
     return float(event.position().y() * devicePixelRatioF());
 }
 
+bool SceneView::MapButton(Qt::MouseButton button, bool press, unsigned& number) const {
+    switch (m_buttonMapping) {
+    case ButtonMapping::Scene:
+        number = SceneButton(button);
+        return number != 0;
+    case ButtonMapping::Adapter:
+        number = button == Qt::RightButton ? 1 : 0;
+        return press;
+    case ButtonMapping::Preview:
+        number = button == Qt::RightButton ? 1 : (button == Qt::MiddleButton ? 2 : 0);
+        return true;
+    }
+    return false;
+}
+
 void SceneView::mousePressEvent(QMouseEvent* event) {
-    if (const unsigned button = ToOsgButton(event->button()))
-        m_window->getEventQueue()->mouseButtonPress(DeviceX(*event), DeviceY(*event), button);
+    unsigned button = 0;
+    if (!MapButton(event->button(), true, button))
+        return;
+    m_button = button;
+    if (m_buttonMapping == ButtonMapping::Adapter && event->button() == Qt::RightButton) {
+        std::fputs("right\n", stdout);
+        std::fflush(stdout);
+    }
+    m_window->getEventQueue()->mouseButtonPress(DeviceX(*event), DeviceY(*event), button);
 }
 
 void SceneView::mouseReleaseEvent(QMouseEvent* event) {
-    if (const unsigned button = ToOsgButton(event->button()))
-        m_window->getEventQueue()->mouseButtonRelease(DeviceX(*event), DeviceY(*event), button);
+    unsigned button = 0;
+    if (!MapButton(event->button(), false, button))
+        return;
+    m_button = button;
+    m_window->getEventQueue()->mouseButtonRelease(DeviceX(*event), DeviceY(*event), button);
 }
 
 void SceneView::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (const unsigned button = ToOsgButton(event->button()))
+    // The adapter and the preview take a double click as one more press, as
+    // a plain Qt widget does.
+    if (m_buttonMapping != ButtonMapping::Scene) {
+        mousePressEvent(event);
+        return;
+    }
+    unsigned button = 0;
+    if (MapButton(event->button(), true, button)) {
+        m_button = button;
         m_window->getEventQueue()->mouseDoubleButtonPress(DeviceX(*event), DeviceY(*event), button);
+    }
 }
 
 void SceneView::mouseMoveEvent(QMouseEvent* event) {

@@ -14,6 +14,8 @@ class ViewerBase;
 
 namespace scene {
 
+class Scene;
+
 // A Qt widget that an OpenSceneGraph viewer draws into, through an embedded
 // graphics window. The widget turns Qt's mouse, wheel and key events into
 // events of the graphics window's queue (osgGA), where the application that
@@ -38,6 +40,21 @@ public:
     // draw), for views that drive themselves with a timer.
     enum class PaintMode { RenderOnly, FullFrame };
 
+    // How Qt's mouse buttons become button numbers of the event queue (1 is
+    // osgGA's left button, 2 its middle, 3 its right; 0 none):
+    // - Scene: left 1, middle 2, right 3; other buttons are not passed on.
+    //   The scene applications' handlers and motion models read these.
+    // - Adapter: the embedded-window adapter's rule: a press of the right
+    //   button is 1 (and writes "right" on standard output), any other press
+    //   0; releases are not passed on.
+    // - Preview: the model preview's rule: right 1, middle 2, any other 0,
+    //   for presses and releases. Its trackball manipulator turns the model
+    //   with the right button and moves it with the middle one; a left click
+    //   (0) is left to the widget, which reports it.
+    // Presses and releases mapped to 0 still reach the queue under Adapter and
+    // Preview.
+    enum class ButtonMapping { Scene, Adapter, Preview };
+
     explicit SceneView(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
     ~SceneView() override;
 
@@ -48,8 +65,11 @@ public:
     // it made in the GL context. The viewer's cameras are expected to use
     // GetGraphicsWindow() as their graphics context; whenever the widget
     // changes size they are given the whole window as their viewport and, if
-    // perspective, the window's aspect ratio.
-    void SetViewer(osgViewer::ViewerBase* viewer, PaintMode mode = PaintMode::RenderOnly);
+    // perspective, the window's aspect ratio. With a scene given, nothing is
+    // drawn while another thread holds that scene (Scene::HoldForChanges): the
+    // widget keeps showing the frame it showed.
+    void SetViewer(
+        osgViewer::ViewerBase* viewer, PaintMode mode = PaintMode::RenderOnly, Scene* scene = nullptr);
     osgViewer::ViewerBase* GetViewer() const;
 
     // Draws at once when the widget is on screen (false otherwise), so that a
@@ -63,8 +83,15 @@ public:
     // the bottom left.
     osg::Vec2 CalcPixelCoords(float x, float y) const;
 
+    void SetButtonMapping(ButtonMapping mapping) { m_buttonMapping = mapping; }
+    ButtonMapping GetButtonMapping() const { return m_buttonMapping; }
+    // The number the last mouse press or release was given (0 before any).
+    unsigned GetButton() const { return m_button; }
+
     // How many GL contexts OSG has drawn into so far (1 until a reparenting).
     int GetContextCount() const { return m_contextCount; }
+    // How many frames the viewer has drawn into this widget.
+    int GetDrawCount() const { return m_drawCount; }
 
 protected:
     void initializeGL() override;
@@ -81,16 +108,23 @@ protected:
 
 private:
     void ReleaseGraphics();
-    void Draw(osgViewer::ViewerBase& viewer);
+    bool Draw(osgViewer::ViewerBase& viewer);
     void EnsureGraphicsState();
     int DevicePixels(double logical) const;
+    // The queue's number for a button under the current mapping; false when
+    // the event is not passed on.
+    bool MapButton(Qt::MouseButton button, bool press, unsigned& number) const;
     float DeviceX(const QMouseEvent& event) const;
     float DeviceY(const QMouseEvent& event) const;
 
     osg::ref_ptr<osgViewer::GraphicsWindowEmbedded> m_window;
     osg::observer_ptr<osgViewer::ViewerBase> m_viewer;
+    osg::observer_ptr<Scene> m_scene;
     PaintMode m_mode = PaintMode::RenderOnly;
+    ButtonMapping m_buttonMapping = ButtonMapping::Scene;
+    unsigned m_button = 0;
     int m_contextCount = 0;
+    int m_drawCount = 0;
     bool m_frameWaiting = false; // drawn by RenderNow, not yet shown
 };
 

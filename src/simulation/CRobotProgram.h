@@ -21,8 +21,8 @@ class RobotHostProcess;
 // output buffer or is no valid program is dropped with one line on standard
 // error; the robot then keeps its last output text.
 //
-// Use from one thread, the one that lives as long as the programs run (see
-// RobotHostProcess).
+// Use from one thread at a time; the program stays loaded whichever thread
+// loaded it, until it is unloaded or the simulator ends.
 class CRobotProgram {
 public:
     static constexpr std::chrono::milliseconds kDefaultExchangeTimeLimit { 1000 };

@@ -4,10 +4,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
+#include <functional>
+#include <future>
+#include <mutex>
 #include <poll.h>
+#include <pthread.h>
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
@@ -42,6 +48,77 @@ void ReapBlocking(pid_t pid) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
 }
+
+// Linux sends a child its parent-death signal when the *thread* that started
+// it ends, not the process: a host started from the robot loader's thread
+// would die as soon as that thread finished. So hosts are started by one
+// thread that lives as long as the simulator process; any thread may then
+// exchange with them and reap them. A process made by fork() has none of its
+// parent's threads: there the calling thread starts the host itself.
+class HostLauncher {
+public:
+    static HostLauncher& Instance() {
+        static HostLauncher launcher;
+        return launcher;
+    }
+
+    // Runs the job on the launcher thread and waits for it.
+    void Run(const std::function<void()>& job) {
+        if (getpid() != m_process) {
+            job();
+            return;
+        }
+        std::packaged_task<void()> task(job);
+        std::future<void> done = task.get_future();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_jobs.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+        done.get();
+    }
+
+private:
+    HostLauncher() {
+        // The launcher takes no signals: the process's handlers run elsewhere.
+        sigset_t all;
+        sigset_t previous;
+        sigfillset(&all);
+        pthread_sigmask(SIG_SETMASK, &all, &previous);
+        m_thread = std::thread([this] { Serve(); });
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    }
+
+    ~HostLauncher() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+
+    void Serve() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
+            if (m_jobs.empty())
+                return;
+            std::packaged_task<void()> task = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::packaged_task<void()>> m_jobs;
+    bool m_stopping = false;
+    const pid_t m_process = getpid();
+    std::thread m_thread;
+};
 
 } // namespace
 
@@ -108,7 +185,9 @@ bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable,
     char* const arguments[] = { const_cast<char*>("RobotHost"), const_cast<char*>(libraryPath.c_str()),
         const_cast<char*>(parent.c_str()), nullptr };
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, hostPath.c_str(), &actions, &attributes, arguments, environ);
+    int error = 0;
+    HostLauncher::Instance().Run(
+        [&] { error = posix_spawn(&pid, hostPath.c_str(), &actions, &attributes, arguments, environ); });
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {

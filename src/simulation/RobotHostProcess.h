@@ -20,9 +20,8 @@ struct SharedBlock;
 // it dies by itself when the simulator dies. Everything the program does wrong
 // ends up as a failure text here, never as harm to the simulator.
 //
-// The host dies with the thread that started it (that is how Linux ties a
-// child's death signal to its parent): start hosts from a thread that lives as
-// long as the programs run, such as the GUI thread.
+// Any thread may start a host (the robot loader's does), and the host lives
+// on after that thread ends; one object is used by one thread at a time.
 class RobotHostProcess {
 public:
     RobotHostProcess();

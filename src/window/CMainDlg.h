@@ -1,21 +1,58 @@
 #pragma once
 
+#include "window/CMainDlg2.h"
+
 #include "scene/FrameLoop.h"
 
+#include <QDateTime>
 #include <QMainWindow>
+#include <QString>
 
+#include <osg/Vec4>
+#include <osg/ref_ptr>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+class CConfig;
+class CEmuApp;
+class CPlaApp;
+class CRobApp;
+class QActionGroup;
+class QLabel;
+class QRegularExpressionValidator;
 class QTimer;
+class QToolBar;
+class QTreeWidgetItem;
+class TiXmlElement;
+
+namespace scene {
+class SceneView;
+}
 
 namespace Ui {
 
-// The simulator's main window. It owns the frame timer that drives every
-// frame of the three pages, starts each run of the program with an empty
-// working folder "Temp", and saves the settings when it goes.
-class CMainDlg : public QMainWindow {
+// The simulator's main window: three tab pages (robot builder, playground
+// builder, simulation), each hosting its scene application in a 3-D view,
+// with the menus, tool bars and status bar around them.
+//
+// One frame timer drives everything: every tick steps the frame loop (input,
+// pre-frame, frame and post-frame of the three applications; only the
+// current page's application runs, the others are paused) and then
+// refreshes the current page's controls. The edit commands of the menus,
+// tool bars and keys go to the current page's application. Every text comes
+// from the language texts of the set-up file, class "CMainDlg".
+//
+// Each run of the program starts with an empty working folder "Temp" in the
+// program folder, and the settings are saved when the window goes.
+class CMainDlg : public QMainWindow, public CMainDlg2 {
     Q_OBJECT
 
 public:
-    CMainDlg();
+    // The window reads and keeps its settings, texts and link in config,
+    // which outlives it.
+    explicit CMainDlg(CConfig& config);
     ~CMainDlg() override;
 
     // Started by the entry function with a 1 ms interval.
@@ -24,14 +61,326 @@ public:
     // starts it.
     scene::FrameLoop& FrameLoop() { return m_frameLoop; }
 
+    CRobApp* GetRobApp() const { return m_pRobApp.get(); }
+    CPlaApp* GetPlaApp() const { return m_pPlaApp.get(); }
+    CEmuApp* GetEmuApp() const { return m_pEmuApp.get(); }
+    QToolBar* FileToolBar() const { return m_pFileToolBar; }
+    QToolBar* OperatorToolBar() const { return m_pOperatorToolBar; }
+    QToolBar* VirtualToolBar() const { return m_pVirtualToolBar; }
+    QLabel* MatchTimeLabel() const { return m_pMatchTimeLabel; }
+
+    // Right-clicking a tool bar or the menu bar opens nothing.
+    QMenu* createPopupMenu() override;
+
+    // ---- construction (CMainDlg.cpp) --------------------------------------------
+    void InitMenuActions();
+    void InitToolBars();
+    // Rebuilds the Examples menu from the current studio's examples, up to the
+    // reached level plus one; again at the end of a run, when the level may
+    // have grown.
+    void InitExampleMenu();
+    void ResetModelBars();
+
+    // ---- frame and edit commands (CMainDlgFrame.cpp) -----------------------------
+    // Enables or disables the whole window; the current page's application is
+    // resumed or paused with it.
+    void SetWindowEnabled(bool enable);
+    // Fields 0-2 the position edits X, Y, Z, 3-5 the angle edits of the
+    // current builder page.
+    void ApplyPosTurnEdit(int field);
+    // Fields 3-5 the angle sliders X, Y, Z of the current builder page.
+    void ApplyTurnSlider(int field, int value);
+
+    // ---- language texts and message boxes (CMainDlgLanguage.cpp) -----------------
+    void f_Language(bool atStart);
+    void f_LanguageMenu();
+    void f_LanguageTitle();
+    void f_LanguageExample();
+    // Display names of the device kinds, by device-type number.
+    void f_SensorMessage(std::vector<QString>& names) const;
+    // 0 save, 1 don't save, 2 cancel (or the box closed).
+    int f_AskForSave();
+    bool f_AskForQuit();
+    QString f_OpenFileMessage() const;
+    QString f_3DFileMessage() const;
+    void f_3DFileTips() const;
+
+    // ---- pages (CMainDlgRobPage.cpp, CMainDlgPlaPage.cpp, CMainDlgEmuPage.cpp) ---
+    void f_InitRobAppPage();
+    void f_EnterRobAppPage();
+    void f_LanguageRobApp(bool atStart);
+    void f_UpdateRobAppEditActions();
+    void f_InitPlaAppPage();
+    void f_EnterPlaAppPage();
+    void f_LanguagePlaApp();
+    void f_UpdatePlaAppEditActions();
+    void f_InitEmuAppPage();
+    void f_EnterEmuAppPage();
+    void f_LanguageEmuApp();
+    void f_ResetEmuAppMouseMode();
+    void f_EndFollowView();
+
 public slots:
+    // Frame timer and edit commands.
     void slot_Update();
+    void slot_Left();
+    void slot_Right();
+    void slot_Key(int key);
+    void slot_Set();
+    void slot_NoSel();
+    void slot_Copy();
+    void slot_Paste();
+    void slot_RotateX();
+    void slot_RotateY();
+    void slot_RotateZ();
+    void slot_PointTurnX();
+    void slot_PointTurnY();
+    void slot_PointTurnZ();
+    void slot_Return();
+    void slot_Del();
+    void slot_Move();
+    void slot_Undo();
+    void slot_Redo();
+    void slot_AllSel();
+    void slot_StepChange();
+    // Language.
+    void slot_SetLanguage(QAction* action);
+    // Contest client and classroom link.
+    void slot_NetMatch();
+    void slot_GetMsg(QByteArray* body);
+    void slot_Disconnect();
+    void f_Ui_UpdateMatchTime();
+    // Result upload.
+    void slot_Up3DFile();
+    // File, help and view commands.
+    void slot_SoftwareHelp();
+    void slot_DocumetHelp();
+    void slot_RunRCJ();
+    void slot_LoadExample();
+    void slot_New();
+    void slot_Open();
+    void slot_SaveAs();
+    void slot_Save();
+    void slot_ExampleFile();
+    void slot_TabWidgetChange(QWidget* page);
+    void slot_LoadToEmuApp();
+    void slot_LoadToEmuAppEnd();
+    void slot_UpdateSoftware();
+    void slot_ToolBarIconText();
+    void slot_ToolBarIcon();
+    void slot_ToolBarText();
+    void slot_TopView();
+    void slot_LeftView();
+    void slot_FrontView();
+    void slot_OverView();
+    void slot_FarView();
+    void slot_NearView();
+    void slot_Color();
+    // Robot builder page.
+    void slot_IsSaved(bool saved);
+    void slot_AddObjRobApp(std::string name, int kind, osg::Vec4 colour);
+    void slot_BrickBrickBar();
+    void slot_WheelBrickBar();
+    void slot_SensorBrickBar();
+    void slot_Img_RobApp();
+    void slot_GetImg_RobApp();
+    void slot_FastImg_RobApp();
+    void slot_ShowSetUp_RobApp();
+    // Robot ports and property panel.
+    void f_SetPort();
+    void slot_ClearPort();
+    void f_Ui_SelTreeToObj(QTreeWidgetItem* item, int column);
+    void f_Ui_UpdatePort();
+    void slot_ButtonPortSet();
+    void slot_Opposite_RobApp(int state);
+    void slot_Port_RobApp(int index);
+    void slot_RobApp_ChangeRayDis();
+    void slot_RobApp_ChangePosX();
+    void slot_RobApp_ChangePosY();
+    void slot_RobApp_ChangePosZ();
+    void slot_RobApp_ChangeTurnX();
+    void slot_RobApp_ChangeTurnY();
+    void slot_RobApp_ChangeTurnZ();
+    void slot_RobApp_SliderChangeTurnZ(int value);
+    void slot_RobApp_SliderChangeTurnX(int value);
+    void slot_RobApp_SliderChangeTurnY(int value);
+    // Playground builder page and its panel.
+    void slot_IveToGround(QString path);
+    void slot_AddGroundObject(std::string name, int kind, osg::Vec4 colour);
+    void slot_Astronaut(int state);
+    void slot_RedAstronaut(int state);
+    void slot_YellowAstronaut(int state);
+    void slot_BlueAstronaut(int state);
+    void slot_Ground_changeMap();
+    void slot_ButtonGroundStatic();
+    void slot_ButtonGroundDynamic();
+    void slot_ButtonGroundTrigger();
+    void slot_ButtonGroundSetSize();
+    void slot_User_DefineModel();
+    void slot_RadioButtonAllIn();
+    void slot_RadioButtonIn();
+    void slot_SetScore();
+    void slot_ButtonWalls();
+    void slot_ButtonDominoes();
+    void slot_Rule();
+    void slot_SetName();
+    void slot_RadioLeave();
+    void slot_ButtonGEO();
+    void slot_Take(int state);
+    void slot_Only(int state);
+    void f_SliderChangeSize(int axis, int value);
+    void slot_XSliderValueChange(int value);
+    void slot_YSliderValueChange(int value);
+    void slot_ZSliderValueChange(int value);
+    void f_EditBoxChangeSize(int axis);
+    void slot_lineEdit_XSliderValueChange();
+    void slot_lineEdit_YSliderValueChange();
+    void slot_lineEdit_ZSliderValueChange();
+    void slot_AllSlider(int value);
+    void slot_PlaApp_ChangePosX();
+    void slot_PlaApp_ChangePosY();
+    void slot_PlaApp_ChangePosZ();
+    void slot_PlaApp_ChangeTurnX();
+    void slot_PlaApp_ChangeTurnY();
+    void slot_PlaApp_ChangeTurnZ();
+    void slot_PlaApp_SliderChangeTurnZ(int value);
+    void slot_PlaApp_SliderChangeTurnX(int value);
+    void slot_PlaApp_SliderChangeTurnY(int value);
+    // Simulation page.
+    void f_Ui_ReloadToEmuApp(int result);
+    void slot_Complie(std::string output, std::string input);
+    void slot_Drive_RobApp();
+    void slot_Show_Message_Dialog();
+    bool slot_LoadStrategy();
+    bool slot_VirtualLoadRobot();
+    void slot_VirtualStart();
+    bool slot_VirtualLoadGround();
+    void slot_Multiplayer_Game();
+    void slot_del_selModel();
+    void slot_RobotMove();
+    void slot_RobotRotate();
+    void slot_ButtonFollow();
+    void slot_SetVETime();
+    void slot_SetSensorEffect();
+    void slot_SetFollowHeight();
+    void slot_SetDrive();
+    void f_Ui_SetProgress(int percent);
+    // Status bar.
+    void f_Ui_StatusBar_Change(const QString& message);
+    void slot_Ui_StatusBar_ShowObjName(std::string* name);
+    void slot_Ui_StatusBar_ShowObjName();
+    void f_Ui_StatusBar_ShowObjL(QString text);
+    void f_Ui_StatusBar_ShowMatchTime(int mode, int minutes);
+    void f_Ui_StatusBar_ShowMatchTime(int mode);
+    void f_Ui_StatusBar_ShowMatchTime();
+    void slot_ShowLv();
+    void slot_Multiplayer_ViewFollow_triggered();
 
 private:
-    void f_LanguageTitle();
+    enum Page { RobotPage, PlaygroundPage, SimulationPage, NoPage };
+    // The current page, found afresh from the tab widget every time.
+    Page CurrentPage() const;
+    // The status tip of the current page's 3-D host.
+    QString CurrentPageStatusTip() const;
+    // The model address of the current builder's single selected object;
+    // empty when none is selected.
+    std::string SelectedObjectAddress() const;
+    // The type of the robot builder's single selected part; -1 for none.
+    int SelectedPartType() const;
+    // The robot data panel of the simulation page: whether it is shown, and
+    // the robot its combo box has chosen (-1 for none).
+    bool IsRobotPanelShown() const;
+    int RobotPanelIndex() const;
 
+    void BuilderCommand(int code, bool viewRelative);
+    struct SideButtonText {
+        MyPushButton* button;
+        const char* caption;
+        const char* tip;
+    };
+    // The side bars' buttons show their texts across the button in Chinese,
+    // whose texts the set-up file stacks a character a line; any other
+    // language is painted turned along the 30-pixel bar, where a Latin word
+    // fits.
+    void ApplySideButtonTexts(const TiXmlElement* group, std::initializer_list<SideButtonText> buttons);
+    // Fill the property panel of the single selected part or object.
+    void f_ShowRobAppPartPanel();
+    void f_ShowPlaAppObjectPanel();
+    scene::SceneView* EmbedView(CExWidget* host);
+    void ApplyToolButtonStyle(Qt::ToolButtonStyle style, QAction* checked);
+
+    // ---- members of the window ----------------------------------------------------
+    CConfig& m_config;
     QTimer* m_pFrameTimer = nullptr;
+    QTimer* m_pMatchTimer = nullptr;
+    QLabel* m_pMatchTimeLabel = nullptr;
+    QActionGroup* m_pLanguageGroup = nullptr;
+    QRegularExpressionValidator* m_pPosValidator = nullptr;
+    QRegularExpressionValidator* m_pTurnValidator = nullptr;
+    QToolBar* m_pFileToolBar = nullptr;
+    QToolBar* m_pOperatorToolBar = nullptr;
+    QToolBar* m_pVirtualToolBar = nullptr;
+    QAction* m_pRuleAction = nullptr;
+    QAction* m_pUpdateAction = nullptr;
+    QDateTime m_dtMatchNow;
+    QDateTime m_dtMatchStart;
+    QDateTime m_dtMatchEnd;
+    // The online-match action's texts while no match runs and while one does.
+    QString m_sMatch;
+    QString m_sMatch2;
+    bool m_bMatchRunning = false;
+    bool m_bMatchPending = false;
+    bool m_bMatchTimeOut = false;
+    QString m_sMatchMapName;
+    // The classroom link as the window has seen it: 0 nothing yet, 1 the
+    // server's keep-alive arrived, 2 the link closed, 3 and 4 kept for the
+    // states the contest client gives it.
+    int m_nClassLinkState = 0;
+    // Re-entry byte of the status-bar handler.
+    bool m_bStatusBarBusy = false;
+
+    // ---- robot builder page -------------------------------------------------------
+    bool m_bRobSaved = true;
+    bool m_bRobToEmuPending = false;
+    bool m_bRobOpenAfterSave = false;
+    bool m_bRobNewAfterSave = false;
+    bool m_bPlaToEmuPending = false;
+    // The part property panel shows the single selected part.
+    bool m_bRobPanelLive = false;
+    std::string m_sRobFile;
+    QString m_sRobStatusText;
+    QAction* m_pGridAction = nullptr;
+    QAction* m_pCaptureAction = nullptr;
+    QAction* m_pFastCaptureAction = nullptr;
+    QAction* m_pSetUpShowAction = nullptr;
+
+    // ---- playground builder page ----------------------------------------------------
+    bool m_bPlaSaved = true;
+    bool m_bPlaNew = true;
+    bool m_bPlaPanelLive = false;
+    std::string m_sPlaFile;
+    QString m_sPlaStatusText;
+
+    // ---- simulation page ----------------------------------------------------------------
+    bool m_bEmuRunning = false;
+    bool m_bPageSwitch = false;
+    bool m_bPanelHiddenOnce = false;
+    bool m_bPanelWasShown = false;
+    bool m_bPanelPending = false;
+    bool m_bResultShown = false;
+    bool m_bNetMatchRunning = false;
+    bool m_bForceClose = false;
+    // Texts of the start action: idle text, idle status tip, running text,
+    // running status tip.
+    QString m_sStartTexts[4];
+    QAction* m_pDriveAction = nullptr;
+    QAction* m_pDriveSetAction = nullptr;
+
+    // The frame loop outlives the applications it steps.
     scene::FrameLoop m_frameLoop;
+    osg::ref_ptr<CRobApp> m_pRobApp;
+    osg::ref_ptr<CPlaApp> m_pPlaApp;
+    osg::ref_ptr<CEmuApp> m_pEmuApp;
 };
 
 } // namespace Ui

@@ -3,8 +3,10 @@
 // reference) however deep it grows.
 
 #include "MeshFactory.h"
+#include "ReferenceTree.h"
 
 #include "collision/CollisionModel3DImpl.h"
+#include "platform/Warnings.h"
 
 #include <gtest/gtest.h>
 
@@ -16,75 +18,6 @@ using collision::Box;
 using collision::BoxTree;
 
 namespace {
-
-// The split rules as a plain recursive builder on pointer nodes.
-struct ReferenceNode {
-    bool boxedTriangle = false;
-    Vec3 position;
-    Vec3 size;
-    std::vector<int> list;
-    std::unique_ptr<ReferenceNode> children[2];
-};
-
-void subdivide(ReferenceNode& node, const Mesh& store) {
-    if (node.list.empty())
-        return;
-    Vec3 low(9e9f, 9e9f, 9e9f);
-    Vec3 high(-9e9f, -9e9f, -9e9f);
-    Vec3 sum;
-    for (int i : node.list) {
-        const Triangle& t = store[static_cast<std::size_t>(i)];
-        for (const Vec3& v : { t.p, t.q, t.r }) {
-            low = collision::minimum(low, v);
-            high = collision::maximum(high, v);
-        }
-        sum = sum + t.centre();
-    }
-    const Vec3 mean = sum * (1.0f / static_cast<float>(node.list.size()));
-    node.position = low;
-    node.size = high - low;
-    for (int axis = 0; axis < 3; ++axis) {
-        if (node.size[axis] == 0.0f) {
-            node.size.at(axis) = 0.002f;
-            node.position.at(axis) -= 0.001f;
-        }
-    }
-    Vec3 spread;
-    for (int i : node.list)
-        spread = spread + collision::absolute(store[static_cast<std::size_t>(i)].centre() - mean);
-    int axis = 0;
-    if (spread.y > spread.x && spread.y > spread.z)
-        axis = 1;
-    else if (spread.z > spread.x && spread.z > spread.y)
-        axis = 2;
-    auto first = std::make_unique<ReferenceNode>();
-    auto second = std::make_unique<ReferenceNode>();
-    for (int i : node.list)
-        (store[static_cast<std::size_t>(i)].centre()[axis] < mean[axis] ? first : second)->list.push_back(i);
-    if (first->list.size() == node.list.size() || second->list.size() == node.list.size())
-        return;
-    node.list.clear();
-    node.children[0] = std::move(first);
-    node.children[1] = std::move(second);
-    for (auto& child : node.children) {
-        if (child->list.size() == 1) {
-            const Triangle& t = store[static_cast<std::size_t>(child->list.front())];
-            child->boxedTriangle = true;
-            child->position = collision::minimum(collision::minimum(t.p, t.q), t.r);
-            child->size = collision::maximum(collision::maximum(t.p, t.q), t.r) - child->position;
-        } else {
-            subdivide(*child, store);
-        }
-    }
-}
-
-std::unique_ptr<ReferenceNode> referenceTree(const Mesh& store) {
-    auto root = std::make_unique<ReferenceNode>();
-    for (int i = 0; i < static_cast<int>(store.size()); ++i)
-        root->list.push_back(i);
-    subdivide(*root, store);
-    return root;
-}
 
 // Compares the two trees node by node; returns the depth reached, or -1 on a
 // difference (with a failure recorded).
@@ -319,7 +252,12 @@ TEST(ModelBuilding, TrianglesWithoutFiniteCoordinatesAreLeftOut) {
     m->addTriangle(0, 0, 0, nan, 0, 0, 0, 1, 0);
     m->addTriangle(0, 0, inf, 1, 0, 0, 0, 1, 0);
     m->addTriangle(-1, -1, 0, 1, -1, 0, 0, 1, 0);
+    platform::WarningCapture warnings;
     m->finalize();
+    ASSERT_EQ(warnings.Count("collision"), 1u);
+    EXPECT_EQ(warnings.Lines()[0],
+        "collision: 2 of 4 triangles of a collision model had coordinates that are not finite and were left "
+        "out");
     m->setTransform(identity().data());
     auto probe = model(box({ -0.1f, -0.1f, -0.1f }, { 0.1f, 0.1f, 0.1f }), identity());
     ASSERT_TRUE(m->collision(probe.get(), -1, 0, nullptr));

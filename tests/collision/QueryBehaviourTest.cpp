@@ -5,6 +5,7 @@
 #include "MeshFactory.h"
 
 #include "collision/CollisionModel3DImpl.h"
+#include "platform/Warnings.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,19 @@ const Triangle kFloor { { -1, -1, 0 }, { 1, -1, 0 }, { 0, 1, 0 } };
 
 Triangle lifted(const Triangle& t, float z) {
     return { t.p + Vec3(0, 0, z), t.q + Vec3(0, 0, z), t.r + Vec3(0, 0, z) };
+}
+
+// A point placed by a transform, by the layout's own rule: (x m0 + y m4 +
+// z m8 + m12, x m1 + y m5 + z m9 + m13, x m2 + y m6 + z m10 + m14).
+Vec3 placed(const Pose& m, const Vec3& v) {
+    return { v.x * m[0] + v.y * m[4] + v.z * m[8] + m[12], v.x * m[1] + v.y * m[5] + v.z * m[9] + m[13],
+        v.x * m[2] + v.y * m[6] + v.z * m[10] + m[14] };
+}
+
+void expectNear(const float* actual, const Vec3& expected, float eps = 1e-5f) {
+    EXPECT_NEAR(actual[0], expected.x, eps);
+    EXPECT_NEAR(actual[1], expected.y, eps);
+    EXPECT_NEAR(actual[2], expected.z, eps);
 }
 
 } // namespace
@@ -90,6 +104,43 @@ TEST(ModelQuery, RecordHoldsBothTrianglesInThisModelsSpace) {
     EXPECT_EQ(dynamic_cast<CollisionModel3DImpl&>(*a).lastQueryKind(), CollisionModel3DImpl::QueryKind::Ray);
 }
 
+TEST(ModelQuery, BothTrianglesAndThePointComeBackInWorldSpace) {
+    // A floor and a triangle standing on it with one corner on the floor's
+    // face and the other two above it: the corner alone on its side lies on
+    // the floor, and is where the two meet.
+    const Vec3 corner(0.2f, 0.1f, 0.0f);
+    const Triangle standing { { 0.2f, -0.5f, 1.0f }, { 0.6f, 0.4f, 1.0f }, corner };
+    const Pose floorPose = pose({ 1, 2, 3 }, 0.7f, { 5, -3, 2 });
+    auto a = model({ kFloor }, floorPose);
+    // The standing triangle's own model is placed so that it lands on the
+    // floor as drawn above in the floor's space.
+    const Pose standingPose = floorPose;
+    auto b = model({ standing }, standingPose);
+    ASSERT_TRUE(a->collision(b.get(), -1, 0, nullptr));
+    float first[9];
+    float second[9];
+    a->getCollidingTriangles(first, second, false);
+    expectNear(first, placed(floorPose, kFloor.p));
+    expectNear(first + 6, placed(floorPose, kFloor.r));
+    expectNear(second, placed(standingPose, standing.p));
+    expectNear(second + 3, placed(standingPose, standing.q));
+    expectNear(second + 6, placed(standingPose, corner));
+    float point[3];
+    a->getCollisionPoint(point, true);
+    expectNear(point, corner, 1e-6f);
+    a->getCollisionPoint(point, false);
+    expectNear(point, placed(floorPose, corner));
+
+    // With a matrix in place of the other model's transform, the second
+    // triangle is read back where that matrix puts it.
+    const Pose shifted = pose({ 0, 0, 1 }, 0.3f, { 5.1f, -3, 2 });
+    auto c = model({ standing }, shifted);
+    const Pose over = floorPose;
+    ASSERT_TRUE(a->collision(c.get(), -1, 0, over.data()));
+    a->getCollidingTriangles(nullptr, second, false);
+    expectNear(second + 6, placed(over, corner));
+}
+
 TEST(ModelQuery, RecordStartsAtZeroAndReadOutsAlwaysAnswerTrue) {
     auto a = modelOf({ kFloor });
     int i = -1;
@@ -105,13 +156,16 @@ TEST(ModelQuery, RecordStartsAtZeroAndReadOutsAlwaysAnswerTrue) {
     EXPECT_EQ(point[0], 0.0f);
 }
 
-TEST(ModelQuery, TrianglesSharingOnlyAVertexGiveAFinitePoint) {
+TEST(ModelQuery, TrianglesSharingOnlyAVertexMeetAtIt) {
+    // The second triangle's vertices lie 0, 1 and -1 from the floor's plane:
+    // the construction cuts the edge from its first vertex, which lies on
+    // the floor's corner, and that corner is the point.
     auto a = modelOf({ kFloor });
     auto b = modelOf({ { { 1, -1, 0 }, { 2, -1, 1 }, { 2, 0, -1 } } });
     ASSERT_TRUE(a->collision(b.get(), -1, 0, nullptr));
     float point[3];
     a->getCollisionPoint(point, true);
-    EXPECT_TRUE(std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]));
+    expectNear(point, Vec3(1, -1, 0), 1e-6f);
 }
 
 TEST(ModelQuery, TimeBudget) {
@@ -139,8 +193,10 @@ TEST(ModelQuery, SingularTransformsTouchNothing) {
     const float centre[3] = { 0.5f, 0.5f, 0.5f };
     const float origin[3] = { 0.5f, 0.5f, 5 };
     const float down[3] = { 0, 0, -1 };
+    platform::WarningCapture warnings;
     for (CollisionModel3D* m : { a.get(), s.get() }) {
         m->setTransform(flat.data());
+        EXPECT_EQ(warnings.Count("collision"), m == a.get() ? 1u : 2u);
         EXPECT_FALSE(m->collision(b.get(), -1, 0, nullptr));
         EXPECT_FALSE(b->collision(m, -1, 0, nullptr));
         EXPECT_FALSE(m->rayCollision(origin, down, true, 0.0f, 1e31f));
@@ -212,6 +268,30 @@ TEST(RayQuery, FirstHitFollowsTheSearchOrderClosestKeepsTheFirstOfEquals) {
         group->getCollidingTriangles(i, j);
         EXPECT_EQ(i, 1) << "closest " << closest;
     }
+}
+
+TEST(RayQuery, AWallAtFortyFiveDegreesIsHitInsideAndMissedBeside) {
+    // A vertical triangle whose normal is (1, 1, 0): x and y weigh the same,
+    // and the point-in-triangle test must judge it in a plane that shows it
+    // as a triangle (x-z), not one that squashes it to a line (x-y).
+    auto wall = modelOf({ { { 1, 0, -1 }, { 0, 1, -1 }, { 0.5f, 0.5f, 1 } } });
+    const float origin[3] = { 2, 2, 0 };
+    const float toward[3] = { -1, -1, 0 };
+    ASSERT_TRUE(wall->rayCollision(origin, toward, false, 0.0f, 1e31f));
+    float point[3];
+    wall->getCollisionPoint(point, true);
+    expectNear(point, Vec3(0.5f, 0.5f, 0), 1e-6f);
+    // The same plane beside the triangle: x + y = 1 at (0.9, 0.1, 0).
+    const float beside[3] = { 2.4f, 1.6f, 0 };
+    EXPECT_FALSE(wall->rayCollision(beside, toward, true, 0.0f, 1e31f));
+    // A sphere whose foot on the plane lies inside, with every edge beyond
+    // its reach.
+    const float centre[3] = { 0.6f, 0.6f, 0 };
+    EXPECT_TRUE(wall->sphereCollision(centre, 0.2f));
+    wall->getCollisionPoint(point, true);
+    expectNear(point, Vec3(0.5f, 0.5f, 0), 1e-6f);
+    const float besideCentre[3] = { 1.0f, 0.2f, 0 };
+    EXPECT_FALSE(wall->sphereCollision(besideCentre, 0.2f));
 }
 
 TEST(RayQuery, ZeroDirectionFindsNothing) {

@@ -161,14 +161,32 @@ TEST(TriangleIntersection, PlaneToleranceIsOneMicron) {
     EXPECT_TRUE(trianglesIntersect(floor, other));
 }
 
-TEST(TriangleIntersection, DegenerateTrianglesDoNotCrash) {
+TEST(TriangleIntersection, DegenerateTrianglesMeetWhatTheyLieIn) {
     const Triangle floor { { -1, -1, 0 }, { 1, -1, 0 }, { 0, 1, 0 } };
     const Triangle point { { 0, 0, 0 }, { 0, 0, 0 }, { 0, 0, 0 } };
     const Triangle needle { { 0, 0, -1 }, { 0, 0, 1 }, { 0, 0, 0 } };
-    (void)trianglesIntersect(floor, point);
-    (void)trianglesIntersect(point, point);
-    (void)trianglesIntersect(needle, floor);
-    SUCCEED();
+    const Triangle outside { { 2, 2, 0 }, { 2, 2, 0 }, { 2, 2, 0 } };
+    const Triangle hovering { { 0, 0, 5 }, { 0, 0, 5 }, { 0, 0, 5 } };
+    // A point lying inside the floor touches it, whichever comes first; one
+    // beside it or above it does not.
+    EXPECT_TRUE(trianglesIntersect(floor, point));
+    EXPECT_TRUE(trianglesIntersect(point, floor));
+    EXPECT_FALSE(trianglesIntersect(floor, outside));
+    EXPECT_FALSE(trianglesIntersect(outside, floor));
+    EXPECT_FALSE(trianglesIntersect(hovering, floor));
+    EXPECT_FALSE(trianglesIntersect(floor, hovering));
+    // A needle (a triangle squashed to a segment) through the floor.
+    EXPECT_TRUE(trianglesIntersect(needle, floor));
+    EXPECT_TRUE(trianglesIntersect(floor, needle));
+    // Two points have no plane to meet in: never a contact.
+    EXPECT_FALSE(trianglesIntersect(point, point));
+    // Rays and spheres pass a triangle without area.
+    float t = 0;
+    Vec3 x;
+    EXPECT_FALSE(rayHitsTriangle(point, { 0, 0, 1 }, { 0, 0, -1 }, 5.0f, t, x));
+    Vec3 near;
+    EXPECT_TRUE(sphereHitsTriangle(point, { 0, 0, 0.5f }, 0.6f, near));
+    EXPECT_EQ(near, Vec3());
 }
 
 TEST(RayTriangle, ParameterBoundsAndParallelRays) {
@@ -229,4 +247,27 @@ TEST(ContactPoint, CrossingTrianglesMeetOnBoth) {
     // Apart: the origin.
     const Triangle high { { -0.5f, 0, 1 }, { 0.5f, 0, 1 }, { 0, 0, 2 } };
     EXPECT_EQ(contactPoint(floor, high), Vec3());
+}
+
+TEST(ContactPoint, TheEdgesFromTheLoneVertexAreCutFirst) {
+    // The construction cuts the edges that leave the vertex alone on its side
+    // of the other plane; a vertex lying in that plane belongs to neither
+    // side. The triangles below all meet the floor in two points, and the
+    // rule decides which one is reported.
+    const Triangle floor { { -1, -1, 0 }, { 1, -1, 0 }, { 0, 1, 0 } };
+    auto expectPoint = [&floor](const Triangle& other, const Vec3& expected) {
+        ASSERT_TRUE(trianglesIntersect(floor, other));
+        const Vec3 p = contactPoint(floor, other);
+        EXPECT_NEAR(p.x, expected.x, 1e-6f);
+        EXPECT_NEAR(p.y, expected.y, 1e-6f);
+        EXPECT_NEAR(p.z, expected.z, 1e-6f);
+    };
+    // Sides -1, +1, 0: P is alone below; its edge to Q crosses the floor
+    // halfway, at (0.2, -0.1, 0), although R lies on the floor as well.
+    expectPoint({ { 0.2f, -0.3f, -0.5f }, { 0.2f, 0.1f, 0.5f }, { -0.3f, -0.2f, 0 } }, { 0.2f, -0.1f, 0 });
+    // Sides 0, +1, -1: no vertex is alone with another on its side, so the
+    // last one, R, counts as lone, and its edge from P starts on the floor: P.
+    expectPoint({ { -0.4f, -0.2f, 0 }, { 0.3f, 0.2f, 0.5f }, { 0.1f, -0.4f, -0.5f } }, { -0.4f, -0.2f, 0 });
+    // Sides +1, +1, 0: R touches the floor from above, inside it: R.
+    expectPoint({ { 0.2f, -0.5f, 1 }, { 0.6f, 0.4f, 1 }, { 0.2f, 0.1f, 0 } }, { 0.2f, 0.1f, 0 });
 }

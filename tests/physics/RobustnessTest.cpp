@@ -151,7 +151,8 @@ TEST(Robustness, UserDataSlotsGiveBackWhatTheirKeyStored) {
     **floor->userData(kFlag) = 1;
     EXPECT_EQ(flag, 1);
     EXPECT_EQ(floor->userData(kPicture)->get(), picture.get());
-    floor->setUserData(kPicture, std::make_shared<Picture>(Picture { 64 }));
+    // The value converts to the key's type.
+    floor->setUserData(kPicture, std::make_unique<Picture>(Picture { 64 }));
     EXPECT_EQ(picture.use_count(), 1);
     EXPECT_EQ((*floor->userData(kPicture))->width, 64);
     EXPECT_EQ(*floor->userData(kFlag), &flag);

@@ -1,14 +1,19 @@
 #include "TestModels.h"
 
 #include "platform/ProgramDir.h"
+#include "platform/Warnings.h"
 #include "scene/ModelCache.h"
 #include "scene/SceneObject.h"
 
 #include <osg/Geode>
 #include <osg/Material>
+#include <osg/Texture2D>
+#include <osgDB/Registry>
+#include <osgDB/WriteFile>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <thread>
@@ -66,14 +71,96 @@ TEST(ModelCache, MissingFilesAreNotRemembered) {
     TempDir dir("cache_missing");
     ModelCache cache;
     const std::string file = dir.File("later.ive");
+    platform::WarningCapture warnings;
     EXPECT_FALSE(cache.Load(file));
     EXPECT_FALSE(cache.Load(""));
     EXPECT_EQ(cache.Size(), 0u);
+    ASSERT_EQ(warnings.Count("scene"), 1u);
+    EXPECT_EQ(warnings.Lines()[0], "scene: cannot read the model file " + file);
 
     // Once the file exists (binary ".ive" this time) it loads.
     dir.Write("later.ive", *MakeBox({ 0, 0, 0 }, { 1, 1, 1 }));
     EXPECT_TRUE(cache.Load(file));
     EXPECT_EQ(cache.Size(), 1u);
+}
+
+TEST(ModelCache, CopiesShareTheGeometryAndPicturesThatNobodyChanges) {
+    // A textured brick, stored with its picture.
+    TempDir dir("cache_shared");
+    osg::ref_ptr<osg::Geode> brick = MakeBox({ 0, 0, 0 }, { 2, 2, 1 }, { 0, 0.4f, 0.65f, 1 });
+    osg::ref_ptr<osg::Image> picture = new osg::Image;
+    picture->allocateImage(8, 8, 1, GL_RGBA, GL_UNSIGNED_BYTE);
+    std::fill(picture->data(), picture->data() + picture->getTotalSizeInBytes(), 200);
+    brick->getOrCreateStateSet()->setTextureAttributeAndModes(0, new osg::Texture2D(picture.get()));
+    const std::string file = dir.Write("brick.ive", *brick);
+    ModelCache cache;
+
+    std::vector<osg::ref_ptr<osg::Node>> bricks;
+    for (int i = 0; i < 40; ++i)
+        bricks.push_back(cache.Load(file));
+    auto parts = [](osg::Node* node) {
+        struct Parts {
+            osg::Geode* geode;
+            osg::Geometry* geometry;
+            osg::Texture2D* texture;
+        };
+        auto* geode = dynamic_cast<osg::Geode*>(node);
+        osg::Geometry* geometry = geode ? geode->getDrawable(0)->asGeometry() : nullptr;
+        osg::StateSet* state = geode ? geode->getStateSet() : nullptr;
+        auto* texture = state
+            ? dynamic_cast<osg::Texture2D*>(state->getTextureAttribute(0, osg::StateAttribute::TEXTURE))
+            : nullptr;
+        return Parts { geode, geometry, texture };
+    };
+    const auto first = parts(bricks[0].get());
+    ASSERT_TRUE(first.geometry && first.texture && first.texture->getImage());
+    for (int i = 1; i < 40; ++i) {
+        const auto other = parts(bricks[size_t(i)].get());
+        ASSERT_TRUE(other.geometry && other.texture);
+        // One copy of what is only read...
+        EXPECT_EQ(other.geometry->getVertexArray(), first.geometry->getVertexArray());
+        EXPECT_EQ(other.geometry->getNormalArray(), first.geometry->getNormalArray());
+        EXPECT_EQ(other.geometry->getPrimitiveSet(0), first.geometry->getPrimitiveSet(0));
+        EXPECT_EQ(other.texture->getImage(), first.texture->getImage());
+        // ...and its own of everything a part may change or hang elsewhere.
+        EXPECT_NE(other.geode, first.geode);
+        EXPECT_NE(other.geometry, first.geometry);
+        EXPECT_NE(other.geode->getStateSet(), first.geode->getStateSet());
+        EXPECT_NE(MaterialOf(other.geode), MaterialOf(first.geode));
+        EXPECT_NE(other.texture, first.texture);
+    }
+    // A model read without the cache shares nothing with the cached ones.
+    osg::ref_ptr<osg::Node> freshNode = cache.Load(file, false);
+    const auto fresh = parts(freshNode.get());
+    ASSERT_TRUE(fresh.geometry && fresh.texture);
+    EXPECT_NE(fresh.geometry->getVertexArray(), first.geometry->getVertexArray());
+    EXPECT_NE(fresh.texture->getImage(), first.texture->getImage());
+}
+
+TEST(ModelCache, PicturesReadAfreshFollowTheirFile) {
+    // A ground picture rewritten under one name is read as it is now, even
+    // where OSG's own object cache is switched on.
+    TempDir dir("cache_pictures");
+    const std::string file = dir.File("ground.png");
+    osg::ref_ptr<osgDB::Options> defaults = osgDB::Registry::instance()->getOptions();
+    osg::ref_ptr<osgDB::Options> caching = new osgDB::Options;
+    caching->setObjectCacheHint(osgDB::Options::CACHE_ALL);
+    osgDB::Registry::instance()->setOptions(caching.get());
+    for (int width : { 16, 32 }) {
+        osg::ref_ptr<osg::Image> image = new osg::Image;
+        image->allocateImage(width, 8, 1, GL_RGB, GL_UNSIGNED_BYTE);
+        std::fill(image->data(), image->data() + image->getTotalSizeInBytes(), 90);
+        ASSERT_TRUE(osgDB::writeImageFile(*image, file));
+        osg::ref_ptr<osg::Image> read = ModelCache::ReadImageFresh(file);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->s(), width);
+    }
+    osgDB::Registry::instance()->setOptions(defaults.get());
+    osgDB::Registry::instance()->clearObjectCache();
+    platform::WarningCapture warnings;
+    EXPECT_FALSE(ModelCache::ReadImageFresh(dir.File("none.png")));
+    EXPECT_FALSE(ModelCache::ReadImageFresh(""));
+    EXPECT_EQ(warnings.Count("scene"), 1u);
 }
 
 TEST(ModelCache, RelativePathsAreFromTheProgramFolder) {

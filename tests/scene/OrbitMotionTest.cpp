@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using scene::Camera;
 using scene::Mouse;
 using scene::OrbitMotion;
@@ -110,4 +112,32 @@ TEST(OrbitMotion, LeftButtonDetachedOrDisabledMoveNothing) {
     // A motion model that goes away stops listening.
     rig.orbit = nullptr;
     rig.mouse->NotifyScrolled(1);
+}
+
+TEST(OrbitMotion, ZoomComesNearerForTheNearerCommand) {
+    Rig rig;
+    // Zoom 0 changes nothing.
+    rig.orbit->Zoom(0.0f);
+    EXPECT_FLOAT_EQ(rig.orbit->GetDistance(), 100.0f);
+    ExpectNear(rig.camera->GetPosition(), { 0, -100, 0 });
+    // "Nearer" zooms by distance + 1: 101 x 0.1 = 10.1 along the view.
+    rig.orbit->Zoom(rig.orbit->GetDistance() + 1.0f);
+    EXPECT_NEAR(rig.orbit->GetDistance(), 89.9f, 1e-4);
+    ExpectNear(rig.camera->GetPosition(), { 0, -89.9f, 0 });
+    // "Farther" zooms by 1 - distance: back by 8.89.
+    rig.orbit->Zoom(1.0f - rig.orbit->GetDistance());
+    EXPECT_NEAR(rig.orbit->GetDistance(), 98.79f, 1e-3);
+    ExpectNear(rig.camera->GetPosition(), { 0, -98.79f, 0 });
+
+    // Along the view direction, by the linear rate, never past the focal
+    // point.
+    rig.camera->SetTransform(Transform(0, -50, 50 * std::sqrt(3.0f), 0, -60, 0));
+    rig.orbit->SetDistance(100);
+    rig.orbit->SetLinearRate(2.0f);
+    rig.orbit->Zoom(50.0f);
+    EXPECT_NEAR(rig.orbit->GetDistance(), 90.0f, 1e-4);
+    ExpectNear(rig.camera->GetPosition(), { 0, -45, 45 * std::sqrt(3.0f) });
+    rig.orbit->Zoom(1000.0f);
+    EXPECT_FLOAT_EQ(rig.orbit->GetDistance(), OrbitMotion::kMinDistance);
+    ExpectNear(rig.camera->GetPosition(), osg::Vec3(0, -0.05f, 0.05f * std::sqrt(3.0f)), 1e-3);
 }

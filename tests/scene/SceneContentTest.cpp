@@ -1,5 +1,6 @@
 #include "TestModels.h"
 
+#include "platform/Warnings.h"
 #include "scene/Fonts.h"
 #include "scene/Label.h"
 #include "scene/ParticleEffect.h"
@@ -12,6 +13,10 @@
 #include <osgParticle/RandomRateCounter>
 
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 using scene::Scene;
 using scene::SceneObject;
@@ -162,4 +167,78 @@ TEST(SceneContent, ParticleEffectsHaveTheirOwnParticles) {
     EXPECT_FLOAT_EQ(box.xMin(), 9.0f);
     EXPECT_FLOAT_EQ(box.zMin(), 6.0f);
     EXPECT_FLOAT_EQ(box.zMax(), 10.0f);
+}
+
+TEST(SceneThreads, OnlyTheScenesThreadOrItsHolderChangesWhatItShows) {
+    osg::ref_ptr<Scene> scene = new Scene;
+    osg::ref_ptr<SceneObject> shown = new SceneObject;
+    osg::ref_ptr<SceneObject> child = new SceneObject;
+    shown->AddChild(child.get());
+    scene->AddDrawable(shown.get());
+    EXPECT_EQ(child->GetScene(), scene.get());
+    const scene::Transform moved(1, 2, 3);
+#ifdef NDEBUG
+    platform::WarningCapture warnings;
+    // Objects in no scene are built in any thread, as the robot loader does.
+    std::thread([] {
+        osg::ref_ptr<SceneObject> loose = new SceneObject;
+        osg::ref_ptr<SceneObject> part = new SceneObject;
+        loose->AddChild(part.get());
+        part->SetTransform(scene::Transform(1, 0, 0));
+        loose->SetActive(false);
+    }).join();
+    EXPECT_EQ(warnings.Count(), 0u);
+
+    // What the scene shows, its children included, is the GUI thread's.
+    std::thread([&] {
+        child->SetTransform(moved);
+        shown->SetActive(false);
+        scene->AddDrawable(new SceneObject);
+    }).join();
+    ASSERT_EQ(warnings.Count("scene"), 3u);
+    EXPECT_NE(warnings.Lines()[0].find("SceneObject::SetTransform"), std::string::npos)
+        << warnings.Lines()[0];
+    EXPECT_NE(warnings.Lines()[2].find("Scene::AddDrawable"), std::string::npos) << warnings.Lines()[2];
+
+    // A thread that holds the scene may change it; meanwhile the GUI thread
+    // may not, and draws nothing.
+    std::mutex step;
+    std::condition_variable turn;
+    int stage = 0;
+    std::thread worker([&] {
+        Scene::Hold hold = scene->HoldForChanges();
+        child->SetTransform(moved);
+        scene->AddDrawable(new SceneObject);
+        {
+            std::unique_lock<std::mutex> lock(step);
+            stage = 1;
+            turn.notify_all();
+            turn.wait(lock, [&] { return stage == 2; });
+        }
+    });
+    {
+        std::unique_lock<std::mutex> lock(step);
+        turn.wait(lock, [&] { return stage == 1; });
+    }
+    EXPECT_EQ(warnings.Count(), 3u);
+    EXPECT_TRUE(scene->IsHeldElsewhere());
+    EXPECT_FALSE(scene->LockForDrawing());
+    shown->SetActive(true);
+    EXPECT_EQ(warnings.Count(), 4u);
+    {
+        std::lock_guard<std::mutex> lock(step);
+        stage = 2;
+    }
+    turn.notify_all();
+    worker.join();
+    // Released: the GUI thread's again.
+    EXPECT_FALSE(scene->IsHeldElsewhere());
+    EXPECT_TRUE(scene->LockForDrawing());
+    scene->RemoveDrawable(shown.get());
+    EXPECT_EQ(child->GetScene(), nullptr);
+    std::thread([&] { child->SetTransform(moved); }).join();
+    EXPECT_EQ(warnings.Count(), 4u);
+#else
+    EXPECT_DEATH(std::thread([&] { child->SetTransform(moved); }).join(), "");
+#endif
 }

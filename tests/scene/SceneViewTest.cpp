@@ -1,5 +1,6 @@
 #include "TestModels.h"
 
+#include "platform/Warnings.h"
 #include "scene/Compass.h"
 #include "scene/FrameLoop.h"
 #include "scene/Label.h"
@@ -13,14 +14,17 @@
 
 #include <osg/Image>
 #include <osg/Texture2D>
+#include <osgGA/EventQueue>
 #include <osgGA/GUIEventAdapter>
 #include <osgGA/TrackballManipulator>
 #include <osgViewer/Viewer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using scene::FrameLoop;
@@ -356,4 +360,140 @@ TEST_F(SceneViewTest, StandAloneViewerDrawsItsOwnFrames) {
     const QRgb corner = image.pixel(2, 2);
     EXPECT_NE(middle, corner) << "the model is drawn over the clear colour";
     EXPECT_EQ(qRed(corner), 211);
+}
+
+TEST_F(SceneViewTest, NothingIsDrawnWhileAnotherThreadHoldsTheScene) {
+    SceneView view;
+    view.resize(320, 240);
+    osg::ref_ptr<RecordingApp> app = new RecordingApp(&view);
+    osg::ref_ptr<SceneObject> box = AddBoxInFront(*app, osg::Vec4(1, 0, 0, 1));
+    // Update callbacks (particles, animations) change the graph too.
+    struct UpdateCounter : osg::NodeCallback {
+        std::atomic<int> updates { 0 };
+        void operator()(osg::Node* node, osg::NodeVisitor* nv) override {
+            ++updates;
+            traverse(node, nv);
+        }
+    };
+    osg::ref_ptr<UpdateCounter> counter = new UpdateCounter;
+    box->GetOSGNode()->addUpdateCallback(counter.get());
+    FrameLoop loop;
+    loop.AddApp(app.get());
+    loop.Start();
+    Settle(view);
+    ASSERT_TRUE(loop.Step());
+    ASSERT_GT(counter->updates.load(), 0);
+    // Qt repaints a view on its own (exposed, grabbed) as well.
+    QImage image = view.grabFramebuffer();
+    ASSERT_TRUE(IsLit(image.pixel(image.width() / 2, image.height() / 2)));
+    const int drawn = view.GetDrawCount();
+    ASSERT_GT(drawn, 0);
+    app->log.clear();
+
+    // A worker takes the scene and keeps rebuilding what it shows while this
+    // thread steps the application, repaints the paused view and clicks.
+    platform::WarningCapture warnings;
+    std::atomic<int> stage { 0 };
+    std::thread worker([&] {
+        scene::Scene::Hold hold = app->GetScene()->HoldForChanges();
+        stage = 1;
+        while (stage == 1) {
+            osg::ref_ptr<SceneObject> part = new SceneObject;
+            part->SetModel(scenetest::MakeBox({ -1, -1, -1 }, { 1, 1, 1 }).get());
+            box->AddChild(part.get());
+            part->SetTransform(Transform(2, 0, 0));
+            box->RemoveChild(part.get());
+            app->AddDrawable(part.get());
+            app->RemoveDrawable(part.get());
+        }
+    });
+    while (stage == 0)
+        std::this_thread::yield();
+    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(160, 120));
+    const int updated = counter->updates;
+    for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(loop.Step());
+    EXPECT_EQ(counter->updates.load(), updated);
+    loop.Stop();
+    for (int i = 0; i < 20; ++i) {
+        view.update();
+        QApplication::processEvents();
+        image = view.grabFramebuffer();
+    }
+    EXPECT_EQ(view.GetDrawCount(), drawn);
+    // It goes on showing the frame it showed.
+    EXPECT_TRUE(IsLit(image.pixel(image.width() / 2, image.height() / 2)));
+    EXPECT_TRUE(app->log.empty()) << "input waits while the scene is held";
+    stage = 2;
+    worker.join();
+    EXPECT_EQ(warnings.Count(), 0u);
+
+    // Let go: a repaint of the paused view draws, and the next step draws and
+    // hands over the click.
+    view.grabFramebuffer();
+    EXPECT_GT(view.GetDrawCount(), drawn);
+    loop.Start();
+    const int repainted = view.GetDrawCount();
+    ASSERT_TRUE(loop.Step());
+    EXPECT_GT(view.GetDrawCount(), repainted);
+    EXPECT_GT(counter->updates.load(), updated);
+    ASSERT_EQ(app->log.size(), 2u);
+    EXPECT_EQ(app->log[0].what, "press");
+}
+
+TEST_F(SceneViewTest, ThePreviewAndAdapterMappingsNumberButtonsTheirOwnWay) {
+    SceneView view;
+    view.resize(100, 100);
+    Settle(view);
+    // Presses and releases as the event queue got them: (push?, osgGA button).
+    auto queued = [&view] {
+        osgGA::EventQueue::Events events;
+        view.GetGraphicsWindow()->getEventQueue()->takeEvents(events);
+        std::vector<std::string> out;
+        for (const auto& event : events) {
+            const osgGA::GUIEventAdapter* e = event->asGUIEventAdapter();
+            if (!e)
+                continue;
+            if (e->getEventType() == osgGA::GUIEventAdapter::PUSH)
+                out.push_back("push " + std::to_string(e->getButton()));
+            else if (e->getEventType() == osgGA::GUIEventAdapter::RELEASE)
+                out.push_back("release " + std::to_string(e->getButton()));
+        }
+        return out;
+    };
+    auto click = [&view](Qt::MouseButton button) {
+        QTest::mousePress(&view, button, {}, QPoint(50, 50));
+        const unsigned pressed = view.GetButton();
+        QTest::mouseRelease(&view, button, {}, QPoint(50, 50));
+        return pressed;
+    };
+    using E = osgGA::GUIEventAdapter;
+    const std::string left = std::to_string(E::LEFT_MOUSE_BUTTON);
+    const std::string middle = std::to_string(E::MIDDLE_MOUSE_BUTTON);
+    const std::string right = std::to_string(E::RIGHT_MOUSE_BUTTON);
+    queued();
+
+    // The scene applications' own numbering.
+    EXPECT_EQ(click(Qt::LeftButton), 1u);
+    EXPECT_EQ(click(Qt::RightButton), 3u);
+    EXPECT_EQ(queued(),
+        (std::vector<std::string> {
+            "push " + left, "release " + left, "push " + right, "release " + right }));
+
+    // The preview's: the right button drives as osgGA's left (the
+    // trackball's turn), the middle as its middle, a left click as none.
+    view.SetButtonMapping(SceneView::ButtonMapping::Preview);
+    EXPECT_EQ(click(Qt::RightButton), 1u);
+    EXPECT_EQ(click(Qt::MiddleButton), 2u);
+    EXPECT_EQ(click(Qt::LeftButton), 0u);
+    EXPECT_EQ(view.GetButton(), 0u);
+    EXPECT_EQ(queued(),
+        (std::vector<std::string> { "push " + left, "release " + left, "push " + middle, "release " + middle,
+            "push 0", "release 0" }));
+
+    // The adapter's: presses only, the right one 1 and every other 0.
+    view.SetButtonMapping(SceneView::ButtonMapping::Adapter);
+    EXPECT_EQ(click(Qt::RightButton), 1u);
+    EXPECT_EQ(click(Qt::MiddleButton), 0u);
+    EXPECT_EQ(queued(), (std::vector<std::string> { "push " + left, "push 0" }));
 }

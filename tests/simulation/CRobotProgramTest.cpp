@@ -55,8 +55,7 @@ std::string Exchange(CRobotProgram& program, const std::string& input, std::stri
 }
 
 // Runs each case on a thread of its own, so that cases that wait for a time
-// limit wait together. A host lives only as long as the thread that started
-// it, so each case loads, exchanges and unloads on its own thread.
+// limit wait together.
 void RunInParallel(const std::vector<std::function<void()>>& cases) {
     std::vector<std::thread> threads;
     for (const auto& c : cases)
@@ -334,6 +333,29 @@ TEST(RobotProgram, LeavesNoChildrenAndNoDescriptorsBehind) {
     int status = 0;
     EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(RobotProgram, AProgramLoadedByAThreadThatEndsRunsOn) {
+    // The robot loader loads programs in its own thread, which ends when the
+    // robots are built; the simulation then runs them from the GUI thread.
+    LoadedProgram p;
+    bool loaded = false;
+    std::string first;
+    std::thread loader([&] {
+        loaded = p.program.LoadProgram(kScripted, 0);
+        first = Exchange(p.program, "0 echo");
+    });
+    loader.join();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(first, "echo:0 echo");
+    // Linux would deliver the host's death signal as the loader thread ended;
+    // give a dying host the time to be seen.
+    std::this_thread::sleep_for(50ms);
+    FdCapture error(STDERR_FILENO);
+    EXPECT_EQ(Exchange(p.program, "1 echo", "unchanged"), "echo:1 echo");
+    EXPECT_EQ(Exchange(p.program, "2 echo", "unchanged"), "echo:2 echo");
+    EXPECT_TRUE(p.program.IsLoaded());
+    EXPECT_EQ(error.Text(), "");
 }
 
 TEST(RobotProgram, HostDiesWithTheSimulator) {

@@ -1,0 +1,355 @@
+// The playground builder page: its set-up, entering it, its texts and the
+// per-frame state of its edit actions.
+
+#include "window/CMainDlg.h"
+
+#include "apps/CEmuApp.h"
+#include "apps/CPlaApp.h"
+#include "apps/CRobApp.h"
+#include "foundation/CConfig.h"
+#include "scene/SceneView.h"
+#include "widgets/CExWidget.h"
+#include "widgets/MyPushButton.h"
+#include "window/Pictures.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QToolBar>
+
+namespace Ui {
+
+namespace {
+
+QString Text(const TiXmlElement* group, const char* key) {
+    const char* value = group ? group->Attribute(key) : nullptr;
+    return value ? QString::fromUtf8(value) : QString();
+}
+
+} // namespace
+
+void CMainDlg::f_InitPlaAppPage() {
+    m_bPlaSaved = true;
+    m_bPlaPanelLive = false;
+
+    scene::SceneView* view = EmbedView(mygroundwidget);
+    m_pPlaApp = new CPlaApp("config.xml", view);
+    m_frameLoop.AddApp(m_pPlaApp.get());
+
+    action_User_DefineModel->setIcon(WindowPicture("52.png"));
+
+    CPlaApp* app = m_pPlaApp.get();
+    connect(slider_PlaTurnX, &QSlider::valueChanged, this, &CMainDlg::slot_PlaApp_SliderChangeTurnX);
+    connect(slider_PlaTurnY, &QSlider::valueChanged, this, &CMainDlg::slot_PlaApp_SliderChangeTurnY);
+    connect(slider_PlaTurnZ, &QSlider::valueChanged, this, &CMainDlg::slot_PlaApp_SliderChangeTurnZ);
+    connect(action_User_DefineModel, &QAction::triggered, this, &CMainDlg::slot_User_DefineModel);
+    connect(app, &CPlaApp::signal_Ui_SaveFlag, this, &CMainDlg::slot_IsSaved);
+    connect(action_Ground_changeMap, &QAction::triggered, this, &CMainDlg::slot_Ground_changeMap);
+    connect(XSlider, &QSlider::valueChanged, this, &CMainDlg::slot_XSliderValueChange);
+    connect(YSlider, &QSlider::valueChanged, this, &CMainDlg::slot_YSliderValueChange);
+    connect(ZSlider, &QSlider::valueChanged, this, &CMainDlg::slot_ZSliderValueChange);
+    connect(lineEdit_XSlider, &QLineEdit::editingFinished, this, &CMainDlg::slot_lineEdit_XSliderValueChange);
+    connect(lineEdit_YSlider, &QLineEdit::editingFinished, this, &CMainDlg::slot_lineEdit_YSliderValueChange);
+    connect(lineEdit_ZSlider, &QLineEdit::editingFinished, this, &CMainDlg::slot_lineEdit_ZSliderValueChange);
+    connect(AllSlider, &QSlider::valueChanged, this, &CMainDlg::slot_AllSlider);
+    connect(pushButton_ModelGroundStatic, &QPushButton::clicked, this, &CMainDlg::slot_ButtonGroundStatic);
+    connect(pushButton_ModelGroundDynamic, &QPushButton::clicked, this, &CMainDlg::slot_ButtonGroundDynamic);
+    connect(pushButton_ModelGroundTrigger, &QPushButton::clicked, this, &CMainDlg::slot_ButtonGroundTrigger);
+    connect(pushButton_ModelGroundSetSize, &QPushButton::clicked, this, &CMainDlg::slot_ButtonGroundSetSize);
+    connect(app, &CPlaApp::signal_Ui_Set, this, &CMainDlg::slot_Set);
+    connect(app, &CPlaApp::signal_Ui_NoSel, this, &CMainDlg::slot_NoSel);
+    connect(app, &CPlaApp::signal_Ui_StatusBar_ShowObjName, this,
+        qOverload<std::string*>(&CMainDlg::slot_Ui_StatusBar_ShowObjName));
+    connect(app, &CPlaApp::signal_Ui_StatusBar_ShowObjL, this, &CMainDlg::f_Ui_StatusBar_ShowObjL);
+    connect(mygroundwidget, &CExWidget::signal_Ui_Key, this, &CMainDlg::slot_Key);
+    connect(app, &CPlaApp::signal_Ui_StepChange, this, &CMainDlg::slot_StepChange);
+    connect(radioButton_AllIn, &QRadioButton::clicked, this, &CMainDlg::slot_RadioButtonAllIn);
+    connect(radioButton_In, &QRadioButton::clicked, this, &CMainDlg::slot_RadioButtonIn);
+    connect(radioButton_Leave, &QRadioButton::clicked, this, &CMainDlg::slot_RadioLeave);
+    connect(lineEdit_PlaObjScore, &QLineEdit::editingFinished, this, &CMainDlg::slot_SetScore);
+    connect(lineEdit_PlaPosX, &QLineEdit::editingFinished, this, &CMainDlg::slot_PlaApp_ChangePosX);
+    connect(lineEdit_PlaPosY, &QLineEdit::editingFinished, this, &CMainDlg::slot_PlaApp_ChangePosY);
+    connect(lineEdit_PlaPosZ, &QLineEdit::editingFinished, this, &CMainDlg::slot_PlaApp_ChangePosZ);
+    connect(lineEdit_PlaTurnX, &QLineEdit::editingFinished, this, &CMainDlg::slot_PlaApp_ChangeTurnX);
+    connect(lineEdit_PlaTurnY, &QLineEdit::editingFinished, this, &CMainDlg::slot_PlaApp_ChangeTurnY);
+    connect(lineEdit_PlaTurnZ, &QLineEdit::editingFinished, this, &CMainDlg::slot_PlaApp_ChangeTurnZ);
+    connect(action_Walls, &QAction::triggered, this, &CMainDlg::slot_ButtonWalls);
+    connect(action_Dominoes, &QAction::triggered, this, &CMainDlg::slot_ButtonDominoes);
+    connect(checkBox_Astronaut, &QCheckBox::stateChanged, this, &CMainDlg::slot_Astronaut);
+    connect(checkBox_RedAstronaut, &QCheckBox::stateChanged, this, &CMainDlg::slot_RedAstronaut);
+    connect(checkBox_YellowAstronaut, &QCheckBox::stateChanged, this, &CMainDlg::slot_YellowAstronaut);
+    connect(checkBox_BlueAstronaut, &QCheckBox::stateChanged, this, &CMainDlg::slot_BlueAstronaut);
+    connect(pushButton_PlaObjModels, &QPushButton::clicked, this, &CMainDlg::slot_ButtonGEO);
+    connect(lineEdit_PlaObjName, &QLineEdit::editingFinished, this, &CMainDlg::slot_SetName);
+    connect(checkBox_Take, &QCheckBox::stateChanged, this, &CMainDlg::slot_Take);
+    connect(checkBox_Only, &QCheckBox::stateChanged, this, &CMainDlg::slot_Only);
+
+    action_Ground_changeMap->setVisible(false);
+    widget_SetSize->hide();
+    groupBox_PlaObj->hide();
+    groupBox_PlaPos->hide();
+    action_User_DefineModel->setVisible(false);
+    menu_Group->menuAction()->setVisible(false);
+    action_Ground_changeMap->setIcon(WindowPicture("39.png"));
+
+    groupBox3->setTitle(QStringLiteral("X"));
+    groupBox_YSlider->setTitle(QStringLiteral("Y"));
+    groupBox_ZSlider->setTitle(QStringLiteral("Z"));
+    for (MyPushButton* button : { pushButton_ModelGroundStatic, pushButton_ModelGroundDynamic,
+             pushButton_ModelGroundTrigger, pushButton_ModelGroundSetSize }) {
+        button->setMinimumSize(30, 110);
+        button->setMaximumSize(30, 110);
+        button->setCheckable(true);
+    }
+    for (QGroupBox* box : { groupBox3, groupBox_YSlider, groupBox_ZSlider })
+        box->setMinimumSize(162, 56);
+    for (QLineEdit* edit : { lineEdit_XSlider, lineEdit_YSlider, lineEdit_ZSlider })
+        edit->setMaximumWidth(50);
+    for (QSlider* slider : { XSlider, YSlider, ZSlider })
+        slider->setRange(1, 256);
+    AllSlider->setMaximumSize(21, 182);
+    pushButton_ModelGroundStatic->setChecked(true);
+}
+
+void CMainDlg::f_EnterPlaAppPage() {
+    if (IsRobotPanelShown())
+        m_bPanelWasShown = false;
+    if (m_bEmuRunning) {
+        m_bPageSwitch = true;
+        slot_VirtualStart();
+        m_bPageSwitch = false;
+    } else {
+        m_pEmuApp->Pause();
+    }
+    m_pRobApp->Pause();
+    m_pPlaApp->Resume();
+
+    m_pFileToolBar->show();
+    m_pOperatorToolBar->show();
+    m_pVirtualToolBar->hide();
+    action_ImportROB->setStatusTip(m_sPlaStatusText);
+    m_pPlaApp->ShowObjCount();
+    slot_Ui_StatusBar_ShowObjName(nullptr);
+
+    for (QAction* action : { action_open, action_save, action_saveas, action_new, action_ModelMove,
+             action_ModelDelete, action_ImportROB, action_ModelRotate_X, action_ModelRotate_Y,
+             action_ModelRotate_Z, action_PointTurn_X, action_PointTurn_Y, action_PointTurn_Z, action_Return,
+             action_ModelCopy, action_ModelPaste, action_Ground_changeMap, action_AllSel })
+        action->setVisible(true);
+    for (QAction* action : { action_LoadGround, action_LoadRobot, action_LoadStrategy, action_RobotRotate,
+             action_RobotMove, action_RobotDel, menu_Virtual->menuAction(), action_Multiplayer_Game,
+             m_pGridAction, m_pCaptureAction, m_pFastCaptureAction, m_pSetUpShowAction, action_Color })
+        action->setVisible(false);
+    for (QAction* action :
+        { action_User_DefineModel, menu_Group->menuAction(), m_pRuleAction, action_Undo, action_Redo })
+        action->setVisible(true);
+    slot_StepChange();
+}
+
+void CMainDlg::f_LanguagePlaApp() {
+    m_pPlaApp->ShowObjCount();
+    const CConfig& config = m_config;
+    const TiXmlElement* group = config.FindTextNode("CMainDlg", "f_LanguagePlaApp");
+    if (!group)
+        return;
+    const QString changeImage = Text(group, "sChangeImage");
+    action_Ground_changeMap->setText(changeImage);
+    action_Ground_changeMap->setIconText(changeImage);
+    action_Ground_changeMap->setToolTip(changeImage);
+    action_Ground_changeMap->setStatusTip(Text(group, "sStatus_ChangeImage"));
+    label_PlaObjName->setText(Text(group, "sName"));
+    const std::pair<QAbstractButton*, const char*> buttons[] = {
+        { radioButton_AllIn, "sAll_In" },
+        { radioButton_In, "sIn" },
+        { radioButton_Leave, "sLeave" },
+        { pushButton_PlaObjModels, "sGEO" },
+        { checkBox_Take, "sTake" },
+        { checkBox_Only, "sOnly" },
+    };
+    for (const auto& [button, key] : buttons) {
+        button->setText(Text(group, key));
+        button->setStatusTip(Text(group, key));
+    }
+    label_PlaObjScore->setText(Text(group, "sScore"));
+    const QString defineBrick = Text(group, "sDefineBrick");
+    action_User_DefineModel->setText(defineBrick);
+    action_User_DefineModel->setIconText(defineBrick);
+    action_User_DefineModel->setToolTip(defineBrick);
+    action_User_DefineModel->setStatusTip(defineBrick);
+    menu_Group->setTitle(Text(group, "sGroup"));
+    for (const auto& [action, key] :
+        { std::pair<QAction*, const char*> { action_Walls, "sWalls" }, { action_Dominoes, "sDominoes" } }) {
+        action->setText(Text(group, key));
+        action->setStatusTip(Text(group, key));
+    }
+    const std::pair<QCheckBox*, const char*> astronauts[] = {
+        { checkBox_Astronaut, "sAstronaut" },
+        { checkBox_RedAstronaut, "sRedAstronaut" },
+        { checkBox_YellowAstronaut, "sYellowAstronaut" },
+        { checkBox_BlueAstronaut, "sBlueAstronaut" },
+    };
+    for (const auto& [box, key] : astronauts)
+        box->setText(Text(group, key));
+    m_pRuleAction->setText(Text(group, "sRule"));
+
+    ApplySideButtonTexts(group,
+        {
+            { pushButton_ModelGroundStatic, "sStatic", "sStatus_Static" },
+            { pushButton_ModelGroundDynamic, "sDynamic", "sStatus_Dynamic" },
+            { pushButton_ModelGroundTrigger, "sTrigger", "sStatus_Trigger" },
+            { pushButton_ModelGroundSetSize, "sSetSize", "sStatus_SetSize" },
+        });
+}
+
+void CMainDlg::f_UpdatePlaAppEditActions() {
+    const bool any = m_pPlaApp->HasSel();
+    for (QAction* action : { action_ModelRotate_X, action_ModelRotate_Y, action_ModelRotate_Z,
+             action_PointTurn_X, action_PointTurn_Y, action_PointTurn_Z, action_Return, action_ModelMove,
+             action_ModelDelete, action_ModelCopy })
+        action->setEnabled(any);
+}
+
+// The side bar works like radio buttons: one panel at a time.
+namespace {
+
+void ShowOnePanel(MyPushButton* chosen, QScrollArea* shown,
+    const std::initializer_list<MyPushButton*>& others, const std::initializer_list<QScrollArea*>& hidden) {
+    for (MyPushButton* button : others)
+        button->setChecked(false);
+    for (QScrollArea* area : hidden)
+        area->hide();
+    chosen->setChecked(true);
+    shown->show();
+}
+
+} // namespace
+
+void CMainDlg::slot_ButtonGroundStatic() {
+    ShowOnePanel(pushButton_ModelGroundStatic, scrollArea_modelGroundStatic,
+        { pushButton_ModelGroundDynamic, pushButton_ModelGroundTrigger, pushButton_ModelGroundSetSize },
+        { scrollArea_ModelGroundDynamic, scrollArea_ModelGroundTrigger, scrollArea_ModelGroundSetSize });
+}
+
+void CMainDlg::slot_ButtonGroundDynamic() {
+    ShowOnePanel(pushButton_ModelGroundDynamic, scrollArea_ModelGroundDynamic,
+        { pushButton_ModelGroundStatic, pushButton_ModelGroundTrigger, pushButton_ModelGroundSetSize },
+        { scrollArea_modelGroundStatic, scrollArea_ModelGroundTrigger, scrollArea_ModelGroundSetSize });
+}
+
+void CMainDlg::slot_ButtonGroundTrigger() {
+    ShowOnePanel(pushButton_ModelGroundTrigger, scrollArea_ModelGroundTrigger,
+        { pushButton_ModelGroundStatic, pushButton_ModelGroundDynamic, pushButton_ModelGroundSetSize },
+        { scrollArea_modelGroundStatic, scrollArea_ModelGroundDynamic, scrollArea_ModelGroundSetSize });
+}
+
+void CMainDlg::slot_ButtonGroundSetSize() {
+    ShowOnePanel(pushButton_ModelGroundSetSize, scrollArea_ModelGroundSetSize,
+        { pushButton_ModelGroundStatic, pushButton_ModelGroundDynamic, pushButton_ModelGroundTrigger },
+        { scrollArea_modelGroundStatic, scrollArea_ModelGroundDynamic, scrollArea_ModelGroundTrigger });
+}
+
+// The position and angle boxes share their bodies with the robot page.
+void CMainDlg::slot_PlaApp_ChangePosX() {
+    ApplyPosTurnEdit(0);
+}
+
+void CMainDlg::slot_PlaApp_ChangePosY() {
+    ApplyPosTurnEdit(1);
+}
+
+void CMainDlg::slot_PlaApp_ChangePosZ() {
+    ApplyPosTurnEdit(2);
+}
+
+void CMainDlg::slot_PlaApp_ChangeTurnX() {
+    ApplyPosTurnEdit(3);
+}
+
+void CMainDlg::slot_PlaApp_ChangeTurnY() {
+    ApplyPosTurnEdit(4);
+}
+
+void CMainDlg::slot_PlaApp_ChangeTurnZ() {
+    ApplyPosTurnEdit(5);
+}
+
+void CMainDlg::slot_PlaApp_SliderChangeTurnX(int value) {
+    ApplyTurnSlider(3, value);
+}
+
+void CMainDlg::slot_PlaApp_SliderChangeTurnY(int value) {
+    ApplyTurnSlider(4, value);
+}
+
+void CMainDlg::slot_PlaApp_SliderChangeTurnZ(int value) {
+    ApplyTurnSlider(5, value);
+}
+
+// ---- commands of the page that its object bars and panel fill in ---------------
+
+void CMainDlg::f_ShowPlaAppObjectPanel() { }
+
+void CMainDlg::slot_IveToGround(QString) { }
+
+void CMainDlg::slot_AddGroundObject(std::string, int, osg::Vec4) { }
+
+void CMainDlg::slot_Astronaut(int) { }
+
+void CMainDlg::slot_RedAstronaut(int) { }
+
+void CMainDlg::slot_YellowAstronaut(int) { }
+
+void CMainDlg::slot_BlueAstronaut(int) { }
+
+void CMainDlg::slot_Ground_changeMap() { }
+
+void CMainDlg::slot_User_DefineModel() { }
+
+void CMainDlg::slot_RadioButtonAllIn() { }
+
+void CMainDlg::slot_RadioButtonIn() { }
+
+void CMainDlg::slot_SetScore() { }
+
+void CMainDlg::slot_ButtonWalls() { }
+
+void CMainDlg::slot_ButtonDominoes() { }
+
+void CMainDlg::slot_Rule() { }
+
+void CMainDlg::slot_SetName() { }
+
+void CMainDlg::slot_RadioLeave() { }
+
+void CMainDlg::slot_ButtonGEO() { }
+
+void CMainDlg::slot_Take(int) { }
+
+void CMainDlg::slot_Only(int) { }
+
+void CMainDlg::f_SliderChangeSize(int, int) { }
+
+void CMainDlg::slot_XSliderValueChange(int) { }
+
+void CMainDlg::slot_YSliderValueChange(int) { }
+
+void CMainDlg::slot_ZSliderValueChange(int) { }
+
+void CMainDlg::f_EditBoxChangeSize(int) { }
+
+void CMainDlg::slot_lineEdit_XSliderValueChange() { }
+
+void CMainDlg::slot_lineEdit_YSliderValueChange() { }
+
+void CMainDlg::slot_lineEdit_ZSliderValueChange() { }
+
+void CMainDlg::slot_AllSlider(int) { }
+
+} // namespace Ui

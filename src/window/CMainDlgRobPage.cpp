@@ -1,0 +1,328 @@
+// The robot builder page: its set-up, entering it, its texts and the
+// per-frame state of its edit actions.
+
+#include "window/CMainDlg.h"
+
+#include "apps/CEmuApp.h"
+#include "apps/CPlaApp.h"
+#include "apps/CRobApp.h"
+#include "elements/CModel.h"
+#include "foundation/CConfig.h"
+#include "scene/SceneView.h"
+#include "widgets/CExWidget.h"
+#include "widgets/MyPushButton.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace Ui {
+
+namespace {
+
+QString Text(const TiXmlElement* group, const char* key) {
+    const char* value = group ? group->Attribute(key) : nullptr;
+    return value ? QString::fromUtf8(value) : QString();
+}
+
+} // namespace
+
+void CMainDlg::f_InitRobAppPage() {
+    m_bRobSaved = true;
+    m_bRobToEmuPending = false;
+    m_bRobOpenAfterSave = false;
+    m_bRobNewAfterSave = false;
+    m_bPlaToEmuPending = false;
+
+    scene::SceneView* view = EmbedView(mywidget);
+    m_pRobApp = new CRobApp("config.xml", view);
+    m_frameLoop.AddApp(m_pRobApp.get());
+
+    m_pGridAction = new QAction(this);
+    connect(m_pGridAction, &QAction::triggered, this, &CMainDlg::slot_Img_RobApp);
+    m_pGridAction->setCheckable(true);
+    menu_Operator->addAction(m_pGridAction);
+    m_pCaptureAction = new QAction(this);
+    connect(m_pCaptureAction, &QAction::triggered, this, &CMainDlg::slot_GetImg_RobApp);
+    menu_Operator->addAction(m_pCaptureAction);
+    m_pFastCaptureAction = new QAction(this);
+    connect(m_pFastCaptureAction, &QAction::triggered, this, &CMainDlg::slot_FastImg_RobApp);
+    m_pFastCaptureAction->setCheckable(true);
+    m_pFastCaptureAction->setVisible(false);
+    menu_Operator->addAction(m_pFastCaptureAction);
+    m_pSetUpShowAction = new QAction(this);
+    connect(m_pSetUpShowAction, &QAction::triggered, this, &CMainDlg::slot_ShowSetUp_RobApp);
+    m_pSetUpShowAction->setCheckable(true);
+    menu_Operator->addAction(m_pSetUpShowAction);
+
+    CRobApp* app = m_pRobApp.get();
+    connect(slider_RobTurnX, &QSlider::valueChanged, this, &CMainDlg::slot_RobApp_SliderChangeTurnX);
+    connect(slider_RobTurnY, &QSlider::valueChanged, this, &CMainDlg::slot_RobApp_SliderChangeTurnY);
+    connect(slider_RobTurnZ, &QSlider::valueChanged, this, &CMainDlg::slot_RobApp_SliderChangeTurnZ);
+    connect(app, &CRobApp::signal_Ui_RobAppToEmuApp, this, &CMainDlg::slot_LoadToEmuAppEnd);
+    connect(app, &CRobApp::signal_Ui_RobAppOpenFile, this, &CMainDlg::slot_Open);
+    connect(app, &CRobApp::signal_Ui_RobAppNew, this, &CMainDlg::slot_New);
+    connect(mywidget, &CExWidget::signal_Ui_Key, this, &CMainDlg::slot_Key);
+    connect(app, &CRobApp::signal_Ui_SetProgress, this, &CMainDlg::f_Ui_SetProgress);
+    connect(treeWidget, &QTreeWidget::itemClicked, this, &CMainDlg::f_Ui_SelTreeToObj);
+    connect(app, &CRobApp::signal_Ui_UpdatePort, this, &CMainDlg::f_Ui_UpdatePort);
+    connect(app, &CRobApp::signal_Ui_Set, this, &CMainDlg::slot_Set);
+    connect(app, &CRobApp::signal_Ui_NoSel, this, &CMainDlg::slot_NoSel);
+    connect(app, &CRobApp::signal_Ui_StepChange, this, &CMainDlg::slot_StepChange);
+    connect(app, &CRobApp::signal_Ui_SaveFlag, this, &CMainDlg::slot_IsSaved);
+    connect(pushButton_ClearPort, &QPushButton::clicked, this, &CMainDlg::slot_ClearPort);
+    connect(pushButton_ModelBrick, &QPushButton::clicked, this, &CMainDlg::slot_BrickBrickBar);
+    connect(pushButton_ModelWheel, &QPushButton::clicked, this, &CMainDlg::slot_WheelBrickBar);
+    connect(pushButton_ModelSenRcu, &QPushButton::clicked, this, &CMainDlg::slot_SensorBrickBar);
+    connect(pushButton_PortSet, &QPushButton::clicked, this, &CMainDlg::slot_ButtonPortSet);
+    connect(app, &CRobApp::signal_Ui_StatusBar_ShowObjName, this,
+        qOverload<std::string*>(&CMainDlg::slot_Ui_StatusBar_ShowObjName));
+    connect(app, &CRobApp::signal_Ui_StatusBar_ShowObjL, this, &CMainDlg::f_Ui_StatusBar_ShowObjL);
+    connect(checkBox_Opposite, &QCheckBox::stateChanged, this, &CMainDlg::slot_Opposite_RobApp);
+    connect(comboBox_PartPort, &QComboBox::currentIndexChanged, this, &CMainDlg::slot_Port_RobApp);
+    connect(lineEdit_RobPosX, &QLineEdit::editingFinished, this, &CMainDlg::slot_RobApp_ChangePosX);
+    connect(lineEdit_RobPosY, &QLineEdit::editingFinished, this, &CMainDlg::slot_RobApp_ChangePosY);
+    connect(lineEdit_RobPosZ, &QLineEdit::editingFinished, this, &CMainDlg::slot_RobApp_ChangePosZ);
+    connect(lineEdit_RobTurnX, &QLineEdit::editingFinished, this, &CMainDlg::slot_RobApp_ChangeTurnX);
+    connect(lineEdit_RobTurnY, &QLineEdit::editingFinished, this, &CMainDlg::slot_RobApp_ChangeTurnY);
+    connect(lineEdit_RobTurnZ, &QLineEdit::editingFinished, this, &CMainDlg::slot_RobApp_ChangeTurnZ);
+    connect(lineEdit_RayDis, &QLineEdit::editingFinished, this, &CMainDlg::slot_RobApp_ChangeRayDis);
+    connect(action_Color, &QAction::triggered, this, &CMainDlg::slot_Color);
+
+    m_pRobApp->ShowObjCount();
+
+    treeWidget->setMinimumSize(0, 300);
+    treeWidget->setMaximumSize(QWIDGETSIZE_MAX, 300);
+    for (MyPushButton* button :
+        { pushButton_ModelBrick, pushButton_ModelWheel, pushButton_ModelSenRcu, pushButton_PortSet }) {
+        button->setMinimumSize(30, 110);
+        button->setMaximumSize(30, 110);
+        button->setCheckable(true);
+    }
+    pushButton_ModelBrick->setChecked(true);
+    groupBox_5->hide();
+    groupBox_RobPos->hide();
+}
+
+void CMainDlg::f_EnterRobAppPage() {
+    if (IsRobotPanelShown())
+        m_bPanelWasShown = false;
+    if (m_bEmuRunning) {
+        m_bPageSwitch = true;
+        slot_VirtualStart();
+        m_bPageSwitch = false;
+    } else {
+        m_pEmuApp->Pause();
+    }
+    m_pPlaApp->Pause();
+    m_pRobApp->Resume();
+
+    m_pFileToolBar->show();
+    m_pOperatorToolBar->show();
+    m_pVirtualToolBar->hide();
+    action_ImportROB->setStatusTip(m_sRobStatusText);
+    m_pRobApp->ShowObjCount();
+    slot_Ui_StatusBar_ShowObjName(nullptr);
+
+    for (QAction* action : { action_open, action_save, action_saveas, action_new, action_ModelCopy,
+             action_ModelPaste, action_ModelMove, action_ModelDelete, action_ModelRotate_X,
+             action_ModelRotate_Y, action_ModelRotate_Z, action_PointTurn_X, action_PointTurn_Y,
+             action_PointTurn_Z, action_Return, action_AllSel, action_ImportROB, m_pGridAction,
+             m_pCaptureAction, m_pSetUpShowAction, action_Color })
+        action->setVisible(true);
+    for (QAction* action :
+        { action_Ground_changeMap, action_LoadGround, action_LoadRobot, action_LoadStrategy,
+            action_RobotRotate, action_RobotMove, action_RobotDel, menu_Virtual->menuAction(),
+            action_User_DefineModel, m_pRuleAction, action_Multiplayer_Game, menu_Group->menuAction() })
+        action->setVisible(false);
+    action_Undo->setVisible(true);
+    action_Redo->setVisible(true);
+    slot_StepChange();
+}
+
+void CMainDlg::f_LanguageRobApp(bool atStart) {
+    if (!atStart)
+        f_Ui_UpdatePort();
+    m_pRobApp->ShowObjCount();
+    const CConfig& config = m_config;
+    const TiXmlElement* group = config.FindTextNode("CMainDlg", "f_LanguageRobApp");
+    if (!group)
+        return;
+    treeWidget->setHeaderLabels({ Text(group, "sName"), Text(group, "sPort") });
+    treeWidget->headerItem()->setTextAlignment(0, Qt::AlignHCenter);
+    treeWidget->headerItem()->setTextAlignment(1, Qt::AlignHCenter);
+    treeWidget->setColumnWidth(0, 120);
+    treeWidget->setColumnWidth(1, 60);
+    groupBox_5->setTitle(Text(group, "sPortBox"));
+    label_PartType->setText(Text(group, "sType"));
+    label_PartName->setText(Text(group, "sName_PortBox"));
+    label_PartPort->setText(Text(group, "sPort_PortBox"));
+    pushButton_ClearPort->setText(Text(group, "sClearPort"));
+    pushButton_ClearPort->setStatusTip(Text(group, "sClearPort"));
+    checkBox_Opposite->setText(Text(group, "sOpposite"));
+    m_pGridAction->setText(Text(group, "sImg"));
+    m_pGridAction->setStatusTip(Text(group, "sStatus_Img"));
+    for (const auto& [action, key] : { std::pair<QAction*, const char*> { m_pCaptureAction, "sGetImg" },
+             { m_pFastCaptureAction, "sFastImg" }, { m_pSetUpShowAction, "sShowSetUp" } }) {
+        action->setText(Text(group, key));
+        action->setStatusTip(Text(group, key));
+    }
+    label_RayDis->setText(Text(group, "sRayDis"));
+
+    ApplySideButtonTexts(group,
+        {
+            { pushButton_ModelBrick, "sBrick", "sStatus_Brick" },
+            { pushButton_ModelWheel, "sWheel", "sStatus_Wheel" },
+            { pushButton_ModelSenRcu, "sSensor", "sStatus_Sensor" },
+            { pushButton_PortSet, "sSetPort", "sStatus_SetPort" },
+        });
+}
+
+void CMainDlg::f_UpdateRobAppEditActions() {
+    const bool any = m_pRobApp->HasSel();
+    for (QAction* action : { action_ModelRotate_X, action_ModelRotate_Y, action_ModelRotate_Z,
+             action_PointTurn_X, action_PointTurn_Y, action_PointTurn_Z, action_Return, action_ModelMove })
+        action->setEnabled(any);
+    action_Color->setEnabled(false);
+    if (!any) {
+        action_ModelDelete->setEnabled(false);
+        action_ModelCopy->setEnabled(false);
+        return;
+    }
+    bool isUnit = false;
+    if (m_pRobApp->GetSingleSel()) {
+        const int type = SelectedPartType();
+        isUnit = type == 0;
+        if (type == 1)
+            action_Color->setEnabled(true);
+    }
+    action_ModelDelete->setEnabled(!isUnit);
+    action_ModelCopy->setEnabled(!isUnit);
+}
+
+void CMainDlg::slot_IsSaved(bool saved) {
+    if (CurrentPage() == RobotPage)
+        m_bRobSaved = saved;
+    else if (CurrentPage() == PlaygroundPage)
+        m_bPlaSaved = saved;
+}
+
+void CMainDlg::slot_BrickBrickBar() {
+    for (MyPushButton* button : { pushButton_ModelWheel, pushButton_ModelSenRcu, pushButton_PortSet })
+        button->setChecked(false);
+    for (QScrollArea* area : { scrollArea_ModelWheel, scrollArea_ModelSenRcu, scrollArea_PortSet })
+        area->hide();
+    pushButton_ModelBrick->setChecked(true);
+    scrollArea_ModelBrick->show();
+}
+
+void CMainDlg::slot_WheelBrickBar() {
+    for (MyPushButton* button : { pushButton_ModelBrick, pushButton_ModelSenRcu, pushButton_PortSet })
+        button->setChecked(false);
+    for (QScrollArea* area : { scrollArea_ModelBrick, scrollArea_ModelSenRcu, scrollArea_PortSet })
+        area->hide();
+    pushButton_ModelWheel->setChecked(true);
+    scrollArea_ModelWheel->show();
+}
+
+void CMainDlg::slot_SensorBrickBar() {
+    for (MyPushButton* button : { pushButton_ModelBrick, pushButton_ModelWheel, pushButton_PortSet })
+        button->setChecked(false);
+    for (QScrollArea* area : { scrollArea_ModelBrick, scrollArea_ModelWheel, scrollArea_PortSet })
+        area->hide();
+    scrollArea_ModelSenRcu->show();
+    pushButton_ModelSenRcu->setChecked(true);
+}
+
+// The position and angle boxes share their bodies with the playground page.
+void CMainDlg::slot_RobApp_ChangePosX() {
+    ApplyPosTurnEdit(0);
+}
+
+void CMainDlg::slot_RobApp_ChangePosY() {
+    ApplyPosTurnEdit(1);
+}
+
+void CMainDlg::slot_RobApp_ChangePosZ() {
+    ApplyPosTurnEdit(2);
+}
+
+void CMainDlg::slot_RobApp_ChangeTurnX() {
+    ApplyPosTurnEdit(3);
+}
+
+void CMainDlg::slot_RobApp_ChangeTurnY() {
+    ApplyPosTurnEdit(4);
+}
+
+void CMainDlg::slot_RobApp_ChangeTurnZ() {
+    ApplyPosTurnEdit(5);
+}
+
+void CMainDlg::slot_RobApp_SliderChangeTurnX(int value) {
+    ApplyTurnSlider(3, value);
+}
+
+void CMainDlg::slot_RobApp_SliderChangeTurnY(int value) {
+    ApplyTurnSlider(4, value);
+}
+
+void CMainDlg::slot_RobApp_SliderChangeTurnZ(int value) {
+    ApplyTurnSlider(5, value);
+}
+
+std::string CMainDlg::SelectedObjectAddress() const {
+    const CModel* selected = nullptr;
+    if (CurrentPage() == RobotPage)
+        selected = m_pRobApp->GetSingleSel();
+    else if (CurrentPage() == PlaygroundPage)
+        selected = m_pPlaApp->GetSingleSel();
+    return selected ? selected->GetAddress() : std::string();
+}
+
+int CMainDlg::SelectedPartType() const {
+    const CModel* selected = m_pRobApp->GetSingleSel();
+    return selected ? selected->GetType() : -1;
+}
+
+// ---- commands of the page that its part bars, ports and panel fill in ----------
+
+void CMainDlg::slot_AddObjRobApp(std::string, int, osg::Vec4) { }
+
+void CMainDlg::slot_Img_RobApp() { }
+
+void CMainDlg::slot_GetImg_RobApp() { }
+
+void CMainDlg::slot_FastImg_RobApp() { }
+
+void CMainDlg::slot_ShowSetUp_RobApp() { }
+
+void CMainDlg::f_ShowRobAppPartPanel() { }
+
+void CMainDlg::f_SetPort() { }
+
+void CMainDlg::slot_ClearPort() { }
+
+void CMainDlg::f_Ui_SelTreeToObj(QTreeWidgetItem*, int) { }
+
+void CMainDlg::f_Ui_UpdatePort() { }
+
+void CMainDlg::slot_ButtonPortSet() { }
+
+void CMainDlg::slot_Opposite_RobApp(int) { }
+
+void CMainDlg::slot_Port_RobApp(int) { }
+
+void CMainDlg::slot_RobApp_ChangeRayDis() { }
+
+} // namespace Ui

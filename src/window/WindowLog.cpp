@@ -1,0 +1,3 @@
+#include "window/WindowLog.h"
+
+Q_LOGGING_CATEGORY(lcWindow, "morvane.window")
