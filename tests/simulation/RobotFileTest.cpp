@@ -321,3 +321,47 @@ TEST(RobotFile, ARobotBeyondThePartLimitsIsRefused) {
     EXPECT_EQ(robot->CheckPartLimit("models/sensor/compass.ive", { 50, 10, 8, 9, 1 }, bar), 1);
     EXPECT_EQ(robot->CheckPartLimit("models/sensor/elsewhere.ive", {}, bar), 1);
 }
+
+TEST(RobotFile, AWheelPutOnBackwardsIsTurnedOverAndARubberWheelMirrored) {
+    testsupport::TempDir dir;
+    BuilderRobot builder;
+    builder.Add(ModelTypeRcu, "models/rcu/rcu.ive", 0.0, 0.0, 2.0);
+    builder.Add(ModelTypeMotor, "models/motor/motor.ive", -6.0, 0.0, 1.6, 0.0, 1);
+    // Its hub faces the motor, but its own x axis points along -x.
+    builder.Add(ModelTypeWheel, "models/wheel/wheel7.ive", -9.6, 0.0, 3.2, 180.0);
+    const std::string file = builder.Save(dir.path() / "robot.rob");
+    ASSERT_FALSE(file.empty());
+    RobotFileData data;
+    ASSERT_EQ(ParseRobotXml(ReadText(file), data), RobotFileStatus::Read);
+    ASSERT_EQ(data.m_vecJoinMotors.size(), 1u);
+
+    SimulationWorld sim;
+    osg::ref_ptr<CRob> robot = new CRob(file, sim.scene.get(), sim.world.get(), 1, Config(), Parts());
+    ASSERT_EQ(robot->Load(nullptr, 0, 1, {}, SensorBar(), osg::Vec3f(), osg::Quat(), true), CRob::kLoaded);
+    ASSERT_EQ(robot->GetWheels().size(), 1u);
+    const CWheel& wheel = *robot->GetWheels()[0];
+    EXPECT_EQ(wheel.GetAddress(), "models/wheel/wheel7_r.ive");
+    const osg::Vec3d axis = osg::Vec3d(1.0, 0.0, 0.0) * wheel.GetTransform().GetRotationMatrix();
+    EXPECT_NEAR(axis.x(), 1.0, 1e-6);
+    EXPECT_EQ(robot->GetMotors()[0]->GetWheel(), &wheel);
+}
+
+TEST(RobotFile, TheStartRotationTurnsTheRobotAfterItsOwnRotation) {
+    testsupport::TempDir dir;
+    BuilderRobot builder;
+    CModel* rcu = builder.Add(ModelTypeRcu, "models/rcu/rcu.ive", 0.0, 0.0, 2.0);
+    ASSERT_NE(rcu, nullptr);
+    // Built standing on its back: its own z axis along -y.
+    rcu->SetPose(rcu->GetState().m_vPos, osg::Quat(osg::PI_2, osg::Vec3d(1.0, 0.0, 0.0)), true, false);
+    const std::string file = builder.Save(dir.path() / "robot.rob");
+    SimulationWorld sim;
+    osg::ref_ptr<CRob> robot = new CRob(file, sim.scene.get(), sim.world.get(), 1, Config(), Parts());
+    ASSERT_EQ(robot->Load(nullptr, 0, 1, {}, SensorBar(), osg::Vec3f(),
+                  osg::Quat(osg::PI_2, osg::Vec3d(0.0, 0.0, 1.0)), true),
+        CRob::kLoaded);
+    // Then a quarter turn to the left: -y becomes +x.
+    const osg::Vec3d up = osg::Vec3d(0.0, 0.0, 1.0) * robot->GetRcu()->GetTransform().GetRotationMatrix();
+    EXPECT_NEAR(up.x(), 1.0, 1e-6);
+    EXPECT_NEAR(up.y(), 0.0, 1e-6);
+    EXPECT_NEAR(up.z(), 0.0, 1e-6);
+}
