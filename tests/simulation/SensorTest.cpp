@@ -101,7 +101,9 @@ TEST(Sensors, TheRaySensorSeesWhatLiesWithin100AndItsBeamShowsIt) {
     ASSERT_NE(material, nullptr);
     EXPECT_EQ(material->getDiffuse(osg::Material::FRONT), osg::Vec4(0.8f, 0.0f, 0.0f, 0.3f));
 
-    wall->setPosition({ 0.0, 151.0, 5.0 });
+    wall->setPosition({ 0.0, 100.5, 5.0 });
+    EXPECT_EQ(Read(*ray), "1*");
+    wall->setPosition({ 0.0, 101.5, 5.0 });
     EXPECT_EQ(Read(*ray), "0*");
     ray->UpdateEffect();
     EXPECT_EQ(material->getDiffuse(osg::Material::FRONT), osg::Vec4(0.0f, 1.0f, 0.0f, 0.3f));
@@ -146,10 +148,18 @@ TEST(Sensors, TheGreySensorReadsTheGroundPictureUnderIt) {
     ShowOnFloor(sim, Picture(256, 256, [](int, int) { return Grey(255); }));
     osg::ref_ptr<CSensor> farOut = PlaceSensor(sim, SensorKindGrey, "grey", 200.0, 10.0);
     EXPECT_EQ(Read(*farOut), "0*");
+    osg::ref_ptr<CSensor> justOut = PlaceSensor(sim, SensorKindGrey, "grey", 128.5, 127.5);
+    EXPECT_EQ(Read(*justOut), "0*");
     EXPECT_EQ(Read(*grey), "255*");
-    ShowOnFloor(sim, Picture(512, 512, [](int, int) { return Grey(255); }));
-    osg::ref_ptr<CSensor> edge = PlaceSensor(sim, SensorKindGrey, "grey", 256.0, 10.0);
+    // A larger ground with a larger picture is read within -256 < x, y < 256
+    // only.
+    physics::Solid* large = Block(sim, 0.0, 0.0, -0.4, 0, { 1200.0, 1200.0, 1.0 });
+    large->setUserData(scene::kGroundPicture, Picture(1024, 1024, [](int, int) { return Grey(255); }));
+    osg::ref_ptr<CSensor> edge = PlaceSensor(sim, SensorKindGrey, "grey", 256.5, 10.0);
     EXPECT_EQ(Read(*edge), "0*");
+    osg::ref_ptr<CSensor> inside = PlaceSensor(sim, SensorKindGrey, "grey", 255.5, 10.0);
+    EXPECT_EQ(Read(*inside), "255*");
+    sim.world->destroySolid(large);
     // Nothing below within 50: 0.
     osg::ref_ptr<CSensor> high = PlaceSensor(sim, SensorKindGrey, "grey", 20.0, 20.0, 0.0, 60.0);
     EXPECT_EQ(Read(*high), "0*");
@@ -228,6 +238,10 @@ TEST(Sensors, TheFlameSensorsSeeFlamesWithinTheirCones) {
     // At 255 or farther, nothing.
     flame->setPosition(at(0.0, 255.0));
     EXPECT_EQ(Read(*fire), "0*");
+    // The floor (the world's first solid) never hides a flame, even one
+    // sunk so low that the ray meets the floor first.
+    flame->setPosition({ 0.0, 100.0, -3.0 });
+    EXPECT_EQ(Read(*fire), std::to_string(int(255.0 - std::hypot(100.0, 3.0))) + "*");
 
     // A wall of the ground's group hides it.
     flame->setPosition(at(0.0, 100.0));
