@@ -36,6 +36,10 @@ public:
     static constexpr std::array<int, ArrayCount> kSimulationOrder { ArraySlope, ArrayGeometry, ArrayCandle,
         ArrayTrigger, ArrayWounded, ArrayTakenObj, ArrayAlarm };
 
+    // Where the playground page hands its playground to the simulation, and
+    // where a result bundle's playground is unpacked.
+    static constexpr const char* kHandOverFile = "Temp/temp.pla";
+
     // Playgrounds are a few hundred kilobytes, most of it the picture.
     static constexpr std::uintmax_t kMaxFileSize = 64u << 20;
     static constexpr int kMaxObjects = 10000;
