@@ -58,7 +58,8 @@ void CObjTrigger::Check() {
     if (Stopped() || !m_bArmed)
         return;
     const int count = RobotCount();
-    if (count == 0 || GetObjList().empty() || !m_pGameState->m_pGeoList || m_pGameState->m_pGeoList->empty()) {
+    if (count == 0 || GetObjList().empty() || !m_pGameState->m_pGeoList
+        || m_pGameState->m_pGeoList->empty()) {
         m_bArmed = false;
         return;
     }

@@ -68,7 +68,8 @@ osg::Quat Sound(const osg::Quat& q) {
     return q / length;
 }
 
-CTrigger* MakeTrigger(int kind, const PartContextPtr& context, const std::string& address, const osg::Vec3f& scale) {
+CTrigger* MakeTrigger(
+    int kind, const PartContextPtr& context, const std::string& address, const osg::Vec3f& scale) {
     switch (kind) {
     case TriggerEnd:
         return new CEndTrigger(context, address, scale);
@@ -206,7 +207,8 @@ void CPlayground::Build(const PlaygroundFile& file) {
                 break;
             }
             if (!object->LoadModel()) {
-                Warn("playground " + m_sFileName + ": the model " + address + " does not load; it is left out");
+                Warn("playground " + m_sFileName + ": the model " + address
+                    + " does not load; it is left out");
                 continue;
             }
             if (array == PlaygroundFile::ArrayTrigger && trigger->GetSubType() == TriggerPath)

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-CTakenObjTrigger::CTakenObjTrigger(PartContextPtr context, const std::string& address, const osg::Vec3f& scale)
+CTakenObjTrigger::CTakenObjTrigger(
+    PartContextPtr context, const std::string& address, const osg::Vec3f& scale)
     : ScoreTrigger(std::move(context), address, scale, TriggerRescue) {
     std::fill(std::begin(GetState().m_cFlag), std::end(GetState().m_cFlag), 0);
 }

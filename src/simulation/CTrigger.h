@@ -45,7 +45,8 @@ public:
     static constexpr float kMargin = 2.0f;
     // Whether the boxes of zone and robot (or object) meet in the mode. With
     // outsideMargin clear, "outside" takes no margin on x and y.
-    static bool Meets(const osg::BoundingBox& zone, const osg::BoundingBox& other, int mode, bool outsideMargin = true);
+    static bool Meets(
+        const osg::BoundingBox& zone, const osg::BoundingBox& other, int mode, bool outsideMargin = true);
 
 protected:
     ~CTrigger() override = default;

@@ -16,7 +16,8 @@ const osg::Vec4 kRewardColour(0.0f, 1.0f, 0.0f, 0.8f);
 ScoreTrigger::ScoreTrigger(PartContextPtr context, const std::string& address, const osg::Vec3f& scale)
     : ScoreTrigger(std::move(context), address, scale, TriggerScore) { }
 
-ScoreTrigger::ScoreTrigger(PartContextPtr context, const std::string& address, const osg::Vec3f& scale, int kind)
+ScoreTrigger::ScoreTrigger(
+    PartContextPtr context, const std::string& address, const osg::Vec3f& scale, int kind)
     : CTrigger(std::move(context), address, scale, kind) { }
 
 void ScoreTrigger::Check() {

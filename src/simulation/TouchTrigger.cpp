@@ -1,7 +1,7 @@
 #include "simulation/TouchTrigger.h"
 
 TouchTrigger::TouchTrigger(PartContextPtr context, const std::string& address, const osg::Vec3f& scale)
-    : CTrigger(std::move(context), address, scale, TriggerTouch) { }
+    : ScoreTrigger(std::move(context), address, scale, TriggerTouch) { }
 
 void TouchTrigger::Check() {
     const int count = RobotCount();

@@ -50,7 +50,8 @@ void SetUpContactGroups(physics::PhysicsWorld& world) {
         world.setupContactGroups(g, g, false);
 }
 
-PlaygroundFile::Item Item(int type, const std::string& address, const osg::Vec3f& position, int id, float heading) {
+PlaygroundFile::Item Item(
+    int type, const std::string& address, const osg::Vec3f& position, int id, float heading) {
     PlaygroundFile::Item item;
     item.info.m_desc.m_nType = type;
     item.info.m_desc.m_strAddress = address;
@@ -61,7 +62,8 @@ PlaygroundFile::Item Item(int type, const std::string& address, const osg::Vec3f
     return item;
 }
 
-PlaygroundFile::Item Zone(int kind, const osg::Vec3f& position, const osg::Vec2f& size, int mode, int score, int id) {
+PlaygroundFile::Item Zone(
+    int kind, const osg::Vec3f& position, const osg::Vec2f& size, int mode, int score, int id) {
     static const char* const kModels[7] = { "models/trigger/end.ive", "models/trigger/start.ive",
         "models/trigger/score.ive", "models/trigger/path.ive", "models/trigger/score.ive",
         "models/trigger/delivery.ive", "models/trigger/rescue.ive" };
@@ -73,7 +75,7 @@ PlaygroundFile::Item Zone(int kind, const osg::Vec3f& position, const osg::Vec2f
     return item;
 }
 
-Run::Run()
+SimulationRun::SimulationRun()
     : m_scene(new scene::Scene)
     , m_folder(MakeFolder()) {
     LibraryContext();
@@ -88,7 +90,7 @@ Run::Run()
     m_playground = new CPlayground(&m_state, &m_world, 0, 256.0f, 256.0f, CPlayground::kDefaultGround);
 }
 
-Run::~Run() {
+SimulationRun::~SimulationRun() {
     m_playground->Clear();
     for (const osg::ref_ptr<CRob>& robot : m_robots)
         robot->Clear();
@@ -97,7 +99,7 @@ Run::~Run() {
     std::filesystem::remove_all(m_folder, ignored);
 }
 
-CRob& Run::AddRobot(float x, float y) {
+CRob& SimulationRun::AddRobot(float x, float y) {
     const std::string file = (m_folder / ("robot" + std::to_string(m_robots.size()) + ".rob")).string();
     RobotFileData data;
     data.m_nPartCount = 1;
@@ -109,14 +111,15 @@ CRob& Run::AddRobot(float x, float y) {
         throw std::runtime_error("cannot write " + file);
     osg::ref_ptr<CRob> robot = new CRob(file, m_scene.get(), &m_world, 1, *m_config, LibraryContext());
     const int index = int(m_robots.size());
-    if (robot->Load(nullptr, index, index + 1, {}, {}, osg::Vec3f(x, y, 0.0f), osg::Quat(), true) != CRob::kLoaded)
+    if (robot->Load(nullptr, index, index + 1, {}, {}, osg::Vec3f(x, y, 0.0f), osg::Quat(), true)
+        != CRob::kLoaded)
         throw std::runtime_error("the robot does not load");
     m_robots.push_back(robot);
     MoveRobot(*robot, osg::Vec3f(x, y, robot->GetCurrentBox().center().z()));
     return *robot;
 }
 
-void Run::MoveRobot(CRob& robot, const osg::Vec3f& centre) {
+void SimulationRun::MoveRobot(CRob& robot, const osg::Vec3f& centre) {
     CRcu* rcu = robot.GetRcu();
     scene::Transform t = rcu->GetTransform(scene::CoordSys::Absolute);
     t.SetTranslation(t.GetTranslation() + centre - robot.GetCurrentBox().center());
@@ -124,12 +127,12 @@ void Run::MoveRobot(CRob& robot, const osg::Vec3f& centre) {
     robot.SyncPhysicsToScene();
 }
 
-void Run::MoveRobotMinX(CRob& robot, float xMin) {
+void SimulationRun::MoveRobotMinX(CRob& robot, float xMin) {
     const osg::BoundingBox box = robot.GetCurrentBox();
     MoveRobot(robot, box.center() + osg::Vec3f(xMin - box.xMin(), 0.0f, 0.0f));
 }
 
-std::string Run::WriteFile(const PlaygroundFile& file, const std::string& name) {
+std::string SimulationRun::WriteFile(const PlaygroundFile& file, const std::string& name) {
     const std::string path = (m_folder / name).string();
     std::string error;
     if (!file.Save(path, error))
@@ -137,11 +140,11 @@ std::string Run::WriteFile(const PlaygroundFile& file, const std::string& name) 
     return path;
 }
 
-bool Run::Load(const PlaygroundFile& file) {
+bool SimulationRun::Load(const PlaygroundFile& file) {
     return m_playground->LoadFromFile(WriteFile(file));
 }
 
-void Run::Frame() {
+void SimulationRun::Frame() {
     m_world.simulate(0.6);
     m_playground->Step();
     for (const osg::ref_ptr<CRob>& robot : m_robots)

@@ -33,16 +33,16 @@ const PartContextPtr& LibraryContext();
 void SetUpContactGroups(physics::PhysicsWorld& world);
 
 // A playground file item of a kind at a position, turned by heading degrees.
-PlaygroundFile::Item Item(int type, const std::string& address, const osg::Vec3f& position, int id = -1,
-    float heading = 0.0f);
+PlaygroundFile::Item Item(
+    int type, const std::string& address, const osg::Vec3f& position, int id = -1, float heading = 0.0f);
 // A trigger zone item: kind, mode, score, size (x, y; the pad is 1 thick).
-PlaygroundFile::Item Zone(int kind, const osg::Vec3f& position, const osg::Vec2f& size, int mode, int score,
-    int id = -1);
+PlaygroundFile::Item Zone(
+    int kind, const osg::Vec3f& position, const osg::Vec2f& size, int mode, int score, int id = -1);
 
-class Run {
+class SimulationRun {
 public:
-    Run();
-    ~Run();
+    SimulationRun();
+    ~SimulationRun();
 
     // A robot of only a control unit, its box centred at (x, y), resting on
     // the ground.

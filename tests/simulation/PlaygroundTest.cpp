@@ -25,7 +25,7 @@
 #include <iterator>
 
 using playgroundtest::Item;
-using playgroundtest::Run;
+using playgroundtest::SimulationRun;
 using playgroundtest::Zone;
 
 namespace {
@@ -69,7 +69,7 @@ osg::BoundingBox Bounds(const scene::SceneObject& object) {
 // labels (start zones have none) and the path zone hidden; the file's
 // picture on the ground and its rules in place of the old ones.
 TEST(Playground, LoadsEveryKindFromAWrittenFile) {
-    Run run;
+    SimulationRun run;
     run.Block().m_vecRules = { 99, 99, 99, 99, 99 };
     PlaygroundFile file;
     file.image = GroundPicture(run.Folder(), 0, -1);
@@ -189,7 +189,7 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
 // A damaged or unreadable file is refused with a warning that says why, and
 // the playground loaded before stays as it was, rules and all.
 TEST(Playground, ARefusedFileLeavesTheLoadedPlaygroundAlone) {
-    Run run;
+    SimulationRun run;
     PlaygroundFile good;
     good.rules = { 4 };
     good.arrays[PlaygroundFile::ArrayAlarm].push_back(
@@ -207,8 +207,9 @@ TEST(Playground, ARefusedFileLeavesTheLoadedPlaygroundAlone) {
     escaping.arrays[PlaygroundFile::ArrayAlarm][0].info.m_desc.m_strAddress = "../../etc/passwd";
     PlaygroundFile badPicture = good;
     badPicture.image = "no picture at all";
-    for (const std::string& path : { damaged, run.WriteFile(escaping, "escaping.pla"),
-             run.WriteFile(badPicture, "picture.pla"), (run.Folder() / "missing.pla").string() }) {
+    for (const std::string& path :
+        std::vector<std::string> { damaged, run.WriteFile(escaping, "escaping.pla"),
+            run.WriteFile(badPicture, "picture.pla"), (run.Folder() / "missing.pla").string() }) {
         SCOPED_TRACE(path);
         platform::WarningCapture warnings;
         EXPECT_FALSE(run.Playground().LoadFromFile(path));
@@ -249,7 +250,7 @@ TEST(TriggerZones, ContactTestKeepsItsMargins) {
 // of two end zones met in one frame the first scores and stops the run, and
 // the playground checks no further zone.
 TEST(TriggerZones, ScoreTouchStartAndEndZonesActOnTheFirstRobotInOrder) {
-    Run run;
+    SimulationRun run;
     CRob& first = run.AddRobot(0, 0);
     CRob& second = run.AddRobot(0, 30);
     PlaygroundFile file;
@@ -290,9 +291,258 @@ TEST(TriggerZones, ScoreTouchStartAndEndZonesActOnTheFirstRobotInOrder) {
 
     // A start zone that no robot meets in the first running frame ends it.
     PlaygroundFile empty;
-    empty.arrays[PlaygroundFile::ArrayTrigger].push_back(Zone(TriggerStart, { -200, 0, 0.05f }, { 40, 40 }, 0, 0));
+    empty.arrays[PlaygroundFile::ArrayTrigger].push_back(
+        Zone(TriggerStart, { -200, 0, 0.05f }, { 40, 40 }, 0, 0));
     ASSERT_TRUE(run.Load(empty));
     EXPECT_FALSE(run.State().m_bStop);
     run.Frame();
     EXPECT_TRUE(run.State().m_bStop);
+}
+
+// Loaded models assigned to a delivery zone score when a robot carries them
+// in (picked up after more than 10 frames near): the carrier scores, the
+// model is set down in the zone, the next one beside it, its left side at
+// the first one's right side and its bottom at the first one's centre.
+TEST(TriggerZones, DeliveryZoneScoresCarriedModelsAndStacksThem) {
+    SimulationRun run;
+    CRob& robot = run.AddRobot(60, 30);
+    PlaygroundFile file;
+    for (int id : { 12, 13 }) {
+        PlaygroundFile::Item cube
+            = Item(ModelTypeGeo, "models/playground/cube.ive", { 60, id == 12 ? 0.0f : 60.0f, 2 }, id);
+        cube.info.m_state.m_vScale.set(4, 4, 4);
+        cube.info.m_state.m_cTake = 1;
+        file.arrays[PlaygroundFile::ArrayGeometry].push_back(cube);
+    }
+    PlaygroundFile::Item zone = Zone(TriggerDelivery, { 150, 0, 0.05f }, { 30, 30 }, 1, 15);
+    zone.info.m_state.m_vecObjList = { 12, 13, 99 };
+    file.arrays[PlaygroundFile::ArrayTrigger].push_back(zone);
+    ASSERT_TRUE(run.Load(file));
+    CGeo* first = run.Playground().GetGeos()[0].get();
+    CGeo* second = run.Playground().GetGeos()[1].get();
+    auto* delivery = static_cast<CObjTrigger*>(run.Playground().GetTriggers()[0].get());
+    run.Playground().UpdateScoreLabels();
+    EXPECT_EQ(delivery->GetLabel()->GetText(), "45") << "15 for each of three assignments";
+
+    for (int i = 0; i < 10; ++i)
+        run.Frame();
+    EXPECT_TRUE(first->IsTakeable());
+    run.Frame();
+    ASSERT_EQ(robot.GetCarriedGeo().get(), first);
+    // It rides on top of the robot.
+    EXPECT_NEAR(Bounds(*first).zMin(), robot.GetCurrentBox().zMax(), 1e-3);
+
+    run.MoveRobot(robot, { 150, 0, robot.GetCurrentBox().center().z() });
+    run.Frame();
+    EXPECT_EQ(robot.GetScore(), 15);
+    EXPECT_EQ(robot.GetCarriedGeo(), nullptr);
+    EXPECT_EQ(first->GetCarrier(), nullptr);
+    EXPECT_EQ(delivery->GetObjList(), (std::vector<int> { 13, 99 }));
+    EXPECT_TRUE(first->GetTransform().EpsilonEquals(scene::Transform(150, 0, 0.05, 0, 0, 0)));
+
+    run.MoveRobot(robot, { 60, 90, robot.GetCurrentBox().center().z() });
+    for (int i = 0; i < 11; ++i)
+        run.Frame();
+    ASSERT_EQ(robot.GetCarriedGeo().get(), second);
+    run.MoveRobot(robot, { 150, 0, robot.GetCurrentBox().center().z() });
+    run.Frame();
+    EXPECT_EQ(robot.GetScore(), 30);
+    const osg::BoundingBox l = Bounds(*first);
+    const osg::BoundingBox g = Bounds(*second);
+    EXPECT_NEAR(g.xMin(), l.xMax(), 1e-4);
+    EXPECT_NEAR(g.zMin(), l.center().z(), 1e-4);
+    EXPECT_NEAR(g.center().y(), l.center().y(), 1e-4);
+    EXPECT_EQ(delivery->GetLastPlaced(), second);
+    EXPECT_TRUE(delivery->IsArmed()) << "one assignment is left";
+}
+
+// A model pushed into the zone pays the robot farthest from it. An
+// assignment counts once: with "Only" clear every entry of that id goes, with
+// it set the whole list, and the zone disarms in the next frame.
+TEST(TriggerZones, DeliveryZoneScoresPushedModelsForTheFarthestRobot) {
+    for (const bool only : { false, true }) {
+        SCOPED_TRACE(only ? "only" : "each");
+        SimulationRun run;
+        CRob& near = run.AddRobot(100, 14);
+        CRob& far = run.AddRobot(100, -40);
+        PlaygroundFile file;
+        PlaygroundFile::Item cube = Item(ModelTypeGeo, "models/playground/cube.ive", { 100, 0, 2 }, 3);
+        cube.info.m_state.m_vScale.set(4, 4, 4);
+        file.arrays[PlaygroundFile::ArrayGeometry].push_back(cube);
+        PlaygroundFile::Item zone = Zone(TriggerDelivery, { 100, 0, 0.05f }, { 30, 30 }, 1, 6);
+        zone.info.m_state.m_vecObjList = { 3, 3, 5 };
+        zone.info.m_state.m_cOnly = only ? 1 : 0;
+        file.arrays[PlaygroundFile::ArrayTrigger].push_back(zone);
+        ASSERT_TRUE(run.Load(file));
+        auto* delivery = static_cast<CObjTrigger*>(run.Playground().GetTriggers()[0].get());
+        run.Playground().UpdateScoreLabels();
+        EXPECT_EQ(delivery->GetLabel()->GetText(), only ? "6" : "18");
+        run.Frame();
+        EXPECT_EQ(far.GetScore(), 6);
+        EXPECT_EQ(near.GetScore(), 0);
+        EXPECT_EQ(delivery->GetObjList(), only ? std::vector<int>() : std::vector<int> { 5 });
+        run.Frame();
+        EXPECT_EQ(far.GetScore(), 6);
+        EXPECT_EQ(delivery->IsArmed(), !only);
+    }
+}
+
+// A path zone pays a positive score to the one robot that enters it on the
+// line and leaves it on the line; a robot that is off the line inside gets
+// a negative score, never a positive one; with two robots the zone gives up.
+TEST(TriggerZones, PathZoneScoresARobotThatFollowsTheLine) {
+    struct Case {
+        int score;
+        float drift; // x of the robot inside the zone after entering
+        int expected;
+    };
+    for (const Case& c :
+        { Case { 20, 0, 20 }, Case { 20, 20, 0 }, Case { -20, 20, -20 }, Case { -20, 0, 0 } }) {
+        SCOPED_TRACE(std::to_string(c.score) + " drifting to " + std::to_string(c.drift));
+        SimulationRun run;
+        CRob& robot = run.AddRobot(0, 0);
+        PlaygroundFile file;
+        // A dark band 13 pixels wide along y, under x = -6 .. 6.
+        file.image = GroundPicture(run.Folder(), 250, 262);
+        file.arrays[PlaygroundFile::ArrayTrigger].push_back(
+            Zone(TriggerPath, { 0, 50, 0.05f }, { 60, 40 }, 0, c.score));
+        ASSERT_TRUE(run.Load(file));
+        auto* path = static_cast<CPathTrigger*>(run.Playground().GetTriggers()[0].get());
+        const float z = robot.GetCurrentBox().center().z();
+        run.Playground().Step();
+        EXPECT_FALSE(path->IsEntered());
+        run.MoveRobot(robot, { 0, 50, z });
+        run.Playground().Step();
+        EXPECT_TRUE(path->IsEntered());
+        EXPECT_FALSE(path->GetActive());
+        run.MoveRobot(robot, { c.drift, 50, z });
+        run.Playground().Step();
+        run.MoveRobot(robot, { c.drift, 100, z });
+        run.Playground().Step();
+        EXPECT_EQ(robot.GetScore(), c.expected);
+        EXPECT_FALSE(path->IsArmed());
+        EXPECT_TRUE(path->GetActive());
+    }
+    SimulationRun two;
+    two.AddRobot(0, 50);
+    two.AddRobot(100, 100);
+    PlaygroundFile file;
+    file.arrays[PlaygroundFile::ArrayTrigger].push_back(
+        Zone(TriggerPath, { 0, 50, 0.05f }, { 60, 40 }, 0, 20));
+    ASSERT_TRUE(two.Load(file));
+    two.Playground().Step();
+    EXPECT_FALSE(two.Playground().GetTriggers()[0]->IsArmed());
+    EXPECT_EQ(two.Robots()[0]->GetScore(), 0);
+}
+
+// A robot picks up figures, carries them on its back and hands them to a
+// rescue zone that asks for red ones: the red earns the zone's score, the
+// blue costs as much, and both are set down in the zone side by side.
+TEST(TriggerZones, RescueZoneScoresCarriedFiguresByColour) {
+    SimulationRun run;
+    CRob& robot = run.AddRobot(-40, 35);
+    PlaygroundFile file;
+    file.arrays[PlaygroundFile::ArrayTakenObj].push_back(
+        Item(ModelTypeTakenObj, "models/playground/astronaut_red.ive", { -40, 0, 0.8f }));
+    file.arrays[PlaygroundFile::ArrayTakenObj].push_back(
+        Item(ModelTypeTakenObj, "models/playground/astronaut_blue.ive", { -55, 0, 0.8f }));
+    PlaygroundFile::Item zone = Zone(TriggerRescue, { -100, -100, 0.05f }, { 30, 30 }, 1, 7);
+    zone.info.m_state.m_cFlag[1] = 1;
+    file.arrays[PlaygroundFile::ArrayTrigger].push_back(zone);
+    ASSERT_TRUE(run.Load(file));
+    CTakenObj* red = run.Playground().GetTakenObjs()[0].get();
+    CTakenObj* blue = run.Playground().GetTakenObjs()[1].get();
+    auto* rescue = static_cast<CTakenObjTrigger*>(run.Playground().GetTriggers()[0].get());
+    for (int i = 0; i < 11; ++i)
+        run.Frame();
+    ASSERT_EQ(robot.GetCarriedObjects().size(), 2u);
+    EXPECT_NEAR(Bounds(*red).zMin(), robot.GetCurrentBox().zMax(), 1e-3);
+
+    run.MoveRobot(robot, { -100, -100, robot.GetCurrentBox().center().z() });
+    run.Frame();
+    EXPECT_EQ(robot.GetScore(), 0) << "+7 for the red figure, -7 for the blue";
+    EXPECT_TRUE(robot.GetCarriedObjects().empty());
+    EXPECT_TRUE(robot.GetCarriedTransforms().empty());
+    EXPECT_EQ(red->GetCarrier(), nullptr);
+    const osg::BoundingBox r = Bounds(*red);
+    const osg::BoundingBox b = Bounds(*blue);
+    EXPECT_NEAR(r.center().x(), -100, 1e-3);
+    EXPECT_NEAR(r.zMin(), 0.05, 1e-3);
+    EXPECT_NEAR(b.xMin(), r.xMax(), 1e-3);
+    EXPECT_EQ(rescue->GetLastPlaced(), blue);
+    EXPECT_TRUE(rescue->IsArmed());
+}
+
+// The objects' rules with a real robot: an alarm and a candle near it award
+// 10 each in the 301st step of its stay, a wounded figure is rescued for 10.
+// Clearing the playground takes carried objects off their robots.
+TEST(Playground, ObjectsActOnARealRobot) {
+    SimulationRun run;
+    CRob& robot = run.AddRobot(0, 0);
+    PlaygroundFile file;
+    file.arrays[PlaygroundFile::ArrayAlarm].push_back(
+        Item(ModelTypeAlarm, "models/playground/alarm.ive", { 30, 0, 1.75f }));
+    file.arrays[PlaygroundFile::ArrayCandle].push_back(
+        Item(ModelTypeCandle, "models/playground/candle.ive", { -30, 0, 3.8f }));
+    file.arrays[PlaygroundFile::ArrayWounded].push_back(
+        Item(ModelTypeWounded, "models/playground/astronaut.ive", { 0, 30, 0.8f }));
+    file.arrays[PlaygroundFile::ArrayTakenObj].push_back(
+        Item(ModelTypeTakenObj, "models/playground/astronaut_yellow.ive", { 0, -30, 0.8f }));
+    ASSERT_TRUE(run.Load(file));
+    for (int i = 0; i < 300; ++i)
+        run.Playground().Step();
+    EXPECT_EQ(robot.GetScore(), 0);
+    EXPECT_EQ(robot.GetCarriedObjects().size(), 1u) << "the object to carry was picked up long ago";
+    run.Playground().Step();
+    EXPECT_EQ(robot.GetScore(), 30);
+    EXPECT_FALSE(run.Playground().GetCandles()[0]->IsBurning());
+    EXPECT_FALSE(run.Playground().GetAlarms()[0]->IsArmed());
+    EXPECT_FALSE(run.Playground().GetWounded()[0]->GetActive());
+
+    run.Playground().Clear();
+    EXPECT_TRUE(robot.GetCarriedObjects().empty());
+    EXPECT_TRUE(run.State().m_vElements.empty());
+}
+
+// The order of a playground step: nothing at all once the run is stopped;
+// a zone that stops the run ends the step before later zones, the objects'
+// rules and their poses.
+TEST(Playground, StepStopsWhereTheRunStops) {
+    SimulationRun run;
+    CRob& robot = run.AddRobot(0, 0);
+    PlaygroundFile file;
+    file.arrays[PlaygroundFile::ArrayTrigger].push_back(Zone(TriggerEnd, { 0, 0, 0.05f }, { 30, 30 }, 1, 1));
+    file.arrays[PlaygroundFile::ArrayTrigger].push_back(
+        Zone(TriggerScore, { 0, 0, 0.05f }, { 30, 30 }, 1, 5));
+    file.arrays[PlaygroundFile::ArrayAlarm].push_back(
+        Item(ModelTypeAlarm, "models/playground/alarm.ive", { 30, 0, 1.75f }));
+    PlaygroundFile::Item cube = Item(ModelTypeGeo, "models/playground/cube.ive", { 60, 60, 10 });
+    cube.info.m_state.m_vScale.set(4, 4, 4);
+    file.arrays[PlaygroundFile::ArrayGeometry].push_back(cube);
+    ASSERT_TRUE(run.Load(file));
+    CGeo* geo = run.Playground().GetGeos()[0].get();
+    run.State().m_bStop = true;
+    run.World().simulate(0.6);
+    run.Playground().Step();
+    EXPECT_EQ(robot.GetScore(), 0);
+    EXPECT_EQ(run.Playground().GetAlarms()[0]->GetCount(), 0);
+    EXPECT_NEAR(geo->GetTransform().GetTranslation().z(), 10, 1e-5) << "no pose was refreshed";
+
+    run.State().m_bStop = false;
+    run.Playground().Step();
+    EXPECT_TRUE(run.State().m_bStop);
+    EXPECT_EQ(robot.GetScore(), 1);
+    EXPECT_TRUE(run.Playground().GetTriggers()[1]->IsArmed());
+    EXPECT_EQ(run.Playground().GetAlarms()[0]->GetCount(), 0);
+    EXPECT_NEAR(geo->GetTransform().GetTranslation().z(), 10, 1e-5);
+
+    // Without the end zone the step goes on to the rules and the poses.
+    file.arrays[PlaygroundFile::ArrayTrigger].erase(file.arrays[PlaygroundFile::ArrayTrigger].begin());
+    ASSERT_TRUE(run.Load(file));
+    geo = run.Playground().GetGeos()[0].get();
+    run.World().simulate(0.6);
+    run.Playground().Step();
+    EXPECT_EQ(robot.GetScore(), 6);
+    EXPECT_EQ(run.Playground().GetAlarms()[0]->GetCount(), 1);
+    EXPECT_LT(geo->GetTransform().GetTranslation().z(), 10);
 }
