@@ -21,6 +21,8 @@
 #include "simulation/StartTrigger.h"
 #include "simulation/TouchTrigger.h"
 
+#include <QScopeGuard>
+
 #include <osg/Geode>
 #include <osg/Geometry>
 
@@ -346,6 +348,9 @@ void CPlayground::Clear() {
 void CPlayground::Step() {
     if (m_pGameState->m_bStop)
         return;
+    // The robots' boxes are measured once per step, not once per object.
+    m_pGameState->BeginStillRound();
+    const auto endRound = qScopeGuard([this] { m_pGameState->EndStillRound(); });
     for (const osg::ref_ptr<CTrigger>& trigger : m_vTrigger) {
         trigger->Check();
         if (m_pGameState->m_bStop)
