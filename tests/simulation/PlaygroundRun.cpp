@@ -23,11 +23,35 @@ std::filesystem::path MakeFolder() {
     return pattern;
 }
 
+// A program folder of this process's own: the build's models, pictures and
+// set-up files, and a working folder "Temp" that no other test process
+// writes its ground pictures into.
+class PrivateProgramFolder {
+public:
+    PrivateProgramFolder()
+        : m_path(MakeFolder()) {
+        for (const std::filesystem::directory_entry& entry :
+            std::filesystem::directory_iterator(MORVANE_PROGRAM_DIR)) {
+            if (entry.path().filename() != "Temp")
+                std::filesystem::create_symlink(entry.path(), m_path / entry.path().filename());
+        }
+        std::filesystem::create_directory(m_path / "Temp");
+        platform::OverrideProgramDir(m_path);
+    }
+    ~PrivateProgramFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
 } // namespace
 
 const PartContextPtr& LibraryContext() {
     static const PartContextPtr context = [] {
-        platform::OverrideProgramDir(MORVANE_PROGRAM_DIR);
+        static PrivateProgramFolder folder;
         CConfig config(MORVANE_PROGRAM_DIR);
         return PartContext::FromConfig(config);
     }();
