@@ -119,7 +119,8 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
     CSlope* s = Only(p.GetSlopes());
     CGeo* g = Only(p.GetGeos());
     CCandle* c = Only(p.GetCandles());
-    CWounded* w = Only(p.GetWounded());
+    // Held, so that they can still be asked after the playground let go of them.
+    const osg::ref_ptr<CWounded> w = Only(p.GetWounded());
     CTakenObj* t = Only(p.GetTakenObjs());
     ASSERT_EQ(p.GetTriggers().size(), 4u);
     ASSERT_EQ(p.GetAlarms().size(), 1u);
@@ -156,7 +157,7 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
 
     // Zones: kinds, settings, labels.
     const CTrigger* start = p.GetTriggers()[0].get();
-    const auto* path = dynamic_cast<const CPathTrigger*>(p.GetTriggers()[1].get());
+    const osg::ref_ptr<const CPathTrigger> path = dynamic_cast<const CPathTrigger*>(p.GetTriggers()[1].get());
     const auto* deliver = dynamic_cast<const CObjTrigger*>(p.GetTriggers()[2].get());
     const auto* save = dynamic_cast<const CTakenObjTrigger*>(p.GetTriggers()[3].get());
     ASSERT_TRUE(path && deliver && save);
