@@ -3,6 +3,7 @@
 
 #include "EmuFixture.h"
 
+#include "apps/MotionModel.h"
 #include "physics/Solid.h"
 #include "scene/Camera.h"
 #include "simulation/CRcu.h"
@@ -191,9 +192,9 @@ TEST(CEmuApp, RemovingARobotLeavesTheOthersTheirFilesAndPrograms) {
         WriteBaseRobot(sim.Folder(), "r1.rob"), WriteBaseRobot(sim.Folder(), "r2.rob") };
     const std::vector<std::string> programs
         = { Program("drive"), Program("drive_crash_at_20"), Program("drive_back") };
-    ASSERT_EQ(sim.Load(StartZonesPlayground(sim.Folder(), { { -60, 0, 0 }, { 0, 0, 0 }, { 60, 0, 0 } }), robots,
-                  programs),
-        1);
+    // Robot 2 has no start zone of its own and starts at the origin, in
+    // robot 1's, which it keeps armed once robot 1 is gone.
+    ASSERT_EQ(sim.Load(StartZonesPlayground(sim.Folder(), { { -60, 0, 0 }, { 0, 0, 0 } }), robots, programs), 1);
     sim.LoadPrograms();
 
     emu.SetFollowTarget(emu.GetRobot(1));
@@ -204,12 +205,13 @@ TEST(CEmuApp, RemovingARobotLeavesTheOthersTheirFilesAndPrograms) {
     const SRobThreadData& block = *emu.GetLoadBlock();
     EXPECT_EQ(block.m_vecRobotFiles, (std::vector<std::string> { robots[0], robots[2] }));
     EXPECT_EQ(block.m_vecProgramFiles, (std::vector<std::string> { programs[0], programs[2] }));
-    EXPECT_NEAR(UnitPosition(*emu.GetRobot(1)).x(), 60.0f, 1.0f);
+    EXPECT_NEAR(UnitPosition(*emu.GetRobot(1)).x(), 0.0f, 1.0f);
 
     // The run reloads every robot's own program, the one that moved down
     // the list included.
     emu.StartRun();
     sim.Frames(1);
+    EXPECT_EQ(sim.m_nStops, 0);
     EXPECT_EQ(emu.GetRobot(0)->GetOutputText(), "1*50* 2*50* p0");
     EXPECT_EQ(emu.GetRobot(1)->GetOutputText(), "1*-30* 2*-30* p0");
 }
