@@ -60,7 +60,8 @@ int DriveDirection(bool forward, bool back, bool left, bool right) {
 CEmuApp::CEmuApp(const std::string& configName, scene::SceneView* window)
     : CEmuApp(configName, window, CConfig::Instance()) { }
 
-CEmuApp::CEmuApp(const std::string& configName, scene::SceneView* window, CConfig& config, PartContextPtr parts)
+CEmuApp::CEmuApp(
+    const std::string& configName, scene::SceneView* window, CConfig& config, PartContextPtr parts)
     : CApp(configName, window)
     , m_config(config)
     , m_pParts(parts ? std::move(parts) : PartContext::FromConfig(config)) {
@@ -83,7 +84,8 @@ CEmuApp::CEmuApp(const std::string& configName, scene::SceneView* window, CConfi
     block.m_pPartContext = m_pParts;
     block.m_nCounter1 = 1;
     block.m_nCounter2 = 1;
-    m_pPlayground = new CPlayground(&m_GameState, m_pSimulator.get(), 0, 256.0f, 256.0f, CPlayground::kDefaultGround);
+    m_pPlayground
+        = new CPlayground(&m_GameState, m_pSimulator.get(), 0, 256.0f, 256.0f, CPlayground::kDefaultGround);
 }
 
 CEmuApp::~CEmuApp() {
@@ -504,8 +506,7 @@ bool CEmuApp::MouseButtonPressed(scene::Mouse* mouse, int button) {
         CRob* robot = PickRobot(point, hit);
         if (!robot)
             return hit;
-        TurnRobot(*robot,
-            osg::Matrixd::rotate(DegToRadF(kClickTurnDegrees), osg::Vec3(0.0f, 0.0f, 1.0f)));
+        TurnRobot(*robot, osg::Matrixd::rotate(DegToRadF(kClickTurnDegrees), osg::Vec3(0.0f, 0.0f, 1.0f)));
         SyncAllRobotsToScene();
         return true;
     }

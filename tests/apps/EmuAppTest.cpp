@@ -152,7 +152,8 @@ TEST(CEmuApp, HeldKeysDriveTheFirstRobotOnlyWhileARunIsInProgress) {
     HeadlessEmu sim;
     CEmuApp& emu = sim.Emu();
     const std::string robot = WriteBaseRobot(sim.Folder(), "base.rob");
-    ASSERT_EQ(sim.Load(StartZonesPlayground(sim.Folder(), { { -50, 0, 0 }, { 50, 0, 0 } }), { robot, robot }), 1);
+    ASSERT_EQ(
+        sim.Load(StartZonesPlayground(sim.Folder(), { { -50, 0, 0 }, { 50, 0, 0 } }), { robot, robot }), 1);
     emu.ToggleDriveMode();
     EXPECT_TRUE(sim.Config().m_bKeyDrive);
     CRob& first = *emu.GetRobot(0);
@@ -194,7 +195,8 @@ TEST(CEmuApp, RemovingARobotLeavesTheOthersTheirFilesAndPrograms) {
         = { Program("drive"), Program("drive_crash_at_20"), Program("drive_back") };
     // Robot 2 has no start zone of its own and starts at the origin, in
     // robot 1's, which it keeps armed once robot 1 is gone.
-    ASSERT_EQ(sim.Load(StartZonesPlayground(sim.Folder(), { { -60, 0, 0 }, { 0, 0, 0 } }), robots, programs), 1);
+    ASSERT_EQ(
+        sim.Load(StartZonesPlayground(sim.Folder(), { { -60, 0, 0 }, { 0, 0, 0 } }), robots, programs), 1);
     sim.LoadPrograms();
 
     emu.SetFollowTarget(emu.GetRobot(1));

@@ -58,18 +58,18 @@ HeadlessEmu::HeadlessEmu()
         ++m_nStops;
         m_emu->m_bRunning = false;
     });
-    QObject::connect(
-        m_emu.get(), &CEmuApp::signal_Ui_SetProgress, [this](int percent) { m_vecProgress.push_back(percent); });
-    QObject::connect(
-        m_emu.get(), &CEmuApp::signal_Ui_ReloadToEmuApp, [this](int result) { m_vecReloads.push_back(result); });
+    QObject::connect(m_emu.get(), &CEmuApp::signal_Ui_SetProgress,
+        [this](int percent) { m_vecProgress.push_back(percent); });
+    QObject::connect(m_emu.get(), &CEmuApp::signal_Ui_ReloadToEmuApp,
+        [this](int result) { m_vecReloads.push_back(result); });
     m_loop.AddApp(m_emu.get());
     m_loop.Start();
 }
 
 HeadlessEmu::~HeadlessEmu() = default;
 
-int HeadlessEmu::Load(
-    const std::string& playground, const std::vector<std::string>& robots, const std::vector<std::string>& programs) {
+int HeadlessEmu::Load(const std::string& playground, const std::vector<std::string>& robots,
+    const std::vector<std::string>& programs) {
     SRobThreadData& block = *m_emu->GetLoadBlock();
     block.m_strPlaygroundFile = playground;
     block.m_vecRobotFiles = robots;

@@ -33,8 +33,9 @@ TEST(HeadlessRun, RobotsPassThroughEachOtherAndACrashedProgramsRobotKeepsItsLast
     const std::string playground = WritePlayground(file, folder.path() / "head_on.pla");
 
     // Robot 0's program crashes when it is given step 20.
-    const RunOutcome run = RunHeadless({ "--time-limit", "200", "--frames", "400", "--playground", Arg(playground),
-        Arg(robot + "=" + Program("drive_crash_at_20")), Arg(robot + "=" + Program("drive")) });
+    const RunOutcome run
+        = RunHeadless({ "--time-limit", "200", "--frames", "400", "--playground", Arg(playground),
+            Arg(robot + "=" + Program("drive_crash_at_20")), Arg(robot + "=" + Program("drive")) });
     ASSERT_TRUE(run.finished) << run.errors;
     EXPECT_EQ(run.load, 1);
     // The limit: the run stops in its 200th frame, each robot having had
@@ -61,8 +62,8 @@ TEST(HeadlessRun, AZoneScoresAndAnEndZoneStopsTheRunBeforeTheRobotsStep) {
     testsupport::TempDir folder;
     const std::string robot = WriteBaseRobot(folder.path(), "base.rob");
     const std::string playground = WriteScoreAndEndPlayground(folder.path());
-    const RunOutcome run
-        = RunHeadless({ "--frames", "400", "--playground", Arg(playground), Arg(robot + "=" + Program("drive")) });
+    const RunOutcome run = RunHeadless(
+        { "--frames", "400", "--playground", Arg(playground), Arg(robot + "=" + Program("drive")) });
     ASSERT_TRUE(run.finished) << run.errors;
     EXPECT_EQ(run.stop, "zone");
     ASSERT_EQ(run.robots.size(), 1u);
@@ -80,8 +81,8 @@ TEST(HeadlessRun, ARobotOffTheFloorEndsTheRunInTheFrameItFallsBelowMinus1000) {
     PlaygroundFile file;
     file.Add(StartZone(osg::Vec3f(400.0f, 0.0f, 0.0f)).info, 0);
     const std::string playground = WritePlayground(file, folder.path() / "off_the_floor.pla");
-    const RunOutcome run
-        = RunHeadless({ "--frames", "100", "--playground", Arg(playground), Arg(robot + "=" + Program("drive")) });
+    const RunOutcome run = RunHeadless(
+        { "--frames", "100", "--playground", Arg(playground), Arg(robot + "=" + Program("drive")) });
     ASSERT_TRUE(run.finished) << run.errors;
     EXPECT_EQ(run.stop, "all-fallen");
     // Falling from rest for k frames of 30 steps of 0.02 s drops

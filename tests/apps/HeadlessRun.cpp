@@ -163,7 +163,8 @@ int main(int argc, char** argv) {
         CRob* robot = emu->GetRobot(i);
         const osg::Vec3 at = robot->GetRcu() ? robot->GetRcu()->GetTransform().GetTranslation() : osg::Vec3();
         std::printf("robot %d score %d steps %d at %.3f %.3f %.3f output %s\n", i, robot->GetScore(),
-            robot->GetStepCount(), double(at.x()), double(at.y()), double(at.z()), robot->GetOutputText().c_str());
+            robot->GetStepCount(), double(at.x()), double(at.y()), double(at.z()),
+            robot->GetOutputText().c_str());
     }
     if (options.window)
         std::printf("drawn %d\n", view->GetDrawCount());
