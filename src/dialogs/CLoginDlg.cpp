@@ -1,6 +1,7 @@
 #include "dialogs/CLoginDlg.h"
 
 #include "classlink/ContestMessages.h"
+#include "dialogs/DialogTexts.h"
 #include "dialogs/DialogsLog.h"
 #include "foundation/CConfig.h"
 
@@ -94,20 +95,16 @@ CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
     m_pPasswordEdit->setText(config.m_strPassword);
 
     QString registerText;
-    if (const auto title = config.FindText("CLoginDlg", "CLoginDlg", "sTitle")) {
-        setWindowTitle(*title);
-        m_pButtonOK->setText(*title);
-    }
-    if (const auto save = config.FindText("CLoginDlg", "CLoginDlg", "sSave"))
-        m_pSaveBox->setText(*save);
-    if (const auto user = config.FindText("CLoginDlg", "CLoginDlg", "sUser"))
-        userCaption->setText(*user);
-    if (const auto password = config.FindText("CLoginDlg", "CLoginDlg", "sPassword"))
-        passwordCaption->setText(*password);
-    if (const auto no = config.FindText("CLoginDlg", "CLoginDlg", "sNo"))
-        m_pButtonNo->setText(*no);
-    if (const auto regist = config.FindText("CLoginDlg", "CLoginDlg", "sRegist"))
-        registerText = *regist;
+    const DialogTexts texts(config, "CLoginDlg", "CLoginDlg");
+    texts.IfPresent("sTitle", [&](const QString& title) {
+        setWindowTitle(title);
+        m_pButtonOK->setText(title);
+    });
+    texts.IfPresent("sSave", [&](const QString& save) { m_pSaveBox->setText(save); });
+    texts.IfPresent("sUser", [&](const QString& user) { userCaption->setText(user); });
+    texts.IfPresent("sPassword", [&](const QString& password) { passwordCaption->setText(password); });
+    texts.IfPresent("sNo", [&](const QString& no) { m_pButtonNo->setText(no); });
+    texts.IfPresent("sRegist", [&](const QString& regist) { registerText = regist; });
     const QString rankPage
         = QStringLiteral("http://") + config.m_strNetHost.trimmed() + QStringLiteral("/rank");
     m_pRegisterLabel->setText(

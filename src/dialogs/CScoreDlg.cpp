@@ -2,6 +2,7 @@
 
 #include "classlink/ContestMessages.h"
 #include "dialogs/CLoginDlg.h"
+#include "dialogs/DialogTexts.h"
 #include "dialogs/DialogsLog.h"
 #include "foundation/CConfig.h"
 
@@ -78,17 +79,13 @@ void CScoreDlg::f_SetScore(const std::vector<int>& scoreDigits, const std::vecto
         m_pTable->setHorizontalHeaderItem(i, m_pHeaders[i]);
     }
 
-    if (const auto title = config.FindText("CScoreDlg", "f_SetScore", "sTitle"))
-        setWindowTitle(*title);
-    if (const auto upload = config.FindText("CScoreDlg", "f_SetScore", "m_sUpload"))
-        m_sUpload = *upload;
-    if (const auto upload2 = config.FindText("CScoreDlg", "f_SetScore", "m_sUpload2"))
-        m_sUpload2 = *upload2;
+    const DialogTexts texts(config, "CScoreDlg", "f_SetScore");
+    texts.IfPresent("sTitle", [&](const QString& title) { setWindowTitle(title); });
+    texts.IfPresent("m_sUpload", [&](const QString& upload) { m_sUpload = upload; });
+    texts.IfPresent("m_sUpload2", [&](const QString& upload2) { m_sUpload2 = upload2; });
     const char* const headers[3] = { "s", "s2", "s3" };
-    for (int i = 0; i < 3; ++i) {
-        if (const auto header = config.FindText("CScoreDlg", "f_SetScore", headers[i]))
-            m_pHeaders[i]->setText(*header);
-    }
+    for (int i = 0; i < 3; ++i)
+        texts.IfPresent(headers[i], [&](const QString& header) { m_pHeaders[i]->setText(header); });
 
     if (config.m_nRunMode != RunModeNet)
         return;
