@@ -21,12 +21,15 @@
 #include "simulation/StartTrigger.h"
 #include "simulation/TouchTrigger.h"
 
+#include <QScopeGuard>
+
 #include <osg/Geode>
 #include <osg/Geometry>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace {
 
@@ -170,7 +173,22 @@ bool CPlayground::LoadFromFile(const std::string& path) {
 void CPlayground::Build(const PlaygroundFile& file) {
     scene::Scene* scene = m_pGameState->GetScene();
     const PartContextPtr context = m_pGameState->GetPartContext();
+    // Items without an id are numbered in load order, past the ids that
+    // other items bring, so that no two objects share an id (delivery zones
+    // name their objects by id).
+    std::set<int> usedIds;
+    for (const std::vector<PlaygroundFile::Item>& items : file.arrays) {
+        for (const PlaygroundFile::Item& item : items) {
+            if (item.hasId)
+                usedIds.insert(item.id);
+        }
+    }
     int nextId = 0;
+    auto newId = [&] {
+        while (usedIds.contains(nextId))
+            ++nextId;
+        return nextId++;
+    };
     for (int array : PlaygroundFile::kSimulationOrder) {
         for (const PlaygroundFile::Item& item : file.arrays[std::size_t(array)]) {
             const std::string& address = item.info.m_desc.m_strAddress;
@@ -299,7 +317,7 @@ void CPlayground::Build(const PlaygroundFile& file) {
                 break;
             }
             }
-            object->SetId(item.hasId ? item.id : nextId++);
+            object->SetId(item.hasId ? item.id : newId());
         }
     }
 }
@@ -346,6 +364,9 @@ void CPlayground::Clear() {
 void CPlayground::Step() {
     if (m_pGameState->m_bStop)
         return;
+    // The robots' boxes are measured once per step, not once per object.
+    m_pGameState->BeginStillRound();
+    const auto endRound = qScopeGuard([this] { m_pGameState->EndStillRound(); });
     for (const osg::ref_ptr<CTrigger>& trigger : m_vTrigger) {
         trigger->Check();
         if (m_pGameState->m_bStop)

@@ -27,11 +27,11 @@ bool CTrigger::Meets(const osg::BoundingBox& t, const osg::BoundingBox& r, int m
 bool CTrigger::IsInContact() {
     if (m_nRobIndex < 0 || m_nRobIndex >= RobotCount())
         return false;
-    PlaygroundRobot* robot = Robot(m_nRobIndex);
-    const CModel* rcu = robot ? robot->GetRcu() : nullptr;
-    if (!rcu)
+    const PlaygroundRobot* robot = Robot(m_nRobIndex);
+    osg::BoundingBox body;
+    if (!robot || !robot->GetBodyBounds(body))
         return false;
-    return Meets(ZoneBounds(), rcu->scene::SceneObject::GetBoundingBox(), GetTriggerMode());
+    return Meets(ZoneBounds(), body, GetTriggerMode());
 }
 
 int CTrigger::RobotCount() const {

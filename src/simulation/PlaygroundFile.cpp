@@ -353,7 +353,10 @@ std::string PlaygroundFile::ToXml() const {
     return document.ToXml();
 }
 
-bool PlaygroundFile::Load(const std::string& path, std::string& error) {
+namespace {
+
+// The whole file, when it can be read and is no larger than limit.
+bool ReadWhole(const std::string& path, std::uintmax_t limit, std::string& text, std::string& error) {
     const std::filesystem::path file = platform::InProgramDir(path);
     std::error_code failure;
     const std::uintmax_t size = std::filesystem::file_size(file, failure);
@@ -361,16 +364,34 @@ bool PlaygroundFile::Load(const std::string& path, std::string& error) {
         error = "cannot read " + path + ": " + failure.message();
         return false;
     }
-    if (size > kMaxFileSize) {
-        error = path + " is larger than a playground can be";
+    if (size > limit) {
+        error = path + " is larger than " + std::to_string(limit >> 20) + " MiB";
         return false;
     }
     std::ifstream in(file, std::ios::binary);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!in || !in.read(text.data(), std::streamsize(text.size()))) {
-        error = "cannot read " + path;
+    text.assign(static_cast<std::size_t>(size), '\0');
+    if (!in || !in.read(text.data(), std::streamsize(text.size()))
+        || in.peek() != std::ifstream::traits_type::eof()) {
+        error = "cannot read " + path + " whole";
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool PlaygroundFile::TakeImage(const std::string& pictureFile, std::string& error) {
+    std::string bytes;
+    if (!ReadWhole(pictureFile, kMaxFileSize, bytes, error))
+        return false;
+    image = std::move(bytes);
+    return true;
+}
+
+bool PlaygroundFile::Load(const std::string& path, std::string& error) {
+    std::string text;
+    if (!ReadWhole(path, kMaxFileSize, text, error))
+        return false;
     if (!FromXml(text, error)) {
         error = path + ": " + error;
         return false;

@@ -63,6 +63,11 @@ public:
     // The array that holds objects of a model type; -1 for types no array holds.
     static int ArrayOfType(int type);
 
+    // Takes the bytes of the picture file as the ground picture; false, with
+    // the reason and the picture as it was, when the file cannot be read
+    // whole (a saved playground never loses its picture unnoticed).
+    bool TakeImage(const std::string& pictureFile, std::string& error);
+
     // Appends an object to its type's array; false (nothing added) for a type
     // that no array holds.
     bool Add(const CModelInfo& info, int id);

@@ -4,9 +4,21 @@
 #include "elements/CTakenObj.h"
 #include "simulation/CRcu.h"
 #include "simulation/CRob.h"
+#include "simulation/SGameState.h"
 
-RobotOnPlayground::RobotOnPlayground(CRob* robot)
-    : m_pRob(robot) { }
+RobotOnPlayground::RobotOnPlayground(CRob* robot, const SGameState& state)
+    : m_pRob(robot)
+    , m_state(state) { }
+
+bool RobotOnPlayground::GetBodyBounds(osg::BoundingBox& box) const {
+    const unsigned round = m_state.GetStillRound();
+    if (round == 0 || round != m_nBoundsRound) {
+        m_bHasBounds = PlaygroundRobot::GetBodyBounds(m_bounds);
+        m_nBoundsRound = round;
+    }
+    box = m_bounds;
+    return m_bHasBounds;
+}
 
 CModel* RobotOnPlayground::GetRcu() const {
     const CRob* robot = m_pRob.get();

@@ -23,7 +23,7 @@ PlaygroundRobot* SGameState::GetRobot(int index) const {
         m_robots.resize(std::size_t(index) + 1);
     osg::ref_ptr<RobotOnPlayground>& view = m_robots[std::size_t(index)];
     if (!view || view->GetRob() != robot)
-        view = new RobotOnPlayground(robot);
+        view = new RobotOnPlayground(robot, *this);
     return view.get();
 }
 
@@ -41,4 +41,11 @@ std::vector<int>* SGameState::GetRules() const {
 
 PartContextPtr SGameState::GetPartContext() const {
     return m_pLoadBlock ? m_pLoadBlock->m_pPartContext : nullptr;
+}
+
+void SGameState::BeginStillRound() {
+    // Never 0, which means "measure afresh".
+    if (++m_nLastRound == 0)
+        ++m_nLastRound;
+    m_nStillRound = m_nLastRound;
 }

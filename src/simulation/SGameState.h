@@ -57,8 +57,17 @@ struct SGameState : public RobotRoster {
     std::vector<int>* GetRules() const;
     PartContextPtr GetPartContext() const;
 
+    // While the robots stand still (the playground's step: they move only in
+    // the physics and in their own steps), what is measured of them may be
+    // kept: the round is then non-zero and new for every step.
+    void BeginStillRound();
+    void EndStillRound() { m_nStillRound = 0; }
+    unsigned GetStillRound() const { return m_nStillRound; }
+
 private:
     // The robots as the playground sees them, made when a robot is first
     // asked for and kept while the list holds it.
     mutable std::vector<osg::ref_ptr<RobotOnPlayground>> m_robots;
+    unsigned m_nStillRound = 0;
+    unsigned m_nLastRound = 0;
 };

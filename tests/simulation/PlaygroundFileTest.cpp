@@ -115,7 +115,7 @@ TEST(PlaygroundFile, WritesTheDocumentByteForByte) {
 // the classroom's GBK code page.
 TEST(PlaygroundFile, EveryKindReadsBackAsWrittenAndWritesTheSameBytes) {
     PlaygroundFile file;
-    file.image = std::string("picture\0bytes\xff", 14);
+    file.image = std::string("  picture\0bytes\xff", 16);
     file.rules = { 5, 10, 0, 2 };
     int id = 0;
     for (int array = 0; array < PlaygroundFile::ArrayCount; ++array) {
@@ -282,9 +282,17 @@ TEST(PlaygroundFile, SaveIsWholeOrNothingAndLoadRefusesHugeFiles) {
     dir.write("huge.pla", "");
     std::filesystem::resize_file(huge, PlaygroundFile::kMaxFileSize + 1);
     EXPECT_FALSE(loaded.Load(huge.string(), error));
-    EXPECT_EQ(error, huge.string() + " is larger than a playground can be");
+    EXPECT_EQ(error, huge.string() + " is larger than 64 MiB");
     EXPECT_FALSE(loaded.Load((dir.path() / "none.pla").string(), error));
     EXPECT_EQ(loaded.rules, small.rules);
+
+    // A picture that cannot be read is reported, not dropped from the file.
+    dir.write("ground.png", QByteArray("\x89PNG\0bytes", 10));
+    ASSERT_TRUE(small.TakeImage((dir.path() / "ground.png").string(), error)) << error;
+    EXPECT_EQ(small.image, std::string("\x89PNG\0bytes", 10));
+    EXPECT_FALSE(small.TakeImage((dir.path() / "gone.png").string(), error));
+    EXPECT_NE(error.find("cannot read"), std::string::npos);
+    EXPECT_EQ(small.image, std::string("\x89PNG\0bytes", 10));
 }
 
 // A save keeps in each delivery zone only the ids of loaded models that are

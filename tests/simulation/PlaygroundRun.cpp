@@ -23,11 +23,35 @@ std::filesystem::path MakeFolder() {
     return pattern;
 }
 
+// A program folder of this process's own: the build's models, pictures and
+// set-up files, and a working folder "Temp" that no other test process
+// writes its ground pictures into.
+class PrivateProgramFolder {
+public:
+    PrivateProgramFolder()
+        : m_path(MakeFolder()) {
+        for (const std::filesystem::directory_entry& entry :
+            std::filesystem::directory_iterator(MORVANE_PROGRAM_DIR)) {
+            if (entry.path().filename() != "Temp")
+                std::filesystem::create_symlink(entry.path(), m_path / entry.path().filename());
+        }
+        std::filesystem::create_directory(m_path / "Temp");
+        platform::OverrideProgramDir(m_path);
+    }
+    ~PrivateProgramFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
 } // namespace
 
 const PartContextPtr& LibraryContext() {
     static const PartContextPtr context = [] {
-        platform::OverrideProgramDir(MORVANE_PROGRAM_DIR);
+        static PrivateProgramFolder folder;
         CConfig config(MORVANE_PROGRAM_DIR);
         return PartContext::FromConfig(config);
     }();
@@ -99,14 +123,23 @@ SimulationRun::~SimulationRun() {
     std::filesystem::remove_all(m_folder, ignored);
 }
 
-CRob& SimulationRun::AddRobot(float x, float y) {
+CRob& SimulationRun::AddRobot(float x, float y, int bricks) {
     const std::string file = (m_folder / ("robot" + std::to_string(m_robots.size()) + ".rob")).string();
     RobotFileData data;
-    data.m_nPartCount = 1;
     data.m_bHasRcu = true;
     data.m_rcu.m_strTag = "rcu";
     data.m_rcu.m_strAddress = kRcu;
     data.m_rcu.m_bHasAddress = true;
+    for (int i = 0; i < bricks && i < 4; ++i) {
+        SRobotFilePart brick;
+        brick.m_strTag = "brick";
+        brick.m_strAddress = "models/brick/brick_2x4.ive";
+        brick.m_bHasAddress = true;
+        brick.m_nId = i + 1;
+        brick.m_vPos.set(i % 2 == 0 ? -2.0 : 2.0, i < 2 ? -3.0 : 3.0, 3.2);
+        data.m_vecBricks.push_back(brick);
+    }
+    data.m_nPartCount = 1 + int(data.m_vecBricks.size());
     if (!simulation::SaveRobotFileText(file, simulation::WriteRobotXml(data)))
         throw std::runtime_error("cannot write " + file);
     osg::ref_ptr<CRob> robot = new CRob(file, m_scene.get(), &m_world, 1, *m_config, LibraryContext());

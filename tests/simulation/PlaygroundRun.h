@@ -44,9 +44,9 @@ public:
     SimulationRun();
     ~SimulationRun();
 
-    // A robot of only a control unit, its box centred at (x, y), resting on
-    // the ground.
-    CRob& AddRobot(float x, float y);
+    // A robot of a control unit and `bricks` bricks on top (up to 4), its box
+    // centred at (x, y), resting on the ground.
+    CRob& AddRobot(float x, float y, int bricks = 0);
     // Moves a robot so that its control unit's box centre is at `centre`.
     void MoveRobot(CRob& robot, const osg::Vec3f& centre);
     // Moves a robot so that its box's lowest x is at `xMin` (y and z stay).

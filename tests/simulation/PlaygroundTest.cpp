@@ -96,7 +96,7 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
     add(rescue);
     add(Item(ModelTypeWounded, "models/playground/astronaut.ive", { 0, 120, 0.8f }));
     add(Item(ModelTypeTakenObj, "models/playground/astronaut_red.ive", { 0, -120, 0.8f }));
-    add(Item(ModelTypeAlarm, "models/playground/alarm.ive", { 120, 120, 1.75f }));
+    add(Item(ModelTypeAlarm, "models/playground/alarm.ive", { 120, 120, 1.75f }, 6));
     PlaygroundFile::Item unknown = Zone(TriggerStart, { 0, 0, 0 }, { 1, 1 }, 0, 0);
     unknown.info.m_desc.m_nSubType = 7;
     add(unknown);
@@ -114,7 +114,8 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
     EXPECT_EQ(run.State().m_pGroundImage->s(), 512);
 
     // Read in the simulation's order: slope 0, the ball keeps 12, candle 1,
-    // start zone 2, path zone keeps 30, delivery 3, rescue 4, wounded 5, ...
+    // start zone 2, path zone keeps 30, delivery 3, rescue 4, wounded 5; the
+    // object to carry passes 6, which the alarm brings.
     CSlope* s = Only(p.GetSlopes());
     CGeo* g = Only(p.GetGeos());
     CCandle* c = Only(p.GetCandles());
@@ -129,8 +130,8 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
     EXPECT_EQ(p.GetTriggers()[1]->GetId(), 30);
     EXPECT_EQ(p.GetTriggers()[3]->GetId(), 4);
     EXPECT_EQ(w->GetId(), 5);
-    EXPECT_EQ(t->GetId(), 6);
-    EXPECT_EQ(p.GetAlarms()[0]->GetId(), 7);
+    EXPECT_EQ(t->GetId(), 7);
+    EXPECT_EQ(p.GetAlarms()[0]->GetId(), 6);
     // Ground first, then every object in load order.
     ASSERT_EQ(run.State().m_vElements.size(), 11u);
     EXPECT_EQ(run.State().m_vElements[0].get(), p.GetGround());
