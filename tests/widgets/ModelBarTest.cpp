@@ -1,5 +1,6 @@
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
+#include "scene/ModelCache.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 #include "widgets/BrickCallBack.h"
@@ -84,6 +85,15 @@ int ModelPixels(ViewerQT& view) {
         }
     }
     return count;
+}
+
+// The diffuse colour of a model's own material; black without one.
+osg::Vec4 Diffuse(osg::Node& model) {
+    const osg::StateSet* stateSet = model.getStateSet();
+    const auto* material = stateSet
+        ? dynamic_cast<const osg::Material*>(stateSet->getAttribute(osg::StateAttribute::MATERIAL))
+        : nullptr;
+    return material ? material->getDiffuse(osg::Material::FRONT) : osg::Vec4();
 }
 
 bool WaitForFrames(ViewerQT& view, int frames) {
@@ -202,6 +212,10 @@ TEST_F(ModelBar, ARightClickPreviewsTheModelNamedAfterThePicture) {
     EXPECT_EQ(picture.Preview()->GetFile(), "models/brick/brick_2x2.ive");
     EXPECT_EQ(picture.Preview()->GetKind(), 1);
     ASSERT_NE(picture.Preview()->GetModel(), nullptr);
+    // A brick is previewed blue; the model's other copies keep their colours.
+    const osg::Vec4 blue(0.0f, 157.0f / 255.0f, 1.0f, 1.0f);
+    EXPECT_EQ(Diffuse(*picture.Preview()->GetModel()), blue);
+    EXPECT_NE(Diffuse(*scene::ModelCache::Shared().Load("models/brick/brick_2x2.ive")), blue);
     ASSERT_TRUE(WaitForFrames(*picture.Preview(), 3));
     EXPECT_GT(ModelPixels(*picture.Preview()), 100);
 
