@@ -52,9 +52,6 @@ function(morvane_test name)
         # GUI tests take turns on the one display: windows of tests running side
         # by side would take each other's pointer and focus.
         list(APPEND locks morvane_display)
-        if(MORVANE_SANITIZE)
-            target_link_libraries(${name} PRIVATE morvane_sanitizer_support)
-        endif()
     endif()
     gtest_discover_tests(${name}
         TEST_PREFIX ${name}.

@@ -1,5 +1,5 @@
 /*
- * Linked into Morvane and the GUI tests of a sanitizer build only. Mesa's GL driver is
+ * Linked into every program of a sanitizer build, and only there. Mesa's GL driver is
  * unloaded when the display closes, before LeakSanitizer looks at the heap:
  * the memory its globals held then looks leaked, and its allocations have no
  * module name left to tell whose they are. Loading the driver once more, never
