@@ -1,33 +1,20 @@
 #pragma once
 
-#include <QOpenGLWidget>
+#include "scene/SceneView.h"
 
-#include <osg/ref_ptr>
-
-namespace osgViewer {
-class GraphicsWindowEmbedded;
-}
-
-// A Qt OpenGL widget hosting an embedded OpenSceneGraph graphics window: the
-// base of the model preview. It passes size changes, presses and pointer
-// movements into the graphics window's event queue, where a viewer drawing
-// into it takes them. A right press is button 1, every other press button 0.
-class AdapterWidget : public QOpenGLWidget {
+// The Qt widget hosting an embedded OpenSceneGraph graphics window that the
+// model preview builds on: the scene layer's view with the adapter's button
+// rule (a right press is button 1, any other press 0) and click focus. Size
+// changes, presses and pointer movements go into the graphics window's event
+// queue, where the viewer drawing into it takes them.
+class AdapterWidget : public scene::SceneView {
     Q_OBJECT
 
 public:
+    // Qt 6 shares every widget's GL context with the others of its window,
+    // so the share widget is not needed.
     explicit AdapterWidget(
         QWidget* parent = nullptr, const QOpenGLWidget* shareWidget = nullptr, Qt::WindowFlags flags = {});
-    ~AdapterWidget() override;
 
-    osgViewer::GraphicsWindowEmbedded* getGraphicsWindow() const { return m_gw.get(); }
-
-protected:
-    void resizeGL(int width, int height) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
-    osg::ref_ptr<osgViewer::GraphicsWindowEmbedded> m_gw;
-    // The last pressed button: 1 right, 0 any other.
-    int m_nButton = 0;
+    osgViewer::GraphicsWindowEmbedded* getGraphicsWindow() const { return GetGraphicsWindow(); }
 };

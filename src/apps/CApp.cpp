@@ -2,6 +2,8 @@
 
 #include "apps/MotionModel.h"
 
+#include "elements/CElement.h"
+
 #include "scene/Compass.h"
 #include "scene/Picking.h"
 #include "scene/PositionalLight.h"
@@ -76,14 +78,14 @@ void CApp::SetViewPreset(int preset) {
     }
 }
 
-scene::SceneObject* CApp::PickObjectWhere(
-    const osg::Vec2& point, const std::function<bool(scene::SceneObject*)>& accepts) {
+CElement* CApp::PickElement(int elementKind, const osg::Vec2& point) {
     std::vector<scene::SceneObject*> candidates;
     for (const auto& object : GetScene()->GetDrawables()) {
-        if (accepts(object.get()))
-            candidates.push_back(object.get());
+        auto* element = dynamic_cast<CElement*>(object.get());
+        if (element && element->GetKind() == elementKind)
+            candidates.push_back(element);
     }
     if (candidates.empty())
         return nullptr;
-    return scene::FindPickedObject(Pick(point.x(), point.y()), candidates).object;
+    return static_cast<CElement*>(scene::FindPickedObject(Pick(point.x(), point.y()), candidates).object);
 }

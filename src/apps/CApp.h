@@ -6,7 +6,6 @@
 #include <osg/Vec2>
 #include <osg/ref_ptr>
 
-#include <functional>
 #include <string>
 
 namespace scene {
@@ -15,6 +14,7 @@ class SceneObject;
 class SceneView;
 } // namespace scene
 
+class CElement;
 class MotionModel;
 
 // The base of the three scene applications: the robot builder (kind 1), the
@@ -61,6 +61,13 @@ public:
 
     MotionModel* GetMotionModel() const { return m_pMotionModel.get(); }
     scene::Compass* GetCompass() const { return m_pCompass.get(); }
+
+    // The scene element of the kind (ElementKindModel, ElementKindGround)
+    // under a point in normalised window coordinates: the hits are tried
+    // nearest first and, for each hit, the scene's objects in the order they
+    // were added; null when no element of that kind is hit. Elements of other
+    // kinds in front are looked past.
+    CElement* PickElement(int elementKind, const osg::Vec2& point);
 
     // Frames drawn since construction (Frame calls that were not paused).
     unsigned GetDrawnFrames() const { return m_nDrawnFrames; }

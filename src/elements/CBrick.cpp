@@ -15,18 +15,13 @@ void CBrick::ApplyColor() {
     osg::Node* model = GetModel();
     if (!model)
         return;
-    // A state set or material that other copies of the model share is
-    // copied first, so that the colour lands on this brick alone.
-    osg::ref_ptr<osg::StateSet> state = model->getStateSet();
-    if (!state)
-        state = new osg::StateSet;
-    else if (state->referenceCount() > 1)
-        state = new osg::StateSet(*state, osg::CopyOp::SHALLOW_COPY);
-    model->setStateSet(state.get());
-    const osg::Material* old
-        = dynamic_cast<const osg::Material*>(state->getAttribute(osg::StateAttribute::MATERIAL));
+    // Every brick has its own copy of the model's state sets and materials
+    // (see scene::ModelCache), so the colour lands on this brick alone.
+    osg::StateSet* state = model->getOrCreateStateSet();
     osg::ref_ptr<osg::Material> material
-        = old ? new osg::Material(*old, osg::CopyOp::SHALLOW_COPY) : new osg::Material;
+        = dynamic_cast<osg::Material*>(state->getAttribute(osg::StateAttribute::MATERIAL));
+    if (!material)
+        material = new osg::Material;
     const osg::Vec4 colour = GetDesc().m_vColor;
     material->setAmbient(osg::Material::FRONT_AND_BACK, colour);
     material->setDiffuse(osg::Material::FRONT_AND_BACK, colour);

@@ -1,6 +1,5 @@
 #include "elements/CElement.h"
 
-#include "elements/Geometry.h"
 #include "scene/Transform.h"
 
 #include <cmath>

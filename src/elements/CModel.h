@@ -71,6 +71,8 @@ struct SJoin {
 // not made by the system (tests make them).
 class CModel : public CElement {
 public:
+    // A null context stands for an empty model database and the standard
+    // constants.
     CModel(PartContextPtr context, const std::string& address);
     CModel(PartContextPtr context, const std::string& address, const osg::Vec3f& scale);
 
@@ -188,6 +190,9 @@ public:
     // Gives the collision model the node's world matrix; null when none is built.
     CollisionModel3D* UpdateCollisionTransform();
     CollisionModel3D* GetCollisionModel() const { return m_pCollision.get(); }
+    // Whether the two collision models meet: their surfaces cross, or a
+    // collision box of one lies wholly inside one of the other. Refreshes
+    // the other part's transform; the caller refreshes this part's.
     bool CollidesWith(CModel* other);
     bool Overlaps(const CModel* other, bool threeD, bool exact) const;
     bool ExtentsOverlap(const osg::Vec3Array& corners, bool threeD) const;

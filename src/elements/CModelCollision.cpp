@@ -8,6 +8,7 @@
 #include "scene/NodeMasks.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <exception>
 
@@ -64,6 +65,14 @@ bool Encloses(const PartConstants& k, const osg::Vec3f* corners, const osg::Vec3
     return u >= 0.0 && u <= 1.0 && v >= 0.0 && v <= 1.0 && w >= 0.0 && w <= 1.0;
 }
 
+// A description box's corners in world coordinates.
+std::array<osg::Vec3f, 8> WorldBox(const PartConstants& k, const SBoxDesc& box, const osg::Matrixd& toWorld) {
+    auto corners = k.BoxCorners(box.m_vCenter, box.m_vecAxes[0], box.m_vecAxes[1], box.m_vecAxes[2]);
+    for (osg::Vec3f& c : corners)
+        c = c * toWorld;
+    return corners;
+}
+
 } // namespace
 
 void CModel::BuildCollisionModel() {
@@ -115,11 +124,26 @@ bool CModel::CollidesWith(CModel* other) {
     if (!theirs)
         return false;
     try {
-        return m_pCollision->collision(theirs, -1, 0, nullptr);
+        if (m_pCollision->collision(theirs, -1, 0, nullptr))
+            return true;
     } catch (const std::exception&) {
         // Both models are finalised when built; a failed query is no contact.
         return false;
     }
+    // Meshes meet only where their surfaces cross: a part whose box lies
+    // wholly inside another's collides all the same.
+    const PartConstants& k = Constants();
+    const osg::Matrixd mine = GetAbsoluteMatrix();
+    const osg::Matrixd others = other->GetAbsoluteMatrix();
+    for (const SBoxDesc& a : GetDesc().m_vecBoxes) {
+        const auto ca = WorldBox(k, a, mine);
+        for (const SBoxDesc& b : other->GetDesc().m_vecBoxes) {
+            const auto cb = WorldBox(k, b, others);
+            if (Encloses(k, ca.data(), BoxCentre(cb.data())) || Encloses(k, cb.data(), BoxCentre(ca.data())))
+                return true;
+        }
+    }
+    return false;
 }
 
 osg::Vec3f CModel::ToWindow(const osg::Vec3f& world) const {

@@ -15,8 +15,9 @@ public:
     Plane(float halfWidth, float halfLength, float cell, const std::string& imageFile);
 
     // Shows the picture in imageFile (relative paths from the program
-    // folder). A file that cannot be read changes nothing: the previous
-    // picture and its name stay.
+    // folder), read afresh: the builders rewrite their temporary pictures
+    // under the same names. A file that cannot be read changes nothing: the
+    // previous picture and its name stay.
     virtual void SetImage(const std::string& imageFile);
     std::string GetImageFile() const { return m_sImageFile; }
 

@@ -4,12 +4,13 @@
 #include "foundation/CConfig.h"
 
 #include "foundation/FoundationLog.h"
+#include "foundation/XmlNesting.h"
 
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -19,47 +20,6 @@ const char* const kSetUpFile = "XML/SetUp_View.xml";
 constexpr qint64 kMaxSetUpFileSize = 32 << 20;
 // TinyXML parses recursively; a damaged file must not exhaust the stack.
 constexpr int kMaxSetUpNesting = 200;
-
-// A cheap scan of element nesting, erring on the side of "too deep" only for
-// files that are not set-up files anyway.
-bool NestingWithin(const QByteArray& text, int limit) {
-    int depth = 0;
-    const char* p = text.constData();
-    const char* end = p + text.size();
-    while (p < end) {
-        p = static_cast<const char*>(std::memchr(p, '<', static_cast<size_t>(end - p)));
-        if (!p)
-            break;
-        ++p;
-        if (p >= end)
-            break;
-        const bool closing = *p == '/';
-        const bool special = *p == '!' || *p == '?';
-        // Find the end of the tag, skipping quoted attribute values.
-        char quote = 0;
-        const char* q = p;
-        for (; q < end; ++q) {
-            if (quote) {
-                if (*q == quote)
-                    quote = 0;
-            } else if (*q == '"' || *q == '\'') {
-                quote = *q;
-            } else if (*q == '>') {
-                break;
-            }
-        }
-        if (q >= end)
-            break;
-        if (!special) {
-            if (closing)
-                --depth;
-            else if (q[-1] != '/' && ++depth > limit)
-                return false;
-        }
-        p = q + 1;
-    }
-    return true;
-}
 
 bool AttributeEquals(const TiXmlElement* element, const char* name, const std::string& value) {
     const std::string* attr = element->Attribute(std::string(name));
@@ -113,7 +73,7 @@ void CConfig::LoadSetUpView() {
     }
     QByteArray text = file.readAll();
     text.replace("\r\n", "\n");
-    if (!NestingWithin(text, kMaxSetUpNesting)) {
+    if (!XmlNestingWithin(std::string_view(text.constData(), std::size_t(text.size())), kMaxSetUpNesting)) {
         qCWarning(lcFoundation, "Set-up: %s is nested too deeply; texts stay empty", qPrintable(path));
         return;
     }

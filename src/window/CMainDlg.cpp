@@ -385,9 +385,8 @@ void CMainDlg::InitExampleMenu() {
             const int number = ExampleNumber(entry->Value());
             if (number < 0)
                 continue;
-            int special = 0;
+            // Special entries are listed like the others.
             int level = 0;
-            entry->QueryIntAttribute("special", &special);
             entry->QueryIntAttribute("Lv", &level);
             if (level > config.m_nLevel + 1)
                 continue;

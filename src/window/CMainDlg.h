@@ -282,8 +282,8 @@ private:
     Page CurrentPage() const;
     // The status tip of the current page's 3-D host.
     QString CurrentPageStatusTip() const;
-    // The model address of a builder's single selected object; empty when
-    // none is selected.
+    // The model address of the current builder's single selected object;
+    // empty when none is selected.
     std::string SelectedObjectAddress() const;
     // The type of the robot builder's single selected part; -1 for none.
     int SelectedPartType() const;

@@ -6,6 +6,7 @@
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
+#include "elements/CModel.h"
 #include "foundation/CConfig.h"
 #include "scene/SceneView.h"
 #include "widgets/CExWidget.h"
@@ -280,13 +281,18 @@ void CMainDlg::slot_RobApp_SliderChangeTurnZ(int value) {
     ApplyTurnSlider(5, value);
 }
 
-// TODO: these read the selected part once the scene elements exist.
 std::string CMainDlg::SelectedObjectAddress() const {
-    return std::string();
+    const CModel* selected = nullptr;
+    if (CurrentPage() == RobotPage)
+        selected = m_pRobApp->GetSingleSel();
+    else if (CurrentPage() == PlaygroundPage)
+        selected = m_pPlaApp->GetSingleSel();
+    return selected ? selected->GetAddress() : std::string();
 }
 
 int CMainDlg::SelectedPartType() const {
-    return -1;
+    const CModel* selected = m_pRobApp->GetSingleSel();
+    return selected ? selected->GetType() : -1;
 }
 
 // ---- commands of the page that its part bars, ports and panel fill in ----------

@@ -1,10 +1,10 @@
-#include "apps/AdapterWidget.h"
 #include "apps/CApp.h"
 #include "apps/CCam.h"
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
 #include "apps/MotionModel.h"
+#include "elements/CElement.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
 #include "scene/TestModels.h"
@@ -14,10 +14,6 @@
 #include "scene/PositionalLight.h"
 
 #include <QApplication>
-#include <QTest>
-
-#include <osgGA/EventQueue>
-#include <osgViewer/GraphicsWindow>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +56,17 @@ void ExpectPose(const Transform& actual, const osg::Vec3& xyz, const osg::Vec3& 
         << "at " << actual.GetTranslation().x() << "," << actual.GetTranslation().y() << ","
         << actual.GetTranslation().z() << " hpr " << actual.GetHpr().x() << "," << actual.GetHpr().y() << ","
         << actual.GetHpr().z();
+}
+
+struct TestElement : CElement {
+    explicit TestElement(int kind)
+        : CElement(kind) { }
+};
+
+osg::ref_ptr<CElement> Element(int kind, const osg::Vec3& min, const osg::Vec3& max) {
+    osg::ref_ptr<CElement> element = new TestElement(kind);
+    element->SetModel(scenetest::MakeBox(min, max).get());
+    return element;
 }
 
 osg::ref_ptr<scene::SceneObject> Box(const osg::Vec3& min, const osg::Vec3& max) {
@@ -128,47 +135,20 @@ TEST(CApp, APausedApplicationKeepsItsHeadlightButDrawsNothing) {
     EXPECT_EQ(app->GetDrawnFrames(), 2u);
 }
 
-TEST(MotionModel, NearerAndFartherMoveTheWayTheirNamesSay) {
-    osg::ref_ptr<CRobApp> app = new CRobApp("config.xml", nullptr);
-    app->SetViewPreset(2); // at (0, -80, 0), looking along +y at the origin
-    MotionModel* motion = app->GetMotionModel();
-    motion->SetLinearRate(1.0f);
-
-    // The window's nearer command: distance + 1, a tenth of it along the view.
-    motion->Zoom(motion->GetDistance() + 1.0f);
-    const float nearer = 80.0f - 0.1f * 81.0f;
-    EXPECT_NEAR(motion->GetDistance(), nearer, 1e-4);
-    ExpectPose(app->GetCamera()->GetTransform(), { 0, -nearer, 0 }, { 0, 0, 0 });
-
-    // The farther command: 1 - distance.
-    motion->Zoom(1.0f - motion->GetDistance());
-    const float farther = nearer + 0.1f * (nearer - 1.0f);
-    EXPECT_NEAR(motion->GetDistance(), farther, 1e-4);
-    ExpectPose(app->GetCamera()->GetTransform(), { 0, -farther, 0 }, { 0, 0, 0 });
-
-    motion->Zoom(0.0f);
-    EXPECT_NEAR(motion->GetDistance(), farther, 1e-4);
-    ExpectPose(app->GetCamera()->GetTransform(), { 0, -farther, 0 }, { 0, 0, 0 });
-}
-
-TEST(CApp, PickingTakesTheNearestObjectOfTheAskedKind) {
+TEST(CApp, PickingTakesTheNearestElementOfTheAskedKind) {
     osg::ref_ptr<CPlaApp> app = new CPlaApp("config.xml", nullptr);
     app->SetViewPreset(0); // from above
-    osg::ref_ptr<scene::SceneObject> ground = Box({ -50, -50, -2 }, { 50, 50, 0 });
-    osg::ref_ptr<scene::SceneObject> part = Box({ -20, -20, 0 }, { 20, 20, 10 });
+    osg::ref_ptr<CElement> ground = Element(ElementKindGround, { -50, -50, -2 }, { 50, 50, 0 });
+    osg::ref_ptr<CElement> part = Element(ElementKindModel, { -20, -20, 0 }, { 20, 20, 10 });
+    osg::ref_ptr<scene::SceneObject> plain = Box({ -30, -30, 20 }, { 30, 30, 25 });
     app->AddDrawable(ground.get());
     app->AddDrawable(part.get());
-    struct Probe : CPlaApp {
-        using CPlaApp::PickObjectWhere;
-    };
-    auto pick = [&](const osg::Vec2& point, scene::SceneObject* only) {
-        return static_cast<Probe*>(app.get())->PickObjectWhere(
-            point, [only](scene::SceneObject* object) { return only == nullptr || object == only; });
-    };
-    EXPECT_EQ(pick({ 0, 0 }, nullptr), part.get());
+    app->AddDrawable(plain.get());
+    // An object that is no element is looked past like any other kind.
+    EXPECT_EQ(app->PickElement(ElementKindModel, { 0, 0 }), part.get());
     // Asking for the ground looks past the part in front of it.
-    EXPECT_EQ(pick({ 0, 0 }, ground.get()), ground.get());
-    EXPECT_EQ(pick({ 0.9f, 0.9f }, part.get()), nullptr);
+    EXPECT_EQ(app->PickElement(ElementKindGround, { 0, 0 }), ground.get());
+    EXPECT_EQ(app->PickElement(ElementKindModel, { 0.9f, 0.9f }), nullptr);
 }
 
 TEST(CCam, DrawsTheSelectionRectangleInWindowPixels) {
@@ -197,28 +177,4 @@ TEST(CCam, DrawsTheSelectionRectangleInWindowPixels) {
     // Equal corners: a loop of one point.
     EXPECT_TRUE(cam->Update(true, { 5, 5 }, { 5, 5 }));
     EXPECT_EQ(vertices(), std::vector<osg::Vec3>(4, osg::Vec3(5, 5, 0)));
-}
-
-TEST(AdapterWidget, PassesARightPressAsButtonOneAndAnyOtherAsZero) {
-    AdapterWidget widget;
-    widget.resize(200, 100);
-    widget.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
-    osgGA::EventQueue::Events events;
-    widget.getGraphicsWindow()->getEventQueue()->takeEvents(events);
-    EXPECT_EQ(widget.focusPolicy(), Qt::ClickFocus);
-
-    QTest::mousePress(&widget, Qt::RightButton, {}, QPoint(20, 30));
-    QTest::mousePress(&widget, Qt::LeftButton, {}, QPoint(40, 50));
-    QTest::mousePress(&widget, Qt::MiddleButton, {}, QPoint(60, 70));
-    events.clear();
-    widget.getGraphicsWindow()->getEventQueue()->takeEvents(events);
-    std::vector<std::pair<int, float>> presses;
-    for (const auto& event : events) {
-        const osgGA::GUIEventAdapter* adapter = event->asGUIEventAdapter();
-        if (adapter && adapter->getEventType() == osgGA::GUIEventAdapter::PUSH)
-            presses.emplace_back(int(adapter->getButton()), adapter->getX());
-    }
-    const std::vector<std::pair<int, float>> expected { { 1, 20.0f }, { 0, 40.0f }, { 0, 60.0f } };
-    EXPECT_EQ(presses, expected);
 }

@@ -84,6 +84,10 @@ TEST(GeometryHelpers, ATurnedElementAxisIsCutTowardZero) {
     EXPECT_EQ(element->GetAxis(), osg::Vec3f(0, 1, 0));
     element->Rotate(osg::Quat(osg::PI, osg::Vec3d(0, 0, 1)));
     EXPECT_EQ(element->GetAxis(), osg::Vec3f(0, -1, 0));
+    // A quarter turn that carries rounding (its component lands 5e-7 below
+    // 1, beyond a float's own rounding) still gives 1.
+    element->Rotate(osg::Quat(osg::PI_2 + 1e-3, osg::Vec3d(0, 0, 1)));
+    EXPECT_EQ(element->GetAxis(), osg::Vec3f(1, 0, 0));
 
     // Components that are not whole are cut toward zero: 0.99999 and
     // -0.99999 become 0, as does any turn that is not a quarter turn.

@@ -247,8 +247,8 @@ TEST(PartOverlap, WindowTestAgreesWithBruteForce) {
 }
 
 // The collision meshes (the set-up entries' boxes) against the brute-force
-// test of the boxes: they collide when their surfaces cross, and not when
-// one lies wholly inside the other.
+// test of the boxes: they collide when they share space, whether their
+// surfaces cross or one lies wholly inside the other.
 TEST(PartOverlap, MeshCollisionAgreesWithBruteForce) {
     const PartContextPtr& context = elementstest::LibraryContext();
     SPartOwner owner = elementstest::RobotBuilderOwner();
@@ -285,11 +285,35 @@ TEST(PartOverlap, MeshCollisionAgreesWithBruteForce) {
             SCOPED_TRACE(second);
             SCOPED_TRACE(i);
             a->UpdateCollisionTransform();
-            ASSERT_EQ(a->CollidesWith(b.get()), gap < 0 && !inside);
+            ASSERT_EQ(a->CollidesWith(b.get()), gap < 0);
             ++(gap < 0 ? (inside ? enclosed : crossing) : apart);
         }
     }
     EXPECT_GT(crossing, 300);
     EXPECT_GT(apart, 500);
     EXPECT_GT(enclosed, 50);
+}
+
+TEST(PartOverlap, ExtentsTouchingOverlapButNotPressedAgainstTheEdge) {
+    SPartOwner owner = elementstest::RobotBuilderOwner();
+    owner.m_vViewport.set(800, 600);
+    osg::ref_ptr<CModel> part = new CModel(elementstest::LibraryContext(), "models/none.ive");
+    part->Place(&owner, PlaceRecreated);
+    auto set = [](const osg::BoundingBox& a, const osg::BoundingBox& b) {
+        osg::ref_ptr<osg::Vec3Array> corners = new osg::Vec3Array;
+        for (const osg::BoundingBox* box : { &a, &b })
+            for (int i = 0; i < 8; ++i)
+                corners->push_back(box->corner(i));
+        return corners;
+    };
+    // Two unit boxes whose faces touch overlap.
+    EXPECT_TRUE(part->ExtentsOverlap(*set({ 0, 0, 0, 1, 1, 1 }, { 1, 0, 0, 2, 1, 1 }), true));
+    EXPECT_FALSE(part->ExtentsOverlap(*set({ 0, 0, 0, 1, 1, 1 }, { 1.01f, 0, 0, 2, 1, 1 }), true));
+    EXPECT_FALSE(part->ExtentsOverlap(*set({ 0, 0, 0, 1, 1, 1 }, { 0, 0, 1.01f, 1, 1, 2 }), true));
+    // In the window, z is not looked at; sets pressed against an edge of the
+    // window (all clamped onto it) overlap nothing.
+    EXPECT_TRUE(part->ExtentsOverlap(*set({ 10, 10, 0, 20, 20, 0 }, { 15, 15, 5, 30, 30, 9 }), false));
+    EXPECT_FALSE(part->ExtentsOverlap(*set({ 800, 10, 0, 800, 20, 0 }, { 790, 15, 0, 800, 30, 0 }), false));
+    EXPECT_FALSE(part->ExtentsOverlap(*set({ 10, 0, 0, 20, 0, 0 }, { 15, 0, 0, 30, 10, 0 }), false));
+    EXPECT_TRUE(part->ExtentsOverlap(*set({ 790, 10, 0, 800, 20, 0 }, { 795, 15, 0, 800, 30, 0 }), false));
 }

@@ -152,6 +152,20 @@ TEST(Placement, KindsDecideDropLockAndPorts) {
     EXPECT_TRUE(motor->GetDesc().m_vecPoints.empty());
     EXPECT_FALSE(motor->GetBox()->GetActive());
 
+    // A pasted part is free, and keeps the ports of the description it was
+    // pasted with, answering for its own pose.
+    osg::ref_ptr<CModel> source = LoadPart("models/brick/brick_2x2.ive");
+    source->Place(&owner, PlaceAdded);
+    osg::ref_ptr<CModel> pasted = LoadPart("models/brick/brick_2x2.ive");
+    pasted->GetInfo().m_desc = source->GetDesc();
+    pasted->GetDesc().m_vecPoints.resize(1);
+    pasted->SetTransform(scene::Transform(osg::Vec3(20, 0, 0), osg::Vec3()));
+    pasted->Place(&owner, PlacePasted);
+    EXPECT_FALSE(pasted->IsLocked());
+    EXPECT_TRUE(pasted->GetBox()->GetActive());
+    ASSERT_EQ(pasted->GetDesc().m_vecPoints.size(), 1u);
+    EXPECT_NEAR(pasted->GetDesc().m_vecPoints[0].WorldPos(-1).x(), 20.0, 1e-5);
+
     // Outside the robot builder no ports are read and no grid applies.
     SPartOwner playground;
     playground.m_nAppKind = 2;
@@ -252,6 +266,28 @@ TEST(Placement, PoseFlagsRefreshAndSave) {
     EXPECT_FALSE(brick->GetBoxPoint(p, -3));
     osg::ref_ptr<CModel> unplaced = LoadPart("models/brick/brick_2x4.ive");
     EXPECT_FALSE(unplaced->GetBoxPoint(p, 0));
+    EXPECT_FALSE(unplaced->CollidesWith(brick.get()));
+    EXPECT_FALSE(brick->CollidesWith(unplaced.get()));
+
+    // A part whose model did not load measures as an empty box at the
+    // origin: it is placed, never lost below the ground.
+    SPartOwner ground = RobotBuilderOwner();
+    ground.m_dGroundHeight = 2.0;
+    osg::ref_ptr<CModel> empty = new CModel(elementstest::LibraryContext(), "models/none.ive");
+    EXPECT_FALSE(empty->LoadModel());
+    empty->Place(&ground, PlaceAdded);
+    EXPECT_TRUE(empty->GetState().m_vPos.valid());
+    EXPECT_NEAR(empty->GetState().m_vPos.z(), 2.0, 1e-6);
+
+    // Without corners, the selection box frames the model in its own frame,
+    // whatever the part's pose.
+    brick->SetPose(osg::Vec3f(5, 5, 5), kQuarterTurnZ, false, false);
+    osg::ref_ptr<CModelBox> frame = new CModelBox(brick.get());
+    const auto* v = static_cast<const osg::Vec3Array*>(
+        frame->GetGeode()->getDrawable(0)->asGeometry()->getVertexArray());
+    const osg::BoundingBox model = ModelFileBounds("models/brick/brick_2x4.ive");
+    ExpectNear((*v)[0], model._min);
+    ExpectNear((*v)[6], model._max);
 }
 
 TEST(Placement, SnappingToTheGridRoundsHalfCellsAwayFromZero) {

@@ -187,6 +187,8 @@ TEST(PortSnapping, ABrickSnapsOntoABrick) {
     upper->SetPose(osg::Vec3f(0.3f, 1.3f, 3.0f), osg::Quat(), false, false);
     EXPECT_EQ(view.DragAndJoin(upper.get(), { behind.get(), lower.get() }), lower.get());
     ExpectNear(upper->GetState().m_vPos, osg::Vec3f(0, 2, 2.4f));
+    upper->SetPose(osg::Vec3f(0.3f, 1.3f, 3.0f), osg::Quat(), false, false);
+    EXPECT_EQ(view.DragAndJoin(upper.get(), { lower.get(), behind.get() }), lower.get());
 }
 
 // On a window wider than 1440 pixels, parts right of pixel 1440 snap as well.
@@ -266,4 +268,33 @@ TEST(PortSnapping, RefiningOrSlidingWithoutAPairChangesNothing) {
     EXPECT_FALSE(brick->GetPortPoint(p, 0, 8));
     EXPECT_FALSE(brick->GetPortPoint(p, 999, -1));
     EXPECT_TRUE(brick->GetPortPoint(p, 0, 7));
+}
+
+// An axle slides along the axis it joins: as far as the pointer's offset
+// along the other axle's window image reaches, in steps of 1 / trunc(4 lp)
+// of the other axle's length.
+TEST(PortSnapping, AnAxleSlidesAlongTheAxleItJoins) {
+    TiXmlDocument doc;
+    doc.Parse(R"(<set_up>
+      <obj address="axle"><point male="1" type="0" length="2" dir_x="1"/></obj>
+      <obj address="hole"><point type="0" length="4" dir_x="1"/></obj>
+    </set_up>)");
+    const PartContextPtr context = std::make_shared<const PartContext>(
+        PartConstants(), ModelDatabase(doc.FirstChildElement("set_up"), 5));
+    SPartOwner owner = elementstest::RobotBuilderOwner();
+    // Ten pixels a unit, the origin at pixel (500, 500).
+    owner.m_mWindow = osg::Matrixd::scale(10, 10, 10) * osg::Matrixd::translate(500, 500, 0);
+    osg::ref_ptr<CModel> axle = new CModel(context, "axle");
+    osg::ref_ptr<CModel> hole = new CModel(context, "hole");
+    axle->Place(&owner, PlaceFromFile);
+    hole->Place(&owner, PlaceFromFile);
+    axle->SetPose(osg::Vec3f(1.3f, 0.2f, 0), osg::Quat(), false, false);
+    hole->SetPose(osg::Vec3f(), osg::Quat(), false, false);
+    owner.m_snap.m_pOtherPart = hole.get();
+    owner.m_snap.m_nOwnPort = 0;
+    owner.m_snap.m_nOtherPort = 0;
+    // The offset (13, 2) pixels against the hole's axis (40, 0) pixels:
+    // r = 13 / 40, within 6 / 4; in steps of 1/52: 16/52 of the hole's 4.
+    axle->SlideAlongPort();
+    ExpectNear(axle->GetState().m_vPos, osg::Vec3f(4.0f * 16.0f / 52.0f, 0, 0), 1e-5f);
 }

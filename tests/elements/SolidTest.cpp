@@ -107,6 +107,17 @@ TEST(PartSolid, APartGetsOneBoxPerDescriptionBox) {
     part->CreateSolid(&world, 3);
     EXPECT_EQ(world.solidCount(), 1u);
     EXPECT_NE(part->GetSolid(), nullptr);
+    // A box without thickness or direction still gives a thin, sound shape.
+    OneBoxModel flat(R"(<box><center z="1"/><p/><p y="2"/><p/></box>)");
+    osg::ref_ptr<CModel> sheet = new CModel(flat.context, "m");
+    sheet->CreateSolid(&world, 3);
+    ASSERT_EQ(sheet->GetSolid()->shapeCount(), 1u);
+    const physics::ShapeDesc* thin = sheet->GetSolid()->shape(0);
+    ExpectNear(std::get<physics::BoxShape>(thin->geometry).dimensions,
+        physics::Vec3(physics::ShapeDesc::kMinSize, 4, physics::ShapeDesc::kMinSize));
+    EXPECT_TRUE(thin->offset.isFinite());
+    EXPECT_GT(sheet->GetSolid()->mass(), 0.0);
+
     // No world, no solid.
     osg::ref_ptr<CModel> loose = new CModel(model.context, "m");
     loose->CreateSolid(nullptr, 1);
@@ -118,7 +129,8 @@ TEST(PartSolid, APartGetsOneBoxPerDescriptionBox) {
 // A model without boxes gets one box of its bounds, in its own frame: made
 // while the part stands turned and moved, the box still fits the model.
 TEST(PartSolid, AModelWithoutBoxesGetsABoxOfItsBounds) {
-    const char* const candle = "models/playground/candle.ive";
+    // The ray beam runs from the origin along +y: its bounds are off-centre.
+    const char* const candle = "models/effects/e_ray.ive";
     const osg::BoundingBox bounds = ModelFileBounds(candle);
     osg::ref_ptr<CModel> part = LoadPart(candle, ModelTypeCandle);
     part->SetTransform(scene::Transform(osg::Vec3(30, -20, 7), osg::Vec3(40, 10, 0)));
@@ -132,6 +144,31 @@ TEST(PartSolid, AModelWithoutBoxesGetsABoxOfItsBounds) {
         1e-5);
     ExpectNear(box->offset.position,
         physics::Vec3(bounds.center().x(), bounds.center().y(), bounds.center().z()), 1e-5);
+}
+
+// Boxes are written for the model at its own size; a scaled part's boxes
+// (collision and physics) and ports are scaled with it.
+TEST(PartSolid, AScaledPartHasScaledBoxes) {
+    osg::ref_ptr<CModel> part
+        = new CModel(elementstest::LibraryContext(), "models/brick/brick_2x4.ive", osg::Vec3f(2, 1, 0.5f));
+    ASSERT_TRUE(part->LoadModel());
+    physics::PhysicsWorld world;
+    part->CreateSolid(&world, 1);
+    const physics::ShapeDesc* box = part->GetSolid()->shape(0);
+    ExpectNear(std::get<physics::BoxShape>(box->geometry).dimensions, physics::Vec3(8, 8, 1.2), 1e-5);
+    ExpectNear(box->offset.position, physics::Vec3(0, 0, 0.6), 1e-5);
+    SPartOwner owner = elementstest::RobotBuilderOwner();
+    part->Place(&owner, PlaceRecreated);
+    part->ReadPoints();
+    osg::Vec3f top;
+    ASSERT_TRUE(part->GetPortPoint(top, 0, -1));
+    EXPECT_NEAR(top.z(), 1.2, 1e-5);
+    // Its collision box reaches to 4 along x, where the model now does.
+    osg::ref_ptr<CModel> post = LoadPart("models/sensor/ray.ive");
+    post->Place(&owner, PlaceRecreated);
+    post->SetPose(osg::Vec3f(3.5f, 0, 0), osg::Quat(), false, false);
+    part->UpdateCollisionTransform();
+    EXPECT_TRUE(part->CollidesWith(post.get()));
 }
 
 TEST(PartSolid, TheNodeFollowsTheSolidUnlessALostObjectFell) {

@@ -5,6 +5,7 @@
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
+#include "apps/MotionModel.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
 #include "support/QtPrint.h"
@@ -410,10 +411,49 @@ TEST(CMainDlg, EditCommandsAndKeysReachTheCurrentPagesApplication) {
     QTest::keyPress(w.widget_5, Qt::Key_Left);
     EXPECT_EQ(w.GetEmuApp()->GetMouseMode(), CApp::MouseModeMove);
     EXPECT_TRUE(w.action_RobotMove->isChecked());
+    for (void (Ui::CMainDlg::*turn)() : { &Ui::CMainDlg::slot_Left, &Ui::CMainDlg::slot_Right }) {
+        w.action_RobotDel->trigger();
+        EXPECT_EQ(w.GetEmuApp()->GetMouseMode(), CApp::MouseModeDelete);
+        (w.*turn)();
+        EXPECT_EQ(w.GetEmuApp()->GetMouseMode(), CApp::MouseModeMove);
+    }
     w.slot_Return();
     w.slot_Key(15);
     EXPECT_EQ(robot->GetLastCommand(), 20);
     EXPECT_EQ(playground->GetLastCommand(), 14);
+}
+
+TEST(CMainDlg, ViewCommandsMoveTheCurrentPagesCamera) {
+    auto window = OpenWindow();
+    Ui::CMainDlg& w = *window;
+    w.tabWidget->setCurrentIndex(1);
+    CApp* playground = w.GetPlaApp();
+    w.action_Front_View->trigger();
+    EXPECT_TRUE(playground->GetCamera()->GetTransform().EpsilonEquals(scene::Transform(0, -800, 0, 0, 0, 0)));
+    EXPECT_FLOAT_EQ(playground->GetMotionModel()->GetDistance(), 800.0f);
+    // Nearer comes a tenth of the distance (and a little) nearer, farther
+    // goes back; the other pages' cameras stay.
+    const scene::Transform robotBefore = w.GetRobApp()->GetCamera()->GetTransform();
+    w.action_NearView->trigger();
+    EXPECT_NEAR(playground->GetCamera()->GetTransform().GetTranslation().y(), -800.0f + 80.1f, 1e-3);
+    w.action_FarView->trigger();
+    EXPECT_LT(playground->GetCamera()->GetTransform().GetTranslation().y(), -800.0f + 80.1f);
+    EXPECT_TRUE(w.GetRobApp()->GetCamera()->GetTransform().EpsilonEquals(robotBefore));
+    w.action_Top_View->trigger();
+    EXPECT_TRUE(
+        playground->GetCamera()->GetTransform().EpsilonEquals(scene::Transform(0, 0, 800, 0, -89, 0)));
+
+    // Following a robot, the zoom changes only the follow distance, by 5.
+    w.tabWidget->setCurrentIndex(2);
+    CEmuApp* simulation = w.GetEmuApp();
+    simulation->m_bFollow = true;
+    const scene::Transform simulationBefore = simulation->GetCamera()->GetTransform();
+    w.action_NearView->trigger();
+    EXPECT_EQ(simulation->m_nFollowHeight, 195);
+    w.action_FarView->trigger();
+    w.action_FarView->trigger();
+    EXPECT_EQ(simulation->m_nFollowHeight, 205);
+    EXPECT_TRUE(simulation->GetCamera()->GetTransform().EpsilonEquals(simulationBefore));
 }
 
 TEST(CMainDlg, TheStatusBarShowsTheLevelCountAndPageHints) {
@@ -439,6 +479,9 @@ TEST(CMainDlg, TheStatusBarShowsTheLevelCountAndPageHints) {
     EXPECT_EQ(w.statusbar->currentMessage(), QStringLiteral("Saved robot1.rob"));
     w.statusbar->clearMessage();
     EXPECT_EQ(w.statusbar->currentMessage(), QStringLiteral("Build a robot"));
+    // Hovering the view shows its hint; with nothing selected it stays.
+    w.statusbar->showMessage(QStringLiteral("Build a robot, then run it"));
+    EXPECT_EQ(w.statusbar->currentMessage(), QStringLiteral("Build a robot, then run it"));
     w.slot_Ui_StatusBar_ShowObjName(nullptr);
     EXPECT_EQ(w.statusbar->currentMessage(), QStringLiteral("Build a robot"));
     std::string address = "models/sensor/compass.ive";

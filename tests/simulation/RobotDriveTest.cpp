@@ -1,0 +1,180 @@
+#include "RobotFixture.h"
+
+#include "elements/CColoredLight.h"
+#include "elements/CWheel.h"
+#include "foundation/CConfig.h"
+#include "simulation/CMotor.h"
+#include "simulation/CRcu.h"
+#include "simulation/CRob.h"
+#include "simulation/CSensor.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <osg/Material>
+
+#include <cstdlib>
+
+using namespace robotstest;
+
+namespace {
+
+// A robot of the builder's file in its own world, its program answering
+// every step with output.
+struct DrivenRobot {
+    explicit DrivenRobot(BuilderRobot& builder, bool withFloor = true)
+        : sim("map/default.png", withFloor) {
+        file = builder.Save(dir.path() / "robot.rob");
+        robot = new CRob(file, sim.scene.get(), sim.world.get(), 1, Config(), Parts());
+        EXPECT_EQ(
+            robot->Load(nullptr, 0, 1, {}, SensorBar(), osg::Vec3f(), osg::Quat(), true), CRob::kLoaded);
+    }
+
+    bool Program(const char* output) {
+        setenv("MORVANE_TEST_OUTPUT", output, 1);
+        return robot->GetRcu()->LoadProgram(TestProgram("fixed_output"), 0);
+    }
+
+    // Frames as the simulation runs them: the physics, then the robot's step.
+    void Run(int frames) {
+        for (int i = 0; i < frames; ++i) {
+            sim.Frames(1);
+            robot->Step();
+        }
+    }
+
+    scene::Transform Pose() const { return robot->GetRcu()->GetTransform(); }
+
+    testsupport::TempDir dir;
+    SimulationWorld sim;
+    std::string file;
+    osg::ref_ptr<CRob> robot;
+};
+
+} // namespace
+
+TEST(RobotDrive, AProgramsOutputDrivesTheRobotForwardAndTurnsIt) {
+    BuilderRobot builder;
+    builder.AddBase();
+    DrivenRobot driven(builder);
+    ASSERT_TRUE(driven.Program("1*50* 2*50*"));
+    driven.robot->Start();
+    driven.Run(20);
+    const scene::Transform settled = driven.Pose();
+    driven.Run(20);
+    // Both motors at 50 settle their wheels at 0.6 x 50 = 30 degrees per
+    // second: a wheel of radius 3.2 rolls 30 / 180 x pi x 3.2 x 0.6 = 1.005
+    // units a frame, straight ahead (+y, where the sensors look).
+    const osg::Vec3 moved = driven.Pose().GetTranslation() - settled.GetTranslation();
+    EXPECT_NEAR(moved.y(), 20 * 1.005, 2.0);
+    EXPECT_NEAR(moved.x(), 0.0, 0.5);
+    EXPECT_NEAR(driven.Pose().GetHpr().x(), 0.0, 1.0);
+    EXPECT_NEAR(driven.robot->GetMotors()[0]->GetJoint()->angleRateDegrees(), 30.0, 2.0);
+    EXPECT_EQ(driven.robot->GetStepCount(), 40);
+
+    // Opposite values turn it on the spot, to the left for a left wheel
+    // going back.
+    ASSERT_TRUE(driven.Program("1*-30* 2*30*"));
+    const scene::Transform before = driven.Pose();
+    driven.Run(20);
+    const osg::Vec3 drift = driven.Pose().GetTranslation() - before.GetTranslation();
+    const double turned = driven.Pose().GetHpr().x() - before.GetHpr().x();
+    EXPECT_GT(turned, 20.0);
+    EXPECT_LT(drift.length(), 12.0);
+}
+
+TEST(RobotDrive, LightsFollowTheLCommands) {
+    BuilderRobot builder;
+    builder.AddBase();
+    builder.Add(ModelTypeColoredLight, "models/light/coloredlight.ive", -2.0, -4.0, 5.2, 0.0, 4);
+    builder.Add(ModelTypeColoredLight, "models/light/coloredlight.ive", 2.0, -4.0, 5.2, 0.0, 5);
+    DrivenRobot driven(builder);
+    ASSERT_TRUE(driven.Program("1*0* 2*0* l5*2*"));
+    driven.robot->Start();
+    driven.Run(1);
+    const auto& lights = driven.robot->GetLights();
+    ASSERT_EQ(lights.size(), 2u);
+    EXPECT_EQ(lights[0]->GetColorIndex(), 0);
+    EXPECT_EQ(lights[1]->GetColorIndex(), 2);
+    ASSERT_NE(lights[1]->GetLampState(), nullptr);
+    const osg::Material* lamp = dynamic_cast<const osg::Material*>(
+        lights[1]->GetLampState()->getAttribute(osg::StateAttribute::MATERIAL));
+    ASSERT_NE(lamp, nullptr);
+    EXPECT_EQ(lamp->getDiffuse(osg::Material::FRONT), osg::Vec4(0.0f, 1.0f, 0.0f, 1.0f));
+
+    // A text without "l" leaves every light as it is.
+    ASSERT_TRUE(driven.Program("1*50* 2*50*"));
+    driven.Run(1);
+    EXPECT_EQ(lights[1]->GetColorIndex(), 2);
+    ASSERT_TRUE(driven.Program("l4*6* 5*1*"));
+    driven.Run(1);
+    EXPECT_EQ(lights[0]->GetColorIndex(), 6);
+    EXPECT_EQ(lights[1]->GetColorIndex(), 1);
+}
+
+TEST(RobotDrive, TheInputTextCarriesEverySensorsReading) {
+    BuilderRobot builder;
+    builder.AddBase();
+    builder.Add(ModelTypeSensor, "models/sensor/magnet.ive", -2.0, 4.0, 5.2, 0.0, 6, SensorKindMagnet);
+    builder.Add(ModelTypeSensor, "models/sensor/ranging.ive", 2.0, 5.0, 5.2, 0.0, 3, SensorKindRanging);
+    DrivenRobot driven(builder);
+    ASSERT_TRUE(driven.Program(""));
+    driven.robot->Start();
+    driven.Run(3);
+    // Nothing within 500 ahead of the ranging sensor.
+    EXPECT_EQ(driven.robot->GetInputText(), "2 6*10*0* 3*3*500* ");
+}
+
+TEST(RobotDrive, TheKeyboardReplacesTheProgramWhileItDrives) {
+    CConfig config(MORVANE_PROGRAM_DIR);
+    config.m_bKeyDrive = true;
+    config.m_nDriveSpeed[0] = 60;
+    BuilderRobot builder;
+    builder.AddBase();
+    testsupport::TempDir dir;
+    const std::string file = builder.Save(dir.path() / "robot.rob");
+    SimulationWorld sim;
+    osg::ref_ptr<CRob> robot = new CRob(file, sim.scene.get(), sim.world.get(), 1, config, Parts());
+    ASSERT_EQ(robot->Load(nullptr, 0, 1, {}, SensorBar(), osg::Vec3f(), osg::Quat(), true), CRob::kLoaded);
+    setenv("MORVANE_TEST_OUTPUT", "1*-50* 2*-50*", 1);
+    ASSERT_TRUE(robot->GetRcu()->LoadProgram(TestProgram("fixed_output"), 0));
+    robot->SetManualDriveOutput(1);
+    EXPECT_EQ(robot->GetOutputText(), "1*60* 2*60 l p ");
+    robot->Start();
+    for (int i = 0; i < 10; ++i) {
+        sim.Frames(1);
+        robot->Step();
+    }
+    EXPECT_EQ(robot->GetOutputText(), "1*60* 2*60 l p ");
+    EXPECT_EQ(robot->GetStepCount(), 10);
+    EXPECT_GT(robot->GetRcu()->GetTransform().GetTranslation().y(), 3.0);
+}
+
+TEST(RobotDrive, ARobotBelowTheWorldIsEliminatedAndStaysWhereItIs) {
+    BuilderRobot builder;
+    builder.AddBase();
+    DrivenRobot driven(builder, false);
+    ASSERT_TRUE(driven.Program("1*50* 2*50*"));
+    driven.robot->Start();
+    driven.robot->SetScore(7);
+    EXPECT_EQ(driven.robot->GetScore(), 7);
+    // With no floor it falls; the simulation eliminates a robot whose body
+    // is below z -1000.
+    int frames = 0;
+    while (driven.Pose().GetTranslation().z() >= -1000.0f && frames < 100) {
+        driven.Run(1);
+        ++frames;
+    }
+    ASSERT_LT(driven.Pose().GetTranslation().z(), -1000.0f);
+    driven.robot->Eliminate();
+    EXPECT_TRUE(driven.robot->IsEliminated());
+    EXPECT_FALSE(driven.robot->IsRunning());
+    EXPECT_EQ(driven.robot->GetScore(), 0);
+    const int steps = driven.robot->GetStepCount();
+    const float z = driven.Pose().GetTranslation().z();
+    driven.Run(5);
+    EXPECT_EQ(driven.robot->GetStepCount(), steps);
+    EXPECT_FLOAT_EQ(driven.Pose().GetTranslation().z(), z);
+    driven.robot->Start();
+    EXPECT_TRUE(driven.robot->IsEliminated());
+}
