@@ -11,6 +11,7 @@
 #include "elements/Geometry.h"
 #include "elements/Nets.h"
 #include "foundation/CConfig.h"
+#include "simulation/RobotBuilderFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -68,6 +69,7 @@ CRobApp::CRobApp(
     , m_pPartContext(ContextOf(config, std::move(context))) {
     m_pImgCallback = new SImgCallback;
     m_edit.m_pPartContext = m_pPartContext;
+    m_edit.m_pConfig = &m_config;
 
     m_pMotionModel->SetDistance(160.0f);
     ResetCamera();
@@ -78,6 +80,7 @@ CRobApp::CRobApp(
     AddDrawable(m_pArrow.get());
 
     s_SetUpEditor(m_edit, *this);
+    connect(&m_worker, &QThread::finished, this, &CRobApp::slot_ThreadEnd);
 
     if (!m_config.m_strRcu.empty())
         AddPart(MakePart(ModelTypeRcu, 0, m_config.m_strRcu).get());
@@ -161,6 +164,53 @@ void CRobApp::NewRobot() {
         return;
     ClearRobot();
     ShowRobot(true);
+}
+
+void CRobApp::StartFileThread(
+    const std::string& path, bool load, bool toSimulation, bool openAfter, bool newAfter) {
+    if (IsBusy())
+        return;
+    m_edit.m_bActions[SEditState::ActionOpenFile] = openAfter;
+    m_edit.m_bActions[SEditState::ActionNewRobot] = newAfter;
+    m_edit.m_nProgress = 0;
+    emit signal_Ui_SetProgress(0);
+    if (load) {
+        ClearRobot();
+        m_edit.m_nBusy = SEditState::BusyLoading;
+    } else {
+        m_edit.m_nBusy = SEditState::BusySaving;
+    }
+    m_edit.m_bActions[SEditState::ActionToSimulation] = toSimulation;
+    m_edit.m_strRobotFile = path;
+    m_worker.StartJob(&m_edit);
+}
+
+void CRobApp::slot_ThreadEnd() {
+    const int result = m_edit.m_nBusy;
+    const bool loaded = result == kRobotLoadFailed || result == kRobotLoaded;
+    const bool success = result == kRobotLoaded || result == kRobotSaved;
+    m_edit.m_nBusy = SEditState::BusyIdle;
+    emit signal_Ui_SetProgress(100);
+    const bool* actions = m_edit.m_bActions;
+    if (loaded) {
+        ShowRobot(!success);
+        if (actions[SEditState::ActionToSimulation])
+            emit signal_Ui_RobAppToEmuApp();
+        else if (!success)
+            m_config.ShowTips("CRobApp", "slot_ThreadEnd", "sLoad");
+    } else if (success) {
+        // The file on disk is now the robot in the editor.
+        s_MarkUndoClean(m_edit);
+        emit signal_Ui_SaveFlag(m_edit.m_bClean);
+        if (actions[SEditState::ActionToSimulation])
+            emit signal_Ui_RobAppToEmuApp();
+        else if (actions[SEditState::ActionOpenFile])
+            emit signal_Ui_RobAppOpenFile();
+        else if (actions[SEditState::ActionNewRobot])
+            emit signal_Ui_RobAppNew();
+    } else {
+        m_config.ShowTips("CRobApp", "slot_ThreadEnd", "sSave");
+    }
 }
 
 void CRobApp::ShowObjCount() {

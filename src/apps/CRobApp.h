@@ -3,6 +3,7 @@
 #include "apps/CApp.h"
 #include "apps/SEditState.h"
 #include "elements/PartContext.h"
+#include "simulation/CThread.h"
 
 #include <QObject>
 #include <QString>
@@ -54,6 +55,13 @@ public:
     // ---- robot and files ----------------------------------------------------------
     // Clears the robot and starts a new one with a control unit.
     void NewRobot();
+    // Loads (load) or saves the robot file at path (local 8-bit) in the
+    // background; the builder refuses every change meanwhile. After a load
+    // with toSimulation, or after a successful save, the first action asked
+    // for follows: the robot goes to the simulation, another file is opened,
+    // or a new robot is started.
+    void StartFileThread(
+        const std::string& path, bool load, bool toSimulation, bool openAfter, bool newAfter);
     // Reports the part count to the status bar.
     void ShowObjCount();
     const std::vector<osg::ref_ptr<CModel>>& GetPartList() const { return m_edit.m_vecAllParts; }
@@ -129,6 +137,9 @@ signals:
 protected:
     ~CRobApp() override;
 
+private slots:
+    void slot_ThreadEnd();
+
 private:
     class SImgCallback;
 
@@ -172,6 +183,9 @@ private:
     osg::ref_ptr<CDrawTri> m_pArrow;
     osg::ref_ptr<Nets> m_pGrid;
     SEditState m_edit;
+    // Declared after the editing state it works on: it goes first, waiting
+    // for a job under way.
+    CThread m_worker;
     osg::ref_ptr<SImgCallback> m_pImgCallback;
     // The model address that the status bar shows for a single selection.
     std::string m_strSelName;

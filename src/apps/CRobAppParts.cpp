@@ -5,33 +5,14 @@
 
 #include "apps/CStep.h"
 #include "elements/CBrick.h"
-#include "elements/CColoredLight.h"
-#include "elements/CWheel.h"
 #include "foundation/CConfig.h"
+#include "simulation/RobotPartFactory.h"
 
 #include <algorithm>
 #include <limits>
 
 osg::ref_ptr<CModel> CRobApp::MakePart(int type, int sensorKind, const std::string& address) const {
-    switch (type) {
-    case ModelTypeBrick:
-        return new CBrick(m_pPartContext, address);
-    case ModelTypeWheel:
-        return new CWheel(m_pPartContext, address);
-    case ModelTypeColoredLight:
-        return new CColoredLight(m_pPartContext, address);
-    case ModelTypeRcu:
-    case ModelTypeMotor:
-    case ModelTypeSensor: {
-        osg::ref_ptr<CModel> part = new CModel(m_pPartContext, address);
-        part->SetType(type);
-        if (type == ModelTypeSensor)
-            part->SetSubType(sensorKind);
-        return part;
-    }
-    default:
-        return nullptr;
-    }
+    return MakeRobotPart(type, sensorKind, m_pPartContext, address, m_config.m_bIsE);
 }
 
 bool CRobApp::AddPart(CModel* part) {
@@ -80,6 +61,9 @@ void CRobApp::SetSelected(CModel* part, bool all) {
         emit signal_Ui_SaveFlag(m_edit.m_bClean);
     }
     m_edit.m_vecSel.clear();
+    // Nothing selected is nothing carried or turned.
+    m_edit.m_bCarrying = false;
+    m_edit.m_bRotating = false;
     if (!part && !(all && !m_edit.m_vecAllParts.empty())) {
         emit signal_Ui_StatusBar_ShowObjName(nullptr);
         ShowObjCount();

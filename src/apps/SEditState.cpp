@@ -11,7 +11,9 @@
 #include <cmath>
 #include <limits>
 
-SEditState::SEditState() = default;
+SEditState::SEditState() {
+    m_pPartOwner = this;
+}
 
 SEditState::~SEditState() = default;
 

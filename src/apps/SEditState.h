@@ -5,6 +5,7 @@
 #include "elements/PartContext.h"
 #include "elements/SPartOwner.h"
 #include "scene/Picking.h"
+#include "simulation/SRobotFileState.h"
 
 #include <QString>
 #include <QUndoStack>
@@ -15,8 +16,6 @@
 #include <osg/observer_ptr>
 #include <osg/ref_ptr>
 
-#include <atomic>
-#include <string>
 #include <vector>
 
 class CApp;
@@ -30,10 +29,12 @@ class LanguageTexts;
 //
 // It extends what a placed part reads of its editor (SPartOwner: the
 // builder's kind, the camera and window that snapping measures in, the
-// snapping state). Positions of the pointer are window pixels from the
-// bottom left. Everything runs in the GUI thread, but for the busy state and
-// progress, which a builder's file worker also writes.
-struct SEditState : SPartOwner {
+// snapping state) and what the robot builder's file worker works on
+// (SRobotFileState: the file, the busy state and progress, the list of all
+// parts, the build-order counter, the part context). Positions of the
+// pointer are window pixels from the bottom left. Everything runs in the GUI
+// thread, but for the file worker's jobs, while the builder is busy.
+struct SEditState : SPartOwner, SRobotFileState {
     // Follow-up actions of the robot builder's file worker.
     enum Action { ActionToSimulation = 0, ActionOpenFile = 1, ActionNewRobot = 2, ActionCount = 3 };
     // The builder's drag modes.
@@ -49,8 +50,6 @@ struct SEditState : SPartOwner {
 
     // The builder, which owns this state (not owned).
     CApp* m_pApp = nullptr;
-    // Parts are made over this context and read its constants.
-    PartContextPtr m_pPartContext;
 
     std::vector<CModelInfo> m_vecClipboard;
     // The intersections of the last pick under the pointer, nearest first.
@@ -80,8 +79,6 @@ struct SEditState : SPartOwner {
     osg::Vec3f m_vHoverPoint;
     int m_nLastCommand = 0;
     bool m_bAddToSel = false;
-    // The id the next added part gets (its place in the build order).
-    int m_nBuildCounter = 0;
 
     std::vector<osg::ref_ptr<CModel>> m_vecSel;
     // The selection when add-to-selection was switched on, or at the end of a
@@ -89,8 +86,6 @@ struct SEditState : SPartOwner {
     std::vector<osg::ref_ptr<CModel>> m_vecSelSnapshot;
     osg::observer_ptr<CModel> m_pHovered;
     osg::observer_ptr<CModel> m_pPressed;
-    // Every part of the robot or object of the playground, in the order added.
-    std::vector<osg::ref_ptr<CModel>> m_vecAllParts;
     // The playground builder's support: the unselected object a carried
     // selection stands on.
     osg::observer_ptr<CModel> m_pSupport;
@@ -99,10 +94,6 @@ struct SEditState : SPartOwner {
     int m_nRotationAxis = 0; // 0 x, 1 y, 2 z
     osg::Vec2f m_vRotationStartPointer;
     osg::Quat m_qRotationStart;
-
-    std::string m_strRobotFile;
-    std::atomic<int> m_nBusy { BusyIdle };
-    std::atomic<int> m_nProgress { 0 };
 
     // The document equals its saved form. The undo stack keeps the saved
     // state's place itself (its clean index), so a push that cuts that state
