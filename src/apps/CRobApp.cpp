@@ -482,6 +482,8 @@ void CRobApp::DoCommand(int code, bool viewRelative) {
 // ---- assembly show and screenshots --------------------------------------------------------
 
 void CRobApp::ToggleSetUpShow() {
+    if (IsBusy())
+        return;
     std::vector<osg::ref_ptr<CModel>>& all = m_edit.m_vecAllParts;
     const bool starting = !m_edit.m_bShowMode;
     // A show of nothing would point at no part.
@@ -633,6 +635,8 @@ bool CRobApp::IsFastCapture() const {
 }
 
 void CRobApp::ToggleGridBackground() {
+    if (IsBusy())
+        return;
     if (m_pArrow->GetActive()) {
         m_pGrid->SetActive(false);
         m_pArrow->SetActive(false);
