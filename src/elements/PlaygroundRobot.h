@@ -1,5 +1,6 @@
 #pragma once
 
+#include <osg/BoundingBox>
 #include <osg/Referenced>
 
 class CGeo;
@@ -23,6 +24,10 @@ public:
     // The control unit, whose scene node stands for the whole robot (every
     // other part hangs below it); null once the robot has been taken apart.
     virtual CModel* GetRcu() const = 0;
+    // The world box of the control unit with every part below it; false
+    // without a control unit. A robot may keep the box while it cannot move,
+    // as during one playground step.
+    virtual bool GetBodyBounds(osg::BoundingBox& box) const;
 
     virtual int GetScore() const = 0;
     virtual void SetScore(int score) = 0;

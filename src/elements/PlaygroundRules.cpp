@@ -25,11 +25,7 @@ bool Touches(const osg::BoundingBox& a, const osg::BoundingBox& b) {
 }
 
 bool RobotBounds(const PlaygroundRobot& robot, osg::BoundingBox& box) {
-    const CModel* rcu = robot.GetRcu();
-    if (!rcu)
-        return false;
-    box = rcu->scene::SceneObject::GetBoundingBox();
-    return box.valid();
+    return robot.GetBodyBounds(box) && box.valid();
 }
 
 osg::BoundingBox ObjectBounds(const CModel& object) {
@@ -47,3 +43,11 @@ bool OwnBoundsBox(const CModel& part, physics::ShapeDesc& box, bool centred) {
 }
 
 } // namespace elements
+
+bool PlaygroundRobot::GetBodyBounds(osg::BoundingBox& box) const {
+    const CModel* rcu = GetRcu();
+    if (!rcu)
+        return false;
+    box = rcu->scene::SceneObject::GetBoundingBox();
+    return true;
+}

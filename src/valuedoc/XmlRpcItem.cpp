@@ -170,6 +170,15 @@ XmlRpcItem& XmlRpcItem::operator[](const char* name) {
     return (*this)[std::string(name)];
 }
 
+const XmlRpcItem* XmlRpcItem::FindMember(const std::string& name) const {
+    if (GetType() != TypeStruct) {
+        return nullptr;
+    }
+    const ValueStruct& members = Get<ValueStruct>();
+    const auto found = members.find(name);
+    return found == members.end() ? nullptr : &found->second;
+}
+
 int XmlRpcItem::Size() const {
     std::size_t size = 0;
     switch (GetType()) {

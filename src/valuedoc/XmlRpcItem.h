@@ -79,6 +79,11 @@ public:
     // subscript through operator int&.
     XmlRpcItem& operator[](const char* name);
 
+    // The member of that name; null when the value is no struct or has no
+    // such member. Unlike operator[] it never changes the value, so readers
+    // of untrusted documents look members up without adding any.
+    const XmlRpcItem* FindMember(const std::string& name) const;
+
     // Bytes of a string or base64 value, elements of an array or members of a
     // struct; any other type throws "type error".
     int Size() const;

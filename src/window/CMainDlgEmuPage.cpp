@@ -219,6 +219,8 @@ int CMainDlg::RobotPanelIndex() const {
 
 void CMainDlg::f_Ui_ReloadToEmuApp(int) { }
 
+void CMainDlg::f_EmuAppRefresh() { }
+
 void CMainDlg::slot_Complie(std::string, std::string) { }
 
 void CMainDlg::slot_Drive_RobApp() { }

@@ -36,6 +36,8 @@ public:
         MoveTo(centre);
     }
     void MoveTo(const osg::Vec3f& centre) { m_body->SetTransform(scene::Transform(centre, osg::Vec3())); }
+    // A robot taken apart has no control unit.
+    void TakeApart() { m_body = nullptr; }
 
     CModel* GetRcu() const override { return m_body.get(); }
     int GetScore() const override { return m_score; }
@@ -203,7 +205,7 @@ TEST(PlaygroundObjects, AlarmAwardsTenAfterMoreThanThreeHundredStepsNear) {
 
 // Only the first robot in list order can complete a rule while those before
 // it are far: a second robot at the candle never puts it out. Without robots
-// the count stays as it is.
+// the count stays as it is; robots without a control unit are passed over.
 TEST(PlaygroundObjects, CandleGoesOutOnlyForTheFirstNearRobotInListOrder) {
     physics::PhysicsWorld world;
     osg::ref_ptr<CCandle> candle = Loaded(new CCandle(LibraryContext(), "models/playground/candle.ive"));
@@ -232,13 +234,15 @@ TEST(PlaygroundObjects, CandleGoesOutOnlyForTheFirstNearRobotInListOrder) {
     EXPECT_TRUE(candle->IsBurning());
     EXPECT_EQ(near.GetScore(), 0);
 
-    far.MoveTo(osg::Vec3f(10 - kJustNear, 20, 3.8f));
+    // A robot without a control unit takes no part: it neither completes
+    // the rule nor holds back the robots after it.
+    far.TakeApart();
     StepTimes(*candle, 301);
     EXPECT_FALSE(candle->IsBurning());
     EXPECT_EQ(candle->GetFlame(), nullptr);
     EXPECT_FALSE(world.owns(flame));
-    EXPECT_EQ(far.GetScore(), 10);
-    EXPECT_EQ(near.GetScore(), 0);
+    EXPECT_EQ(far.GetScore(), 0);
+    EXPECT_EQ(near.GetScore(), 10);
 }
 
 // A tilted candle that has slid takes its flame solid along, turned as the

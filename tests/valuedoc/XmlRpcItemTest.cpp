@@ -163,6 +163,12 @@ TEST(XmlRpcItem, StructMembersAreCreatedOnLookupAndKeptInByteOrder) {
         "<member><name>\xff</name><value>\xff</value></member>"
         "</struct></value>");
     EXPECT_EQ(record.Size(), 6);
+
+    // FindMember looks without adding.
+    EXPECT_EQ(record.FindMember("a0"), &record["a0"]);
+    EXPECT_EQ(record.FindMember("zz"), nullptr);
+    EXPECT_EQ(record.Size(), 6);
+    EXPECT_EQ(IntItem(1).FindMember("a"), nullptr);
 }
 
 TEST(XmlRpcItem, CopiesAreDeep) {

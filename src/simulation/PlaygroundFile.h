@@ -1,0 +1,94 @@
+#pragma once
+
+#include "elements/CModelRecord.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A playground file (".pla"): the ground picture, the scoring rules and one
+// array of objects per object kind, as one structured-value document. The
+// playground builder writes and reads it, the simulation reads it; this class
+// is the file alone, with no scene, physics or window, so tests and tools
+// read and write playgrounds headless.
+//
+// Reading refuses a damaged file whole, with a message saying where and why:
+// a member of another value type than the layout gives, a number that is not
+// finite as a float, a model address that would leave the program folder, an
+// assignment count that the entries do not bear out, too many objects or
+// too large a file. Nothing is made of a refused file.
+class PlaygroundFile {
+public:
+    // The object arrays, in the file's own order (the builder reads them so).
+    enum Array {
+        ArrayCandle,
+        ArrayWounded,
+        ArrayTakenObj,
+        ArraySlope,
+        ArrayGeometry,
+        ArrayTrigger,
+        ArrayAlarm,
+        ArrayCount
+    };
+    // The order in which the simulation reads the arrays.
+    static constexpr std::array<int, ArrayCount> kSimulationOrder { ArraySlope, ArrayGeometry, ArrayCandle,
+        ArrayTrigger, ArrayWounded, ArrayTakenObj, ArrayAlarm };
+
+    // Where the playground page hands its playground to the simulation, and
+    // where a result bundle's playground is unpacked.
+    static constexpr const char* kHandOverFile = "Temp/temp.pla";
+
+    // Playgrounds are a few hundred kilobytes, most of it the picture.
+    static constexpr std::uintmax_t kMaxFileSize = 64u << 20;
+    static constexpr int kMaxObjects = 10000;
+
+    // One object: its description's address, type and sub-type (the trigger
+    // kind) and its state as the file gives them, and its id.
+    struct Item {
+        CModelInfo info;
+        int id = 0;
+        bool hasId = false;
+    };
+
+    // The bytes of the ground picture file; none: the default ground.
+    std::optional<std::string> image;
+    std::vector<int> rules;
+    std::array<std::vector<Item>, ArrayCount> arrays;
+
+    // "Candle", "Wounded", ... for an array; its objects' model type.
+    static const char* ArrayName(int array);
+    static int ArrayType(int array);
+    // The array that holds objects of a model type; -1 for types no array holds.
+    static int ArrayOfType(int type);
+
+    // Takes the bytes of the picture file as the ground picture; false, with
+    // the reason and the picture as it was, when the file cannot be read
+    // whole (a saved playground never loses its picture unnoticed).
+    bool TakeImage(const std::string& pictureFile, std::string& error);
+
+    // Appends an object to its type's array; false (nothing added) for a type
+    // that no array holds.
+    bool Add(const CModelInfo& info, int id);
+    int ObjectCount() const;
+
+    // Keeps in every delivery zone's assignment list only the ids of loaded
+    // models of this playground, as a save does.
+    void CleanAssignments();
+
+    // Reads a document's text. False, with the reason in error and this file
+    // left as it was, for text that is no playground or a damaged one.
+    bool FromXml(const std::string& text, std::string& error);
+    // The document's text: members in name order, doubles with six decimals.
+    std::string ToXml() const;
+
+    // Reads the file at path (local 8-bit path; relative paths from the
+    // program folder). False, with the reason, when it cannot be read or is
+    // refused.
+    bool Load(const std::string& path, std::string& error);
+    // Writes the file through a temporary file in the same folder that
+    // replaces it only once all is written: false, with the reason, when it
+    // could not be written whole, and then the file at path is as it was.
+    bool Save(const std::string& path, std::string& error) const;
+};
