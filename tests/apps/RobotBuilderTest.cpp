@@ -716,3 +716,48 @@ TEST_F(RobotBuilder, SavesAndLoadsBackTheSameRobotAndTheSavedFlagFollowsTheFile)
     CModel* next = Add(ModelTypeBrick, "models/brick/brick_1x2.ive");
     EXPECT_EQ(next->GetId(), 4);
 }
+
+// The page's pose boxes set one value of the single selected part; a change
+// under 0.01 is none. Slider moves record no step but leave the robot unsaved.
+// Copying only the control unit copies nothing, and pasting nothing adds none.
+TEST_F(RobotBuilder, PoseValuesFromThePanelAndCopiesOfNothing) {
+    CModel* brick = Add(ModelTypeBrick, "models/brick/brick_2x2.ive");
+    Click(PixelOf({ 10.0f, 10.0f, 0.0f }));
+    App().SetSelected(brick, false);
+    const osg::Vec3f at = brick->GetState().m_vPos;
+    const int steps = Edit().m_undoStack.index();
+
+    App().SetSelTransform(0, at.x() + 0.005, {});
+    EXPECT_EQ(Edit().m_undoStack.index(), steps);
+    EXPECT_EQ(brick->GetState().m_vPos, at);
+    App().SetSelTransform(1, at.y() + 3.5, {});
+    EXPECT_EQ(Edit().m_undoStack.index(), steps + 1);
+    ExpectNear(brick->GetState().m_vPos, at + osg::Vec3f(0.0f, 3.5f, 0.0f));
+    ExpectNear(brick->GetTransform().GetTranslation(), at + osg::Vec3f(0.0f, 3.5f, 0.0f));
+
+    // Angles about x, y and z: 0.004 each is 0.012 in all, a change.
+    App().SetSelTransform(3, 0.0, { 0.004f, 0.004f, 0.004f });
+    EXPECT_EQ(Edit().m_undoStack.index(), steps + 2);
+    App().SetSelTransform(3, 0.0, { 0.0f, 0.0f, 90.0f });
+    // Heading 90, then pitch 90.
+    ExpectNear(Turned(brick->GetState().m_qRot, { 0, 1, 0 }), { -1, 0, 0 });
+    App().SetSelTransform(3, 0.0, { 90.0f, 0.0f, 0.0f });
+    ExpectNear(Turned(brick->GetState().m_qRot, { 0, 1, 0 }), { 0, 0, 1 });
+
+    QSignalSpy saved(&App(), &CRobApp::signal_Ui_SaveFlag);
+    const int before = Edit().m_undoStack.index();
+    App().SetSelTransform(4, 0.0, { 0.0f, 30.0f, 0.0f });
+    EXPECT_EQ(Edit().m_undoStack.index(), before);
+    ASSERT_EQ(saved.count(), 1);
+    EXPECT_FALSE(saved.last().at(0).toBool());
+
+    App().SetSelected(ControlUnit(), false);
+    EXPECT_TRUE(App().CopySel());
+    EXPECT_TRUE(Edit().m_vecClipboard.empty());
+    App().PasteSel();
+    EXPECT_EQ(App().GetPartList().size(), 2u);
+    // The control unit is never deleted; forced, it stays selected.
+    EXPECT_TRUE(App().DeleteSel(true));
+    EXPECT_EQ(App().GetPartList().size(), 2u);
+    EXPECT_EQ(App().GetSingleSel(), ControlUnit());
+}
