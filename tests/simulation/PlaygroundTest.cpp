@@ -174,6 +174,8 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
 
     // A playground without a picture shows the default ground; the rules are
     // the new file's alone.
+    const osg::ref_ptr<const CWounded> wounded = w;
+    const osg::ref_ptr<const CPathTrigger> hidden = path;
     PlaygroundFile plain;
     plain.rules = { 1 };
     ASSERT_TRUE(run.Load(plain));
@@ -182,9 +184,9 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
     EXPECT_TRUE(p.GetTriggers().empty());
     EXPECT_EQ(run.State().m_vElements.size(), 1u);
     // Cleared, the wounded figure and the path zone are out of the scene.
-    EXPECT_FALSE(run.Scene().HasDrawable(w));
-    EXPECT_FALSE(run.Scene().HasDrawable(path));
-    EXPECT_TRUE(path->GetActive());
+    EXPECT_FALSE(run.Scene().HasDrawable(wounded.get()));
+    EXPECT_FALSE(run.Scene().HasDrawable(hidden.get()));
+    EXPECT_TRUE(hidden->GetActive());
 }
 
 // A damaged or unreadable file is refused with a warning that says why, and
