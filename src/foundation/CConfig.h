@@ -137,8 +137,9 @@ public:
     void StartHeartbeat();
     // Whether a received body is the classroom server's keep-alive.
     bool IsKeepAliveMsg(const QByteArray& body) const;
-    // Whether the contest server (m_strNetHost, port 80), or failing that a
-    // fixed public web site, accepts a TCP connection within a short time.
+    // Whether the contest server (m_strNetHost, port m_nProbePort), or
+    // failing that a fixed public web site (port 80), accepts a TCP
+    // connection within a short time.
     bool IsInternetReachable() const;
     // Whether host:port accepts a TCP connection within timeoutMs (name
     // look-up included).
@@ -188,6 +189,9 @@ public:
     QTimer* m_pOutTimeTimer = nullptr;
     int m_nMatchState = 0;
     QString m_strNetHost;
+    // The port IsInternetReachable tries on the contest host: its web
+    // server's. Tests point it at a server of their own.
+    quint16 m_nProbePort = 80;
     // The link's receive state lives in its decoder.
     QTimer* m_pMsgTimer = nullptr;
     const TiXmlElement* m_pExampleNode = nullptr;

@@ -134,7 +134,8 @@ bool CConfig::IsKeepAliveMsg(const QByteArray& body) const {
 }
 
 bool CConfig::IsInternetReachable() const {
-    if (!m_strNetHost.trimmed().isEmpty() && ProbeTcpHost(m_strNetHost.trimmed(), 80, kProbeTimeoutMs))
+    if (!m_strNetHost.trimmed().isEmpty()
+        && ProbeTcpHost(m_strNetHost.trimmed(), m_nProbePort, kProbeTimeoutMs))
         return true;
     return ProbeTcpHost(QString::fromLatin1(kPublicSite), 80, kProbeTimeoutMs);
 }

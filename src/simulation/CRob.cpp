@@ -116,11 +116,12 @@ bool CRob::AddPart(CModel* part, const osg::Vec3d& position, const osg::Quat& ro
 
 int CRob::ReadParts(const RobotFileData& file, std::atomic<int>* progress, int index, int count,
     const std::vector<int>& rules, const std::vector<std::string>& sensorModels) {
+    // k counts the parts read, the one being read included.
     int k = 0;
     auto step = [&] {
+        ++k;
         if (count > 0)
             SetProgress(progress, (k * 100 / file.m_nPartCount + index * 100) / count);
-        ++k;
     };
     const bool isE = m_pConfig->m_bIsE;
 

@@ -7,6 +7,13 @@
 #include <cmath>
 #include <numbers>
 
+namespace {
+
+// Degrees; far below any angle a sensor can tell apart.
+constexpr double kEdgeTolerance = 1e-9;
+
+} // namespace
+
 FireSensor::FireSensor(PartContextPtr context, const std::string& address, bool isE)
     : FireSensor(std::move(context), address, SensorKindFire) {
     m_vRayOrigin = { 0.0, 0.0, isE ? 1.0 : 1.1 };
@@ -46,7 +53,10 @@ int FireSensor::ConeValue(const physics::Vec3& axis, float maxDistance, float ha
         const physics::Vec3 d = toSensor.rotate((q - p).normalized());
         const double cosine = std::clamp(d.normalized().dot(unitAxis), -1.0, 1.0);
         const double angle = std::acos(cosine) * 180.0 / std::numbers::pi;
-        if (!(angle < halfAngle))
+        // A target exactly on the cone's edge is outside, however the turns
+        // and the arc cosine round: the compound sensor's neighbouring cones
+        // meet there, and a flame straight ahead is in one of them only.
+        if (!(angle < halfAngle - kEdgeTolerance))
             continue;
         probe->setDirection(d);
         const physics::RaycastHit hit = probe->fire(u);

@@ -82,6 +82,7 @@ int LoadXml(SRobotFileState& state, const RobotFileData& file) {
         return kRobotLoadFailed;
     // The control unit's id is taken too, so that no later part shares it.
     state.m_nBuildCounter = std::max(state.m_nBuildCounter, unit.m_nId + 1);
+    // k counts the parts read, the one being read included.
     int k = 0;
     const std::pair<int, const std::vector<SRobotFilePart>*> sections[]
         = { { ModelTypeBrick, &file.m_vecBricks }, { ModelTypeWheel, &file.m_vecWheels },
@@ -89,8 +90,8 @@ int LoadXml(SRobotFileState& state, const RobotFileData& file) {
               { ModelTypeColoredLight, &file.m_vecLights } };
     for (const auto& [kind, parts] : sections) {
         for (const SRobotFilePart& p : *parts) {
-            SetProgress(state, k * 99 / file.m_nPartCount + 1);
             ++k;
+            SetProgress(state, k * 99 / file.m_nPartCount + 1);
             const std::string address = p.m_bHasAddress ? p.m_strAddress : "models/" + p.m_strTag + ".ive";
             std::optional<osg::Vec4f> colour;
             if (kind == ModelTypeBrick)

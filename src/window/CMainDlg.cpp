@@ -88,7 +88,9 @@ CMainDlg::CMainDlg(CConfig& config)
         connect(m_pMatchTimer, &QTimer::timeout, this, &CMainDlg::f_Ui_UpdateMatchTime);
     }
     if (config.m_nRunMode == RunModeNet || config.m_nRunMode == RunModeClassroom) {
-        connect(&config, &CConfig::signal_Disconnect, this, &CMainDlg::slot_Disconnect);
+        // The login that a lost link brings runs after the link's own
+        // signal has returned.
+        connect(&config, &CConfig::signal_Disconnect, this, &CMainDlg::slot_Disconnect, Qt::QueuedConnection);
         connect(&config, &CConfig::signal_GetMsg, this, &CMainDlg::slot_GetMsg);
     }
 

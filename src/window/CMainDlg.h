@@ -4,6 +4,7 @@
 
 #include "scene/FrameLoop.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QMainWindow>
 #include <QString>
@@ -68,6 +69,9 @@ public:
     QToolBar* OperatorToolBar() const { return m_pOperatorToolBar; }
     QToolBar* VirtualToolBar() const { return m_pVirtualToolBar; }
     QLabel* MatchTimeLabel() const { return m_pMatchTimeLabel; }
+    // The online match's clock; null outside the online mode.
+    QTimer* MatchTimer() const { return m_pMatchTimer; }
+    bool IsMatchRunning() const { return m_bMatchRunning; }
 
     // Right-clicking a tool bar or the menu bar opens nothing.
     QMenu* createPopupMenu() override;
@@ -119,6 +123,25 @@ public:
     void f_LanguageEmuApp();
     void f_ResetEmuAppMouseMode();
     void f_EndFollowView();
+    // Reloads the simulation page's scene from its lists and playground.
+    void f_EmuAppRefresh();
+
+    // ---- online contest (CMainDlgContest.cpp) --------------------------------------
+    // Asks the contest server for a match; the window waits, disabled, for
+    // the reply. A link that is down brings the login first.
+    void f_SendMatchRequest();
+    // Runs the login; true when the user is signed in. The session's first
+    // login takes the account as typed; after that it reuses it, and giving
+    // it up closes the program.
+    bool f_ShowLoginDlg();
+    void f_MatchOutTips();
+    // While a match runs only its own playground may be loaded: one whose
+    // MD5 is the match's. Outside a match every playground passes. A refused
+    // playground is told to the user. The loaders of the simulation page
+    // ask before they touch any list or file.
+    bool AcceptsMatchPlayground(const QByteArray& playground);
+    // The same for a playground file; an unreadable one is refused in a match.
+    bool AcceptsMatchPlaygroundFile(const QString& path);
 
 public slots:
     // Frame timer and edit commands.
@@ -331,7 +354,10 @@ private:
     bool m_bMatchRunning = false;
     bool m_bMatchPending = false;
     bool m_bMatchTimeOut = false;
+    // The session has signed in to the contest server once.
+    bool m_bLoggedIn = false;
     QString m_sMatchMapName;
+    QString m_sMatchMapMd5;
     // The classroom link as the window has seen it: 0 nothing yet, 1 the
     // server's keep-alive arrived, 2 the link closed, 3 and 4 kept for the
     // states the contest client gives it.
@@ -368,7 +394,6 @@ private:
     bool m_bPanelWasShown = false;
     bool m_bPanelPending = false;
     bool m_bResultShown = false;
-    bool m_bNetMatchRunning = false;
     bool m_bForceClose = false;
     // Texts of the start action: idle text, idle status tip, running text,
     // running status tip.

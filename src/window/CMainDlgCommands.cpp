@@ -7,6 +7,7 @@
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
 #include "apps/MotionModel.h"
+#include "window/CAboutDlg.h"
 
 #include <QAction>
 #include <QTabWidget>
@@ -105,7 +106,10 @@ void CMainDlg::slot_OverView() {
 
 // ---- file and help commands, which the pages fill in ----------------------------
 
-void CMainDlg::slot_SoftwareHelp() { }
+void CMainDlg::slot_SoftwareHelp() {
+    CAboutDlg about(m_config, this);
+    about.exec();
+}
 
 void CMainDlg::slot_DocumetHelp() { }
 

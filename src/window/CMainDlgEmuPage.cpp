@@ -34,7 +34,7 @@ void CMainDlg::f_InitEmuAppPage() {
     m_bPanelWasShown = false;
 
     scene::SceneView* view = EmbedView(widget_5);
-    m_pEmuApp = new CEmuApp("config.xml", view);
+    m_pEmuApp = new CEmuApp("config.xml", view, m_config);
     m_frameLoop.AddApp(m_pEmuApp.get());
 
     m_pDriveAction = new QAction(this);
@@ -218,6 +218,8 @@ int CMainDlg::RobotPanelIndex() const {
 // ---- commands of the page that its loading, run control and panel fill in -----
 
 void CMainDlg::f_Ui_ReloadToEmuApp(int) { }
+
+void CMainDlg::f_EmuAppRefresh() { }
 
 void CMainDlg::slot_Complie(std::string, std::string) { }
 

@@ -206,7 +206,7 @@ void CMainDlg::f_LanguageTitle() {
             login << text;
         title += QStringLiteral("-(") + login.join(QLatin1Char(',')) + QLatin1Char(')');
         // In a match the title names its map too.
-        if (m_bNetMatchRunning && !m_sMatchMapName.isEmpty())
+        if (m_bMatchRunning && !m_sMatchMapName.isEmpty())
             title += QLatin1Char('-') + m_sMatchMapName;
         break;
     }

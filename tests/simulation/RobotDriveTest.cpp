@@ -3,6 +3,8 @@
 #include "elements/CColoredLight.h"
 #include "elements/CWheel.h"
 #include "foundation/CConfig.h"
+#include "scene/Camera.h"
+#include "scene/Label.h"
 #include "simulation/CMotor.h"
 #include "simulation/CRcu.h"
 #include "simulation/CRob.h"
@@ -177,4 +179,39 @@ TEST(RobotDrive, ARobotBelowTheWorldIsEliminatedAndStaysWhereItIs) {
     EXPECT_FLOAT_EQ(driven.Pose().GetTranslation().z(), z);
     driven.robot->Start();
     EXPECT_TRUE(driven.robot->IsEliminated());
+}
+
+TEST(RobotDrive, TheNameLabelFloatsOverTheRobotAndTheTrailFollowsIt) {
+    BuilderRobot builder;
+    builder.AddBase();
+    DrivenRobot driven(builder);
+    ASSERT_TRUE(driven.Program("1*50* 2*50*"));
+    driven.robot->Start();
+    scene::Label* label = driven.robot->GetNameLabel();
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(driven.sim.scene->HasDrawable(label));
+
+    osg::ref_ptr<scene::Camera> camera = new scene::Camera;
+    camera->SetTransform(scene::Transform(0.0, -800.0, 500.0, 0.0, -30.0, 0.0));
+    driven.robot->UpdateNameLabel(*camera);
+    const osg::BoundingBox box = driven.robot->GetCurrentBox();
+    const scene::Transform at = label->GetTransform();
+    EXPECT_NEAR(at.GetTranslation().z(), box.zMax() + 10.0f, 1e-4);
+    EXPECT_NEAR(at.GetTranslation().y(), driven.Pose().GetTranslation().y(), 1e-4);
+    // Upright (pitch 90) before the camera's own turn: it faces the camera.
+    const osg::Quat expected
+        = scene::Transform(0.0, 0.0, 0.0, 0.0, 90.0, 0.0).GetQuat() * camera->GetTransform().GetQuat();
+    scene::Transform facing;
+    facing.SetTranslation(at.GetTranslation());
+    facing.SetRotation(expected);
+    EXPECT_TRUE(at.EpsilonEquals(facing));
+
+    const unsigned shown = driven.sim.scene->GetNumberOfAddedDrawable();
+    for (int i = 0; i < 3; ++i) {
+        driven.Run(1);
+        driven.robot->UpdateTrail();
+    }
+    EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown + 1);
+    driven.robot->ClearTrail();
+    EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
 }

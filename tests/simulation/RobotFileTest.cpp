@@ -53,13 +53,20 @@ TEST(RobotFile, TheBuildersFileLoadsIntoTheSimulationAtItsStartPose) {
     builder.AddBase();
     builder.Add(ModelTypeSensor, "models/sensor/ray.ive", 0.0, 6.0, 5.2, 0.0, 3, SensorKindRay);
     builder.Add(ModelTypeColoredLight, "models/light/coloredlight.ive", 0.0, -4.0, 5.2, 0.0, 5);
-    builder.Add(ModelTypeBrick, "models/brick/brick_2x2.ive", 0.0, 0.0, 5.2);
+    // A brick keeps its colour; one whose colour is not opaque takes the
+    // default part colour.
+    ASSERT_NE(MakeBuilderPart(builder.state, ModelTypeBrick, "models/brick/brick_2x2.ive",
+                  scene::Transform(0.0, 0.0, 5.2), osg::Vec4f(1.0f, 0.5f, 0.25f, 1.0f), 9, 0, 0, 0, 255),
+        nullptr);
+    ASSERT_NE(MakeBuilderPart(builder.state, ModelTypeBrick, "models/brick/brick_2x2.ive",
+                  scene::Transform(0.0, 4.0, 5.2), osg::Vec4f(1.0f, 0.5f, 0.25f, 0.5f), 10, 0, 0, 0, 255),
+        nullptr);
     const std::string file = builder.Save(dir.path() / "robot.rob");
     ASSERT_FALSE(file.empty());
 
     RobotFileData data;
     ASSERT_EQ(ParseRobotXml(ReadText(file), data), RobotFileStatus::Read);
-    EXPECT_EQ(data.m_nPartCount, 10);
+    EXPECT_EQ(data.m_nPartCount, 11);
     // "join" lists the two motors, the sensor and the light; each motor's
     // shaft meets its wheel's hub, which "join_motor" records motor first.
     EXPECT_EQ(data.m_vecJoinIds, (std::vector<int> { 1, 3, 7, 8 }));
@@ -69,6 +76,7 @@ TEST(RobotFile, TheBuildersFileLoadsIntoTheSimulationAtItsStartPose) {
     EXPECT_EQ(data.m_vecJoinMotors[1].m_nId, 3);
     EXPECT_EQ(data.m_vecJoinMotors[1].m_nId2, 4);
     ASSERT_EQ(data.m_vecCounts.size(), 7u);
+    EXPECT_EQ(data.m_vecCounts[6].m_nCount, 2);
     EXPECT_EQ(data.m_vecCounts[2].m_strAddress, "models/wheel/wheel_std.ive");
     EXPECT_EQ(data.m_vecCounts[2].m_nCount, 2);
 
@@ -102,20 +110,22 @@ TEST(RobotFile, TheBuildersFileLoadsIntoTheSimulationAtItsStartPose) {
     EXPECT_EQ(robot->GetMotors()[1]->GetOpposite(), 1);
     EXPECT_EQ(robot->GetMotors()[0]->GetWheel(), robot->GetWheels()[0].get());
     EXPECT_EQ(robot->GetMotors()[1]->GetWheel(), robot->GetWheels()[1].get());
-    EXPECT_EQ(robot->GetJointCount(), 7u);
+    EXPECT_EQ(robot->GetJointCount(), 8u);
     ASSERT_EQ(robot->GetSensors().size(), 1u);
     EXPECT_EQ(robot->GetSensors()[0]->GetPort(), 3);
     EXPECT_EQ(robot->GetSensors()[0]->GetKind(), SensorKindRay);
     ASSERT_EQ(robot->GetLights().size(), 1u);
     EXPECT_EQ(robot->GetLights()[0]->GetPort(), 5);
-    EXPECT_EQ(robot->GetBricks().size(), 1u);
+    ASSERT_EQ(robot->GetBricks().size(), 2u);
+    EXPECT_EQ(robot->GetBricks()[0]->GetDesc().m_vColor, osg::Vec4f(1.0f, 0.5f, 0.25f, 1.0f));
+    EXPECT_EQ(robot->GetBricks()[1]->GetDesc().m_vColor, Parts()->Constants().partColor);
 
     // In the scene with its label; every part in the physics world, at the
     // pose the scene shows.
     EXPECT_TRUE(sim.scene->HasDrawable(rcu));
     ASSERT_NE(robot->GetNameLabel(), nullptr);
     EXPECT_EQ(robot->GetNameLabel()->GetText(), "Rob.1");
-    EXPECT_EQ(sim.world->solidCount(), 1u + 10u);
+    EXPECT_EQ(sim.world->solidCount(), 1u + 11u);
     const physics::Vec3 solid = robot->GetWheels()[0]->GetSolid()->position();
     const osg::Vec3 shown = robot->GetWheels()[0]->GetTransform().GetTranslation();
     EXPECT_NEAR(solid.x, shown.x(), 1e-4);
@@ -241,7 +251,7 @@ TEST(RobotFile, DamagedFilesAreUnreadableAndLeaveNothingBehind) {
         { "deep nesting",
             [] {
                 std::string s;
-                for (int i = 0; i < 5000; ++i)
+                for (int i = 0; i < 200000; ++i)
                     s += "<a>";
                 return s;
             }() },
@@ -257,8 +267,7 @@ TEST(RobotFile, DamagedFilesAreUnreadableAndLeaveNothingBehind) {
         { "older layout, a number of the wrong type",
             "<value><struct><member><name>Rcu</name><value><struct><member><name>Position_x</name>"
             "<value><int>3</int></value></member></struct></value></member></struct></value>" },
-        // The control unit and the first brick are made before the second
-        // brick turns out to be damaged.
+        // A damaged item after a sound one.
         { "older layout, damaged half-way",
             "<value><struct><member><name>Brick</name><value><array><data>"
             "<value><struct><member><name>Name</name><value>models/brick/brick_2x2.ive</value></member>"
@@ -320,4 +329,48 @@ TEST(RobotFile, ARobotBeyondThePartLimitsIsRefused) {
     EXPECT_EQ(robot->CheckPartLimit("models/sensor/compass.ive", { 50, 10, 8, 9, 1 }, bar), 0);
     EXPECT_EQ(robot->CheckPartLimit("models/sensor/compass.ive", { 50, 10, 8, 9, 1 }, bar), 1);
     EXPECT_EQ(robot->CheckPartLimit("models/sensor/elsewhere.ive", {}, bar), 1);
+}
+
+TEST(RobotFile, AWheelPutOnBackwardsIsTurnedOverAndARubberWheelMirrored) {
+    testsupport::TempDir dir;
+    BuilderRobot builder;
+    builder.Add(ModelTypeRcu, "models/rcu/rcu.ive", 0.0, 0.0, 2.0);
+    builder.Add(ModelTypeMotor, "models/motor/motor.ive", -6.0, 0.0, 1.6, 0.0, 1);
+    // Its hub faces the motor, but its own x axis points along -x.
+    builder.Add(ModelTypeWheel, "models/wheel/wheel7.ive", -9.6, 0.0, 3.2, 180.0);
+    const std::string file = builder.Save(dir.path() / "robot.rob");
+    ASSERT_FALSE(file.empty());
+    RobotFileData data;
+    ASSERT_EQ(ParseRobotXml(ReadText(file), data), RobotFileStatus::Read);
+    ASSERT_EQ(data.m_vecJoinMotors.size(), 1u);
+
+    SimulationWorld sim;
+    osg::ref_ptr<CRob> robot = new CRob(file, sim.scene.get(), sim.world.get(), 1, Config(), Parts());
+    ASSERT_EQ(robot->Load(nullptr, 0, 1, {}, SensorBar(), osg::Vec3f(), osg::Quat(), true), CRob::kLoaded);
+    ASSERT_EQ(robot->GetWheels().size(), 1u);
+    const CWheel& wheel = *robot->GetWheels()[0];
+    EXPECT_EQ(wheel.GetAddress(), "models/wheel/wheel7_r.ive");
+    const osg::Vec3d axis = osg::Vec3d(1.0, 0.0, 0.0) * wheel.GetTransform().GetRotationMatrix();
+    EXPECT_NEAR(axis.x(), 1.0, 1e-6);
+    EXPECT_EQ(robot->GetMotors()[0]->GetWheel(), &wheel);
+}
+
+TEST(RobotFile, TheStartRotationTurnsTheRobotAfterItsOwnRotation) {
+    testsupport::TempDir dir;
+    BuilderRobot builder;
+    CModel* rcu = builder.Add(ModelTypeRcu, "models/rcu/rcu.ive", 0.0, 0.0, 2.0);
+    ASSERT_NE(rcu, nullptr);
+    // Built standing on its back: its own z axis along -y.
+    rcu->SetPose(rcu->GetState().m_vPos, osg::Quat(osg::PI_2, osg::Vec3d(1.0, 0.0, 0.0)), true, false);
+    const std::string file = builder.Save(dir.path() / "robot.rob");
+    SimulationWorld sim;
+    osg::ref_ptr<CRob> robot = new CRob(file, sim.scene.get(), sim.world.get(), 1, Config(), Parts());
+    ASSERT_EQ(robot->Load(nullptr, 0, 1, {}, SensorBar(), osg::Vec3f(),
+                  osg::Quat(osg::PI_2, osg::Vec3d(0.0, 0.0, 1.0)), true),
+        CRob::kLoaded);
+    // Then a quarter turn to the left: -y becomes +x.
+    const osg::Vec3d up = osg::Vec3d(0.0, 0.0, 1.0) * robot->GetRcu()->GetTransform().GetRotationMatrix();
+    EXPECT_NEAR(up.x(), 1.0, 1e-6);
+    EXPECT_NEAR(up.y(), 0.0, 1e-6);
+    EXPECT_NEAR(up.z(), 0.0, 1e-6);
 }

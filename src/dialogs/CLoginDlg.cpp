@@ -1,0 +1,265 @@
+#include "dialogs/CLoginDlg.h"
+
+#include "classlink/ContestMessages.h"
+#include "dialogs/DialogTexts.h"
+#include "dialogs/DialogsLog.h"
+#include "foundation/CConfig.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpacerItem>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kLinkOwnerLogin = 2;
+constexpr int kPasswordLength = 16;
+// Long enough for the "connecting" text to be drawn before the network
+// check, which blocks.
+constexpr int kConnectDelayMs = 100;
+
+QSpacerItem* Spacer() {
+    return new QSpacerItem(20, 10, QSizePolicy::Maximum, QSizePolicy::Expanding);
+}
+
+QLabel* Caption(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setFixedSize(70, 20);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+} // namespace
+
+CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint)
+    , m_config(config)
+    , m_bRelogin(relogin) {
+    config.m_nLinkOwner = kLinkOwnerLogin;
+    config.m_nRunMode = RunModeNet;
+    setFixedSize(260, 170);
+
+    QLabel* userCaption = Caption(this);
+    QLabel* passwordCaption = Caption(this);
+    m_pUserEdit = new QLineEdit(this);
+    m_pPasswordEdit = new QLineEdit(this);
+    m_pPasswordEdit->setMaxLength(kPasswordLength);
+    m_pPasswordEdit->setEchoMode(QLineEdit::Password);
+    m_pSaveBox = new QCheckBox(this);
+    m_pSaveBox->setFixedSize(100, 20);
+    m_pRegisterLabel = new QLabel(this);
+    m_pRegisterLabel->setOpenExternalLinks(true);
+    m_pStatusLabel = new QLabel(this);
+    m_pButtonOK = new QPushButton(QStringLiteral("OK"), this);
+    m_pButtonOK->setDefault(true);
+    m_pButtonNo = new QPushButton(QStringLiteral("No"), this);
+    m_pButtonNo->setEnabled(false);
+
+    auto* userRow = new QHBoxLayout;
+    userRow->addWidget(userCaption);
+    userRow->addWidget(m_pUserEdit);
+    auto* passwordRow = new QHBoxLayout;
+    passwordRow->addWidget(passwordCaption);
+    passwordRow->addWidget(m_pPasswordEdit);
+    auto* saveRow = new QHBoxLayout;
+    saveRow->addItem(Spacer());
+    saveRow->addWidget(m_pSaveBox);
+    saveRow->addWidget(m_pRegisterLabel);
+    saveRow->addItem(Spacer());
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addItem(Spacer());
+    buttonRow->addWidget(m_pButtonOK);
+    buttonRow->addWidget(m_pButtonNo);
+    buttonRow->addItem(Spacer());
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(userRow);
+    layout->addLayout(passwordRow);
+    layout->addLayout(saveRow);
+    layout->addLayout(buttonRow);
+    layout->addWidget(m_pStatusLabel);
+
+    connect(m_pButtonOK, &QPushButton::clicked, this, &CLoginDlg::login);
+    if (config.m_pSocket)
+        connect(config.m_pSocket, &QTcpSocket::connected, this, &CLoginDlg::slot_SengMsg);
+    connect(&config, &CConfig::signal_Disconnect, this, &CLoginDlg::f_Disconnect);
+    connect(&config, &CConfig::signal_GetMsg, this, &CLoginDlg::slot_GetMsg);
+    connect(m_pButtonNo, &QPushButton::clicked, this, &CLoginDlg::slot_ButtonNo);
+
+    m_pSaveBox->setChecked(config.m_nRememberLogin > 0);
+    m_pUserEdit->setText(config.m_strUser);
+    m_pPasswordEdit->setText(config.m_strPassword);
+
+    QString registerText;
+    const DialogTexts texts(config, "CLoginDlg", "CLoginDlg");
+    texts.IfPresent("sTitle", [&](const QString& title) {
+        setWindowTitle(title);
+        m_pButtonOK->setText(title);
+    });
+    texts.IfPresent("sSave", [&](const QString& save) { m_pSaveBox->setText(save); });
+    texts.IfPresent("sUser", [&](const QString& user) { userCaption->setText(user); });
+    texts.IfPresent("sPassword", [&](const QString& password) { passwordCaption->setText(password); });
+    texts.IfPresent("sNo", [&](const QString& no) { m_pButtonNo->setText(no); });
+    texts.IfPresent("sRegist", [&](const QString& regist) { registerText = regist; });
+    const QString rankPage
+        = QStringLiteral("http://") + config.m_strNetHost.trimmed() + QStringLiteral("/rank");
+    m_pRegisterLabel->setText(
+        QStringLiteral("<a href=\"%1\">%2</a>").arg(rankPage.toHtmlEscaped(), registerText.toHtmlEscaped()));
+
+    if (config.m_bHaveToOutline || relogin) {
+        if (config.m_bHaveToOutline) {
+            f_HaveToOutline();
+            config.m_bHaveToOutline = false;
+        } else {
+            m_pStatusLabel->setText(config.f_ConnectTips(4));
+        }
+        m_pUserEdit->setEnabled(false);
+        m_pPasswordEdit->setEnabled(false);
+        m_pSaveBox->setEnabled(false);
+    }
+
+    m_pConnectTimer = new QTimer(this);
+    m_pConnectTimer->setSingleShot(true);
+    connect(m_pConnectTimer, &QTimer::timeout, this, &CLoginDlg::slot_Timer);
+}
+
+void CLoginDlg::f_HaveToOutline() {
+    m_pStatusLabel->setText(m_config.GetText("CLoginDlg", "f_HaveToOutline", "s"));
+}
+
+void CLoginDlg::ShowConnectState(int kind) {
+    if (kind == 4) {
+        m_pStatusLabel->setText(m_config.f_ConnectTips(4));
+    } else {
+        m_pStatusLabel->setText(m_config.f_ConnectTips(0));
+        if (kind == 3)
+            m_config.f_ConnectTips(3);
+    }
+    SetInputsEnabled(true);
+}
+
+void CLoginDlg::SetInputsEnabled(bool on) {
+    m_pButtonOK->setEnabled(on);
+    m_pButtonNo->setEnabled(false);
+    const bool inputs = on && !m_bRelogin;
+    m_pUserEdit->setEnabled(inputs);
+    m_pPasswordEdit->setEnabled(inputs);
+    m_pSaveBox->setEnabled(inputs);
+}
+
+void CLoginDlg::login() {
+    SetInputsEnabled(false);
+    m_pButtonNo->setEnabled(true);
+    m_pStatusLabel->setText(m_config.GetText("CLoginDlg", "login", "sConnecting"));
+    m_pConnectTimer->start(kConnectDelayMs);
+}
+
+void CLoginDlg::slot_Timer() {
+    m_pConnectTimer->stop();
+    CConfig& config = m_config;
+    config.m_strUser = m_pUserEdit->text().trimmed();
+    m_pUserEdit->setText(config.m_strUser);
+    if (config.m_strUser.isEmpty()) {
+        config.ShowTips("CLoginDlg", "login", "user");
+        SetInputsEnabled(true);
+        m_pUserEdit->setFocus();
+        m_pStatusLabel->clear();
+        return;
+    }
+    config.m_strPassword = m_pPasswordEdit->text();
+    if (config.m_strPassword.isEmpty()) {
+        config.ShowTips("CLoginDlg", "login", "password");
+        SetInputsEnabled(true);
+        m_pPasswordEdit->setFocus();
+        m_pStatusLabel->clear();
+        return;
+    }
+    if (!config.IsInternetReachable()) {
+        m_pStatusLabel->setText(config.GetText("CLoginDlg", "login", "sCable"));
+        SetInputsEnabled(true);
+        return;
+    }
+    config.m_nRememberLogin = m_pSaveBox->isChecked() ? 1 : 0;
+    config.SaveSettings();
+    m_bConnecting = true;
+    config.ConnectToServer(false);
+}
+
+void CLoginDlg::slot_SengMsg() {
+    if (m_config.m_nLinkOwner != kLinkOwnerLogin)
+        return;
+    m_config.SendMsg(BuildLoginRequest(m_pUserEdit->text(), m_pPasswordEdit->text()), false);
+}
+
+void CLoginDlg::slot_GetMsg(QByteArray* body) {
+    CConfig& config = m_config;
+    if (config.m_nLinkOwner != kLinkOwnerLogin || !body)
+        return;
+    const std::optional<LoginReply> reply = ReadLoginReply(*body);
+    if (!reply) {
+        qCWarning(lcDialogs,
+            "Contest login: the server's reply (%lld bytes) could not be read; closing the link",
+            static_cast<long long>(body->size()));
+        FailedLogin(3);
+        return;
+    }
+    if (reply->account) {
+        config.m_nUserId = reply->account->userId;
+        for (int i = 0; i < 3; ++i)
+            config.m_strLoginInfo[i] = reply->account->texts[i];
+    }
+    if (reply->command != QLatin1String(kContestLogin)) {
+        FailedLogin(3);
+        return;
+    }
+    switch (reply->status) {
+    case 0:
+        config.StartHeartbeat();
+        accept();
+        return;
+    case 1:
+    case 2:
+        FailedLogin(0);
+        config.f_ConnectTips(static_cast<int>(reply->status));
+        return;
+    case 3:
+        FailedLogin(0);
+        config.ShowTips("CLoginDlg", "slot_GetMsg", "sPass");
+        return;
+    case 4:
+        FailedLogin(0);
+        config.ShowTips("CLoginDlg", "slot_GetMsg", "sUse");
+        return;
+    default:
+        FailedLogin(0);
+        f_HaveToOutline();
+        return;
+    }
+}
+
+void CLoginDlg::FailedLogin(int connectState) {
+    m_bConnecting = false;
+    m_config.CloseConnection();
+    ShowConnectState(connectState);
+}
+
+void CLoginDlg::f_Disconnect() {
+    if (m_config.m_nLinkOwner == kLinkOwnerLogin && m_bConnecting)
+        ShowConnectState(4);
+}
+
+void CLoginDlg::slot_ButtonNo() {
+    m_pConnectTimer->stop();
+    // Cancelled while still waiting to start: there is no link to close,
+    // and nothing else would give OK back.
+    if (!m_bConnecting) {
+        m_pStatusLabel->clear();
+        SetInputsEnabled(true);
+        return;
+    }
+    m_config.CloseConnection();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDialog>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+class CConfig;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class QTableWidgetItem;
+
+// The score table at the end of a run: one row per robot, which the
+// simulation page adds. After a scored run of an online match it also
+// offers to submit the score to the contest server ("Score"), with the
+// playground's MD5, and reads the server's verdict; a verdict that may
+// change on a second try re-offers the button.
+//
+// The caller makes the dialog the link's reader (link owner 1) before
+// building it and sets the owner back afterwards. When the link drops the
+// dialog asks for the login again and sends once more; a refused login
+// emits signal_CloseProgram.
+class CScoreDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // The link, settings and texts are config's, which outlives the dialog.
+    explicit CScoreDlg(CConfig& config, QWidget* parent = nullptr);
+
+    // The first robot's score and the run's step count (both in their digit
+    // forms), the playground file, the first robot's file and whether the
+    // run was part of a match. Lays the dialog out and, in the online mode,
+    // decides whether to offer the upload.
+    void f_SetScore(const std::vector<int>& scoreDigits, const std::vector<int>& stepDigits,
+        const std::string& playgroundPath, const std::string& robotPath, bool match);
+    QTableWidget* GetTable() const { return m_pTable; }
+
+    // Offers the upload again, when the last verdict allows a retry.
+    void f_Retry();
+    QString f_DoneTips() const;
+    // Runs the login again; the dialog reads the link again afterwards.
+    bool ShowLoginDlg();
+
+    // Null unless an upload is offered.
+    QPushButton* UploadButton() const { return m_pUploadButton; }
+    QLabel* StatusLabel() const { return m_pStatusLabel; }
+
+    // The server's verdict on a submitted score, as the program shows it,
+    // and whether a second try may change it.
+    static QString ScoreStatusText(quint32 status);
+    static bool ScoreStatusAllowsRetry(quint32 status);
+
+signals:
+    void signal_CloseProgram();
+
+public slots:
+    void slot_Upload();
+    void slot_GetMsg(QByteArray* body);
+    void slot_SendMsg();
+    void slot_Disconnect();
+
+private:
+    CConfig& m_config;
+    QString m_sUpload;
+    QString m_sUpload2;
+    QPushButton* m_pUploadButton = nullptr;
+    QTableWidget* m_pTable = nullptr;
+    QLabel* m_pStatusLabel = nullptr;
+    QTableWidgetItem* m_pHeaders[3] = {};
+    std::vector<int> m_vecScore;
+    std::vector<int> m_vecTicks;
+    bool m_bRetry = false;
+    bool m_bUploadPending = false;
+    QString m_sPlaygroundPath;
+};

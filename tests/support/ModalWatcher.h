@@ -1,0 +1,51 @@
+#pragma once
+
+// Answers the modal boxes and dialogs that the code under test opens while
+// a test waits. Code that runs a modal loop does not return until the modal
+// closes, so a test acts on it from a timer: every 10 ms the watcher looks
+// at the active modal widget. A message box is answered with its first
+// button and its text kept; any other modal is handed to the test's
+// handler, which may look at it and act (through Post, so that what it
+// starts runs after the handler has returned).
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+class QAbstractButton;
+
+namespace testsupport {
+
+class ModalWatcher {
+public:
+    using Handler = std::function<void(QWidget* modal)>;
+
+    explicit ModalWatcher(Handler handler = {});
+    ~ModalWatcher();
+    ModalWatcher(const ModalWatcher&) = delete;
+    ModalWatcher& operator=(const ModalWatcher&) = delete;
+
+    void SetHandler(Handler handler) { m_handler = std::move(handler); }
+
+    // The texts of the message boxes answered so far, oldest first.
+    const QStringList& Messages() const { return m_messages; }
+    // Runs the event loop until `count` boxes have been answered.
+    bool WaitForMessages(int count, int ms = 5000) const;
+
+    // A click that happens once the handler has returned.
+    static void Post(QAbstractButton* button);
+
+private:
+    void Look();
+
+    QTimer m_timer;
+    Handler m_handler;
+    QStringList m_messages;
+    QPointer<QWidget> m_lastBox;
+};
+
+} // namespace testsupport

@@ -1,0 +1,469 @@
+// The online mode through the main window under Xvfb, against a stand-in
+// contest server on 127.0.0.1:4480: the login, a match with its clock, its
+// locks and its playground check, the score submitted, and what a silent,
+// lost or lying server leaves behind. Then the about box of the help menu.
+
+#include "classlink/ContestMessages.h"
+#include "dialogs/CLoginDlg.h"
+#include "dialogs/CScoreDlg.h"
+#include "foundation/CConfig.h"
+#include "platform/ProgramDir.h"
+#include "support/CapturedWarnings.h"
+#include "support/ContestTestServer.h"
+#include "support/ModalWatcher.h"
+#include "support/QtPrint.h"
+#include "support/TempDir.h"
+#include "widgets/CMagnifierText.h"
+#include "window/CAboutDlg.h"
+#include "window/CMainDlg.h"
+#include "window/MatchClock.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace fs = std::filesystem;
+using testsupport::ContestTestServer;
+using testsupport::ModalWatcher;
+using testsupport::TempDir;
+
+namespace {
+
+TempDir* g_programDir = nullptr;
+
+// The link's reply time-out in these tests; the program's is 10 s.
+constexpr int kReplyTimeoutMs = 1500;
+
+const QByteArray kPlayground = "<?xml version=\"1.0\"?><playground>the match's own</playground>";
+
+QByteArray Hex(const char* hex) {
+    return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
+}
+
+// The account the tests log in with, and its answers.
+ContestTestServer::Account Ann() {
+    ContestTestServer::Account account;
+    account.password = QStringLiteral("secret");
+    account.userId = 42;
+    account.texts[0] = QStringLiteral("Ann");
+    account.texts[1] = QStringLiteral("Class 3");
+    account.texts[2] = QStringLiteral("Team A");
+    return account;
+}
+
+// A match whose server clock stands `behindSecs` behind this computer's and
+// that ends `endSecs` from now here.
+ContestTestServer::Match MatchEnding(qint64 endSecs, qint64 behindSecs = 0) {
+    const QDateTime here = QDateTime::currentDateTime();
+    ContestTestServer::Match match;
+    match.mapName = QStringLiteral("Field");
+    match.mapMd5 = MapCheckOf(kPlayground);
+    match.start = here.addSecs(-3600);
+    match.end = here.addSecs(endSecs);
+    match.now = here.addSecs(-behindSecs);
+    return match;
+}
+
+class ContestTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_server.listening());
+        // The web server that the login's network check looks for.
+        ASSERT_TRUE(m_webServer.listen(QHostAddress::LocalHost));
+        CConfig::Instance().m_nProbePort = m_webServer.serverPort();
+        m_server.AddAccount(QStringLiteral("ann"), Ann());
+        m_server.SetMatch(MatchEnding(5 * 60 + 30, 10 * 60));
+        CConfig& config = CConfig::Instance();
+        config.SetLanguage(1, false);
+        config.m_nRunMode = RunModeNet;
+        config.m_strUser.clear();
+        config.m_strPassword.clear();
+        config.m_nUserId = 0;
+        config.m_bHaveToOutline = false;
+        config.m_nLinkOwner = 0;
+        m_window = std::make_unique<Ui::CMainDlg>(config);
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void TearDown() override {
+        m_window.reset();
+        CConfig::Instance().CloseConnection();
+        CConfig::Instance().m_nLinkOwner = 0;
+    }
+
+    // Types the account into a first login and sends it, once per login
+    // dialog that is ready for it.
+    void LogInWith(const QString& user, const QString& password) {
+        m_watcher.SetHandler([=, this](QWidget* modal) {
+            auto* login = qobject_cast<CLoginDlg*>(modal);
+            if (!login || !login->ButtonOK()->isEnabled() || login == m_lastLogin)
+                return;
+            m_lastLogin = login;
+            if (login->UserEdit()->isEnabled()) {
+                login->UserEdit()->setText(user);
+                login->PasswordEdit()->setText(password);
+            }
+            ModalWatcher::Post(login->ButtonOK());
+        });
+    }
+
+    // The contest action, as the user picks it from the File menu.
+    void PickMatchAction() {
+        QMetaObject::invokeMethod(m_window->action_NetMatch, &QAction::trigger, Qt::QueuedConnection);
+    }
+
+    bool WaitForMatch() {
+        return QTest::qWaitFor([this] { return m_window->IsMatchRunning() && m_window->isEnabled(); }, 10000);
+    }
+
+    void LogInAndStartMatch() {
+        LogInWith(QStringLiteral("ann"), QStringLiteral("secret"));
+        PickMatchAction();
+        ASSERT_TRUE(WaitForMatch());
+        m_watcher.SetHandler({});
+    }
+
+    // The next login dialog, once it offers OK, is looked at and then
+    // answered with OK (or given up). A modal dialog keeps the test's own
+    // code waiting until it closes, so this is all done from the watcher.
+    void AnswerNextLogin(std::function<void(CLoginDlg*)> inspect, bool ok = true) {
+        m_loginsAnswered = 0;
+        m_watcher.SetHandler([this, inspect, ok](QWidget* modal) {
+            auto* login = qobject_cast<CLoginDlg*>(modal);
+            if (!login || !login->ButtonOK()->isEnabled() || m_loginsAnswered > 0)
+                return;
+            ++m_loginsAnswered;
+            inspect(login);
+            if (ok)
+                ModalWatcher::Post(login->ButtonOK());
+            else
+                QMetaObject::invokeMethod(login, &QDialog::reject, Qt::QueuedConnection);
+        });
+    }
+
+    ContestTestServer m_server { CConfig::kClassroomPort };
+    QTcpServer m_webServer;
+    ModalWatcher m_watcher;
+    std::unique_ptr<Ui::CMainDlg> m_window;
+    CLoginDlg* m_lastLogin = nullptr;
+    int m_loginsAnswered = 0;
+};
+
+} // namespace
+
+TEST(MatchClock, MinutesLeftFollowTheDayAndTheHour) {
+    const QDate day(2024, 3, 1);
+    const QDateTime now(day, QTime(23, 50), Qt::LocalTime);
+    // Past midnight counts as a later day, however near.
+    EXPECT_EQ(MatchMinutesLeft(now, now.addSecs(15 * 60)), 60);
+    const QDateTime morning(day, QTime(9, 0), Qt::LocalTime);
+    EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(3 * 3600)), 60);
+    EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(61 * 60)), 60);
+    EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(60 * 60)), 60);
+    EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(59 * 60 + 54)), 59);
+    EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(60)), 1);
+    EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(45)), std::nullopt);
+    EXPECT_EQ(MatchMinutesLeft(morning, morning), std::nullopt);
+    EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(-3600)), std::nullopt);
+    EXPECT_EQ(MatchMinutesLeft(morning, morning.addDays(-1)), std::nullopt);
+    // A server's end in UTC is the same moment as here.
+    EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(20 * 60).toUTC()), 20);
+}
+
+TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
+    CConfig& config = CConfig::Instance();
+    Ui::CMainDlg& w = *m_window;
+    g_programDir->write("playground/match.pla", kPlayground);
+    g_programDir->write("playground/other.pla", kPlayground + " ");
+
+    // A wrong password first: the dialog says so and offers OK again.
+    int attempts = 0;
+    m_watcher.SetHandler([&](QWidget* modal) {
+        auto* login = qobject_cast<CLoginDlg*>(modal);
+        if (!login || !login->ButtonOK()->isEnabled() || attempts == 2)
+            return;
+        if (attempts == 1 && m_server.RequestsOf(QStringLiteral("Login")).size() < 1)
+            return;
+        EXPECT_TRUE(login->UserEdit()->isEnabled()) << "a first login is typed in";
+        login->UserEdit()->setText(QStringLiteral("  ann "));
+        login->PasswordEdit()->setText(attempts == 0 ? QStringLiteral("wrong") : QStringLiteral("secret"));
+        ++attempts;
+        ModalWatcher::Post(login->ButtonOK());
+    });
+    PickMatchAction();
+    ASSERT_TRUE(WaitForMatch());
+    m_watcher.SetHandler({});
+    ASSERT_EQ(m_watcher.Messages(), QStringList { QStringLiteral("Wrong user name or password.") });
+
+    // The requests as they travelled: the user name trimmed, the password
+    // as typed, then the match for the id the server gave.
+    const auto logins = m_server.RequestsOf(QStringLiteral("Login"));
+    ASSERT_EQ(logins.size(), 2u);
+    const QByteArray login = Hex("00000028 0000000a 004c 006f 0067 0069 006e 00000006 0061 006e 006e"
+                                 "0000000c 0073 0065 0063 0072 0065 0074");
+    QByteArray scrambled = login;
+    const char key[] = "Kp7Wd2Qx9Vn4Lt6R";
+    for (qsizetype i = 0; i < scrambled.size(); ++i)
+        scrambled[i] = static_cast<char>(scrambled[i] ^ key[i % 16]);
+    EXPECT_EQ(logins[1].wire, scrambled);
+    const auto matches = m_server.RequestsOf(QStringLiteral("Match"));
+    ASSERT_EQ(matches.size(), 1u);
+    EXPECT_EQ(matches[0].body, Hex("0000000a 004d 0061 0074 0063 0068 0000002a"));
+
+    // The match runs: its clock, its title, its action, and the locked
+    // playground page.
+    EXPECT_EQ(config.m_nUserId, 42);
+    EXPECT_EQ(w.windowTitle(),
+        QStringLiteral("Morvane robot simulatorOnline-(Ann,Class 3,Team A)-Field-Basic kit"));
+    EXPECT_EQ(w.action_NetMatch->text(), QStringLiteral("End online match"));
+    EXPECT_EQ(w.MatchTimeLabel()->text(), QStringLiteral("Left: 15 min"));
+    EXPECT_TRUE(w.MatchTimer()->isActive());
+    EXPECT_EQ(w.MatchTimer()->interval(), 30000);
+    EXPECT_FALSE(w.tabWidget->isTabEnabled(1));
+    EXPECT_TRUE(w.tabWidget->isTabEnabled(2));
+    EXPECT_FALSE(w.menu_Virtual->menuAction()->isVisible());
+
+    // The clock goes by this computer's time from its first tick on.
+    w.f_Ui_UpdateMatchTime();
+    EXPECT_EQ(w.MatchTimeLabel()->text(), QStringLiteral("Left: 5 min"));
+    EXPECT_TRUE(w.IsMatchRunning());
+
+    // Only the match's own playground may be loaded.
+    EXPECT_FALSE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/other.pla")));
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages()[1],
+        QStringLiteral("This is not the playground of the match. Please load the match's own playground."));
+    EXPECT_FALSE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/missing.pla")));
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/match.pla")));
+
+    // The run's score goes to the server, as the end of a run offers it.
+    config.m_nLinkOwner = 1;
+    {
+        CScoreDlg score(config, &w);
+        std::vector<int> scoreDigits;
+        std::vector<int> stepDigits;
+        config.EncodeScore(scoreDigits, 150);
+        config.EncodeTicks(stepDigits, 1234);
+        score.f_SetScore(scoreDigits, stepDigits, "playground/match.pla", "robot/rover.rob", true);
+        score.show();
+        ASSERT_NE(score.UploadButton(), nullptr);
+        EXPECT_EQ(score.UploadButton()->text(), QStringLiteral("Submit \" rover \"'s score"));
+        EXPECT_EQ(config.m_nUploadsLeft, 1);
+        score.UploadButton()->click();
+        ASSERT_TRUE(m_watcher.WaitForMessages(4));
+        EXPECT_EQ(m_watcher.Messages()[3], QStringLiteral("The score has been submitted."));
+        EXPECT_FALSE(score.UploadButton()->isEnabled());
+        EXPECT_TRUE(score.GetTable()->isEnabled());
+        EXPECT_EQ(config.m_nUploadsLeft, 0);
+    }
+    config.m_nLinkOwner = 0;
+    const auto scores = m_server.RequestsOf(QStringLiteral("Score"));
+    ASSERT_EQ(scores.size(), 1u);
+    QByteArray md5Units;
+    for (char c : MapCheckOf(kPlayground).toLatin1())
+        md5Units += QByteArray(1, '\0') + c;
+    EXPECT_EQ(scores[0].body,
+        Hex("0000000a 0053 0063 006f 0072 0065 0000002a 00000040") + md5Units + Hex("00000096 00003034"));
+
+    // Ending the match by hand gives everything back, with no time-out note.
+    w.action_NetMatch->trigger();
+    EXPECT_FALSE(w.IsMatchRunning());
+    EXPECT_TRUE(w.tabWidget->isTabEnabled(1));
+    EXPECT_FALSE(w.MatchTimer()->isActive());
+    EXPECT_EQ(w.MatchTimeLabel()->text(), QStringLiteral("Practice 0 min"));
+    EXPECT_EQ(w.action_NetMatch->text(), QStringLiteral("Start online match"));
+    EXPECT_EQ(
+        w.windowTitle(), QStringLiteral("Morvane robot simulatorOnline-(Ann,Class 3,Team A)-Basic kit"));
+    EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/other.pla")));
+    QTest::qWait(50);
+    EXPECT_EQ(m_watcher.Messages().size(), 4);
+}
+
+TEST_F(ContestTest, TheClockEndsTheMatchWhenNoWholeMinuteIsLeft) {
+    // Granted with 2.5 minutes by the server's clock, 30 s by this one's.
+    m_server.SetMatch(MatchEnding(30, 120));
+    LogInAndStartMatch();
+    EXPECT_EQ(m_window->MatchTimeLabel()->text(), QStringLiteral("Left: 2 min"));
+    m_window->f_Ui_UpdateMatchTime();
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages()[0],
+        QStringLiteral("The match time is over, or less than a minute is left: the match has ended."));
+    EXPECT_FALSE(m_window->IsMatchRunning());
+    EXPECT_TRUE(m_window->tabWidget->isTabEnabled(1));
+    EXPECT_FALSE(m_window->MatchTimer()->isActive());
+
+    // A grant with less than a minute left starts nothing.
+    m_server.SetMatch(MatchEnding(45));
+    PickMatchAction();
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages()[1], m_watcher.Messages()[0]);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return m_window->isEnabled(); }, 5000));
+    EXPECT_FALSE(m_window->IsMatchRunning());
+    EXPECT_TRUE(m_window->tabWidget->isTabEnabled(1));
+}
+
+TEST_F(ContestTest, ARefusedMatchSaysWhyAndGivesTheWindowBack) {
+    LogInAndStartMatch();
+    m_window->action_NetMatch->trigger();
+    ContestTestServer::Match refused = MatchEnding(600);
+    refused.status = 5;
+    m_server.SetMatch(refused);
+    PickMatchAction();
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages()[0], QStringLiteral("分组比赛已结束"));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return m_window->isEnabled(); }, 5000));
+    EXPECT_FALSE(m_window->IsMatchRunning());
+    EXPECT_EQ(m_window->MatchTimeLabel()->text(), QStringLiteral("Practice 0 min"));
+}
+
+TEST_F(ContestTest, AServerThatNeverAnswersTimesOutAndTheLoginGivesTheWindowBack) {
+    LogInAndStartMatch();
+    m_window->action_NetMatch->trigger();
+    m_server.SetSilent(QStringLiteral("Match"), true);
+    PickMatchAction();
+    ASSERT_TRUE(m_server.WaitForRequests(QStringLiteral("Match"), 2));
+    EXPECT_FALSE(m_window->isEnabled());
+
+    // The reply time-out closes the link, and the login comes back with
+    // the account it knows. Logged in again, the window asks for its match
+    // once more.
+    AnswerNextLogin([this](CLoginDlg* login) {
+        EXPECT_FALSE(login->UserEdit()->isEnabled());
+        EXPECT_EQ(login->StatusLabel()->text(), QStringLiteral("Connection closed, please log in again"));
+        EXPECT_FALSE(m_window->isEnabled());
+        m_server.SetSilent(QStringLiteral("Match"), false);
+    });
+    ASSERT_TRUE(WaitForMatch());
+    EXPECT_EQ(m_loginsAnswered, 1);
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Match")).size(), 3u);
+    EXPECT_EQ(m_server.Connections(), 2);
+}
+
+TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
+    LogInAndStartMatch();
+    AnswerNextLogin([](CLoginDlg* login) {
+        EXPECT_EQ(login->StatusLabel()->text(), QStringLiteral("Connection closed, please log in again"));
+    });
+    m_server.Drop();
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return m_server.Connections() == 2 && m_window->isEnabled(); }, 5000));
+    EXPECT_TRUE(m_window->IsMatchRunning());
+
+    // Signed in elsewhere: the server says "Login", and the login says so.
+    AnswerNextLogin([](CLoginDlg* login) {
+        EXPECT_EQ(login->StatusLabel()->text(),
+            QStringLiteral("This account has logged in elsewhere. Please log in again."));
+    });
+    const QString none[3];
+    m_server.Send(ContestTestServer::LoginReply(0, 0, none).left(14));
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return m_server.Connections() == 3 && m_window->isEnabled(); }, 5000));
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Match")).size(), 1u);
+
+    // Giving the login up closes the program, asking nothing.
+    AnswerNextLogin([](CLoginDlg*) {}, false);
+    m_server.Drop();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isVisible(); }, 5000));
+    EXPECT_TRUE(m_watcher.Messages().isEmpty());
+}
+
+TEST_F(ContestTest, ADamagedReplyClosesTheLinkWithAMessageAndNothingElse) {
+    LogInAndStartMatch();
+    m_window->action_NetMatch->trigger();
+    testsupport::CapturedWarnings warnings("morvane.window");
+    AnswerNextLogin([this](CLoginDlg*) { EXPECT_FALSE(m_window->IsMatchRunning()); });
+    // "Match", status 0, then the fields cut off inside the map's name.
+    const QByteArray granted = ContestTestServer::MatchReply(MatchEnding(600));
+    m_server.ReplaceNextReply(QStringLiteral("Match"), granted.left(35));
+    PickMatchAction();
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages()[0], QStringLiteral("Connection failed"));
+    EXPECT_EQ(warnings.count(), 1);
+    EXPECT_TRUE(
+        QTest::qWaitFor([this] { return m_server.Connections() == 2 && m_window->isEnabled(); }, 5000));
+    EXPECT_FALSE(m_window->IsMatchRunning());
+    EXPECT_TRUE(m_window->tabWidget->isTabEnabled(1));
+}
+
+TEST_F(ContestTest, TheAboutBoxShowsItsAnimatedHeadline) {
+    // The box runs its own loop until it closes, so it is looked at from
+    // the watcher: once when it shows, then until the lens has moved.
+    CAboutDlg* about = nullptr;
+    QImage first;
+    QPointF start;
+    bool moved = false;
+    m_watcher.SetHandler([&](QWidget* modal) {
+        auto* dialog = qobject_cast<CAboutDlg*>(modal);
+        if (!dialog || !dialog->isVisible() || moved)
+            return;
+        CMagnifierText* headline = dialog->Headline();
+        if (!about) {
+            about = dialog;
+            EXPECT_EQ(dialog->size(), QSize(350, 267));
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("About Morvane"));
+            EXPECT_EQ(headline->text(), QStringLiteral("Morvane Robot Simulator"));
+            EXPECT_EQ(headline->size(), QSize(330, 38));
+            EXPECT_EQ(headline->radius(), 10);
+            EXPECT_EQ(dialog->VersionLabel()->text(), QStringLiteral("版本:V1.1"));
+            first = headline->grab().toImage();
+            start = headline->lensPosition();
+            return;
+        }
+        // The lens drifts over the text by itself, and the picture changes.
+        if (QLineF(start, headline->lensPosition()).length() < 8)
+            return;
+        moved = true;
+        const QImage later = headline->grab().toImage();
+        EXPECT_NE(first, later);
+        // The glyphs are drawn: dark pixels on the light background.
+        int dark = 0;
+        for (int y = 0; y < later.height(); ++y)
+            for (int x = 0; x < later.width(); ++x)
+                dark += qGray(later.pixel(x, y)) < 100;
+        EXPECT_GT(dark, 100);
+        QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
+    });
+    QMetaObject::invokeMethod(m_window->action_SoftwareHelp, &QAction::trigger, Qt::QueuedConnection);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return moved; }, 5000));
+    EXPECT_NE(about, nullptr);
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    TempDir programDir;
+    g_programDir = &programDir;
+    fs::create_directories(programDir.path() / "XML");
+    fs::copy_file(
+        fs::path(MORVANE_SOURCE_DIR) / "assets/XML/SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");
+    platform::OverrideProgramDir(programDir.path());
+    CConfig& config = CConfig::Instance();
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    QApplication app(argc, argv);
+    // The contest host is the stand-in server.
+    config.m_strNetHost = QStringLiteral("127.0.0.1");
+    config.m_bNoHeartbeat = true;
+    ServerLink::Timing timing;
+    timing.replyTimeoutMs = kReplyTimeoutMs;
+    config.InitNet(timing);
+    const int result = RUN_ALL_TESTS();
+    config.ShutdownNet();
+    return result;
+}
