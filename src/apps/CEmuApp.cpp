@@ -69,12 +69,10 @@ CEmuApp::CEmuApp(
     m_GameState.m_pLoadBlock = &block;
     block.m_pRobots = &m_vRobots;
     m_GameState.m_pCamera = GetCamera();
-    m_nMaxTime = 0;
     // Queued: the thread's finished signal comes from the thread itself. The
     // loader's own hand-over of the robots is connected first and runs first.
     connect(&m_RobThread, &QThread::finished, this, &CEmuApp::slot_ThreadEnd);
-    m_bFollow = false;
-    m_nFollowHeight = 200;
+    // The overview from behind the ground, 800 away.
     CApp::SetViewPreset(3);
 
     CreateWorld();
@@ -261,8 +259,9 @@ bool CEmuApp::LoadMapFile(const std::string& fileName) {
         return false;
     // The playground takes the file's objects and scoring rules in place of
     // its own only once the file has proved sound; until then what was
-    // loaded stays.
-    m_pPlayground->LoadFromFile(fileName);
+    // loaded stays. No file chosen yet is no fault to report.
+    if (!fileName.empty())
+        m_pPlayground->LoadFromFile(fileName);
     m_sMapFile = fileName;
     return true;
 }

@@ -80,7 +80,8 @@ public:
     // counter back at 0. With keepPaused the page stays paused afterwards.
     void ReloadMap(int keepPaused);
     // A playground file in place of the present playground: false while
-    // loading. A file the playground refuses leaves it as it was.
+    // loading. A file the playground refuses, or no file name, leaves it as
+    // it was.
     bool LoadMapFile(const std::string& fileName);
     // Drops the robots and starts the loader on the load block's robot
     // files, each at the start zone of its index (in zone order).

@@ -12,30 +12,9 @@
 
 using namespace emutest;
 
-namespace {
-
-QString Arg(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-} // namespace
-
 TEST(HeadlessRun, RobotsPassThroughEachOtherAndACrashedProgramsRobotKeepsItsLastOutput) {
     testsupport::TempDir folder;
-    const std::string robot = WriteBaseRobot(folder.path(), "base.rob");
-    // Head on: robot 0 starts at y -40 facing +y, robot 1 at y 40 facing -y;
-    // each has a score zone behind the other's start.
-    PlaygroundFile file;
-    file.Add(StartZone(osg::Vec3f(0.0f, -40.0f, 0.0f)).info, 0);
-    file.Add(StartZone(osg::Vec3f(0.0f, 40.0f, 0.0f), 180.0f).info, 1);
-    file.Add(Zone(TriggerScore, osg::Vec3f(0.0f, 100.0f, 0.0f), osg::Vec2f(60.0f, 10.0f), 1, 10).info, 2);
-    file.Add(Zone(TriggerScore, osg::Vec3f(0.0f, -100.0f, 0.0f), osg::Vec2f(60.0f, 10.0f), 1, 20).info, 3);
-    const std::string playground = WritePlayground(file, folder.path() / "head_on.pla");
-
-    // Robot 0's program crashes when it is given step 20.
-    const RunOutcome run
-        = RunHeadless({ "--time-limit", "200", "--frames", "400", "--playground", Arg(playground),
-            Arg(robot + "=" + Program("drive_crash_at_20")), Arg(robot + "=" + Program("drive")) });
+    const RunOutcome run = RunHeadless(HeadOnRun(folder.path()));
     ASSERT_TRUE(run.finished) << run.errors;
     EXPECT_EQ(run.load, 1);
     // The limit: the run stops in its 200th frame, each robot having had
@@ -60,10 +39,7 @@ TEST(HeadlessRun, RobotsPassThroughEachOtherAndACrashedProgramsRobotKeepsItsLast
 
 TEST(HeadlessRun, AZoneScoresAndAnEndZoneStopsTheRunBeforeTheRobotsStep) {
     testsupport::TempDir folder;
-    const std::string robot = WriteBaseRobot(folder.path(), "base.rob");
-    const std::string playground = WriteScoreAndEndPlayground(folder.path());
-    const RunOutcome run = RunHeadless(
-        { "--frames", "400", "--playground", Arg(playground), Arg(robot + "=" + Program("drive")) });
+    const RunOutcome run = RunHeadless(ScoreAndEndRun(folder.path()));
     ASSERT_TRUE(run.finished) << run.errors;
     EXPECT_EQ(run.stop, "zone");
     ASSERT_EQ(run.robots.size(), 1u);
@@ -77,12 +53,7 @@ TEST(HeadlessRun, AZoneScoresAndAnEndZoneStopsTheRunBeforeTheRobotsStep) {
 
 TEST(HeadlessRun, ARobotOffTheFloorEndsTheRunInTheFrameItFallsBelowMinus1000) {
     testsupport::TempDir folder;
-    const std::string robot = WriteBaseRobot(folder.path(), "base.rob");
-    PlaygroundFile file;
-    file.Add(StartZone(osg::Vec3f(400.0f, 0.0f, 0.0f)).info, 0);
-    const std::string playground = WritePlayground(file, folder.path() / "off_the_floor.pla");
-    const RunOutcome run = RunHeadless(
-        { "--frames", "100", "--playground", Arg(playground), Arg(robot + "=" + Program("drive")) });
+    const RunOutcome run = RunHeadless(OffTheFloorRun(folder.path()));
     ASSERT_TRUE(run.finished) << run.errors;
     EXPECT_EQ(run.stop, "all-fallen");
     // Falling from rest for k frames of 30 steps of 0.02 s drops
