@@ -182,8 +182,12 @@ TEST(MatchClock, MinutesLeftFollowTheDayAndTheHour) {
     EXPECT_EQ(MatchMinutesLeft(morning, morning), std::nullopt);
     EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(-3600)), std::nullopt);
     EXPECT_EQ(MatchMinutesLeft(morning, morning.addDays(-1)), std::nullopt);
-    // A server's end in UTC is the same moment as here.
-    EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(20 * 60).toUTC()), 20);
+    // A server's end given in another zone, where it is already the next
+    // day, is the same moment as here.
+    const QDateTime evening(day, QTime(20, 0), Qt::LocalTime);
+    const QDateTime endAbroad = evening.addSecs(30 * 60).toOffsetFromUtc(evening.offsetFromUtc() + 12 * 3600);
+    ASSERT_EQ(endAbroad.date(), day.addDays(1));
+    EXPECT_EQ(MatchMinutesLeft(evening, endAbroad), 30);
 }
 
 TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
@@ -366,16 +370,23 @@ TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
         QTest::qWaitFor([this] { return m_server.Connections() == 2 && m_window->isEnabled(); }, 5000));
     EXPECT_TRUE(m_window->IsMatchRunning());
 
-    // Signed in elsewhere: the server says "Login", and the login says so.
-    AnswerNextLogin([](CLoginDlg* login) {
+    // Signed in elsewhere: the server answers the next request with
+    // "Login" alone, and the login says so. Logged in again, the window is
+    // given back, and the request is not asked again.
+    m_window->action_NetMatch->trigger();
+    AnswerNextLogin([this](CLoginDlg* login) {
         EXPECT_EQ(login->StatusLabel()->text(),
             QStringLiteral("This account has logged in elsewhere. Please log in again."));
+        EXPECT_FALSE(m_window->isEnabled());
     });
     const QString none[3];
-    m_server.Send(ContestTestServer::LoginReply(0, 0, none).left(14));
+    m_server.ReplaceNextReply(QStringLiteral("Match"), ContestTestServer::LoginReply(0, 0, none).left(14));
+    PickMatchAction();
     ASSERT_TRUE(
         QTest::qWaitFor([this] { return m_server.Connections() == 3 && m_window->isEnabled(); }, 5000));
-    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Match")).size(), 1u);
+    EXPECT_EQ(m_loginsAnswered, 1);
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Match")).size(), 2u);
+    EXPECT_FALSE(m_window->IsMatchRunning());
 
     // Giving the login up closes the program, asking nothing.
     AnswerNextLogin([](CLoginDlg*) {}, false);
