@@ -196,6 +196,10 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     g_programDir->write("playground/match.pla", kPlayground);
     g_programDir->write("playground/other.pla", kPlayground + " ");
 
+    // The match is asked for from the simulation page.
+    w.tabWidget->setCurrentIndex(2);
+    ASSERT_TRUE(w.menu_Virtual->menuAction()->isVisible());
+
     // A wrong password first: the dialog says so and offers OK again.
     int attempts = 0;
     m_watcher.SetHandler([&](QWidget* modal) {
@@ -295,7 +299,9 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     EXPECT_EQ(w.action_NetMatch->text(), QStringLiteral("Start online match"));
     EXPECT_EQ(
         w.windowTitle(), QStringLiteral("Morvane robot simulatorOnline-(Ann,Class 3,Team A)-Basic kit"));
+    EXPECT_TRUE(w.menu_Virtual->menuAction()->isVisible());
     EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/other.pla")));
+    EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/missing.pla")));
     QTest::qWait(50);
     EXPECT_EQ(m_watcher.Messages().size(), 4);
 }
@@ -425,6 +431,11 @@ TEST_F(ContestTest, TheAboutBoxShowsItsAnimatedHeadline) {
         if (!dialog || !dialog->isVisible() || moved)
             return;
         CMagnifierText* headline = dialog->Headline();
+        // The lens starts wherever its widget lets it; it is watched once
+        // it is inside.
+        const QPointF lens = headline->lensPosition();
+        if (lens.y() > headline->height() - headline->radius())
+            return;
         if (!about) {
             about = dialog;
             EXPECT_EQ(dialog->size(), QSize(350, 267));
