@@ -52,6 +52,8 @@ TEST(CMagnifierText, TheLensDriftsWithinTheWidgetAndTheMouseCarriesIt) {
     // it gets somewhere.
     QPointF start(-1, -1);
     double farthest = 0;
+    double top = 40;
+    double bottom = 0;
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 1500) {
@@ -67,8 +69,12 @@ TEST(CMagnifierText, TheLensDriftsWithinTheWidgetAndTheMouseCarriesIt) {
         ASSERT_GE(at.y(), 10);
         ASSERT_LE(at.y(), 30);
         farthest = std::max(farthest, QLineF(start, at).length());
+        top = std::min(top, at.y());
+        bottom = std::max(bottom, at.y());
     }
     EXPECT_GT(farthest, 40);
+    // Up and down between the edges, not along one of them.
+    EXPECT_GT(bottom - top, 15);
 
     // A press stops it, a drag carries it; a click without a drag is a click.
     QSignalSpy clicks(&text, &CMagnifierText::clicked);
