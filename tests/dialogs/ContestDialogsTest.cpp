@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -192,6 +193,25 @@ TEST_F(ContestDialogsTest, AcceptedLoginKeepsTheAccountAndTheRememberedCredentia
     EXPECT_EQ(reread.m_nRememberLogin, 1);
     EXPECT_EQ(reread.m_strUser, QStringLiteral("ann"));
     EXPECT_EQ(reread.m_strPassword, QStringLiteral("secret"));
+
+    // Where the link has a heartbeat, the accepted login starts it.
+    dialogstest::InstalledConfig beating;
+    CConfig& b = beating.config();
+    ContestTestServer contest(CConfig::kContestPort);
+    contest.AddAccount(QStringLiteral("ann"), ContestTestServer::Account { QStringLiteral("secret"), 7, {} });
+    b.m_strNetHost = QStringLiteral("127.0.0.1");
+    b.m_nProbePort = m_webServer.serverPort();
+    b.m_bNoHeartbeat = false;
+    b.InitNet();
+    CLoginDlg second(b, false);
+    second.show();
+    second.UserEdit()->setText(QStringLiteral("ann"));
+    second.PasswordEdit()->setText(QStringLiteral("secret"));
+    second.ButtonOK()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.result() == QDialog::Accepted; }, 5000));
+    ASSERT_NE(b.m_pHeartTimer, nullptr);
+    EXPECT_TRUE(b.m_pHeartTimer->isActive());
+    b.ShutdownNet();
 }
 
 TEST_F(ContestDialogsTest, ScoreUploadIsOfferedOnlyAfterAScoredMatchRun) {
@@ -281,6 +301,37 @@ TEST_F(ContestDialogsTest, ScoreVerdictsOfferARetryWhereOneMayHelp) {
     EXPECT_EQ(c.m_nUploadsLeft, -1);
     EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Score")).back().body,
         Hex("0000000a 0053 0063 006f 0072 0065 00000007 ffffffff 00000050 00001388"));
+    c.m_nLinkOwner = 0;
+}
+
+TEST_F(ContestDialogsTest, AnUploadOnALinkAlreadyDownLogsInFirst) {
+    LogIn();
+    CConfig& c = config();
+    // The link went while nobody was reading it.
+    c.CloseConnection();
+    c.m_nLinkOwner = 1;
+    c.m_nRunMode = RunModeNet;
+    c.m_nUploadsLeft = 1;
+    std::vector<int> score;
+    std::vector<int> steps;
+    c.EncodeScore(score, 80);
+    c.EncodeTicks(steps, 500);
+    CScoreDlg dialog(c);
+    dialog.f_SetScore(score, steps, "missing.pla", "robot/r.rob", true);
+    dialog.show();
+    int logins = 0;
+    m_watcher.SetHandler([&](QWidget* modal) {
+        auto* login = qobject_cast<CLoginDlg*>(modal);
+        if (!login || !login->ButtonOK()->isEnabled() || logins > 0)
+            return;
+        ++logins;
+        ModalWatcher::Post(login->ButtonOK());
+    });
+    dialog.UploadButton()->click();
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages()[0], QStringLiteral("The score has been submitted."));
+    EXPECT_EQ(logins, 1);
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Score")).size(), 1u);
     c.m_nLinkOwner = 0;
 }
 
