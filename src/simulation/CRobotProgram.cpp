@@ -94,7 +94,8 @@ bool CRobotProgram::LoadProgram(const std::string& path, int robot) {
     }
     while (m_tempDllNames.size() <= static_cast<std::size_t>(robot))
         NewTempDllName();
-    const fs::path copy = platform::InProgramDir(m_tempDllNames[static_cast<std::size_t>(robot)]);
+    m_strLastCopy = m_tempDllNames[static_cast<std::size_t>(robot)];
+    const fs::path copy = platform::InProgramDir(m_strLastCopy);
 
     // The source is read whole before the copy is written, so that a robot can
     // be reloaded from its own copy.

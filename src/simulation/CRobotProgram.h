@@ -54,6 +54,10 @@ public:
     bool IsLoaded() const { return m_bLoaded; }
     // The program file last loaded successfully; empty when none.
     const std::string& GetProgramPath() const { return m_strProgramPath; }
+    // The private copy that the last load wrote (an empty file when that
+    // load failed): the start of every run reloads the program from it.
+    // Empty before the first load.
+    const std::string& GetLastCopy() const { return m_strLastCopy; }
 
     // Longest time one exchange may take before the program counts as hung.
     // Well above the longest legal exchange (about 200 polls of 1 ms).
@@ -64,6 +68,7 @@ private:
 
     std::vector<std::string> m_tempDllNames;
     std::string m_strProgramPath;
+    std::string m_strLastCopy;
     bool m_bLoaded = false;
     int m_nRobot = 0;
     std::unique_ptr<RobotHostProcess> m_host;

@@ -34,7 +34,7 @@ void CMainDlg::f_InitEmuAppPage() {
     m_bPanelWasShown = false;
 
     scene::SceneView* view = EmbedView(widget_5);
-    m_pEmuApp = new CEmuApp("config.xml", view);
+    m_pEmuApp = new CEmuApp("config.xml", view, m_config);
     m_frameLoop.AddApp(m_pEmuApp.get());
 
     m_pDriveAction = new QAction(this);
