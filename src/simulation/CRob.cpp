@@ -274,15 +274,44 @@ void CRob::PlaceInWorld(
     scene::Scene* scene = m_pScene.get();
     if (!world || !m_pRcu)
         return;
+    // A robot placed before keeps its solids and joints and is only moved.
+    if (!m_bInWorld) {
+        BuildPhysics(*world, scene, addToScene);
+        m_bInWorld = true;
+    }
+
+    m_robotBox = GetCurrentBox();
+    scene::Transform t = m_pRcu->GetTransform(scene::CoordSys::Absolute);
+    osg::Vec3f position = startPosition;
+    if (m_robotBox.valid()) {
+        position.z() += (m_robotBox.zMax() - m_robotBox.zMin()) / 2.0f;
+        position += startRotation * (t.GetTranslation() - m_robotBox.center());
+    }
+    t.SetTranslation(position);
+    t.SetRotation(m_qFileRotation * startRotation);
+    m_pRcu->SetTransform(t, scene::CoordSys::Absolute);
+
+    SyncPhysicsToScene();
+    for (const osg::ref_ptr<CMotor>& motor : m_vecMotors)
+        motor->SetValue(0);
+    m_pTrailPoints = new osg::Vec3Array;
+    if (scene && m_pLabel && m_pLabel->GetTopNode()->getNumParents() > 0)
+        scene->RemoveDrawable(m_pLabel.get());
+    CreateNameLabel(index);
+    if (addToScene && scene)
+        scene->AddDrawable(m_pLabel.get());
+}
+
+void CRob::BuildPhysics(physics::PhysicsWorld& world, scene::Scene* scene, bool addToScene) {
     // Every part gets its solid where the file puts it, so that joints join
     // the parts as the file has them; the whole robot moves to its start
     // pose afterwards.
-    m_pRcu->CreateSolid(world, m_nContactGroup);
+    m_pRcu->CreateSolid(&world, m_nContactGroup);
     if (addToScene && scene)
         scene->AddDrawable(m_pRcu.get());
     m_pRcu->PushPoseToSolid();
     auto solidOf = [&](CModel* part) {
-        part->CreateSolid(world, m_nContactGroup);
+        part->CreateSolid(&world, m_nContactGroup);
         part->PushPoseToSolid();
     };
     for (const osg::ref_ptr<CBrick>& brick : m_vecBricks) {
@@ -307,25 +336,6 @@ void CRob::PlaceInWorld(
         solidOf(light.get());
         FixToRcu(light.get());
     }
-
-    m_robotBox = GetCurrentBox();
-    scene::Transform t = m_pRcu->GetTransform(scene::CoordSys::Absolute);
-    osg::Vec3f position = startPosition;
-    if (m_robotBox.valid()) {
-        position.z() += (m_robotBox.zMax() - m_robotBox.zMin()) / 2.0f;
-        position += startRotation * (t.GetTranslation() - m_robotBox.center());
-    }
-    t.SetTranslation(position);
-    t.SetRotation(m_qFileRotation * startRotation);
-    m_pRcu->SetTransform(t, scene::CoordSys::Absolute);
-
-    SyncPhysicsToScene();
-    for (const osg::ref_ptr<CMotor>& motor : m_vecMotors)
-        motor->SetValue(0);
-    m_pTrailPoints = new osg::Vec3Array;
-    CreateNameLabel(index);
-    if (addToScene && scene)
-        scene->AddDrawable(m_pLabel.get());
 }
 
 // ---- poses ------------------------------------------------------------------------------------
@@ -593,6 +603,7 @@ void CRob::Clear() {
     }
     ClearTrail();
     m_pRcu = nullptr;
+    m_bInWorld = false;
     m_vecBricks.clear();
     m_vecWheels.clear();
     m_vecMotors.clear();

@@ -82,7 +82,8 @@ public:
         const std::vector<std::string>& sensorModels);
     // The second half, after a read that gave 1: solids, joints and probes,
     // the sensors' effect models, the start pose and the name label of robot
-    // index. GUI thread.
+    // index. A robot placed before is only moved to the start pose. GUI
+    // thread.
     void PlaceInWorld(
         const osg::Vec3f& startPosition, const osg::Quat& startRotation, int index, bool addToScene);
 
@@ -173,6 +174,7 @@ private:
     int ReadParts(const RobotFileData& file, std::atomic<int>* progress, int index, int count,
         const std::vector<int>& rules, const std::vector<std::string>& sensorModels);
     bool AddPart(CModel* part, const osg::Vec3d& position, const osg::Quat& rotation, int id);
+    void BuildPhysics(physics::PhysicsWorld& world, scene::Scene* scene, bool addToScene);
     void FixToRcu(CModel* part);
     void JoinWheels();
     void RemoveTrailObject();
@@ -204,6 +206,8 @@ private:
     std::string m_strFile;
     osg::BoundingBox m_robotBox;
     osg::Quat m_qFileRotation;
+    // Solids, joints and probes are made.
+    bool m_bInWorld = false;
     bool m_bRunning = false;
     int m_nStepCount = 0;
     bool m_bShowSensorEffects = false;

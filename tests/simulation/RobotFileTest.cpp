@@ -374,3 +374,22 @@ TEST(RobotFile, TheStartRotationTurnsTheRobotAfterItsOwnRotation) {
     EXPECT_NEAR(up.y(), 0.0, 1e-6);
     EXPECT_NEAR(up.z(), 0.0, 1e-6);
 }
+
+TEST(RobotFile, ARobotLoadedAgainIsOnlyMovedToItsNewStart) {
+    testsupport::TempDir dir;
+    BuilderRobot builder;
+    builder.AddBase();
+    const std::string file = builder.Save(dir.path() / "robot.rob");
+    SimulationWorld sim;
+    osg::ref_ptr<CRob> robot = new CRob(file, sim.scene.get(), sim.world.get(), 1, Config(), Parts());
+    ASSERT_EQ(robot->Load(nullptr, 0, 1, {}, SensorBar(), osg::Vec3f(), osg::Quat(), true), CRob::kLoaded);
+    const std::size_t solids = sim.world->solidCount();
+    const std::size_t joints = sim.world->jointCount();
+    ASSERT_EQ(robot->Load(nullptr, 1, 2, {}, SensorBar(), osg::Vec3f(30.0f, 40.0f, 0.0f), osg::Quat(), true),
+        CRob::kLoaded);
+    EXPECT_EQ(sim.world->solidCount(), solids);
+    EXPECT_EQ(sim.world->jointCount(), joints);
+    EXPECT_NEAR(robot->GetCurrentBox().center().x(), 30.0, 1e-3);
+    EXPECT_NEAR(robot->GetCurrentBox().center().y(), 40.0, 1e-3);
+    EXPECT_EQ(robot->GetNameLabel()->GetText(), "Rob.2");
+}
