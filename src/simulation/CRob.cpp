@@ -5,6 +5,7 @@
 #include "elements/CWheel.h"
 #include "elements/Geometry.h"
 #include "foundation/CConfig.h"
+#include "platform/Warnings.h"
 #include "scene/Label.h"
 #include "scene/MathBridge.h"
 #include "scene/Scene.h"
@@ -86,7 +87,10 @@ int CRob::ReadRobotFile(std::atomic<int>* progress, int index, int count, const 
     if (!simulation::ReadRobotFileText(m_strFile, text))
         return kUnreadable;
     RobotFileData file;
-    const simulation::RobotFileStatus status = simulation::ParseRobotXml(text, file);
+    std::string refusal;
+    const simulation::RobotFileStatus status = simulation::ParseRobotXml(text, file, &refusal);
+    if (!refusal.empty())
+        platform::Warn("simulation", "robot file " + m_strFile + " is refused: " + refusal);
     if (status != simulation::RobotFileStatus::Read && status != simulation::RobotFileStatus::NoRcuPart)
         return kUnreadable;
     if (!rules.empty() && rules[0] < file.m_nPartCount)
