@@ -484,6 +484,30 @@ void CRob::Eliminate() {
     m_bEliminated = true;
     Stop();
     m_pConfig->EncodeScore(m_vecScore, 0);
+    FreezeSolids();
+}
+
+void CRob::FreezeSolids() {
+    // Nothing below the playground catches a fallen robot: its solids would
+    // fall faster and faster for as long as the run goes on, until the
+    // physics engine could no longer place them.
+    auto freeze = [](CModel* part) {
+        if (physics::Solid* solid = part->GetSolid())
+            solid->setEnabled(false);
+    };
+    if (!m_pRcu)
+        return;
+    freeze(m_pRcu.get());
+    for (const auto& part : m_vecBricks)
+        freeze(part.get());
+    for (const auto& part : m_vecMotors)
+        freeze(part.get());
+    for (const auto& part : m_vecWheels)
+        freeze(part.get());
+    for (const auto& part : m_vecSensors)
+        freeze(part.get());
+    for (const auto& part : m_vecLights)
+        freeze(part.get());
 }
 
 void CRob::SetScore(int score) {

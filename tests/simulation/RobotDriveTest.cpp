@@ -179,6 +179,22 @@ TEST(RobotDrive, ARobotBelowTheWorldIsEliminatedAndStaysWhereItIs) {
     EXPECT_FLOAT_EQ(driven.Pose().GetTranslation().z(), z);
     driven.robot->Start();
     EXPECT_TRUE(driven.robot->IsEliminated());
+
+    // Its solids no longer fall (nothing below would ever stop them): the
+    // physics of a whole run leaves every part where it is.
+    std::vector<CModel*> parts { driven.robot->GetRcu() };
+    for (const auto& wheel : driven.robot->GetWheels())
+        parts.push_back(wheel.get());
+    for (const auto& motor : driven.robot->GetMotors())
+        parts.push_back(motor.get());
+    std::vector<physics::Vec3> before;
+    for (CModel* part : parts)
+        before.push_back(part->GetSolid()->position());
+    driven.sim.Frames(1000);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_EQ(parts[i]->GetSolid()->position(), before[i]) << i;
+        EXPECT_EQ(parts[i]->GetSolid()->linearVelocity(), physics::Vec3()) << i;
+    }
 }
 
 TEST(RobotDrive, TheNameLabelFloatsOverTheRobotAndTheTrailFollowsIt) {
