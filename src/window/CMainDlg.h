@@ -372,6 +372,8 @@ private:
     // leaving its own file and its saved state alone; false when it could
     // not be written.
     bool WriteRobotHandOver(const std::string& path);
+    // The simulation runs the robot file at path from now on.
+    void HandRobotOver(const std::string& path);
     // Opens a file of ours in "XML" with the desktop's handler.
     void OpenProgramFile(const QString& relative, const QString& fragment);
     void f_ShowPlaAppObjectPanel();

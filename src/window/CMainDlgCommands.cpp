@@ -338,6 +338,16 @@ bool CMainDlg::WriteRobotHandOver(const std::string& path) {
     return SaveRobotFile(copy) == kRobotSaved;
 }
 
+void CMainDlg::HandRobotOver(const std::string& path) {
+    SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    block.m_vecRobotFiles.assign(1, path);
+    // The robot keeps the first program it was given.
+    if (block.m_vecProgramFiles.size() > 1)
+        block.m_vecProgramFiles.resize(1);
+    tabWidget->setCurrentWidget(tab3);
+    f_EmuAppRefresh();
+}
+
 void CMainDlg::slot_LoadToEmuApp() {
     f_ResetEmuAppMouseMode();
     const Page page = CurrentPage();
@@ -346,13 +356,9 @@ void CMainDlg::slot_LoadToEmuApp() {
     // The loader owns the lists while it builds robots.
     if (m_pEmuApp->IsLoading())
         return;
-    SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
     if (page == RobotPage) {
         if (IsRobotFileBusy())
             return;
-        block.m_vecRobotFiles.clear();
-        if (block.m_vecProgramFiles.size() > 1)
-            block.m_vecProgramFiles.resize(1);
         if (m_sRobFile.empty()) {
             // A robot that has no file of its own goes over as a copy in the
             // working folder; it stays unsaved and nameless, so that it is
@@ -362,26 +368,23 @@ void CMainDlg::slot_LoadToEmuApp() {
                 m_config.ShowTips("CRobApp", "slot_ThreadEnd", "sSave");
                 return;
             }
-            block.m_vecRobotFiles.push_back(copy);
+            HandRobotOver(copy);
         } else if (!m_bRobSaved) {
             // Saved to its own file first; the simulation takes it when the
-            // save has finished.
+            // save has finished (slot_LoadToEmuAppEnd).
             m_bRobToEmuPending = true;
             m_pRobApp->StartFileThread(m_sRobFile, false, true, false, false);
-            return;
         } else {
-            block.m_vecRobotFiles.push_back(m_sRobFile);
+            HandRobotOver(m_sRobFile);
         }
-    } else {
-        const std::string copy = LocalPath(m_config.InProgramDir(QStringLiteral("Temp/temp.pla")));
-        const bool wasSaved = m_bPlaSaved;
-        if (!SavePlayground(copy)) {
-            f_SaveMapMessage(false, false);
-            return;
-        }
-        block.m_strPlaygroundFile = copy;
-        m_bPlaSaved = wasSaved;
+        return;
     }
+    const std::string copy = LocalPath(m_config.InProgramDir(QStringLiteral("Temp/temp.pla")));
+    if (!SavePlayground(copy)) {
+        f_SaveMapMessage(false, false);
+        return;
+    }
+    m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile = copy;
     tabWidget->setCurrentWidget(tab3);
     f_EmuAppRefresh();
 }
@@ -389,13 +392,13 @@ void CMainDlg::slot_LoadToEmuApp() {
 void CMainDlg::slot_LoadToEmuAppEnd() {
     if (m_bPlaToEmuPending) {
         m_bPlaToEmuPending = false;
-    } else {
-        if (!m_bRobToEmuPending)
-            return;
+    } else if (m_bRobToEmuPending) {
         m_bRobToEmuPending = false;
-        if (m_pEmuApp->IsLoading())
-            return;
-        m_pEmuApp->GetLoadBlock()->m_vecRobotFiles.push_back(m_sRobFile);
+        if (!m_pEmuApp->IsLoading())
+            HandRobotOver(m_sRobFile);
+        return;
+    } else {
+        return;
     }
     tabWidget->setCurrentWidget(tab3);
     f_EmuAppRefresh();
@@ -418,7 +421,8 @@ void CMainDlg::slot_LoadExample() {
     const int level = parts[1].toInt();
     const char* file = example->Attribute("file");
     const QString folder = m_config.InProgramDir(
-        m_config.m_strExampleDir.mid(1) + (file ? QString::fromUtf8(file) : QString()) + QLatin1Char('/'));
+                               m_config.m_strExampleDir.mid(1) + (file ? QString::fromUtf8(file) : QString()))
+        + QLatin1Char('/');
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();

@@ -11,6 +11,7 @@
 #include "dialogs/CLoadDlg.h"
 #include "dialogs/CUserDefineDlg.h"
 #include "elements/CModel.h"
+#include "elements/Geometry.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
 #include "scene/Camera.h"
@@ -29,9 +30,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -39,6 +42,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -210,6 +214,16 @@ protected:
             QTest::keyClick(combo, Qt::Key_Up);
     }
 
+    // A key as the student presses it, in the window (which a closed dialog
+    // may have left inactive for a moment: shortcuts go to the active one).
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        if (!m_window->isActiveWindow()) {
+            m_window->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        }
+        QTest::keyClick(m_window.get(), key, modifiers);
+    }
+
     void Press(QAction* action) {
         QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
         QTest::qWait(0);
@@ -251,6 +265,7 @@ TEST_F(RobotPage, ARobotFromEveryBarIsWiredSavedOpenedAndHandedToTheSimulation) 
     ASSERT_GE(spots.size(), 17u);
 
     std::set<int> kinds;
+    std::map<int, CModel*> byKind;
     std::size_t spot = 0;
     CImageViewer* motorPicture = nullptr;
     for (int bar = 0; bar < 3; ++bar) {
@@ -259,6 +274,7 @@ TEST_F(RobotPage, ARobotFromEveryBarIsWiredSavedOpenedAndHandedToTheSimulation) 
                 continue;
             CModel* part = AddFromBar(barButtons[bar], picture, spots[spot++]);
             ASSERT_NE(part, nullptr) << picture->GetAddress();
+            byKind[picture->GetKind()] = part;
             ASSERT_TRUE(madeOf.count(picture->GetKind())) << picture->GetKind();
             EXPECT_EQ(part->GetType(), madeOf.at(picture->GetKind()).first) << picture->GetAddress();
             if (part->GetType() == ModelTypeSensor) {
@@ -277,6 +293,30 @@ TEST_F(RobotPage, ARobotFromEveryBarIsWiredSavedOpenedAndHandedToTheSimulation) 
     ASSERT_NE(motorPicture, nullptr);
     CModel* secondMotor = AddFromBar(W().pushButton_ModelWheel, motorPicture, spots[spot++]);
     ASSERT_NE(secondMotor, nullptr);
+
+    // A part clicked with the right button shows its pose, and, when it is
+    // wired, its kind, name and port on the port page.
+    auto rightClick = [&](CModel* part) {
+        const QPoint at = PixelOf(part->GetState().m_vPos + osg::Vec3f(0.0f, 0.0f, 1.0f));
+        Send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+        Send(QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+        Send(QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+        EXPECT_EQ(Rob().GetSingleSel(), part) << part->GetAddress();
+    };
+    QTest::mouseClick(W().pushButton_ModelBrick, Qt::LeftButton);
+    rightClick(byKind.at(1));
+    EXPECT_TRUE(W().groupBox_RobPos->isVisible());
+    EXPECT_FALSE(W().groupBox_5->isVisible());
+    EXPECT_TRUE(W().pushButton_PortSet->isChecked() && W().scrollArea_PortSet->isVisible());
+    EXPECT_FALSE(W().scrollArea_ModelBrick->isVisible());
+    EXPECT_EQ(
+        W().lineEdit_RobPosX->text().toDouble(), ClampAndTruncate2(byKind.at(1)->GetState().m_vPos.x()));
+    rightClick(byKind.at(11));
+    EXPECT_TRUE(W().groupBox_5->isVisible());
+    EXPECT_EQ(W().lineEdit_PartType->text(), QStringLiteral("Touch"));
+    EXPECT_EQ(W().lineEdit_PartName->text(), QStringLiteral("Touch1"));
+    ASSERT_NE(W().treeWidget->currentItem(), nullptr);
+    EXPECT_EQ(W().treeWidget->currentItem()->text(0), QStringLiteral("Touch1"));
 
     // The port tree: motors first (the first wired part), then the sensor
     // bar's order; magnets have a row of their own beside the lights.
@@ -346,7 +386,7 @@ TEST_F(RobotPage, ARobotFromEveryBarIsWiredSavedOpenedAndHandedToTheSimulation) 
 
     // Saved under a name typed without its ending, in the robot folder.
     m_files.push_back(InFolder("robot/mine"));
-    QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+    Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
     EXPECT_EQ(m_fileFolders.back(), InFolder("robot"));
     ASSERT_TRUE(WaitForFileWorker());
@@ -355,22 +395,30 @@ TEST_F(RobotPage, ARobotFromEveryBarIsWiredSavedOpenedAndHandedToTheSimulation) 
     EXPECT_EQ(W().RobotFile(), (g_programDir->path() / "robot/mine.rob").string());
 
     // A new robot is its control unit alone; the saved one comes back whole.
-    QTest::keyClick(m_window.get(), Qt::Key_N, Qt::ControlModifier);
+    Key(Qt::Key_N, Qt::ControlModifier);
+
     EXPECT_EQ(Rob().GetPartList().size(), 1u);
     EXPECT_EQ(tree->topLevelItemCount(), 0);
     EXPECT_TRUE(W().RobotFile().empty());
     m_files.push_back(InFolder("robot/mine.rob"));
-    QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+    Key(Qt::Key_O, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
     ASSERT_TRUE(WaitForFileWorker());
     EXPECT_EQ(Parts(Rob()), built);
     EXPECT_EQ(KindRow("Motor")->child(0)->text(1), QStringLiteral("2"));
     EXPECT_TRUE(m_watcher.Messages().size() == 2) << "no question: the robot was saved";
 
-    // Handed to the simulation as its file, which the simulation loads.
+    // Changed, and handed to the simulation: saved to its file first, which
+    // the simulation then loads.
+    const auto fileSize = fs::file_size(g_programDir->path() / "robot/mine.rob");
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, W().RobotPartBar(0)->GetPictures().back(), spots[spot++]),
+        nullptr);
+    EXPECT_FALSE(W().IsRobotSaved());
     W().FrameTimer()->start(1);
     Press(W().action_ImportROB);
-    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().tabWidget->currentWidget() == W().tab3; }, 10000));
+    EXPECT_TRUE(W().IsRobotSaved());
+    EXPECT_GT(fs::file_size(g_programDir->path() / "robot/mine.rob"), fileSize);
     EXPECT_EQ(W().GetEmuApp()->GetLoadBlock()->m_vecRobotFiles,
         std::vector<std::string> { (g_programDir->path() / "robot/mine.rob").string() });
     EXPECT_TRUE(QTest::qWaitFor(
@@ -410,6 +458,137 @@ TEST_F(RobotPage, ARobotNeverSavedGoesOverAsACopyAndClosingStillAsks) {
     EXPECT_FALSE(W().isVisible());
     QTest::qWait(50);
     EXPECT_EQ(m_watcher.Messages().size(), 3) << "no quit question after don't-save";
+}
+
+// A screenshot goes to the "bmp" folder, a name typed without an ending
+// getting the chosen type's; the assembly show takes the editing away until
+// it ends; a brick takes the colour picked for it.
+TEST_F(RobotPage, ScreenshotsTheAssemblyShowAndABricksColour) {
+    CImageViewer* brickPicture = W().RobotPartBar(0)->GetPictures().front();
+    CModel* brick = AddFromBar(W().pushButton_ModelBrick, brickPicture, FloorSpots().front());
+    ASSERT_NE(brick, nullptr);
+
+    m_files.push_back(QStringLiteral("shot"));
+    Press(W().CaptureAction());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    EXPECT_EQ(m_fileFolders.back(), InFolder("bmp"));
+    const fs::path shot = g_programDir->path() / "bmp/shot.png";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            Step();
+            return fs::exists(shot) && fs::file_size(shot) > 0;
+        },
+        5000));
+
+    Press(W().SetUpShowAction());
+    ASSERT_TRUE(Rob().IsSetUpShow());
+    EXPECT_FALSE(W().tabWidget->isTabEnabled(1));
+    EXPECT_FALSE(W().tabWidget->isTabEnabled(2));
+    for (QAction* hidden : { W().menu->menuAction(), W().action_open, W().action_save, W().action_new,
+             W().action_ModelDelete, W().action_ImportROB })
+        EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
+    EXPECT_FALSE(W().MyScrollArea1->isVisible());
+    EXPECT_TRUE(W().FastCaptureAction()->isVisible());
+    Press(W().SetUpShowAction());
+    EXPECT_FALSE(Rob().IsSetUpShow());
+    EXPECT_TRUE(W().tabWidget->isTabEnabled(1) && W().tabWidget->isTabEnabled(2));
+    EXPECT_TRUE(W().action_open->isVisible() && W().menu->menuAction()->isVisible());
+    EXPECT_TRUE(W().MyScrollArea1->isVisible() && W().scrollArea_ModelBrick->isVisible());
+    EXPECT_FALSE(W().FastCaptureAction()->isVisible());
+
+    // The colour command is offered for one brick alone.
+    ClickInView(PixelOf(brick->GetState().m_vPos + osg::Vec3f(0.0f, 0.0f, 1.0f)));
+    ASSERT_EQ(Rob().GetSingleSel(), brick);
+    Step();
+    EXPECT_TRUE(W().action_Color->isEnabled());
+    m_dialogHandler = [](QDialog* dialog) {
+        if (auto* colours = qobject_cast<QColorDialog*>(dialog)) {
+            colours->setCurrentColor(QColor(255, 0, 0));
+            QMetaObject::invokeMethod(colours, &QDialog::accept, Qt::QueuedConnection);
+        }
+    };
+    Key(Qt::Key_P);
+    EXPECT_EQ(brick->GetDesc().m_vColor, osg::Vec4f(1.0f, 0.0f, 0.0f, 1.0f));
+    EXPECT_FALSE(W().IsRobotSaved());
+}
+
+// Help > Manual opens our manual, Help > Support our support page, both in
+// the program folder's "XML" and at the current language's part; the
+// examples command opens the studio's example folder.
+TEST_F(RobotPage, HelpOpensOurOwnPagesInTheCurrentLanguage) {
+    DesktopStandIn desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "Open");
+    Key(Qt::Key_F1);
+    W().SupportAction()->trigger();
+    CConfig::Instance().SetLanguage(0, false);
+    W().action_DocumentHelp->trigger();
+    W().action_Open_Example->trigger();
+    CConfig::Instance().SetLanguage(1, false);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    ASSERT_EQ(desktop.m_urls.size(), 4);
+    const QString manual = InFolder("XML/Manual.html");
+    EXPECT_EQ(desktop.m_urls[0].toLocalFile(), manual);
+    EXPECT_EQ(desktop.m_urls[0].fragment(), QStringLiteral("en"));
+    EXPECT_EQ(desktop.m_urls[1].toLocalFile(), InFolder("XML/Support.html"));
+    EXPECT_EQ(desktop.m_urls[1].fragment(), QStringLiteral("en"));
+    EXPECT_EQ(desktop.m_urls[2].fragment(), QStringLiteral("zh"));
+    EXPECT_TRUE(QDir(desktop.m_urls[3].toLocalFile()) == QDir(InFolder("XML/studio0/examples")));
+    // Both pages hold both languages at those places.
+    for (const QString& page : { manual, InFolder("XML/Support.html") }) {
+        QFile file(page);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+        const QByteArray html = file.readAll();
+        EXPECT_TRUE(html.contains("id=\"zh\"") && html.contains("id=\"en\"")) << page.toStdString();
+    }
+}
+
+// An example from the Examples menu: asked which parts to load, its robot
+// goes into the builder and with its program and playground to the
+// simulation; the program only up to the studio's example-program level.
+TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
+    // The set-up file's first example, "first" at level 0, here the new
+    // robot of the builder saved into the example's folder.
+    const QString folder = InFolder("XML/studio0/examples/first");
+    m_files.push_back(folder + QStringLiteral("/first.rob"));
+    QDir().mkpath(folder);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+    Key(Qt::Key_N, Qt::ControlModifier);
+
+    QAction* example = nullptr;
+    for (QAction* action : W().menu_2->actions()) {
+        if (action->objectName() == QStringLiteral("1,0"))
+            example = action;
+    }
+    ASSERT_NE(example, nullptr);
+    int asked = 0;
+    m_dialogHandler = [&](QDialog* dialog) {
+        if (auto* load = qobject_cast<CLoadDlg*>(dialog)) {
+            ++asked;
+            ModalWatcher::Post(load->ButtonOK());
+        }
+    };
+    CConfig::Instance().m_nExampleProgramLevel = 0;
+    example->trigger();
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(WaitForFileWorker());
+    const SRobThreadData& block = *W().GetEmuApp()->GetLoadBlock();
+    const std::string robot = (folder + QStringLiteral("/first.rob")).toStdString();
+    EXPECT_EQ(block.m_vecRobotFiles, std::vector<std::string> { robot });
+    EXPECT_EQ(block.m_vecProgramFiles, std::vector<std::string> { (folder + "/first.so").toStdString() });
+    EXPECT_EQ(block.m_strPlaygroundFile, (folder + "/first.pla").toStdString());
+    EXPECT_EQ(W().RobotFile(), robot);
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
+
+    // Below the example's level its program is the student's to write.
+    W().tabWidget->setCurrentWidget(W().tab1);
+    CConfig::Instance().m_nExampleProgramLevel = -1;
+    example->trigger();
+    ASSERT_TRUE(WaitForFileWorker());
+    EXPECT_EQ(block.m_vecProgramFiles, std::vector<std::string> { std::string() });
+    CConfig::Instance().m_nExampleProgramLevel = 0;
 }
 
 int main(int argc, char** argv) {
