@@ -88,6 +88,7 @@ public:
     const osg::Vec4f& GetGroundBox() const { return m_vGroundBox; }
     const std::vector<osg::ref_ptr<CModel>>& GetObjectList() const { return m_edit.m_vecAllParts; }
     const SEditState& GetEditState() const { return m_edit; }
+    const PartContextPtr& GetPartContext() const { return m_pPartContext; }
     // Reports the object count to the status bar.
     void ShowObjCount();
 
