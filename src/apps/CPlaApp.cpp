@@ -93,7 +93,7 @@ CPlaApp::CPlaApp(const std::string& configName, scene::SceneView* window)
     : CPlaApp(configName, window, CConfig::Instance()) { }
 
 CPlaApp::CPlaApp(
-    const std::string& configName, scene::SceneView* window, CConfig& config, PartContextPtr context)
+    const std::string& configName, scene::SceneView* window, const CConfig& config, PartContextPtr context)
     : CApp(configName, window)
     , m_config(config)
     , m_pPartContext(ContextOf(config, std::move(context))) {
@@ -115,7 +115,6 @@ CPlaApp::CPlaApp(
 
     const osg::BoundingBox box = m_pGround->GetBoundingBox();
     m_vGroundBox.set(box.xMin(), box.yMin(), box.xMax(), box.yMax());
-    m_config.m_vEditRect = m_vGroundBox;
     AddBackingQuad(*m_pGround, m_vGroundBox.z(), m_vGroundBox.w());
 }
 

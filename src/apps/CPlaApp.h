@@ -41,11 +41,11 @@ class CPlaApp : public QObject, public CApp {
     Q_OBJECT
 
 public:
-    // Takes the configuration (texts, object groups; the ground box is
-    // written into it) and the part context that objects are made over; the
-    // short form uses the process's configuration and a context read from it.
+    // Takes the configuration (texts, object groups, editing constants) and
+    // the part context that objects are made over; the short form uses the
+    // process's configuration and a context read from it.
     CPlaApp(const std::string& configName, scene::SceneView* window);
-    CPlaApp(const std::string& configName, scene::SceneView* window, CConfig& config,
+    CPlaApp(const std::string& configName, scene::SceneView* window, const CConfig& config,
         PartContextPtr context = nullptr);
 
     int GetAppKind() const override { return 2; }
@@ -84,7 +84,7 @@ public:
     Plane* GetGround() const { return m_pGround.get(); }
     // The ground picture file name last asked for.
     const std::string& GetGroundImageName() const { return m_strGroundImage; }
-    // x min, y min, x max, y max of the ground.
+    // x min, y min, x max, y max of the ground: carried selections keep over it.
     const osg::Vec4f& GetGroundBox() const { return m_vGroundBox; }
     const std::vector<osg::ref_ptr<CModel>>& GetObjectList() const { return m_edit.m_vecAllParts; }
     const SEditState& GetEditState() const { return m_edit; }
@@ -194,7 +194,7 @@ private:
     osg::Vec3f PreparePivot();
     void TurnAbout(const osg::Vec3f& pivot, const osg::Quat& turn);
 
-    CConfig& m_config;
+    const CConfig& m_config;
     PartContextPtr m_pPartContext;
     std::vector<int> m_vecRules;
     SEditState m_edit;
