@@ -6,9 +6,16 @@
 #include "elements/CSlope.h"
 #include "elements/CTakenObj.h"
 #include "elements/CWounded.h"
+#include "simulation/CEndTrigger.h"
+#include "simulation/CObjTrigger.h"
+#include "simulation/CPathTrigger.h"
+#include "simulation/CTakenObjTrigger.h"
+#include "simulation/ScoreTrigger.h"
+#include "simulation/StartTrigger.h"
+#include "simulation/TouchTrigger.h"
 
 osg::ref_ptr<CModel> MakePlaygroundObject(
-    int type, int, PartContextPtr context, const std::string& address, const osg::Vec3f& scale) {
+    int type, int subType, PartContextPtr context, const std::string& address, const osg::Vec3f& scale) {
     switch (type) {
     case ModelTypeSlope:
         return new CSlope(std::move(context), address, scale);
@@ -22,6 +29,24 @@ osg::ref_ptr<CModel> MakePlaygroundObject(
         return new CTakenObj(std::move(context), address);
     case ModelTypeAlarm:
         return new CAlarm(std::move(context), address);
+    case ModelTypeTrigger:
+        switch (subType) {
+        case TriggerStart:
+            return new StartTrigger(std::move(context), address, scale);
+        case TriggerScore:
+            return new ScoreTrigger(std::move(context), address, scale);
+        case TriggerPath:
+            return new CPathTrigger(std::move(context), address, scale);
+        case TriggerTouch:
+            return new TouchTrigger(std::move(context), address, scale);
+        case TriggerDelivery:
+            return new CObjTrigger(std::move(context), address, scale);
+        case TriggerRescue:
+            return new CTakenObjTrigger(std::move(context), address, scale);
+        default:
+            // Every other kind ends the run.
+            return new CEndTrigger(std::move(context), address, scale);
+        }
     default:
         return nullptr;
     }

@@ -10,6 +10,8 @@
 #include "elements/CAlarm.h"
 #include "elements/CCandle.h"
 #include "elements/CSlope.h"
+#include "simulation/CEndTrigger.h"
+#include "simulation/CPathTrigger.h"
 
 #include <gtest/gtest.h>
 
@@ -27,9 +29,10 @@ struct PlaygroundEditor {
         s_SetUpEditor(state, *app);
     }
 
-    CModel* Add(int type, const std::string& address, int id, const osg::Vec3f& at) {
+    CModel* Add(int type, const std::string& address, int id, const osg::Vec3f& at, int subType = 0,
+        const osg::Vec3f& scale = { 1, 1, 1 }) {
         osg::ref_ptr<CModel> object
-            = MakePlaygroundObject(type, 0, appstest::Context(), address, osg::Vec3f(1, 1, 1));
+            = MakePlaygroundObject(type, subType, appstest::Context(), address, scale);
         EXPECT_TRUE(object && object->LoadModel()) << address;
         object->SetId(id);
         scene::Transform pose;
@@ -167,6 +170,22 @@ TEST(UndoStep, PlaygroundUndoRecreatesObjectsInTheirPlacesWithTheirIds) {
     EXPECT_EQ(s.m_vecAllParts[2]->GetId(), 9);
     s_UndoRedo(s, false);
     EXPECT_EQ(s.m_vecAllParts.size(), 2u);
+
+    // Zones come back as the zone of their kind, at their size; a kind
+    // without a class of its own is an end zone.
+    CModel* path
+        = editor.Add(ModelTypeTrigger, "models/trigger/path.ive", 11, { 0, 30, 0 }, TriggerPath, { 6, 4, 1 });
+    CModel* odd = editor.Add(ModelTypeTrigger, "models/trigger/end.ive", 12, { 0, -30, 0 }, 9, { 2, 2, 1 });
+    odd->SetSubType(9);
+    MoveTo(path, { 0, 40, 0 }, 0);
+    MoveTo(odd, { 0, -40, 0 }, 0);
+    editor.Push(CStep::KindTransform, { path, odd });
+    s_UndoRedo(s, true);
+    ASSERT_EQ(s.m_vecAllParts.size(), 4u);
+    EXPECT_NE(dynamic_cast<CPathTrigger*>(s.m_vecAllParts[2].get()), nullptr);
+    EXPECT_EQ(s.m_vecAllParts[2]->GetScale(), osg::Vec3(6, 4, 1));
+    EXPECT_NE(dynamic_cast<CEndTrigger*>(s.m_vecAllParts[3].get()), nullptr);
+    EXPECT_EQ(s.m_vecAllParts[3]->GetId(), 12);
 }
 
 // A record whose id no object has any more (a hand-edited file with doubled
