@@ -18,6 +18,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <osg/Camera>
+#include <osg/Image>
 #include <osg/RenderInfo>
 #include <osgDB/Registry>
 #include <osgDB/WriteFile>

@@ -8,8 +8,6 @@
 #include <QObject>
 #include <QString>
 
-#include <osg/Camera>
-#include <osg/Image>
 #include <osg/Vec3f>
 #include <osg/ref_ptr>
 
