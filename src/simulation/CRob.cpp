@@ -5,6 +5,7 @@
 #include "elements/CWheel.h"
 #include "elements/Geometry.h"
 #include "foundation/CConfig.h"
+#include "platform/Warnings.h"
 #include "scene/Label.h"
 #include "scene/MathBridge.h"
 #include "scene/Scene.h"
@@ -86,7 +87,10 @@ int CRob::ReadRobotFile(std::atomic<int>* progress, int index, int count, const 
     if (!simulation::ReadRobotFileText(m_strFile, text))
         return kUnreadable;
     RobotFileData file;
-    const simulation::RobotFileStatus status = simulation::ParseRobotXml(text, file);
+    std::string refusal;
+    const simulation::RobotFileStatus status = simulation::ParseRobotXml(text, file, &refusal);
+    if (!refusal.empty())
+        platform::Warn("simulation", "robot file " + m_strFile + " is refused: " + refusal);
     if (status != simulation::RobotFileStatus::Read && status != simulation::RobotFileStatus::NoRcuPart)
         return kUnreadable;
     if (!rules.empty() && rules[0] < file.m_nPartCount)
@@ -480,6 +484,30 @@ void CRob::Eliminate() {
     m_bEliminated = true;
     Stop();
     m_pConfig->EncodeScore(m_vecScore, 0);
+    FreezeSolids();
+}
+
+void CRob::FreezeSolids() {
+    // Nothing below the playground catches a fallen robot: its solids would
+    // fall faster and faster for as long as the run goes on, until the
+    // physics engine could no longer place them.
+    auto freeze = [](CModel* part) {
+        if (physics::Solid* solid = part->GetSolid())
+            solid->setEnabled(false);
+    };
+    if (!m_pRcu)
+        return;
+    freeze(m_pRcu.get());
+    for (const auto& part : m_vecBricks)
+        freeze(part.get());
+    for (const auto& part : m_vecMotors)
+        freeze(part.get());
+    for (const auto& part : m_vecWheels)
+        freeze(part.get());
+    for (const auto& part : m_vecSensors)
+        freeze(part.get());
+    for (const auto& part : m_vecLights)
+        freeze(part.get());
 }
 
 void CRob::SetScore(int score) {

@@ -112,7 +112,8 @@ public:
     void SetManualDriveOutput(int direction);
     void Start();
     void Stop();
-    // Out of the run for good: stopped, score 0.
+    // Out of the run for good: stopped, score 0, and its solids frozen where
+    // they are (they neither move nor collide any more).
     void Eliminate();
     bool IsEliminated() const { return m_bEliminated; }
     bool IsRunning() const { return m_bRunning; }
@@ -177,6 +178,7 @@ private:
     void BuildPhysics(physics::PhysicsWorld& world, scene::Scene* scene, bool addToScene);
     void FixToRcu(CModel* part);
     void JoinWheels();
+    void FreezeSolids();
     void RemoveTrailObject();
 
     std::string m_strInputText;

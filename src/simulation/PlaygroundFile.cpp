@@ -2,6 +2,7 @@
 
 #include "elements/CModel.h"
 #include "platform/ProgramDir.h"
+#include "simulation/ModelAddress.h"
 #include "valuedoc/XmlRpcException.h"
 #include "valuedoc/XmlRpcItem.h"
 
@@ -61,23 +62,6 @@ const char* TypeName(int type) {
     default:
         return "nothing";
     }
-}
-
-// Model addresses name files under the program folder ("models/..."): no
-// absolute path, drive or parent step may take them elsewhere.
-bool IsSafeAddress(const std::string& address) {
-    if (address.find('\0') != std::string::npos || address.find(':') != std::string::npos)
-        return false;
-    if (!address.empty() && (address.front() == '/' || address.front() == '\\'))
-        return false;
-    std::size_t start = 0;
-    while (start <= address.size()) {
-        const std::size_t end = std::min(address.find_first_of("/\\", start), address.size());
-        if (address.compare(start, end - start, "..") == 0)
-            return false;
-        start = end + 1;
-    }
-    return true;
 }
 
 // Reads one struct's members by the layout, refusing a member of the wrong
@@ -146,8 +130,8 @@ bool ReadItem(const XmlRpcItem& value, int array, int index, PlaygroundFile::Ite
     CModelState& state = item.info.m_state;
     desc.m_nType = kArrayTypes[array];
     desc.m_strAddress = in.String("Name");
-    if (!in.Failed() && !IsSafeAddress(desc.m_strAddress))
-        in.Fail("the model address \"" + desc.m_strAddress + "\" leaves the program folder");
+    if (!in.Failed() && !simulation::IsSafeModelAddress(desc.m_strAddress))
+        in.Fail(simulation::UnsafeModelAddressReason(desc.m_strAddress));
     const double far = PlaygroundFile::kMaxCoordinate;
     state.m_vPos.set(in.Float("Position_x", 0.0f, far), in.Float("Position_y", 0.0f, far),
         in.Float("Position_z", 0.0f, far));
