@@ -77,7 +77,8 @@ void CConfig::LoadSetUpView() {
         qCWarning(lcFoundation, "Set-up: %s is nested too deeply; texts stay empty", qPrintable(path));
         return;
     }
-    m_docSetUp.Parse(text.constData(), nullptr, TIXML_ENCODING_UNKNOWN);
+    ParseXmlText(
+        m_docSetUp, std::string_view(text.constData(), std::size_t(text.size())), TIXML_ENCODING_UNKNOWN);
     if (m_docSetUp.Error()) {
         qCWarning(lcFoundation, "Set-up: %s is malformed (line %d: %s); texts stay empty", qPrintable(path),
             m_docSetUp.ErrorRow(), m_docSetUp.ErrorDesc());

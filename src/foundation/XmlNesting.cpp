@@ -1,6 +1,7 @@
 #include "foundation/XmlNesting.h"
 
 #include <cstring>
+#include <string>
 
 bool XmlNestingWithin(std::string_view text, int limit) {
     int depth = 0;
@@ -39,4 +40,14 @@ bool XmlNestingWithin(std::string_view text, int limit) {
         p = q + 1;
     }
     return true;
+}
+
+void ParseXmlText(TiXmlDocument& doc, std::string_view text, TiXmlEncoding encoding) {
+    // The longest step TinyXML takes is a four-byte sequence.
+    constexpr std::size_t kPadding = 4;
+    std::string padded;
+    padded.reserve(text.size() + kPadding);
+    padded.append(text);
+    padded.append(kPadding, '\0');
+    doc.Parse(padded.c_str(), nullptr, encoding);
 }

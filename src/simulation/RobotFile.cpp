@@ -255,7 +255,7 @@ RobotFileStatus ParseRobotXml(std::string_view text, RobotFileData& out, std::st
     if (text.find('\0') != std::string_view::npos)
         return RobotFileStatus::NotXml;
     TiXmlDocument doc;
-    doc.Parse(std::string(text).c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    ParseXmlText(doc, text, TIXML_DEFAULT_ENCODING);
     if (doc.Error())
         return RobotFileStatus::NotXml;
     const TiXmlElement* data = doc.FirstChildElement("data");

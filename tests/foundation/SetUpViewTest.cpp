@@ -217,6 +217,7 @@ TEST(SetUpView, MissingOrBrokenFilesLeaveEveryLookupEmpty) {
         { "no data root", "<?xml version=\"1.0\"?><other><program/></other>" },
         { "deep nesting", "<data>" + deep },
         { "binary", std::string("\0\xff\xfe<data>\0", 10) },
+        { "cut inside a character", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><data><program net=\"\xe4" },
     };
     for (const auto& [name, text] : cases) {
         SCOPED_TRACE(name);

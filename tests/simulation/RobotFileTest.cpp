@@ -247,6 +247,8 @@ TEST(RobotFile, DamagedFilesAreUnreadableAndLeaveNothingBehind) {
         { "empty", "" },
         { "no XML", "a robot" },
         { "cut short", "<data><rcu l=\"1\">" + rcu },
+        { "cut inside a character",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><data><rcu l=\"1\">" + rcu + "<a b=\"\xe4" },
         { "a zero byte", std::string("<data><rcu l=\"1\">\0", 18) + rcu + "</rcu></data>" },
         { "nested without end", std::string(100000, '<') + std::string("data>") },
         { "deep nesting",
