@@ -40,7 +40,8 @@ for t in "${targets[@]}"; do
     fi
 done
 
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:check_initialization_order=1}
+# intercept_tls_get_addr=0 as in scripts/test.sh --sanitize.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:check_initialization_order=1:intercept_tls_get_addr=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0}
 mkdir -p "$BUILD_DIR/findings"
