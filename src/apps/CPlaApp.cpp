@@ -216,10 +216,29 @@ bool CPlaApp::LoadOrSaveFile(const std::string& path, bool load) {
     if (IsBusy())
         return false;
     m_strFileError.clear();
-    const bool done = load ? LoadFile(path) : SaveFile(path);
+    const bool done = load ? LoadFile(path) : SaveFile(path, false);
     if (!done)
         qCWarning(lcApps).noquote() << QString::fromStdString(m_strFileError);
     return done;
+}
+
+bool CPlaApp::SaveCopy(const std::string& path) {
+    if (IsBusy())
+        return false;
+    m_strFileError.clear();
+    const bool done = SaveFile(path, true);
+    if (!done)
+        qCWarning(lcApps).noquote() << QString::fromStdString(m_strFileError);
+    return done;
+}
+
+void CPlaApp::SetRuleList(const std::vector<int>& rules) {
+    if (rules == m_vecRules)
+        return;
+    m_vecRules = rules;
+    m_edit.m_bClean = false;
+    m_edit.m_bChangedOffStack = true;
+    emit signal_Ui_SaveFlag(false);
 }
 
 bool CPlaApp::LoadFile(const std::string& path) {
@@ -277,7 +296,7 @@ bool CPlaApp::LoadFile(const std::string& path) {
     return true;
 }
 
-bool CPlaApp::SaveFile(const std::string& path) {
+bool CPlaApp::SaveFile(const std::string& path, bool asCopy) {
     PlaygroundFile file;
     const osg::Texture2D* texture = m_pGround->GetTexture();
     if (m_strGroundBytes) {
@@ -312,7 +331,8 @@ bool CPlaApp::SaveFile(const std::string& path) {
         FinishFileOp(true);
         return false;
     }
-    s_MarkUndoClean(m_edit);
+    if (!asCopy)
+        s_MarkUndoClean(m_edit);
     FinishFileOp(true);
     return true;
 }
