@@ -296,7 +296,7 @@ bool CPlaApp::LoadFile(const std::string& path) {
     return true;
 }
 
-bool CPlaApp::SaveFile(const std::string& path, bool asCopy) {
+bool CPlaApp::SaveFile(const std::string& path, bool copy) {
     PlaygroundFile file;
     const osg::Texture2D* texture = m_pGround->GetTexture();
     if (m_strGroundBytes) {
@@ -307,7 +307,8 @@ bool CPlaApp::SaveFile(const std::string& path, bool asCopy) {
         std::string error;
         if (!file.TakeImage(m_pGround->GetImageFile(), error)) {
             m_strFileError = "playground not saved: the ground picture cannot be read: " + error;
-            FinishFileOp(true);
+            if (!copy)
+                FinishFileOp(true);
             return false;
         }
     }
@@ -328,11 +329,13 @@ bool CPlaApp::SaveFile(const std::string& path, bool asCopy) {
     std::string error;
     if (!file.Save(path, error)) {
         m_strFileError = "playground not saved: " + error;
-        FinishFileOp(true);
+        if (!copy)
+            FinishFileOp(true);
         return false;
     }
-    if (!asCopy)
-        s_MarkUndoClean(m_edit);
+    if (copy)
+        return true;
+    s_MarkUndoClean(m_edit);
     FinishFileOp(true);
     return true;
 }

@@ -73,11 +73,11 @@ public:
     // with the reason in GetFileError. A saved playground keeps the bytes of
     // the picture the ground shows, whatever became of its file since.
     bool LoadOrSaveFile(const std::string& path, bool load);
-    // Writes the playground to path as a save does, but as a copy: the
-    // playground's own file and whether it is saved stay as they were (the
-    // simulation gets its playground this way).
-    bool SaveCopy(const std::string& path);
     const std::string& GetFileError() const { return m_strFileError; }
+    // Writes the playground to path as LoadOrSaveFile saves it, for another
+    // page to use, leaving its saved state as it is: the playground being
+    // edited is still the one to be saved to its own file.
+    bool SaveCopy(const std::string& path);
     // The ground shows the picture in file (the page offers 512 x 512 PNG
     // files); one that cannot be read leaves the picture as it was. A new
     // picture leaves the playground unsaved; it is no undo step.
@@ -178,7 +178,7 @@ private:
     // ground could not show it (it keeps the picture it had).
     bool ShowGroundPicture(const std::string& file);
     bool LoadFile(const std::string& path);
-    bool SaveFile(const std::string& path, bool asCopy);
+    bool SaveFile(const std::string& path, bool copy = false);
     void PickAndDrag(bool dragging);
     // ---- editing ------------------------------------------------------------------
     void PushUndoStep(int kind);

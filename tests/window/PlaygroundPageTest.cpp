@@ -71,11 +71,6 @@ QString InFolder(const std::string& relative) {
     return QString::fromStdString((g_programDir->path() / relative).string());
 }
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // What a bar's picture of each kind number must give: the object's model
 // type and sub-type, and the size it starts with.
 struct Made {
