@@ -198,8 +198,15 @@ osg::Vec2 SceneView::CalcPixelCoords(float x, float y) const {
 }
 
 void SceneView::ReleaseGraphics() {
-    if (!m_window->getState() || !context())
+    if (!m_window->getState())
         return;
+    if (!context()) {
+        // Never shown, so nothing was made in GL: OSG's bookkeeping goes
+        // without a context. Left to the viewer, it would make the window
+        // current to release it, and look in vain for the GL version.
+        m_window->close(false);
+        return;
+    }
     makeCurrent();
     // Releases the GL objects of everything the window's cameras draw, then
     // gives up the window's OSG context id and state.
