@@ -3,6 +3,7 @@
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
+#include "dialogs/CUserDefineDlg.h"
 #include "foundation/CConfig.h"
 #include "foundation/WorkFolder.h"
 #include "scene/SceneView.h"
@@ -49,7 +50,8 @@ int ExampleNumber(const char* elementName) {
 } // namespace
 
 CMainDlg::CMainDlg(CConfig& config)
-    : m_config(config) {
+    : m_config(config)
+    , m_pUserDefineDlg(std::make_unique<CUserDefineDlg>(config)) {
     InitWindowPictures();
 
     m_bMatchRunning = false;
