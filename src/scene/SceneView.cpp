@@ -201,9 +201,10 @@ void SceneView::ReleaseGraphics() {
     if (!m_window->getState())
         return;
     if (!context()) {
-        // Never shown, so nothing was made in GL: OSG's bookkeeping goes
-        // without a context. Left to the viewer, it would make the window
-        // current to release it, and look in vain for the GL version.
+        // Never shown, so nothing was made in GL. The window must not be
+        // made current to look (OSG would set up its GL functions for this
+        // context id without a GL context, and keep them for the next
+        // window that gets the id): it gives up its id and state as it is.
         m_window->close(false);
         return;
     }
