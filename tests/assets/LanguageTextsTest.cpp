@@ -758,6 +758,17 @@ private:
                 std::smatch m;
                 if (std::regex_search(head, m, assigned))
                     bindings.push_back({ m[1].str(), names->first, names->second, call.pos });
+                // A key read from the group at once.
+                static const std::regex attribute(R"(^\s*->\s*Attribute\s*\()");
+                const std::string after = src.code.substr(call.close + 1, 64);
+                if (std::regex_search(after, m, attribute)) {
+                    const size_t open = call.close + m.length();
+                    for (const Call& read : FindCalls(src, "Attribute")) {
+                        if (read.open == open && !read.args.empty())
+                            Add(src, read.pos, names->first, names->second,
+                                ResolveKeys(src, read.args[0].first, ArgText(src, read, 0)));
+                    }
+                }
             }
         }
         static const std::regex dialogTexts(R"(\bDialogTexts\s+(\w+)\s*\()");
