@@ -16,6 +16,7 @@
 #include "platform/ProgramDir.h"
 #include "scene/Camera.h"
 #include "scene/SceneView.h"
+#include "scene/Transform.h"
 #include "simulation/CTrigger.h"
 #include "simulation/PlaygroundFile.h"
 #include "simulation/SRobThreadData.h"
@@ -562,6 +563,141 @@ TEST_F(PlaygroundPage, RulesGroupsGroundPictureAndUserModelsThroughTheirDialogs)
     EXPECT_EQ(mine->GetState().m_vScale, osg::Vec3f(1, 1, 1));
     Click(PixelOf({ -100, -100, 0 }));
     EXPECT_TRUE(mine->IsLocked());
+}
+
+namespace {
+
+// The object's heading, pitch and roll in degrees, and its position.
+osg::Vec3 AnglesOf(CModel* object) {
+    scene::Transform pose;
+    object->GetTransform(pose, scene::CoordSys::Absolute);
+    osg::Vec3 xyz;
+    osg::Vec3 hpr;
+    pose.Get(xyz, hpr);
+    return hpr;
+}
+
+osg::Vec3 PositionOf(CModel* object) {
+    scene::Transform pose;
+    object->GetTransform(pose, scene::CoordSys::Absolute);
+    osg::Vec3 xyz;
+    osg::Vec3 hpr;
+    pose.Get(xyz, hpr);
+    return xyz;
+}
+
+} // namespace
+
+// A size typed into its box takes effect when the box is finished (Return or
+// the focus leaving it) and the box then shows the size applied: above 256
+// is 256, nothing, 0 or less is 1. The pose boxes and the angle sliders move
+// and turn the chosen object.
+TEST_F(PlaygroundPage, TypedSizesAreKeptWithinTheirRangeAndThePoseBoxesMoveTheObject) {
+    CModel* slope = Add(100, 0, 0);
+    ASSERT_NE(slope, nullptr);
+    Choose(slope);
+
+    const float y = PositionOf(slope).y();
+    Type(W().lineEdit_PlaPosX, QStringLiteral("40"));
+    EXPECT_NEAR(PositionOf(slope).x(), 40.0f, 1e-3f);
+    EXPECT_NEAR(PositionOf(slope).y(), y, 1e-3f);
+    Type(W().lineEdit_PlaTurnZ, QStringLiteral("90"));
+    EXPECT_NEAR(AnglesOf(slope).x(), 90.0f, 1e-2f);
+    EXPECT_EQ(W().slider_PlaTurnZ->value(), 90);
+    W().slider_PlaTurnZ->setValue(45);
+    EXPECT_NEAR(AnglesOf(slope).x(), 45.0f, 1e-2f);
+    EXPECT_EQ(W().lineEdit_PlaTurnZ->text(), QStringLiteral("45"));
+
+    const auto scale = [&] { return Pla().GetSingleSel()->GetState().m_vScale; };
+    Type(W().lineEdit_XSlider, QStringLiteral("300"));
+    EXPECT_EQ(scale(), osg::Vec3f(256, 15, 15));
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("256"));
+    EXPECT_EQ(W().XSlider->value(), 256);
+    EXPECT_EQ(W().AllSlider->value(), 256);
+    Type(W().lineEdit_YSlider, QStringLiteral("0"));
+    EXPECT_EQ(scale(), osg::Vec3f(256, 1, 15));
+    EXPECT_EQ(W().lineEdit_YSlider->text(), QStringLiteral("1"));
+    Type(W().lineEdit_ZSlider, QStringLiteral("-5"));
+    EXPECT_EQ(scale(), osg::Vec3f(256, 1, 1));
+    EXPECT_EQ(W().lineEdit_ZSlider->text(), QStringLiteral("1"));
+    EXPECT_EQ(W().ZSlider->value(), 1);
+    // Emptied, then left for another box.
+    W().lineEdit_XSlider->setFocus();
+    W().lineEdit_XSlider->selectAll();
+    QTest::keyClick(W().lineEdit_XSlider, Qt::Key_Delete);
+    W().lineEdit_YSlider->setFocus();
+    EXPECT_EQ(scale(), osg::Vec3f(1, 1, 1));
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("1"));
+}
+
+// An object that is smaller than 1 on every side (a model of its own size
+// may be) is scaled by the all-sides slider as if it were 1 on each.
+TEST_F(PlaygroundPage, TheAllSidesSliderScalesAnObjectSmallerThanOneOnEverySide) {
+    CModel* slope = Add(100, 0, 0);
+    ASSERT_NE(slope, nullptr);
+    Choose(slope);
+    Pla().SetSelScale(0.5f, 0.25f, 0.75f);
+    CModel* small = Pla().GetSingleSel();
+    ASSERT_NE(small, nullptr);
+    ASSERT_EQ(small->GetState().m_vScale, osg::Vec3f(0.5f, 0.25f, 0.75f));
+    Choose(small);
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("0"));
+    W().AllSlider->setValue(12);
+    EXPECT_EQ(Pla().GetSingleSel()->GetState().m_vScale, osg::Vec3f(12, 12, 12));
+    EXPECT_EQ(W().lineEdit_YSlider->text(), QStringLiteral("12"));
+}
+
+// The keys of the 3-D view reach the playground builder: Left and Right
+// turn the chosen object 5 degrees about the upright, one way and back;
+// Escape drops an object taken from a bar that was never put down.
+TEST_F(PlaygroundPage, TheViewsKeysTurnTheChosenObjectAndEscapeDropsAnObjectNeverPutDown) {
+    CModel* cube = Add(105, 0, 0);
+    ASSERT_NE(cube, nullptr);
+    Choose(cube);
+    const float heading = AnglesOf(cube).x();
+    W().mygroundwidget->setFocus();
+    QTest::keyClick(W().mygroundwidget, Qt::Key_Left);
+    const float turned = AnglesOf(cube).x();
+    EXPECT_NEAR(std::fabs(std::remainder(turned - heading, 360.0f)), 5.0f, 1e-2f);
+    QTest::keyClick(W().mygroundwidget, Qt::Key_Right);
+    EXPECT_NEAR(std::remainder(AnglesOf(cube).x() - heading, 360.0f), 0.0f, 1e-2f);
+    EXPECT_EQ(Pla().GetObjectList().size(), 1u);
+
+    QTest::mouseClick(BarButton(0), Qt::LeftButton);
+    CImageViewer* slope = Picture(100);
+    ASSERT_NE(slope, nullptr);
+    QTest::mouseClick(slope, Qt::LeftButton, {}, QPoint(30, 30));
+    Step();
+    ASSERT_EQ(Pla().GetObjectList().size(), 2u);
+    QTest::keyClick(W().mygroundwidget, Qt::Key_Escape);
+    Step();
+    ASSERT_EQ(Pla().GetObjectList().size(), 1u);
+    EXPECT_EQ(Pla().GetObjectList().front().get(), cube);
+}
+
+// Entering the page shows its own commands and hides the simulation's; the
+// edit commands are enabled exactly while something is chosen.
+TEST_F(PlaygroundPage, ItsCommandsAreShownAndTheEditCommandsFollowTheChoice) {
+    // Coming from the simulation page, whose commands are shown there.
+    W().tabWidget->setCurrentWidget(W().tab3);
+    ASSERT_TRUE(W().menu_Virtual->menuAction()->isVisible());
+    W().tabWidget->setCurrentWidget(W().tab2);
+    for (QAction* action : { W().action_Ground_changeMap, W().action_User_DefineModel,
+             W().menu_Group->menuAction(), W().action_save, W().action_ImportROB })
+        EXPECT_TRUE(action->isVisible()) << action->objectName().toStdString();
+    for (QAction* action : { W().menu_Virtual->menuAction(), W().action_LoadGround, W().action_RobotMove })
+        EXPECT_FALSE(action->isVisible()) << action->objectName().toStdString();
+    QAction* const edits[] = { W().action_ModelRotate_X, W().action_ModelRotate_Z, W().action_ModelMove,
+        W().action_ModelDelete, W().action_ModelCopy };
+    Step();
+    for (QAction* action : edits)
+        EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+    CModel* cube = Add(105, 0, 0);
+    ASSERT_NE(cube, nullptr);
+    Choose(cube);
+    Step();
+    for (QAction* action : edits)
+        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
 }
 
 int main(int argc, char** argv) {
