@@ -9,6 +9,7 @@
 #include "apps/CPlaApp.h"
 #include "dialogs/CAssignGEODlg.h"
 #include "dialogs/CExTreeView.h"
+#include "dialogs/CLoadDlg.h"
 #include "dialogs/CRuleDlg.h"
 #include "dialogs/CUserDefineDlg.h"
 #include "elements/CModel.h"
@@ -32,7 +33,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -698,6 +701,82 @@ TEST_F(PlaygroundPage, ItsCommandsAreShownAndTheEditCommandsFollowTheChoice) {
     Step();
     for (QAction* action : edits)
         EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+}
+
+// A damaged playground file is refused with the load failure message, after
+// the question about the unsaved playground; the playground shown stays as
+// it was, still unsaved.
+TEST_F(PlaygroundPage, ADamagedFileIsRefusedAndThePlaygroundShownStays) {
+    CModel* cube = Add(105, 0, 0);
+    ASSERT_NE(cube, nullptr);
+    fs::create_directories(g_programDir->path() / "playground");
+    {
+        std::ofstream broken(g_programDir->path() / "playground/broken.pla", std::ios::binary);
+        broken << "no playground at all";
+    }
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
+    m_files.push_back(InFolder("playground/broken.pla"));
+    Key(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages()[0], CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+    // The message says why, after the text of a failed load.
+    EXPECT_TRUE(m_watcher.Messages()[1].startsWith(
+        CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sLoadNo") + QLatin1Char('\n')))
+        << m_watcher.Messages()[1].toStdString();
+    ASSERT_EQ(Pla().GetObjectList().size(), 1u);
+    EXPECT_EQ(Pla().GetObjectList().front().get(), cube);
+    EXPECT_FALSE(W().IsPlaygroundSaved());
+    EXPECT_TRUE(W().PlaygroundFile().empty());
+}
+
+// An example asks first which of its parts to load, noting that the
+// playground is unsaved; cancelled, nothing changes; with its playground
+// alone, that replaces the one in the builder and goes to the simulation,
+// and the robots stay as they were.
+TEST_F(PlaygroundPage, AnExampleAsksBeforeItsPlaygroundReplacesAnUnsavedOne) {
+    const QString example = InFolder("XML/studio0/examples/drive_to_zone/drive_to_zone.pla");
+    QDir().mkpath(QFileInfo(example).path());
+    ASSERT_TRUE(Pla().SaveCopy(example.toStdString()));
+    ASSERT_NE(Add(105, 0, 0), nullptr);
+    QAction* action = nullptr;
+    for (QAction* candidate : W().menu_2->actions()) {
+        if (candidate->objectName() == QStringLiteral("0,0"))
+            action = candidate;
+    }
+    ASSERT_NE(action, nullptr);
+    const SRobThreadData& block = *W().GetEmuApp()->GetLoadBlock();
+    const std::vector<std::string> robots = block.m_vecRobotFiles;
+
+    bool cancel = true;
+    QString robotNote;
+    QString mapNote;
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* load = qobject_cast<CLoadDlg*>(dialog);
+        ASSERT_NE(load, nullptr);
+        robotNote = load->RobotNote()->text();
+        mapNote = load->MapNote()->text();
+        if (cancel) {
+            ModalWatcher::Post(load->ButtonNo());
+            return;
+        }
+        load->RobotBox()->setChecked(false);
+        ModalWatcher::Post(load->ButtonOK());
+    };
+    action->trigger();
+    EXPECT_TRUE(robotNote.isEmpty());
+    EXPECT_EQ(mapNote, CConfig::Instance().GetText("CLoadDlg", "CLoadDlg", "sMap2"));
+    EXPECT_EQ(Pla().GetObjectList().size(), 1u);
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab2);
+
+    cancel = false;
+    m_lastDialog = nullptr;
+    action->trigger();
+    EXPECT_TRUE(Pla().GetObjectList().empty());
+    EXPECT_EQ(W().PlaygroundFile(), example.toStdString());
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+    EXPECT_EQ(block.m_strPlaygroundFile, example.toStdString());
+    EXPECT_EQ(block.m_vecRobotFiles, robots);
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
 }
 
 int main(int argc, char** argv) {
