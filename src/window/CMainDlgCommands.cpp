@@ -172,14 +172,6 @@ void CMainDlg::ShowFileStatusTip(const QString& path) {
     m_bStatusBarBusy = false;
 }
 
-bool CMainDlg::SavePlayground(const std::string&) {
-    return false;
-}
-
-bool CMainDlg::LoadPlayground(const std::string&) {
-    return false;
-}
-
 void CMainDlg::slot_Save() {
     f_ResetEmuAppMouseMode();
     if (CurrentPage() == RobotPage) {
@@ -379,14 +371,7 @@ void CMainDlg::slot_LoadToEmuApp() {
         }
         return;
     }
-    const std::string copy = LocalPath(m_config.InProgramDir(QStringLiteral("Temp/temp.pla")));
-    if (!SavePlayground(copy)) {
-        f_SaveMapMessage(false, false);
-        return;
-    }
-    m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile = copy;
-    tabWidget->setCurrentWidget(tab3);
-    f_EmuAppRefresh();
+    HandPlaygroundOver();
 }
 
 void CMainDlg::slot_LoadToEmuAppEnd() {

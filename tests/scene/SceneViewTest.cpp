@@ -1,5 +1,7 @@
 #include "TestModels.h"
 
+#include "support/FdCapture.h"
+
 #include "platform/Warnings.h"
 #include "scene/Compass.h"
 #include "scene/FrameLoop.h"
@@ -12,7 +14,9 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <osg/GLExtensions>
 #include <osg/Image>
+#include <osg/State>
 #include <osg/Texture2D>
 #include <osgGA/EventQueue>
 #include <osgGA/GUIEventAdapter>
@@ -278,6 +282,43 @@ TEST_F(SceneViewTest, ThreeViewsInThreeTabsAllDraw) {
     EXPECT_FALSE(AnyLit(first, QRect(0, first.height() - 60, 60, 60)));
 }
 
+// The main window's pages that the user never opened have views that never
+// got a GL context: closing the window, in either order of views and
+// applications, must not make OpenSceneGraph look for one ("Error: OpenGL
+// version test failed, requires valid graphics context.").
+TEST_F(SceneViewTest, ViewsNeverShownCloseWithoutLookingForAGraphicsContext) {
+    for (const bool appsFirst : { true, false }) {
+        SCOPED_TRACE(appsFirst);
+        auto tabs = std::make_unique<QTabWidget>();
+        tabs->resize(320, 240);
+        std::vector<osg::ref_ptr<RecordingApp>> apps;
+        FrameLoop loop;
+        for (int i = 0; i < 3; ++i) {
+            auto* view = new SceneView;
+            tabs->addTab(view, QString("view %1").arg(i));
+            apps.push_back(new RecordingApp(view));
+            AddBoxInFront(*apps.back(), osg::Vec4(1, 0.5f, 0, 1));
+            loop.AddApp(apps.back().get());
+        }
+        loop.Start();
+        Settle(*tabs);
+        loop.Step();
+        QApplication::processEvents();
+        FdCapture standardError(2);
+        loop.Stop();
+        for (int i = 0; i < 3; ++i)
+            loop.RemoveApp(apps[std::size_t(i)].get());
+        if (appsFirst) {
+            apps.clear();
+            tabs.reset();
+        } else {
+            tabs.reset();
+            apps.clear();
+        }
+        EXPECT_EQ(standardError.Text(), "");
+    }
+}
+
 TEST_F(SceneViewTest, FrameDrawsBeforeTheStepReturns) {
     SceneView view;
     view.resize(320, 240);
@@ -360,6 +401,29 @@ TEST_F(SceneViewTest, StandAloneViewerDrawsItsOwnFrames) {
     const QRgb corner = image.pixel(2, 2);
     EXPECT_NE(middle, corner) << "the model is drawn over the clear colour";
     EXPECT_EQ(qRed(corner), 211);
+}
+
+// A view that was never shown is never made current: OSG would set up its
+// GL functions for the view's context id without a GL context and keep them
+// for the next view that gets the id (a page shown only later, the next
+// preview popup), which then calls functions it does not have.
+TEST_F(SceneViewTest, AViewNeverShownIsNeverMadeCurrent) {
+    osg::ref_ptr<osg::State> state;
+    {
+        auto view = std::make_unique<SceneView>();
+        osg::ref_ptr<osgViewer::Viewer> viewer = new osgViewer::Viewer;
+        viewer->setThreadingModel(osgViewer::ViewerBase::SingleThreaded);
+        viewer->getCamera()->setGraphicsContext(view->GetGraphicsWindow());
+        view->SetViewer(viewer.get(), SceneView::PaintMode::FullFrame);
+        viewer->realize();
+        state = view->GetGraphicsWindow()->getState();
+        ASSERT_NE(state, nullptr);
+        // As the builders' pages and the preview go: the viewer let go of
+        // first, the viewer itself next, the widget last.
+        view->SetViewer(nullptr);
+        viewer = nullptr;
+    }
+    EXPECT_EQ(state->get<osg::GLExtensions>(), nullptr);
 }
 
 TEST_F(SceneViewTest, NothingIsDrawnWhileAnotherThreadHoldsTheScene) {
