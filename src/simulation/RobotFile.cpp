@@ -321,7 +321,11 @@ bool ParseOlderRobotLayout(std::string_view text, RobotFileData& out, std::strin
     }
     out.m_nPartCount = int(1 + out.m_vecBricks.size() + out.m_vecWheels.size() + out.m_vecMotors.size()
         + out.m_vecSensors.size());
-    return AddressesAreSafe(out, reason);
+    if (!AddressesAreSafe(out, reason)) {
+        out = RobotFileData();
+        return false;
+    }
+    return true;
 }
 
 std::string WriteRobotXml(const RobotFileData& data) {

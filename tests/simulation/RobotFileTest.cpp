@@ -354,6 +354,13 @@ TEST(RobotFile, AModelAddressLeavingTheProgramFolderRefusesTheFileWithAMessage) 
         WriteText(file, c.text);
         const std::string message = "simulation: robot file " + file.string()
             + " is refused: the model address \"" + c.address + "\" leaves the program folder";
+        // A refused file hands over none of its parts.
+        if (c.older) {
+            RobotFileData read;
+            EXPECT_FALSE(simulation::ParseOlderRobotLayout(c.text, read));
+            EXPECT_FALSE(read.m_bHasRcu);
+            EXPECT_TRUE(read.m_vecBricks.empty());
+        }
         // The simulation reads only today's layout.
         if (!c.older) {
             platform::WarningCapture warnings;
