@@ -56,6 +56,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <tuple>
 #include <vector>
@@ -505,6 +506,15 @@ TEST_F(RobotPage, ScreenshotsTheAssemblyShowAndABricksColour) {
         },
         5000));
 
+    // The grid action takes the floor grid away for a plain white background
+    // and brings it back.
+    ASSERT_TRUE(W().GridAction()->isChecked());
+    Press(W().GridAction());
+    EXPECT_FALSE(W().GridAction()->isChecked());
+    EXPECT_EQ(Rob().GetCamera()->GetClearColor(), osg::Vec4(1.0f, 1.0f, 1.0f, 1.0f));
+    Press(W().GridAction());
+    EXPECT_EQ(Rob().GetCamera()->GetClearColor(), osg::Vec4(0.8f, 0.8f, 0.8f, 1.0f));
+
     Press(W().SetUpShowAction());
     ASSERT_TRUE(Rob().IsSetUpShow());
     EXPECT_FALSE(W().tabWidget->isTabEnabled(1));
@@ -518,8 +528,20 @@ TEST_F(RobotPage, ScreenshotsTheAssemblyShowAndABricksColour) {
     EXPECT_FALSE(brick->GetActive());
     EXPECT_FALSE(W().action_Undo->isEnabled());
     EXPECT_TRUE(W().action_Redo->isEnabled());
+    // With the continuous capture on, every step of the show is a picture.
+    Press(W().FastCaptureAction());
     Key(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_TRUE(brick->GetActive());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            Step();
+            return QDir(InFolder("bmp"))
+                       .entryList({ QStringLiteral("*-*-*-*-*-*-*.png") }, QDir::Files)
+                       .size()
+                == 1;
+        },
+        5000));
+    Press(W().FastCaptureAction());
     EXPECT_TRUE(W().action_Undo->isEnabled());
     EXPECT_FALSE(W().action_Redo->isEnabled());
     Press(W().SetUpShowAction());
@@ -558,6 +580,19 @@ TEST_F(RobotPage, HelpOpensOurOwnPagesInTheCurrentLanguage) {
     W().action_Open_Example->trigger();
     CConfig::Instance().SetLanguage(1, false);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    // The studio's own program is started, and the window does not wait for it.
+    const fs::path started = g_programDir->path() / "started";
+    const fs::path program = g_programDir->path() / "studio_program.sh";
+    {
+        std::ofstream script(program);
+        script << "#!/bin/sh\ntouch '" << started.string() << "'\n";
+    }
+    fs::permissions(program, fs::perms::owner_all);
+    CConfig::Instance().m_strFastCar = QStringLiteral("studio_program.sh");
+    W().action_RunRCJ->trigger();
+    CConfig::Instance().m_strFastCar.clear();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(started); }, 5000));
 
     ASSERT_EQ(desktop.m_urls.size(), 4);
     const QString manual = InFolder("XML/Manual.html");
@@ -654,6 +689,22 @@ TEST_F(RobotPage, EnteringThePageBringsBackItsOwnCommandsAndScene) {
     EXPECT_TRUE(Rob().IsRunning());
     EXPECT_FALSE(W().GetPlaApp()->IsRunning());
     EXPECT_FALSE(W().GetEmuApp()->IsRunning());
+}
+
+// The four buttons beside the view show one page of the side panel at a
+// time: the three part bars and the port page.
+TEST_F(RobotPage, TheSidePanelShowsOnePageAtATime) {
+    MyPushButton* const buttons[4] = { W().pushButton_ModelBrick, W().pushButton_ModelWheel,
+        W().pushButton_ModelSenRcu, W().pushButton_PortSet };
+    QScrollArea* const pages[4] = { W().scrollArea_ModelBrick, W().scrollArea_ModelWheel,
+        W().scrollArea_ModelSenRcu, W().scrollArea_PortSet };
+    for (int chosen : { 3, 1, 2, 0 }) {
+        QTest::mouseClick(buttons[chosen], Qt::LeftButton);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(buttons[i]->isChecked(), i == chosen) << chosen << " " << i;
+            EXPECT_EQ(pages[i]->isVisible(), i == chosen) << chosen << " " << i;
+        }
+    }
 }
 
 using UserModels = RobotPage;
@@ -912,6 +963,18 @@ TEST_F(RobotPage, OpenAndNewGoOnOnceTheRobotIsSaved) {
     ASSERT_TRUE(WaitForFileWorker());
 
     ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[1]), nullptr);
+    // Undone (taking and putting down are a step each), the robot is the one
+    // in its file again; redone, it is not.
+    ASSERT_FALSE(W().IsRobotSaved());
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(W().IsRobotSaved());
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Rob().GetPartList().size(), 2u);
+    EXPECT_TRUE(W().IsRobotSaved());
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Rob().GetPartList().size(), 3u);
+    EXPECT_FALSE(W().IsRobotSaved());
     m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
     m_files.push_back(InFolder("robot/two"));
     m_files.push_back(InFolder("robot/one.rob"));
