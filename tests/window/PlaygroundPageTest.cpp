@@ -779,6 +779,67 @@ TEST_F(PlaygroundPage, AnExampleAsksBeforeItsPlaygroundReplacesAnUnsavedOne) {
     EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
 }
 
+// Every text of the page is its language group's, in the language chosen
+// from the menu: Chinese side buttons carry their own (stacked) captions,
+// the others draw theirs.
+TEST_F(PlaygroundPage, EveryTextOfThePageIsItsLanguageGroupsInTheLanguageChosen) {
+    for (int language : { 0, 1 }) {
+        SCOPED_TRACE(language);
+        for (QAction* action : W().menu_internationalization->actions()) {
+            if (action->objectName() == QString::number(language))
+                action->trigger();
+        }
+        ASSERT_EQ(CConfig::Instance().m_nLanguage, language);
+        const auto text = [](const char* key) {
+            return CConfig::Instance().GetText("CMainDlg", "f_LanguagePlaApp", key);
+        };
+        EXPECT_EQ(W().action_Ground_changeMap->text(), text("sChangeImage"));
+        EXPECT_EQ(W().action_Ground_changeMap->toolTip(), text("sChangeImage"));
+        EXPECT_EQ(W().action_Ground_changeMap->statusTip(), text("sStatus_ChangeImage"));
+        EXPECT_EQ(W().label_PlaObjName->text(), text("sName"));
+        EXPECT_EQ(W().label_PlaObjScore->text(), text("sScore"));
+        const std::pair<QAbstractButton*, const char*> buttons[]
+            = { { W().radioButton_AllIn, "sAll_In" }, { W().radioButton_In, "sIn" },
+                  { W().radioButton_Leave, "sLeave" }, { W().pushButton_PlaObjModels, "sGEO" },
+                  { W().checkBox_Take, "sTake" }, { W().checkBox_Only, "sOnly" } };
+        for (const auto& [button, key] : buttons) {
+            EXPECT_EQ(button->text(), text(key)) << key;
+            EXPECT_EQ(button->statusTip(), text(key)) << key;
+        }
+        const std::pair<QAbstractButton*, const char*> astronauts[]
+            = { { W().checkBox_Astronaut, "sAstronaut" }, { W().checkBox_RedAstronaut, "sRedAstronaut" },
+                  { W().checkBox_YellowAstronaut, "sYellowAstronaut" },
+                  { W().checkBox_BlueAstronaut, "sBlueAstronaut" } };
+        for (const auto& [box, key] : astronauts)
+            EXPECT_EQ(box->text(), text(key)) << key;
+        const std::tuple<MyPushButton*, const char*, const char*> sides[] = {
+            { W().pushButton_ModelGroundStatic, "sStatic", "sStatus_Static" },
+            { W().pushButton_ModelGroundDynamic, "sDynamic", "sStatus_Dynamic" },
+            { W().pushButton_ModelGroundTrigger, "sTrigger", "sStatus_Trigger" },
+            { W().pushButton_ModelGroundSetSize, "sSetSize", "sStatus_SetSize" },
+        };
+        for (const auto& [button, caption, tip] : sides) {
+            EXPECT_EQ(language == 0 ? button->text() : button->GetCaption(), text(caption)) << caption;
+            EXPECT_TRUE((language == 0 ? button->GetCaption() : button->text()).isEmpty()) << caption;
+            EXPECT_EQ(button->toolTip(), text(tip)) << tip;
+            EXPECT_EQ(button->statusTip(), text(tip)) << tip;
+        }
+        EXPECT_EQ(W().action_User_DefineModel->text(), text("sDefineBrick"));
+        EXPECT_EQ(W().action_User_DefineModel->statusTip(), text("sDefineBrick"));
+        EXPECT_EQ(W().menu_Group->title(), text("sGroup"));
+        EXPECT_EQ(W().action_Walls->text(), text("sWalls"));
+        EXPECT_EQ(W().action_Walls->statusTip(), text("sWalls"));
+        EXPECT_EQ(W().action_Dominoes->text(), text("sDominoes"));
+        EXPECT_EQ(W().action_Dominoes->statusTip(), text("sDominoes"));
+        // The scoring rules follow the user models in the Edit menu.
+        const QList<QAction*> edit = W().menu_E->actions();
+        const qsizetype models = edit.indexOf(W().action_User_DefineModel);
+        ASSERT_GE(models, 0);
+        ASSERT_LT(models + 1, edit.size());
+        EXPECT_EQ(edit[models + 1]->text(), text("sRule"));
+    }
+}
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     // A program folder of this process's own: the build's models and
