@@ -12,12 +12,14 @@
 #include "dialogs/CLoadDlg.h"
 #include "dialogs/CRuleDlg.h"
 #include "dialogs/CUserDefineDlg.h"
+#include "elements/CGeo.h"
 #include "elements/CModel.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
 #include "scene/Camera.h"
 #include "scene/SceneView.h"
 #include "scene/Transform.h"
+#include "simulation/CPlayground.h"
 #include "simulation/CTrigger.h"
 #include "simulation/PlaygroundFile.h"
 #include "simulation/SRobThreadData.h"
@@ -838,6 +840,60 @@ TEST_F(PlaygroundPage, EveryTextOfThePageIsItsLanguageGroupsInTheLanguageChosen)
         ASSERT_LT(models + 1, edit.size());
         EXPECT_EQ(edit[models + 1]->text(), text("sRule"));
     }
+}
+
+// The playground made on the page goes to the simulation as it is, and
+// loads there with what the panel and the dialogs gave it: a zone's score, a
+// model that robots may carry, the models a delivery counts, the scoring
+// rules.
+TEST_F(PlaygroundPage, WhatThePageMadeLoadsInTheSimulation) {
+    CModel* scored = Add(109, -60, 0);
+    CModel* cube = Add(105, 60, 0);
+    CModel* delivery = Add(114, 0, 60);
+    for (CModel* object : { scored, cube, delivery })
+        ASSERT_NE(object, nullptr);
+    Choose(scored);
+    Type(W().lineEdit_PlaObjScore, QStringLiteral("25"));
+    Choose(cube);
+    Tick(W().checkBox_Take);
+    Choose(delivery);
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* assign = qobject_cast<CAssignGEODlg*>(dialog);
+        ASSERT_NE(assign, nullptr);
+        QTreeWidget* tree = assign->Tree();
+        ASSERT_EQ(tree->topLevelItemCount(), 1);
+        QTest::mouseClick(
+            tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tree->topLevelItem(0)).center());
+        ModalWatcher::Post(assign->ButtonOK());
+    };
+    QTest::mouseClick(W().pushButton_PlaObjModels, Qt::LeftButton);
+    ASSERT_EQ(delivery->GetObjList(), std::vector<int> { cube->GetId() });
+    std::vector<int> rules = { 30, 4 };
+    rules.resize(2 + W().RobotPartBar(2)->GetPictures().size(), 8);
+    Pla().SetRuleList(rules);
+
+    Press(W().action_ImportROB);
+    ASSERT_EQ(W().tabWidget->currentWidget(), W().tab3);
+    CEmuApp& emu = *W().GetEmuApp();
+    const SRobThreadData& block = *emu.GetLoadBlock();
+    ASSERT_TRUE(emu.LoadMapFile(block.m_strPlaygroundFile));
+    const CPlayground& loaded = *emu.GetPlayground();
+    EXPECT_EQ(loaded.GetFileName(), block.m_strPlaygroundFile);
+    ASSERT_EQ(loaded.GetGeos().size(), 1u);
+    EXPECT_EQ(loaded.GetGeos().front()->GetTake(), 1);
+    const int crate = loaded.GetGeos().front()->GetId();
+    int zones = 0;
+    for (const osg::ref_ptr<CTrigger>& zone : loaded.GetTriggers()) {
+        if (zone->GetSubType() == TriggerScore) {
+            ++zones;
+            EXPECT_EQ(zone->GetScore(), 25);
+        } else if (zone->GetSubType() == TriggerDelivery) {
+            ++zones;
+            EXPECT_EQ(zone->GetObjList(), std::vector<int> { crate });
+        }
+    }
+    EXPECT_EQ(zones, 2);
+    EXPECT_EQ(block.m_vecRules, rules);
 }
 
 int main(int argc, char** argv) {
