@@ -63,8 +63,11 @@ QString RobotDataText(const RobotDataCaptions& captions, std::string_view output
     const StepText::OutputTokens tokens = StepText::ParseOutputText(output);
     for (const StepText::PortValue& motor : tokens.motors)
         text += Row(captions.motor, motor.port, QString::number(motor.value) + QStringLiteral("_M"));
-    for (const StepText::PortValue& light : tokens.lights)
-        text += Row(captions.light, light.port, QString::number(light.value));
+    // Port 0 is no light's: the keyboard drive's " l p " names it.
+    for (const StepText::PortValue& light : tokens.lights) {
+        if (light.port != 0)
+            text += Row(captions.light, light.port, QString::number(light.value));
+    }
 
     // The step counter comes first; then one token per sensor.
     bool counter = true;

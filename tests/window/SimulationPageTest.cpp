@@ -1,5 +1,5 @@
 // The simulation page as a student uses it, under Xvfb: robots, programs and
-// playgrounds chosen in file dialogs, runs started with Ctrl+R and ended by
+// playgrounds chosen in file dialogs, runs started with the start button and ended by
 // their playgrounds, their time limits or the student, the score table, the
 // robot data panel, keyboard driving, several robots, and, in classroom
 // mode, the result bundle submitted to a ClassServer started here and loaded
@@ -29,6 +29,7 @@
 #include "support/TempDir.h"
 #include "widgets/CExWidget.h"
 #include "window/CMainDlg.h"
+#include "window/RobotDataText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,10 +39,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTextCodec>
 #include <QTextEdit>
@@ -110,8 +113,8 @@ void WriteRobot(const std::string& relative) {
 }
 
 PlaygroundFile::Item Zone(int kind, float x, float y, float width, int mode, int score) {
-    static const char* const kModels[] = { "models/trigger/end.ive", "models/trigger/start.ive",
-        "models/trigger/score.ive" };
+    static const char* const kModels[]
+        = { "models/trigger/end.ive", "models/trigger/start.ive", "models/trigger/score.ive" };
     PlaygroundFile::Item item;
     item.info.m_desc.m_nType = ModelTypeTrigger;
     item.info.m_desc.m_nSubType = kind;
@@ -125,16 +128,16 @@ PlaygroundFile::Item Zone(int kind, float x, float y, float width, int mode, int
 
 // Robots start at the origin and, with two, the second 60 to the right,
 // facing +y (a start zone that no robot starts in would stop the run). A
-// robot driving ahead from the origin crosses a score zone 50 ahead and,
-// when there is one, the end zone (5) 110 ahead, which stops the run.
+// robot driving ahead from the origin crosses a score zone 30 ahead and,
+// when there is one, the end zone (5) 55 ahead, which stops the run.
 void WritePlayground(const std::string& relative, int zoneScore, bool endZone, int robots = 1) {
     PlaygroundFile file;
     int id = 0;
     for (int i = 0; i < robots; ++i)
         file.Add(Zone(TriggerStart, 60.0f * float(i), 0.0f, 40.0f, 0, 0).info, id++);
-    file.Add(Zone(TriggerScore, 0.0f, 50.0f, 60.0f, 1, zoneScore).info, id++);
+    file.Add(Zone(TriggerScore, 0.0f, 30.0f, 60.0f, 1, zoneScore).info, id++);
     if (endZone)
-        file.Add(Zone(TriggerEnd, 0.0f, 110.0f, 60.0f, 1, 5).info, id++);
+        file.Add(Zone(TriggerEnd, 0.0f, 55.0f, 60.0f, 1, 5).info, id++);
     fs::create_directories((g_programDir->path() / relative).parent_path());
     std::string error;
     ASSERT_TRUE(file.Save((g_programDir->path() / relative).string(), error)) << error;
@@ -171,7 +174,8 @@ protected:
         m_watcher.SetHandler([this](QWidget* modal) { Answer(modal); });
         m_window = std::make_unique<Ui::CMainDlg>(config);
         m_window->FrameLoop().Start();
-        m_window->showMaximized();
+        m_window->resize(900, 650);
+        m_window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
         m_window->tabWidget->setCurrentWidget(m_window->tab3);
         m_window->FrameTimer()->start(1);
@@ -216,6 +220,8 @@ protected:
             for (int row = 0; row < score->GetTable()->rowCount(); ++row)
                 m_scoreRows.push_back(Row(score->GetTable(), row));
             m_bundleWhenScored = QFile::exists(InFolder("Temp/temp.3d"));
+            m_framesWhenScored = Emu().GetFrameCount();
+            m_timeWhenScored = W().label_Time->text();
             QMetaObject::invokeMethod(score, &QDialog::accept, Qt::QueuedConnection);
         } else if (auto* drive = qobject_cast<CDriveSetDlg*>(modal)) {
             if (m_speeds.empty() || drive == m_lastDrive)
@@ -237,10 +243,12 @@ protected:
         for (std::size_t row = 0; row < m_rows.size(); ++row) {
             for (int column = 0; column < 2; ++column) {
                 QComboBox* combo = robots->Combo(int(row), column);
-                if (combo->currentIndex() == 2)
+                const QString wanted = column == 0 ? m_rows[row].first : m_rows[row].second;
+                if (combo->currentIndex() == 2 && combo->toolTip() == wanted)
                     continue;
-                m_files.push_back(column == 0 ? m_rows[row].first : m_rows[row].second);
-                QMetaObject::invokeMethod(combo, [combo] { combo->setCurrentIndex(1); }, Qt::QueuedConnection);
+                m_files.push_back(wanted);
+                QMetaObject::invokeMethod(
+                    combo, [combo] { combo->setCurrentIndex(1); }, Qt::QueuedConnection);
                 return;
             }
         }
@@ -254,6 +262,10 @@ protected:
         QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
         QTest::qWait(0);
     }
+
+    // The window itself is application modal: a dialog is open when
+    // another modal is on top of it.
+    bool NoDialogOpen() const { return QApplication::activeModalWidget() == m_window.get(); }
 
     bool WaitForLoad(int robots) {
         return QTest::qWaitFor([&] { return !Emu().IsLoading() && Emu().GetRobotCount() == robots; }, 30000)
@@ -281,21 +293,26 @@ protected:
         ASSERT_TRUE(WaitForLoad(robots));
     }
 
-    // Ctrl+R, as the student presses it.
+    // The start button of the simulation tool bar, as the student clicks it
+    // (once a run is going, the same button stops it).
     void PressStart() {
-        QTest::keyClick(m_window.get(), Qt::Key_R, Qt::ControlModifier);
+        QWidget* button = W().VirtualToolBar()->widgetForAction(W().action_VirtualStart);
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
     }
 
     // Starts a run and waits until it has ended by itself and the score
     // table has been read and closed.
     bool RunToTheEnd() {
+        // The robots are loaded again after the run.
+        const int robots = Emu().GetRobotCount();
         m_lastScore = nullptr;
         m_scoreRows.clear();
         PressStart();
         if (!W().IsEmuRunning())
             return false;
         return QTest::qWaitFor([&] { return !W().IsEmuRunning() && !m_scoreRows.empty(); }, 60000)
-            && WaitForLoad(Emu().GetRobotCount());
+            && WaitForLoad(robots);
     }
 
     std::unique_ptr<Ui::CMainDlg> m_window;
@@ -303,15 +320,19 @@ protected:
     std::deque<QString> m_files;
     QStringList m_fileFolders;
     int m_fileDialogs = 0;
-    QFileDialog* m_lastFiles = nullptr;
+    // Dialogs answered already; a dialog opened later may take the place in
+    // memory of one that has gone.
+    QPointer<QFileDialog> m_lastFiles;
     std::deque<QString> m_inputs;
     QStringList m_inputShown;
-    CInputDlg* m_lastInput = nullptr;
+    QPointer<CInputDlg> m_lastInput;
     std::vector<QStringList> m_scoreRows;
     bool m_bundleWhenScored = false;
-    CScoreDlg* m_lastScore = nullptr;
+    int m_framesWhenScored = -1;
+    QString m_timeWhenScored;
+    QPointer<CScoreDlg> m_lastScore;
     std::vector<QString> m_speeds;
-    CDriveSetDlg* m_lastDrive = nullptr;
+    QPointer<CDriveSetDlg> m_lastDrive;
     std::vector<std::pair<QString, QString>> m_rows;
 };
 
@@ -325,8 +346,8 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     // loads, and the dialog goes at 100.
     std::vector<std::pair<int, bool>> progress;
     QObject::connect(&Emu(), &CEmuApp::signal_Ui_SetProgress, &W(), [&](int percent) {
-        progress.emplace_back(percent, W().ProgressDialog()->isVisible()
-                && W().ProgressDialog()->ProgressBar()->value() == percent);
+        progress.emplace_back(percent,
+            W().ProgressDialog()->isVisible() && W().ProgressDialog()->ProgressBar()->value() == percent);
     });
     LoadRobot(InFolder("robot/base.rob"));
     EXPECT_EQ(m_fileFolders.value(0), InFolder("robot"));
@@ -391,13 +412,14 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     // The end zone stops the run; the score table has the robot's name,
     // the time and the two zones' scores.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !W().IsEmuRunning() && !m_scoreRows.empty(); }, 60000));
-    const int frames = Block().m_vecFrameCount.empty() ? 0 : CConfig::Instance().DecodeTicks(Block().m_vecFrameCount);
     ASSERT_EQ(m_scoreRows.size(), 1u);
-    EXPECT_EQ(m_scoreRows[0], (QStringList { QStringLiteral("base"), m_scoreRows[0][1], QStringLiteral("15") }));
-    EXPECT_TRUE(m_scoreRows[0][1].endsWith(QStringLiteral(" s"))) << m_scoreRows[0][1].toStdString();
+    EXPECT_EQ(
+        m_scoreRows[0], (QStringList { QStringLiteral("base"), m_scoreRows[0][1], QStringLiteral("15") }));
+    EXPECT_EQ(m_scoreRows[0][1], QStringLiteral("%1 s").arg(m_framesWhenScored / 100.0, 0, 'f', 2));
+    EXPECT_EQ(m_timeWhenScored, m_scoreRows[0][1]);
+    EXPECT_GT(m_framesWhenScored, 0);
     // Outside the classroom and the match no bundle is written.
     EXPECT_FALSE(m_bundleWhenScored);
-    (void)frames;
 
     // The page is idle again, the robot back at its start.
     EXPECT_EQ(W().action_VirtualStart->text(), QStringLiteral("Start"));
@@ -409,6 +431,411 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0"));
     // The panel, hidden for the reload, is back.
     EXPECT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
+}
+
+TEST(RobotDataText, ATableOfWhatTheTextsSayThenTheTextsThemselves) {
+    window::RobotDataCaptions captions;
+    captions.device = QStringLiteral("D");
+    captions.port = QStringLiteral("P");
+    captions.value = QStringLiteral("V");
+    captions.exchanged = QStringLiteral("X");
+    captions.motor = QStringLiteral("Motor");
+    captions.light = QStringLiteral("Light");
+    captions.sensors = { QStringLiteral("Ray"), QStringLiteral("Touch"), QStringLiteral("Compass") };
+    // Motors until "p" or "l", lights after "l" (port 0 is no light's); the
+    // step counter, then "port*kind*" and the fields of each sensor; tokens
+    // that name no port are passed over; a kind without a name shows its
+    // number. What a program writes shows on one line.
+    const std::string output = "1*50* 2*-20* l3*1* 0*5*\n";
+    const std::string input = "7 3*2*90* 4*9*1*0* junk 5* ";
+    EXPECT_EQ(window::RobotDataText(captions, output, input),
+        QStringLiteral("D\tP\tV\r\n"
+                       "Motor\t1\t50_M\r\n"
+                       "Motor\t2\t-20_M\r\n"
+                       "Light\t3\t1\r\n"
+                       "Compass\t3\t90_P\r\n"
+                       "9\t4\t1*0_P\r\n"
+                       "\r\n"
+                       "X\r\n"
+                       "1*50* 2*-20* l3*1* 0*5* \r\n"
+                       "7 3*2*90* 4*9*1*0* junk 5* "));
+    // A robot that has not been stepped yet.
+    EXPECT_EQ(window::RobotDataText(captions, "", ""), QStringLiteral("D\tP\tV\r\n\r\nX\r\n\r\n"));
+}
+
+TEST_F(SimulationPage, TheTimeLimitEndsTheRunAtItsLimit) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/score_only.pla", 10, false);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/score_only.pla"));
+
+    // Seconds typed, hundredths kept; shown again in seconds.
+    const auto setLimit = [&](const char* typed) {
+        m_inputs.push_back(QString::fromLatin1(typed));
+        Pick(W().action_EmuMaxTime);
+        return QTest::qWaitFor([&] { return m_inputs.empty() && NoDialogOpen(); }, 5000);
+    };
+    ASSERT_TRUE(setLimit("12"));
+    EXPECT_EQ(Emu().m_nMaxTime, 1200);
+    ASSERT_TRUE(setLimit("no number"));
+    EXPECT_EQ(m_inputShown.back(), QStringLiteral("12"));
+    EXPECT_EQ(Emu().m_nMaxTime, 0);
+    // More seconds than the limit can count in hundredths: the longest one.
+    ASSERT_TRUE(setLimit("99999999"));
+    EXPECT_EQ(Emu().m_nMaxTime, 2147483600);
+    ASSERT_TRUE(setLimit("1"));
+    EXPECT_EQ(Emu().m_nMaxTime, 100);
+
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_framesWhenScored, 100);
+    EXPECT_EQ(m_timeWhenScored, QStringLiteral("1.00 s"));
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(m_scoreRows[0],
+        (QStringList { QStringLiteral("base"), QStringLiteral("1.00 s"), QStringLiteral("10") }));
+}
+
+TEST_F(SimulationPage, AnExampleLevelIsPassedWithAScoreOf100AndNotOf99) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/level100.pla", 95, true);
+    WritePlayground("playground/level99.pla", 94, true);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    CConfig& config = CConfig::Instance();
+
+    // The example of the level after the last one passed.
+    LoadPlayground(InFolder("playground/level100.pla"));
+    W().SetExampleLevel(1);
+    ASSERT_TRUE(RunToTheEnd());
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("100"));
+    EXPECT_EQ(config.m_nLevel, 1);
+    EXPECT_TRUE(W().label_StatusLv->text().endsWith(QStringLiteral("1")))
+        << W().label_StatusLv->text().toStdString();
+    // Kept for the next start.
+    EXPECT_EQ(CConfig(g_programDir->qpath()).m_nLevel, 1);
+
+    // Loading another playground leaves no example loaded.
+    LoadPlayground(InFolder("playground/level99.pla"));
+    EXPECT_EQ(W().ExampleLevel(), 0);
+    W().SetExampleLevel(2);
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("99"));
+    EXPECT_EQ(config.m_nLevel, 1);
+
+    // A passed level that is not the next one gives nothing.
+    LoadPlayground(InFolder("playground/level100.pla"));
+    W().SetExampleLevel(1);
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("100"));
+    EXPECT_EQ(config.m_nLevel, 1);
+}
+
+TEST_F(SimulationPage, TheKeyboardDrivesTheFirstRobotAtTheDriveSettingsSpeeds) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/score_only.pla", 10, false);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/score_only.pla"));
+
+    m_speeds = { QStringLiteral("70"), QStringLiteral("30"), QStringLiteral("60"), QStringLiteral("20") };
+    Pick(W().DriveSetAction());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return CConfig::Instance().m_nDriveSpeed[3] == 20; }, 5000));
+    EXPECT_EQ(CConfig::Instance().m_nDriveSpeed[0], 70);
+    EXPECT_EQ(CConfig::Instance().m_nDriveSpeed[1], 30);
+    EXPECT_EQ(CConfig::Instance().m_nDriveSpeed[2], 60);
+    Pick(W().DriveAction());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return CConfig::Instance().m_bKeyDrive; }, 5000));
+    EXPECT_TRUE(W().DriveAction()->isChecked());
+
+    Pick(W().action_Show_Message);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
+    PressStart();
+    ASSERT_TRUE(W().IsEmuRunning());
+    const auto panelShows = [&](const char* left, const char* right) {
+        const QString motors = QStringLiteral("Motor\t1\t%1_M\nMotor\t2\t%2_M\n")
+                                   .arg(QLatin1String(left), QLatin1String(right));
+        return QTest::qWaitFor(
+            [&] { return W().RobotDataPanel()->TextEdit()->toPlainText().contains(motors); }, 5000);
+    };
+    // Forward at the straight speed on both wheels; left turns on the spot
+    // at the turning speed; not the program's 50.
+    QTest::keyPress(W().widget_5, Qt::Key_Up);
+    EXPECT_TRUE(panelShows("70", "70")) << W().RobotDataPanel()->TextEdit()->toPlainText().toStdString();
+    QTest::keyRelease(W().widget_5, Qt::Key_Up);
+    QTest::keyPress(W().widget_5, Qt::Key_Left);
+    EXPECT_TRUE(panelShows("-30", "30")) << W().RobotDataPanel()->TextEdit()->toPlainText().toStdString();
+    QTest::keyRelease(W().widget_5, Qt::Key_Left);
+    // Forward and left: the diagonal speeds, the inner wheel the slower.
+    QTest::keyPress(W().widget_5, Qt::Key_Up);
+    QTest::keyPress(W().widget_5, Qt::Key_Left);
+    EXPECT_TRUE(panelShows("20", "60")) << W().RobotDataPanel()->TextEdit()->toPlainText().toStdString();
+    QTest::keyRelease(W().widget_5, Qt::Key_Left);
+    QTest::keyRelease(W().widget_5, Qt::Key_Up);
+
+    // The student stops the run; a driven run's score says so.
+    m_scoreRows.clear();
+    PressStart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_scoreRows.empty(); }, 10000));
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_TRUE(m_scoreRows[0][2].startsWith(QStringLiteral("Keyboard "))) << m_scoreRows[0][2].toStdString();
+}
+
+TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
+    WriteRobot("robot/base.rob");
+    WriteRobot("robot/second.rob");
+    WritePlayground("playground/two.pla", 10, false, 2);
+    LoadPlayground(InFolder("playground/two.pla"), 0);
+
+    m_rows = { { InFolder("robot/base.rob"), QString::fromStdString(Program("drive")) },
+        { InFolder("robot/second.rob"), QString::fromStdString(Program("drive_back")) } };
+    Pick(W().action_Multiplayer_Game);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
+    ASSERT_TRUE(WaitForLoad(2));
+    EXPECT_EQ(Block().m_vecRobotFiles,
+        (std::vector<std::string> {
+            InFolder("robot/base.rob").toStdString(), InFolder("robot/second.rob").toStdString() }));
+    EXPECT_EQ(
+        Block().m_vecProgramFiles, (std::vector<std::string> { Program("drive"), Program("drive_back") }));
+    EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0,0"));
+    // The follow menu lists both robots.
+    ASSERT_EQ(W().menu_View_Flow->actions().size(), 2);
+    EXPECT_EQ(W().menu_View_Flow->actions()[1]->text(), QStringLiteral("second.rob"));
+
+    Pick(W().action_Show_Message);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
+    QComboBox* robots = W().RobotDataPanel()->GetComboBox();
+    ASSERT_EQ(robots->count(), 2);
+    EXPECT_EQ(robots->itemText(1), QStringLiteral("second.rob"));
+    PressStart();
+    ASSERT_TRUE(W().IsEmuRunning());
+    const auto outputShows = [&](int robot, const char* motors) {
+        robots->setCurrentIndex(robot);
+        return QTest::qWaitFor(
+            [&] {
+                const QStringList lines
+                    = W().RobotDataPanel()->TextEdit()->toPlainText().split(QLatin1Char('\n'));
+                return lines.size() > 6 && lines[6].startsWith(QLatin1String(motors));
+            },
+            5000);
+    };
+    EXPECT_TRUE(outputShows(1, "1*-30* 2*-30* p"));
+    EXPECT_TRUE(outputShows(0, "1*50* 2*50* p"));
+    EXPECT_TRUE(outputShows(1, "1*-30* 2*-30* p"));
+    // One score per robot, the first robot's first.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return W().label_Score->text() == QStringLiteral("Score: 10,0"); }, 20000))
+        << W().label_Score->text().toStdString();
+
+    m_scoreRows.clear();
+    PressStart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_scoreRows.empty(); }, 10000));
+    ASSERT_EQ(m_scoreRows.size(), 2u);
+    EXPECT_EQ(m_scoreRows[0][0], QStringLiteral("base"));
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("10"));
+    EXPECT_EQ(m_scoreRows[1][0], QStringLiteral("second"));
+    EXPECT_EQ(m_scoreRows[1][2], QStringLiteral("0"));
+    ASSERT_TRUE(WaitForLoad(2));
+
+    // Both robots with one program: the run keeps one program for all.
+    m_rows = { { InFolder("robot/base.rob"), QString::fromStdString(Program("drive")) },
+        { InFolder("robot/second.rob"), QString::fromStdString(Program("drive")) } };
+    Pick(W().action_Multiplayer_Game);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
+    ASSERT_TRUE(WaitForLoad(2));
+    EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
+    EXPECT_TRUE(Block().m_vecProgramFiles.empty());
+}
+
+TEST_F(SimulationPage, ABundleThatDoesNotAddUpIsRefusedAndChangesNothing) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/score_only.pla", 10, false);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/score_only.pla"));
+    const std::vector<std::string> robots = Block().m_vecRobotFiles;
+    const std::string program = Block().m_strProgramFile;
+    const std::string playground = Block().m_strPlaygroundFile;
+
+    // Thirteen bytes that add up; one byte missing; a trailing byte; no
+    // robot; no program; digits without an end.
+    const QByteArray refused[] = {
+        "1_4_1__xROBOP",
+        "1_4_1__xROBOPROGRAM",
+        "1_4_7__xROBOPROGRAMx",
+        "1_0_7__xPROGRAM",
+        "1_4_0__xROBOPLAYGROUND",
+        "123456789012345",
+    };
+    int count = 0;
+    for (const QByteArray& bytes : refused) {
+        const std::string name = "bundles/refused" + std::to_string(count++) + ".3d";
+        g_programDir->write(name, bytes);
+        m_files.push_back(InFolder(name));
+        Pick(W().action_LoadGround);
+        ASSERT_TRUE(m_watcher.WaitForMessages(count)) << bytes.toStdString();
+        EXPECT_EQ(m_watcher.Messages().back(), QStringLiteral("The result bundle is damaged or incomplete."));
+    }
+    EXPECT_EQ(Block().m_vecRobotFiles, robots);
+    EXPECT_EQ(Block().m_strProgramFile, program);
+    EXPECT_EQ(Block().m_strPlaygroundFile, playground);
+    EXPECT_FALSE(g_programDir->exists("Temp/temp.rob"));
+
+    // A bundle that cannot be unpacked (its robot's place is taken) is
+    // refused as well, and leaves the run as it was.
+    fs::create_directories(g_programDir->path() / "Temp/temp.rob");
+    const QByteArray sound = "1_4_7__xROBOPROGRAM";
+    g_programDir->write("bundles/sound.3d", sound);
+    m_files.push_back(InFolder("bundles/sound.3d"));
+    Pick(W().action_LoadRobot);
+    ASSERT_TRUE(m_watcher.WaitForMessages(count + 1));
+    EXPECT_EQ(Block().m_vecRobotFiles, robots);
+    EXPECT_EQ(Block().m_strProgramFile, program);
+    fs::remove(g_programDir->path() / "Temp/temp.rob");
+
+    // A run that has no program writes no bundle, and one left from an
+    // earlier run goes, so that it cannot pass for this run's.
+    g_programDir->write("Temp/temp.3d", sound);
+    Block().m_strProgramFile.clear();
+    W().f_Save3DFile(QStringLiteral("得分:0"));
+    EXPECT_FALSE(g_programDir->exists("Temp/temp.3d"));
+}
+
+// ---- the classroom ------------------------------------------------------------------------------------
+
+class ClassroomPage : public SimulationPage {
+protected:
+    void SetUp() override {
+        ServerOptions options;
+        options.programDir = g_programDir->qpath();
+        options.updateMs = 3600 * 1000;
+        m_server = std::make_unique<Server>(options);
+        SimulationPage::SetUp();
+        CConfig::Instance().ConnectToServer(true);
+        ASSERT_TRUE(QTest::qWaitFor([] { return Connected(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_server->ClientCount() == 1; }, 5000));
+    }
+    void TearDown() override {
+        SimulationPage::TearDown();
+        CConfig::Instance().CloseConnection();
+        m_server.reset();
+    }
+    int RunMode() const override { return RunModeClassroom; }
+
+    static bool Connected() {
+        const QTcpSocket* socket = CConfig::Instance().m_pSocket;
+        return socket && socket->state() == QAbstractSocket::ConnectedState;
+    }
+
+    QStringList Stored(const QString& pattern) const {
+        return QDir(InFolder("StuFile")).entryList({ pattern }, QDir::Files);
+    }
+
+    // The upload command: the bundle chosen, the name offered and the one typed.
+    void Upload(const QString& bundle, const QString& name) {
+        m_files.push_back(bundle);
+        m_inputs.push_back(name);
+        Pick(W().action_Up3DFile);
+    }
+
+    std::unique_ptr<Server> m_server;
+};
+
+TEST_F(ClassroomPage, TheRunsBundleReachesClassServerAndRunsTheSameRunWhenLoadedBack) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/score_and_end.pla", 10, true);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/score_and_end.pla"));
+    EXPECT_TRUE(W().action_Up3DFile->isVisible());
+    ASSERT_TRUE(RunToTheEnd());
+    const int frames = m_framesWhenScored;
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("15"));
+    EXPECT_TRUE(m_bundleWhenScored) << "the bundle is there before the score table";
+
+    // The bundle: "TL_RL_PL_GL_", the result text in GBK, then the robot
+    // file, the program and the playground file as they are.
+    const QByteArray text = QTextCodec::codecForName("GBK")->fromUnicode(
+        QStringLiteral("得分:15,完成时间:") + m_timeWhenScored);
+    const QByteArray robot = ReadFile(InFolder("robot/base.rob"));
+    const QByteArray program = ReadFile(QString::fromStdString(Program("drive")));
+    const QByteArray playground = ReadFile(InFolder("playground/score_and_end.pla"));
+    const QByteArray bundle = ReadFile(InFolder("Temp/temp.3d"));
+    EXPECT_EQ(bundle,
+        QByteArray::number(text.size()) + '_' + QByteArray::number(robot.size()) + '_'
+            + QByteArray::number(program.size()) + '_' + QByteArray::number(playground.size()) + '_' + text
+            + robot + program + playground);
+
+    // Submitted under the name the student confirms; the teacher's table
+    // lists the name and the score.
+    Upload(InFolder("Temp/temp.3d"), QStringLiteral("Ann"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Stored(QStringLiteral("Ann_127.0.0.1_*.3d")).size() == 1; }, 10000));
+    EXPECT_EQ(m_fileFolders.back(), InFolder("Temp"));
+    EXPECT_EQ(m_inputShown.back(), QStringLiteral("temp"));
+    EXPECT_EQ(ReadFile(InFolder("StuFile/") + Stored(QStringLiteral("Ann_*.3d")).front()), bundle);
+    m_server->RefreshScores();
+    const auto* scores = m_server->findChild<QTableWidget*>(QStringLiteral("m_listScore"));
+    ASSERT_EQ(scores->rowCount(), 1);
+    EXPECT_EQ(scores->item(0, 1)->text(), QStringLiteral("Ann"));
+    EXPECT_EQ(scores->item(0, 2)->text(),
+        QStringLiteral("得分:15,完成时间:") + m_timeWhenScored.section(QLatin1Char(' '), 0, 0));
+
+    // The link dropped since: the upload connects once more and goes out.
+    CConfig::Instance().CloseConnection();
+    ASSERT_FALSE(Connected());
+    Upload(InFolder("Temp/temp.3d"), QStringLiteral("Ann2"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Stored(QStringLiteral("Ann2_127.0.0.1_*.3d")).size() == 1; }, 10000));
+
+    // The server gone: the student is told the result was not submitted.
+    CConfig::Instance().CloseConnection();
+    m_server.reset();
+    const int messages = int(m_watcher.Messages().size());
+    Upload(InFolder("Temp/temp.3d"), QStringLiteral("Ann3"));
+    ASSERT_TRUE(m_watcher.WaitForMessages(messages + 1, 10000));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The teacher's server cannot be reached: the result was not submitted."));
+
+    // Loaded back, the bundle's robot, program and playground run the same run.
+    LoadRobot(InFolder("Temp/temp.3d"));
+    EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { InFolder("Temp/temp.rob").toStdString() });
+    EXPECT_EQ(Block().m_strProgramFile, InFolder("Temp/temp.dll").toStdString());
+    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("Temp/temp.pla").toStdString());
+    EXPECT_EQ(ReadFile(InFolder("Temp/temp.rob")), robot);
+    EXPECT_EQ(ReadFile(InFolder("Temp/temp.dll")), program);
+    EXPECT_EQ(ReadFile(InFolder("Temp/temp.pla")), playground);
+    ASSERT_TRUE(RunToTheEnd());
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(
+        m_scoreRows[0], (QStringList { QStringLiteral("temp"), m_timeWhenScored, QStringLiteral("15") }));
+    EXPECT_EQ(m_framesWhenScored, frames);
+}
+
+TEST_F(ClassroomPage, TheUploadTakesAnyBundleWithAResultAndARobotUnderAPlainName) {
+    // No program, no playground: the upload's own rule lets it pass.
+    const QByteArray bundle = "5_3_0__helloROB";
+    g_programDir->write("Temp/run.2.3d", bundle);
+    // A name the server could not store a file under is refused.
+    Upload(InFolder("Temp/run.2.3d"), QStringLiteral("a?b"));
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages().back(), QStringLiteral("The result bundle is damaged or incomplete."));
+    EXPECT_EQ(m_inputShown.back(), QStringLiteral("run"));
+    // A name in Chinese travels as it is.
+    Upload(InFolder("Temp/run.2.3d"), QStringLiteral("张三"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Stored(QStringLiteral("张三_127.0.0.1_*.3d")).size() == 1; }, 10000));
+    EXPECT_EQ(ReadFile(InFolder("StuFile/") + Stored(QStringLiteral("张三_*.3d")).front()), bundle);
+
+    // No result text: refused before any name is asked for.
+    g_programDir->write("Temp/empty.3d", QByteArray("0_3_1__ROBP"));
+    const int asked = int(m_inputShown.size());
+    m_files.push_back(InFolder("Temp/empty.3d"));
+    Pick(W().action_Up3DFile);
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_inputShown.size(), asked);
+    m_files.clear();
 }
 
 int main(int argc, char** argv) {
@@ -424,7 +851,8 @@ int main(int argc, char** argv) {
             fs::create_symlink(entry.path(), programDir.path() / name);
     }
     fs::create_directories(programDir.path() / "XML");
-    fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / "XML/SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");
+    fs::copy_file(
+        fs::path(MORVANE_PROGRAM_DIR) / "XML/SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");
     platform::OverrideProgramDir(programDir.path());
     CConfig& config = CConfig::Instance();
     if (GTEST_FLAG_GET(list_tests))
