@@ -13,17 +13,11 @@
 #include "dialogs/CProgressDlg.h"
 #include "dialogs/CRobDataDlg.h"
 #include "dialogs/CScoreDlg.h"
-#include "elements/PartContext.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
-#include "scene/Transform.h"
+#include "samples/SampleFiles.h"
 #include "server/Server.h"
 #include "simulation/CRob.h"
-#include "simulation/CSensor.h"
-#include "simulation/CTrigger.h"
-#include "simulation/PlaygroundFile.h"
-#include "simulation/RobotBuilderFile.h"
-#include "simulation/SRobotFileState.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
@@ -73,74 +67,17 @@ QString InFolder(const std::string& relative) {
     return QString::fromStdString((g_programDir->path() / relative).string());
 }
 
-// ---- robots and playgrounds, written by the builders' own writers --------------------------------
+// ---- robots and playgrounds, written as the installation's are ---------------------------------
 
-// The two-wheeled robot of the driving tests (motors on ports 1 and 2) with
-// a compass on port 3, whose reading the program is given every step.
 void WriteRobot(const std::string& relative) {
-    static const PartContextPtr parts = PartContext::FromConfig(CConfig::Instance());
-    SPartOwner owner;
-    owner.m_nAppKind = 1;
-    SRobotFileState state;
-    state.m_pPartOwner = &owner;
-    state.m_pConfig = &CConfig::Instance();
-    state.m_pPartContext = parts;
-    struct Part {
-        int kind;
-        const char* address;
-        double x, y, z, heading;
-        int port, sensorKind, opposite;
-    };
-    const Part robot[] = {
-        { ModelTypeRcu, "models/rcu/rcu.ive", 0.0, 0.0, 2.0, 0.0, 0, 0, 0 },
-        { ModelTypeMotor, "models/motor/motor.ive", -6.0, 0.0, 1.6, 0.0, 1, 0, 0 },
-        { ModelTypeWheel, "models/wheel/wheel_std.ive", -9.3, 0.0, 3.2, 0.0, 0, 0, 0 },
-        { ModelTypeMotor, "models/motor/motor.ive", 6.0, 0.0, 1.6, 180.0, 2, 0, 1 },
-        { ModelTypeWheel, "models/wheel/wheel_std.ive", 9.3, 0.0, 3.2, 0.0, 0, 0, 0 },
-        { ModelTypeWheel, "models/wheel/wheel_uni.ive", 0.0, -5.0, 1.2, 0.0, 0, 0, 0 },
-        { ModelTypeWheel, "models/wheel/wheel_uni.ive", 0.0, 5.0, 1.2, 0.0, 0, 0, 0 },
-        { ModelTypeSensor, "models/sensor/compass.ive", 0.0, 4.0, 5.2, 0.0, 3, SensorKindCompass, 0 },
-    };
-    for (const Part& p : robot) {
-        CModel* part = MakeBuilderPart(state, p.kind, p.address, scene::Transform(p.x, p.y, p.z, p.heading),
-            parts->Constants().partColor, state.m_nBuildCounter, p.port, p.sensorKind, p.opposite, 255);
-        ASSERT_NE(part, nullptr) << p.address;
-        ++state.m_nBuildCounter;
-    }
-    fs::create_directories((g_programDir->path() / relative).parent_path());
-    state.m_strRobotFile = (g_programDir->path() / relative).string();
-    ASSERT_EQ(SaveRobotFile(state), kRobotSaved);
-}
-
-PlaygroundFile::Item Zone(int kind, float x, float y, float width, int mode, int score) {
-    static const char* const kModels[]
-        = { "models/trigger/end.ive", "models/trigger/start.ive", "models/trigger/score.ive" };
-    PlaygroundFile::Item item;
-    item.info.m_desc.m_nType = ModelTypeTrigger;
-    item.info.m_desc.m_nSubType = kind;
-    item.info.m_desc.m_strAddress = kModels[kind];
-    item.info.m_state.m_vPos.set(x, y, 0.0f);
-    item.info.m_state.m_vScale.set(width, kind == TriggerStart ? 40.0f : 10.0f, 1.0f);
-    item.info.m_state.m_nTriggerMode = mode;
-    item.info.m_state.m_nScore = score;
-    return item;
-}
-
-// Robots start at the origin and, with two, the second 60 to the right,
-// facing +y (a start zone that no robot starts in would stop the run). A
-// robot driving ahead from the origin crosses a score zone 30 ahead and,
-// when there is one, the end zone (5) 55 ahead, which stops the run.
-void WritePlayground(const std::string& relative, int zoneScore, bool endZone, int robots = 1) {
-    PlaygroundFile file;
-    int id = 0;
-    for (int i = 0; i < robots; ++i)
-        file.Add(Zone(TriggerStart, 60.0f * float(i), 0.0f, 40.0f, 0, 0).info, id++);
-    file.Add(Zone(TriggerScore, 0.0f, 30.0f, 60.0f, 1, zoneScore).info, id++);
-    if (endZone)
-        file.Add(Zone(TriggerEnd, 0.0f, 55.0f, 60.0f, 1, 5).info, id++);
-    fs::create_directories((g_programDir->path() / relative).parent_path());
     std::string error;
-    ASSERT_TRUE(file.Save((g_programDir->path() / relative).string(), error)) << error;
+    ASSERT_TRUE(samples::WriteRover(CConfig::Instance(), g_programDir->path() / relative, error)) << error;
+}
+
+void WritePlayground(const std::string& relative, int zoneScore, bool endZone, int robots = 1) {
+    std::string error;
+    ASSERT_TRUE(samples::WriteFirstRun(g_programDir->path() / relative, zoneScore, endZone, robots, error))
+        << error;
 }
 
 QByteArray ReadFile(const QString& path) {
@@ -339,8 +276,7 @@ protected:
 } // namespace
 
 TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScored) {
-    WriteRobot("robot/base.rob");
-    WritePlayground("playground/score_and_end.pla", 10, true);
+    // The robot and the playground that come with the installation.
 
     // The loader's progress shows in the progress dialog while the robot
     // loads, and the dialog goes at 100.
@@ -349,7 +285,7 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
         progress.emplace_back(percent,
             W().ProgressDialog()->isVisible() && W().ProgressDialog()->ProgressBar()->value() == percent);
     });
-    LoadRobot(InFolder("robot/base.rob"));
+    LoadRobot(InFolder("robot/rover.rob"));
     EXPECT_EQ(m_fileFolders.value(0), InFolder("robot"));
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), std::make_pair(100, false));
@@ -359,10 +295,11 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
         EXPECT_TRUE(progress[i].second) << "the dialog shows " << progress[i].first << "%";
 
     LoadProgram(Program("drive"));
-    LoadPlayground(InFolder("playground/score_and_end.pla"));
-    EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
+    LoadPlayground(InFolder("playground/first_run.pla"));
+    EXPECT_EQ(
+        Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/rover.rob").toStdString() });
     EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
-    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/score_and_end.pla").toStdString());
+    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/first_run.pla").toStdString());
     EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0"));
     EXPECT_EQ(W().label_Time->text(), QStringLiteral("0.00 s"));
 
@@ -370,7 +307,7 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     ASSERT_TRUE(W().action_Show_Message->isEnabled());
     Pick(W().action_Show_Message);
     ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
-    EXPECT_EQ(W().RobotDataPanel()->GetComboBox()->currentText(), QStringLiteral("base.rob"));
+    EXPECT_EQ(W().RobotDataPanel()->GetComboBox()->currentText(), QStringLiteral("rover.rob"));
 
     PressStart();
     ASSERT_TRUE(W().IsEmuRunning());
@@ -414,7 +351,7 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     ASSERT_TRUE(QTest::qWaitFor([&] { return !W().IsEmuRunning() && !m_scoreRows.empty(); }, 60000));
     ASSERT_EQ(m_scoreRows.size(), 1u);
     EXPECT_EQ(
-        m_scoreRows[0], (QStringList { QStringLiteral("base"), m_scoreRows[0][1], QStringLiteral("15") }));
+        m_scoreRows[0], (QStringList { QStringLiteral("rover"), m_scoreRows[0][1], QStringLiteral("15") }));
     EXPECT_EQ(m_scoreRows[0][1], QStringLiteral("%1 s").arg(m_framesWhenScored / 100.0, 0, 'f', 2));
     EXPECT_EQ(m_timeWhenScored, m_scoreRows[0][1]);
     EXPECT_GT(m_framesWhenScored, 0);
@@ -847,8 +784,13 @@ int main(int argc, char** argv) {
     g_programDir = &programDir;
     for (const fs::directory_entry& entry : fs::directory_iterator(MORVANE_PROGRAM_DIR)) {
         const fs::path name = entry.path().filename();
-        if (name != "Temp" && name != "XML" && name != "StuFile")
+        if (name != "Temp" && name != "XML" && name != "StuFile" && name != "robot" && name != "playground")
             fs::create_symlink(entry.path(), programDir.path() / name);
+    }
+    // The robot and playground of a first run, as installed.
+    for (const char* sample : { "robot/rover.rob", "playground/first_run.pla" }) {
+        fs::create_directories((programDir.path() / sample).parent_path());
+        fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / sample, programDir.path() / sample);
     }
     fs::create_directories(programDir.path() / "XML");
     fs::copy_file(
