@@ -460,9 +460,9 @@ TEST_F(SimulationPage, AnExampleLevelIsPassedWithAScoreOf100AndNotOf99) {
     EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("99"));
     EXPECT_EQ(config.m_nLevel, 1);
 
-    // A passed level that is not the next one gives nothing.
+    // Passing a level beyond the next one gives nothing.
     LoadPlayground(InFolder("playground/level100.pla"));
-    W().SetExampleLevel(1);
+    W().SetExampleLevel(3);
     ASSERT_TRUE(RunToTheEnd());
     EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("100"));
     EXPECT_EQ(config.m_nLevel, 1);
@@ -470,10 +470,11 @@ TEST_F(SimulationPage, AnExampleLevelIsPassedWithAScoreOf100AndNotOf99) {
 
 TEST_F(SimulationPage, TheKeyboardDrivesTheFirstRobotAtTheDriveSettingsSpeeds) {
     WriteRobot("robot/base.rob");
-    WritePlayground("playground/score_only.pla", 10, false);
+    WritePlayground("playground/level100.pla", 95, true);
     LoadRobot(InFolder("robot/base.rob"));
     LoadProgram(Program("drive"));
-    LoadPlayground(InFolder("playground/score_only.pla"));
+    LoadPlayground(InFolder("playground/level100.pla"));
+    W().SetExampleLevel(1);
 
     m_speeds = { QStringLiteral("70"), QStringLiteral("30"), QStringLiteral("60"), QStringLiteral("20") };
     Pick(W().DriveSetAction());
@@ -487,35 +488,42 @@ TEST_F(SimulationPage, TheKeyboardDrivesTheFirstRobotAtTheDriveSettingsSpeeds) {
 
     Pick(W().action_Show_Message);
     ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
-    PressStart();
-    ASSERT_TRUE(W().IsEmuRunning());
-    const auto panelShows = [&](const char* left, const char* right) {
-        const QString motors = QStringLiteral("Motor\t1\t%1_M\nMotor\t2\t%2_M\n")
-                                   .arg(QLatin1String(left), QLatin1String(right));
-        return QTest::qWaitFor(
-            [&] { return W().RobotDataPanel()->TextEdit()->toPlainText().contains(motors); }, 5000);
-    };
-    // Forward at the straight speed on both wheels; left turns on the spot
-    // at the turning speed; not the program's 50.
-    QTest::keyPress(W().widget_5, Qt::Key_Up);
-    EXPECT_TRUE(panelShows("70", "70")) << W().RobotDataPanel()->TextEdit()->toPlainText().toStdString();
-    QTest::keyRelease(W().widget_5, Qt::Key_Up);
-    QTest::keyPress(W().widget_5, Qt::Key_Left);
-    EXPECT_TRUE(panelShows("-30", "30")) << W().RobotDataPanel()->TextEdit()->toPlainText().toStdString();
-    QTest::keyRelease(W().widget_5, Qt::Key_Left);
-    // Forward and left: the diagonal speeds, the inner wheel the slower.
-    QTest::keyPress(W().widget_5, Qt::Key_Up);
-    QTest::keyPress(W().widget_5, Qt::Key_Left);
-    EXPECT_TRUE(panelShows("20", "60")) << W().RobotDataPanel()->TextEdit()->toPlainText().toStdString();
-    QTest::keyRelease(W().widget_5, Qt::Key_Left);
-    QTest::keyRelease(W().widget_5, Qt::Key_Up);
-
-    // The student stops the run; a driven run's score says so.
     m_scoreRows.clear();
     PressStart();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_scoreRows.empty(); }, 10000));
+    ASSERT_TRUE(W().IsEmuRunning());
+    const auto drive = [&](std::initializer_list<Qt::Key> keys, const char* left, const char* right) {
+        for (Qt::Key key : keys)
+            QTest::keyPress(W().widget_5, key);
+        const QString motors = QStringLiteral("Motor\t1\t%1_M\nMotor\t2\t%2_M\n")
+                                   .arg(QLatin1String(left), QLatin1String(right));
+        const bool shown = QTest::qWaitFor(
+            [&] { return W().RobotDataPanel()->TextEdit()->toPlainText().contains(motors); }, 5000);
+        for (Qt::Key key : keys)
+            QTest::keyRelease(W().widget_5, key);
+        return shown;
+    };
+    // Turns on the spot at the turning speed, curves at the two curve
+    // speeds (the inner wheel the slower), each way; not the program's 50.
+    EXPECT_TRUE(drive({ Qt::Key_Left }, "-30", "30"));
+    EXPECT_TRUE(drive({ Qt::Key_Right }, "30", "-30"));
+    EXPECT_TRUE(drive({ Qt::Key_Up, Qt::Key_Left }, "20", "60"));
+    EXPECT_TRUE(drive({ Qt::Key_Up, Qt::Key_Right }, "60", "20"));
+    // Straight ahead at the straight speed, through the score zone into the
+    // end zone.
+    QTest::keyPress(W().widget_5, Qt::Key_Up);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return W().RobotDataPanel()->TextEdit()->toPlainText().contains(
+                QStringLiteral("Motor\t1\t70_M\nMotor\t2\t70_M\n"));
+        },
+        5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_scoreRows.empty(); }, 30000));
+    QTest::keyRelease(W().widget_5, Qt::Key_Up);
+
+    // A driven run's score says so, and passes no level.
     ASSERT_EQ(m_scoreRows.size(), 1u);
-    EXPECT_TRUE(m_scoreRows[0][2].startsWith(QStringLiteral("Keyboard "))) << m_scoreRows[0][2].toStdString();
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("Keyboard 100"));
+    EXPECT_EQ(CConfig::Instance().m_nLevel, 0);
 }
 
 TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
