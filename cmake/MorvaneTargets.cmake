@@ -39,10 +39,13 @@ function(morvane_test name)
     set(locks ${ARG_RESOURCE_LOCK})
     if(ARG_RESOURCE_LOCK)
         # A lock such as the classroom port's is the machine's, not one test
-        # run's: the cases also take turns with test runs of other build trees.
-        find_program(MORVANE_FLOCK flock REQUIRED)
-        set_target_properties(${name} PROPERTIES
-            CROSSCOMPILING_EMULATOR "${MORVANE_FLOCK};/tmp/${ARG_RESOURCE_LOCK}.lock")
+        # run's: the running cases (not the listing) also take turns with test
+        # runs of other build trees, waiting at most three minutes for the lock
+        # file, which their time limit allows for.
+        target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/MachineLock.cpp)
+        target_compile_definitions(${name} PRIVATE
+            MORVANE_MACHINE_LOCK="/tmp/${ARG_RESOURCE_LOCK}.lock" MORVANE_MACHINE_LOCK_WAIT=180)
+        math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} + 180")
     endif()
     set(properties TIMEOUT ${ARG_TIMEOUT})
     if(ARG_GUI)

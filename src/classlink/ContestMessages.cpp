@@ -97,7 +97,8 @@ std::optional<MatchReply> ReadMatchReply(const QByteArray& body) {
     grant.start = in.ReadDateTime().value_or(QDateTime());
     grant.end = in.ReadDateTime().value_or(QDateTime());
     grant.now = in.ReadDateTime().value_or(QDateTime());
-    if (in.Failed() || !grant.start.isValid() || !grant.end.isValid() || !grant.now.isValid())
+    // A field that fails leaves every later one failing, the times too.
+    if (!grant.start.isValid() || !grant.end.isValid() || !grant.now.isValid())
         return std::nullopt;
     reply.grant = grant;
     return reply;

@@ -71,8 +71,12 @@ void CGeo::Step() {
         return;
     m_bTakeable = false;
     m_nCount = 0;
-    if (physics::Solid* solid = GetSolid())
+    // From now on the robot, then a delivery zone, places it: its solid
+    // meets nothing and stands where it is put instead of falling for ever.
+    if (physics::Solid* solid = GetSolid()) {
         solid->setContactGroup(elements::kHiddenGroup);
+        solid->setStatic(true);
+    }
     event.robot->SetCarriedGeo(this, m_startTransform);
     m_pCarrier = event.robot;
 }

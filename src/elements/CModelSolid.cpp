@@ -18,8 +18,14 @@ namespace {
 // The default box material of a part: hard, no friction, no bounce.
 const physics::Material kPartMaterial(1.0, 0.0, 0.0);
 
-// Below this height a fallen candle or loaded model is put back.
+// Below this height a playground object has fallen off the ground: a
+// candle or loaded model is put back, and every one stops falling.
 constexpr double kLostDepth = -1000.0;
+
+bool IsRobotPart(int type) {
+    return type == ModelTypeRcu || type == ModelTypeBrick || type == ModelTypeWheel || type == ModelTypeMotor
+        || type == ModelTypeSensor || type == ModelTypeColoredLight;
+}
 
 // The turn that takes `from` onto `to`; none for a zero vector.
 osg::Quat TurnBetween(const osg::Vec3d& from, const osg::Vec3d& to) {
@@ -109,9 +115,16 @@ void CModel::UpdateFromSolid() {
     if (!solid)
         return;
     const physics::Vec3 p = solid->position();
-    if ((GetType() == ModelTypeCandle || GetType() == ModelTypeGeo) && p.z < kLostDepth) {
-        PushPoseToSolid();
-        return;
+    if (p.z < kLostDepth && !IsRobotPart(GetType())) {
+        // Nothing below the ground catches an object knocked off it: it would
+        // fall faster and faster until the physics engine could no longer
+        // place it. (A robot's parts stop with their robot, once it is out of
+        // the run.)
+        solid->setEnabled(false);
+        if (GetType() == ModelTypeCandle || GetType() == ModelTypeGeo) {
+            PushPoseToSolid();
+            return;
+        }
     }
     scene::Transform t;
     t.SetTranslation(osg::Vec3f(float(p.x), float(p.y), float(p.z)));

@@ -31,7 +31,9 @@ namespace physics {
 // pending hinge torques, integrates, and then tells the collision handlers.
 //
 // Contacts take their friction, bounce and stiffness from the two shapes'
-// materials (ContactSurface). Resting solids sink up to 0.001 into what
+// materials (ContactSurface); a frictionless one still gets friction rows,
+// bounded by a billionth of its normal force, which keeps the engine's solver
+// out of degenerate steps. Resting solids sink up to 0.001 into what
 // carries them, and overlaps are pushed apart at no more than 1 unit/s, so a
 // solid that lands deep in another is eased out rather than thrown.
 // No damping and no sleeping: a free body falls exactly by the step rule.

@@ -5,6 +5,7 @@
 #include "elements/CWheel.h"
 #include "elements/Geometry.h"
 #include "foundation/CConfig.h"
+#include "platform/Warnings.h"
 #include "scene/Label.h"
 #include "scene/MathBridge.h"
 #include "scene/Scene.h"
@@ -86,7 +87,10 @@ int CRob::ReadRobotFile(std::atomic<int>* progress, int index, int count, const 
     if (!simulation::ReadRobotFileText(m_strFile, text))
         return kUnreadable;
     RobotFileData file;
-    const simulation::RobotFileStatus status = simulation::ParseRobotXml(text, file);
+    std::string refusal;
+    const simulation::RobotFileStatus status = simulation::ParseRobotXml(text, file, &refusal);
+    if (!refusal.empty())
+        platform::Warn("simulation", "robot file " + m_strFile + " is refused: " + refusal);
     if (status != simulation::RobotFileStatus::Read && status != simulation::RobotFileStatus::NoRcuPart)
         return kUnreadable;
     if (!rules.empty() && rules[0] < file.m_nPartCount)
@@ -274,15 +278,44 @@ void CRob::PlaceInWorld(
     scene::Scene* scene = m_pScene.get();
     if (!world || !m_pRcu)
         return;
+    // A robot placed before keeps its solids and joints and is only moved.
+    if (!m_bInWorld) {
+        BuildPhysics(*world, scene, addToScene);
+        m_bInWorld = true;
+    }
+
+    m_robotBox = GetCurrentBox();
+    scene::Transform t = m_pRcu->GetTransform(scene::CoordSys::Absolute);
+    osg::Vec3f position = startPosition;
+    if (m_robotBox.valid()) {
+        position.z() += (m_robotBox.zMax() - m_robotBox.zMin()) / 2.0f;
+        position += startRotation * (t.GetTranslation() - m_robotBox.center());
+    }
+    t.SetTranslation(position);
+    t.SetRotation(m_qFileRotation * startRotation);
+    m_pRcu->SetTransform(t, scene::CoordSys::Absolute);
+
+    SyncPhysicsToScene();
+    for (const osg::ref_ptr<CMotor>& motor : m_vecMotors)
+        motor->SetValue(0);
+    m_pTrailPoints = new osg::Vec3Array;
+    if (scene && m_pLabel && m_pLabel->GetTopNode()->getNumParents() > 0)
+        scene->RemoveDrawable(m_pLabel.get());
+    CreateNameLabel(index);
+    if (addToScene && scene)
+        scene->AddDrawable(m_pLabel.get());
+}
+
+void CRob::BuildPhysics(physics::PhysicsWorld& world, scene::Scene* scene, bool addToScene) {
     // Every part gets its solid where the file puts it, so that joints join
     // the parts as the file has them; the whole robot moves to its start
     // pose afterwards.
-    m_pRcu->CreateSolid(world, m_nContactGroup);
+    m_pRcu->CreateSolid(&world, m_nContactGroup);
     if (addToScene && scene)
         scene->AddDrawable(m_pRcu.get());
     m_pRcu->PushPoseToSolid();
     auto solidOf = [&](CModel* part) {
-        part->CreateSolid(world, m_nContactGroup);
+        part->CreateSolid(&world, m_nContactGroup);
         part->PushPoseToSolid();
     };
     for (const osg::ref_ptr<CBrick>& brick : m_vecBricks) {
@@ -307,25 +340,6 @@ void CRob::PlaceInWorld(
         solidOf(light.get());
         FixToRcu(light.get());
     }
-
-    m_robotBox = GetCurrentBox();
-    scene::Transform t = m_pRcu->GetTransform(scene::CoordSys::Absolute);
-    osg::Vec3f position = startPosition;
-    if (m_robotBox.valid()) {
-        position.z() += (m_robotBox.zMax() - m_robotBox.zMin()) / 2.0f;
-        position += startRotation * (t.GetTranslation() - m_robotBox.center());
-    }
-    t.SetTranslation(position);
-    t.SetRotation(m_qFileRotation * startRotation);
-    m_pRcu->SetTransform(t, scene::CoordSys::Absolute);
-
-    SyncPhysicsToScene();
-    for (const osg::ref_ptr<CMotor>& motor : m_vecMotors)
-        motor->SetValue(0);
-    m_pTrailPoints = new osg::Vec3Array;
-    CreateNameLabel(index);
-    if (addToScene && scene)
-        scene->AddDrawable(m_pLabel.get());
 }
 
 // ---- poses ------------------------------------------------------------------------------------
@@ -470,6 +484,30 @@ void CRob::Eliminate() {
     m_bEliminated = true;
     Stop();
     m_pConfig->EncodeScore(m_vecScore, 0);
+    FreezeSolids();
+}
+
+void CRob::FreezeSolids() {
+    // Nothing below the playground catches a fallen robot: its solids would
+    // fall faster and faster for as long as the run goes on, until the
+    // physics engine could no longer place them.
+    auto freeze = [](CModel* part) {
+        if (physics::Solid* solid = part->GetSolid())
+            solid->setEnabled(false);
+    };
+    if (!m_pRcu)
+        return;
+    freeze(m_pRcu.get());
+    for (const auto& part : m_vecBricks)
+        freeze(part.get());
+    for (const auto& part : m_vecMotors)
+        freeze(part.get());
+    for (const auto& part : m_vecWheels)
+        freeze(part.get());
+    for (const auto& part : m_vecSensors)
+        freeze(part.get());
+    for (const auto& part : m_vecLights)
+        freeze(part.get());
 }
 
 void CRob::SetScore(int score) {
@@ -593,6 +631,7 @@ void CRob::Clear() {
     }
     ClearTrail();
     m_pRcu = nullptr;
+    m_bInWorld = false;
     m_vecBricks.clear();
     m_vecWheels.clear();
     m_vecMotors.clear();

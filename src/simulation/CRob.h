@@ -82,7 +82,8 @@ public:
         const std::vector<std::string>& sensorModels);
     // The second half, after a read that gave 1: solids, joints and probes,
     // the sensors' effect models, the start pose and the name label of robot
-    // index. GUI thread.
+    // index. A robot placed before is only moved to the start pose. GUI
+    // thread.
     void PlaceInWorld(
         const osg::Vec3f& startPosition, const osg::Quat& startRotation, int index, bool addToScene);
 
@@ -111,7 +112,8 @@ public:
     void SetManualDriveOutput(int direction);
     void Start();
     void Stop();
-    // Out of the run for good: stopped, score 0.
+    // Out of the run for good: stopped, score 0, and its solids frozen where
+    // they are (they neither move nor collide any more).
     void Eliminate();
     bool IsEliminated() const { return m_bEliminated; }
     bool IsRunning() const { return m_bRunning; }
@@ -173,8 +175,10 @@ private:
     int ReadParts(const RobotFileData& file, std::atomic<int>* progress, int index, int count,
         const std::vector<int>& rules, const std::vector<std::string>& sensorModels);
     bool AddPart(CModel* part, const osg::Vec3d& position, const osg::Quat& rotation, int id);
+    void BuildPhysics(physics::PhysicsWorld& world, scene::Scene* scene, bool addToScene);
     void FixToRcu(CModel* part);
     void JoinWheels();
+    void FreezeSolids();
     void RemoveTrailObject();
 
     std::string m_strInputText;
@@ -204,6 +208,8 @@ private:
     std::string m_strFile;
     osg::BoundingBox m_robotBox;
     osg::Quat m_qFileRotation;
+    // Solids, joints and probes are made.
+    bool m_bInWorld = false;
     bool m_bRunning = false;
     int m_nStepCount = 0;
     bool m_bShowSensorEffects = false;

@@ -2,6 +2,7 @@
 
 #include "elements/CModel.h"
 #include "platform/ProgramDir.h"
+#include "simulation/ModelAddress.h"
 #include "valuedoc/XmlRpcException.h"
 #include "valuedoc/XmlRpcItem.h"
 
@@ -63,23 +64,6 @@ const char* TypeName(int type) {
     }
 }
 
-// Model addresses name files under the program folder ("models/..."): no
-// absolute path, drive or parent step may take them elsewhere.
-bool IsSafeAddress(const std::string& address) {
-    if (address.find('\0') != std::string::npos || address.find(':') != std::string::npos)
-        return false;
-    if (!address.empty() && (address.front() == '/' || address.front() == '\\'))
-        return false;
-    std::size_t start = 0;
-    while (start <= address.size()) {
-        const std::size_t end = std::min(address.find_first_of("/\\", start), address.size());
-        if (address.compare(start, end - start, "..") == 0)
-            return false;
-        start = end + 1;
-    }
-    return true;
-}
-
 // Reads one struct's members by the layout, refusing a member of the wrong
 // type. Messages name the place: "Trigger 3: \"Score\" is a string, not an int".
 class MemberReader {
@@ -100,13 +84,12 @@ public:
         const XmlRpcItem* member = Typed(name, XmlRpcItem::TypeDouble);
         return member ? static_cast<double&>(const_cast<XmlRpcItem&>(*member)) : absent;
     }
-    // A double that the objects keep as a float.
-    float Float(const std::string& name, float absent) {
+    // A double that the objects keep as a float, within limit either way.
+    float Float(const std::string& name, float absent, double limit) {
         const double value = Double(name, absent);
-        const float narrowed = static_cast<float>(value);
-        if (!Failed() && !std::isfinite(narrowed))
+        if (!Failed() && !(std::abs(value) <= limit))
             Fail("\"" + name + "\" is out of range");
-        return Failed() ? absent : narrowed;
+        return Failed() ? absent : static_cast<float>(value);
     }
     std::string String(const std::string& name) {
         const XmlRpcItem* member = Typed(name, XmlRpcItem::TypeString);
@@ -147,15 +130,19 @@ bool ReadItem(const XmlRpcItem& value, int array, int index, PlaygroundFile::Ite
     CModelState& state = item.info.m_state;
     desc.m_nType = kArrayTypes[array];
     desc.m_strAddress = in.String("Name");
-    if (!in.Failed() && !IsSafeAddress(desc.m_strAddress))
-        in.Fail("the model address \"" + desc.m_strAddress + "\" leaves the program folder");
-    state.m_vPos.set(
-        in.Float("Position_x", 0.0f), in.Float("Position_y", 0.0f), in.Float("Position_z", 0.0f));
+    if (!in.Failed() && !simulation::IsSafeModelAddress(desc.m_strAddress))
+        in.Fail(simulation::UnsafeModelAddressReason(desc.m_strAddress));
+    const double far = PlaygroundFile::kMaxCoordinate;
+    state.m_vPos.set(in.Float("Position_x", 0.0f, far), in.Float("Position_y", 0.0f, far),
+        in.Float("Position_z", 0.0f, far));
     state.m_qRot.set(in.Double("Quat_x", 0.0), in.Double("Quat_y", 0.0), in.Double("Quat_z", 0.0),
         in.Double("Quat_w", 0.0));
     state.m_mRot.makeRotate(state.m_qRot);
-    if (HasScale(array))
-        state.m_vScale.set(in.Float("Scale_x", 1.0f), in.Float("Scale_y", 1.0f), in.Float("Scale_z", 1.0f));
+    if (HasScale(array)) {
+        const double big = PlaygroundFile::kMaxScale;
+        state.m_vScale.set(
+            in.Float("Scale_x", 1.0f, big), in.Float("Scale_y", 1.0f, big), in.Float("Scale_z", 1.0f, big));
+    }
     if (array == PlaygroundFile::ArrayGeometry) {
         const std::string name = in.String("N");
         state.m_strObjName = Gbk()->toUnicode(name.data(), int(name.size()));

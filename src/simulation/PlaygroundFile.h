@@ -15,8 +15,8 @@
 // read and write playgrounds headless.
 //
 // Reading refuses a damaged file whole, with a message saying where and why:
-// a member of another value type than the layout gives, a number that is not
-// finite as a float, a model address that would leave the program folder, an
+// a member of another value type than the layout gives, a position or scale
+// that is out of range (kMaxCoordinate, kMaxScale), a model address that would leave the program folder, an
 // assignment count that the entries do not bear out, too many objects or
 // too large a file. Nothing is made of a refused file.
 class PlaygroundFile {
@@ -43,6 +43,10 @@ public:
     // Playgrounds are a few hundred kilobytes, most of it the picture.
     static constexpr std::uintmax_t kMaxFileSize = 64u << 20;
     static constexpr int kMaxObjects = 10000;
+    // The ground is 512 across and the builder keeps objects on it; far
+    // beyond, the physics engine's spatial hash cannot place a solid at all.
+    static constexpr double kMaxCoordinate = 1e6;
+    static constexpr double kMaxScale = 1e4;
 
     // One object: its description's address, type and sub-type (the trigger
     // kind) and its state as the file gives them, and its id.

@@ -213,20 +213,23 @@ int LoadRobotFile(SRobotFileState& state) {
     try {
         std::string text;
         RobotFileData file;
+        std::string refusal;
         if (state.m_pConfig && state.m_pPartContext
             && simulation::ReadRobotFileText(state.m_strRobotFile, text)) {
-            switch (simulation::ParseRobotXml(text, file)) {
+            switch (simulation::ParseRobotXml(text, file, &refusal)) {
             case simulation::RobotFileStatus::Read:
                 result = LoadXml(state, file);
                 break;
             case simulation::RobotFileStatus::NoData:
-                if (simulation::ParseOlderRobotLayout(text, file))
+                if (simulation::ParseOlderRobotLayout(text, file, &refusal))
                     result = LoadOlder(state, file);
                 break;
             default:
                 break;
             }
         }
+        if (!refusal.empty())
+            platform::Warn("simulation", "robot file " + state.m_strRobotFile + " is refused: " + refusal);
     } catch (const std::exception& e) {
         platform::Warn("simulation", "loading robot file " + state.m_strRobotFile + " failed: " + e.what());
         result = kRobotLoadFailed;

@@ -1,6 +1,7 @@
 #include "simulation/RobotFile.h"
 
 #include "foundation/XmlNesting.h"
+#include "simulation/ModelAddress.h"
 #include "valuedoc/XmlRpcException.h"
 #include "valuedoc/XmlRpcItem.h"
 
@@ -213,9 +214,40 @@ void ReadOlderArray(XmlRpc::XmlRpcItem& root, const char* name, std::vector<SRob
     }
 }
 
+// The first model address of the parts, the control unit first, that leaves
+// the program folder; empty when there is none. A part without an address
+// of its own is read from "models/<tag>.ive".
+std::string FirstUnsafeAddress(const RobotFileData& data) {
+    std::vector<const SRobotFilePart*> parts;
+    if (data.m_bHasRcu)
+        parts.push_back(&data.m_rcu);
+    for (const auto* list :
+        { &data.m_vecBricks, &data.m_vecWheels, &data.m_vecMotors, &data.m_vecSensors, &data.m_vecLights }) {
+        for (const SRobotFilePart& part : *list)
+            parts.push_back(&part);
+    }
+    for (const SRobotFilePart* part : parts) {
+        const std::string address
+            = part->m_bHasAddress ? part->m_strAddress : "models/" + part->m_strTag + ".ive";
+        if (!IsSafeModelAddress(address))
+            return address;
+    }
+    return {};
+}
+
+// Whether every part's model address may be read; otherwise the reason.
+bool AddressesAreSafe(const RobotFileData& data, std::string* reason) {
+    const std::string unsafe = FirstUnsafeAddress(data);
+    if (unsafe.empty())
+        return true;
+    if (reason)
+        *reason = UnsafeModelAddressReason(unsafe);
+    return false;
+}
+
 } // namespace
 
-RobotFileStatus ParseRobotXml(std::string_view text, RobotFileData& out) {
+RobotFileStatus ParseRobotXml(std::string_view text, RobotFileData& out, std::string* reason) {
     out = RobotFileData();
     if (text.size() > kMaxRobotFileSize || !XmlNestingWithin(text, kMaxRobotFileNesting))
         return RobotFileStatus::NotXml;
@@ -260,10 +292,12 @@ RobotFileStatus ParseRobotXml(std::string_view text, RobotFileData& out) {
             out.m_vecCounts.push_back({ address ? address : "", IntAttribute(*e, "l") });
         }
     }
+    if (!AddressesAreSafe(out, reason))
+        return RobotFileStatus::UnsafeAddress;
     return RobotFileStatus::Read;
 }
 
-bool ParseOlderRobotLayout(std::string_view text, RobotFileData& out) {
+bool ParseOlderRobotLayout(std::string_view text, RobotFileData& out, std::string* reason) {
     out = RobotFileData();
     const std::string line(text.substr(0, text.find('\n')));
     XmlRpc::XmlRpcItem root;
@@ -287,7 +321,7 @@ bool ParseOlderRobotLayout(std::string_view text, RobotFileData& out) {
     }
     out.m_nPartCount = int(1 + out.m_vecBricks.size() + out.m_vecWheels.size() + out.m_vecMotors.size()
         + out.m_vecSensors.size());
-    return true;
+    return AddressesAreSafe(out, reason);
 }
 
 std::string WriteRobotXml(const RobotFileData& data) {

@@ -87,6 +87,7 @@ enum class RobotFileStatus {
     NoRcu, // no "rcu" section
     NoPartCount, // "rcu" without "l", or "l" 0
     NoRcuPart, // "rcu" without an element inside
+    UnsafeAddress, // a part's model address leaves the program folder
 };
 
 // Robot files are a few kilobytes, a large robot some hundreds; anything
@@ -95,14 +96,17 @@ inline constexpr std::size_t kMaxRobotFileSize = 16u << 20;
 
 // Reads the XML layout. The data holds what could be read before the
 // status's reason stopped the reading: the part count is known from
-// NoRcuPart on.
-RobotFileStatus ParseRobotXml(std::string_view text, RobotFileData& out);
+// NoRcuPart on. A part whose model address breaks the rule of
+// ModelAddress.h (its own, or the "models/<tag>.ive" made of its element's
+// name) refuses the file (UnsafeAddress), and `reason` says which.
+RobotFileStatus ParseRobotXml(std::string_view text, RobotFileData& out, std::string* reason = nullptr);
 
 // Reads the older one-line layout from the file's first line: the control
 // unit and the bricks, wheels, motors and sensors (no ids, no lights, no
 // joins). False when the line is no structured-value document with a
-// "Rcu", or holds a value of the wrong type.
-bool ParseOlderRobotLayout(std::string_view text, RobotFileData& out);
+// "Rcu", holds a value of the wrong type, or names a model outside the
+// program folder (then `reason` says which).
+bool ParseOlderRobotLayout(std::string_view text, RobotFileData& out, std::string* reason = nullptr);
 
 // The XML text of a robot file, as the robot builder saves it.
 std::string WriteRobotXml(const RobotFileData& data);

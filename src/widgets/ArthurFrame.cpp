@@ -54,7 +54,6 @@ void ArthurFrame::setDescriptionEnabled(bool enabled) {
 
 QString ArthurFrame::SourceToHtml(const QString& source) {
     QString html = source;
-    html.replace(QLatin1Char('&'), QLatin1String("&amp;"));
     html.replace(QLatin1Char('<'), QLatin1String("&lt;"));
     html.replace(QLatin1Char('>'), QLatin1String("&gt;"));
     const char* const keywords[] = { "this", "static", "#define ", "double ", "case ", "uint ", "void ",

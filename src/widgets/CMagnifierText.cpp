@@ -78,14 +78,12 @@ void CMagnifierText::setText(const QString& text) {
     const QFontMetricsF metrics(font);
 
     m_listPaths.clear();
-    m_vecAdvances.clear();
     m_pathBounds = QRectF();
     if (NeedsWholeTextLayout(text)) {
         QPainterPath path;
         path.addText(QPointF(0, 0), font, text);
         m_pathBounds = path.boundingRect();
         m_listPaths.append(path);
-        m_vecAdvances.append(QPointF(0, 0));
     } else {
         QPointF advance(0, 0);
         for (QChar c : text) {
@@ -93,7 +91,6 @@ void CMagnifierText::setText(const QString& text) {
             path.addText(advance, font, QString(c));
             m_pathBounds = m_pathBounds.united(path.boundingRect());
             m_listPaths.append(path);
-            m_vecAdvances.append(advance);
             advance += QPointF(metrics.horizontalAdvance(c), 0);
         }
     }
@@ -140,7 +137,7 @@ QRectF CMagnifierText::LensRect() const {
 QPainterPath CMagnifierText::Deformed(const QPainterPath& path, const QPointF& offset) const {
     QPainterPath moved = path;
     moved.translate(offset);
-    const double strength = std::clamp(m_dIntensity / 100.0, 0.0, 1.0);
+    const double strength = std::clamp(m_dIntensity / 100.0, 0.0, 1.0) * (m_bSmallEffect ? 0.5 : 1.0);
     for (int i = 0; i < moved.elementCount(); ++i) {
         const QPainterPath::Element& element = moved.elementAt(i);
         const QPointF point(element.x, element.y);

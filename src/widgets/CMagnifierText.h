@@ -11,7 +11,6 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
-#include <QVector>
 
 // One line of text drawn as outlined glyphs, with a round lens drifting
 // over it that enlarges the glyphs beneath. The lens moves on its own
@@ -23,7 +22,7 @@ class CMagnifierText : public ArthurFrame {
     Q_OBJECT
 
 public:
-    // smallEffect is kept for the callers that pass it; the lens is the same.
+    // With smallEffect the lens enlarges half as much, for small text.
     CMagnifierText(QWidget* parent, bool smallEffect);
 
     QSize sizeHint() const override;
@@ -65,7 +64,6 @@ private:
     QBasicTimer m_timer;
     QElapsedTimer m_clock;
     QList<QPainterPath> m_listPaths;
-    QVector<QPointF> m_vecAdvances;
     QRectF m_pathBounds;
     QString m_sText;
     QPixmap m_lensPixmap;

@@ -87,7 +87,14 @@ TEST(ContestMessages, MalformedFieldsMakeAReplyDamaged) {
     EXPECT_FALSE(ReadMatchReply(withBytes(58, "07"))) << "no such time spec";
     EXPECT_FALSE(ReadMatchReply(withBytes(50, "00000000"))) << "a null start date";
     EXPECT_FALSE(ReadMatchReply(withBytes(54, "ffffffff"))) << "a null start time";
-    EXPECT_TRUE(ReadMatchReply(withBytes(58, "04")));
+    // Time specs 0 and 1 are local time as -1 is; 3 and 4 were written as UTC.
+    for (const char* spec : { "00", "01" })
+        EXPECT_EQ(
+            ReadMatchReply(withBytes(58, spec))->grant->start, QDateTime(QDate(2024, 3, 1), QTime(9, 40)));
+    for (const char* spec : { "03", "04" }) {
+        EXPECT_EQ(ReadMatchReply(withBytes(58, spec))->grant->start,
+            QDateTime(QDate(2024, 3, 1), QTime(9, 40), Qt::UTC));
+    }
 
     // A text may be as long as the longest allowed, not longer.
     QByteArray longest = Hex("00000800") + QByteArray(2 * 1024, 'x');

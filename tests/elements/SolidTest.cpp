@@ -173,7 +173,7 @@ TEST(PartSolid, AScaledPartHasScaledBoxes) {
 
 TEST(PartSolid, TheNodeFollowsTheSolidUnlessALostObjectFell) {
     physics::PhysicsWorld world;
-    for (int type : { ModelTypeGeo, ModelTypeBrick }) {
+    for (int type : { ModelTypeGeo, ModelTypeAlarm, ModelTypeBrick }) {
         SCOPED_TRACE(type);
         osg::ref_ptr<CModel> part = LoadPart("models/playground/cube.ive", type);
         part->SetTransform(scene::Transform(osg::Vec3(1, 2, 3), osg::Vec3()));
@@ -198,6 +198,19 @@ TEST(PartSolid, TheNodeFollowsTheSolidUnlessALostObjectFell) {
             EXPECT_NEAR(part->GetSolid()->position().z, -999.0, 1e-3);
         } else {
             EXPECT_NEAR(part->GetTransform().GetTranslation().z(), -1000.5, 1e-3);
+        }
+
+        // Nothing down there would ever stop a playground object: it stays
+        // where it was lost. A robot's part falls on; its robot stops it.
+        const physics::Vec3 lost = part->GetSolid()->position();
+        world.simulate(60.0);
+        part->UpdateFromSolid();
+        if (type == ModelTypeBrick) {
+            EXPECT_LT(part->GetSolid()->position().z, lost.z - 1000.0);
+        } else {
+            EXPECT_EQ(part->GetSolid()->position(), lost);
+            EXPECT_EQ(part->GetSolid()->linearVelocity(), physics::Vec3());
+            EXPECT_NEAR(part->GetTransform().GetTranslation().z(), lost.z, 1e-3);
         }
     }
 }

@@ -226,8 +226,10 @@ TEST(PlaygroundFile, RefusesDamagedDocumentsWithAClearMessage) {
         "Wounded 1: \"Position_y\" is an int, not a double");
     EXPECT_EQ(Refusal(Struct(Member("Geometry", Array(Struct(Member("Position_z", Double("1e39"))))))),
         "Geometry 0: \"Position_z\" is out of range");
-    EXPECT_EQ(Refusal(Struct(Member("Slope", Array(Struct(Member("Scale_x", Double("-4e38"))))))),
+    EXPECT_EQ(Refusal(Struct(Member("Slope", Array(Struct(Member("Scale_x", Double("-10000.01"))))))),
         "Slope 0: \"Scale_x\" is out of range");
+    EXPECT_EQ(Refusal(Struct(Member("CAlarm", Array(Struct(Member("Position_y", Double("1000000.1"))))))),
+        "CAlarm 0: \"Position_y\" is out of range");
     EXPECT_EQ(Refusal(Struct(Member("Geometry", Array(Struct(Member("N", Double("1"))))))),
         "Geometry 0: \"N\" is a double, not a string");
     for (const char* address :

@@ -174,6 +174,8 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
 
     // A playground without a picture shows the default ground; the rules are
     // the new file's alone.
+    const osg::ref_ptr<const CWounded> wounded = w;
+    const osg::ref_ptr<const CPathTrigger> hidden = path;
     PlaygroundFile plain;
     plain.rules = { 1 };
     ASSERT_TRUE(run.Load(plain));
@@ -182,9 +184,9 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
     EXPECT_TRUE(p.GetTriggers().empty());
     EXPECT_EQ(run.State().m_vElements.size(), 1u);
     // Cleared, the wounded figure and the path zone are out of the scene.
-    EXPECT_FALSE(run.Scene().HasDrawable(w));
-    EXPECT_FALSE(run.Scene().HasDrawable(path));
-    EXPECT_TRUE(path->GetActive());
+    EXPECT_FALSE(run.Scene().HasDrawable(wounded.get()));
+    EXPECT_FALSE(run.Scene().HasDrawable(hidden.get()));
+    EXPECT_TRUE(hidden->GetActive());
 }
 
 // A damaged or unreadable file is refused with a warning that says why, and
@@ -546,4 +548,33 @@ TEST(Playground, StepStopsWhereTheRunStops) {
     EXPECT_EQ(robot.GetScore(), 6);
     EXPECT_EQ(run.Playground().GetAlarms()[0]->GetCount(), 1);
     EXPECT_LT(geo->GetTransform().GetTranslation().z(), 10);
+}
+
+// The largest positions and scales a file may hold, zero and mirrored
+// scales and a zero rotation load, and the playground runs with them.
+TEST(Playground, RunsWithTheLargestAndOddestNumbersAFileMayHold) {
+    SimulationRun run;
+    run.AddRobot(0, 0);
+    PlaygroundFile file;
+    const float far = float(PlaygroundFile::kMaxCoordinate);
+    for (float scale : { 0.0f, -1.0f, float(PlaygroundFile::kMaxScale), 1e-30f }) {
+        PlaygroundFile::Item slope = Item(ModelTypeSlope, "models/playground/slope.ive", { far, -far, 5 });
+        slope.info.m_state.m_vScale.set(scale, scale, scale);
+        file.arrays[PlaygroundFile::ArraySlope].push_back(slope);
+        PlaygroundFile::Item ball = Item(ModelTypeGeo, "models/playground/ball.ive", { 0, 0, far });
+        ball.info.m_state.m_vScale.set(scale, 1, scale);
+        ball.info.m_state.m_cTake = 1;
+        file.arrays[PlaygroundFile::ArrayGeometry].push_back(ball);
+        PlaygroundFile::Item zone = Zone(TriggerDelivery, { 0, 0, 0 }, { scale, scale }, 1, 5);
+        zone.info.m_state.m_qRot.set(0, 0, 0, 0);
+        zone.info.m_state.m_vecObjList = { 1 };
+        file.arrays[PlaygroundFile::ArrayTrigger].push_back(zone);
+        file.arrays[PlaygroundFile::ArrayCandle].push_back(
+            Item(ModelTypeCandle, "models/playground/candle.ive", { -far, 0, 0 }));
+    }
+    ASSERT_TRUE(run.Load(file));
+    for (int i = 0; i < 20; ++i)
+        run.Frame();
+    run.Playground().UpdateScoreLabels();
+    EXPECT_TRUE(run.Playground().GetTriggers()[0]->GetTransform().EpsilonEquals(scene::Transform()));
 }

@@ -3,6 +3,7 @@
 #include "elements/CColoredLight.h"
 #include "elements/CWheel.h"
 #include "foundation/CConfig.h"
+#include "platform/Warnings.h"
 #include "scene/Camera.h"
 #include "scene/Label.h"
 #include "simulation/CMotor.h"
@@ -83,6 +84,24 @@ TEST(RobotDrive, AProgramsOutputDrivesTheRobotForwardAndTurnsIt) {
     const double turned = driven.Pose().GetHpr().x() - before.GetHpr().x();
     EXPECT_GT(turned, 20.0);
     EXPECT_LT(drift.length(), 12.0);
+}
+
+// Most robots are symmetric and drive straight a good part of the time,
+// on two wheels and two frictionless caster balls: the physics must take
+// that in its stride, with nothing to warn about, at any speed.
+TEST(RobotDrive, ASymmetricRobotDrivesStraightWithoutPhysicsWarnings) {
+    BuilderRobot builder;
+    builder.AddBase();
+    for (int speed = -80; speed <= 80; speed += 10) {
+        SCOPED_TRACE(speed);
+        DrivenRobot driven(builder);
+        const std::string output = "1*" + std::to_string(speed) + "* 2*" + std::to_string(speed) + "*";
+        ASSERT_TRUE(driven.Program(output.c_str()));
+        platform::WarningCapture warnings;
+        driven.robot->Start();
+        driven.Run(12);
+        EXPECT_EQ(warnings.Lines(), std::vector<std::string>());
+    }
 }
 
 TEST(RobotDrive, LightsFollowTheLCommands) {
@@ -179,6 +198,22 @@ TEST(RobotDrive, ARobotBelowTheWorldIsEliminatedAndStaysWhereItIs) {
     EXPECT_FLOAT_EQ(driven.Pose().GetTranslation().z(), z);
     driven.robot->Start();
     EXPECT_TRUE(driven.robot->IsEliminated());
+
+    // Its solids no longer fall (nothing below would ever stop them): the
+    // physics of a whole run leaves every part where it is.
+    std::vector<CModel*> parts { driven.robot->GetRcu() };
+    for (const auto& wheel : driven.robot->GetWheels())
+        parts.push_back(wheel.get());
+    for (const auto& motor : driven.robot->GetMotors())
+        parts.push_back(motor.get());
+    std::vector<physics::Vec3> before;
+    for (CModel* part : parts)
+        before.push_back(part->GetSolid()->position());
+    driven.sim.Frames(1000);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_EQ(parts[i]->GetSolid()->position(), before[i]) << i;
+        EXPECT_EQ(parts[i]->GetSolid()->linearVelocity(), physics::Vec3()) << i;
+    }
 }
 
 TEST(RobotDrive, TheNameLabelFloatsOverTheRobotAndTheTrailFollowsIt) {

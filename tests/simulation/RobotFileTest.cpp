@@ -4,6 +4,7 @@
 #include "elements/CColoredLight.h"
 #include "elements/CWheel.h"
 #include "foundation/CConfig.h"
+#include "platform/Warnings.h"
 #include "scene/Label.h"
 #include "simulation/BlackCSensor.h"
 #include "simulation/CMotor.h"
@@ -300,6 +301,73 @@ TEST(RobotFile, DamagedFilesAreUnreadableAndLeaveNothingBehind) {
     EXPECT_EQ(LoadInto(sim, (dir.path() / "missing.rob").string()), CRob::kUnreadable);
 }
 
+// Robot files travel between students: a model address may only name a
+// file below the program folder, by the rule playground files follow. Each
+// address here names a model that exists, so only the rule refuses it.
+TEST(RobotFile, AModelAddressLeavingTheProgramFolderRefusesTheFileWithAMessage) {
+    testsupport::TempDir dir;
+    const std::string absolute = std::string(MORVANE_PROGRAM_DIR) + "/models/brick/brick_2x2.ive";
+    const auto xml = [](const std::string& rcu, const std::string& brick) {
+        return "<data><rcu l=\"2\"><obj address=\"" + rcu + "\" z=\"2\" /></rcu><brick><obj address=\""
+            + brick + "\" z=\"5\" /></brick></data>";
+    };
+    const auto older = [](const std::string& rcu, const std::string& brick) {
+        const auto item = [](const std::string& address) {
+            return "<value><struct><member><name>Name</name><value>" + address
+                + "</value></member></struct></value>";
+        };
+        return "<value><struct><member><name>Rcu</name>" + item(rcu)
+            + "</member><member><name>Brick</name><value><array><data>" + item(brick)
+            + "</data></array></value></member></struct></value>";
+    };
+    const std::string rcu = "models/rcu/rcu.ive";
+    const std::string brick = "models/brick/brick_2x2.ive";
+    struct Case {
+        std::string text;
+        std::string address;
+        bool older = false;
+    };
+    const std::vector<Case> cases = {
+        { xml(rcu, absolute), absolute },
+        { xml("models/../models/rcu/rcu.ive", brick), "models/../models/rcu/rcu.ive" },
+        { xml(rcu, "models\\brick\\..\\brick\\brick_2x2.ive"), "models\\brick\\..\\brick\\brick_2x2.ive" },
+        { older(rcu, absolute), absolute, true },
+        { older("models/rcu/../rcu/rcu.ive", brick), "models/rcu/../rcu/rcu.ive", true },
+    };
+    // The same files with sound addresses load: the rule is what refuses them.
+    for (const std::string& sound : { xml(rcu, brick), older(rcu, brick) }) {
+        WriteText(dir.path() / "sound.rob", sound);
+        BuilderRobot builder;
+        builder.state.m_strRobotFile = (dir.path() / "sound.rob").string();
+        EXPECT_EQ(LoadRobotFile(builder.state), kRobotLoaded) << sound;
+    }
+    SimulationWorld sim;
+    WriteText(dir.path() / "sound.rob", xml(rcu, brick));
+    EXPECT_EQ(LoadInto(sim, (dir.path() / "sound.rob").string()), CRob::kLoaded);
+
+    const std::size_t solids = sim.world->solidCount();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::filesystem::path file = dir.path() / "escaping.rob";
+        WriteText(file, c.text);
+        const std::string message = "simulation: robot file " + file.string()
+            + " is refused: the model address \"" + c.address + "\" leaves the program folder";
+        // The simulation reads only today's layout.
+        if (!c.older) {
+            platform::WarningCapture warnings;
+            EXPECT_EQ(LoadInto(sim, file.string()), CRob::kUnreadable);
+            EXPECT_EQ(warnings.Lines(), std::vector<std::string> { message });
+            EXPECT_EQ(sim.world->solidCount(), solids);
+        }
+        BuilderRobot builder;
+        builder.state.m_strRobotFile = file.string();
+        platform::WarningCapture warnings;
+        EXPECT_EQ(LoadRobotFile(builder.state), kRobotLoadFailed);
+        EXPECT_TRUE(builder.state.m_vecAllParts.empty());
+        EXPECT_EQ(warnings.Lines(), std::vector<std::string> { message });
+    }
+}
+
 TEST(RobotFile, ARobotBeyondThePartLimitsIsRefused) {
     testsupport::TempDir dir;
     BuilderRobot builder;
@@ -373,4 +441,23 @@ TEST(RobotFile, TheStartRotationTurnsTheRobotAfterItsOwnRotation) {
     EXPECT_NEAR(up.x(), 1.0, 1e-6);
     EXPECT_NEAR(up.y(), 0.0, 1e-6);
     EXPECT_NEAR(up.z(), 0.0, 1e-6);
+}
+
+TEST(RobotFile, ARobotLoadedAgainIsOnlyMovedToItsNewStart) {
+    testsupport::TempDir dir;
+    BuilderRobot builder;
+    builder.AddBase();
+    const std::string file = builder.Save(dir.path() / "robot.rob");
+    SimulationWorld sim;
+    osg::ref_ptr<CRob> robot = new CRob(file, sim.scene.get(), sim.world.get(), 1, Config(), Parts());
+    ASSERT_EQ(robot->Load(nullptr, 0, 1, {}, SensorBar(), osg::Vec3f(), osg::Quat(), true), CRob::kLoaded);
+    const std::size_t solids = sim.world->solidCount();
+    const std::size_t joints = sim.world->jointCount();
+    ASSERT_EQ(robot->Load(nullptr, 1, 2, {}, SensorBar(), osg::Vec3f(30.0f, 40.0f, 0.0f), osg::Quat(), true),
+        CRob::kLoaded);
+    EXPECT_EQ(sim.world->solidCount(), solids);
+    EXPECT_EQ(sim.world->jointCount(), joints);
+    EXPECT_NEAR(robot->GetCurrentBox().center().x(), 30.0, 1e-3);
+    EXPECT_NEAR(robot->GetCurrentBox().center().y(), 40.0, 1e-3);
+    EXPECT_EQ(robot->GetNameLabel()->GetText(), "Rob.2");
 }

@@ -1,5 +1,7 @@
 #include "RobotFixture.h"
 
+#include "elements/CAlarm.h"
+#include "elements/CCandle.h"
 #include "physics/Solid.h"
 #include "scene/SolidUserData.h"
 #include "simulation/CSensor.h"
@@ -286,4 +288,34 @@ TEST(Sensors, TheMagnetSensorReadsZeroAndEveryKindReportsItsCode) {
     // Without a world a sensor that measures through it reads nothing.
     osg::ref_ptr<CSensor> alone = MakeSensor(SensorKindRanging, Parts(), "models/sensor/ranging.ive", false);
     EXPECT_EQ(Read(*alone), "");
+}
+
+TEST(Sensors, APlaygroundsLitCandleIsSeenAndItsAlarmHeard) {
+    SimulationWorld sim;
+    osg::ref_ptr<CSensor> fire = PlaceSensor(sim, SensorKindFire, "fire", 0.0, 0.0);
+    osg::ref_ptr<CSensor> volume = PlaceSensor(sim, SensorKindVolume, "volume", 0.0, 0.0);
+    // A candle standing 100 away at 20 degrees to the right, lit as the
+    // playground lights it: its flame burns 6 above its origin.
+    osg::ref_ptr<CCandle> candle = new CCandle(Parts(), "models/playground/candle.ive");
+    ASSERT_TRUE(candle->LoadModel());
+    const double a = osg::DegreesToRadians(20.0);
+    candle->SetTransform(scene::Transform(100.0 * std::sin(a), 100.0 * std::cos(a), 0.0));
+    candle->PutBottomAt(candle->GetTransform().GetTranslation());
+    candle->CreateSolid(sim.world.get(), 0);
+    candle->PushPoseToSolid();
+    candle->LightFlame();
+    ASSERT_NE(candle->GetFlameSolid(), nullptr);
+    const physics::Vec3 flame = candle->GetFlameSolid()->position();
+    EXPECT_EQ(Read(*fire), std::to_string(int(255.0f - float(flame.length()))) + "*");
+    candle->PutOutFlame();
+    EXPECT_EQ(Read(*fire), "0*");
+
+    osg::ref_ptr<CAlarm> alarm = new CAlarm(Parts(), "models/playground/alarm.ive");
+    ASSERT_TRUE(alarm->LoadModel());
+    alarm->SetTransform(scene::Transform(-30.0, -40.0, 0.0));
+    alarm->PutBottomAt(alarm->GetTransform().GetTranslation());
+    alarm->CreateSolid(sim.world.get(), 7);
+    alarm->PushPoseToSolid();
+    const double d = alarm->GetSolid()->position().length();
+    EXPECT_EQ(Read(*volume), std::to_string(int(256.0 - d)) + "*");
 }

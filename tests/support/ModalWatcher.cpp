@@ -5,7 +5,15 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include <cstdio>
+
 namespace testsupport {
+
+namespace {
+
+constexpr int kGiveUpMs = 10000;
+
+} // namespace
 
 ModalWatcher::ModalWatcher(Handler handler)
     : m_handler(std::move(handler)) {
@@ -25,6 +33,16 @@ void ModalWatcher::Look() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal)
         return;
+    if (modal != m_current) {
+        m_current = modal;
+        m_currentSince.start();
+    } else if (m_currentSince.elapsed() > kGiveUpMs) {
+        std::fprintf(stderr, "ModalWatcher: giving up a %s still open after %d ms\n",
+            modal->metaObject()->className(), kGiveUpMs);
+        m_currentSince.start();
+        QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+        return;
+    }
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         if (box == m_lastBox || !box->isVisible())
             return;

@@ -6,8 +6,11 @@
 // at the active modal widget. A message box is answered with its first
 // button and its text kept; any other modal is handed to the test's
 // handler, which may look at it and act (through Post, so that what it
-// starts runs after the handler has returned).
+// starts runs after the handler has returned). A modal that is still open
+// after 10 s is given up (rejected, with a line on standard error), so a
+// test whose expectation fails ends instead of waiting for good.
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -46,6 +49,8 @@ private:
     Handler m_handler;
     QStringList m_messages;
     QPointer<QWidget> m_lastBox;
+    QPointer<QWidget> m_current;
+    QElapsedTimer m_currentSince;
 };
 
 } // namespace testsupport

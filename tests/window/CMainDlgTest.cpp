@@ -117,9 +117,11 @@ QAction* LanguageAction(const Ui::CMainDlg& window, int index) {
 }
 
 bool IsViewGrey(const QImage& image, const QWidget& view, const QWidget& window) {
-    // The builders clear to (0.8, 0.8, 0.8): 204 in each channel.
-    const QPoint centre = view.mapTo(&window, view.rect().center());
-    const QRgb pixel = image.pixel(centre);
+    // The builders clear to (0.8, 0.8, 0.8): 204 in each channel. The robot
+    // builder's floor grid lies below the middle of its view; above it the
+    // background shows.
+    const QPoint above = view.mapTo(&window, QPoint(view.width() / 2, view.height() / 10));
+    const QRgb pixel = image.pixel(above);
     return std::abs(qRed(pixel) - 204) < 6 && std::abs(qGreen(pixel) - 204) < 6
         && std::abs(qBlue(pixel) - 204) < 6;
 }

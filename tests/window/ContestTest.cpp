@@ -184,8 +184,12 @@ TEST(MatchClock, MinutesLeftFollowTheDayAndTheHour) {
     EXPECT_EQ(MatchMinutesLeft(morning, morning), std::nullopt);
     EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(-3600)), std::nullopt);
     EXPECT_EQ(MatchMinutesLeft(morning, morning.addDays(-1)), std::nullopt);
-    // A server's end in UTC is the same moment as here.
-    EXPECT_EQ(MatchMinutesLeft(morning, morning.addSecs(20 * 60).toUTC()), 20);
+    // A server's end given in another zone, where it is already the next
+    // day, is the same moment as here.
+    const QDateTime evening(day, QTime(20, 0), Qt::LocalTime);
+    const QDateTime endAbroad = evening.addSecs(30 * 60).toOffsetFromUtc(evening.offsetFromUtc() + 12 * 3600);
+    ASSERT_EQ(endAbroad.date(), day.addDays(1));
+    EXPECT_EQ(MatchMinutesLeft(evening, endAbroad), 30);
 }
 
 TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
@@ -193,6 +197,10 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     Ui::CMainDlg& w = *m_window;
     g_programDir->write("playground/match.pla", kPlayground);
     g_programDir->write("playground/other.pla", kPlayground + " ");
+
+    // The match is asked for from the simulation page.
+    w.tabWidget->setCurrentIndex(2);
+    ASSERT_TRUE(w.menu_Virtual->menuAction()->isVisible());
 
     // A wrong password first: the dialog says so and offers OK again.
     int attempts = 0;
@@ -311,8 +319,10 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     EXPECT_EQ(w.action_NetMatch->text(), QStringLiteral("Start online match"));
     EXPECT_EQ(
         w.windowTitle(), QStringLiteral("Morvane robot simulatorOnline-(Ann,Class 3,Team A)-Basic kit"));
+    EXPECT_TRUE(w.menu_Virtual->menuAction()->isVisible());
     EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/other.pla")));
-    QTest::qWait(50);
+    EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/missing.pla")));
+    // A note would have been answered before the action returned.
     EXPECT_EQ(m_watcher.Messages().size(), 5);
 }
 
@@ -386,16 +396,23 @@ TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
         QTest::qWaitFor([this] { return m_server.Connections() == 2 && m_window->isEnabled(); }, 5000));
     EXPECT_TRUE(m_window->IsMatchRunning());
 
-    // Signed in elsewhere: the server says "Login", and the login says so.
-    AnswerNextLogin([](CLoginDlg* login) {
+    // Signed in elsewhere: the server answers the next request with
+    // "Login" alone, and the login says so. Logged in again, the window is
+    // given back, and the request is not asked again.
+    m_window->action_NetMatch->trigger();
+    AnswerNextLogin([this](CLoginDlg* login) {
         EXPECT_EQ(login->StatusLabel()->text(),
             QStringLiteral("This account has logged in elsewhere. Please log in again."));
+        EXPECT_FALSE(m_window->isEnabled());
     });
     const QString none[3];
-    m_server.Send(ContestTestServer::LoginReply(0, 0, none).left(14));
+    m_server.ReplaceNextReply(QStringLiteral("Match"), ContestTestServer::LoginReply(0, 0, none).left(14));
+    PickMatchAction();
     ASSERT_TRUE(
         QTest::qWaitFor([this] { return m_server.Connections() == 3 && m_window->isEnabled(); }, 5000));
-    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Match")).size(), 1u);
+    EXPECT_EQ(m_loginsAnswered, 1);
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Match")).size(), 2u);
+    EXPECT_FALSE(m_window->IsMatchRunning());
 
     // Giving the login up closes the program, asking nothing.
     AnswerNextLogin([](CLoginDlg*) {}, false);
@@ -434,6 +451,11 @@ TEST_F(ContestTest, TheAboutBoxShowsItsAnimatedHeadline) {
         if (!dialog || !dialog->isVisible() || moved)
             return;
         CMagnifierText* headline = dialog->Headline();
+        // The lens starts wherever its widget lets it; it is watched once
+        // it is inside.
+        const QPointF lens = headline->lensPosition();
+        if (lens.y() > headline->height() - headline->radius())
+            return;
         if (!about) {
             about = dialog;
             EXPECT_EQ(dialog->size(), QSize(350, 267));

@@ -1,0 +1,3 @@
+#include "apps/AppsLog.h"
+
+Q_LOGGING_CATEGORY(lcApps, "morvane.apps")

@@ -1,0 +1,53 @@
+#include "apps/PlaygroundObjects.h"
+
+#include "elements/CAlarm.h"
+#include "elements/CCandle.h"
+#include "elements/CGeo.h"
+#include "elements/CSlope.h"
+#include "elements/CTakenObj.h"
+#include "elements/CWounded.h"
+#include "simulation/CEndTrigger.h"
+#include "simulation/CObjTrigger.h"
+#include "simulation/CPathTrigger.h"
+#include "simulation/CTakenObjTrigger.h"
+#include "simulation/ScoreTrigger.h"
+#include "simulation/StartTrigger.h"
+#include "simulation/TouchTrigger.h"
+
+osg::ref_ptr<CModel> MakePlaygroundObject(
+    int type, int subType, PartContextPtr context, const std::string& address, const osg::Vec3f& scale) {
+    switch (type) {
+    case ModelTypeSlope:
+        return new CSlope(std::move(context), address, scale);
+    case ModelTypeGeo:
+        return new CGeo(std::move(context), address, scale);
+    case ModelTypeCandle:
+        return new CCandle(std::move(context), address);
+    case ModelTypeWounded:
+        return new CWounded(std::move(context), address);
+    case ModelTypeTakenObj:
+        return new CTakenObj(std::move(context), address);
+    case ModelTypeAlarm:
+        return new CAlarm(std::move(context), address);
+    case ModelTypeTrigger:
+        switch (subType) {
+        case TriggerStart:
+            return new StartTrigger(std::move(context), address, scale);
+        case TriggerScore:
+            return new ScoreTrigger(std::move(context), address, scale);
+        case TriggerPath:
+            return new CPathTrigger(std::move(context), address, scale);
+        case TriggerTouch:
+            return new TouchTrigger(std::move(context), address, scale);
+        case TriggerDelivery:
+            return new CObjTrigger(std::move(context), address, scale);
+        case TriggerRescue:
+            return new CTakenObjTrigger(std::move(context), address, scale);
+        default:
+            // Every other kind ends the run.
+            return new CEndTrigger(std::move(context), address, scale);
+        }
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,395 @@
+// The login and score dialogs against a stand-in contest server on
+// 127.0.0.1:4480: what each reply makes of them, and what they send.
+
+#include "classlink/ContestMessages.h"
+#include "dialogs/CLoginDlg.h"
+#include "dialogs/CScoreDlg.h"
+#include "dialogs/DialogTestSupport.h"
+#include "support/CapturedWarnings.h"
+#include "support/ContestTestServer.h"
+#include "support/ModalWatcher.h"
+#include "support/QtPrint.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using testsupport::ContestTestServer;
+using testsupport::ModalWatcher;
+
+namespace {
+
+QByteArray Hex(const char* hex) {
+    return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
+}
+
+class ContestDialogsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_server.listening());
+        ASSERT_TRUE(m_webServer.listen(QHostAddress::LocalHost));
+        ContestTestServer::Account ann;
+        ann.password = QStringLiteral("secret");
+        ann.userId = 7;
+        ann.texts[0] = QStringLiteral("Ann");
+        m_server.AddAccount(QStringLiteral("ann"), ann);
+        CConfig& config = this->config();
+        config.SetLanguage(1, false);
+        config.m_strNetHost = QStringLiteral("127.0.0.1");
+        config.m_nProbePort = m_webServer.serverPort();
+        config.m_bNoHeartbeat = true;
+        ServerLink::Timing timing;
+        timing.replyTimeoutMs = 2000;
+        config.InitNet(timing);
+        QObject::connect(&config, &CConfig::signal_Disconnect, [this] { ++m_disconnects; });
+    }
+
+    void TearDown() override { config().ShutdownNet(); }
+
+    CConfig& config() { return m_installed.config(); }
+
+    // Logs in through a dialog of the first kind, as the window does.
+    void LogIn() {
+        CLoginDlg login(config(), false);
+        login.UserEdit()->setText(QStringLiteral("ann"));
+        login.PasswordEdit()->setText(QStringLiteral("secret"));
+        login.show();
+        login.ButtonOK()->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return login.result() == QDialog::Accepted; }, 5000));
+    }
+
+    // Sends the login and waits for the server's verdict to be shown.
+    void TryLogin(CLoginDlg& login) {
+        const size_t before = m_server.RequestsOf(QStringLiteral("Login")).size();
+        login.ButtonOK()->click();
+        ASSERT_TRUE(m_server.WaitForRequests(QStringLiteral("Login"), before + 1));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return login.ButtonOK()->isEnabled(); }, 5000));
+    }
+
+    dialogstest::InstalledConfig m_installed;
+    ContestTestServer m_server { CConfig::kClassroomPort };
+    QTcpServer m_webServer;
+    ModalWatcher m_watcher;
+    int m_disconnects = 0;
+};
+
+} // namespace
+
+TEST_F(ContestDialogsTest, LoginTakesTheLinkAndTheStoredAccount) {
+    CConfig& c = config();
+    c.m_nRunMode = RunModeEducation;
+    c.m_strUser = QStringLiteral("ann");
+    c.m_strPassword = QStringLiteral("0123456789abcdefXYZ");
+    c.m_nRememberLogin = 1;
+    CLoginDlg login(c, false);
+    EXPECT_EQ(c.m_nLinkOwner, 2);
+    EXPECT_EQ(c.m_nRunMode, RunModeNet);
+    EXPECT_EQ(login.UserEdit()->text(), QStringLiteral("ann"));
+    // At most 16 characters of a password are kept.
+    EXPECT_EQ(login.PasswordEdit()->text(), QStringLiteral("0123456789abcdef"));
+    EXPECT_EQ(login.PasswordEdit()->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(login.SaveBox()->isChecked());
+    EXPECT_TRUE(login.UserEdit()->isEnabled());
+    EXPECT_FALSE(login.ButtonNo()->isEnabled());
+    EXPECT_EQ(login.size(), QSize(260, 170));
+    EXPECT_EQ(login.RegisterLabel()->text(), QStringLiteral("<a href=\"http://127.0.0.1/rank\">Ranking</a>"));
+
+    // A relogin shows the account it reuses, which cannot be changed; the
+    // notice of a login elsewhere comes once.
+    c.m_bHaveToOutline = true;
+    CLoginDlg elsewhere(c, true);
+    EXPECT_EQ(elsewhere.StatusLabel()->text(),
+        QStringLiteral("This account has logged in elsewhere. Please log in again."));
+    EXPECT_FALSE(c.m_bHaveToOutline);
+    EXPECT_FALSE(elsewhere.UserEdit()->isEnabled());
+    EXPECT_FALSE(elsewhere.PasswordEdit()->isEnabled());
+    EXPECT_FALSE(elsewhere.SaveBox()->isEnabled());
+    CLoginDlg again(c, true);
+    EXPECT_EQ(again.StatusLabel()->text(), QStringLiteral("Connection closed, please log in again"));
+    again.SetInputsEnabled(true);
+    EXPECT_FALSE(again.UserEdit()->isEnabled());
+    EXPECT_TRUE(again.ButtonOK()->isEnabled());
+}
+
+TEST_F(ContestDialogsTest, LoginRefusalsCloseTheLinkAndSayWhy) {
+    CLoginDlg login(config(), false);
+    login.show();
+    // A user name of blanks is no user name; nothing is sent.
+    login.UserEdit()->setText(QStringLiteral("   "));
+    login.PasswordEdit()->setText(QStringLiteral(" secret "));
+    login.ButtonOK()->click();
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages()[0], QStringLiteral("Please enter your user name."));
+    EXPECT_EQ(login.UserEdit()->text(), QString());
+    EXPECT_TRUE(login.ButtonOK()->isEnabled());
+    EXPECT_EQ(m_server.Connections(), 0);
+
+    // Each refusal: the link closes, the box or the text says why, OK again.
+    login.UserEdit()->setText(QStringLiteral("ann"));
+    const std::pair<quint32, const char*> refusals[] = {
+        { 1, "Server error" },
+        { 2, "Server database error" },
+        { 3, "Wrong user name or password." },
+        { 4, "This account is in use." },
+    };
+    for (const auto& [status, text] : refusals) {
+        SCOPED_TRACE(status);
+        m_server.ForceLoginStatus(status);
+        const int boxes = int(m_watcher.Messages().size());
+        TryLogin(login);
+        ASSERT_TRUE(m_watcher.WaitForMessages(boxes + 1));
+        EXPECT_EQ(m_watcher.Messages().back(), QString::fromUtf8(text));
+        EXPECT_EQ(login.StatusLabel()->text(), QStringLiteral("Not connected"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !m_server.Connected(); }, 5000));
+    }
+    // The password went as typed, blanks and all.
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Login")).back().body,
+        Hex("0000000a 004c 006f 0067 0069 006e 00000006 0061 006e 006e 00000010 0020 0073 0065 0063 0072 "
+            "0065 "
+            "0074 0020"));
+    m_server.ForceLoginStatus(9);
+    TryLogin(login);
+    EXPECT_EQ(login.StatusLabel()->text(),
+        QStringLiteral("This account has logged in elsewhere. Please log in again."));
+
+    // A reply that cannot be read, or is for another command, is a failed
+    // connection.
+    testsupport::CapturedWarnings warnings("morvane.dialogs");
+    m_server.ForceLoginStatus(std::nullopt);
+    const QString texts[3];
+    m_server.ReplaceNextReply(QStringLiteral("Login"), ContestTestServer::LoginReply(0, 7, texts).left(20));
+    const int boxes = int(m_watcher.Messages().size());
+    TryLogin(login);
+    ASSERT_TRUE(m_watcher.WaitForMessages(boxes + 1));
+    EXPECT_EQ(m_watcher.Messages().back(), QStringLiteral("Connection failed"));
+    EXPECT_EQ(warnings.count(), 1);
+    m_server.ReplaceNextReply(QStringLiteral("Login"), ContestTestServer::ScoreReply(0));
+    TryLogin(login);
+    ASSERT_TRUE(m_watcher.WaitForMessages(boxes + 2));
+    EXPECT_EQ(m_watcher.Messages().back(), QStringLiteral("Connection failed"));
+    EXPECT_NE(login.result(), QDialog::Accepted);
+    EXPECT_EQ(config().m_nUserId, 0);
+}
+
+TEST_F(ContestDialogsTest, AcceptedLoginKeepsTheAccountAndTheRememberedCredentials) {
+    CLoginDlg login(config(), false);
+    login.show();
+    login.UserEdit()->setText(QStringLiteral("ann"));
+    login.PasswordEdit()->setText(QStringLiteral("secret"));
+    login.SaveBox()->setChecked(true);
+    login.ButtonOK()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return login.result() == QDialog::Accepted; }, 5000));
+    EXPECT_EQ(config().m_nUserId, 7);
+    EXPECT_EQ(config().m_strLoginInfo[0], QStringLiteral("Ann"));
+    EXPECT_TRUE(m_watcher.Messages().isEmpty());
+    CConfig reread(m_installed.dir().qpath());
+    EXPECT_EQ(reread.m_nRememberLogin, 1);
+    EXPECT_EQ(reread.m_strUser, QStringLiteral("ann"));
+    EXPECT_EQ(reread.m_strPassword, QStringLiteral("secret"));
+
+    // Where the link has a heartbeat, the accepted login starts it.
+    dialogstest::InstalledConfig beating;
+    CConfig& b = beating.config();
+    ContestTestServer contest(CConfig::kContestPort);
+    contest.AddAccount(QStringLiteral("ann"), ContestTestServer::Account { QStringLiteral("secret"), 7, {} });
+    b.m_strNetHost = QStringLiteral("127.0.0.1");
+    b.m_nProbePort = m_webServer.serverPort();
+    b.m_bNoHeartbeat = false;
+    b.InitNet();
+    CLoginDlg second(b, false);
+    second.show();
+    second.UserEdit()->setText(QStringLiteral("ann"));
+    second.PasswordEdit()->setText(QStringLiteral("secret"));
+    second.ButtonOK()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.result() == QDialog::Accepted; }, 5000));
+    ASSERT_NE(b.m_pHeartTimer, nullptr);
+    EXPECT_TRUE(b.m_pHeartTimer->isActive());
+    b.ShutdownNet();
+}
+
+TEST_F(ContestDialogsTest, ScoreUploadIsOfferedOnlyAfterAScoredMatchRun) {
+    CConfig& c = config();
+    std::vector<int> score;
+    std::vector<int> steps;
+    std::vector<int> none;
+    c.EncodeScore(score, 80);
+    c.EncodeTicks(steps, 500);
+    c.EncodeScore(none, 0);
+    c.m_nUploadsLeft = 1;
+    auto offered = [&](const std::vector<int>& s, const std::vector<int>& t, const std::string& playground,
+                       bool match) {
+        CScoreDlg dialog(c);
+        dialog.f_SetScore(s, t, playground, "robot/r.rob", match);
+        return dialog.UploadButton() != nullptr;
+    };
+    c.m_nRunMode = RunModeEducation;
+    {
+        CScoreDlg dialog(c);
+        dialog.f_SetScore(score, steps, "p.pla", "robot/r.rob", true);
+        EXPECT_EQ(dialog.UploadButton(), nullptr);
+        EXPECT_EQ(dialog.StatusLabel(), nullptr);
+        EXPECT_EQ(dialog.GetTable()->columnCount(), 3);
+        EXPECT_EQ(dialog.GetTable()->horizontalHeaderItem(2)->text(), QStringLiteral("Score"));
+        EXPECT_EQ(dialog.size(), QSize(400, 300));
+    }
+    c.m_nRunMode = RunModeNet;
+    EXPECT_TRUE(offered(score, steps, "p.pla", true));
+    EXPECT_FALSE(offered(none, steps, "p.pla", true));
+    EXPECT_FALSE(offered(score, none, "p.pla", true));
+    EXPECT_FALSE(offered(score, steps, "", true));
+    EXPECT_FALSE(offered(score, steps, "p.pla", false));
+    c.m_bKeyDrive = true;
+    EXPECT_FALSE(offered(score, steps, "p.pla", true));
+    c.m_bKeyDrive = false;
+    c.m_nUploadsLeft = 0;
+    CScoreDlg done(c);
+    done.f_SetScore(score, steps, "p.pla", "robot/r.rob", true);
+    EXPECT_EQ(done.UploadButton(), nullptr);
+    ASSERT_NE(done.StatusLabel(), nullptr);
+    EXPECT_EQ(
+        done.StatusLabel()->text(), QStringLiteral("The score of this match has already been submitted."));
+}
+
+TEST_F(ContestDialogsTest, ScoreVerdictsOfferARetryWhereOneMayHelp) {
+    LogIn();
+    CConfig& c = config();
+    c.m_nLinkOwner = 1;
+    c.m_nRunMode = RunModeNet;
+    c.m_nUploadsLeft = -1;
+    std::vector<int> score;
+    std::vector<int> steps;
+    c.EncodeScore(score, 80);
+    c.EncodeTicks(steps, 500);
+    CScoreDlg dialog(c);
+    // The playground cannot be read: the score goes with an empty check.
+    dialog.f_SetScore(score, steps, "missing.pla", "robot/r.rob", true);
+    dialog.show();
+    ASSERT_NE(dialog.UploadButton(), nullptr);
+
+    // Status, text shown, whether the button comes back as a retry.
+    const std::tuple<quint32, const char16_t*, bool> verdicts[] = {
+        { 3, u"分组信息获取失败", true },
+        { 7, u"地图不对", false },
+        { 8, u"连接数据库失败", true },
+        { 10, u"用户已完成比赛", false },
+        { 11, u"成绩提交失败", true },
+        { 0, u"The score has been submitted.", false },
+    };
+    for (const auto& [status, text, retry] : verdicts) {
+        SCOPED_TRACE(status);
+        dialog.UploadButton()->setEnabled(true);
+        dialog.UploadButton()->setText(QString());
+        m_server.SetScoreStatus(status);
+        const int boxes = int(m_watcher.Messages().size());
+        dialog.UploadButton()->click();
+        EXPECT_FALSE(dialog.GetTable()->isEnabled());
+        ASSERT_TRUE(m_watcher.WaitForMessages(boxes + 1));
+        EXPECT_EQ(m_watcher.Messages().back(), QString::fromUtf16(text));
+        EXPECT_EQ(dialog.UploadButton()->isEnabled(), retry);
+        EXPECT_EQ(dialog.UploadButton()->text(), retry ? QStringLiteral("Submit again") : QString());
+        EXPECT_TRUE(dialog.GetTable()->isEnabled());
+        EXPECT_EQ(dialog.StatusLabel()->text(), QString());
+    }
+    // Any number of uploads is allowed, and none is counted.
+    EXPECT_EQ(c.m_nUploadsLeft, -1);
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Score")).back().body,
+        Hex("0000000a 0053 0063 006f 0072 0065 00000007 ffffffff 00000050 00001388"));
+    c.m_nLinkOwner = 0;
+}
+
+TEST_F(ContestDialogsTest, AnUploadOnALinkAlreadyDownLogsInFirst) {
+    LogIn();
+    CConfig& c = config();
+    // The link went while nobody was reading it.
+    c.CloseConnection();
+    c.m_nLinkOwner = 1;
+    c.m_nRunMode = RunModeNet;
+    c.m_nUploadsLeft = 1;
+    std::vector<int> score;
+    std::vector<int> steps;
+    c.EncodeScore(score, 80);
+    c.EncodeTicks(steps, 500);
+    CScoreDlg dialog(c);
+    dialog.f_SetScore(score, steps, "missing.pla", "robot/r.rob", true);
+    dialog.show();
+    int logins = 0;
+    m_watcher.SetHandler([&](QWidget* modal) {
+        auto* login = qobject_cast<CLoginDlg*>(modal);
+        if (!login || !login->ButtonOK()->isEnabled() || logins > 0)
+            return;
+        ++logins;
+        ModalWatcher::Post(login->ButtonOK());
+    });
+    dialog.UploadButton()->click();
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages()[0], QStringLiteral("The score has been submitted."));
+    EXPECT_EQ(logins, 1);
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Score")).size(), 1u);
+    c.m_nLinkOwner = 0;
+}
+
+TEST_F(ContestDialogsTest, ALostLinkDuringTheUploadLogsInAgainAndSends) {
+    LogIn();
+    CConfig& c = config();
+    c.m_nLinkOwner = 1;
+    c.m_nRunMode = RunModeNet;
+    c.m_nUploadsLeft = 1;
+    std::vector<int> score;
+    std::vector<int> steps;
+    c.EncodeScore(score, 80);
+    c.EncodeTicks(steps, 500);
+    CScoreDlg dialog(c);
+    dialog.f_SetScore(score, steps, "missing.pla", "robot/r.rob", true);
+    dialog.show();
+    int logins = 0;
+    m_watcher.SetHandler([&](QWidget* modal) {
+        auto* login = qobject_cast<CLoginDlg*>(modal);
+        if (!login || !login->ButtonOK()->isEnabled() || logins > 0)
+            return;
+        ++logins;
+        ModalWatcher::Post(login->ButtonOK());
+    });
+
+    // The server hangs up instead of answering: the login comes, then the
+    // score is sent again on the new link.
+    m_server.SetSilent(QStringLiteral("Score"), true);
+    dialog.UploadButton()->click();
+    ASSERT_TRUE(m_server.WaitForRequests(QStringLiteral("Score"), 1));
+    m_server.SetSilent(QStringLiteral("Score"), false);
+    m_server.Drop();
+    ASSERT_TRUE(m_server.WaitForRequests(QStringLiteral("Score"), 2));
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages()[0], QStringLiteral("The score has been submitted."));
+    EXPECT_EQ(logins, 1);
+    EXPECT_EQ(c.m_nLinkOwner, 1);
+    EXPECT_EQ(c.m_nUploadsLeft, 0);
+
+    // A reply that cannot be read closes the link with a message.
+    testsupport::CapturedWarnings warnings("morvane.dialogs");
+    dialog.UploadButton()->setEnabled(true);
+    m_server.ReplaceNextReply(QStringLiteral("Score"), ContestTestServer::ScoreReply(0).left(16));
+    const int disconnects = m_disconnects;
+    dialog.UploadButton()->click();
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages()[1], QStringLiteral("Connection failed"));
+    EXPECT_EQ(warnings.count(), 1);
+    EXPECT_EQ(m_disconnects, disconnects + 1);
+    EXPECT_TRUE(dialog.UploadButton()->isEnabled());
+
+    // Giving the login up closes the program.
+    bool closing = false;
+    QObject::connect(&dialog, &CScoreDlg::signal_CloseProgram, [&] { closing = true; });
+    m_watcher.SetHandler([&](QWidget* modal) {
+        if (auto* login = qobject_cast<CLoginDlg*>(modal))
+            QMetaObject::invokeMethod(login, &QDialog::reject, Qt::QueuedConnection);
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closing; }, 5000));
+    c.m_nLinkOwner = 0;
+}
