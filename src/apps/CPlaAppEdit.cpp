@@ -1,0 +1,419 @@
+// The playground builder's editing operations: adding, building, deleting,
+// copying and pasting objects, their pose and size, undo steps, and carrying
+// the selection over the ground and onto other objects.
+
+#include "apps/CPlaApp.h"
+
+#include "apps/CCam.h"
+#include "apps/CStep.h"
+#include "apps/PlaygroundObjects.h"
+#include "elements/CModelBox.h"
+#include "elements/Geometry.h"
+#include "foundation/CConfig.h"
+#include "simulation/CTrigger.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <set>
+
+namespace {
+
+// The kinds whose objects have a size of their own (the others keep the
+// size of their model).
+bool TakesScale(int type) {
+    return type == ModelTypeSlope || type == ModelTypeGeo || type == ModelTypeTrigger;
+}
+
+// A zero or broken quaternion turns nothing; the others are made unit.
+osg::Quat Sound(const osg::Quat& q) {
+    const double length = q.length();
+    if (!(length > 0.0) || !std::isfinite(length))
+        return osg::Quat();
+    return q / length;
+}
+
+bool HasId(const std::vector<osg::ref_ptr<CModel>>& objects, int id) {
+    return std::any_of(objects.begin(), objects.end(),
+        [id](const osg::ref_ptr<CModel>& object) { return object->GetId() == id; });
+}
+
+} // namespace
+
+bool CPlaApp::AddObject(CModel* object) {
+    if (IsBusy() || !object)
+        return false;
+    osg::ref_ptr<CModel> keep = object;
+    if (!object->LoadModel())
+        return false;
+    object->SetId(m_edit.m_nBuildCounter++);
+    DeleteSel(false);
+    AddDrawable(object);
+    m_edit.m_vecAllParts.push_back(keep);
+    object->Place(&m_edit, PlaceAdded);
+    SetSelected(object, false);
+    s_Highlight(m_edit, 1);
+    s_MoveSelToTarget(m_edit, true, false);
+    PushUndoStep(CStep::KindAdd);
+    emit signal_Ui_SaveFlag(m_edit.m_bClean);
+    return true;
+}
+
+CModel* CPlaApp::CreateObject(const CModelInfo& record, int id, bool fromFile) {
+    const CModelDesc& desc = record.m_desc;
+    if (desc.m_nType == ModelTypeTrigger && (desc.m_nSubType < TriggerEnd || desc.m_nSubType > TriggerRescue))
+        return nullptr;
+    const osg::Vec3f scale = TakesScale(desc.m_nType) ? record.m_state.m_vScale : osg::Vec3f(1, 1, 1);
+    osg::ref_ptr<CModel> object
+        = MakePlaygroundObject(desc.m_nType, desc.m_nSubType, m_pPartContext, desc.m_strAddress, scale);
+    if (!object || !object->LoadModel())
+        return nullptr;
+    CModelState& state = object->GetState();
+    state = record.m_state;
+    state.m_vScale = scale;
+    state.m_qRot = Sound(state.m_qRot);
+    AddDrawable(object.get());
+    std::vector<osg::ref_ptr<CModel>>& all = m_edit.m_vecAllParts;
+    // Ids name objects in undo steps and delivery zones: never two alike.
+    if (id < 0 || HasId(all, id)) {
+        object->SetId(m_edit.m_nBuildCounter++);
+    } else {
+        object->SetId(id);
+        m_edit.m_nBuildCounter = std::max(m_edit.m_nBuildCounter, id + 1);
+    }
+    all.push_back(object);
+    scene::Transform pose;
+    pose.SetTranslation(state.m_vPos);
+    pose.SetRotation(state.m_qRot);
+    object->SetTransform(pose, scene::CoordSys::Absolute);
+    object->Place(&m_edit, fromFile ? PlaceFromFile : PlacePasted);
+    return object.get();
+}
+
+bool CPlaApp::DeleteSel(bool force) {
+    if (IsBusy() || m_edit.m_vecSel.empty())
+        return false;
+    if (!force && m_edit.m_vecSel.front()->IsLocked())
+        return false;
+    KeepSelOnGround(false);
+    PushUndoStep(CStep::KindDelete);
+    s_Highlight(m_edit, 0);
+    if (CModel* support = m_edit.m_pSupport.get()) {
+        support->ShowBox(false, CModelBox::Red);
+        m_edit.m_pSupport = nullptr;
+    }
+    if (s_IsSelected(m_edit, m_edit.m_pHovered.get(), false))
+        m_edit.m_pHovered = nullptr;
+    if (s_IsSelected(m_edit, m_edit.m_pPressed.get(), false))
+        m_edit.m_pPressed = nullptr;
+    std::vector<osg::ref_ptr<CModel>>& all = m_edit.m_vecAllParts;
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
+        const auto found = std::find(all.begin(), all.end(), object);
+        if (found != all.end())
+            all.erase(found);
+        RemoveDrawable(object.get());
+    }
+    m_edit.m_vecSel.clear();
+    m_edit.m_bCarrying = false;
+    m_edit.m_bRotating = false;
+    emit signal_Ui_SaveFlag(m_edit.m_bClean);
+    ShowObjCount();
+    emit signal_Ui_NoSel();
+    return true;
+}
+
+bool CPlaApp::CopySel() {
+    if (IsBusy())
+        return false;
+    s_SetAddToSel(m_edit, false);
+    if (m_edit.m_vecSel.empty())
+        return false;
+    std::vector<CModelInfo>& clipboard = m_edit.m_vecClipboard;
+    clipboard.clear();
+    osg::Vec3f centre;
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
+        clipboard.push_back(object->GetInfo());
+        centre += object->GetState().m_vPos;
+    }
+    centre /= float(clipboard.size());
+    centre.z() = 0.0f;
+    for (CModelInfo& record : clipboard)
+        record.m_state.m_vPos -= centre;
+    return true;
+}
+
+void CPlaApp::PasteSel() {
+    if (IsBusy())
+        return;
+    s_SetAddToSel(m_edit, false);
+    if (m_edit.m_vecClipboard.empty())
+        return;
+    if (!DeleteSel(false))
+        SetSelected(nullptr, false);
+    for (const CModelInfo& record : m_edit.m_vecClipboard) {
+        if (CModel* object = CreateObject(record, -1, false)) {
+            object->SetUnselected(0);
+            m_edit.m_vecSel.push_back(object);
+        }
+    }
+    if (m_edit.m_vecSel.empty())
+        return;
+    s_Highlight(m_edit, 1);
+    s_MoveSelToTarget(m_edit, true, false);
+    PushUndoStep(CStep::KindAdd);
+    emit signal_Ui_SaveFlag(m_edit.m_bClean);
+    ShowObjCount();
+}
+
+void CPlaApp::MoveSel() {
+    if (IsBusy())
+        return;
+    s_MoveSelToTarget(m_edit, false, false);
+    emit signal_Ui_NoSel();
+}
+
+bool CPlaApp::SetSelTransform(int component, double value, const osg::Vec3f& angles) {
+    if (IsBusy() || !s_SetTransformComponent(m_edit, component, value, angles))
+        return false;
+    if (component == 4) {
+        // Slider moves are many: none is an undo step, and the playground
+        // stays unsaved until the next save whatever undo does.
+        m_edit.m_bClean = false;
+        m_edit.m_bChangedOffStack = true;
+        KeepSelOnGround(true);
+    } else {
+        KeepSelOnGround(false);
+    }
+    emit signal_Ui_SaveFlag(m_edit.m_bClean);
+    return true;
+}
+
+void CPlaApp::SetSelScale(float x, float y, float z) {
+    CModel* old = s_GetSingleSel(m_edit);
+    if (IsBusy() || !old)
+        return;
+    const osg::Vec3f scale(x, y, z);
+    if (Length3D(old->GetState().m_vScale - scale) < m_config.m_dScaleTolerance)
+        return;
+    // Candles, figures, objects to carry and alarms are made at their
+    // model's size: a size given to them would be shown by none.
+    if (!TakesScale(old->GetType()))
+        return;
+    osg::ref_ptr<CModel> object
+        = MakePlaygroundObject(old->GetType(), old->GetSubType(), m_pPartContext, old->GetAddress(), scale);
+    if (!object || !object->LoadModel())
+        return;
+    osg::ref_ptr<CModel> keepOld = old;
+    object->SetActive(false);
+    AddDrawable(object.get());
+    scene::Transform pose;
+    old->GetTransform(pose, scene::CoordSys::Absolute);
+    object->SetTransform(pose, scene::CoordSys::Absolute);
+    object->GetData() = old->GetData();
+    object->GetState().m_vScale = scale;
+    object->SetUnselected(0);
+    object->Place(&m_edit, PlaceRecreated);
+    object->ShowBox(true, CModelBox::Cyan);
+
+    std::vector<osg::ref_ptr<CModel>>& all = m_edit.m_vecAllParts;
+    std::replace(all.begin(), all.end(), keepOld, object);
+    m_edit.m_vecSel.assign(1, object);
+    RemoveDrawable(old);
+    object->SetActive(true);
+    if (m_edit.m_pHovered.get() == old)
+        m_edit.m_pHovered = object.get();
+    if (m_edit.m_pPressed.get() == old)
+        m_edit.m_pPressed = object.get();
+    // No undo step records sizes: the playground stays unsaved whatever
+    // undo does, until the next save.
+    m_edit.m_bClean = false;
+    m_edit.m_bChangedOffStack = true;
+    emit signal_Ui_SaveFlag(false);
+}
+
+void CPlaApp::KeepSelOnGround(bool noUndoStep) {
+    if (!noUndoStep)
+        PushUndoStep(CStep::KindTransform);
+    double lowest = std::numeric_limits<double>::max();
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
+        CModelState& state = object->GetState();
+        state.m_mRot = osg::Matrixd(state.m_qRot);
+        object->GetBoundingBox(state.m_vBoxMin, state.m_vBoxMax, true);
+        object->GetPlacedState() = state;
+        if (m_edit.m_bCarrying)
+            lowest = std::min(lowest, object->GetBottomZ());
+    }
+    // A carried selection turned into the ground comes back above it.
+    if (m_edit.m_bCarrying && !m_edit.m_vecSel.empty() && lowest < -1.0)
+        m_edit.m_dCarryHeight -= lowest;
+}
+
+void CPlaApp::PushUndoStep(int kind) {
+    if (m_edit.m_vecSel.empty())
+        return;
+    auto step = std::make_unique<CStep>(&m_edit);
+    step->m_nKind = kind;
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
+        step->m_vecEntries.push_back(CStep::Entry { object, object->GetData() });
+        object->GetPlacedState() = object->GetState();
+    }
+    m_edit.m_undoStack.push(step.release());
+    s_OnStepPushed(m_edit);
+    emit signal_Ui_StepChange();
+}
+
+// ---- carrying -----------------------------------------------------------------------------
+
+void CPlaApp::RefreshCameraPosition() {
+    if (m_edit.m_pCam)
+        m_edit.m_vCameraPos = m_edit.m_pCam->GetPosition();
+}
+
+bool CPlaApp::PointerAtHeight(double z, osg::Vec3f& point) const {
+    const osg::Vec3d plane(m_edit.m_vPlanePoint);
+    const osg::Vec3d d = osg::Vec3d(m_edit.m_vCameraPos) - plane;
+    if (d.z() == 0.0)
+        return false;
+    const double t = (z - plane.z()) / d.z();
+    point = osg::Vec3f(plane + d * t);
+    return std::isfinite(point.x()) && std::isfinite(point.y());
+}
+
+bool CPlaApp::InsideGroundBox(const osg::Vec3f& point) const {
+    const osg::Vec4f& box = m_vGroundBox;
+    return !(point.x() < box.x() || point.x() > box.z() || point.y() < box.y() || point.y() > box.w());
+}
+
+void CPlaApp::MoveSelTo(const osg::Vec3f& target) {
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
+        object->GetBackupState() = object->GetState();
+        object->SetPose(target + object->GetState().m_vOffset, object->GetState().m_qRot, false, false);
+    }
+}
+
+void CPlaApp::RestoreSel() {
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
+        const CModelState& before = object->GetBackupState();
+        object->SetPose(before.m_vPos, before.m_qRot, false, false);
+    }
+}
+
+bool CPlaApp::SelTouches(CModel* support) {
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel)
+        object->UpdateCollisionTransform();
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
+        if (object->Overlaps(support, true, false) && object->CollidesWith(support))
+            return true;
+    }
+    return false;
+}
+
+void CPlaApp::DragMoveSel() {
+    RefreshCameraPosition();
+    s_EnableSelNodes(m_edit, false);
+    if (!FindSupport()) {
+        osg::Vec3f target;
+        if (PointerAtHeight(m_edit.m_dCarryHeight, target) && InsideGroundBox(target))
+            MoveSelTo(target);
+    }
+    s_EnableSelNodes(m_edit, true);
+}
+
+bool CPlaApp::FindSupport() {
+    const std::vector<osg::ref_ptr<CModel>>& all = m_edit.m_vecAllParts;
+    const std::vector<osg::ref_ptr<CModel>>& selection = m_edit.m_vecSel;
+    if (all.size() <= 1 || selection.size() >= all.size())
+        return false;
+    if (CModel* previous = m_edit.m_pSupport.get()) {
+        previous->ShowBox(false, CModelBox::Red);
+        m_edit.m_pSupport = nullptr;
+    }
+    // The last unselected object the pointer ray passes through.
+    CModel* candidate = nullptr;
+    for (const scene::PickHit& hit : m_edit.m_vecPickResults) {
+        for (const osg::ref_ptr<CModel>& object : all) {
+            if (!s_IsSelected(m_edit, object.get(), false) && scene::IsOnPath(hit, object->GetOSGNode())) {
+                candidate = object.get();
+                break;
+            }
+        }
+    }
+    if (!candidate)
+        return false;
+    CModel* support = nullptr;
+    if (DropOntoSupport(candidate))
+        support = candidate;
+
+    // Objects the selection now touches may stand higher still.
+    std::set<const CModel*> used { candidate };
+    const std::size_t rounds = all.size() - selection.size() - 1;
+    for (std::size_t round = 0; round < rounds; ++round) {
+        for (const osg::ref_ptr<CModel>& object : selection)
+            object->UpdateCollisionTransform();
+        CModel* next = nullptr;
+        for (const osg::ref_ptr<CModel>& object : all) {
+            if (used.contains(object.get()) || s_IsSelected(m_edit, object.get(), false))
+                continue;
+            for (const osg::ref_ptr<CModel>& carried : selection) {
+                if (carried->Overlaps(object.get(), true, false) && carried->CollidesWith(object.get())) {
+                    next = object.get();
+                    break;
+                }
+            }
+            if (next)
+                break;
+        }
+        if (!next)
+            break;
+        used.insert(next);
+        if (DropOntoSupport(next))
+            support = next;
+    }
+    if (!support)
+        return false;
+    m_edit.m_pSupport = support;
+    support->ShowBox(true, CModelBox::Green);
+    return true;
+}
+
+bool CPlaApp::DropOntoSupport(CModel* support) {
+    osg::Vec3f supportMin, supportMax;
+    support->GetBoundingBox(supportMin, supportMax, false);
+    const double top = supportMax.z();
+    const double bottom = supportMin.z();
+    osg::Vec3f target;
+    if (!PointerAtHeight(m_edit.m_dCarryHeight + top, target))
+        return false;
+    target.x() = std::trunc(target.x());
+    target.y() = std::trunc(target.y());
+    MoveSelTo(target);
+
+    osg::BoundingBox carried;
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
+        osg::Vec3f min, max;
+        object->GetBoundingBox(min, max, false);
+        carried.expandBy(min);
+        carried.expandBy(max);
+    }
+    if (supportMax.x() < carried.xMin() || carried.xMax() < supportMin.x() || supportMax.y() < carried.yMin()
+        || carried.yMax() < supportMin.y()) {
+        RestoreSel();
+        return false;
+    }
+    if (SelTouches(support))
+        return true;
+    // Lower the selection onto the support's surface: down from its top
+    // until it touches, then back to the last height clear of it.
+    osg::Vec3f clear = target;
+    for (double h = top; h >= bottom; h -= 0.9) {
+        osg::Vec3f at;
+        if (!PointerAtHeight(m_edit.m_dCarryHeight + h, at))
+            break;
+        MoveSelTo(at);
+        if (SelTouches(support))
+            break;
+        clear = at;
+    }
+    MoveSelTo(clear);
+    return true;
+}
