@@ -386,6 +386,9 @@ bool CPlaApp::DropOntoSupport(CModel* support) {
         return false;
     target.x() = std::trunc(target.x());
     target.y() = std::trunc(target.y());
+    // Stacked or not, a carried selection keeps over the ground.
+    if (!InsideGroundBox(target))
+        return false;
     MoveSelTo(target);
 
     osg::BoundingBox carried;

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <osg/Vec3f>
+#include <osg/Vec4>
 #include <osg/ref_ptr>
 
 #include <string>
@@ -102,6 +103,10 @@ public:
     // Wires the single selected part to a control-unit port; a negative port
     // unwires every part.
     void SetPort(int port, int opposite, int rayDistance);
+    // Gives the single selected brick a colour; false when no brick alone is
+    // selected, or it is one that takes no colour. The robot is unsaved until its next save, whatever undo
+    // does.
+    bool SetSelColor(const osg::Vec4& colour);
 
     // ---- assembly show and screenshots --------------------------------------------
     void ToggleSetUpShow();

@@ -232,6 +232,20 @@ void CRobApp::SetPort(int port, int opposite, int rayDistance) {
     emit signal_Ui_SaveFlag(m_edit.m_bClean);
 }
 
+bool CRobApp::SetSelColor(const osg::Vec4& colour) {
+    auto* brick = dynamic_cast<CBrick*>(s_GetSingleSel(m_edit));
+    // Only the bricks that the set-up file lets be coloured keep a colour
+    // in the robot file.
+    if (IsBusy() || !brick || !m_config.IsColorObj(brick->GetAddress()))
+        return false;
+    brick->GetDesc().m_vColor = colour;
+    brick->ApplyColor();
+    m_edit.m_bClean = false;
+    m_edit.m_bChangedOffStack = true;
+    emit signal_Ui_SaveFlag(false);
+    return true;
+}
+
 void CRobApp::CommitSelPose(bool regrid, bool noUndo) {
     if (!noUndo)
         PushUndoStep(CStep::KindTransform);

@@ -4,6 +4,7 @@
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
 #include "dialogs/CProgressDlg.h"
+#include "dialogs/CUserDefineDlg.h"
 #include "foundation/CConfig.h"
 #include "foundation/WorkFolder.h"
 #include "scene/SceneView.h"
@@ -50,7 +51,8 @@ int ExampleNumber(const char* elementName) {
 } // namespace
 
 CMainDlg::CMainDlg(CConfig& config)
-    : m_config(config) {
+    : m_config(config)
+    , m_pUserDefineDlg(std::make_unique<CUserDefineDlg>(config)) {
     InitWindowPictures();
 
     m_bMatchRunning = false;

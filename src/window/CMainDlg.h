@@ -20,11 +20,14 @@
 class CBrickBox;
 class CConfig;
 class CEmuApp;
+class CModel;
 class CPlaApp;
 class CProgressDlg;
 class CRobApp;
 class CRobDataDlg;
+class CUserDefineDlg;
 class QActionGroup;
+class QCloseEvent;
 class QLabel;
 class QRegularExpressionValidator;
 class QTimer;
@@ -69,6 +72,22 @@ public:
     CRobApp* GetRobApp() const { return m_pRobApp.get(); }
     CPlaApp* GetPlaApp() const { return m_pPlaApp.get(); }
     CEmuApp* GetEmuApp() const { return m_pEmuApp.get(); }
+    // The robot page's part bars: 0 bricks, 1 wheels and motors, 2 sensors
+    // and lights.
+    CBrickBox* RobotPartBar(int bar) const { return bar >= 0 && bar < 3 ? m_pRobotBars[bar] : nullptr; }
+    // The robot page's extra operation actions.
+    QAction* GridAction() const { return m_pGridAction; }
+    QAction* CaptureAction() const { return m_pCaptureAction; }
+    QAction* FastCaptureAction() const { return m_pFastCaptureAction; }
+    QAction* SetUpShowAction() const { return m_pSetUpShowAction; }
+    QAction* SupportAction() const { return m_pUpdateAction; }
+    // The file the robot page saves to; empty while the robot has none.
+    const std::string& RobotFile() const { return m_sRobFile; }
+    bool IsRobotSaved() const { return m_bRobSaved; }
+    const std::string& PlaygroundFile() const { return m_sPlaFile; }
+    bool IsPlaygroundSaved() const { return m_bPlaSaved; }
+    // The user's model library, opened from the playground page.
+    CUserDefineDlg* UserModelDialog() const { return m_pUserDefineDlg.get(); }
     QToolBar* FileToolBar() const { return m_pFileToolBar; }
     QToolBar* OperatorToolBar() const { return m_pOperatorToolBar; }
     QToolBar* VirtualToolBar() const { return m_pVirtualToolBar; }
@@ -126,6 +145,8 @@ public:
     QString f_OpenFileMessage() const;
     QString f_3DFileMessage() const;
     void f_3DFileTips() const;
+    // Tells how a playground file was read (isLoad) or written.
+    void f_SaveMapMessage(bool ok, bool isLoad);
 
     // ---- pages (CMainDlgRobPage.cpp, CMainDlgPlaPage.cpp, CMainDlgEmuPage.cpp) ---
     void f_InitRobAppPage();
@@ -339,6 +360,10 @@ public slots:
     void slot_ShowLv();
     void slot_Multiplayer_ViewFollow_triggered();
 
+protected:
+    // Unsaved work is offered to be saved before the window goes.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     enum Page { RobotPage, PlaygroundPage, SimulationPage, NoPage };
     // The current page, found afresh from the tab widget every time.
@@ -383,6 +408,27 @@ private:
     void ApplySideButtonTexts(const TiXmlElement* group, std::initializer_list<SideButtonText> buttons);
     // Fill the property panel of the single selected part or object.
     void f_ShowRobAppPartPanel();
+    // The port tree's row of a part; null when the tree does not list it.
+    QTreeWidgetItem* PortTreeRow(const CModel* part) const;
+    // The robot builder's file worker is loading or saving.
+    bool IsRobotFileBusy() const;
+    // The path of the current page's file as its status tip.
+    void ShowFileStatusTip(const QString& path);
+    // The playground builder reads or writes a playground file; false, told
+    // by the caller, when it could not.
+    bool SavePlayground(const std::string& path);
+    bool LoadPlayground(const std::string& path);
+    // The robot page's file dialogs: the folder a dialog opens in.
+    QString RobotFileFolder() const;
+    QString PlaygroundFileFolder() const;
+    // Writes the robot as it is to "Temp/temp.rob" for the simulation,
+    // leaving its own file and its saved state alone; false when it could
+    // not be written.
+    bool WriteRobotHandOver(const std::string& path);
+    // The simulation runs the robot file at path from now on.
+    void HandRobotOver(const std::string& path);
+    // Opens a file of ours in "XML" with the desktop's handler.
+    void OpenProgramFile(const QString& relative, const QString& fragment);
     void f_ShowPlaAppObjectPanel();
     scene::SceneView* EmbedView(CExWidget* host);
     void ApplyToolButtonStyle(Qt::ToolButtonStyle style, QAction* checked);
@@ -434,6 +480,7 @@ private:
     QAction* m_pCaptureAction = nullptr;
     QAction* m_pFastCaptureAction = nullptr;
     QAction* m_pSetUpShowAction = nullptr;
+    CBrickBox* m_pRobotBars[3] = {};
 
     // ---- playground builder page ----------------------------------------------------
     bool m_bPlaSaved = true;
@@ -441,6 +488,8 @@ private:
     bool m_bPlaPanelLive = false;
     std::string m_sPlaFile;
     QString m_sPlaStatusText;
+    // Built once, without a parent, like the window's other dialogs.
+    std::unique_ptr<CUserDefineDlg> m_pUserDefineDlg;
 
     // ---- simulation page ----------------------------------------------------------------
     bool m_bEmuRunning = false;
@@ -460,9 +509,6 @@ private:
     QAction* m_pDriveAction = nullptr;
     QAction* m_pDriveSetAction = nullptr;
     CRobDataDlg* m_pRobDataDlg = nullptr;
-    // The sensor bar the simulation's loader checks robots and the scoring
-    // rules' part limits against; never shown.
-    CBrickBox* m_pEmuSensorBar = nullptr;
     // A top-level dialog of its own, as a loader's progress belongs to no page.
     std::unique_ptr<CProgressDlg> m_pProgressDlg;
 

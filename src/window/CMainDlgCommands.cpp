@@ -1,5 +1,6 @@
 // The commands that act on the current page as a whole: switching pages,
-// the tool-button style, the camera presets and zoom, files and help.
+// the tool-button style, the camera presets and zoom, files, examples, help,
+// a brick's colour and closing the window.
 
 #include "window/CMainDlg.h"
 
@@ -7,11 +8,29 @@
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
 #include "apps/MotionModel.h"
+#include "dialogs/CLoadDlg.h"
+#include "elements/CModel.h"
+#include "foundation/CConfig.h"
+#include "simulation/RobotBuilderFile.h"
+#include "simulation/SRobThreadData.h"
 #include "window/CAboutDlg.h"
+#include "window/WindowLog.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QUrl>
+
+#include <tinyxml.h>
 
 namespace Ui {
 
@@ -104,35 +123,445 @@ void CMainDlg::slot_OverView() {
     PageApp(m_pRobApp.get(), m_pPlaApp.get(), m_pEmuApp.get(), CurrentPage())->SetViewPreset(3);
 }
 
-// ---- file and help commands, which the pages fill in ----------------------------
+// ---- files -------------------------------------------------------------------------
+
+namespace {
+
+const QString kRobotFilter = QStringLiteral("ROB (*.rob)");
+const QString kPlaygroundFilter = QStringLiteral("PLA (*.pla)");
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString FromLocalPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// A name typed without an ending gets the page's, so that the open dialog,
+// which lists only files with it, finds the file again.
+QString WithSuffix(const QString& path, const QString& suffix) {
+    return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + suffix : path;
+}
+
+} // namespace
+
+bool CMainDlg::IsRobotFileBusy() const {
+    return m_pRobApp->GetEditState().m_nBusy != SEditState::BusyIdle;
+}
+
+QString CMainDlg::RobotFileFolder() const {
+    if (m_sRobFile.empty())
+        return m_config.InProgramDir(QStringLiteral("robot"));
+    return QFileInfo(FromLocalPath(m_sRobFile)).path();
+}
+
+QString CMainDlg::PlaygroundFileFolder() const {
+    if (m_sPlaFile.empty())
+        return m_config.InProgramDir(QStringLiteral("playground"));
+    return QFileInfo(FromLocalPath(m_sPlaFile)).path();
+}
+
+void CMainDlg::ShowFileStatusTip(const QString& path) {
+    m_bStatusBarBusy = true;
+    if (CurrentPage() == RobotPage)
+        m_sRobStatusText = path;
+    else
+        m_sPlaStatusText = path;
+    action_ImportROB->setStatusTip(path);
+    m_bStatusBarBusy = false;
+}
+
+bool CMainDlg::SavePlayground(const std::string&) {
+    return false;
+}
+
+bool CMainDlg::LoadPlayground(const std::string&) {
+    return false;
+}
+
+void CMainDlg::slot_Save() {
+    f_ResetEmuAppMouseMode();
+    if (CurrentPage() == RobotPage) {
+        if (m_sRobFile.empty()) {
+            slot_SaveAs();
+            return;
+        }
+        if (IsRobotFileBusy())
+            return;
+        m_pRobApp->StartFileThread(m_sRobFile, false, false, m_bRobOpenAfterSave, m_bRobNewAfterSave);
+    } else if (CurrentPage() == PlaygroundPage) {
+        if (m_sPlaFile.empty()) {
+            slot_SaveAs();
+            return;
+        }
+        f_SaveMapMessage(SavePlayground(m_sPlaFile), false);
+    }
+}
+
+void CMainDlg::slot_SaveAs() {
+    f_ResetEmuAppMouseMode();
+    const bool robot = CurrentPage() == RobotPage;
+    if (!robot && CurrentPage() != PlaygroundPage)
+        return;
+    if (robot && IsRobotFileBusy())
+        return;
+    const QString folder = robot ? RobotFileFolder() : PlaygroundFileFolder();
+    QDir().mkpath(folder);
+    QString file = QFileDialog::getSaveFileName(this, m_config.GetText("CMainDlg", "slot_SaveAs", "s"),
+        folder, robot ? kRobotFilter : kPlaygroundFilter);
+    if (file.isEmpty())
+        return;
+    file = WithSuffix(file, robot ? QStringLiteral("rob") : QStringLiteral("pla"));
+    if (robot) {
+        m_sRobFile = LocalPath(file);
+        m_pRobApp->StartFileThread(m_sRobFile, false, false, m_bRobOpenAfterSave, m_bRobNewAfterSave);
+    } else {
+        const bool saved = SavePlayground(LocalPath(file));
+        if (saved)
+            m_sPlaFile = LocalPath(file);
+        f_SaveMapMessage(saved, false);
+    }
+    ShowFileStatusTip(file);
+}
+
+void CMainDlg::slot_Open() {
+    f_ResetEmuAppMouseMode();
+    const bool robot = CurrentPage() == RobotPage;
+    if (!robot && CurrentPage() != PlaygroundPage)
+        return;
+    if (robot && IsRobotFileBusy())
+        return;
+    if (robot && !m_bRobSaved) {
+        switch (f_AskForSave()) {
+        case 0:
+            // The file dialog follows once the robot is saved.
+            m_bRobOpenAfterSave = true;
+            slot_SaveAs();
+            m_bRobOpenAfterSave = false;
+            return;
+        case 1:
+            break;
+        default:
+            return;
+        }
+    } else if (!robot && !m_bPlaSaved) {
+        switch (f_AskForSave()) {
+        case 0:
+            slot_SaveAs();
+            if (!m_bPlaSaved)
+                return;
+            break;
+        case 1:
+            break;
+        default:
+            return;
+        }
+    }
+    const QString folder = robot ? RobotFileFolder() : PlaygroundFileFolder();
+    const QString file = QFileDialog::getOpenFileName(
+        this, f_OpenFileMessage(), folder, robot ? kRobotFilter : kPlaygroundFilter);
+    if (file.isEmpty())
+        return;
+    slot_NoSel();
+    if (robot) {
+        m_sRobFile = LocalPath(file);
+        m_pRobApp->StartFileThread(m_sRobFile, true, false, false, false);
+    } else {
+        // A playground that cannot be read leaves the one shown, and its
+        // file, as they were.
+        const bool loaded = LoadPlayground(LocalPath(file));
+        if (loaded) {
+            m_sPlaFile = LocalPath(file);
+            m_bPlaNew = false;
+        }
+        f_SaveMapMessage(loaded, true);
+        if (!loaded)
+            return;
+    }
+    ShowFileStatusTip(file);
+}
+
+void CMainDlg::slot_New() {
+    f_ResetEmuAppMouseMode();
+    if (CurrentPage() == RobotPage) {
+        if (IsRobotFileBusy())
+            return;
+        if (!m_bRobSaved) {
+            switch (f_AskForSave()) {
+            case 0:
+                // The new robot follows once this one is saved.
+                m_bRobNewAfterSave = true;
+                slot_SaveAs();
+                m_bRobNewAfterSave = false;
+                return;
+            case 1:
+                break;
+            default:
+                return;
+            }
+        }
+        slot_NoSel();
+        m_bRobNewAfterSave = false;
+        m_pRobApp->NewRobot();
+        m_sRobFile.clear();
+        ShowFileStatusTip(QString());
+        slot_StepChange();
+    } else if (CurrentPage() == PlaygroundPage) {
+        if (!m_bPlaSaved) {
+            switch (f_AskForSave()) {
+            case 0:
+                slot_SaveAs();
+                if (!m_bPlaSaved)
+                    return;
+                break;
+            case 1:
+                break;
+            default:
+                return;
+            }
+        }
+        slot_NoSel();
+        m_pPlaApp->Reset();
+        m_bPlaNew = true;
+        m_bPlaSaved = true;
+        m_sPlaFile.clear();
+        ShowFileStatusTip(QString());
+        slot_StepChange();
+    }
+}
+
+bool CMainDlg::WriteRobotHandOver(const std::string& path) {
+    SRobotFileState copy;
+    copy.m_strRobotFile = path;
+    copy.m_vecAllParts = m_pRobApp->GetPartList();
+    return SaveRobotFile(copy) == kRobotSaved;
+}
+
+void CMainDlg::HandRobotOver(const std::string& path) {
+    SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    block.m_vecRobotFiles.assign(1, path);
+    // The robot keeps the first program it was given.
+    if (block.m_vecProgramFiles.size() > 1)
+        block.m_vecProgramFiles.resize(1);
+    tabWidget->setCurrentWidget(tab3);
+    f_EmuAppRefresh();
+}
+
+void CMainDlg::slot_LoadToEmuApp() {
+    f_ResetEmuAppMouseMode();
+    const Page page = CurrentPage();
+    if (page != RobotPage && page != PlaygroundPage)
+        return;
+    // The loader owns the lists while it builds robots.
+    if (m_pEmuApp->IsLoading())
+        return;
+    if (page == RobotPage) {
+        if (IsRobotFileBusy())
+            return;
+        if (m_sRobFile.empty()) {
+            // A robot that has no file of its own goes over as a copy in the
+            // working folder; it stays unsaved and nameless, so that it is
+            // still offered to be saved.
+            const std::string copy = LocalPath(m_config.InProgramDir(QStringLiteral("Temp/temp.rob")));
+            if (!WriteRobotHandOver(copy)) {
+                m_config.ShowTips("CRobApp", "slot_ThreadEnd", "sSave");
+                return;
+            }
+            HandRobotOver(copy);
+        } else if (!m_bRobSaved) {
+            // Saved to its own file first; the simulation takes it when the
+            // save has finished (slot_LoadToEmuAppEnd).
+            m_bRobToEmuPending = true;
+            m_pRobApp->StartFileThread(m_sRobFile, false, true, false, false);
+        } else {
+            HandRobotOver(m_sRobFile);
+        }
+        return;
+    }
+    const std::string copy = LocalPath(m_config.InProgramDir(QStringLiteral("Temp/temp.pla")));
+    if (!SavePlayground(copy)) {
+        f_SaveMapMessage(false, false);
+        return;
+    }
+    m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile = copy;
+    tabWidget->setCurrentWidget(tab3);
+    f_EmuAppRefresh();
+}
+
+void CMainDlg::slot_LoadToEmuAppEnd() {
+    if (m_bPlaToEmuPending) {
+        m_bPlaToEmuPending = false;
+    } else if (m_bRobToEmuPending) {
+        m_bRobToEmuPending = false;
+        if (!m_pEmuApp->IsLoading())
+            HandRobotOver(m_sRobFile);
+        return;
+    } else {
+        return;
+    }
+    tabWidget->setCurrentWidget(tab3);
+    f_EmuAppRefresh();
+}
+
+void CMainDlg::slot_LoadExample() {
+    f_ResetEmuAppMouseMode();
+    const auto* action = qobject_cast<const QAction*>(sender());
+    if (!action)
+        return;
+    const QStringList parts = action->objectName().split(QLatin1Char(','));
+    if (parts.size() != 2)
+        return;
+    CLoadDlg ask(!m_bRobSaved, !m_bPlaSaved, m_config, this);
+    if (ask.exec() != QDialog::Accepted)
+        return;
+    const TiXmlElement* example = m_config.FindExample(parts[0]);
+    if (!example || m_pEmuApp->IsLoading() || (ask.m_bLoadRobot && IsRobotFileBusy()))
+        return;
+    const int level = parts[1].toInt();
+    const char* file = example->Attribute("file");
+    const QString folder = m_config.InProgramDir(
+                               m_config.m_strExampleDir.mid(1) + (file ? QString::fromUtf8(file) : QString()))
+        + QLatin1Char('/');
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    if (ask.m_bLoadMap) {
+        if (const char* playground = example->Attribute("pla")) {
+            const QString path = folder + QString::fromUtf8(playground);
+            if (LoadPlayground(LocalPath(path))) {
+                m_sPlaFile = LocalPath(path);
+                m_bPlaNew = false;
+                m_sPlaStatusText = path;
+            }
+            block.m_strPlaygroundFile = LocalPath(path);
+        }
+    }
+    if (ask.m_bLoadRobot) {
+        block.m_vecRobotFiles.clear();
+        block.m_vecProgramFiles.clear();
+        for (const TiXmlElement* robot = example->FirstChildElement("rob"); robot;
+             robot = robot->NextSiblingElement("rob")) {
+            const char* robotFile = robot->Attribute("rob");
+            if (!robotFile)
+                continue;
+            block.m_vecRobotFiles.push_back(LocalPath(folder + QString::fromUtf8(robotFile)));
+            const char* program = robot->Attribute("dll");
+            block.m_vecProgramFiles.push_back(m_config.m_nExampleProgramLevel >= level && program
+                    ? LocalPath(folder + QString::fromUtf8(program))
+                    : std::string());
+        }
+        if (!block.m_vecRobotFiles.empty()) {
+            // The builder shows the example's first robot.
+            m_sRobFile = block.m_vecRobotFiles.front();
+            m_sRobStatusText = FromLocalPath(m_sRobFile);
+            slot_NoSel();
+            m_pRobApp->StartFileThread(m_sRobFile, true, false, false, false);
+        }
+    }
+    QApplication::restoreOverrideCursor();
+    tabWidget->setCurrentWidget(tab3);
+    f_EmuAppRefresh();
+}
+
+// ---- help and programs of the studio --------------------------------------------------
 
 void CMainDlg::slot_SoftwareHelp() {
     CAboutDlg about(m_config, this);
     about.exec();
 }
 
-void CMainDlg::slot_DocumetHelp() { }
+void CMainDlg::OpenProgramFile(const QString& relative, const QString& fragment) {
+    QUrl url = QUrl::fromLocalFile(m_config.InProgramDir(relative));
+    if (!fragment.isEmpty())
+        url.setFragment(fragment);
+    if (!QDesktopServices::openUrl(url))
+        qCWarning(lcWindow, "The desktop could not open %s", qPrintable(url.toString()));
+}
 
-void CMainDlg::slot_RunRCJ() { }
+void CMainDlg::slot_DocumetHelp() {
+    // The manual holds both languages; the reader lands on the current one.
+    OpenProgramFile(QStringLiteral("XML/Manual.html"),
+        m_config.m_nLanguage == 0 ? QStringLiteral("zh") : QStringLiteral("en"));
+}
 
-void CMainDlg::slot_LoadExample() { }
+void CMainDlg::slot_UpdateSoftware() {
+    OpenProgramFile(QStringLiteral("XML/Support.html"),
+        m_config.m_nLanguage == 0 ? QStringLiteral("zh") : QStringLiteral("en"));
+}
 
-void CMainDlg::slot_New() { }
+void CMainDlg::slot_RunRCJ() {
+    if (m_config.m_strFastCar.isEmpty())
+        return;
+    auto* process = new QProcess(this);
+    connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            qCWarning(lcWindow, "The studio's program %s did not start", qPrintable(process->program()));
+            process->deleteLater();
+        }
+    });
+    process->start(m_config.InProgramDir(m_config.m_strFastCar), QStringList(), QIODevice::ReadWrite);
+}
 
-void CMainDlg::slot_Open() { }
+void CMainDlg::slot_ExampleFile() {
+    if (m_config.m_strExampleDir.isEmpty())
+        return;
+    const QString folder = m_config.InProgramDir(m_config.m_strExampleDir.mid(1));
+    QDir().mkpath(folder);
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        qCWarning(lcWindow, "The desktop could not open the folder %s", qPrintable(folder));
+}
 
-void CMainDlg::slot_SaveAs() { }
+// ---- colour and closing ------------------------------------------------------------------
 
-void CMainDlg::slot_Save() { }
+void CMainDlg::slot_Color() {
+    f_ResetEmuAppMouseMode();
+    if (CurrentPage() != RobotPage || SelectedPartType() != ModelTypeBrick)
+        return;
+    QColorDialog dialog(this);
+    dialog.setWindowTitle(action_Color->text());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QColor colour = dialog.selectedColor();
+    m_pRobApp->SetSelColor(
+        osg::Vec4(float(colour.redF()), float(colour.greenF()), float(colour.blueF()), 1.0f));
+}
 
-void CMainDlg::slot_ExampleFile() { }
-
-void CMainDlg::slot_LoadToEmuApp() { }
-
-void CMainDlg::slot_LoadToEmuAppEnd() { }
-
-void CMainDlg::slot_UpdateSoftware() { }
-
-void CMainDlg::slot_Color() { }
+void CMainDlg::closeEvent(QCloseEvent* event) {
+    if (m_bForceClose) {
+        event->accept();
+        QCoreApplication::exit(0);
+        return;
+    }
+    if (!m_bRobSaved || !m_bPlaSaved) {
+        switch (f_AskForSave()) {
+        case 1:
+            event->accept();
+            return;
+        case 0: {
+            // The robot first: its page is shown, and once it is shown its
+            // file is asked for.
+            f_ResetEmuAppMouseMode();
+            const Page unsaved = !m_bRobSaved ? RobotPage : PlaygroundPage;
+            if (CurrentPage() != unsaved)
+                tabWidget->setCurrentWidget(unsaved == RobotPage ? tab1 : tab2);
+            else
+                slot_SaveAs();
+            event->ignore();
+            return;
+        }
+        default:
+            event->ignore();
+            return;
+        }
+    }
+    if (!f_AskForQuit()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QCoreApplication::exit(0);
+}
 
 } // namespace Ui

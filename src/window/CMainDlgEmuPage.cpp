@@ -53,10 +53,8 @@ void CMainDlg::f_InitEmuAppPage() {
     m_pEmuApp = new CEmuApp("config.xml", view, m_config);
     m_frameLoop.AddApp(m_pEmuApp.get());
     // The loader checks each robot's sensors against the playground's part
-    // limits in the order of the sensor bar.
-    m_pEmuSensorBar = new CBrickBox(m_config.m_pViewGroup[2], m_config, this);
-    m_pEmuSensorBar->hide();
-    m_pEmuApp->GetLoadBlock()->m_pSensorModelTable = m_pEmuSensorBar;
+    // limits in the order of the robot page's sensor bar.
+    m_pEmuApp->GetLoadBlock()->m_pSensorModelTable = m_pRobotBars[2];
 
     m_pDriveAction = new QAction(this);
     m_pDriveAction->setCheckable(true);
@@ -193,12 +191,10 @@ void CMainDlg::f_LanguageEmuApp() {
     }
     label_2->setText(Text(group, "sScore"));
 
-    // The labels, the panel, the progress dialog and the sensor bar's names
-    // (which the rule dialog shows) in the new language.
+    // The labels, the panel and the progress dialog in the new language.
     f_UpdateScoreTime();
     m_pRobDataDlg->f_Language();
     m_pProgressDlg->f_Language();
-    m_pEmuSensorBar->f_Language();
 }
 
 void CMainDlg::f_ResetEmuAppMouseMode() {
@@ -419,8 +415,10 @@ void CMainDlg::f_Ui_ReloadToEmuApp(int result) {
         // A robot broke the playground's part limits and was left out: the
         // rules show what the playground allows.
         QStringList rows;
-        for (const CImageViewer* picture : m_pEmuSensorBar->GetPictures())
-            rows << picture->toolTip();
+        if (const CBrickBox* sensors = m_pRobotBars[2]) {
+            for (const CImageViewer* picture : sensors->GetPictures())
+                rows << picture->toolTip();
+        }
         std::vector<int> rules = block.m_vecRules;
         CRuleDlg rule(
             rows, rules, m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRule"), false, m_config, this);

@@ -5,6 +5,7 @@
 #include "window/CMainDlg.h"
 
 #include "apps/CEmuApp.h"
+#include "dialogs/CUserDefineDlg.h"
 #include "foundation/CConfig.h"
 #include "widgets/MyPushButton.h"
 
@@ -78,6 +79,7 @@ void CMainDlg::f_Language(bool atStart) {
     f_LanguageRobApp(atStart);
     f_LanguagePlaApp();
     f_LanguageEmuApp();
+    m_pUserDefineDlg->f_Language();
     if (config.m_nRunMode == RunModeNet) {
         if (m_bMatchRunning)
             f_Ui_UpdateMatchTime();
@@ -258,8 +260,10 @@ void CMainDlg::ApplySideButtonTexts(
 }
 
 void CMainDlg::f_SensorMessage(std::vector<QString>& names) const {
+    // By port kind (window/PortLabels.h): magnets come last, with a name of
+    // their own.
     static const char* const keys[] = { "sNo", "sMotor", "sRay", "sTouch", "sCompass", "sRanging", "sBlack",
-        "sFire", "sVolume", "sTrace", "sCompound", "sLife", "sColoredLight" };
+        "sFire", "sVolume", "sTrace", "sCompound", "sLife", "sColoredLight", "sMagnet" };
     const TiXmlElement* group = m_config.FindTextNode(kClass, "f_SensorMessage");
     names.clear();
     for (const char* key : keys)
@@ -309,6 +313,11 @@ QString CMainDlg::f_3DFileMessage() const {
 
 void CMainDlg::f_3DFileTips() const {
     m_config.ShowTips(kClass, "f_3DFileTips", "s");
+}
+
+void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad) {
+    const char* key = isLoad ? (ok ? "sLoad" : "sLoadNo") : (ok ? "sOK" : "sNo");
+    m_config.ShowTips(kClass, "f_SaveMapMessage", key);
 }
 
 } // namespace Ui

@@ -1,20 +1,30 @@
-// The robot builder page: its set-up, entering it, its texts and the
-// per-frame state of its edit actions.
+// The robot builder page: its set-up, entering it, its texts, the
+// per-frame state of its edit actions, parts from the bars, pictures and
+// the assembly show.
 
 #include "window/CMainDlg.h"
 
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
+#include "elements/CBrick.h"
 #include "elements/CModel.h"
 #include "foundation/CConfig.h"
 #include "scene/SceneView.h"
+#include "simulation/CSensor.h"
+#include "simulation/RobotPartFactory.h"
+#include "widgets/CBrickBox.h"
 #include "widgets/CExWidget.h"
+#include "widgets/CImageViewer.h"
 #include "widgets/MyPushButton.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -33,6 +43,32 @@ namespace {
 QString Text(const TiXmlElement* group, const char* key) {
     const char* value = group ? group->Attribute(key) : nullptr;
     return value ? QString::fromUtf8(value) : QString();
+}
+
+// The part a bar's picture of this kind number stands for: 0 control unit, 1
+// brick (in the bar's colour), 2 wheel, 3 motor, 10 to 19 the sensor kinds 0
+// to 9, 20 coloured light, 21 magnet sensor; none for any other number.
+osg::ref_ptr<CModel> MakeBarPart(
+    int kind, const std::string& address, const osg::Vec4& colour, const PartContextPtr& context, bool isE) {
+    constexpr int kFirstSensor = 10;
+    switch (kind) {
+    case 0:
+        return MakeRobotPart(ModelTypeRcu, 0, context, address, isE);
+    case 1:
+        return new CBrick(context, address, colour);
+    case 2:
+        return MakeRobotPart(ModelTypeWheel, 0, context, address, isE);
+    case 3:
+        return MakeRobotPart(ModelTypeMotor, 0, context, address, isE);
+    case 20:
+        return MakeRobotPart(ModelTypeColoredLight, 0, context, address, isE);
+    case 21:
+        return MakeRobotPart(ModelTypeSensor, SensorKindMagnet, context, address, isE);
+    default:
+        if (kind >= kFirstSensor && kind <= kFirstSensor + SensorKindLife)
+            return MakeRobotPart(ModelTypeSensor, kind - kFirstSensor, context, address, isE);
+        return nullptr;
+    }
 }
 
 } // namespace
@@ -64,6 +100,21 @@ void CMainDlg::f_InitRobAppPage() {
     connect(m_pSetUpShowAction, &QAction::triggered, this, &CMainDlg::slot_ShowSetUp_RobApp);
     m_pSetUpShowAction->setCheckable(true);
     menu_Operator->addAction(m_pSetUpShowAction);
+    // The grid shows from the start.
+    m_pGridAction->setChecked(true);
+
+    const char* const barNames[3] = { "modelBrick", "modelWheel", "modelSenRcu" };
+    QScrollArea* const barAreas[3] = { scrollArea_ModelBrick, scrollArea_ModelWheel, scrollArea_ModelSenRcu };
+    for (int i = 0; i < 3; ++i) {
+        m_pRobotBars[i] = new CBrickBox(m_config.m_pViewGroup[i], m_config);
+        m_pRobotBars[i]->setObjectName(QLatin1String(barNames[i]));
+        m_pRobotBars[i]->setGeometry(0, 0, 228, 133);
+        barAreas[i]->setWidget(m_pRobotBars[i]);
+    }
+    for (CBrickBox* bar : m_pRobotBars) {
+        for (CImageViewer* picture : bar->GetPictures())
+            connect(picture, &CImageViewer::clicked1, this, &CMainDlg::slot_AddObjRobApp);
+    }
 
     CRobApp* app = m_pRobApp.get();
     connect(slider_RobTurnX, &QSlider::valueChanged, this, &CMainDlg::slot_RobApp_SliderChangeTurnX);
@@ -153,6 +204,8 @@ void CMainDlg::f_EnterRobAppPage() {
 void CMainDlg::f_LanguageRobApp(bool atStart) {
     if (!atStart)
         f_Ui_UpdatePort();
+    for (CBrickBox* bar : m_pRobotBars)
+        bar->f_Language();
     m_pRobApp->ShowObjCount();
     const CConfig& config = m_config;
     const TiXmlElement* group = config.FindTextNode("CMainDlg", "f_LanguageRobApp");
@@ -295,34 +348,70 @@ int CMainDlg::SelectedPartType() const {
     return selected ? selected->GetType() : -1;
 }
 
-// ---- commands of the page that its part bars, ports and panel fill in ----------
+// ---- parts from the bars, pictures and the assembly show --------------------------
 
-void CMainDlg::slot_AddObjRobApp(std::string, int, osg::Vec4) { }
+void CMainDlg::slot_AddObjRobApp(std::string name, int kind, osg::Vec4 colour) {
+    // Whatever the builder makes of it, the robot is asked about before it
+    // is dropped.
+    m_bRobSaved = false;
+    if (osg::ref_ptr<CModel> part
+        = MakeBarPart(kind, name, colour, m_pRobApp->GetPartContext(), m_config.m_bIsE))
+        m_pRobApp->AddPart(part.get());
+    mywidget->setFocus(Qt::ActiveWindowFocusReason);
+}
 
-void CMainDlg::slot_Img_RobApp() { }
+void CMainDlg::slot_Img_RobApp() {
+    m_pRobApp->ToggleGridBackground();
+}
 
-void CMainDlg::slot_GetImg_RobApp() { }
+void CMainDlg::slot_GetImg_RobApp() {
+    const QString caption = m_config.GetText("CMainDlg", "slot_SaveAs", "s");
+    const QString folder = m_config.InProgramDir(QStringLiteral("bmp"));
+    QDir().mkpath(folder);
+    QString filter;
+    QString file = QFileDialog::getSaveFileName(
+        this, caption, folder, QStringLiteral("PNG (*.png);;JPG (*.jpg);;BMP (*.bmp)"), &filter);
+    if (file.isEmpty())
+        return;
+    // The picture's writer is chosen by the name's ending: a name typed
+    // without one gets the chosen type's.
+    if (QFileInfo(file).suffix().isEmpty()) {
+        const QString type = filter.section(QLatin1String("*."), 1).section(QLatin1Char(')'), 0, 0);
+        file += QLatin1Char('.') + (type.isEmpty() ? QStringLiteral("png") : type);
+    }
+    m_pRobApp->CaptureImage(QFile::encodeName(file).toStdString(), mywidget->width(), mywidget->height());
+}
 
-void CMainDlg::slot_FastImg_RobApp() { }
+void CMainDlg::slot_FastImg_RobApp() {
+    m_pRobApp->ToggleFastCapture(mywidget->width(), mywidget->height());
+}
 
-void CMainDlg::slot_ShowSetUp_RobApp() { }
-
-void CMainDlg::f_ShowRobAppPartPanel() { }
-
-void CMainDlg::f_SetPort() { }
-
-void CMainDlg::slot_ClearPort() { }
-
-void CMainDlg::f_Ui_SelTreeToObj(QTreeWidgetItem*, int) { }
-
-void CMainDlg::f_Ui_UpdatePort() { }
-
-void CMainDlg::slot_ButtonPortSet() { }
-
-void CMainDlg::slot_Opposite_RobApp(int) { }
-
-void CMainDlg::slot_Port_RobApp(int) { }
-
-void CMainDlg::slot_RobApp_ChangeRayDis() { }
+void CMainDlg::slot_ShowSetUp_RobApp() {
+    m_pRobApp->ToggleSetUpShow();
+    const bool on = m_pRobApp->IsSetUpShow();
+    m_pSetUpShowAction->setChecked(on);
+    tabWidget->setTabEnabled(2, !on);
+    for (QAction* action : { menu->menuAction(), action_open, action_save, action_new, action_AllSel })
+        action->setVisible(!on);
+    m_pOperatorToolBar->setVisible(!on);
+    for (QAction* action : { action_ModelDelete, action_ModelCopy, action_ModelPaste, action_ModelRotate_X,
+             action_ModelRotate_Y, action_ModelRotate_Z, action_PointTurn_X, action_PointTurn_Y,
+             action_PointTurn_Z, action_Return, action_ModelMove, action_Color, action_ImportROB })
+        action->setVisible(!on);
+    MyScrollArea1->setVisible(!on);
+    scrollArea_ModelBrick->setVisible(!on);
+    m_pFastCaptureAction->setVisible(on);
+    tabWidget->setTabEnabled(1, !on);
+    if (on) {
+        scrollArea_ModelWheel->hide();
+        scrollArea_ModelSenRcu->hide();
+        scrollArea_PortSet->hide();
+    } else {
+        // The side panel comes back as it starts, on its brick bar.
+        slot_BrickBrickBar();
+    }
+    action_Undo->setEnabled(m_pRobApp->CanUndo());
+    action_Redo->setEnabled(m_pRobApp->CanRedo());
+}
 
 } // namespace Ui

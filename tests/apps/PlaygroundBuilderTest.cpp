@@ -601,11 +601,22 @@ TEST_F(PlaygroundBuilder, ObjectGroupsFromTheSetUpFile) {
     const std::vector<ObjectRecord> walls = Snapshot();
     const int wallsStep = Edit().m_undoStack.index();
 
+    // On the near wall's top a cube would stand beyond the ground's edge:
+    // it keeps to the ground behind the wall instead.
+    Add(KindOf(ModelTypeGeo));
+    CModel* cube = Edit().m_vecSel.front().get();
+    const QPoint nearWall = PixelOf(expected[1] + shift + osg::Vec3f(0, 0, 6));
+    MoveTo(nearWall);
+    EXPECT_NEAR(cube->GetBottomZ(), 0.0, 1e-2);
+    ExpectNear(cube->GetState().m_vPos, WorldAt(nearWall, 5.0), 1e-2f);
+    App().DoCommand(14, true);
+    EXPECT_EQ(Snapshot(), walls);
+
     ASSERT_TRUE(App().InsertGroup(1));
     ASSERT_EQ(Objects().size(), 15u);
     for (std::size_t i = 4; i < 15; ++i) {
         EXPECT_EQ(std::type_index(typeid(*Objects()[i])), std::type_index(typeid(CGeo)));
-        EXPECT_EQ(Objects()[i]->GetId(), int(i));
+        EXPECT_EQ(Objects()[i]->GetId(), int(i) + 1) << "the dropped cube had id 4";
     }
     App().DoCommand(14, true);
     EXPECT_EQ(Snapshot(), walls) << "a cancel drops the group still carried";

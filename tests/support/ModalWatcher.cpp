@@ -49,8 +49,16 @@ void ModalWatcher::Look() {
         m_lastBox = box;
         m_messages.append(box->text());
         const QList<QAbstractButton*> buttons = box->buttons();
-        if (!buttons.isEmpty())
-            Post(buttons.first());
+        QAbstractButton* answer = buttons.isEmpty() ? nullptr : buttons.first();
+        if (!m_boxAnswers.isEmpty()) {
+            const QString wanted = m_boxAnswers.takeFirst();
+            for (QAbstractButton* button : buttons) {
+                if (button->text().startsWith(wanted))
+                    answer = button;
+            }
+        }
+        if (answer)
+            Post(answer);
         else
             QMetaObject::invokeMethod(box, "reject", Qt::QueuedConnection);
         return;

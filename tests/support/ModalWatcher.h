@@ -6,7 +6,8 @@
 // at the active modal widget. A message box is answered with its first
 // button and its text kept; any other modal is handed to the test's
 // handler, which may look at it and act (through Post, so that what it
-// starts runs after the handler has returned). A modal that is still open
+// starts runs after the handler has returned). A test that must choose
+// another button of a message box names it beforehand (AnswerBoxesWith). A modal that is still open
 // after 10 s is given up (rejected, with a line on standard error), so a
 // test whose expectation fails ends instead of waiting for good.
 
@@ -33,6 +34,10 @@ public:
     ModalWatcher& operator=(const ModalWatcher&) = delete;
 
     void SetHandler(Handler handler) { m_handler = std::move(handler); }
+    // The next message boxes are answered, one each in turn, with the
+    // button whose text starts with these texts; a box past them, or one
+    // without such a button, with its first button.
+    void AnswerBoxesWith(const QStringList& buttons) { m_boxAnswers = buttons; }
 
     // The texts of the message boxes answered so far, oldest first.
     const QStringList& Messages() const { return m_messages; }
@@ -48,6 +53,7 @@ private:
     QTimer m_timer;
     Handler m_handler;
     QStringList m_messages;
+    QStringList m_boxAnswers;
     QPointer<QWidget> m_lastBox;
     QPointer<QWidget> m_current;
     QElapsedTimer m_currentSince;

@@ -1,0 +1,629 @@
+// The robot page as a student uses it, under Xvfb: parts taken from the part
+// bars and put down in the 3-D view with the mouse, wired in the port panel,
+// saved, opened and handed to the simulation through the menus and file
+// dialogs; screenshots, the assembly show, help, examples and user models;
+// and the window asking before unsaved work goes. Real models, real files.
+
+#include "apps/CEmuApp.h"
+#include "apps/CPlaApp.h"
+#include "apps/CRobApp.h"
+#include "dialogs/CExTreeView.h"
+#include "dialogs/CLoadDlg.h"
+#include "dialogs/CUserDefineDlg.h"
+#include "elements/CModel.h"
+#include "elements/Geometry.h"
+#include "foundation/CConfig.h"
+#include "platform/ProgramDir.h"
+#include "scene/Camera.h"
+#include "scene/SceneView.h"
+#include "simulation/SRobThreadData.h"
+#include "support/ModalWatcher.h"
+#include "support/QtPrint.h"
+#include "support/TempDir.h"
+#include "widgets/CBrickBox.h"
+#include "widgets/CExWidget.h"
+#include "widgets/CImageViewer.h"
+#include "widgets/MyPushButton.h"
+#include "widgets/ViewerQT.h"
+#include "window/CMainDlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+namespace fs = std::filesystem;
+using testsupport::ModalWatcher;
+using testsupport::TempDir;
+
+namespace {
+
+TempDir* g_programDir = nullptr;
+
+QString InFolder(const std::string& relative) {
+    return QString::fromStdString((g_programDir->path() / relative).string());
+}
+
+// What a part is as the robot file and the port panel know it.
+using PartKey = std::tuple<int, int, int, int>; // type, sub-type, port, opposite
+
+std::vector<PartKey> Parts(const CRobApp& app) {
+    std::vector<PartKey> parts;
+    for (const osg::ref_ptr<CModel>& part : app.GetPartList()) {
+        const int subType = part->GetType() == ModelTypeSensor ? part->GetSubType() : 0;
+        parts.emplace_back(part->GetType(), subType, part->GetPort(), part->GetOpposite());
+    }
+    std::sort(parts.begin(), parts.end());
+    return parts;
+}
+
+// Receives what the window hands the desktop to open.
+class DesktopStandIn : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> m_urls;
+
+public slots:
+    void Open(const QUrl& url) { m_urls << url; }
+};
+
+class RobotPage : public testing::Test {
+protected:
+    void SetUp() override {
+        CConfig& config = CConfig::Instance();
+        config.SetLanguage(1, false);
+        config.m_nRunMode = RunModeEducation;
+        config.m_bIsE = false;
+        m_watcher.SetHandler([this](QWidget* modal) { Answer(modal); });
+        m_window = std::make_unique<Ui::CMainDlg>(config);
+        m_window->FrameLoop().Start();
+        m_window->showMaximized();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        m_view = W().mywidget->findChild<scene::SceneView*>();
+        ASSERT_NE(m_view, nullptr);
+        Step();
+        Step();
+    }
+
+    void TearDown() override {
+        m_watcher.SetHandler({});
+        m_window.reset();
+    }
+
+    Ui::CMainDlg& W() { return *m_window; }
+    CRobApp& Rob() { return *m_window->GetRobApp(); }
+
+    // One tick of the frame timer: the scenes' frame, then the page's controls.
+    void Step() {
+        W().slot_Update();
+        QApplication::processEvents();
+    }
+
+    // ---- what the student answers the window's dialogs ---------------------------------------
+    void Answer(QWidget* modal) {
+        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (m_files.empty() || !name || !files->isVisible() || files == m_lastFiles)
+                return;
+            m_lastFiles = files;
+            m_fileFolders << files->directory().absolutePath();
+            name->setText(m_files.front());
+            m_files.pop_front();
+            QTest::keyClick(name, Qt::Key_Return);
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && m_dialogHandler) {
+            if (dialog == m_lastDialog)
+                return;
+            m_lastDialog = dialog;
+            m_dialogHandler(dialog);
+        }
+    }
+
+    // ---- the 3-D view, as the mouse moves over it ----------------------------------------------
+    QPoint PixelOf(const osg::Vec3f& world) const {
+        const osg::Vec3d p = osg::Vec3d(world) * m_window->GetRobApp()->GetCamera()->GetWindowMatrix();
+        return QPoint(int(std::lround(p.x())), m_view->height() - int(std::lround(p.y())));
+    }
+    void Send(QEvent::Type type, const QPoint& at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), m_view->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(m_view, &event);
+        Step();
+    }
+    void ClickInView(const QPoint& at) {
+        Send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+        Send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        Send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    }
+
+    // Takes the bar's picture and puts the part down on the floor at spot.
+    CModel* AddFromBar(MyPushButton* barButton, CImageViewer* picture, const osg::Vec3f& spot) {
+        QTest::mouseClick(barButton, Qt::LeftButton);
+        QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(30, 30));
+        Step();
+        CModel* part = Rob().GetSingleSel();
+        if (!part)
+            return nullptr;
+        Send(QEvent::MouseMove, PixelOf(spot), Qt::NoButton, Qt::NoButton);
+        ClickInView(PixelOf(spot));
+        EXPECT_TRUE(part->IsLocked()) << part->GetAddress();
+        return part;
+    }
+
+    // The floor spots parts are put down on: apart from each other and from
+    // the control unit, and in sight.
+    std::vector<osg::Vec3f> FloorSpots() const {
+        std::vector<osg::Vec3f> spots;
+        for (float y : { -30.0f, -15.0f, 15.0f, 30.0f }) {
+            for (float x : { -40.0f, -24.0f, -8.0f, 8.0f, 24.0f, 40.0f }) {
+                const QPoint pixel = PixelOf({ x, y, 0.0f });
+                if (m_view->rect().adjusted(20, 20, -20, -20).contains(pixel))
+                    spots.emplace_back(x, y, 0.0f);
+            }
+        }
+        return spots;
+    }
+
+    // The port tree's row of the kind named kind (a top-level row).
+    QTreeWidgetItem* KindRow(const QString& kind) const {
+        const QList<QTreeWidgetItem*> rows = m_window->treeWidget->findItems(kind, Qt::MatchExactly, 0);
+        for (QTreeWidgetItem* row : rows) {
+            if (!row->parent())
+                return row;
+        }
+        return nullptr;
+    }
+
+    void ClickRow(QTreeWidgetItem* row) {
+        QTreeWidget* tree = m_window->treeWidget;
+        tree->scrollToItem(row);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(row).center());
+    }
+
+    // Chooses a port in the panel's combo box with the arrow keys.
+    void ChoosePort(int port) {
+        QComboBox* combo = m_window->comboBox_PartPort;
+        combo->setFocus();
+        while (combo->currentIndex() < port)
+            QTest::keyClick(combo, Qt::Key_Down);
+        while (combo->currentIndex() > port)
+            QTest::keyClick(combo, Qt::Key_Up);
+    }
+
+    // A key as the student presses it, in the window (which a closed dialog
+    // may have left inactive for a moment: shortcuts go to the active one).
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        if (!m_window->isActiveWindow()) {
+            m_window->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        }
+        QTest::keyClick(m_window.get(), key, modifiers);
+    }
+
+    void Press(QAction* action) {
+        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+        QTest::qWait(0);
+    }
+
+    bool WaitForFileWorker() {
+        return QTest::qWaitFor([&] { return Rob().GetEditState().m_nBusy == SEditState::BusyIdle; }, 10000);
+    }
+
+    std::unique_ptr<Ui::CMainDlg> m_window;
+    scene::SceneView* m_view = nullptr;
+    ModalWatcher m_watcher;
+    std::deque<QString> m_files;
+    QStringList m_fileFolders;
+    QPointer<QFileDialog> m_lastFiles;
+    QPointer<QDialog> m_lastDialog;
+    std::function<void(QDialog*)> m_dialogHandler;
+};
+
+} // namespace
+
+// Every kind of part the bars offer (a kind number per picture, read from
+// the set-up file) becomes the part its number stands for: 1 brick in the
+// bar's colour, 2 wheel, 3 motor, 10-19 the sensor kinds 0-9, 20 coloured
+// light, 21 magnet sensor. The port tree lists the wired parts by kind in
+// the order of each kind's first part; the panel wires them, warning when a
+// port is taken by a part of the same group; the robot is saved, comes back
+// whole from its file and runs in the simulation.
+TEST_F(RobotPage, ARobotFromEveryBarIsWiredSavedOpenedAndHandedToTheSimulation) {
+    const std::map<int, std::pair<int, int>> madeOf = { { 1, { ModelTypeBrick, 0 } },
+        { 2, { ModelTypeWheel, 0 } }, { 3, { ModelTypeMotor, 0 } }, { 10, { ModelTypeSensor, 0 } },
+        { 11, { ModelTypeSensor, 1 } }, { 12, { ModelTypeSensor, 2 } }, { 13, { ModelTypeSensor, 3 } },
+        { 14, { ModelTypeSensor, 4 } }, { 15, { ModelTypeSensor, 5 } }, { 16, { ModelTypeSensor, 6 } },
+        { 17, { ModelTypeSensor, 7 } }, { 18, { ModelTypeSensor, 8 } }, { 19, { ModelTypeSensor, 9 } },
+        { 20, { ModelTypeColoredLight, 0 } }, { 21, { ModelTypeSensor, 10 } } };
+    MyPushButton* const barButtons[3]
+        = { W().pushButton_ModelBrick, W().pushButton_ModelWheel, W().pushButton_ModelSenRcu };
+    const std::vector<osg::Vec3f> spots = FloorSpots();
+    ASSERT_GE(spots.size(), 17u);
+
+    std::set<int> kinds;
+    std::map<int, CModel*> byKind;
+    std::size_t spot = 0;
+    CImageViewer* motorPicture = nullptr;
+    for (int bar = 0; bar < 3; ++bar) {
+        for (CImageViewer* picture : W().RobotPartBar(bar)->GetPictures()) {
+            if (!kinds.insert(picture->GetKind()).second)
+                continue;
+            CModel* part = AddFromBar(barButtons[bar], picture, spots[spot++]);
+            ASSERT_NE(part, nullptr) << picture->GetAddress();
+            byKind[picture->GetKind()] = part;
+            ASSERT_TRUE(madeOf.count(picture->GetKind())) << picture->GetKind();
+            EXPECT_EQ(part->GetType(), madeOf.at(picture->GetKind()).first) << picture->GetAddress();
+            if (part->GetType() == ModelTypeSensor) {
+                EXPECT_EQ(part->GetSubType(), madeOf.at(picture->GetKind()).second) << picture->GetAddress();
+            }
+            EXPECT_EQ(part->GetAddress(), picture->GetAddress());
+            if (part->GetType() == ModelTypeBrick) {
+                EXPECT_EQ(part->GetDesc().m_vColor, osg::Vec4f(0.0f, 0.41f, 0.65f, 1.0f));
+            }
+            if (part->GetType() == ModelTypeMotor)
+                motorPicture = picture;
+            EXPECT_FALSE(W().IsRobotSaved());
+        }
+    }
+    EXPECT_EQ(kinds.size(), madeOf.size());
+    ASSERT_NE(motorPicture, nullptr);
+    CModel* secondMotor = AddFromBar(W().pushButton_ModelWheel, motorPicture, spots[spot++]);
+    ASSERT_NE(secondMotor, nullptr);
+
+    // A part clicked with the right button shows its pose, and, when it is
+    // wired, its kind, name and port on the port page.
+    auto rightClick = [&](CModel* part) {
+        const QPoint at = PixelOf(part->GetState().m_vPos + osg::Vec3f(0.0f, 0.0f, 1.0f));
+        Send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+        Send(QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+        Send(QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+        EXPECT_EQ(Rob().GetSingleSel(), part) << part->GetAddress();
+    };
+    QTest::mouseClick(W().pushButton_ModelBrick, Qt::LeftButton);
+    rightClick(byKind.at(1));
+    EXPECT_TRUE(W().groupBox_RobPos->isVisible());
+    EXPECT_FALSE(W().groupBox_5->isVisible());
+    EXPECT_TRUE(W().pushButton_PortSet->isChecked() && W().scrollArea_PortSet->isVisible());
+    EXPECT_FALSE(W().scrollArea_ModelBrick->isVisible());
+    EXPECT_EQ(
+        W().lineEdit_RobPosX->text().toDouble(), ClampAndTruncate2(byKind.at(1)->GetState().m_vPos.x()));
+    rightClick(byKind.at(11));
+    EXPECT_TRUE(W().groupBox_5->isVisible());
+    EXPECT_EQ(W().lineEdit_PartType->text(), QStringLiteral("Touch"));
+    EXPECT_EQ(W().lineEdit_PartName->text(), QStringLiteral("Touch1"));
+    ASSERT_NE(W().treeWidget->currentItem(), nullptr);
+    EXPECT_EQ(W().treeWidget->currentItem()->text(0), QStringLiteral("Touch1"));
+
+    // The port tree: motors first (the first wired part), then the sensor
+    // bar's order; magnets have a row of their own beside the lights.
+    QTest::mouseClick(W().pushButton_PortSet, Qt::LeftButton);
+    const QStringList wiredKinds = { "Motor", "Ray", "Touch", "Compass", "Ranging", "Grey", "Flame", "Sound",
+        "Line", "Compound flame", "Life", "Magnet", "Coloured light" };
+    QTreeWidget* tree = W().treeWidget;
+    ASSERT_EQ(tree->topLevelItemCount(), wiredKinds.size());
+    for (int i = 0; i < wiredKinds.size(); ++i) {
+        QTreeWidgetItem* row = tree->topLevelItem(i);
+        EXPECT_EQ(row->text(0), wiredKinds[i]);
+        EXPECT_EQ(row->text(1), QString());
+        const int children = wiredKinds[i] == QLatin1String("Motor") ? 2 : 1;
+        ASSERT_EQ(row->childCount(), children) << wiredKinds[i].toStdString();
+        for (int j = 0; j < children; ++j) {
+            EXPECT_EQ(row->child(j)->text(0), wiredKinds[i] + QString::number(j + 1));
+            EXPECT_EQ(row->child(j)->text(1), QStringLiteral("Not wired"));
+        }
+    }
+
+    // The second motor, chosen in the tree: its panel offers ports 1 to 12
+    // and the reverse box; port 2 and reversed it is.
+    ClickRow(KindRow("Motor")->child(1));
+    EXPECT_EQ(Rob().GetSingleSel(), secondMotor);
+    EXPECT_TRUE(W().groupBox_5->isVisible());
+    EXPECT_EQ(W().lineEdit_PartType->text(), QStringLiteral("Motor"));
+    EXPECT_EQ(W().lineEdit_PartName->text(), QStringLiteral("Motor2"));
+    ASSERT_EQ(W().comboBox_PartPort->count(), 13);
+    EXPECT_EQ(W().comboBox_PartPort->itemText(12), QStringLiteral("12"));
+    EXPECT_TRUE(W().checkBox_Opposite->isVisible());
+    ChoosePort(2);
+    // On its box, where the student clicks.
+    QTest::mouseClick(
+        W().checkBox_Opposite, Qt::LeftButton, {}, QPoint(8, W().checkBox_Opposite->height() / 2));
+    EXPECT_EQ(secondMotor->GetPort(), 2);
+    EXPECT_EQ(secondMotor->GetOpposite(), 1);
+    EXPECT_EQ(secondMotor->GetRayDis(), 255) << "the hidden ray distance row leaves the part's";
+    EXPECT_EQ(KindRow("Motor")->child(1)->text(1), QStringLiteral("2"));
+    EXPECT_TRUE(m_watcher.Messages().isEmpty());
+
+    // The first motor on the same port is warned about, and wired all the same.
+    ClickRow(KindRow("Motor")->child(0));
+    ChoosePort(2);
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "slot_SetPort", "s"));
+    EXPECT_EQ(Rob().GetSingleSel()->GetPort(), 2);
+    EXPECT_EQ(KindRow("Motor")->child(0)->text(1), QStringLiteral("2"));
+    // The light and a sensor share a port without a word in this studio; two
+    // sensors, of whatever kinds, do not.
+    ClickRow(KindRow("Coloured light")->child(0));
+    EXPECT_FALSE(W().checkBox_Opposite->isVisible());
+    ChoosePort(5);
+    ClickRow(KindRow("Magnet")->child(0));
+    EXPECT_EQ(Rob().GetSingleSel()->GetSubType(), 10);
+    ChoosePort(5);
+    QTest::qWait(50);
+    EXPECT_EQ(m_watcher.Messages().size(), 1);
+    ClickRow(KindRow("Ray")->child(0));
+    ChoosePort(5);
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(KindRow("Magnet")->child(0)->text(1), QStringLiteral("5"));
+    EXPECT_EQ(KindRow("Coloured light")->child(0)->text(1), QStringLiteral("5"));
+    // A kind row chooses nothing.
+    ClickRow(KindRow("Ray"));
+    EXPECT_FALSE(W().groupBox_5->isVisible());
+    const std::vector<PartKey> built = Parts(Rob());
+
+    // Saved under a name typed without its ending, in the robot folder.
+    m_files.push_back(InFolder("robot/mine"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    EXPECT_EQ(m_fileFolders.back(), InFolder("robot"));
+    ASSERT_TRUE(WaitForFileWorker());
+    EXPECT_TRUE(fs::exists(g_programDir->path() / "robot/mine.rob"));
+    EXPECT_TRUE(W().IsRobotSaved());
+    EXPECT_EQ(W().RobotFile(), (g_programDir->path() / "robot/mine.rob").string());
+
+    // A new robot is its control unit alone; the saved one comes back whole.
+    Key(Qt::Key_N, Qt::ControlModifier);
+
+    EXPECT_EQ(Rob().GetPartList().size(), 1u);
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+    EXPECT_TRUE(W().RobotFile().empty());
+    m_files.push_back(InFolder("robot/mine.rob"));
+    Key(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+    EXPECT_EQ(Parts(Rob()), built);
+    EXPECT_EQ(KindRow("Motor")->child(0)->text(1), QStringLiteral("2"));
+    EXPECT_TRUE(m_watcher.Messages().size() == 2) << "no question: the robot was saved";
+
+    // Clearing the ports unwires every part and empties the panel.
+    ClickRow(KindRow("Ray")->child(0));
+    QTest::mouseClick(W().pushButton_ClearPort, Qt::LeftButton);
+    EXPECT_FALSE(W().groupBox_5->isVisible());
+    for (const osg::ref_ptr<CModel>& part : Rob().GetPartList()) {
+        EXPECT_EQ(part->GetPort(), 0);
+        EXPECT_EQ(part->GetOpposite(), 0);
+        EXPECT_EQ(part->GetRayDis(), 255);
+    }
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j)
+            EXPECT_EQ(tree->topLevelItem(i)->child(j)->text(1), QStringLiteral("Not wired"));
+    }
+
+    // Changed, and handed to the simulation: saved to its file first, which
+    // the simulation then loads.
+    const auto fileSize = fs::file_size(g_programDir->path() / "robot/mine.rob");
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, W().RobotPartBar(0)->GetPictures().back(), spots[spot++]),
+        nullptr);
+    EXPECT_FALSE(W().IsRobotSaved());
+    W().FrameTimer()->start(1);
+    Press(W().action_ImportROB);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().tabWidget->currentWidget() == W().tab3; }, 10000));
+    EXPECT_TRUE(W().IsRobotSaved());
+    EXPECT_GT(fs::file_size(g_programDir->path() / "robot/mine.rob"), fileSize);
+    EXPECT_EQ(W().GetEmuApp()->GetLoadBlock()->m_vecRobotFiles,
+        std::vector<std::string> { (g_programDir->path() / "robot/mine.rob").string() });
+}
+
+// A robot that has no file of its own goes to the simulation as a copy in the
+// working folder: it keeps no name and stays unsaved, so closing the window
+// still asks; cancelling keeps the window, not saving closes it at once.
+TEST_F(RobotPage, ARobotNeverSavedGoesOverAsACopyAndClosingStillAsks) {
+    // Nothing unsaved: only the quit question, which may be declined.
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForQuit", "s"));
+    EXPECT_TRUE(W().isVisible());
+
+    CImageViewer* brick = W().RobotPartBar(0)->GetPictures().front();
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, FloorSpots().front()), nullptr);
+    Press(W().action_ImportROB);
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
+    const std::string copy = (g_programDir->path() / "Temp/temp.rob").string();
+    EXPECT_EQ(W().GetEmuApp()->GetLoadBlock()->m_vecRobotFiles, std::vector<std::string> { copy });
+    ASSERT_TRUE(fs::exists(copy));
+    EXPECT_TRUE(W().RobotFile().empty());
+    EXPECT_FALSE(W().IsRobotSaved());
+
+    W().tabWidget->setCurrentWidget(W().tab1);
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+    EXPECT_TRUE(W().isVisible());
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    EXPECT_FALSE(W().isVisible());
+    QTest::qWait(50);
+    EXPECT_EQ(m_watcher.Messages().size(), 3) << "no quit question after don't-save";
+}
+
+// A screenshot goes to the "bmp" folder, a name typed without an ending
+// getting the chosen type's; the assembly show takes the editing away until
+// it ends; a brick takes the colour picked for it.
+TEST_F(RobotPage, ScreenshotsTheAssemblyShowAndABricksColour) {
+    CImageViewer* brickPicture = W().RobotPartBar(0)->GetPictures().front();
+    CModel* brick = AddFromBar(W().pushButton_ModelBrick, brickPicture, FloorSpots().front());
+    ASSERT_NE(brick, nullptr);
+
+    m_files.push_back(QStringLiteral("shot"));
+    Press(W().CaptureAction());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    EXPECT_EQ(m_fileFolders.back(), InFolder("bmp"));
+    const fs::path shot = g_programDir->path() / "bmp/shot.png";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            Step();
+            return fs::exists(shot) && fs::file_size(shot) > 0;
+        },
+        5000));
+
+    Press(W().SetUpShowAction());
+    ASSERT_TRUE(Rob().IsSetUpShow());
+    EXPECT_FALSE(W().tabWidget->isTabEnabled(1));
+    EXPECT_FALSE(W().tabWidget->isTabEnabled(2));
+    for (QAction* hidden : { W().menu->menuAction(), W().action_open, W().action_save, W().action_new,
+             W().action_ModelDelete, W().action_ImportROB })
+        EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
+    EXPECT_FALSE(W().MyScrollArea1->isVisible());
+    EXPECT_TRUE(W().FastCaptureAction()->isVisible());
+    Press(W().SetUpShowAction());
+    EXPECT_FALSE(Rob().IsSetUpShow());
+    EXPECT_TRUE(W().tabWidget->isTabEnabled(1) && W().tabWidget->isTabEnabled(2));
+    EXPECT_TRUE(W().action_open->isVisible() && W().menu->menuAction()->isVisible());
+    EXPECT_TRUE(W().MyScrollArea1->isVisible() && W().scrollArea_ModelBrick->isVisible());
+    EXPECT_FALSE(W().FastCaptureAction()->isVisible());
+
+    // The colour command is offered for one brick alone.
+    ClickInView(PixelOf(brick->GetState().m_vPos + osg::Vec3f(0.0f, 0.0f, 1.0f)));
+    ASSERT_EQ(Rob().GetSingleSel(), brick);
+    Step();
+    EXPECT_TRUE(W().action_Color->isEnabled());
+    m_dialogHandler = [](QDialog* dialog) {
+        if (auto* colours = qobject_cast<QColorDialog*>(dialog)) {
+            colours->setCurrentColor(QColor(255, 0, 0));
+            QMetaObject::invokeMethod(colours, &QDialog::accept, Qt::QueuedConnection);
+        }
+    };
+    Key(Qt::Key_P);
+    EXPECT_EQ(brick->GetDesc().m_vColor, osg::Vec4f(1.0f, 0.0f, 0.0f, 1.0f));
+    EXPECT_FALSE(W().IsRobotSaved());
+}
+
+// Help > Manual opens our manual, Help > Support our support page, both in
+// the program folder's "XML" and at the current language's part; the
+// examples command opens the studio's example folder.
+TEST_F(RobotPage, HelpOpensOurOwnPagesInTheCurrentLanguage) {
+    DesktopStandIn desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "Open");
+    Key(Qt::Key_F1);
+    W().SupportAction()->trigger();
+    CConfig::Instance().SetLanguage(0, false);
+    W().action_DocumentHelp->trigger();
+    W().action_Open_Example->trigger();
+    CConfig::Instance().SetLanguage(1, false);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    ASSERT_EQ(desktop.m_urls.size(), 4);
+    const QString manual = InFolder("XML/Manual.html");
+    EXPECT_EQ(desktop.m_urls[0].toLocalFile(), manual);
+    EXPECT_EQ(desktop.m_urls[0].fragment(), QStringLiteral("en"));
+    EXPECT_EQ(desktop.m_urls[1].toLocalFile(), InFolder("XML/Support.html"));
+    EXPECT_EQ(desktop.m_urls[1].fragment(), QStringLiteral("en"));
+    EXPECT_EQ(desktop.m_urls[2].fragment(), QStringLiteral("zh"));
+    EXPECT_TRUE(QDir(desktop.m_urls[3].toLocalFile()) == QDir(InFolder("XML/studio0/examples")));
+    // Both pages hold both languages at those places.
+    for (const QString& page : { manual, InFolder("XML/Support.html") }) {
+        QFile file(page);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << page.toStdString();
+        const QByteArray html = file.readAll();
+        EXPECT_TRUE(html.contains("id=\"zh\"") && html.contains("id=\"en\"")) << page.toStdString();
+    }
+}
+
+// An example from the Examples menu: asked which parts to load, its robot
+// goes into the builder and with its program and playground to the
+// simulation; the program only up to the studio's example-program level.
+TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
+    // The set-up file's first example, "first" at level 0, here the new
+    // robot of the builder saved into the example's folder.
+    const QString folder = InFolder("XML/studio0/examples/first");
+    m_files.push_back(folder + QStringLiteral("/first.rob"));
+    QDir().mkpath(folder);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+    Key(Qt::Key_N, Qt::ControlModifier);
+
+    QAction* example = nullptr;
+    for (QAction* action : W().menu_2->actions()) {
+        if (action->objectName() == QStringLiteral("1,0"))
+            example = action;
+    }
+    ASSERT_NE(example, nullptr);
+    int asked = 0;
+    m_dialogHandler = [&](QDialog* dialog) {
+        if (auto* load = qobject_cast<CLoadDlg*>(dialog)) {
+            ++asked;
+            ModalWatcher::Post(load->ButtonOK());
+        }
+    };
+    CConfig::Instance().m_nExampleProgramLevel = 0;
+    example->trigger();
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(WaitForFileWorker());
+    const SRobThreadData& block = *W().GetEmuApp()->GetLoadBlock();
+    const std::string robot = (folder + QStringLiteral("/first.rob")).toStdString();
+    EXPECT_EQ(block.m_vecRobotFiles, std::vector<std::string> { robot });
+    EXPECT_EQ(block.m_vecProgramFiles, std::vector<std::string> { (folder + "/first.so").toStdString() });
+    EXPECT_EQ(block.m_strPlaygroundFile, (folder + "/first.pla").toStdString());
+    EXPECT_EQ(W().RobotFile(), robot);
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
+
+    // Below the example's level its program is the student's to write.
+    W().tabWidget->setCurrentWidget(W().tab1);
+    CConfig::Instance().m_nExampleProgramLevel = -1;
+    example->trigger();
+    ASSERT_TRUE(WaitForFileWorker());
+    EXPECT_EQ(block.m_vecProgramFiles, std::vector<std::string> { std::string() });
+    CConfig::Instance().m_nExampleProgramLevel = 0;
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    // A program folder of this process's own: the build's models and
+    // pictures, a set-up file of its own, and folders for what it writes.
+    TempDir programDir;
+    g_programDir = &programDir;
+    for (const fs::directory_entry& entry : fs::directory_iterator(MORVANE_PROGRAM_DIR)) {
+        const fs::path name = entry.path().filename();
+        if (name != "Temp" && name != "XML" && name != "StuFile" && name != "robot" && name != "playground"
+            && name != "bmp" && name != "UserModels")
+            fs::create_symlink(entry.path(), programDir.path() / name);
+    }
+    fs::create_directories(programDir.path() / "XML");
+    for (const char* file : { "SetUp_View.xml", "Manual.html", "Support.html" })
+        fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / "XML" / file, programDir.path() / "XML" / file);
+    platform::OverrideProgramDir(programDir.path());
+    CConfig::Instance();
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+#include "RobotPageTest.moc"
