@@ -9,6 +9,7 @@
 #include "classlink/C3DFile.h"
 #include "dialogs/CDriveSetDlg.h"
 #include "dialogs/CInputDlg.h"
+#include "dialogs/CLoadDlg.h"
 #include "dialogs/CMultiRobDlg.h"
 #include "dialogs/CProgressDlg.h"
 #include "dialogs/CRobDataDlg.h"
@@ -169,6 +170,12 @@ protected:
             ModalWatcher::Post(drive->ButtonOK());
         } else if (auto* robots = qobject_cast<CMultiRobDlg*>(modal)) {
             AnswerRobots(robots);
+        } else if (auto* load = qobject_cast<CLoadDlg*>(modal)) {
+            // An example: its robot and its playground.
+            if (load != m_lastLoad) {
+                m_lastLoad = load;
+                ModalWatcher::Post(load->ButtonOK());
+            }
         }
     }
 
@@ -270,6 +277,7 @@ protected:
     QPointer<CScoreDlg> m_lastScore;
     std::vector<QString> m_speeds;
     QPointer<CDriveSetDlg> m_lastDrive;
+    QPointer<CLoadDlg> m_lastLoad;
     std::vector<std::pair<QString, QString>> m_rows;
 };
 
@@ -433,16 +441,25 @@ TEST_F(SimulationPage, TheTimeLimitEndsTheRunAtItsLimit) {
 }
 
 TEST_F(SimulationPage, AnExampleLevelIsPassedWithAScoreOf100AndNotOf99) {
-    WriteRobot("robot/base.rob");
+    // The studio's first example, of level 1 in this test's set-up file.
+    WriteRobot("XML/studio0/examples/first/first.rob");
+    WritePlayground("XML/studio0/examples/first/first.pla", 95, true);
     WritePlayground("playground/level100.pla", 95, true);
     WritePlayground("playground/level99.pla", 94, true);
-    LoadRobot(InFolder("robot/base.rob"));
-    LoadProgram(Program("drive"));
     CConfig& config = CConfig::Instance();
 
-    // The example of the level after the last one passed.
-    LoadPlayground(InFolder("playground/level100.pla"));
-    W().SetExampleLevel(1);
+    // The example of the level after the last one passed, from the
+    // Examples menu, run with a program of the student's own.
+    QAction* example = nullptr;
+    for (QAction* action : W().menu_2->actions()) {
+        if (action->objectName() == QStringLiteral("1,1"))
+            example = action;
+    }
+    ASSERT_NE(example, nullptr);
+    Pick(example);
+    ASSERT_TRUE(WaitForLoad(1));
+    EXPECT_EQ(W().ExampleLevel(), 1);
+    LoadProgram(Program("drive"));
     ASSERT_TRUE(RunToTheEnd());
     ASSERT_EQ(m_scoreRows.size(), 1u);
     EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("100"));
@@ -800,9 +817,13 @@ int main(int argc, char** argv) {
         fs::create_directories((programDir.path() / sample).parent_path());
         fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / sample, programDir.path() / sample);
     }
-    fs::create_directories(programDir.path() / "XML");
-    fs::copy_file(
-        fs::path(MORVANE_PROGRAM_DIR) / "XML/SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");
+    // Its first example is of level 1, the first a student can pass.
+    QFile setUp(QString::fromStdString((fs::path(MORVANE_PROGRAM_DIR) / "XML/SetUp_View.xml").string()));
+    if (!setUp.open(QIODevice::ReadOnly))
+        return 1;
+    QByteArray setUpText = setUp.readAll();
+    setUpText.replace(R"(<example1 special="0" Lv="0")", R"(<example1 special="0" Lv="1")");
+    programDir.write("XML/SetUp_View.xml", setUpText);
     platform::OverrideProgramDir(programDir.path());
     CConfig& config = CConfig::Instance();
     if (GTEST_FLAG_GET(list_tests))
