@@ -125,7 +125,9 @@ void CConfig::SetDefaults() {
     m_nLinkOwner = 0;
     m_bHaveToOutline = false;
     m_nUploadsLeft = 0;
-    m_nExampleProgramLevel = 0;
+    // Every example comes with its program (5 is the top level), so that
+    // each one, opened from the menu, runs as it is.
+    m_nExampleProgramLevel = 5;
 
     m_dJoinFactor = 0.5;
     m_dPortLimit = 0.6;

@@ -215,8 +215,8 @@ public:
     bool m_bHaveToOutline = false;
     int m_nUploadsLeft = 0;
     // An example's robot program is loaded only when this is at least the
-    // example's number.
-    int m_nExampleProgramLevel = 0;
+    // example's level ("Lv").
+    int m_nExampleProgramLevel = 5;
 
     // Shared geometry and editing constants.
     double m_dJoinFactor = 0.5;

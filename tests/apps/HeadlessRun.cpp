@@ -9,10 +9,14 @@
 //     robot <index> score <score> steps <steps> at <x y z of its control unit> output <last output text>
 //
 // Usage: morvane_headless_run [--window] [--frames N] [--time-limit F]
-//            [--playground FILE] ROBOT_FILE[=PROGRAM] ...
+//            [--studio S] [--program-folder DIR] [--playground FILE] ROBOT_FILE[=PROGRAM] ...
 // --window shows the run in a 1280 x 800 view (under a display); --frames
 // ends a run that has not stopped by itself after N frames (default 2000);
-// --time-limit is the run's own frame limit (0, the default: none).
+// --time-limit is the run's own frame limit (0, the default: none); --studio
+// selects the set-up file's studio S (its parts' settings, such as "is_e");
+// --program-folder runs over another program folder than the build's (runs
+// side by side each need one: the simulation keeps its working files in the
+// folder's "Temp").
 
 #include "apps/CEmuApp.h"
 #include "foundation/CConfig.h"
@@ -40,6 +44,8 @@ struct Options {
     bool window = false;
     int frames = 2000;
     int timeLimit = 0;
+    int studio = -1;
+    std::string programFolder = MORVANE_PROGRAM_DIR;
     std::string playground;
     std::vector<std::string> robots;
     std::vector<std::string> programs;
@@ -55,6 +61,10 @@ bool Parse(int argc, char** argv, Options& options) {
             options.frames = std::atoi(argv[++i]);
         } else if (arg == "--time-limit" && hasValue) {
             options.timeLimit = std::atoi(argv[++i]);
+        } else if (arg == "--studio" && hasValue) {
+            options.studio = std::atoi(argv[++i]);
+        } else if (arg == "--program-folder" && hasValue) {
+            options.programFolder = argv[++i];
         } else if (arg == "--playground" && hasValue) {
             options.playground = argv[++i];
         } else if (!arg.empty() && arg[0] != '-') {
@@ -74,7 +84,8 @@ int main(int argc, char** argv) {
     Options options;
     if (!Parse(argc, argv, options)) {
         std::fprintf(stderr,
-            "usage: %s [--window] [--frames N] [--time-limit F] [--playground FILE] ROBOT[=PROGRAM] ...\n",
+            "usage: %s [--window] [--frames N] [--time-limit F] [--studio S] [--program-folder DIR] "
+            "[--playground FILE] ROBOT[=PROGRAM] ...\n",
             argv[0]);
         return 2;
     }
@@ -85,8 +96,10 @@ int main(int argc, char** argv) {
         app = std::make_unique<QCoreApplication>(argc, argv);
 
     // The models, the set-up file and RobotHost of the build's program folder.
-    platform::OverrideProgramDir(MORVANE_PROGRAM_DIR);
-    CConfig config(QString::fromUtf8(MORVANE_PROGRAM_DIR));
+    platform::OverrideProgramDir(options.programFolder);
+    CConfig config(QString::fromStdString(options.programFolder));
+    if (options.studio >= 0)
+        config.SetStudio(options.studio, false);
     const emutest::SetUpSensorBar sensorBar(config);
 
     std::unique_ptr<scene::SceneView> view;

@@ -559,10 +559,10 @@ TEST_F(RobotPage, HelpOpensOurOwnPagesInTheCurrentLanguage) {
 // goes into the builder and with its program and playground to the
 // simulation; the program only up to the studio's example-program level.
 TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
-    // The set-up file's first example, "first" at level 0, here the new
-    // robot of the builder saved into the example's folder.
-    const QString folder = InFolder("XML/studio0/examples/first");
-    m_files.push_back(folder + QStringLiteral("/first.rob"));
+    // The set-up file's first example, "drive_to_zone" at level 0, here the
+    // new robot of the builder saved into the example's folder.
+    const QString folder = InFolder("XML/studio0/examples/drive_to_zone");
+    m_files.push_back(folder + QStringLiteral("/drive_to_zone.rob"));
     QDir().mkpath(folder);
     Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
@@ -571,7 +571,7 @@ TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
 
     QAction* example = nullptr;
     for (QAction* action : W().menu_2->actions()) {
-        if (action->objectName() == QStringLiteral("1,0"))
+        if (action->objectName() == QStringLiteral("0,0"))
             example = action;
     }
     ASSERT_NE(example, nullptr);
@@ -587,10 +587,11 @@ TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
     EXPECT_EQ(asked, 1);
     ASSERT_TRUE(WaitForFileWorker());
     const SRobThreadData& block = *W().GetEmuApp()->GetLoadBlock();
-    const std::string robot = (folder + QStringLiteral("/first.rob")).toStdString();
+    const std::string robot = (folder + QStringLiteral("/drive_to_zone.rob")).toStdString();
     EXPECT_EQ(block.m_vecRobotFiles, std::vector<std::string> { robot });
-    EXPECT_EQ(block.m_vecProgramFiles, std::vector<std::string> { (folder + "/first.so").toStdString() });
-    EXPECT_EQ(block.m_strPlaygroundFile, (folder + "/first.pla").toStdString());
+    EXPECT_EQ(
+        block.m_vecProgramFiles, std::vector<std::string> { (folder + "/drive_to_zone.so").toStdString() });
+    EXPECT_EQ(block.m_strPlaygroundFile, (folder + "/drive_to_zone.pla").toStdString());
     EXPECT_EQ(W().RobotFile(), robot);
     EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
 

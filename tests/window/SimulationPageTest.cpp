@@ -441,9 +441,10 @@ TEST_F(SimulationPage, TheTimeLimitEndsTheRunAtItsLimit) {
 }
 
 TEST_F(SimulationPage, AnExampleLevelIsPassedWithAScoreOf100AndNotOf99) {
-    // The studio's first example, of level 1 in this test's set-up file.
-    WriteRobot("XML/studio0/examples/first/first.rob");
-    WritePlayground("XML/studio0/examples/first/first.pla", 95, true);
+    // The studio's example of level 1, with a robot and playground of this
+    // test's own in its place.
+    WriteRobot("XML/studio0/examples/follow_line/follow_line.rob");
+    WritePlayground("XML/studio0/examples/follow_line/follow_line.pla", 95, true);
     WritePlayground("playground/level100.pla", 95, true);
     WritePlayground("playground/level99.pla", 94, true);
     CConfig& config = CConfig::Instance();
@@ -817,13 +818,9 @@ int main(int argc, char** argv) {
         fs::create_directories((programDir.path() / sample).parent_path());
         fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / sample, programDir.path() / sample);
     }
-    // Its first example is of level 1, the first a student can pass.
-    QFile setUp(QString::fromStdString((fs::path(MORVANE_PROGRAM_DIR) / "XML/SetUp_View.xml").string()));
-    if (!setUp.open(QIODevice::ReadOnly))
-        return 1;
-    QByteArray setUpText = setUp.readAll();
-    setUpText.replace(R"(<example1 special="0" Lv="0")", R"(<example1 special="0" Lv="1")");
-    programDir.write("XML/SetUp_View.xml", setUpText);
+    fs::create_directories(programDir.path() / "XML");
+    fs::copy_file(
+        fs::path(MORVANE_PROGRAM_DIR) / "XML/SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");
     platform::OverrideProgramDir(programDir.path());
     CConfig& config = CConfig::Instance();
     if (GTEST_FLAG_GET(list_tests))

@@ -1,0 +1,55 @@
+#include "ExampleRobot.h"
+
+#include "elements/CModel.h"
+#include "foundation/CConfig.h"
+#include "scene/Transform.h"
+#include "simulation/RobotBuilderFile.h"
+
+ExampleRobot::ExampleRobot(const CConfig& config, PartContextPtr parts) {
+    m_owner.m_nAppKind = 1;
+    m_state.m_pPartOwner = &m_owner;
+    m_state.m_pConfig = &config;
+    m_state.m_pPartContext = std::move(parts);
+}
+
+bool ExampleRobot::Add(int kind, const std::string& address, const osg::Vec3d& at, double heading, int port,
+    int sensorKind, int opposite) {
+    const scene::Transform transform(at.x(), at.y(), at.z(), heading);
+    const CModel* part
+        = MakeBuilderPart(m_state, kind, address, transform, m_state.m_pPartContext->Constants().partColor,
+            m_state.m_nBuildCounter, port, sensorKind, opposite, 255);
+    if (!part)
+        return false;
+    ++m_state.m_nBuildCounter;
+    return true;
+}
+
+bool ExampleRobot::AddSensor(
+    int sensorKind, const std::string& stem, const osg::Vec3d& at, int port, double heading) {
+    return Add(ModelTypeSensor, "models/sensor/" + stem + ".ive", at, heading, port, sensorKind);
+}
+
+bool ExampleRobot::AddLight(const osg::Vec3d& at, int port) {
+    return Add(ModelTypeColoredLight, "models/light/coloredlight.ive", at, 0.0, port);
+}
+
+bool ExampleRobot::AddBase() {
+    // The motor's shaft (2.6 out along its -x, 1.6 up) sits in the wheel's
+    // hub, and the wheel (radius 3.2) stands on the ground.
+    return Add(ModelTypeRcu, "models/rcu/rcu.ive", { 0.0, 0.0, 2.0 })
+        && Add(ModelTypeMotor, "models/motor/motor.ive", { -6.0, 0.0, 1.6 }, 0.0, 1)
+        && Add(ModelTypeWheel, "models/wheel/wheel_std.ive", { -9.3, 0.0, 3.2 })
+        && Add(ModelTypeMotor, "models/motor/motor.ive", { 6.0, 0.0, 1.6 }, 180.0, 2, 0, 1)
+        && Add(ModelTypeWheel, "models/wheel/wheel_std.ive", { 9.3, 0.0, 3.2 })
+        && Add(ModelTypeWheel, "models/wheel/wheel_uni.ive", { 0.0, -5.0, 1.2 })
+        && Add(ModelTypeWheel, "models/wheel/wheel_uni.ive", { 0.0, 5.0, 1.2 });
+}
+
+bool ExampleRobot::AddDeck() {
+    return Add(ModelTypeBrick, "models/brick/plate_4x8.ive", { 0.0, 6.0, kUnitTop });
+}
+
+bool ExampleRobot::Save(const std::string& path) {
+    m_state.m_strRobotFile = path;
+    return SaveRobotFile(m_state) == kRobotSaved;
+}

@@ -1,0 +1,130 @@
+/*
+ * switch_off_alarm: a robot of the electronics kit drives up to the alarm
+ * ahead of it, listening to it with the sound sensor, stays beside it until
+ * it has been switched off, and drives back home.
+ *
+ * The sound sensor reads how loud the nearest alarm is: 256 minus its
+ * distance, 0 when it is 256 or more away. It does not tell where the alarm
+ * is, nor whether it has been switched off yet: an alarm goes off when a
+ * robot stays near it (closer than 50 between the robot's middle and the
+ * alarm's) for 300 steps, which earns 10 points, so the robot counts the
+ * steps it has waited. Driving home into the end zone earns 100 more and
+ * ends the run.
+ *
+ * Wiring: left motor on _M1_, right motor on _M2_ (mounted mirrored and set
+ * "opposite"), sound sensor on _P1_, compass on _P2_, coloured light on
+ * _P3_: red on the way to the alarm, yellow while waiting beside it, green
+ * on the way home.
+ */
+#include "morvane_robot.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#define SOUND_PORT 1
+#define COMPASS_PORT 2
+#define NEAR_ENOUGH 216 /* a loudness of 216: the alarm is 40 away */
+#define WAIT_STEPS 320 /* a little more than the alarm needs */
+#define SPEED 20
+#define HOME_HEADING 180 /* the robot starts facing away from home */
+
+enum state { APPROACHING, WAITING, TURNING_HOME, DRIVING_HOME };
+
+static char input[MORVANE_OUTPUT_SIZE];
+static char output[MORVANE_OUTPUT_SIZE];
+static enum state state = APPROACHING;
+static int waited;
+
+/* The first reading of the sensor on the given port, or fallback when the
+   input has no such sensor or its reading is empty. Entries look like
+   "1*6*120* ": port, kind, reading. */
+static int reading_on_port(const char* text, int port, int fallback) {
+    const char* p = strchr(text, ' '); /* skip the step counter */
+    while (p != NULL) {
+        while (*p == ' ')
+            ++p;
+        if (*p == '\0')
+            break;
+        char* end;
+        const long sensor_port = strtol(p, &end, 10);
+        if (*end != '*')
+            break;
+        strtol(end + 1, &end, 10); /* the sensor kind */
+        if (*end != '*')
+            break;
+        const char* value = end + 1;
+        if (sensor_port == port) {
+            const long reading = strtol(value, &end, 10);
+            return end == value ? fallback : (int)reading;
+        }
+        p = strchr(value, ' ');
+    }
+    return fallback;
+}
+
+/* How far to turn right (negative: left) to face heading wanted, -179..180. */
+static int turn_needed(int heading, int wanted) {
+    int d = (wanted - heading) % 360;
+    if (d > 180)
+        d -= 360;
+    if (d <= -180)
+        d += 360;
+    return d;
+}
+
+static void motors(int left, int right, int light) {
+    snprintf(output, sizeof output, "1*%d* 2*%d* l3*%d*", left, right, light);
+}
+
+/* Drives at speed, steering back towards heading wanted. */
+static void drive_towards(int heading, int wanted, int speed, int light) {
+    const int error = turn_needed(heading, wanted);
+    motors(speed + error, speed - error, light);
+}
+
+void Run(void) { }
+
+void SetData(const char* text) {
+    strncpy(input, text, sizeof input - 1);
+}
+
+void Start(void) {
+    const int loudness = reading_on_port(input, SOUND_PORT, 0);
+    const int heading = reading_on_port(input, COMPASS_PORT, 0);
+
+    if (state == APPROACHING && loudness >= NEAR_ENOUGH)
+        state = WAITING;
+    if (state == WAITING && ++waited > WAIT_STEPS)
+        state = TURNING_HOME;
+    if (state == TURNING_HOME && abs(turn_needed(heading, HOME_HEADING)) <= 2)
+        state = DRIVING_HOME;
+
+    if (state == APPROACHING || state == WAITING) {
+        /* Forward while the alarm is farther than NEAR_ENOUGH, slower and
+           slower, and back when the robot has rolled too near. */
+        int speed = (NEAR_ENOUGH - loudness) / 4;
+        if (speed > SPEED)
+            speed = SPEED;
+        if (state == APPROACHING && speed < 5)
+            speed = 5;
+        drive_towards(heading, 0, speed, state == WAITING ? MORVANE_LIGHT_YELLOW : MORVANE_LIGHT_RED);
+    } else if (state == TURNING_HOME) {
+        const int still = turn_needed(heading, HOME_HEADING);
+        const int speed = abs(still) > 20 ? 15 : 6;
+        if (still >= 0)
+            motors(speed, -speed, MORVANE_LIGHT_GREEN);
+        else
+            motors(-speed, speed, MORVANE_LIGHT_GREEN);
+    } else {
+        drive_towards(heading, HOME_HEADING, 25, MORVANE_LIGHT_GREEN);
+    }
+}
+
+unsigned char IsPause(void) {
+    return 1;
+}
+
+void GetData(char* buffer) {
+    memcpy(buffer, output, sizeof output);
+}

@@ -1,0 +1,114 @@
+/*
+ * there_and_back: a robot of the electronics kit. It drives ahead until its
+ * touch sensor bumps into the wall, turns round with the compass and drives
+ * back home.
+ *
+ * The electronics kit wires motors to the ports _M1_ to _M4_ and sensors
+ * and lights to _P1_ to _P8_: in the texts a motor on _M1_ is port 1 of the
+ * motor section, a sensor on _P1_ reads as port 1 of the input. Its motors
+ * are twice as strong as the basic kit's: 25 here drives as fast as 50
+ * there.
+ *
+ * Wiring: left motor on _M1_, right motor on _M2_ (mounted mirrored and set
+ * "opposite"), touch sensor on _P1_ (at the front), compass on _P2_,
+ * coloured light on _P3_: green on the way out, yellow while turning, blue
+ * on the way home.
+ */
+#include "morvane_robot.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#define TOUCH_PORT 1
+#define COMPASS_PORT 2
+#define SPEED 25
+#define TURN_FAST 15
+#define TURN_SLOW 6
+#define HOME_HEADING 180 /* the robot starts facing away from home */
+
+enum state { OUT, TURNING, HOME };
+
+static char input[MORVANE_OUTPUT_SIZE];
+static char output[MORVANE_OUTPUT_SIZE];
+static enum state state = OUT;
+
+/* The first reading of the sensor on the given port, or fallback when the
+   input has no such sensor or its reading is empty. Entries look like
+   "1*1*0* ": port, kind, reading. */
+static int reading_on_port(const char* text, int port, int fallback) {
+    const char* p = strchr(text, ' '); /* skip the step counter */
+    while (p != NULL) {
+        while (*p == ' ')
+            ++p;
+        if (*p == '\0')
+            break;
+        char* end;
+        const long sensor_port = strtol(p, &end, 10);
+        if (*end != '*')
+            break;
+        strtol(end + 1, &end, 10); /* the sensor kind */
+        if (*end != '*')
+            break;
+        const char* value = end + 1;
+        if (sensor_port == port) {
+            const long reading = strtol(value, &end, 10);
+            return end == value ? fallback : (int)reading;
+        }
+        p = strchr(value, ' ');
+    }
+    return fallback;
+}
+
+/* How far to turn right (negative: left) to face heading wanted, -179..180. */
+static int turn_needed(int heading, int wanted) {
+    int d = (wanted - heading) % 360;
+    if (d > 180)
+        d -= 360;
+    if (d <= -180)
+        d += 360;
+    return d;
+}
+
+static void motors(int left, int right, int light) {
+    snprintf(output, sizeof output, "1*%d* 2*%d* l3*%d*", left, right, light);
+}
+
+void Run(void) { }
+
+void SetData(const char* text) {
+    strncpy(input, text, sizeof input - 1);
+}
+
+void Start(void) {
+    const int touched = reading_on_port(input, TOUCH_PORT, 0);
+    const int heading = reading_on_port(input, COMPASS_PORT, 0);
+
+    if (state == OUT && touched)
+        state = TURNING;
+    if (state == TURNING && abs(turn_needed(heading, HOME_HEADING)) <= 2)
+        state = HOME;
+
+    if (state == OUT) {
+        const int error = turn_needed(heading, 0);
+        motors(SPEED + error, SPEED - error, MORVANE_LIGHT_GREEN);
+    } else if (state == TURNING) {
+        const int still = turn_needed(heading, HOME_HEADING);
+        const int speed = abs(still) > 20 ? TURN_FAST : TURN_SLOW;
+        if (still >= 0)
+            motors(speed, -speed, MORVANE_LIGHT_YELLOW);
+        else
+            motors(-speed, speed, MORVANE_LIGHT_YELLOW);
+    } else {
+        const int error = turn_needed(heading, HOME_HEADING);
+        motors(SPEED + error, SPEED - error, MORVANE_LIGHT_BLUE);
+    }
+}
+
+unsigned char IsPause(void) {
+    return 1;
+}
+
+void GetData(char* buffer) {
+    memcpy(buffer, output, sizeof output);
+}
