@@ -5,6 +5,9 @@
 #include "scene/Transform.h"
 #include "simulation/RobotBuilderFile.h"
 
+#include <algorithm>
+#include <iterator>
+
 ExampleRobot::ExampleRobot(const CConfig& config, PartContextPtr parts) {
     m_owner.m_nAppKind = 1;
     m_state.m_pPartOwner = &m_owner;
@@ -50,6 +53,17 @@ bool ExampleRobot::AddDeck() {
 }
 
 bool ExampleRobot::Save(const std::string& path) {
+    // The parts in the order the builder holds them once it has loaded a
+    // robot (the file's sections), so that an example opened and saved
+    // again in the builder is the same file.
+    static constexpr int kSectionOrder[] = { ModelTypeRcu, ModelTypeBrick, ModelTypeWheel, ModelTypeMotor,
+        ModelTypeSensor, ModelTypeColoredLight };
+    auto section = [](const osg::ref_ptr<CModel>& part) {
+        return std::find(std::begin(kSectionOrder), std::end(kSectionOrder), part->GetType())
+            - std::begin(kSectionOrder);
+    };
+    std::stable_sort(m_state.m_vecAllParts.begin(), m_state.m_vecAllParts.end(),
+        [&](const auto& a, const auto& b) { return section(a) < section(b); });
     m_state.m_strRobotFile = path;
     return SaveRobotFile(m_state) == kRobotSaved;
 }

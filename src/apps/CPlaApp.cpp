@@ -277,7 +277,17 @@ bool CPlaApp::LoadFile(const std::string& path) {
     return true;
 }
 
-bool CPlaApp::SaveFile(const std::string& path) {
+bool CPlaApp::SaveCopy(const std::string& path) {
+    if (IsBusy())
+        return false;
+    m_strFileError.clear();
+    const bool done = SaveFile(path, true);
+    if (!done)
+        qCWarning(lcApps).noquote() << QString::fromStdString(m_strFileError);
+    return done;
+}
+
+bool CPlaApp::SaveFile(const std::string& path, bool copy) {
     PlaygroundFile file;
     const osg::Texture2D* texture = m_pGround->GetTexture();
     if (m_strGroundBytes) {
@@ -288,7 +298,8 @@ bool CPlaApp::SaveFile(const std::string& path) {
         std::string error;
         if (!file.TakeImage(m_pGround->GetImageFile(), error)) {
             m_strFileError = "playground not saved: the ground picture cannot be read: " + error;
-            FinishFileOp(true);
+            if (!copy)
+                FinishFileOp(true);
             return false;
         }
     }
@@ -309,9 +320,12 @@ bool CPlaApp::SaveFile(const std::string& path) {
     std::string error;
     if (!file.Save(path, error)) {
         m_strFileError = "playground not saved: " + error;
-        FinishFileOp(true);
+        if (!copy)
+            FinishFileOp(true);
         return false;
     }
+    if (copy)
+        return true;
     s_MarkUndoClean(m_edit);
     FinishFileOp(true);
     return true;

@@ -74,6 +74,10 @@ public:
     // the picture the ground shows, whatever became of its file since.
     bool LoadOrSaveFile(const std::string& path, bool load);
     const std::string& GetFileError() const { return m_strFileError; }
+    // Writes the playground to path as LoadOrSaveFile saves it, for another
+    // page to use, leaving its saved state as it is: the playground being
+    // edited is still the one to be saved to its own file.
+    bool SaveCopy(const std::string& path);
     // The ground shows the picture in file (the page offers 512 x 512 PNG
     // files); one that cannot be read leaves the picture as it was. A new
     // picture leaves the playground unsaved; it is no undo step.
@@ -173,7 +177,7 @@ private:
     // ground could not show it (it keeps the picture it had).
     bool ShowGroundPicture(const std::string& file);
     bool LoadFile(const std::string& path);
-    bool SaveFile(const std::string& path);
+    bool SaveFile(const std::string& path, bool copy = false);
     void PickAndDrag(bool dragging);
     // ---- editing ------------------------------------------------------------------
     void PushUndoStep(int kind);

@@ -198,8 +198,16 @@ osg::Vec2 SceneView::CalcPixelCoords(float x, float y) const {
 }
 
 void SceneView::ReleaseGraphics() {
-    if (!m_window->getState() || !context())
+    if (!m_window->getState())
         return;
+    if (!context()) {
+        // Never shown, so nothing was made in GL. The window must not be
+        // made current to look (OSG would set up its GL functions for this
+        // context id without a GL context, and keep them for the next
+        // window that gets the id): it gives up its id and state as it is.
+        m_window->close(false);
+        return;
+    }
     makeCurrent();
     // Releases the GL objects of everything the window's cameras draw, then
     // gives up the window's OSG context id and state.

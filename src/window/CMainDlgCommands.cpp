@@ -172,12 +172,12 @@ void CMainDlg::ShowFileStatusTip(const QString& path) {
     m_bStatusBarBusy = false;
 }
 
-bool CMainDlg::SavePlayground(const std::string&) {
-    return false;
+bool CMainDlg::SavePlayground(const std::string& path) {
+    return m_pPlaApp->LoadOrSaveFile(path, false);
 }
 
-bool CMainDlg::LoadPlayground(const std::string&) {
-    return false;
+bool CMainDlg::LoadPlayground(const std::string& path) {
+    return m_pPlaApp->LoadOrSaveFile(path, true);
 }
 
 void CMainDlg::slot_Save() {
@@ -379,8 +379,10 @@ void CMainDlg::slot_LoadToEmuApp() {
         }
         return;
     }
+    // Always the playground as it is now, as a copy: the one being edited
+    // keeps its file and its saved state.
     const std::string copy = LocalPath(m_config.InProgramDir(QStringLiteral("Temp/temp.pla")));
-    if (!SavePlayground(copy)) {
+    if (!m_pPlaApp->SaveCopy(copy)) {
         f_SaveMapMessage(false, false);
         return;
     }

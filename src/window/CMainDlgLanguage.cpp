@@ -5,6 +5,7 @@
 #include "window/CMainDlg.h"
 
 #include "apps/CEmuApp.h"
+#include "apps/CPlaApp.h"
 #include "dialogs/CUserDefineDlg.h"
 #include "foundation/CConfig.h"
 #include "widgets/MyPushButton.h"
@@ -317,7 +318,12 @@ void CMainDlg::f_3DFileTips() const {
 
 void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad) {
     const char* key = isLoad ? (ok ? "sLoad" : "sLoadNo") : (ok ? "sOK" : "sNo");
-    m_config.ShowTips(kClass, "f_SaveMapMessage", key);
+    QString text = m_config.GetText(kClass, "f_SaveMapMessage", key);
+    // What went wrong, as the playground builder found it.
+    const std::string& reason = m_pPlaApp->GetFileError();
+    if (!ok && !reason.empty())
+        text += QLatin1Char('\n') + QString::fromStdString(reason);
+    m_config.f_TipsDlg(text);
 }
 
 } // namespace Ui

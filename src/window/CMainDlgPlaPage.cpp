@@ -6,6 +6,8 @@
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
+#include "dialogs/CUserDefineDlg.h"
+#include "elements/CSlope.h"
 #include "foundation/CConfig.h"
 #include "scene/SceneView.h"
 #include "widgets/CExWidget.h"
@@ -14,6 +16,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,6 +54,7 @@ void CMainDlg::f_InitPlaAppPage() {
     connect(slider_PlaTurnY, &QSlider::valueChanged, this, &CMainDlg::slot_PlaApp_SliderChangeTurnY);
     connect(slider_PlaTurnZ, &QSlider::valueChanged, this, &CMainDlg::slot_PlaApp_SliderChangeTurnZ);
     connect(action_User_DefineModel, &QAction::triggered, this, &CMainDlg::slot_User_DefineModel);
+    connect(m_pUserDefineDlg.get(), &CUserDefineDlg::signal_ToGround, this, &CMainDlg::slot_IveToGround);
     connect(app, &CPlaApp::signal_Ui_SaveFlag, this, &CMainDlg::slot_IsSaved);
     connect(action_Ground_changeMap, &QAction::triggered, this, &CMainDlg::slot_Ground_changeMap);
     connect(XSlider, &QSlider::valueChanged, this, &CMainDlg::slot_XSliderValueChange);
@@ -296,7 +301,17 @@ void CMainDlg::slot_PlaApp_SliderChangeTurnZ(int value) {
 
 void CMainDlg::f_ShowPlaAppObjectPanel() { }
 
-void CMainDlg::slot_IveToGround(QString) { }
+void CMainDlg::slot_IveToGround(QString path) {
+    // A model of the program folder (the user model library is one) is
+    // placed by its address in that folder, as every model is: a playground
+    // file names no model outside it.
+    const QString relative = QDir(m_config.ProgramDir()).relativeFilePath(path);
+    const QString address
+        = QDir::isRelativePath(relative) && !relative.startsWith(QLatin1String("../")) ? relative : path;
+    osg::ref_ptr<CModel> model
+        = new CSlope(m_pPlaApp->GetPartContext(), QFile::encodeName(address).toStdString());
+    m_pPlaApp->AddObject(model.get());
+}
 
 void CMainDlg::slot_AddGroundObject(std::string, int, osg::Vec4) { }
 
@@ -310,7 +325,9 @@ void CMainDlg::slot_BlueAstronaut(int) { }
 
 void CMainDlg::slot_Ground_changeMap() { }
 
-void CMainDlg::slot_User_DefineModel() { }
+void CMainDlg::slot_User_DefineModel() {
+    m_pUserDefineDlg->Exec();
+}
 
 void CMainDlg::slot_RadioButtonAllIn() { }
 

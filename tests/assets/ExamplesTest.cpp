@@ -4,8 +4,14 @@
 // name says and scores what its zones and objects give.
 
 #include "LibraryFixture.h"
+#include "apps/BuilderFixture.h"
+#include "apps/CPlaApp.h"
+#include "apps/CRobApp.h"
 #include "apps/HeadlessRunResult.h"
 #include "support/TempDir.h"
+
+#include <QFile>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +33,8 @@ struct ExampleEntry {
     int number = 0;
     int level = 0;
     std::filesystem::path folder;
+    // The studio's program folder ("dll").
+    std::filesystem::path programs;
     std::string playground;
     // Robot file and program, per robot, in the order of the entry.
     std::vector<std::pair<std::string, std::string>> robots;
@@ -110,6 +118,8 @@ std::vector<ExampleEntry> ExampleEntries() {
         studio->QueryIntAttribute("is_e", &isE);
         const std::filesystem::path studioFolder
             = ProgramDir() / "XML" / Text(studio, "file") / Text(studio, "example");
+        const std::filesystem::path programs
+            = ProgramDir() / "XML" / Text(studio, "file") / Text(studio, "dll");
         for (const TiXmlElement* entry :
             Elements(Find(Find(data, "view"), std::string(studio->Value()) + "/example"))) {
             ExampleEntry example;
@@ -118,6 +128,7 @@ std::vector<ExampleEntry> ExampleEntries() {
             example.number = NumberAfter(entry->Value(), "example");
             entry->QueryIntAttribute("Lv", &example.level);
             example.folder = studioFolder / Text(entry, "file");
+            example.programs = programs;
             example.playground = Text(entry, "pla");
             for (const TiXmlElement* rob : Elements(entry, "rob"))
                 example.robots.emplace_back(Text(rob, "rob"), Text(rob, "dll"));
@@ -185,9 +196,11 @@ TEST(Examples, EachPortSetHasAStudioWhoseExamplesLeadLevelByLevel) {
 
 class ExampleRun : public ::testing::TestWithParam<ExampleEntry> { };
 
-// The entry's files are where it says, it has a name in every language, and
-// its run ends in a zone with the scores its playground gives; an example
-// above level 0 passes its level (its first robot scores 100 or more).
+// The entry's files are where it says (its programs also in the studio's
+// program folder, where the program choosers start), it has a name in every
+// language, and its run ends in a zone with the scores its playground gives;
+// an example above level 0 passes its level (its first robot scores 100 or
+// more).
 TEST_P(ExampleRun, HasItsFilesAndNamesAndScoresWhatItsPlaygroundGives) {
     const ExampleEntry& e = GetParam();
     const Expected* expected = FindExpected(e.studio, e.number);
@@ -198,6 +211,8 @@ TEST_P(ExampleRun, HasItsFilesAndNamesAndScoresWhatItsPlaygroundGives) {
     for (const auto& [robot, program] : e.robots) {
         EXPECT_TRUE(std::filesystem::is_regular_file(e.folder / robot)) << robot;
         EXPECT_TRUE(std::filesystem::is_regular_file(e.folder / program)) << program;
+        EXPECT_TRUE(std::filesystem::is_regular_file(e.programs / program))
+            << program << " in the studio's programs";
     }
     const std::string element = "example" + std::to_string(e.number);
     int languages = 0;
@@ -227,6 +242,44 @@ TEST_P(ExampleRun, HasItsFilesAndNamesAndScoresWhatItsPlaygroundGives) {
     if (e.level > 0 && !scores.empty()) {
         EXPECT_GE(scores.front(), 100) << "the level cannot be passed";
     }
+}
+
+QByteArray ReadBytes(const std::filesystem::path& path) {
+    QFile file(Path(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// An example opens in the builders as it was made: each robot loads into
+// the robot builder and the playground into the playground builder, and
+// saved again from there they are the same bytes (nothing of them was lost
+// or changed on the way, and the builders have nothing to add).
+TEST_P(ExampleRun, OpensInTheBuildersAsItWasMade) {
+    const ExampleEntry& e = GetParam();
+    CConfig& config = appstest::Config();
+    config.SetStudio(e.studio, false);
+    const testsupport::TempDir folder;
+
+    osg::ref_ptr<CRobApp> robots = new CRobApp("config.xml", nullptr, config, appstest::Context());
+    auto runFileJob = [&](const std::filesystem::path& path, bool load) {
+        robots->StartFileThread(path.string(), load, false, false, false);
+        return QTest::qWaitFor([&] { return robots->GetEditState().m_nBusy == SEditState::BusyIdle; }, 30000);
+    };
+    for (const auto& [robot, program] : e.robots) {
+        SCOPED_TRACE(robot);
+        ASSERT_TRUE(runFileJob(e.folder / robot, true));
+        EXPECT_TRUE(robots->GetEditState().m_bClean) << "loaded as it is";
+        EXPECT_GT(robots->GetPartList().size(), 7u) << "the base and what the example puts on it";
+        ASSERT_TRUE(runFileJob(folder.path() / robot, false));
+        EXPECT_EQ(ReadBytes(folder.path() / robot), ReadBytes(e.folder / robot));
+    }
+
+    osg::ref_ptr<CPlaApp> playground = new CPlaApp("config.xml", nullptr, config, appstest::Context());
+    ASSERT_TRUE(playground->LoadOrSaveFile((e.folder / e.playground).string(), true))
+        << playground->GetFileError();
+    EXPECT_FALSE(playground->GetObjectList().empty());
+    ASSERT_TRUE(playground->LoadOrSaveFile((folder.path() / e.playground).string(), false))
+        << playground->GetFileError();
+    EXPECT_EQ(ReadBytes(folder.path() / e.playground), ReadBytes(e.folder / e.playground));
 }
 
 INSTANTIATE_TEST_SUITE_P(SetUpFile, ExampleRun, ::testing::ValuesIn(ExampleEntries()));

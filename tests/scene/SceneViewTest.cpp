@@ -12,7 +12,9 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <osg/GLExtensions>
 #include <osg/Image>
+#include <osg/State>
 #include <osg/Texture2D>
 #include <osgGA/EventQueue>
 #include <osgGA/GUIEventAdapter>
@@ -360,6 +362,29 @@ TEST_F(SceneViewTest, StandAloneViewerDrawsItsOwnFrames) {
     const QRgb corner = image.pixel(2, 2);
     EXPECT_NE(middle, corner) << "the model is drawn over the clear colour";
     EXPECT_EQ(qRed(corner), 211);
+}
+
+// A view that was never shown is never made current: OSG would set up its
+// GL functions for the view's context id without a GL context and keep them
+// for the next view that gets the id (a page shown only later, the next
+// preview popup), which then calls functions it does not have.
+TEST_F(SceneViewTest, AViewNeverShownIsNeverMadeCurrent) {
+    osg::ref_ptr<osg::State> state;
+    {
+        auto view = std::make_unique<SceneView>();
+        osg::ref_ptr<osgViewer::Viewer> viewer = new osgViewer::Viewer;
+        viewer->setThreadingModel(osgViewer::ViewerBase::SingleThreaded);
+        viewer->getCamera()->setGraphicsContext(view->GetGraphicsWindow());
+        view->SetViewer(viewer.get(), SceneView::PaintMode::FullFrame);
+        viewer->realize();
+        state = view->GetGraphicsWindow()->getState();
+        ASSERT_NE(state, nullptr);
+        // As the builders' pages and the preview go: the viewer let go of
+        // first, the viewer itself next, the widget last.
+        view->SetViewer(nullptr);
+        viewer = nullptr;
+    }
+    EXPECT_EQ(state->get<osg::GLExtensions>(), nullptr);
 }
 
 TEST_F(SceneViewTest, NothingIsDrawnWhileAnotherThreadHoldsTheScene) {

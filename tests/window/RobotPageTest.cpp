@@ -11,6 +11,7 @@
 #include "dialogs/CLoadDlg.h"
 #include "dialogs/CUserDefineDlg.h"
 #include "elements/CModel.h"
+#include "elements/CSlope.h"
 #include "elements/Geometry.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
@@ -45,6 +46,7 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -602,6 +604,126 @@ TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
     ASSERT_TRUE(WaitForFileWorker());
     EXPECT_EQ(block.m_vecProgramFiles, std::vector<std::string> { std::string() });
     CConfig::Instance().m_nExampleProgramLevel = 0;
+}
+
+using UserModels = RobotPage;
+using PlaygroundFiles = RobotPage;
+
+// A bar's picture previews its model turning; a model file of the user's own
+// is added to the library, placed on the playground (by its address in the
+// program folder, so that the playground saved with it opens again), and
+// deleted from the library.
+TEST_F(UserModels, AreAddedPreviewedPlacedAndDeleted) {
+    CImageViewer* picture = W().RobotPartBar(0)->GetPictures().front();
+    QTest::mouseClick(W().pushButton_ModelBrick, Qt::LeftButton);
+    QTest::mouseClick(picture, Qt::RightButton, {}, QPoint(30, 30));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picture->Preview() && picture->Preview()->GetModel(); }, 5000));
+    EXPECT_EQ(picture->Preview()->GetFile(), CImageViewer::ModelFileOf(picture->GetImage()));
+    EXPECT_EQ(picture->Preview()->GetFile(), picture->GetAddress());
+    picture->PreviewPopup()->close();
+
+    TempDir outside;
+    fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / "models/playground/cube.ive", outside.path() / "crate.ive");
+    W().tabWidget->setCurrentWidget(W().tab2);
+    CPlaApp& playground = *W().GetPlaApp();
+    QStringList listed;
+    bool deleted = false;
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* library = qobject_cast<CUserDefineDlg*>(dialog);
+        if (!library)
+            return;
+        QTimer::singleShot(0, library, [&, library] {
+            m_files.push_back(QString::fromStdString((outside.path() / "crate.ive").string()));
+            QTest::mousePress(library->ButtonAdd(), Qt::LeftButton);
+            QTest::mouseRelease(library->ButtonAdd(), Qt::LeftButton);
+            listed << library->Tree()->GetCurrentName();
+            QTest::mousePress(library->ButtonToMap(), Qt::LeftButton);
+            QTest::mouseRelease(library->ButtonToMap(), Qt::LeftButton);
+            library->reject();
+        });
+    };
+    W().action_User_DefineModel->trigger();
+    EXPECT_EQ(listed, QStringList { QStringLiteral("crate.ive") });
+    EXPECT_TRUE(fs::exists(g_programDir->path() / "UserModels/crate.ive"));
+    ASSERT_EQ(playground.GetObjectList().size(), 1u);
+    EXPECT_EQ(playground.GetObjectList().front()->GetAddress(), "UserModels/crate.ive");
+
+    // The playground with the model is saved and opens again.
+    m_files.push_back(InFolder("playground/crates"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+    Key(Qt::Key_N, Qt::ControlModifier);
+    EXPECT_TRUE(playground.GetObjectList().empty());
+    m_files.push_back(InFolder("playground/crates.pla"));
+    Key(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(
+        m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sLoad"));
+    ASSERT_EQ(playground.GetObjectList().size(), 1u);
+    EXPECT_EQ(playground.GetObjectList().front()->GetAddress(), "UserModels/crate.ive");
+
+    m_lastDialog = nullptr;
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* library = qobject_cast<CUserDefineDlg*>(dialog);
+        if (!library)
+            return;
+        QTimer::singleShot(0, library, [&, library] {
+            // The question is answered with its first button, "OK(O)".
+            QTest::mousePress(library->ButtonDel(), Qt::LeftButton);
+            QTest::mouseRelease(library->ButtonDel(), Qt::LeftButton);
+            deleted = library->Tree()->topLevelItemCount() == 0;
+            library->reject();
+        });
+    };
+    W().action_User_DefineModel->trigger();
+    EXPECT_TRUE(deleted);
+    EXPECT_FALSE(fs::exists(g_programDir->path() / "UserModels/crate.ive"));
+}
+
+// The playground page's files: saved under a typed name, handed to the
+// simulation as a copy that leaves it unsaved, opened only after the
+// question about unsaved work, and replaced by a new one.
+TEST_F(PlaygroundFiles, AreSavedHandedOverAsACopyAndOpenedAfterTheQuestion) {
+    W().tabWidget->setCurrentWidget(W().tab2);
+    CPlaApp& playground = *W().GetPlaApp();
+    const auto addCube = [&] {
+        osg::ref_ptr<CModel> cube = new CSlope(playground.GetPartContext(), "models/playground/cube.ive");
+        ASSERT_TRUE(playground.AddObject(cube.get()));
+    };
+    addCube();
+    EXPECT_FALSE(W().IsPlaygroundSaved());
+    m_files.push_back(InFolder("playground/field"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(
+        m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sOK"));
+    EXPECT_EQ(m_fileFolders.back(), InFolder("playground"));
+    EXPECT_EQ(W().PlaygroundFile(), (g_programDir->path() / "playground/field.pla").string());
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+
+    addCube();
+    Press(W().action_ImportROB);
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
+    const std::string copy = (g_programDir->path() / "Temp/temp.pla").string();
+    EXPECT_EQ(W().GetEmuApp()->GetLoadBlock()->m_strPlaygroundFile, copy);
+    EXPECT_TRUE(fs::exists(copy));
+    EXPECT_FALSE(W().IsPlaygroundSaved());
+    EXPECT_EQ(W().PlaygroundFile(), (g_programDir->path() / "playground/field.pla").string());
+
+    W().tabWidget->setCurrentWidget(W().tab2);
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
+    m_files.push_back(InFolder("playground/field.pla"));
+    Key(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    EXPECT_EQ(m_watcher.Messages()[1], CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+    EXPECT_EQ(playground.GetObjectList().size(), 1u);
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+
+    Key(Qt::Key_N, Qt::ControlModifier);
+    EXPECT_TRUE(playground.GetObjectList().empty());
+    EXPECT_TRUE(W().PlaygroundFile().empty());
+    EXPECT_EQ(m_watcher.Messages().size(), 3) << "a saved playground is replaced without a question";
 }
 
 int main(int argc, char** argv) {
