@@ -337,36 +337,42 @@ TEST_F(LinkTest, NoReplyInTimeClosesTheLinkOnce) {
 TEST_F(LinkTest, EveryPieceOfAFrameGivesTheRestTheFullTimeAStalledFrameCloses) {
     TestServer server(CConfig::kClassroomPort);
     ASSERT_TRUE(server.listening());
-    ServerLink::Timing quick;
-    quick.replyTimeoutMs = 300;
-    ConnectClassroom(server, quick);
-
-    // Eight pieces, each sent once more than half the time-out has passed
-    // since the one before: twice the time-out in all, never the time-out
-    // between two pieces.
-    int reads = 0;
-    QObject::connect(m_config->m_pSocket, &QTcpSocket::readyRead, [&] { ++reads; });
-    const QTimer* timeOut = m_config->m_pOutTimeTimer;
+    // A time-out far longer than the test: each piece must start it afresh.
+    // What the time-out left was read as each piece was taken in (just after
+    // the link's own reading); the pieces come half a second apart, so a time
+    // not started afresh would show at least that much less. (A precise timer:
+    // a coarse one of a minute ends on a whole second, whenever it started.)
+    ServerLink::Timing slowReply;
+    slowReply.replyTimeoutMs = 60000;
+    ConnectClassroom(server, slowReply);
+    std::vector<int> remaining;
+    QTimer* timeOut = m_config->m_pOutTimeTimer;
+    timeOut->setTimerType(Qt::PreciseTimer);
+    QObject::connect(m_config->m_pSocket, &QTcpSocket::readyRead,
+        [&] { remaining.push_back(timeOut->isActive() ? timeOut->remainingTime() : -1); });
     const QByteArray slow = Frame("a reply that trickles in, piece by piece");
-    const qsizetype piece = slow.size() / 8 + 1;
+    const qsizetype piece = slow.size() / 4 + 1;
     qsizetype at = 0;
     for (; at + piece < slow.size(); at += piece) {
-        const int before = reads;
+        const std::size_t before = remaining.size();
         server.send(slow.mid(at, piece));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                return m_disconnects > 0
-                    || (reads > before && timeOut->isActive() && timeOut->remainingTime() < 150);
-            },
-            5000));
-        ASSERT_EQ(m_disconnects, 0) << "closed after " << at + piece << " bytes";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return remaining.size() > before; }, 5000));
+        QTest::qWait(500);
     }
     server.send(slow.mid(at));
     ASSERT_TRUE(WaitForMessages(1));
     EXPECT_EQ(m_messages[0], QByteArray("a reply that trickles in, piece by piece"));
     EXPECT_FALSE(m_config->m_pOutTimeTimer->isActive());
+    ASSERT_GE(remaining.size(), 4u);
+    for (std::size_t i = 0; i + 1 < remaining.size(); ++i)
+        EXPECT_GT(remaining[i], 60000 - 250) << "after piece " << i;
+    EXPECT_EQ(m_disconnects, 0);
 
     // A frame that stops arriving closes the link once the time is up.
+    m_config->ShutdownNet();
+    ServerLink::Timing quick;
+    quick.replyTimeoutMs = 300;
+    ConnectClassroom(server, quick);
     testsupport::CapturedWarnings warnings("morvane.foundation");
     server.send(Frame("never finished").left(9));
     ASSERT_TRUE(QTest::qWaitFor([this] { return m_disconnects == 1; }, 5000));

@@ -1,5 +1,7 @@
 #include "TestModels.h"
 
+#include "support/FdCapture.h"
+
 #include "platform/Warnings.h"
 #include "scene/Compass.h"
 #include "scene/FrameLoop.h"
@@ -278,6 +280,43 @@ TEST_F(SceneViewTest, ThreeViewsInThreeTabsAllDraw) {
     EXPECT_TRUE(AnyLit(second, QRect(0, second.height() - 80, 80, 80)));
     const QImage first = views[0]->grabFramebuffer();
     EXPECT_FALSE(AnyLit(first, QRect(0, first.height() - 60, 60, 60)));
+}
+
+// The main window's pages that the user never opened have views that never
+// got a GL context: closing the window, in either order of views and
+// applications, must not make OpenSceneGraph look for one ("Error: OpenGL
+// version test failed, requires valid graphics context.").
+TEST_F(SceneViewTest, ViewsNeverShownCloseWithoutLookingForAGraphicsContext) {
+    for (const bool appsFirst : { true, false }) {
+        SCOPED_TRACE(appsFirst);
+        auto tabs = std::make_unique<QTabWidget>();
+        tabs->resize(320, 240);
+        std::vector<osg::ref_ptr<RecordingApp>> apps;
+        FrameLoop loop;
+        for (int i = 0; i < 3; ++i) {
+            auto* view = new SceneView;
+            tabs->addTab(view, QString("view %1").arg(i));
+            apps.push_back(new RecordingApp(view));
+            AddBoxInFront(*apps.back(), osg::Vec4(1, 0.5f, 0, 1));
+            loop.AddApp(apps.back().get());
+        }
+        loop.Start();
+        Settle(*tabs);
+        loop.Step();
+        QApplication::processEvents();
+        FdCapture standardError(2);
+        loop.Stop();
+        for (int i = 0; i < 3; ++i)
+            loop.RemoveApp(apps[std::size_t(i)].get());
+        if (appsFirst) {
+            apps.clear();
+            tabs.reset();
+        } else {
+            tabs.reset();
+            apps.clear();
+        }
+        EXPECT_EQ(standardError.Text(), "");
+    }
 }
 
 TEST_F(SceneViewTest, FrameDrawsBeforeTheStepReturns) {

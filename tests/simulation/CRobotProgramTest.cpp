@@ -1,7 +1,7 @@
 #include "simulation/CRobotProgram.h"
 
-#include "FdCapture.h"
 #include "platform/ProgramDir.h"
+#include "support/FdCapture.h"
 
 #include <gtest/gtest.h>
 
