@@ -12,12 +12,14 @@
 #include "dialogs/CLoadDlg.h"
 #include "dialogs/CRuleDlg.h"
 #include "dialogs/CUserDefineDlg.h"
+#include "elements/CGeo.h"
 #include "elements/CModel.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
 #include "scene/Camera.h"
 #include "scene/SceneView.h"
 #include "scene/Transform.h"
+#include "simulation/CPlayground.h"
 #include "simulation/CTrigger.h"
 #include "simulation/PlaygroundFile.h"
 #include "simulation/SRobThreadData.h"
@@ -777,6 +779,121 @@ TEST_F(PlaygroundPage, AnExampleAsksBeforeItsPlaygroundReplacesAnUnsavedOne) {
     EXPECT_EQ(block.m_strPlaygroundFile, example.toStdString());
     EXPECT_EQ(block.m_vecRobotFiles, robots);
     EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
+}
+
+// Every text of the page is its language group's, in the language chosen
+// from the menu: Chinese side buttons carry their own (stacked) captions,
+// the others draw theirs.
+TEST_F(PlaygroundPage, EveryTextOfThePageIsItsLanguageGroupsInTheLanguageChosen) {
+    for (int language : { 0, 1 }) {
+        SCOPED_TRACE(language);
+        for (QAction* action : W().menu_internationalization->actions()) {
+            if (action->objectName() == QString::number(language))
+                action->trigger();
+        }
+        ASSERT_EQ(CConfig::Instance().m_nLanguage, language);
+        const auto text = [](const char* key) {
+            return CConfig::Instance().GetText("CMainDlg", "f_LanguagePlaApp", key);
+        };
+        EXPECT_EQ(W().action_Ground_changeMap->text(), text("sChangeImage"));
+        EXPECT_EQ(W().action_Ground_changeMap->toolTip(), text("sChangeImage"));
+        EXPECT_EQ(W().action_Ground_changeMap->statusTip(), text("sStatus_ChangeImage"));
+        EXPECT_EQ(W().label_PlaObjName->text(), text("sName"));
+        EXPECT_EQ(W().label_PlaObjScore->text(), text("sScore"));
+        const std::pair<QAbstractButton*, const char*> buttons[]
+            = { { W().radioButton_AllIn, "sAll_In" }, { W().radioButton_In, "sIn" },
+                  { W().radioButton_Leave, "sLeave" }, { W().pushButton_PlaObjModels, "sGEO" },
+                  { W().checkBox_Take, "sTake" }, { W().checkBox_Only, "sOnly" } };
+        for (const auto& [button, key] : buttons) {
+            EXPECT_EQ(button->text(), text(key)) << key;
+            EXPECT_EQ(button->statusTip(), text(key)) << key;
+        }
+        const std::pair<QAbstractButton*, const char*> astronauts[]
+            = { { W().checkBox_Astronaut, "sAstronaut" }, { W().checkBox_RedAstronaut, "sRedAstronaut" },
+                  { W().checkBox_YellowAstronaut, "sYellowAstronaut" },
+                  { W().checkBox_BlueAstronaut, "sBlueAstronaut" } };
+        for (const auto& [box, key] : astronauts)
+            EXPECT_EQ(box->text(), text(key)) << key;
+        const std::tuple<MyPushButton*, const char*, const char*> sides[] = {
+            { W().pushButton_ModelGroundStatic, "sStatic", "sStatus_Static" },
+            { W().pushButton_ModelGroundDynamic, "sDynamic", "sStatus_Dynamic" },
+            { W().pushButton_ModelGroundTrigger, "sTrigger", "sStatus_Trigger" },
+            { W().pushButton_ModelGroundSetSize, "sSetSize", "sStatus_SetSize" },
+        };
+        for (const auto& [button, caption, tip] : sides) {
+            EXPECT_EQ(language == 0 ? button->text() : button->GetCaption(), text(caption)) << caption;
+            EXPECT_TRUE((language == 0 ? button->GetCaption() : button->text()).isEmpty()) << caption;
+            EXPECT_EQ(button->toolTip(), text(tip)) << tip;
+            EXPECT_EQ(button->statusTip(), text(tip)) << tip;
+        }
+        EXPECT_EQ(W().action_User_DefineModel->text(), text("sDefineBrick"));
+        EXPECT_EQ(W().action_User_DefineModel->statusTip(), text("sDefineBrick"));
+        EXPECT_EQ(W().menu_Group->title(), text("sGroup"));
+        EXPECT_EQ(W().action_Walls->text(), text("sWalls"));
+        EXPECT_EQ(W().action_Walls->statusTip(), text("sWalls"));
+        EXPECT_EQ(W().action_Dominoes->text(), text("sDominoes"));
+        EXPECT_EQ(W().action_Dominoes->statusTip(), text("sDominoes"));
+        // The scoring rules follow the user models in the Edit menu.
+        const QList<QAction*> edit = W().menu_E->actions();
+        const qsizetype models = edit.indexOf(W().action_User_DefineModel);
+        ASSERT_GE(models, 0);
+        ASSERT_LT(models + 1, edit.size());
+        EXPECT_EQ(edit[models + 1]->text(), text("sRule"));
+    }
+}
+
+// The playground made on the page goes to the simulation as it is, and
+// loads there with what the panel and the dialogs gave it: a zone's score, a
+// model that robots may carry, the models a delivery counts, the scoring
+// rules.
+TEST_F(PlaygroundPage, WhatThePageMadeLoadsInTheSimulation) {
+    CModel* scored = Add(109, -60, 0);
+    CModel* cube = Add(105, 60, 0);
+    CModel* delivery = Add(114, 0, 60);
+    for (CModel* object : { scored, cube, delivery })
+        ASSERT_NE(object, nullptr);
+    Choose(scored);
+    Type(W().lineEdit_PlaObjScore, QStringLiteral("25"));
+    Choose(cube);
+    Tick(W().checkBox_Take);
+    Choose(delivery);
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* assign = qobject_cast<CAssignGEODlg*>(dialog);
+        ASSERT_NE(assign, nullptr);
+        QTreeWidget* tree = assign->Tree();
+        ASSERT_EQ(tree->topLevelItemCount(), 1);
+        QTest::mouseClick(
+            tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tree->topLevelItem(0)).center());
+        ModalWatcher::Post(assign->ButtonOK());
+    };
+    QTest::mouseClick(W().pushButton_PlaObjModels, Qt::LeftButton);
+    ASSERT_EQ(delivery->GetObjList(), std::vector<int> { cube->GetId() });
+    std::vector<int> rules = { 30, 4 };
+    rules.resize(2 + W().RobotPartBar(2)->GetPictures().size(), 8);
+    Pla().SetRuleList(rules);
+
+    Press(W().action_ImportROB);
+    ASSERT_EQ(W().tabWidget->currentWidget(), W().tab3);
+    CEmuApp& emu = *W().GetEmuApp();
+    const SRobThreadData& block = *emu.GetLoadBlock();
+    ASSERT_TRUE(emu.LoadMapFile(block.m_strPlaygroundFile));
+    const CPlayground& loaded = *emu.GetPlayground();
+    EXPECT_EQ(loaded.GetFileName(), block.m_strPlaygroundFile);
+    ASSERT_EQ(loaded.GetGeos().size(), 1u);
+    EXPECT_EQ(loaded.GetGeos().front()->GetTake(), 1);
+    const int crate = loaded.GetGeos().front()->GetId();
+    int zones = 0;
+    for (const osg::ref_ptr<CTrigger>& zone : loaded.GetTriggers()) {
+        if (zone->GetSubType() == TriggerScore) {
+            ++zones;
+            EXPECT_EQ(zone->GetScore(), 25);
+        } else if (zone->GetSubType() == TriggerDelivery) {
+            ++zones;
+            EXPECT_EQ(zone->GetObjList(), std::vector<int> { crate });
+        }
+    }
+    EXPECT_EQ(zones, 2);
+    EXPECT_EQ(block.m_vecRules, rules);
 }
 
 int main(int argc, char** argv) {
