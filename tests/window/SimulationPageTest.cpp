@@ -7,9 +7,11 @@
 
 #include "apps/CEmuApp.h"
 #include "classlink/C3DFile.h"
+#include "classlink/ContestMessages.h"
 #include "dialogs/CDriveSetDlg.h"
 #include "dialogs/CInputDlg.h"
 #include "dialogs/CLoadDlg.h"
+#include "dialogs/CLoginDlg.h"
 #include "dialogs/CMultiRobDlg.h"
 #include "dialogs/CProgressDlg.h"
 #include "dialogs/CRobDataDlg.h"
@@ -19,6 +21,7 @@
 #include "samples/SampleFiles.h"
 #include "server/Server.h"
 #include "simulation/CRob.h"
+#include "support/ContestTestServer.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
@@ -39,6 +42,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTextCodec>
@@ -53,6 +57,7 @@
 #include <memory>
 
 namespace fs = std::filesystem;
+using testsupport::ContestTestServer;
 using testsupport::ModalWatcher;
 using testsupport::TempDir;
 
@@ -131,7 +136,7 @@ protected:
     SRobThreadData& Block() { return *Emu().GetLoadBlock(); }
 
     // ---- what the student answers the page's dialogs ------------------------------------------
-    void Answer(QWidget* modal) {
+    virtual void Answer(QWidget* modal) {
         if (auto* files = qobject_cast<QFileDialog*>(modal)) {
             auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             if (m_files.empty() || !name || !files->isVisible() || files == m_lastFiles)
@@ -662,6 +667,126 @@ TEST_F(SimulationPage, ABundleThatDoesNotAddUpIsRefusedAndChangesNothing) {
     Block().m_strProgramFile.clear();
     W().f_Save3DFile(QStringLiteral("得分:0"));
     EXPECT_FALSE(g_programDir->exists("Temp/temp.3d"));
+}
+
+// ---- an online match ------------------------------------------------------------------------------
+
+// The simulation page in an online match, against the stand-in contest
+// server on port 4480; the match is on the installation's first-run
+// playground.
+class MatchPage : public SimulationPage {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_server.listening());
+        // The web server that the login's network check looks for.
+        ASSERT_TRUE(m_webServer.listen(QHostAddress::LocalHost));
+        CConfig& config = CConfig::Instance();
+        config.m_nProbePort = m_webServer.serverPort();
+        config.m_strNetHost = QStringLiteral("127.0.0.1");
+        config.m_strUser.clear();
+        config.m_strPassword.clear();
+        config.m_nUserId = 0;
+        config.m_bHaveToOutline = false;
+        ContestTestServer::Account account;
+        account.password = QStringLiteral("secret");
+        account.userId = 7;
+        m_server.AddAccount(QStringLiteral("ann"), account);
+        const QDateTime now = QDateTime::currentDateTime();
+        ContestTestServer::Match match;
+        match.mapName = QStringLiteral("First run");
+        match.mapMd5 = MapCheckOf(ReadFile(InFolder("playground/first_run.pla")));
+        match.start = now.addSecs(-3600);
+        match.end = now.addSecs(30 * 60);
+        match.now = now;
+        m_server.SetMatch(match);
+        SimulationPage::SetUp();
+    }
+    void TearDown() override {
+        SimulationPage::TearDown();
+        CConfig::Instance().CloseConnection();
+        CConfig::Instance().m_nLinkOwner = 0;
+    }
+    int RunMode() const override { return RunModeNet; }
+
+    void Answer(QWidget* modal) override {
+        if (auto* login = qobject_cast<CLoginDlg*>(modal)) {
+            if (!login->ButtonOK()->isEnabled() || login == m_lastLogin)
+                return;
+            m_lastLogin = login;
+            if (m_giveUpLogin) {
+                QMetaObject::invokeMethod(login, &QDialog::reject, Qt::QueuedConnection);
+                return;
+            }
+            login->UserEdit()->setText(QStringLiteral("ann"));
+            login->PasswordEdit()->setText(QStringLiteral("secret"));
+            ModalWatcher::Post(login->ButtonOK());
+            return;
+        }
+        auto* score = qobject_cast<CScoreDlg*>(modal);
+        if (score && score != m_lastScore) {
+            m_ownerWhenScored = CConfig::Instance().m_nLinkOwner;
+            m_uploadOffered = score->UploadButton() && score->UploadButton()->isVisible();
+            if (m_giveUpLogin) {
+                // The link lost while the score is shown.
+                m_lastScore = score;
+                m_server.Drop();
+                return;
+            }
+        }
+        SimulationPage::Answer(modal);
+    }
+
+    ContestTestServer m_server { CConfig::kClassroomPort };
+    QTcpServer m_webServer;
+    QPointer<CLoginDlg> m_lastLogin;
+    bool m_giveUpLogin = false;
+    int m_ownerWhenScored = -1;
+    bool m_uploadOffered = false;
+};
+
+TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
+    // Before the match: a robot, its program and a playground of the
+    // student's own.
+    WritePlayground("playground/practice.pla", 20, true);
+    LoadRobot(InFolder("robot/rover.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/practice.pla"));
+
+    Pick(W().action_NetMatch);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
+    // No playground loaded before the match is the match's.
+    EXPECT_EQ(Block().m_strPlaygroundFile, std::string());
+    EXPECT_FALSE(W().menu_Virtual->menuAction()->isVisible());
+    // The page, entered again, has its Simulation menu.
+    W().tabWidget->setCurrentWidget(W().tab1);
+    W().tabWidget->setCurrentWidget(W().tab3);
+    EXPECT_TRUE(W().menu_Virtual->menuAction()->isVisible());
+
+    // Another playground is refused and changes nothing; the match's own
+    // is taken.
+    m_files.push_back(InFolder("playground/practice.pla"));
+    Pick(W().action_LoadGround);
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages()[0],
+        QStringLiteral("This is not the playground of the match. Please load the match's own playground."));
+    EXPECT_EQ(Block().m_strPlaygroundFile, std::string());
+    LoadPlayground(InFolder("playground/first_run.pla"));
+    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/first_run.pla").toStdString());
+
+    // The end of the run: the score dialog reads the link's replies while
+    // it is open, and offers the score to the server.
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_ownerWhenScored, 1);
+    EXPECT_TRUE(m_uploadOffered);
+    EXPECT_EQ(CConfig::Instance().m_nLinkOwner, 0);
+
+    // The link lost while the score is shown: its login, given up, closes
+    // the program without a question.
+    m_giveUpLogin = true;
+    m_lastScore = nullptr;
+    PressStart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !W().isVisible(); }, 60000));
+    EXPECT_EQ(m_watcher.Messages().size(), 1);
 }
 
 // ---- the classroom ------------------------------------------------------------------------------------
