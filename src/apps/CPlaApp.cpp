@@ -216,10 +216,29 @@ bool CPlaApp::LoadOrSaveFile(const std::string& path, bool load) {
     if (IsBusy())
         return false;
     m_strFileError.clear();
-    const bool done = load ? LoadFile(path) : SaveFile(path);
+    const bool done = load ? LoadFile(path) : SaveFile(path, false);
     if (!done)
         qCWarning(lcApps).noquote() << QString::fromStdString(m_strFileError);
     return done;
+}
+
+bool CPlaApp::SaveCopy(const std::string& path) {
+    if (IsBusy())
+        return false;
+    m_strFileError.clear();
+    const bool done = SaveFile(path, true);
+    if (!done)
+        qCWarning(lcApps).noquote() << QString::fromStdString(m_strFileError);
+    return done;
+}
+
+void CPlaApp::SetRuleList(const std::vector<int>& rules) {
+    if (rules == m_vecRules)
+        return;
+    m_vecRules = rules;
+    m_edit.m_bClean = false;
+    m_edit.m_bChangedOffStack = true;
+    emit signal_Ui_SaveFlag(false);
 }
 
 bool CPlaApp::LoadFile(const std::string& path) {
@@ -275,16 +294,6 @@ bool CPlaApp::LoadFile(const std::string& path) {
     }
     FinishFileOp(false);
     return true;
-}
-
-bool CPlaApp::SaveCopy(const std::string& path) {
-    if (IsBusy())
-        return false;
-    m_strFileError.clear();
-    const bool done = SaveFile(path, true);
-    if (!done)
-        qCWarning(lcApps).noquote() << QString::fromStdString(m_strFileError);
-    return done;
 }
 
 bool CPlaApp::SaveFile(const std::string& path, bool copy) {

@@ -82,9 +82,10 @@ public:
     // files); one that cannot be read leaves the picture as it was. A new
     // picture leaves the playground unsaved; it is no undo step.
     void ChangeGroundImage(const std::string& file);
-    // The scoring rules: number, weight and the part limits (the rule dialog
-    // edits the list in place).
-    std::vector<int>& GetRuleList() { return m_vecRules; }
+    // The scoring rules: number, weight and the part limits.
+    const std::vector<int>& GetRuleList() const { return m_vecRules; }
+    // New rules leave the playground unsaved; they are no undo step.
+    void SetRuleList(const std::vector<int>& rules);
     Plane* GetGround() const { return m_pGround.get(); }
     // The ground picture file name last asked for.
     const std::string& GetGroundImageName() const { return m_strGroundImage; }

@@ -260,6 +260,9 @@ void CPlaApp::PushUndoStep(int kind) {
     m_edit.m_undoStack.push(step.release());
     s_OnStepPushed(m_edit);
     emit signal_Ui_StepChange();
+    // Whoever made the step (the pointer, the page's panel), the playground
+    // now differs from its file.
+    emit signal_Ui_SaveFlag(m_edit.m_bClean);
 }
 
 // ---- carrying -----------------------------------------------------------------------------

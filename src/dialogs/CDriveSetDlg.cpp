@@ -11,8 +11,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <string>
-
 CDriveSetDlg::CDriveSetDlg(
     const QString& title, int (&speeds)[kSpeedCount], const LanguageTexts& texts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint)
@@ -48,10 +46,9 @@ void CDriveSetDlg::f_Language() {
     const DialogTexts texts(m_texts, "CDriveSetDlg", "f_Language");
     texts.IfPresent("sOK", [this](const QString& text) { m_pButtonOK->setText(text); });
     texts.IfPresent("sNo", [this](const QString& text) { m_pButtonNo->setText(text); });
-    for (int i = 0; i < kSpeedCount; ++i) {
-        const std::string key = "s" + std::to_string(i);
-        texts.IfPresent(key.c_str(), [this, i](const QString& text) { m_pLabels[i]->setText(text); });
-    }
+    const char* const labelKeys[kSpeedCount] = { "s0", "s1", "s2", "s3" };
+    for (int i = 0; i < kSpeedCount; ++i)
+        texts.IfPresent(labelKeys[i], [this, i](const QString& text) { m_pLabels[i]->setText(text); });
 }
 
 void CDriveSetDlg::slot_ButtonOK() {

@@ -7,8 +7,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 
-#include <string>
-
 namespace {
 
 constexpr int kColumns = 4;
@@ -41,8 +39,9 @@ CExTreeView::CExTreeView(const QString& folder, const LanguageTexts& texts, QWid
     setRootIsDecorated(false);
     QStringList headers;
     const DialogTexts group(m_texts, "CExTreeView", "CExTreeView");
+    const char* const headerKeys[kColumns] = { "s0", "s1", "s2", "s3" };
     for (int i = 0; i < kColumns; ++i)
-        headers << group.Get(("s" + std::to_string(i)).c_str());
+        headers << group.Get(headerKeys[i]);
     setHeaderLabels(headers);
     header()->setDefaultAlignment(Qt::AlignCenter);
     for (int i = 0; i < kColumns; ++i)

@@ -73,6 +73,11 @@ public:
     // The robot page's part bars: 0 bricks, 1 wheels and motors, 2 sensors
     // and lights.
     CBrickBox* RobotPartBar(int bar) const { return bar >= 0 && bar < 3 ? m_pRobotBars[bar] : nullptr; }
+    // The playground page's object bars: 0 static objects, 1 dynamic
+    // objects, 2 trigger zones.
+    CBrickBox* PlaygroundObjectBar(int bar) const {
+        return bar >= 0 && bar < 3 ? m_pGroundBars[bar] : nullptr;
+    }
     // The robot page's extra operation actions.
     QAction* GridAction() const { return m_pGridAction; }
     QAction* CaptureAction() const { return m_pCaptureAction; }
@@ -365,6 +370,10 @@ private:
     // by the caller, when it could not.
     bool SavePlayground(const std::string& path);
     bool LoadPlayground(const std::string& path);
+    // Writes the playground as it is to the simulation's hand-over file and
+    // makes the simulation run it; the playground's own file and saved state
+    // stay as they were. False, told, when it could not be written.
+    bool HandPlaygroundOver();
     // The robot page's file dialogs: the folder a dialog opens in.
     QString RobotFileFolder() const;
     QString PlaygroundFileFolder() const;
@@ -377,6 +386,11 @@ private:
     // Opens a file of ours in "XML" with the desktop's handler.
     void OpenProgramFile(const QString& relative, const QString& fragment);
     void f_ShowPlaAppObjectPanel();
+    // The selected zone's score and trigger mode from the panel.
+    void f_SetTriggerScoreMode();
+    // The selected rescue zone's astronaut flag index (0 any, 1 red, 2
+    // yellow, 3 blue) from its box.
+    void f_SetAstronautFlag(int index);
     scene::SceneView* EmbedView(CExWidget* host);
     void ApplyToolButtonStyle(Qt::ToolButtonStyle style, QAction* checked);
 
@@ -430,6 +444,11 @@ private:
     CBrickBox* m_pRobotBars[3] = {};
 
     // ---- playground builder page ----------------------------------------------------
+    // Static, dynamic, trigger.
+    CBrickBox* m_pGroundBars[3] = {};
+    // The ground picture chosen last; its folder is where the next choice starts.
+    QString m_sGroundPicture;
+
     bool m_bPlaSaved = true;
     bool m_bPlaNew = true;
     bool m_bPlaPanelLive = false;

@@ -172,14 +172,6 @@ void CMainDlg::ShowFileStatusTip(const QString& path) {
     m_bStatusBarBusy = false;
 }
 
-bool CMainDlg::SavePlayground(const std::string& path) {
-    return m_pPlaApp->LoadOrSaveFile(path, false);
-}
-
-bool CMainDlg::LoadPlayground(const std::string& path) {
-    return m_pPlaApp->LoadOrSaveFile(path, true);
-}
-
 void CMainDlg::slot_Save() {
     f_ResetEmuAppMouseMode();
     if (CurrentPage() == RobotPage) {
@@ -379,16 +371,7 @@ void CMainDlg::slot_LoadToEmuApp() {
         }
         return;
     }
-    // Always the playground as it is now, as a copy: the one being edited
-    // keeps its file and its saved state.
-    const std::string copy = LocalPath(m_config.InProgramDir(QStringLiteral("Temp/temp.pla")));
-    if (!m_pPlaApp->SaveCopy(copy)) {
-        f_SaveMapMessage(false, false);
-        return;
-    }
-    m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile = copy;
-    tabWidget->setCurrentWidget(tab3);
-    f_EmuAppRefresh();
+    HandPlaygroundOver();
 }
 
 void CMainDlg::slot_LoadToEmuAppEnd() {

@@ -265,6 +265,8 @@ void CMainDlg::ApplyPosTurnEdit(int field) {
     } else if (CurrentPage() == PlaygroundPage) {
         if (!m_bPlaPanelLive || !m_pPlaApp->HasSel())
             return;
+        // The slider and edit changes below must not come back here.
+        m_bPlaPanelLive = false;
         live = &m_bPlaPanelLive;
         QLineEdit* const playground[6] = { lineEdit_PlaPosX, lineEdit_PlaPosY, lineEdit_PlaPosZ,
             lineEdit_PlaTurnX, lineEdit_PlaTurnY, lineEdit_PlaTurnZ };
@@ -275,8 +277,10 @@ void CMainDlg::ApplyPosTurnEdit(int field) {
     } else {
         return;
     }
-    if (field < 0 || field > 5)
+    if (field < 0 || field > 5) {
+        *live = true;
         return;
+    }
     const double value = edits[field]->text().toDouble();
     const bool robot = CurrentPage() == RobotPage;
     if (field < 3) {

@@ -1,5 +1,6 @@
-// The playground builder page: its set-up, entering it, its texts and the
-// per-frame state of its edit actions.
+// The playground builder page: its set-up, entering it, its texts, the
+// per-frame state of its edit actions, objects from the bars and the
+// playground's files.
 
 #include "window/CMainDlg.h"
 
@@ -7,12 +8,28 @@
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
 #include "dialogs/CUserDefineDlg.h"
+#include "elements/CAlarm.h"
+#include "elements/CCandle.h"
+#include "elements/CGeo.h"
 #include "elements/CSlope.h"
+#include "elements/CTakenObj.h"
+#include "elements/CWounded.h"
 #include "foundation/CConfig.h"
 #include "scene/SceneView.h"
+#include "simulation/CEndTrigger.h"
+#include "simulation/CObjTrigger.h"
+#include "simulation/CPathTrigger.h"
+#include "simulation/CTakenObjTrigger.h"
+#include "simulation/PlaygroundFile.h"
+#include "simulation/SRobThreadData.h"
+#include "simulation/ScoreTrigger.h"
+#include "simulation/StartTrigger.h"
+#include "widgets/CBrickBox.h"
 #include "widgets/CExWidget.h"
+#include "widgets/CImageViewer.h"
 #include "widgets/MyPushButton.h"
 #include "window/Pictures.h"
+#include "window/WindowLog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -37,6 +54,55 @@ QString Text(const TiXmlElement* group, const char* key) {
     return value ? QString::fromUtf8(value) : QString();
 }
 
+// The object a bar's picture of this kind number stands for, at the size it
+// starts with; none for a number that stands for none.
+osg::ref_ptr<CModel> MakeBarObject(int kind, const std::string& address, const PartContextPtr& context) {
+    const osg::Vec3f cube(15.0f, 15.0f, 15.0f);
+    const osg::Vec3f zone(22.0f, 22.0f, 1.0f);
+    switch (kind) {
+    case 100:
+    case 106:
+    case 107:
+        return new CSlope(context, address, cube);
+    case 101:
+        return new CSlope(context, address, osg::Vec3f(20.0f, 20.0f, 5.0f));
+    case 111:
+        return new CSlope(context, address, osg::Vec3f(20.0f, 20.0f, 1.0f));
+    case 102:
+        return new CCandle(context, address);
+    case 105:
+    case 108:
+    case 112:
+        return new CGeo(context, address, cube);
+    case 115:
+        return new CGeo(context, address);
+    case 113:
+        return new CWounded(context, address);
+    case 116:
+        return new CTakenObj(context, address);
+    case 118:
+        return new CAlarm(context, address);
+    case 103:
+        return new StartTrigger(context, address, zone);
+    case 104:
+        return new CEndTrigger(context, address, zone);
+    case 109:
+        return new ScoreTrigger(context, address, zone);
+    case 110:
+        return new CPathTrigger(context, address, zone);
+    case 114:
+        return new CObjTrigger(context, address, zone);
+    case 117:
+        return new CTakenObjTrigger(context, address, zone);
+    default:
+        return nullptr;
+    }
+}
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
 } // namespace
 
 void CMainDlg::f_InitPlaAppPage() {
@@ -47,6 +113,24 @@ void CMainDlg::f_InitPlaAppPage() {
     m_pPlaApp = new CPlaApp("config.xml", view);
     m_frameLoop.AddApp(m_pPlaApp.get());
 
+    // The bars in the order the page builds them: dynamic, trigger, static.
+    const int barOrder[3] = { 1, 2, 0 };
+    const char* const barNames[3] = { "modelGroundStatic", "modelGroundDynamic", "modelGroundTrigger" };
+    QScrollArea* const barAreas[3]
+        = { scrollArea_modelGroundStatic, scrollArea_ModelGroundDynamic, scrollArea_ModelGroundTrigger };
+    // The configuration's view groups 3 to 5 are dynamic, trigger, static.
+    const int viewGroup[3] = { 5, 3, 4 };
+    for (int bar : barOrder) {
+        m_pGroundBars[bar] = new CBrickBox(m_config.m_pViewGroup[viewGroup[bar]], m_config);
+        m_pGroundBars[bar]->setObjectName(QLatin1String(barNames[bar]));
+        m_pGroundBars[bar]->setGeometry(0, 0, 228, 133);
+        barAreas[bar]->setWidget(m_pGroundBars[bar]);
+    }
+    for (CBrickBox* bar : m_pGroundBars) {
+        for (CImageViewer* picture : bar->GetPictures())
+            connect(picture, &CImageViewer::clicked1, this, &CMainDlg::slot_AddGroundObject);
+    }
+
     action_User_DefineModel->setIcon(WindowPicture("52.png"));
 
     CPlaApp* app = m_pPlaApp.get();
@@ -54,7 +138,6 @@ void CMainDlg::f_InitPlaAppPage() {
     connect(slider_PlaTurnY, &QSlider::valueChanged, this, &CMainDlg::slot_PlaApp_SliderChangeTurnY);
     connect(slider_PlaTurnZ, &QSlider::valueChanged, this, &CMainDlg::slot_PlaApp_SliderChangeTurnZ);
     connect(action_User_DefineModel, &QAction::triggered, this, &CMainDlg::slot_User_DefineModel);
-    connect(m_pUserDefineDlg.get(), &CUserDefineDlg::signal_ToGround, this, &CMainDlg::slot_IveToGround);
     connect(app, &CPlaApp::signal_Ui_SaveFlag, this, &CMainDlg::slot_IsSaved);
     connect(action_Ground_changeMap, &QAction::triggered, this, &CMainDlg::slot_Ground_changeMap);
     connect(XSlider, &QSlider::valueChanged, this, &CMainDlg::slot_XSliderValueChange);
@@ -95,6 +178,7 @@ void CMainDlg::f_InitPlaAppPage() {
     connect(lineEdit_PlaObjName, &QLineEdit::editingFinished, this, &CMainDlg::slot_SetName);
     connect(checkBox_Take, &QCheckBox::stateChanged, this, &CMainDlg::slot_Take);
     connect(checkBox_Only, &QCheckBox::stateChanged, this, &CMainDlg::slot_Only);
+    connect(m_pUserDefineDlg.get(), &CUserDefineDlg::signal_ToGround, this, &CMainDlg::slot_IveToGround);
 
     action_Ground_changeMap->setVisible(false);
     widget_SetSize->hide();
@@ -159,6 +243,8 @@ void CMainDlg::f_EnterPlaAppPage() {
 }
 
 void CMainDlg::f_LanguagePlaApp() {
+    for (CBrickBox* bar : m_pGroundBars)
+        bar->f_Language();
     m_pPlaApp->ShowObjCount();
     const CConfig& config = m_config;
     const TiXmlElement* group = config.FindTextNode("CMainDlg", "f_LanguagePlaApp");
@@ -297,76 +383,65 @@ void CMainDlg::slot_PlaApp_SliderChangeTurnZ(int value) {
     ApplyTurnSlider(5, value);
 }
 
-// ---- commands of the page that its object bars and panel fill in ---------------
+// ---- objects from the bars and the user's models ----------------------------------
 
-void CMainDlg::f_ShowPlaAppObjectPanel() { }
-
-void CMainDlg::slot_IveToGround(QString path) {
-    // A model of the program folder (the user model library is one) is
-    // placed by its address in that folder, as every model is: a playground
-    // file names no model outside it.
-    const QString relative = QDir(m_config.ProgramDir()).relativeFilePath(path);
-    const QString address
-        = QDir::isRelativePath(relative) && !relative.startsWith(QLatin1String("../")) ? relative : path;
-    osg::ref_ptr<CModel> model
-        = new CSlope(m_pPlaApp->GetPartContext(), QFile::encodeName(address).toStdString());
-    m_pPlaApp->AddObject(model.get());
+void CMainDlg::slot_AddGroundObject(std::string name, int kind, osg::Vec4) {
+    // Whatever the builder makes of it, the playground is asked about before
+    // it is dropped.
+    m_bPlaSaved = false;
+    m_pPlaApp->SetMouseModeMove();
+    osg::ref_ptr<CModel> object = MakeBarObject(kind, name, m_pPlaApp->GetPartContext());
+    m_pPlaApp->AddObject(object.get());
+    mygroundwidget->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-void CMainDlg::slot_AddGroundObject(std::string, int, osg::Vec4) { }
-
-void CMainDlg::slot_Astronaut(int) { }
-
-void CMainDlg::slot_RedAstronaut(int) { }
-
-void CMainDlg::slot_YellowAstronaut(int) { }
-
-void CMainDlg::slot_BlueAstronaut(int) { }
-
-void CMainDlg::slot_Ground_changeMap() { }
+void CMainDlg::slot_IveToGround(QString path) {
+    // A playground file names its models below the program folder, where
+    // the library lies: an address from anywhere else would make the saved
+    // file unreadable, here and on every other computer.
+    const QString address = QDir(m_config.ProgramDir()).relativeFilePath(path);
+    if (QDir::isAbsolutePath(address) || address.startsWith(QLatin1String("../"))
+        || address == QLatin1String("..")) {
+        qCWarning(
+            lcWindow, "The model %s lies outside the program folder and is not placed", qPrintable(path));
+        return;
+    }
+    osg::ref_ptr<CModel> object = new CSlope(m_pPlaApp->GetPartContext(), LocalPath(address));
+    m_pPlaApp->AddObject(object.get());
+}
 
 void CMainDlg::slot_User_DefineModel() {
     m_pUserDefineDlg->Exec();
 }
 
-void CMainDlg::slot_RadioButtonAllIn() { }
+// ---- the playground's files ---------------------------------------------------------------
 
-void CMainDlg::slot_RadioButtonIn() { }
+bool CMainDlg::SavePlayground(const std::string& path) {
+    const bool saved = m_pPlaApp->LoadOrSaveFile(path, false);
+    // The builder tells the page only while the page is shown.
+    m_bPlaSaved = m_pPlaApp->GetEditState().m_bClean;
+    return saved;
+}
 
-void CMainDlg::slot_SetScore() { }
+bool CMainDlg::LoadPlayground(const std::string& path) {
+    const bool loaded = m_pPlaApp->LoadOrSaveFile(path, true);
+    m_bPlaSaved = m_pPlaApp->GetEditState().m_bClean;
+    return loaded;
+}
 
-void CMainDlg::slot_ButtonWalls() { }
-
-void CMainDlg::slot_ButtonDominoes() { }
-
-void CMainDlg::slot_Rule() { }
-
-void CMainDlg::slot_SetName() { }
-
-void CMainDlg::slot_RadioLeave() { }
-
-void CMainDlg::slot_ButtonGEO() { }
-
-void CMainDlg::slot_Take(int) { }
-
-void CMainDlg::slot_Only(int) { }
-
-void CMainDlg::f_SliderChangeSize(int, int) { }
-
-void CMainDlg::slot_XSliderValueChange(int) { }
-
-void CMainDlg::slot_YSliderValueChange(int) { }
-
-void CMainDlg::slot_ZSliderValueChange(int) { }
-
-void CMainDlg::f_EditBoxChangeSize(int) { }
-
-void CMainDlg::slot_lineEdit_XSliderValueChange() { }
-
-void CMainDlg::slot_lineEdit_YSliderValueChange() { }
-
-void CMainDlg::slot_lineEdit_ZSliderValueChange() { }
-
-void CMainDlg::slot_AllSlider(int) { }
+bool CMainDlg::HandPlaygroundOver() {
+    const QString copy = m_config.InProgramDir(QString::fromLatin1(PlaygroundFile::kHandOverFile));
+    // A copy: the playground in the builder is no more saved than before.
+    if (!m_pPlaApp->SaveCopy(LocalPath(copy))) {
+        f_SaveMapMessage(false, false);
+        return false;
+    }
+    if (!AcceptsMatchPlaygroundFile(copy))
+        return false;
+    m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile = LocalPath(copy);
+    tabWidget->setCurrentWidget(tab3);
+    f_EmuAppRefresh();
+    return true;
+}
 
 } // namespace Ui

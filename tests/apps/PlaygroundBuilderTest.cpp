@@ -862,7 +862,7 @@ TEST_F(PlaygroundBuilder, SavedPlaygroundsLoadBackAndRunInTheSimulation) {
     Select(objects[0]);
     App().DoCommand(8, false);
     App().SetSelected(nullptr, false);
-    App().GetRuleList() = { 12, 3, 1, 0, 8 };
+    App().SetRuleList({ 12, 3, 1, 0, 8 });
 
     // The picture's file is gone by the time of the save: its bytes are kept.
     std::filesystem::remove(pictureFile);

@@ -84,6 +84,16 @@ std::vector<PartKey> Parts(const CRobApp& app) {
     return parts;
 }
 
+// The number of parts a robot file says it has.
+int PartCount(const fs::path& robotFile) {
+    QFile file(QString::fromStdString(robotFile.string()));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = file.readAll();
+    const qsizetype at = text.indexOf("<rcu l=\"");
+    return at < 0 ? -1 : text.mid(at + 8).split('"').front().toInt();
+}
+
 // Receives what the window hands the desktop to open.
 class DesktopStandIn : public QObject {
     Q_OBJECT
@@ -724,6 +734,207 @@ TEST_F(PlaygroundFiles, AreSavedHandedOverAsACopyAndOpenedAfterTheQuestion) {
     EXPECT_TRUE(playground.GetObjectList().empty());
     EXPECT_TRUE(W().PlaygroundFile().empty());
     EXPECT_EQ(m_watcher.Messages().size(), 3) << "a saved playground is replaced without a question";
+}
+
+// What the edit commands offer follows the selection, frame by frame: the
+// control unit can be turned and moved but neither deleted nor copied, the
+// colour is for one brick alone, and with nothing chosen nothing is offered.
+TEST_F(RobotPage, EditActionsFollowTheSelection) {
+    const std::vector<osg::Vec3f> spots = FloorSpots();
+    CModel* brick
+        = AddFromBar(W().pushButton_ModelBrick, W().RobotPartBar(0)->GetPictures().front(), spots[0]);
+    CModel* wheel
+        = AddFromBar(W().pushButton_ModelWheel, W().RobotPartBar(1)->GetPictures().front(), spots[1]);
+    ASSERT_TRUE(brick && wheel);
+    ASSERT_EQ(wheel->GetType(), ModelTypeWheel);
+    CModel* unit = Rob().GetPartList().front().get();
+    ASSERT_EQ(unit->GetType(), ModelTypeRcu);
+
+    struct Offered {
+        bool turn, remove, colour;
+    };
+    auto offered = [&] {
+        Step();
+        for (QAction* action : { W().action_ModelRotate_Y, W().action_PointTurn_X, W().action_Return })
+            EXPECT_EQ(action->isEnabled(), W().action_ModelMove->isEnabled());
+        EXPECT_EQ(W().action_ModelCopy->isEnabled(), W().action_ModelDelete->isEnabled());
+        return std::make_tuple(W().action_ModelMove->isEnabled(), W().action_ModelDelete->isEnabled(),
+            W().action_Color->isEnabled());
+    };
+    const auto clickOn = [&](CModel* part) {
+        ClickInView(PixelOf(part->GetState().m_vPos + osg::Vec3f(0.0f, 0.0f, 1.0f)));
+        ASSERT_EQ(Rob().GetSingleSel(), part) << part->GetAddress();
+    };
+    clickOn(unit);
+    EXPECT_EQ(offered(), std::make_tuple(true, false, false));
+    clickOn(brick);
+    EXPECT_EQ(offered(), std::make_tuple(true, true, true));
+    clickOn(wheel);
+    EXPECT_EQ(offered(), std::make_tuple(true, true, false));
+    Key(Qt::Key_A, Qt::ControlModifier);
+    ASSERT_TRUE(Rob().HasSel() && !Rob().GetSingleSel());
+    EXPECT_EQ(offered(), std::make_tuple(true, true, false));
+    ClickInView(PixelOf(spots.back()));
+    ASSERT_FALSE(Rob().HasSel());
+    EXPECT_EQ(offered(), std::make_tuple(false, false, false));
+}
+
+// The electronics kit's ports: motors on "_M1_" to "_M4_", sensors and lights
+// on "_P1_" to "_P8_", and a sensor and a light on one port are warned
+// about. The empty entry unwires a part without a word. A port tree that has
+// lost track of the robot is built again when a part is wired.
+TEST_F(RobotPage, TheElectronicsKitLettersItsPortsAndSharesThemBetweenSensorsAndLights) {
+    CConfig::Instance().m_bIsE = true;
+    std::map<int, CImageViewer*> pictures;
+    for (int bar = 0; bar < 3; ++bar) {
+        for (CImageViewer* picture : W().RobotPartBar(bar)->GetPictures())
+            pictures.emplace(picture->GetKind(), picture);
+    }
+    const std::vector<osg::Vec3f> spots = FloorSpots();
+    ASSERT_NE(AddFromBar(W().pushButton_ModelWheel, pictures.at(3), spots[0]), nullptr);
+    ASSERT_NE(AddFromBar(W().pushButton_ModelSenRcu, pictures.at(11), spots[1]), nullptr);
+    ASSERT_NE(AddFromBar(W().pushButton_ModelSenRcu, pictures.at(20), spots[2]), nullptr);
+    // A sensor that stays unwired: port 0 is no port to share.
+    ASSERT_NE(AddFromBar(W().pushButton_ModelSenRcu, pictures.at(10), spots[3]), nullptr);
+    QTest::mouseClick(W().pushButton_PortSet, Qt::LeftButton);
+    QComboBox* combo = W().comboBox_PartPort;
+
+    ClickRow(KindRow("Motor")->child(0));
+    EXPECT_EQ(combo->count(), 5);
+    EXPECT_EQ(combo->itemText(0), QString());
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("_M1_"));
+    EXPECT_EQ(combo->itemText(4), QStringLiteral("_M4_"));
+    ChoosePort(4);
+    EXPECT_EQ(Rob().GetSingleSel()->GetPort(), 4);
+    EXPECT_EQ(KindRow("Motor")->child(0)->text(1), QStringLiteral("_M4_"));
+
+    ClickRow(KindRow("Touch")->child(0));
+    EXPECT_EQ(combo->count(), 9);
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("_P1_"));
+    EXPECT_EQ(combo->itemText(8), QStringLiteral("_P8_"));
+    ChoosePort(4);
+    EXPECT_EQ(KindRow("Touch")->child(0)->text(1), QStringLiteral("_P4_"));
+    QTest::qWait(50);
+    EXPECT_TRUE(m_watcher.Messages().isEmpty()) << "a motor and a sensor share port 4 without a word";
+
+    ClickRow(KindRow("Coloured light")->child(0));
+    EXPECT_EQ(combo->count(), 9);
+    ChoosePort(4);
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "slot_SetPort", "s"));
+    EXPECT_EQ(Rob().GetSingleSel()->GetPort(), 4);
+    EXPECT_EQ(KindRow("Coloured light")->child(0)->text(1), QStringLiteral("_P4_"));
+    ChoosePort(0);
+    EXPECT_EQ(Rob().GetSingleSel()->GetPort(), 0);
+    EXPECT_EQ(KindRow("Coloured light")->child(0)->text(1), QStringLiteral("Not wired"));
+    QTest::qWait(50);
+    EXPECT_EQ(m_watcher.Messages().size(), 1);
+
+    // The tree gone, the part wired all the same and the tree back with it.
+    CModel* light = Rob().GetSingleSel();
+    W().treeWidget->clear();
+    ChoosePort(2);
+    EXPECT_EQ(light->GetPort(), 2);
+    ASSERT_NE(KindRow("Coloured light"), nullptr);
+    EXPECT_EQ(KindRow("Coloured light")->child(0)->text(1), QStringLiteral("_P2_"));
+    EXPECT_EQ(KindRow("Motor")->child(0)->text(1), QStringLiteral("_M4_"));
+    EXPECT_EQ(Rob().GetSingleSel(), light);
+    EXPECT_TRUE(W().groupBox_5->isVisible());
+    CConfig::Instance().m_bIsE = false;
+}
+
+// Answering "save" to the questions of Open and New saves the robot under the
+// name asked for, and then the command goes on: the file to open is asked
+// for, or the new robot comes.
+TEST_F(RobotPage, OpenAndNewGoOnOnceTheRobotIsSaved) {
+    const std::vector<osg::Vec3f> spots = FloorSpots();
+    CImageViewer* brick = W().RobotPartBar(0)->GetPictures().front();
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[0]), nullptr);
+    m_files.push_back(InFolder("robot/one"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[1]), nullptr);
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
+    m_files.push_back(InFolder("robot/two"));
+    m_files.push_back(InFolder("robot/one.rob"));
+    Key(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 10000));
+    ASSERT_TRUE(WaitForFileWorker());
+    EXPECT_TRUE(fs::exists(g_programDir->path() / "robot/two.rob"));
+    EXPECT_EQ(W().RobotFile(), (g_programDir->path() / "robot/one.rob").string());
+    EXPECT_EQ(Rob().GetPartList().size(), 2u);
+    EXPECT_TRUE(W().IsRobotSaved());
+
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[2]), nullptr);
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
+    m_files.push_back(InFolder("robot/three"));
+    Key(Qt::Key_N, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Rob().GetPartList().size() == 1u; }, 10000));
+    ASSERT_TRUE(WaitForFileWorker());
+    EXPECT_TRUE(fs::exists(g_programDir->path() / "robot/three.rob"));
+    EXPECT_TRUE(W().RobotFile().empty());
+    // Each file holds the robot as it was when the command was given: the
+    // control unit and two bricks.
+    EXPECT_EQ(PartCount(g_programDir->path() / "robot/two.rob"), 3);
+    EXPECT_EQ(PartCount(g_programDir->path() / "robot/three.rob"), 3);
+}
+
+// Closing with unsaved work and answering "save": the robot's page comes
+// first, then its file is asked for; then the playground's; the window stays
+// until both are saved, and then only the quit question is left.
+TEST_F(RobotPage, ClosingWithUnsavedWorkLeadsToEachPageToSaveIt) {
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, W().RobotPartBar(0)->GetPictures().front(),
+                  FloorSpots().front()),
+        nullptr);
+    W().tabWidget->setCurrentWidget(W().tab2);
+    CPlaApp& playground = *W().GetPlaApp();
+    osg::ref_ptr<CModel> cube = new CSlope(playground.GetPartContext(), "models/playground/cube.ive");
+    ASSERT_TRUE(playground.AddObject(cube.get()));
+    ASSERT_FALSE(W().IsPlaygroundSaved());
+    W().tabWidget->setCurrentWidget(W().tab3);
+
+    const QString askForSave = CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s");
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_TRUE(W().isVisible());
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab1);
+    EXPECT_TRUE(m_fileFolders.isEmpty()) << "no file asked for before its page is shown";
+
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
+    m_files.push_back(InFolder("robot/kept"));
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+    EXPECT_TRUE(W().isVisible());
+    EXPECT_TRUE(W().IsRobotSaved());
+    EXPECT_TRUE(fs::exists(g_programDir->path() / "robot/kept.rob"));
+
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab2);
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
+    m_files.push_back(InFolder("playground/kept"));
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(5)); // the question, and that it was saved
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+    EXPECT_TRUE(fs::exists(g_programDir->path() / "playground/kept.pla"));
+    EXPECT_EQ(m_watcher.Messages().mid(0, 4), QStringList(4, askForSave));
+    EXPECT_EQ(m_watcher.Messages()[4], CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sOK"));
+
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(6));
+    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForQuit", "s"));
+    EXPECT_TRUE(W().isVisible());
 }
 
 int main(int argc, char** argv) {

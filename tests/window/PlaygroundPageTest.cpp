@@ -1,0 +1,588 @@
+// The playground page as a teacher uses it, under Xvfb: objects and zones
+// taken from the bars and put down in the 3-D view with the mouse, set up
+// through the side panel and its dialogs, walls, dominoes, a ground picture
+// and a model of the user's library; the playground saved, opened and handed
+// to the simulation through the menus and file dialogs. Real models, real
+// files.
+
+#include "apps/CEmuApp.h"
+#include "apps/CPlaApp.h"
+#include "dialogs/CAssignGEODlg.h"
+#include "dialogs/CExTreeView.h"
+#include "dialogs/CRuleDlg.h"
+#include "dialogs/CUserDefineDlg.h"
+#include "elements/CModel.h"
+#include "foundation/CConfig.h"
+#include "platform/ProgramDir.h"
+#include "scene/Camera.h"
+#include "scene/SceneView.h"
+#include "simulation/CTrigger.h"
+#include "simulation/PlaygroundFile.h"
+#include "simulation/SRobThreadData.h"
+#include "support/ModalWatcher.h"
+#include "support/QtPrint.h"
+#include "support/TempDir.h"
+#include "widgets/CBrickBox.h"
+#include "widgets/CExWidget.h"
+#include "widgets/CImageViewer.h"
+#include "widgets/MyPushButton.h"
+#include "window/CMainDlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <tinyxml.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace fs = std::filesystem;
+using testsupport::ModalWatcher;
+using testsupport::TempDir;
+
+namespace {
+
+TempDir* g_programDir = nullptr;
+
+QString InFolder(const std::string& relative) {
+    return QString::fromStdString((g_programDir->path() / relative).string());
+}
+
+// What a bar's picture of each kind number must give: the object's model
+// type and sub-type, and the size it starts with.
+struct Made {
+    int type;
+    int sub;
+    osg::Vec3f scale;
+};
+
+const std::map<int, Made>& Expected() {
+    const osg::Vec3f own(1, 1, 1);
+    const osg::Vec3f cube(15, 15, 15);
+    const osg::Vec3f zone(22, 22, 1);
+    static const std::map<int, Made> made = {
+        { 100, { ModelTypeSlope, 0, cube } },
+        { 101, { ModelTypeSlope, 0, { 20, 20, 5 } } },
+        { 106, { ModelTypeSlope, 0, cube } },
+        { 107, { ModelTypeSlope, 0, cube } },
+        { 111, { ModelTypeSlope, 0, { 20, 20, 1 } } },
+        { 102, { ModelTypeCandle, 0, own } },
+        { 105, { ModelTypeGeo, 0, cube } },
+        { 108, { ModelTypeGeo, 0, cube } },
+        { 112, { ModelTypeGeo, 0, cube } },
+        { 115, { ModelTypeGeo, 0, own } },
+        { 113, { ModelTypeWounded, 0, own } },
+        { 116, { ModelTypeTakenObj, 0, own } },
+        { 118, { ModelTypeAlarm, 0, own } },
+        { 103, { ModelTypeTrigger, TriggerStart, zone } },
+        { 104, { ModelTypeTrigger, TriggerEnd, zone } },
+        { 109, { ModelTypeTrigger, TriggerScore, zone } },
+        { 110, { ModelTypeTrigger, TriggerPath, zone } },
+        { 114, { ModelTypeTrigger, TriggerDelivery, zone } },
+        { 117, { ModelTypeTrigger, TriggerRescue, zone } },
+    };
+    return made;
+}
+
+class PlaygroundPage : public testing::Test {
+protected:
+    void SetUp() override {
+        CConfig& config = CConfig::Instance();
+        config.SetLanguage(1, false);
+        config.m_nRunMode = RunModeEducation;
+        m_watcher.SetHandler([this](QWidget* modal) { Answer(modal); });
+        m_window = std::make_unique<Ui::CMainDlg>(config);
+        m_window->FrameLoop().Start();
+        m_window->showMaximized();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        W().tabWidget->setCurrentWidget(W().tab2);
+        m_view = W().mygroundwidget->findChild<scene::SceneView*>();
+        ASSERT_NE(m_view, nullptr);
+        Step();
+        Step();
+    }
+
+    void TearDown() override {
+        m_watcher.SetHandler({});
+        m_window.reset();
+    }
+
+    Ui::CMainDlg& W() { return *m_window; }
+    CPlaApp& Pla() { return *m_window->GetPlaApp(); }
+
+    void Step() {
+        W().slot_Update();
+        QApplication::processEvents();
+    }
+
+    // ---- what the teacher answers the window's dialogs ---------------------------------------
+    void Answer(QWidget* modal) {
+        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (m_files.empty() || !name || !files->isVisible() || files == m_lastFiles)
+                return;
+            m_lastFiles = files;
+            m_fileFolders << files->directory().absolutePath();
+            name->setText(m_files.front());
+            m_files.pop_front();
+            QTest::keyClick(name, Qt::Key_Return);
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && m_dialogHandler) {
+            if (dialog == m_lastDialog)
+                return;
+            m_lastDialog = dialog;
+            m_dialogHandler(dialog);
+        }
+    }
+
+    // ---- the 3-D view, as the mouse moves over it ----------------------------------------------
+    QPoint PixelOf(const osg::Vec3f& world) const {
+        const osg::Vec3d p = osg::Vec3d(world) * m_window->GetPlaApp()->GetCamera()->GetWindowMatrix();
+        return QPoint(int(std::lround(p.x())), m_view->height() - int(std::lround(p.y())));
+    }
+    void Send(QEvent::Type type, const QPoint& at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), m_view->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(m_view, &event);
+        Step();
+    }
+    void Click(const QPoint& at, Qt::MouseButton button = Qt::LeftButton) {
+        Send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+        Send(QEvent::MouseButtonPress, at, button, button);
+        Send(QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+    }
+
+    // The side button of each bar: 0 static, 1 dynamic, 2 trigger.
+    MyPushButton* BarButton(int bar) {
+        MyPushButton* const buttons[3] = { W().pushButton_ModelGroundStatic,
+            W().pushButton_ModelGroundDynamic, W().pushButton_ModelGroundTrigger };
+        return buttons[bar];
+    }
+    CImageViewer* Picture(int kind) {
+        for (int bar = 0; bar < 3; ++bar) {
+            for (CImageViewer* picture : W().PlaygroundObjectBar(bar)->GetPictures()) {
+                if (picture->GetKind() == kind)
+                    return picture;
+            }
+        }
+        return nullptr;
+    }
+    int BarOf(const CImageViewer* picture) {
+        for (int bar = 0; bar < 3; ++bar) {
+            const auto& pictures = W().PlaygroundObjectBar(bar)->GetPictures();
+            if (std::find(pictures.begin(), pictures.end(), picture) != pictures.end())
+                return bar;
+        }
+        return -1;
+    }
+
+    // Takes the picture from its bar and puts the object down on the ground
+    // at (x, y).
+    CModel* AddFromBar(CImageViewer* picture, float x, float y) {
+        QTest::mouseClick(BarButton(BarOf(picture)), Qt::LeftButton);
+        EXPECT_TRUE(picture->isVisible());
+        QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(30, 30));
+        Step();
+        CModel* object = Pla().GetSingleSel();
+        if (!object)
+            return nullptr;
+        Click(PixelOf({ x, y, 0.0f }));
+        EXPECT_TRUE(object->IsLocked()) << object->GetAddress();
+        return object;
+    }
+    CModel* Add(int kind, float x, float y) { return AddFromBar(Picture(kind), x, y); }
+
+    // A right click on an object chooses it and fills the panel.
+    void Choose(CModel* object) {
+        osg::Vec3f min, max;
+        object->GetBoundingBox(min, max, false);
+        Click(PixelOf((min + max) / 2.0f), Qt::RightButton);
+        ASSERT_EQ(Pla().GetSingleSel(), object) << object->GetAddress();
+    }
+
+    // Types text into an edit as the teacher does, ending with Return.
+    void Type(QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    void Tick(QAbstractButton* box) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
+    void Press(QAction* action) {
+        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+        QTest::qWait(0);
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        if (!m_window->isActiveWindow()) {
+            m_window->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        }
+        QTest::keyClick(m_window.get(), key, modifiers);
+    }
+    bool WaitForFiles() {
+        return QTest::qWaitFor([&] { return m_files.empty(); }, 5000);
+    }
+
+    std::unique_ptr<Ui::CMainDlg> m_window;
+    scene::SceneView* m_view = nullptr;
+    ModalWatcher m_watcher;
+    std::deque<QString> m_files;
+    QStringList m_fileFolders;
+    QPointer<QFileDialog> m_lastFiles;
+    QPointer<QDialog> m_lastDialog;
+    std::function<void(QDialog*)> m_dialogHandler;
+};
+
+} // namespace
+
+// Every picture of the three bars (its kind number read from the set-up
+// file) becomes the object its number stands for, at the size that kind
+// starts with; the first one already leaves the playground unsaved.
+TEST_F(PlaygroundPage, EveryPictureOfTheBarsBecomesItsObjectAtItsStartingSize) {
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+    std::set<int> kinds;
+    float x = -210.0f;
+    float y = -150.0f;
+    for (int bar = 0; bar < 3; ++bar) {
+        EXPECT_EQ(W().PlaygroundObjectBar(bar)->parentWidget()->parentWidget(),
+            (std::vector<QWidget*> { W().scrollArea_modelGroundStatic, W().scrollArea_ModelGroundDynamic,
+                W().scrollArea_ModelGroundTrigger })[std::size_t(bar)]);
+        for (CImageViewer* picture : W().PlaygroundObjectBar(bar)->GetPictures()) {
+            kinds.insert(picture->GetKind());
+            ASSERT_TRUE(Expected().count(picture->GetKind())) << picture->GetKind();
+            const Made& made = Expected().at(picture->GetKind());
+            CModel* object = AddFromBar(picture, x, y);
+            ASSERT_NE(object, nullptr) << picture->GetAddress();
+            EXPECT_FALSE(W().IsPlaygroundSaved());
+            EXPECT_EQ(object->GetAddress(), picture->GetAddress());
+            EXPECT_EQ(object->GetType(), made.type) << picture->GetKind();
+            if (made.type == ModelTypeTrigger) {
+                EXPECT_EQ(object->GetSubType(), made.sub) << picture->GetKind();
+            }
+            EXPECT_EQ(object->GetState().m_vScale, made.scale) << picture->GetKind();
+            x += 70.0f;
+            if (x > 210.0f) {
+                x = -210.0f;
+                y += 75.0f;
+            }
+        }
+    }
+    EXPECT_EQ(kinds.size(), Expected().size());
+    EXPECT_EQ(Pla().GetObjectList().size(),
+        std::size_t(W().PlaygroundObjectBar(0)->GetPictures().size()
+            + W().PlaygroundObjectBar(1)->GetPictures().size()
+            + W().PlaygroundObjectBar(2)->GetPictures().size()));
+}
+
+// Choosing an object shows its pose and what its kind has: a size for
+// slopes, loaded models and zones (a zone's only in its ground plan), a name
+// and the take flag for a loaded model, per zone kind the trigger modes,
+// the score, the astronauts or the assigned objects. Choosing changes
+// nothing; what the teacher types, ticks and assigns goes to the object, as
+// a step that can be undone, and leaves the playground unsaved.
+TEST_F(PlaygroundPage, ThePanelShowsWhatTheSelectedObjectHasAndSetsIt) {
+    CModel* slope = Add(100, -150, -100);
+    CModel* candle = Add(102, -50, -100);
+    CModel* cube = Add(105, 50, -100);
+    CModel* start = Add(103, 150, -100);
+    CModel* path = Add(110, -150, 20);
+    CModel* scored = Add(109, -50, 20);
+    CModel* delivery = Add(114, 50, 20);
+    CModel* rescue = Add(117, 150, 20);
+    for (CModel* object : { slope, candle, cube, start, path, scored, delivery, rescue })
+        ASSERT_NE(object, nullptr);
+    struct Shown {
+        bool size, zOnly, attributes, name, take, astronauts, score, modes, only, assign;
+    };
+    auto shown = [&] {
+        return Shown { W().widget_SetSize->isVisible(), W().ZSlider->isEnabled(),
+            W().groupBox_PlaObj->isVisible(), W().lineEdit_PlaObjName->isVisible(),
+            W().checkBox_Take->isVisible(), W().checkBox_RedAstronaut->isVisible(),
+            W().lineEdit_PlaObjScore->isVisible(), W().radioButton_Leave->isVisible(),
+            W().checkBox_Only->isVisible(), W().pushButton_PlaObjModels->isVisible() };
+    };
+    auto expectShown = [&](CModel* object, const Shown& expected) {
+        Choose(object);
+        const Shown actual = shown();
+        const std::string what = object->GetAddress();
+        EXPECT_TRUE(W().groupBox_PlaPos->isVisible()) << what;
+        EXPECT_TRUE(W().scrollArea_ModelGroundSetSize->isVisible()) << what;
+        EXPECT_EQ(actual.size, expected.size) << what;
+        if (expected.size) {
+            EXPECT_EQ(actual.zOnly, expected.zOnly) << what;
+        }
+        EXPECT_EQ(actual.attributes, expected.attributes) << what;
+        if (!expected.attributes)
+            return;
+        EXPECT_EQ(actual.name, expected.name) << what;
+        EXPECT_EQ(actual.take, expected.take) << what;
+        EXPECT_EQ(actual.astronauts, expected.astronauts) << what;
+        EXPECT_EQ(actual.score, expected.score) << what;
+        EXPECT_EQ(actual.modes, expected.modes) << what;
+        EXPECT_EQ(actual.only, expected.only) << what;
+        EXPECT_EQ(actual.assign, expected.assign) << what;
+    };
+    const int stepsBefore = Pla().GetEditState().m_undoStack.count();
+    //                     size  z      attr   name   take   astro  score  modes  only   assign
+    expectShown(candle, { false, true, false, false, false, false, false, false, false, false });
+    expectShown(slope, { true, true, false, false, false, false, false, false, false, false });
+    expectShown(cube, { true, true, true, true, true, false, false, false, false, false });
+    expectShown(start, { true, false, true, false, false, false, false, true, false, false });
+    expectShown(path, { true, false, true, false, false, false, true, false, false, false });
+    expectShown(scored, { true, false, true, false, false, false, true, true, false, false });
+    expectShown(delivery, { true, false, true, false, false, false, true, true, true, true });
+    expectShown(rescue, { true, false, true, false, false, true, true, true, false, false });
+    EXPECT_EQ(Pla().GetEditState().m_undoStack.count(), stepsBefore) << "choosing is no edit";
+
+    // The pose, as far as the boxes show it: two decimals, angles within a turn.
+    Choose(candle);
+    const osg::Vec3f at = candle->GetState().m_vPos;
+    EXPECT_DOUBLE_EQ(W().lineEdit_PlaPosX->text().toDouble(), std::trunc(double(at.x()) * 100.0) / 100.0);
+    EXPECT_DOUBLE_EQ(W().lineEdit_PlaPosY->text().toDouble(), std::trunc(double(at.y()) * 100.0) / 100.0);
+    EXPECT_EQ(W().lineEdit_PlaTurnZ->text(), QStringLiteral("0"));
+
+    // Sizes typed per axis, then all three kept in proportion by the
+    // slider: (10, 20, 5) taken to 30 on the largest side is (15, 30, 8).
+    Choose(slope);
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("15"));
+    EXPECT_EQ(W().AllSlider->value(), 15);
+    Type(W().lineEdit_XSlider, QStringLiteral("10"));
+    Type(W().lineEdit_YSlider, QStringLiteral("20"));
+    Type(W().lineEdit_ZSlider, QStringLiteral("5"));
+    EXPECT_EQ(Pla().GetSingleSel()->GetState().m_vScale, osg::Vec3f(10, 20, 5));
+    EXPECT_EQ(W().AllSlider->value(), 20);
+    W().AllSlider->setValue(30);
+    EXPECT_EQ(Pla().GetSingleSel()->GetState().m_vScale, osg::Vec3f(15, 30, 8));
+    EXPECT_EQ(W().XSlider->value(), 15);
+    EXPECT_EQ(W().lineEdit_ZSlider->text(), QStringLiteral("8"));
+    W().YSlider->setFocus();
+    QTest::keyClick(W().YSlider, Qt::Key_Up);
+    EXPECT_EQ(Pla().GetSingleSel()->GetState().m_vScale, osg::Vec3f(15, 31, 8));
+    EXPECT_EQ(W().lineEdit_YSlider->text(), QStringLiteral("31"));
+    EXPECT_EQ(W().AllSlider->value(), 31);
+
+    // Zones: modes, score, astronauts, the objects a delivery counts.
+    Choose(start);
+    QTest::mouseClick(
+        W().radioButton_Leave, Qt::LeftButton, {}, QPoint(8, W().radioButton_Leave->height() / 2));
+    EXPECT_EQ(start->GetTriggerMode(), 2);
+    Choose(path);
+    EXPECT_EQ(W().lineEdit_PlaObjScore->text(), QString::number(path->GetScore()));
+    Type(W().lineEdit_PlaObjScore, QStringLiteral("25"));
+    EXPECT_EQ(path->GetScore(), 25);
+    EXPECT_EQ(path->GetTriggerMode(), 0);
+    Choose(scored);
+    Tick(W().radioButton_In);
+    Type(W().lineEdit_PlaObjScore, QStringLiteral("-5"));
+    EXPECT_EQ(scored->GetTriggerMode(), 1);
+    EXPECT_EQ(scored->GetScore(), -5);
+    Choose(rescue);
+    Tick(W().checkBox_RedAstronaut);
+    Tick(W().checkBox_BlueAstronaut);
+    const unsigned char flags[4] = { 0, 1, 0, 1 };
+    EXPECT_TRUE(std::equal(flags, flags + 4, rescue->GetState().m_cFlag));
+    Choose(cube);
+    Type(W().lineEdit_PlaObjName, QStringLiteral("Box"));
+    Tick(W().checkBox_Take);
+    EXPECT_EQ(cube->GetObjName(), QStringLiteral("Box"));
+    EXPECT_EQ(cube->GetTake(), 1);
+    Choose(delivery);
+    Tick(W().checkBox_Only);
+    EXPECT_EQ(delivery->GetOnly(), 1);
+    QString assignTitle;
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* assign = qobject_cast<CAssignGEODlg*>(dialog);
+        ASSERT_NE(assign, nullptr);
+        assignTitle = assign->windowTitle();
+        QTreeWidget* tree = assign->Tree();
+        ASSERT_EQ(tree->topLevelItemCount(), 1) << "the playground's one loaded model";
+        QTreeWidgetItem* row = tree->topLevelItem(0);
+        EXPECT_EQ(row->text(1), QStringLiteral("Box"));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(row).center());
+        ModalWatcher::Post(assign->ButtonOK());
+    };
+    QTest::mouseClick(W().pushButton_PlaObjModels, Qt::LeftButton);
+    EXPECT_EQ(assignTitle, W().pushButton_PlaObjModels->text());
+    EXPECT_EQ(delivery->GetObjList(), std::vector<int> { cube->GetId() });
+    EXPECT_FALSE(W().IsPlaygroundSaved());
+
+    // The last edit undone (the builder makes the zone again as it was
+    // before): the delivery counts nothing again.
+    const int deliveryId = delivery->GetId();
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    const auto& objects = Pla().GetObjectList();
+    const auto again = std::find_if(objects.begin(), objects.end(),
+        [&](const osg::ref_ptr<CModel>& object) { return object->GetId() == deliveryId; });
+    ASSERT_NE(again, objects.end());
+    EXPECT_TRUE((*again)->GetObjList().empty());
+    EXPECT_EQ((*again)->GetOnly(), 1);
+}
+
+// The page's commands through their menus and dialogs: the scoring rules
+// (one limit per button of the robot page's sensor bar; cancelling changes
+// nothing, OK leaves the playground unsaved), walls and dominoes from the
+// set-up file's groups, a ground picture of 512 x 512 (any other size is
+// refused with a message, the next choice starting where the last one was),
+// and a model of the user's library, placed under its address in the
+// program folder.
+TEST_F(PlaygroundPage, RulesGroupsGroundPictureAndUserModelsThroughTheirDialogs) {
+    // Rules.
+    const CBrickBox* sensors = W().RobotPartBar(2);
+    ASSERT_NE(sensors, nullptr);
+    const std::size_t limits = sensors->GetPictures().size();
+    ASSERT_GT(limits, 2u);
+    bool cancel = true;
+    QStringList rows;
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* rule = qobject_cast<CRuleDlg*>(dialog);
+        ASSERT_NE(rule, nullptr);
+        EXPECT_EQ(rule->windowTitle(), QStringLiteral("Scoring rules"));
+        rows.clear();
+        for (const QLabel* label : rule->RowLabels())
+            rows << label->text();
+        rule->NumberEdit()->setText(QStringLiteral("12"));
+        rule->WeightEdit()->setText(QStringLiteral("3"));
+        rule->RowEdits()[1]->setText(QStringLiteral("0"));
+        ModalWatcher::Post(cancel ? rule->ButtonNo() : rule->ButtonOK());
+    };
+    QAction* ruleAction = nullptr;
+    for (QAction* action : W().menu_E->actions()) {
+        if (action->text() == QStringLiteral("Scoring rules"))
+            ruleAction = action;
+    }
+    ASSERT_NE(ruleAction, nullptr);
+    ASSERT_TRUE(ruleAction->isVisible());
+    Press(ruleAction);
+    ASSERT_EQ(rows.size(), qsizetype(limits));
+    for (std::size_t i = 0; i < limits; ++i)
+        EXPECT_EQ(rows[qsizetype(i)], sensors->GetPictures()[i]->toolTip() + QStringLiteral(":"));
+    EXPECT_TRUE(Pla().GetRuleList().empty());
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+    cancel = false;
+    m_lastDialog = nullptr;
+    Press(ruleAction);
+    std::vector<int> rules = { 12, 3 };
+    rules.resize(2 + limits, 8);
+    rules[3] = 0;
+    EXPECT_EQ(Pla().GetRuleList(), rules);
+    EXPECT_FALSE(W().IsPlaygroundSaved());
+
+    // Groups: as many objects as the set-up file lists, carried until a
+    // click puts them down; the clipboard then holds them.
+    const TiXmlElement* groups = CConfig::Instance().m_pGroupNode;
+    ASSERT_NE(groups, nullptr);
+    auto count = [&](const char* group) {
+        std::size_t n = 0;
+        for (const TiXmlElement* obj = groups->FirstChildElement(group)->FirstChildElement("obj"); obj;
+             obj = obj->NextSiblingElement("obj"))
+            ++n;
+        return n;
+    };
+    EXPECT_FALSE(W().action_ModelPaste->isEnabled());
+    const QPoint middle = PixelOf({ 0, 0, 0 });
+    Send(QEvent::MouseMove, middle, Qt::NoButton, Qt::NoButton);
+    Press(W().action_Walls);
+    EXPECT_EQ(Pla().GetObjectList().size(), count("group0"));
+    EXPECT_TRUE(W().action_ModelPaste->isEnabled());
+    Click(middle);
+    W().action_ModelPaste->setEnabled(false);
+    Send(QEvent::MouseMove, PixelOf({ 100, 0, 0 }), Qt::NoButton, Qt::NoButton);
+    Press(W().action_Dominoes);
+    EXPECT_EQ(Pla().GetObjectList().size(), count("group0") + count("group1"));
+    EXPECT_TRUE(W().action_ModelPaste->isEnabled());
+    Click(PixelOf({ 100, 0, 0 }));
+
+    // Ground pictures.
+    fs::create_directories(g_programDir->path() / "pictures");
+    QImage field(512, 512, QImage::Format_RGB32);
+    field.fill(QColor(20, 140, 60));
+    ASSERT_TRUE(field.save(InFolder("pictures/field.png")));
+    QImage small(300, 200, QImage::Format_RGB32);
+    small.fill(Qt::white);
+    ASSERT_TRUE(small.save(InFolder("pictures/small.png")));
+    const std::string before = Pla().GetGroundImageName();
+    m_files.push_back(InFolder("pictures/small.png"));
+    ASSERT_TRUE(W().action_Ground_changeMap->isVisible());
+    Press(W().action_Ground_changeMap);
+    ASSERT_TRUE(WaitForFiles());
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_MapPixWrong", "s"));
+    EXPECT_EQ(Pla().GetGroundImageName(), before);
+    EXPECT_EQ(m_fileFolders.back(), InFolder("map"));
+    m_files.push_back(InFolder("pictures/field.png"));
+    Press(W().action_Ground_changeMap);
+    ASSERT_TRUE(WaitForFiles());
+    EXPECT_EQ(m_fileFolders.back(), InFolder("pictures"));
+    EXPECT_EQ(Pla().GetGroundImageName(), InFolder("pictures/field.png").toStdString());
+    EXPECT_EQ(m_watcher.Messages().size(), 1);
+
+    // A model of the user's library.
+    fs::create_directories(g_programDir->path() / "UserModels");
+    fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / "models/playground/cube.ive",
+        g_programDir->path() / "UserModels/mine.ive", fs::copy_options::overwrite_existing);
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* library = qobject_cast<CUserDefineDlg*>(dialog);
+        ASSERT_NE(library, nullptr);
+        ASSERT_EQ(library->Tree()->GetCurrentName(), QStringLiteral("mine.ive"));
+        QTest::mouseClick(library->ButtonToMap(), Qt::LeftButton);
+        QMetaObject::invokeMethod(library, "reject", Qt::QueuedConnection);
+    };
+    m_lastDialog = nullptr;
+    const std::size_t objects = Pla().GetObjectList().size();
+    ASSERT_TRUE(W().action_User_DefineModel->isVisible());
+    Press(W().action_User_DefineModel);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Pla().GetObjectList().size() == objects + 1; }, 5000));
+    CModel* mine = Pla().GetSingleSel();
+    ASSERT_NE(mine, nullptr);
+    EXPECT_EQ(mine->GetAddress(), "UserModels/mine.ive");
+    EXPECT_EQ(mine->GetType(), ModelTypeSlope);
+    EXPECT_EQ(mine->GetState().m_vScale, osg::Vec3f(1, 1, 1));
+    Click(PixelOf({ -100, -100, 0 }));
+    EXPECT_TRUE(mine->IsLocked());
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    // A program folder of this process's own: the build's models and
+    // pictures, a set-up file of its own, and folders for what it writes.
+    TempDir programDir;
+    g_programDir = &programDir;
+    for (const fs::directory_entry& entry : fs::directory_iterator(MORVANE_PROGRAM_DIR)) {
+        const fs::path name = entry.path().filename();
+        if (name != "Temp" && name != "XML" && name != "StuFile" && name != "robot" && name != "playground"
+            && name != "bmp" && name != "UserModels")
+            fs::create_symlink(entry.path(), programDir.path() / name);
+    }
+    fs::create_directories(programDir.path() / "XML");
+    fs::copy_file(
+        fs::path(MORVANE_PROGRAM_DIR) / "XML" / "SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");
+    platform::OverrideProgramDir(programDir.path());
+    CConfig::Instance();
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
