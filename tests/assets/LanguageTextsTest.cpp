@@ -975,6 +975,31 @@ TEST(LanguageTexts, EveryLookupOfTheCodeHasATextInEveryLanguage) {
                               << lookup.where << ")";
         }
     }
+
+    // Each language has texts of its own: a text pasted from the other
+    // language shows as the same words in both, or as Chinese in English.
+    const auto text = [&](const std::string& language, const Lookup& lookup) -> std::string {
+        for (const TiXmlElement* lang : setUp.languages) {
+            const TiXmlElement* group = Child(Child(Child(lang, "class"), lookup.className), lookup.group);
+            if (SetUpFile::NameOf(lang) == language && group && group->Attribute(lookup.key.c_str()))
+                return group->Attribute(lookup.key.c_str());
+        }
+        return std::string();
+    };
+    const std::regex words("[A-Za-z]{2,}");
+    const std::regex chinese("[\xE4-\xE9][\x80-\xBF][\x80-\xBF]");
+    std::set<std::string> compared;
+    for (const Lookup& lookup : scanner.Lookups()) {
+        if (lookup.key.empty()
+            || !compared.insert(lookup.className + "/" + lookup.group + "/" + lookup.key).second)
+            continue;
+        const std::string zh = text("中文", lookup);
+        const std::string en = text("English", lookup);
+        const std::string triple = lookup.className + "/" + lookup.group + "/" + lookup.key;
+        EXPECT_FALSE(zh == en && std::regex_search(zh, words) && zh.find('/') == std::string::npos)
+            << triple << " is \"" << zh << "\" in both languages";
+        EXPECT_FALSE(std::regex_search(en, chinese)) << triple << " is Chinese in English: " << en;
+    }
 }
 
 // The names the data of the set-up file asks for: every studio's and every

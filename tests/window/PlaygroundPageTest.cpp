@@ -9,13 +9,17 @@
 #include "apps/CPlaApp.h"
 #include "dialogs/CAssignGEODlg.h"
 #include "dialogs/CExTreeView.h"
+#include "dialogs/CLoadDlg.h"
 #include "dialogs/CRuleDlg.h"
 #include "dialogs/CUserDefineDlg.h"
+#include "elements/CGeo.h"
 #include "elements/CModel.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
 #include "scene/Camera.h"
 #include "scene/SceneView.h"
+#include "scene/Transform.h"
+#include "simulation/CPlayground.h"
 #include "simulation/CTrigger.h"
 #include "simulation/PlaygroundFile.h"
 #include "simulation/SRobThreadData.h"
@@ -31,7 +35,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -562,6 +568,332 @@ TEST_F(PlaygroundPage, RulesGroupsGroundPictureAndUserModelsThroughTheirDialogs)
     EXPECT_EQ(mine->GetState().m_vScale, osg::Vec3f(1, 1, 1));
     Click(PixelOf({ -100, -100, 0 }));
     EXPECT_TRUE(mine->IsLocked());
+}
+
+namespace {
+
+// The object's heading, pitch and roll in degrees, and its position.
+osg::Vec3 AnglesOf(CModel* object) {
+    scene::Transform pose;
+    object->GetTransform(pose, scene::CoordSys::Absolute);
+    osg::Vec3 xyz;
+    osg::Vec3 hpr;
+    pose.Get(xyz, hpr);
+    return hpr;
+}
+
+osg::Vec3 PositionOf(CModel* object) {
+    scene::Transform pose;
+    object->GetTransform(pose, scene::CoordSys::Absolute);
+    osg::Vec3 xyz;
+    osg::Vec3 hpr;
+    pose.Get(xyz, hpr);
+    return xyz;
+}
+
+} // namespace
+
+// A size typed into its box takes effect when the box is finished (Return or
+// the focus leaving it) and the box then shows the size applied: above 256
+// is 256, nothing, 0 or less is 1. The pose boxes and the angle sliders move
+// and turn the chosen object.
+TEST_F(PlaygroundPage, TypedSizesAreKeptWithinTheirRangeAndThePoseBoxesMoveTheObject) {
+    CModel* slope = Add(100, 0, 0);
+    ASSERT_NE(slope, nullptr);
+    Choose(slope);
+
+    const float y = PositionOf(slope).y();
+    Type(W().lineEdit_PlaPosX, QStringLiteral("40"));
+    EXPECT_NEAR(PositionOf(slope).x(), 40.0f, 1e-3f);
+    EXPECT_NEAR(PositionOf(slope).y(), y, 1e-3f);
+    Type(W().lineEdit_PlaTurnZ, QStringLiteral("90"));
+    EXPECT_NEAR(AnglesOf(slope).x(), 90.0f, 1e-2f);
+    EXPECT_EQ(W().slider_PlaTurnZ->value(), 90);
+    W().slider_PlaTurnZ->setValue(45);
+    EXPECT_NEAR(AnglesOf(slope).x(), 45.0f, 1e-2f);
+    EXPECT_EQ(W().lineEdit_PlaTurnZ->text(), QStringLiteral("45"));
+
+    const auto scale = [&] { return Pla().GetSingleSel()->GetState().m_vScale; };
+    Type(W().lineEdit_XSlider, QStringLiteral("300"));
+    EXPECT_EQ(scale(), osg::Vec3f(256, 15, 15));
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("256"));
+    EXPECT_EQ(W().XSlider->value(), 256);
+    EXPECT_EQ(W().AllSlider->value(), 256);
+    Type(W().lineEdit_YSlider, QStringLiteral("0"));
+    EXPECT_EQ(scale(), osg::Vec3f(256, 1, 15));
+    EXPECT_EQ(W().lineEdit_YSlider->text(), QStringLiteral("1"));
+    Type(W().lineEdit_ZSlider, QStringLiteral("-5"));
+    EXPECT_EQ(scale(), osg::Vec3f(256, 1, 1));
+    EXPECT_EQ(W().lineEdit_ZSlider->text(), QStringLiteral("1"));
+    EXPECT_EQ(W().ZSlider->value(), 1);
+    // Emptied, then left for another box.
+    W().lineEdit_XSlider->setFocus();
+    W().lineEdit_XSlider->selectAll();
+    QTest::keyClick(W().lineEdit_XSlider, Qt::Key_Delete);
+    W().lineEdit_YSlider->setFocus();
+    EXPECT_EQ(scale(), osg::Vec3f(1, 1, 1));
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("1"));
+}
+
+// An object that is smaller than 1 on every side (a model of its own size
+// may be) is scaled by the all-sides slider as if it were 1 on each.
+TEST_F(PlaygroundPage, TheAllSidesSliderScalesAnObjectSmallerThanOneOnEverySide) {
+    CModel* slope = Add(100, 0, 0);
+    ASSERT_NE(slope, nullptr);
+    Choose(slope);
+    Pla().SetSelScale(0.5f, 0.25f, 0.75f);
+    CModel* small = Pla().GetSingleSel();
+    ASSERT_NE(small, nullptr);
+    ASSERT_EQ(small->GetState().m_vScale, osg::Vec3f(0.5f, 0.25f, 0.75f));
+    Choose(small);
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("0"));
+    W().AllSlider->setValue(12);
+    EXPECT_EQ(Pla().GetSingleSel()->GetState().m_vScale, osg::Vec3f(12, 12, 12));
+    EXPECT_EQ(W().lineEdit_YSlider->text(), QStringLiteral("12"));
+}
+
+// The keys of the 3-D view reach the playground builder: Left and Right
+// turn the chosen object 5 degrees about the upright, one way and back;
+// Escape drops an object taken from a bar that was never put down.
+TEST_F(PlaygroundPage, TheViewsKeysTurnTheChosenObjectAndEscapeDropsAnObjectNeverPutDown) {
+    CModel* cube = Add(105, 0, 0);
+    ASSERT_NE(cube, nullptr);
+    Choose(cube);
+    const float heading = AnglesOf(cube).x();
+    W().mygroundwidget->setFocus();
+    QTest::keyClick(W().mygroundwidget, Qt::Key_Left);
+    const float turned = AnglesOf(cube).x();
+    EXPECT_NEAR(std::fabs(std::remainder(turned - heading, 360.0f)), 5.0f, 1e-2f);
+    QTest::keyClick(W().mygroundwidget, Qt::Key_Right);
+    EXPECT_NEAR(std::remainder(AnglesOf(cube).x() - heading, 360.0f), 0.0f, 1e-2f);
+    EXPECT_EQ(Pla().GetObjectList().size(), 1u);
+
+    QTest::mouseClick(BarButton(0), Qt::LeftButton);
+    CImageViewer* slope = Picture(100);
+    ASSERT_NE(slope, nullptr);
+    QTest::mouseClick(slope, Qt::LeftButton, {}, QPoint(30, 30));
+    Step();
+    ASSERT_EQ(Pla().GetObjectList().size(), 2u);
+    QTest::keyClick(W().mygroundwidget, Qt::Key_Escape);
+    Step();
+    ASSERT_EQ(Pla().GetObjectList().size(), 1u);
+    EXPECT_EQ(Pla().GetObjectList().front().get(), cube);
+}
+
+// Entering the page shows its own commands and hides the simulation's; the
+// edit commands are enabled exactly while something is chosen.
+TEST_F(PlaygroundPage, ItsCommandsAreShownAndTheEditCommandsFollowTheChoice) {
+    // Coming from the simulation page, whose commands are shown there.
+    W().tabWidget->setCurrentWidget(W().tab3);
+    ASSERT_TRUE(W().menu_Virtual->menuAction()->isVisible());
+    W().tabWidget->setCurrentWidget(W().tab2);
+    for (QAction* action : { W().action_Ground_changeMap, W().action_User_DefineModel,
+             W().menu_Group->menuAction(), W().action_save, W().action_ImportROB })
+        EXPECT_TRUE(action->isVisible()) << action->objectName().toStdString();
+    for (QAction* action : { W().menu_Virtual->menuAction(), W().action_LoadGround, W().action_RobotMove })
+        EXPECT_FALSE(action->isVisible()) << action->objectName().toStdString();
+    QAction* const edits[] = { W().action_ModelRotate_X, W().action_ModelRotate_Z, W().action_ModelMove,
+        W().action_ModelDelete, W().action_ModelCopy };
+    Step();
+    for (QAction* action : edits)
+        EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+    CModel* cube = Add(105, 0, 0);
+    ASSERT_NE(cube, nullptr);
+    Choose(cube);
+    Step();
+    for (QAction* action : edits)
+        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+}
+
+// A damaged playground file is refused with the load failure message, after
+// the question about the unsaved playground; the playground shown stays as
+// it was, still unsaved.
+TEST_F(PlaygroundPage, ADamagedFileIsRefusedAndThePlaygroundShownStays) {
+    CModel* cube = Add(105, 0, 0);
+    ASSERT_NE(cube, nullptr);
+    fs::create_directories(g_programDir->path() / "playground");
+    {
+        std::ofstream broken(g_programDir->path() / "playground/broken.pla", std::ios::binary);
+        broken << "no playground at all";
+    }
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
+    m_files.push_back(InFolder("playground/broken.pla"));
+    Key(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages()[0], CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+    // The message says why, after the text of a failed load.
+    EXPECT_TRUE(m_watcher.Messages()[1].startsWith(
+        CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sLoadNo") + QLatin1Char('\n')))
+        << m_watcher.Messages()[1].toStdString();
+    ASSERT_EQ(Pla().GetObjectList().size(), 1u);
+    EXPECT_EQ(Pla().GetObjectList().front().get(), cube);
+    EXPECT_FALSE(W().IsPlaygroundSaved());
+    EXPECT_TRUE(W().PlaygroundFile().empty());
+}
+
+// An example asks first which of its parts to load, noting that the
+// playground is unsaved; cancelled, nothing changes; with its playground
+// alone, that replaces the one in the builder and goes to the simulation,
+// and the robots stay as they were.
+TEST_F(PlaygroundPage, AnExampleAsksBeforeItsPlaygroundReplacesAnUnsavedOne) {
+    const QString example = InFolder("XML/studio0/examples/drive_to_zone/drive_to_zone.pla");
+    QDir().mkpath(QFileInfo(example).path());
+    ASSERT_TRUE(Pla().SaveCopy(example.toStdString()));
+    ASSERT_NE(Add(105, 0, 0), nullptr);
+    QAction* action = nullptr;
+    for (QAction* candidate : W().menu_2->actions()) {
+        if (candidate->objectName() == QStringLiteral("0,0"))
+            action = candidate;
+    }
+    ASSERT_NE(action, nullptr);
+    const SRobThreadData& block = *W().GetEmuApp()->GetLoadBlock();
+    const std::vector<std::string> robots = block.m_vecRobotFiles;
+
+    bool cancel = true;
+    QString robotNote;
+    QString mapNote;
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* load = qobject_cast<CLoadDlg*>(dialog);
+        ASSERT_NE(load, nullptr);
+        robotNote = load->RobotNote()->text();
+        mapNote = load->MapNote()->text();
+        if (cancel) {
+            ModalWatcher::Post(load->ButtonNo());
+            return;
+        }
+        load->RobotBox()->setChecked(false);
+        ModalWatcher::Post(load->ButtonOK());
+    };
+    action->trigger();
+    EXPECT_TRUE(robotNote.isEmpty());
+    EXPECT_EQ(mapNote, CConfig::Instance().GetText("CLoadDlg", "CLoadDlg", "sMap2"));
+    EXPECT_EQ(Pla().GetObjectList().size(), 1u);
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab2);
+
+    cancel = false;
+    m_lastDialog = nullptr;
+    action->trigger();
+    EXPECT_TRUE(Pla().GetObjectList().empty());
+    EXPECT_EQ(W().PlaygroundFile(), example.toStdString());
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+    EXPECT_EQ(block.m_strPlaygroundFile, example.toStdString());
+    EXPECT_EQ(block.m_vecRobotFiles, robots);
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
+}
+
+// Every text of the page is its language group's, in the language chosen
+// from the menu: Chinese side buttons carry their own (stacked) captions,
+// the others draw theirs.
+TEST_F(PlaygroundPage, EveryTextOfThePageIsItsLanguageGroupsInTheLanguageChosen) {
+    for (int language : { 0, 1 }) {
+        SCOPED_TRACE(language);
+        for (QAction* action : W().menu_internationalization->actions()) {
+            if (action->objectName() == QString::number(language))
+                action->trigger();
+        }
+        ASSERT_EQ(CConfig::Instance().m_nLanguage, language);
+        const auto text = [](const char* key) {
+            return CConfig::Instance().GetText("CMainDlg", "f_LanguagePlaApp", key);
+        };
+        EXPECT_EQ(W().action_Ground_changeMap->text(), text("sChangeImage"));
+        EXPECT_EQ(W().action_Ground_changeMap->toolTip(), text("sChangeImage"));
+        EXPECT_EQ(W().action_Ground_changeMap->statusTip(), text("sStatus_ChangeImage"));
+        EXPECT_EQ(W().label_PlaObjName->text(), text("sName"));
+        EXPECT_EQ(W().label_PlaObjScore->text(), text("sScore"));
+        const std::pair<QAbstractButton*, const char*> buttons[]
+            = { { W().radioButton_AllIn, "sAll_In" }, { W().radioButton_In, "sIn" },
+                  { W().radioButton_Leave, "sLeave" }, { W().pushButton_PlaObjModels, "sGEO" },
+                  { W().checkBox_Take, "sTake" }, { W().checkBox_Only, "sOnly" } };
+        for (const auto& [button, key] : buttons) {
+            EXPECT_EQ(button->text(), text(key)) << key;
+            EXPECT_EQ(button->statusTip(), text(key)) << key;
+        }
+        const std::pair<QAbstractButton*, const char*> astronauts[]
+            = { { W().checkBox_Astronaut, "sAstronaut" }, { W().checkBox_RedAstronaut, "sRedAstronaut" },
+                  { W().checkBox_YellowAstronaut, "sYellowAstronaut" },
+                  { W().checkBox_BlueAstronaut, "sBlueAstronaut" } };
+        for (const auto& [box, key] : astronauts)
+            EXPECT_EQ(box->text(), text(key)) << key;
+        const std::tuple<MyPushButton*, const char*, const char*> sides[] = {
+            { W().pushButton_ModelGroundStatic, "sStatic", "sStatus_Static" },
+            { W().pushButton_ModelGroundDynamic, "sDynamic", "sStatus_Dynamic" },
+            { W().pushButton_ModelGroundTrigger, "sTrigger", "sStatus_Trigger" },
+            { W().pushButton_ModelGroundSetSize, "sSetSize", "sStatus_SetSize" },
+        };
+        for (const auto& [button, caption, tip] : sides) {
+            EXPECT_EQ(language == 0 ? button->text() : button->GetCaption(), text(caption)) << caption;
+            EXPECT_TRUE((language == 0 ? button->GetCaption() : button->text()).isEmpty()) << caption;
+            EXPECT_EQ(button->toolTip(), text(tip)) << tip;
+            EXPECT_EQ(button->statusTip(), text(tip)) << tip;
+        }
+        EXPECT_EQ(W().action_User_DefineModel->text(), text("sDefineBrick"));
+        EXPECT_EQ(W().action_User_DefineModel->statusTip(), text("sDefineBrick"));
+        EXPECT_EQ(W().menu_Group->title(), text("sGroup"));
+        EXPECT_EQ(W().action_Walls->text(), text("sWalls"));
+        EXPECT_EQ(W().action_Walls->statusTip(), text("sWalls"));
+        EXPECT_EQ(W().action_Dominoes->text(), text("sDominoes"));
+        EXPECT_EQ(W().action_Dominoes->statusTip(), text("sDominoes"));
+        // The scoring rules follow the user models in the Edit menu.
+        const QList<QAction*> edit = W().menu_E->actions();
+        const qsizetype models = edit.indexOf(W().action_User_DefineModel);
+        ASSERT_GE(models, 0);
+        ASSERT_LT(models + 1, edit.size());
+        EXPECT_EQ(edit[models + 1]->text(), text("sRule"));
+    }
+}
+
+// The playground made on the page goes to the simulation as it is, and
+// loads there with what the panel and the dialogs gave it: a zone's score, a
+// model that robots may carry, the models a delivery counts, the scoring
+// rules.
+TEST_F(PlaygroundPage, WhatThePageMadeLoadsInTheSimulation) {
+    CModel* scored = Add(109, -60, 0);
+    CModel* cube = Add(105, 60, 0);
+    CModel* delivery = Add(114, 0, 60);
+    for (CModel* object : { scored, cube, delivery })
+        ASSERT_NE(object, nullptr);
+    Choose(scored);
+    Type(W().lineEdit_PlaObjScore, QStringLiteral("25"));
+    Choose(cube);
+    Tick(W().checkBox_Take);
+    Choose(delivery);
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* assign = qobject_cast<CAssignGEODlg*>(dialog);
+        ASSERT_NE(assign, nullptr);
+        QTreeWidget* tree = assign->Tree();
+        ASSERT_EQ(tree->topLevelItemCount(), 1);
+        QTest::mouseClick(
+            tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tree->topLevelItem(0)).center());
+        ModalWatcher::Post(assign->ButtonOK());
+    };
+    QTest::mouseClick(W().pushButton_PlaObjModels, Qt::LeftButton);
+    ASSERT_EQ(delivery->GetObjList(), std::vector<int> { cube->GetId() });
+    std::vector<int> rules = { 30, 4 };
+    rules.resize(2 + W().RobotPartBar(2)->GetPictures().size(), 8);
+    Pla().SetRuleList(rules);
+
+    Press(W().action_ImportROB);
+    ASSERT_EQ(W().tabWidget->currentWidget(), W().tab3);
+    CEmuApp& emu = *W().GetEmuApp();
+    const SRobThreadData& block = *emu.GetLoadBlock();
+    ASSERT_TRUE(emu.LoadMapFile(block.m_strPlaygroundFile));
+    const CPlayground& loaded = *emu.GetPlayground();
+    EXPECT_EQ(loaded.GetFileName(), block.m_strPlaygroundFile);
+    ASSERT_EQ(loaded.GetGeos().size(), 1u);
+    EXPECT_EQ(loaded.GetGeos().front()->GetTake(), 1);
+    const int crate = loaded.GetGeos().front()->GetId();
+    int zones = 0;
+    for (const osg::ref_ptr<CTrigger>& zone : loaded.GetTriggers()) {
+        if (zone->GetSubType() == TriggerScore) {
+            ++zones;
+            EXPECT_EQ(zone->GetScore(), 25);
+        } else if (zone->GetSubType() == TriggerDelivery) {
+            ++zones;
+            EXPECT_EQ(zone->GetObjList(), std::vector<int> { crate });
+        }
+    }
+    EXPECT_EQ(zones, 2);
+    EXPECT_EQ(block.m_vecRules, rules);
 }
 
 int main(int argc, char** argv) {
