@@ -9,8 +9,11 @@
  * port 4, coloured light on port 5: green while driving, yellow while
  * turning.
  *
- * The compass reads the heading clockwise from the robot's heading at
- * 0: 0 ahead, 90 turned right, 180 turned round, 270 turned left.
+ * The compass reads which way the robot faces, 0 to 359 degrees clockwise
+ * from the playground's north, which is the way the robot faces at the
+ * start: 0 as it started, 90 turned right, 180 turned round, 270 turned
+ * left. Slipping wheels do not fool it, so it measures turns and keeps a
+ * course straight better than counting steps would.
  */
 #include "morvane_robot.h"
 

@@ -17,6 +17,12 @@
  * "opposite"), ranging sensor on _P1_ (looking ahead), compass on _P2_,
  * coloured light on _P3_: blue while looking, red on the way to the box,
  * yellow while picking it up, green on the way to the delivery zone.
+ *
+ * The compass reads which way the robot faces, 0 to 359 degrees clockwise
+ * from the playground's north, which is the way the robot faces at the
+ * start: 0 as it started, 90 turned right, 180 turned round, 270 turned
+ * left. Slipping wheels do not fool it, so it measures turns and keeps a
+ * course straight better than counting steps would.
  */
 #include "morvane_robot.h"
 

@@ -7,6 +7,18 @@
  * grey sensor on port 3, right grey sensor on port 4, coloured light on
  * port 5. The light tells what the robot is doing: green straight ahead,
  * yellow turning left, cyan turning right.
+ *
+ * A grey sensor looks down at the ground under it and reads its
+ * brightness, 0 for black to 255 for white. The robot straddles the line:
+ * while both sensors see bright ground it drives straight on; when one of
+ * them sees the line, the line has drifted to that side, and the robot
+ * turns towards it until the sensor is off the line again.
+ *
+ * The work is done in Run, on the program's own thread, the way a program
+ * with more to think about would do it: Start counts a new step, Run sees
+ * the count change, works out the motors and counts the step answered,
+ * and IsPause tells Morvane that the answer is ready. (drive_to_zone shows
+ * the short way for very little work: everything in Start.)
  */
 #define _POSIX_C_SOURCE 200809L
 

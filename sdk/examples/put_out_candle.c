@@ -15,6 +15,12 @@
  * through straight ahead (field 4) to 90 degrees right (field 7), 30
  * degrees apart. Each reads 255 minus the distance to a flame it sees, 0
  * for none: the nearer the flame, the larger the reading.
+ *
+ * The compass reads which way the robot faces, 0 to 359 degrees clockwise
+ * from the playground's north, which is the way the robot faces at the
+ * start: 0 as it started, 90 turned right, 180 turned round, 270 turned
+ * left. Slipping wheels do not fool it, so it measures turns and keeps a
+ * course straight better than counting steps would.
  */
 #include "morvane_robot.h"
 

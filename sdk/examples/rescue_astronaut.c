@@ -18,6 +18,12 @@
  * set "opposite"), life sensor on port 3, compass on port 4, coloured
  * light on port 5: blue while looking round, red on the way to the
  * astronaut, yellow while picking it up, green on the way home.
+ *
+ * The compass reads which way the robot faces, 0 to 359 degrees clockwise
+ * from the playground's north, which is the way the robot faces at the
+ * start: 0 as it started, 90 turned right, 180 turned round, 270 turned
+ * left. Slipping wheels do not fool it, so it measures turns and keeps a
+ * course straight better than counting steps would.
  */
 #include "morvane_robot.h"
 

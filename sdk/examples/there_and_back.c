@@ -13,6 +13,12 @@
  * "opposite"), touch sensor on _P1_ (at the front), compass on _P2_,
  * coloured light on _P3_: green on the way out, yellow while turning, blue
  * on the way home.
+ *
+ * The compass reads which way the robot faces, 0 to 359 degrees clockwise
+ * from the playground's north, which is the way the robot faces at the
+ * start: 0 as it started, 90 turned right, 180 turned round, 270 turned
+ * left. Slipping wheels do not fool it, so it measures turns and keeps a
+ * course straight better than counting steps would.
  */
 #include "morvane_robot.h"
 
