@@ -660,7 +660,6 @@ TEST_F(PlaygroundPage, TheViewsKeysTurnTheChosenObjectAndEscapeDropsAnObjectNeve
     ASSERT_NE(cube, nullptr);
     Choose(cube);
     const float heading = AnglesOf(cube).x();
-    W().mygroundwidget->setFocus();
     QTest::keyClick(W().mygroundwidget, Qt::Key_Left);
     const float turned = AnglesOf(cube).x();
     EXPECT_NEAR(std::fabs(std::remainder(turned - heading, 360.0f)), 5.0f, 1e-2f);
@@ -674,6 +673,8 @@ TEST_F(PlaygroundPage, TheViewsKeysTurnTheChosenObjectAndEscapeDropsAnObjectNeve
     QTest::mouseClick(slope, Qt::LeftButton, {}, QPoint(30, 30));
     Step();
     ASSERT_EQ(Pla().GetObjectList().size(), 2u);
+    // The keys go to the view at once, not to the bar just clicked.
+    EXPECT_EQ(W().focusWidget(), W().mygroundwidget);
     QTest::keyClick(W().mygroundwidget, Qt::Key_Escape);
     Step();
     ASSERT_EQ(Pla().GetObjectList().size(), 1u);
@@ -703,6 +704,19 @@ TEST_F(PlaygroundPage, ItsCommandsAreShownAndTheEditCommandsFollowTheChoice) {
     Step();
     for (QAction* action : edits)
         EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+
+    // The side buttons show one panel at a time, the last one pressed.
+    MyPushButton* const sides[4] = { W().pushButton_ModelGroundStatic, W().pushButton_ModelGroundDynamic,
+        W().pushButton_ModelGroundTrigger, W().pushButton_ModelGroundSetSize };
+    QScrollArea* const panels[4] = { W().scrollArea_modelGroundStatic, W().scrollArea_ModelGroundDynamic,
+        W().scrollArea_ModelGroundTrigger, W().scrollArea_ModelGroundSetSize };
+    for (int pressed : { 0, 2, 1, 3, 0 }) {
+        QTest::mouseClick(sides[pressed], Qt::LeftButton);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(sides[i]->isChecked(), i == pressed) << pressed << " " << i;
+            EXPECT_EQ(panels[i]->isVisible(), i == pressed) << pressed << " " << i;
+        }
+    }
 }
 
 // A damaged playground file is refused with the load failure message, after
