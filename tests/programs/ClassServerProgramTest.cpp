@@ -44,12 +44,13 @@ public:
 
     // Waits until the output holds the text.
     bool waitForOutput(const QString& text, int ms = 10000) {
-        for (int waited = 0; waited < ms; waited += 50) {
-            if (output().contains(text))
-                return true;
+        const QDeadlineTimer deadline(ms);
+        while (!output().contains(text)) {
+            if (deadline.hasExpired())
+                return false;
             m_process.waitForReadyRead(50);
         }
-        return output().contains(text);
+        return true;
     }
 
     QString output() {
@@ -105,11 +106,11 @@ TEST(ClassServerProgram, StoresUploadsInItsOwnFolderAndEndsOnSigterm) {
     const QByteArray bundle = testsupport::MakeBundle(42, 300000);
     client.write(testsupport::WireUpload(QStringLiteral("robot1"), bundle));
     ASSERT_TRUE(client.waitForBytesWritten(5000));
-    // Stored once its hidden part file has been renamed.
+    // It shows up under a hidden temporary name while it comes in.
     ASSERT_TRUE(WaitFor(
         [&] {
-            const QStringList files = StoredBundles(dir);
-            return files.size() == 1 && !files[0].startsWith(QLatin1Char('.'));
+            const QStringList stored = StoredBundles(dir);
+            return stored.size() == 1 && stored[0].endsWith(QStringLiteral(".3d"));
         },
         10000));
     const QString stored = StoredBundles(dir).value(0);
