@@ -915,6 +915,7 @@ TEST_F(PlaygroundPage, WhatThePageMadeLoadsInTheSimulation) {
 // stays for the next close, which asks only whether to quit.
 TEST_F(PlaygroundPage, ClosingWithAnUnsavedPlaygroundOffersToSaveItFirst) {
     ASSERT_NE(Add(105, 0, 0), nullptr);
+    ASSERT_FALSE(W().IsPlaygroundSaved());
     const QString ask = CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s");
     m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
     W().close();
