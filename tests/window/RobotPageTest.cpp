@@ -47,6 +47,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -55,6 +56,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <tuple>
 #include <vector>
@@ -504,6 +506,15 @@ TEST_F(RobotPage, ScreenshotsTheAssemblyShowAndABricksColour) {
         },
         5000));
 
+    // The grid action takes the floor grid away for a plain white background
+    // and brings it back.
+    ASSERT_TRUE(W().GridAction()->isChecked());
+    Press(W().GridAction());
+    EXPECT_FALSE(W().GridAction()->isChecked());
+    EXPECT_EQ(Rob().GetCamera()->GetClearColor(), osg::Vec4(1.0f, 1.0f, 1.0f, 1.0f));
+    Press(W().GridAction());
+    EXPECT_EQ(Rob().GetCamera()->GetClearColor(), osg::Vec4(0.8f, 0.8f, 0.8f, 1.0f));
+
     Press(W().SetUpShowAction());
     ASSERT_TRUE(Rob().IsSetUpShow());
     EXPECT_FALSE(W().tabWidget->isTabEnabled(1));
@@ -513,6 +524,26 @@ TEST_F(RobotPage, ScreenshotsTheAssemblyShowAndABricksColour) {
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
     EXPECT_FALSE(W().MyScrollArea1->isVisible());
     EXPECT_TRUE(W().FastCaptureAction()->isVisible());
+    // The show starts from the control unit alone; redo puts the brick on.
+    EXPECT_FALSE(brick->GetActive());
+    EXPECT_FALSE(W().action_Undo->isEnabled());
+    EXPECT_TRUE(W().action_Redo->isEnabled());
+    // With the continuous capture on, every step of the show is a picture.
+    Press(W().FastCaptureAction());
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(brick->GetActive());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            Step();
+            return QDir(InFolder("bmp"))
+                       .entryList({ QStringLiteral("*-*-*-*-*-*-*.png") }, QDir::Files)
+                       .size()
+                == 1;
+        },
+        5000));
+    Press(W().FastCaptureAction());
+    EXPECT_TRUE(W().action_Undo->isEnabled());
+    EXPECT_FALSE(W().action_Redo->isEnabled());
     Press(W().SetUpShowAction());
     EXPECT_FALSE(Rob().IsSetUpShow());
     EXPECT_TRUE(W().tabWidget->isTabEnabled(1) && W().tabWidget->isTabEnabled(2));
@@ -549,6 +580,19 @@ TEST_F(RobotPage, HelpOpensOurOwnPagesInTheCurrentLanguage) {
     W().action_Open_Example->trigger();
     CConfig::Instance().SetLanguage(1, false);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    // The studio's own program is started, and the window does not wait for it.
+    const fs::path started = g_programDir->path() / "started";
+    const fs::path program = g_programDir->path() / "studio_program.sh";
+    {
+        std::ofstream script(program);
+        script << "#!/bin/sh\ntouch '" << started.string() << "'\n";
+    }
+    fs::permissions(program, fs::perms::owner_all);
+    CConfig::Instance().m_strFastCar = QStringLiteral("studio_program.sh");
+    W().action_RunRCJ->trigger();
+    CConfig::Instance().m_strFastCar.clear();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(started); }, 5000));
 
     ASSERT_EQ(desktop.m_urls.size(), 4);
     const QString manual = InFolder("XML/Manual.html");
@@ -614,6 +658,53 @@ TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
     ASSERT_TRUE(WaitForFileWorker());
     EXPECT_EQ(block.m_vecProgramFiles, std::vector<std::string> { std::string() });
     CConfig::Instance().m_nExampleProgramLevel = 0;
+}
+
+// Coming back from the playground page, the robot page has its own commands
+// again and its own file named in the status tip, and only its scene runs.
+TEST_F(RobotPage, EnteringThePageBringsBackItsOwnCommandsAndScene) {
+    m_files.push_back(InFolder("robot/back"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+    const QString robotFile = InFolder("robot/back.rob");
+
+    W().tabWidget->setCurrentWidget(W().tab2);
+    ASSERT_TRUE(W().action_User_DefineModel->isVisible());
+    ASSERT_FALSE(W().action_Color->isVisible());
+    EXPECT_NE(W().action_ImportROB->statusTip(), robotFile);
+    W().tabWidget->setCurrentWidget(W().tab1);
+
+    for (QAction* shown : { W().action_open, W().action_saveas, W().action_ModelPaste, W().action_PointTurn_Z,
+             W().action_AllSel, W().action_ImportROB, W().GridAction(), W().CaptureAction(),
+             W().SetUpShowAction(), W().action_Color, W().action_Undo, W().action_Redo })
+        EXPECT_TRUE(shown->isVisible()) << shown->text().toStdString();
+    for (QAction* hidden : { W().action_Ground_changeMap, W().action_LoadGround, W().action_RobotDel,
+             W().action_User_DefineModel, W().action_Multiplayer_Game, W().menu_Group->menuAction(),
+             W().menu_Virtual->menuAction(), W().FastCaptureAction() })
+        EXPECT_FALSE(hidden->isVisible()) << hidden->text().toStdString();
+    EXPECT_TRUE(W().FileToolBar()->isVisible() && W().OperatorToolBar()->isVisible());
+    EXPECT_FALSE(W().VirtualToolBar()->isVisible());
+    EXPECT_EQ(W().action_ImportROB->statusTip(), robotFile);
+    EXPECT_TRUE(Rob().IsRunning());
+    EXPECT_FALSE(W().GetPlaApp()->IsRunning());
+    EXPECT_FALSE(W().GetEmuApp()->IsRunning());
+}
+
+// The four buttons beside the view show one page of the side panel at a
+// time: the three part bars and the port page.
+TEST_F(RobotPage, TheSidePanelShowsOnePageAtATime) {
+    MyPushButton* const buttons[4] = { W().pushButton_ModelBrick, W().pushButton_ModelWheel,
+        W().pushButton_ModelSenRcu, W().pushButton_PortSet };
+    QScrollArea* const pages[4] = { W().scrollArea_ModelBrick, W().scrollArea_ModelWheel,
+        W().scrollArea_ModelSenRcu, W().scrollArea_PortSet };
+    for (int chosen : { 3, 1, 2, 0 }) {
+        QTest::mouseClick(buttons[chosen], Qt::LeftButton);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(buttons[i]->isChecked(), i == chosen) << chosen << " " << i;
+            EXPECT_EQ(pages[i]->isVisible(), i == chosen) << chosen << " " << i;
+        }
+    }
 }
 
 using UserModels = RobotPage;
@@ -840,6 +931,22 @@ TEST_F(RobotPage, TheElectronicsKitLettersItsPortsAndSharesThemBetweenSensorsAnd
     EXPECT_EQ(KindRow("Motor")->child(0)->text(1), QStringLiteral("_M4_"));
     EXPECT_EQ(Rob().GetSingleSel(), light);
     EXPECT_TRUE(W().groupBox_5->isVisible());
+
+    // Another language names the kinds anew and keeps the wiring; the panel
+    // is closed.
+    const auto chooseLanguage = [&](int index) {
+        for (QAction* action : W().menu_internationalization->actions()) {
+            if (action->objectName() == QString::number(index))
+                action->trigger();
+        }
+    };
+    chooseLanguage(0);
+    ASSERT_NE(KindRow(QStringLiteral("电机")), nullptr);
+    EXPECT_EQ(KindRow(QStringLiteral("电机"))->child(0)->text(0), QStringLiteral("电机1"));
+    EXPECT_EQ(KindRow(QStringLiteral("电机"))->child(0)->text(1), QStringLiteral("_M4_"));
+    EXPECT_EQ(KindRow(QStringLiteral("光电"))->child(0)->text(1), QStringLiteral("未连接"));
+    EXPECT_FALSE(W().groupBox_5->isVisible());
+    chooseLanguage(1);
     CConfig::Instance().m_bIsE = false;
 }
 
@@ -856,6 +963,18 @@ TEST_F(RobotPage, OpenAndNewGoOnOnceTheRobotIsSaved) {
     ASSERT_TRUE(WaitForFileWorker());
 
     ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[1]), nullptr);
+    // Undone (taking and putting down are a step each), the robot is the one
+    // in its file again; redone, it is not.
+    ASSERT_FALSE(W().IsRobotSaved());
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(W().IsRobotSaved());
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Rob().GetPartList().size(), 2u);
+    EXPECT_TRUE(W().IsRobotSaved());
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Rob().GetPartList().size(), 3u);
+    EXPECT_FALSE(W().IsRobotSaved());
     m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
     m_files.push_back(InFolder("robot/two"));
     m_files.push_back(InFolder("robot/one.rob"));
@@ -935,6 +1054,59 @@ TEST_F(RobotPage, ClosingWithUnsavedWorkLeadsToEachPageToSaveIt) {
     ASSERT_TRUE(m_watcher.WaitForMessages(6));
     EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForQuit", "s"));
     EXPECT_TRUE(W().isVisible());
+}
+
+// The pose box: a part chosen in the view shows where it is and how it is
+// turned, the sliders with the angles; a position typed moves the part, an
+// angle typed or a slider moved turns it, and the part shows so when chosen
+// again.
+TEST_F(RobotPage, ThePoseBoxShowsAndSetsWhereTheChosenPartIs) {
+    CModel* brick = AddFromBar(
+        W().pushButton_ModelBrick, W().RobotPartBar(0)->GetPictures().front(), FloorSpots().front());
+    ASSERT_NE(brick, nullptr);
+    const auto choose = [&](CModel* part) {
+        const QPoint at = PixelOf(part->GetState().m_vPos + osg::Vec3f(0.0f, 0.0f, 1.0f));
+        Send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+        Send(QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+        Send(QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+        ASSERT_EQ(Rob().GetSingleSel(), part);
+    };
+    const auto type = [&](QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        Step();
+    };
+    choose(brick);
+    EXPECT_EQ(W().lineEdit_RobPosY->text().toDouble(), ClampAndTruncate2(brick->GetState().m_vPos.y()));
+    EXPECT_EQ(W().lineEdit_RobTurnZ->text(), QStringLiteral("0"));
+    EXPECT_EQ(W().slider_RobTurnZ->value(), 0);
+
+    type(W().lineEdit_RobPosY, QStringLiteral("7.5"));
+    EXPECT_FLOAT_EQ(brick->GetState().m_vPos.y(), 7.5f);
+    type(W().lineEdit_RobTurnZ, QStringLiteral("90"));
+    EXPECT_EQ(W().slider_RobTurnZ->value(), 90);
+    const osg::Vec3f x = brick->GetState().m_qRot * osg::Vec3f(1.0f, 0.0f, 0.0f);
+    EXPECT_NEAR(x.y(), 1.0f, 1e-4f) << "a quarter turn about z takes x to y";
+
+    // One step of the x slider turns the part by a degree about x.
+    W().slider_RobTurnX->setFocus();
+    QTest::keyClick(W().slider_RobTurnX, Qt::Key_Right);
+    Step();
+    EXPECT_EQ(W().lineEdit_RobTurnX->text(), QStringLiteral("1"));
+    const osg::Vec3f up = brick->GetState().m_qRot * osg::Vec3f(0.0f, 0.0f, 1.0f);
+    EXPECT_NEAR(std::acos(std::clamp(up.z(), -1.0f, 1.0f)), osg::DegreesToRadians(1.0f), 1e-3f);
+    EXPECT_FALSE(W().IsRobotSaved());
+
+    // The control unit, unturned, and the brick again.
+    choose(Rob().GetPartList().front().get());
+    EXPECT_EQ(W().slider_RobTurnZ->value(), 0);
+    choose(brick);
+    EXPECT_EQ(W().lineEdit_RobPosY->text(), QStringLiteral("7.5"));
+    EXPECT_NEAR(W().lineEdit_RobTurnZ->text().toDouble(), 90.0, 0.01);
+    EXPECT_EQ(W().slider_RobTurnZ->value(), 90);
+    EXPECT_EQ(W().slider_RobTurnX->value(), 1);
 }
 
 int main(int argc, char** argv) {
