@@ -5,7 +5,9 @@
 
 #include <tinyxml.h>
 
+#include <charconv>
 #include <cmath>
+#include <string_view>
 
 namespace {
 
@@ -13,10 +15,28 @@ bool Finite(const osg::Vec3f& v) {
     return std::isfinite(v.x()) && std::isfinite(v.y()) && std::isfinite(v.z());
 }
 
+// The set-up file's numbers have a decimal point whatever the locale (Qt sets
+// the C library's from the user's, where it may be a comma): from_chars
+// reads them as the file has them. Blanks and a sign may lead, anything may
+// follow the number; a value that is no number keeps the fallback.
 double DoubleAttr(const TiXmlElement& e, const char* name, double fallback = 0.0) {
-    double v = fallback;
-    e.QueryDoubleAttribute(name, &v);
-    return v;
+    const char* text = e.Attribute(name);
+    if (!text)
+        return fallback;
+    std::string_view rest(text);
+    while (!rest.empty()
+        && (rest.front() == ' ' || rest.front() == '\t' || rest.front() == '\n' || rest.front() == '\r'))
+        rest.remove_prefix(1);
+    const bool negative = !rest.empty() && rest.front() == '-';
+    if (!rest.empty() && (rest.front() == '-' || rest.front() == '+'))
+        rest.remove_prefix(1);
+    if (!rest.empty() && rest.front() == '-')
+        return fallback;
+    double v = 0.0;
+    const std::from_chars_result r = std::from_chars(rest.data(), rest.data() + rest.size(), v);
+    if (r.ec != std::errc())
+        return fallback;
+    return negative ? -v : v;
 }
 
 int IntAttr(const TiXmlElement& e, const char* name, int fallback) {

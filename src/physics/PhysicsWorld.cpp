@@ -169,6 +169,12 @@ void PhysicsWorld::nearCallback(void* data, dGeomID a, dGeomID b) {
 }
 
 void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
+    // A solid's own space: its shapes against the other side, never against
+    // one another.
+    if (dGeomIsSpace(a) || dGeomIsSpace(b)) {
+        dSpaceCollide2(a, b, this, &PhysicsWorld::nearCallback);
+        return;
+    }
     const ShapeRecord* ra = ShapeRecord::of(a);
     const ShapeRecord* rb = ShapeRecord::of(b);
     if (!ra || !rb)

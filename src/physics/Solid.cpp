@@ -116,6 +116,8 @@ Solid::~Solid() {
         if (shape->meshData)
             dGeomTriMeshDataDestroy(shape->meshData);
     }
+    if (m_space)
+        dSpaceDestroy(m_space);
     dBodyDestroy(m_body);
 }
 
@@ -196,7 +198,13 @@ bool Solid::addShape(const ShapeDesc& shape) {
     auto record = std::make_unique<ShapeRecord>();
     record->solid = this;
     record->desc = std::move(*clean);
-    record->geom = createGeom(m_world.m_space, *record);
+    if (m_shapes.size() == 1 && !m_space) {
+        m_space = dSimpleSpaceCreate(m_world.m_space);
+        dSpaceSetCleanup(m_space, 0);
+        dSpaceRemove(m_world.m_space, m_shapes[0]->geom);
+        dSpaceAdd(m_space, m_shapes[0]->geom);
+    }
+    record->geom = createGeom(m_space ? m_space : m_world.m_space, *record);
     dGeomSetData(record->geom, record.get());
     dGeomSetBody(record->geom, m_body);
     if (!m_enabled)

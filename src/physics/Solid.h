@@ -135,6 +135,11 @@ private:
     PhysicsWorld& m_world;
     const std::uint64_t m_serial;
     dxBody* m_body = nullptr;
+    // A solid of several shapes keeps them in a space of its own inside the
+    // world's: the world's space then sees it as one box, and its shapes are
+    // never tried against one another (a wheel's sixteen would make 120
+    // pairs a step).
+    dxSpace* m_space = nullptr;
     std::vector<std::unique_ptr<ShapeRecord>> m_shapes;
     // Centre of mass in the solid's frame; the body sits there.
     Vec3 m_centre;

@@ -87,7 +87,8 @@ SRobotFilePart ReadPart(const TiXmlElement& element) {
     part.m_nOpposite = IntAttribute(element, "opposite");
     int rayDis = 0;
     part.m_bHasRayDis = element.Attribute("raydis") && ParseRobotFileInt(element.Attribute("raydis"), rayDis);
-    part.m_nRayDis = rayDis;
+    if (part.m_bHasRayDis)
+        part.m_nRayDis = rayDis;
     return part;
 }
 

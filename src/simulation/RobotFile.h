@@ -35,11 +35,12 @@ struct SRobotFilePart {
     // "c_x" .. "c_w": bricks only.
     osg::Vec4d m_vColor;
     // "sensor" (the sensor-kind code of a sensor), "port", "opposite" and
-    // "raydis": motors, sensors and lights.
+    // "raydis": motors, sensors and lights. A part without a ray distance
+    // (the control unit, bricks, wheels) has the longest one.
     int m_nSensor = 0;
     int m_nPort = 0;
     int m_nOpposite = 0;
-    int m_nRayDis = 0;
+    int m_nRayDis = 255;
     bool m_bHasRayDis = false;
 };
 

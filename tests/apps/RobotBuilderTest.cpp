@@ -703,9 +703,12 @@ TEST_F(RobotBuilder, SavesAndLoadsBackTheSameRobotAndTheSavedFlagFollowsTheFile)
         EXPECT_NEAR((a.rotation.asVec4() - b.rotation.asVec4()).length(), 0.0, 1e-6);
         EXPECT_EQ(a.port, b.port);
         EXPECT_EQ(a.opposite, b.opposite);
-        // Robot files keep the ray distance of wired parts only.
+        // Robot files keep the ray distance of wired parts only; the others
+        // come back with the default.
         if (a.part->GetType() != ModelTypeRcu && a.part->GetType() != ModelTypeBrick) {
             EXPECT_EQ(a.rayDistance, b.rayDistance);
+        } else {
+            EXPECT_EQ(a.rayDistance, 255) << a.address;
         }
         EXPECT_TRUE(a.inScene);
     }

@@ -44,12 +44,13 @@ public:
 
     // Waits until the output holds the text.
     bool waitForOutput(const QString& text, int ms = 10000) {
-        for (int waited = 0; waited < ms; waited += 50) {
-            if (output().contains(text))
-                return true;
+        const QDeadlineTimer deadline(ms);
+        while (!output().contains(text)) {
+            if (deadline.hasExpired())
+                return false;
             m_process.waitForReadyRead(50);
         }
-        return output().contains(text);
+        return true;
     }
 
     QString output() {
@@ -105,7 +106,13 @@ TEST(ClassServerProgram, StoresUploadsInItsOwnFolderAndEndsOnSigterm) {
     const QByteArray bundle = testsupport::MakeBundle(42, 300000);
     client.write(testsupport::WireUpload(QStringLiteral("robot1"), bundle));
     ASSERT_TRUE(client.waitForBytesWritten(5000));
-    ASSERT_TRUE(WaitFor([&] { return StoredBundles(dir).size() == 1; }, 10000));
+    // It shows up under a hidden temporary name while it comes in.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const QStringList stored = StoredBundles(dir);
+            return stored.size() == 1 && stored[0].endsWith(QStringLiteral(".3d"));
+        },
+        10000));
     const QString stored = StoredBundles(dir).value(0);
     EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^robot1_127\.0\.0\.1_\d{4}(-\d{1,2}){5}\.3d$)"))
                     .match(stored)

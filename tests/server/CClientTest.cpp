@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using testsupport::MakeBundle;
@@ -71,8 +72,17 @@ protected:
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 
+    // Waits for count entries with none of them a bundle still coming in: a
+    // long bundle shows up first under its hidden temporary name.
     bool WaitForEntries(int count) {
-        return QTest::qWaitFor([&] { return Entries().size() >= count; }, 10000);
+        return QTest::qWaitFor(
+            [&] {
+                const QStringList entries = Entries();
+                return entries.size() >= count
+                    && std::none_of(entries.begin(), entries.end(),
+                        [](const QString& e) { return e.startsWith(QStringLiteral(".receiving-")); });
+            },
+            10000);
     }
 
     QByteArray Stored(const QString& entry) const {

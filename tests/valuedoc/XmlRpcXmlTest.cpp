@@ -3,18 +3,15 @@
 #include "valuedoc/XmlRpcItem.h"
 
 #include "ValueDocSamples.h"
+#include "support/CommaDecimalLocale.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <climits>
-#include <clocale>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <limits>
-#include <locale>
 
 using valuedoc_test::Parse;
 using valuedoc_test::RoundTrip;
@@ -364,50 +361,19 @@ TEST(XmlRpcReader, WrongTypesSurfaceThroughTheAccessors) {
 // Qt sets the C locale from the environment; a decimal comma there must not
 // reach the files.
 TEST(XmlRpcLocale, NumbersIgnoreTheProcessLocale) {
-    const std::string savedC = std::setlocale(LC_ALL, nullptr);
-    const std::locale savedCpp = std::locale();
-
-    struct CommaPunct : std::numpunct<char> {
-        char do_decimal_point() const override { return ','; }
-    };
-    std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
-
-    bool haveCommaLocale = false;
-    for (const char* name : { "de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE" }) {
-        if (std::setlocale(LC_ALL, name)) {
-            haveCommaLocale = true;
-            break;
-        }
+    bool commaInTheCLibrary = false;
+    {
+        testsupport::CommaDecimalLocale comma(std::string(MORVANE_TEST_DIR) + "/locales");
+        commaInTheCLibrary = comma.Active();
+        EXPECT_EQ(DoubleItem(-1234.5).ToXml(), "<value><double>-1234.500000</double></value>");
+        std::optional<XmlRpcItem> read = Parse("<value><double>1.5</double></value>");
+        ASSERT_TRUE(read);
+        EXPECT_EQ(static_cast<double&>(*read), 1.5);
+        EXPECT_FALSE(Parse("<value><double>1,5</double></value>"));
+        EXPECT_EQ(Parse("<value><i4>1000</i4></value>")->ToXml(), "<value><i4>1000</i4></value>");
+        RoundTrip(valuedoc_test::SampleDocument());
     }
-    if (!haveCommaLocale && std::filesystem::exists("/usr/share/i18n/locales/de_DE")) {
-        // Build one in the test folder; the system may carry no compiled locales.
-        const std::string folder = std::string(MORVANE_TEST_DIR) + "/locales";
-        const std::string command = "mkdir -p '" + folder + "' && localedef -i de_DE -f UTF-8 '" + folder
-            + "/de_DE.UTF-8' >/dev/null 2>&1";
-        if (!std::filesystem::exists(folder + "/de_DE.UTF-8/LC_NUMERIC")) {
-            static_cast<void>(std::system(command.c_str()));
-        }
-        setenv("LOCPATH", folder.c_str(), 1);
-        haveCommaLocale = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-        unsetenv("LOCPATH");
-    }
-    if (haveCommaLocale) {
-        char probe[32];
-        std::snprintf(probe, sizeof probe, "%f", 1.5);
-        EXPECT_STREQ(probe, "1,500000");
-    }
-
-    EXPECT_EQ(DoubleItem(-1234.5).ToXml(), "<value><double>-1234.500000</double></value>");
-    std::optional<XmlRpcItem> read = Parse("<value><double>1.5</double></value>");
-    ASSERT_TRUE(read);
-    EXPECT_EQ(static_cast<double&>(*read), 1.5);
-    EXPECT_FALSE(Parse("<value><double>1,5</double></value>"));
-    EXPECT_EQ(Parse("<value><i4>1000</i4></value>")->ToXml(), "<value><i4>1000</i4></value>");
-    RoundTrip(valuedoc_test::SampleDocument());
-
-    std::setlocale(LC_ALL, savedC.c_str());
-    std::locale::global(savedCpp);
-    if (!haveCommaLocale) {
+    if (!commaInTheCLibrary) {
         GTEST_SKIP() << "no locale with a decimal comma here; only the C++ global locale was changed";
     }
 }
