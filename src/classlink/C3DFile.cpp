@@ -55,3 +55,35 @@ QByteArray C3DFile::MakeHeader(
     header += '_';
     return header;
 }
+
+QByteArray C3DFile::Pack(const Sections& sections) {
+    QByteArray bundle = MakeHeader(
+        sections.text.size(), sections.robot.size(), sections.program.size(), sections.ground.size());
+    bundle.reserve(bundle.size() + sections.text.size() + sections.robot.size() + sections.program.size()
+        + sections.ground.size());
+    bundle += sections.text;
+    bundle += sections.robot;
+    bundle += sections.program;
+    bundle += sections.ground;
+    return bundle;
+}
+
+std::optional<C3DFile::Sections> C3DFile::Unpack(const QByteArray& bundle, Reader reader) {
+    const Header header = ParseHeader(bundle.left(kMaxHeaderSize), bundle.size());
+    if (!IsValid(header, bundle.size(), reader))
+        return std::nullopt;
+    // Valid means the header and the four lengths add up to the bundle's
+    // size, so every section lies inside it.
+    Sections sections;
+    qsizetype at = qsizetype(header.headerLength);
+    const auto take = [&](qint64 length) {
+        const QByteArray section = bundle.mid(at, qsizetype(length));
+        at += qsizetype(length);
+        return section;
+    };
+    sections.text = take(header.textLength);
+    sections.robot = take(header.robotLength);
+    sections.program = take(header.programLength);
+    sections.ground = take(header.groundLength);
+    return sections;
+}

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <optional>
+
 // The result bundle (.3d): an ASCII header "TL_RL_PL_GL_" followed by the
 // result text (TL bytes), the robot file (RL), the robot program (PL) and the
 // playground file (GL). GL is left out of the header when it is 0, which
@@ -48,4 +50,19 @@ public:
     // The header for the given section lengths.
     static QByteArray MakeHeader(
         qint64 textLength, qint64 robotLength, qint64 programLength, qint64 groundLength);
+
+    // The four sections of a bundle; an empty ground means the run had no
+    // playground.
+    struct Sections {
+        QByteArray text;
+        QByteArray robot;
+        QByteArray program;
+        QByteArray ground;
+    };
+
+    // The whole bundle: header, then the sections in order.
+    static QByteArray Pack(const Sections& sections);
+    // The sections of a whole bundle that the reader accepts; none for any
+    // other bytes.
+    static std::optional<Sections> Unpack(const QByteArray& bundle, Reader reader);
 };

@@ -3,6 +3,7 @@
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
+#include "dialogs/CProgressDlg.h"
 #include "dialogs/CUserDefineDlg.h"
 #include "foundation/CConfig.h"
 #include "foundation/WorkFolder.h"

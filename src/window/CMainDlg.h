@@ -22,7 +22,9 @@ class CConfig;
 class CEmuApp;
 class CModel;
 class CPlaApp;
+class CProgressDlg;
 class CRobApp;
+class CRobDataDlg;
 class CUserDefineDlg;
 class QActionGroup;
 class QCloseEvent;
@@ -102,6 +104,20 @@ public:
     // Right-clicking a tool bar or the menu bar opens nothing.
     QMenu* createPopupMenu() override;
 
+    // ---- the simulation page's parts, as the user sees them -------------------------
+    // The robot data panel, hidden until the user shows it.
+    CRobDataDlg* RobotDataPanel() const { return m_pRobDataDlg; }
+    // Shown while a loader reports less than 100 percent.
+    CProgressDlg* ProgressDialog() const { return m_pProgressDlg.get(); }
+    QAction* DriveAction() const { return m_pDriveAction; }
+    QAction* DriveSetAction() const { return m_pDriveSetAction; }
+    bool IsEmuRunning() const { return m_bEmuRunning; }
+    // The level of the example whose playground the simulation runs (its
+    // "Lv"); 0 for any other playground. The example loader sets it; a run
+    // that scores 100 on the level after the last one passed passes it.
+    int ExampleLevel() const { return m_nExampleLevel; }
+    void SetExampleLevel(int level) { m_nExampleLevel = level; }
+
     // ---- construction (CMainDlg.cpp) --------------------------------------------
     void InitMenuActions();
     void InitToolBars();
@@ -153,6 +169,28 @@ public:
     void f_EndFollowView();
     // Reloads the simulation page's scene from its lists and playground.
     void f_EmuAppRefresh();
+    // Hides the robot data panel for a reload, once until the reload ends,
+    // remembering that it was shown.
+    void f_HideMessagePanelOnce();
+    // One action per loaded robot in the follow menu.
+    void f_InitFollowActions();
+    // The time and score labels from the run's frame counter and scores.
+    void f_UpdateScoreTime();
+    // The end of a run: the score table, the result bundle where the run
+    // counts for a class or a match, and the level a passed example gives.
+    void slot_EmuAppStop();
+    // The run as a result bundle "Temp/temp.3d": the result text, the first
+    // robot's file, its program and the playground file.
+    void f_Save3DFile(const QString& text);
+    // Unpacks a result bundle into "Temp" and loads its robot, program and
+    // playground; false, with a message, for a bundle that cannot be.
+    bool f_Load3DFile(const QString& path);
+    // The page's texts and message boxes.
+    QString f_SecForLanguage(int hundredths) const;
+    QString f_ScoreForLanguage() const;
+    QString f_ScoreForLanguage2() const;
+    void f_MapPixWrong() const;
+    void f_LoadStrategyMessage() const;
 
     // ---- online contest (CMainDlgContest.cpp) --------------------------------------
     // Asks the contest server for a match; the window waits, disabled, for
@@ -346,6 +384,21 @@ private:
     // the robot its combo box has chosen (-1 for none).
     bool IsRobotPanelShown() const;
     int RobotPanelIndex() const;
+    // The visibility of the simulation page's commands, idle or running.
+    void ApplyRunVisibility();
+    // The file a load command chooses; empty when none was chosen.
+    QString ChooseRunFile(const QString& folder, const QString& filter);
+    // Each robot gets its program from the run lists; false at the first
+    // program that does not load.
+    bool HandProgramsToRobots();
+    // The tool-button style as the checked style action says.
+    int ToolButtonStyleSetting() const;
+    // A path of the run lists as the files are found: relative paths lie in
+    // the program folder.
+    QString RunPath(const std::string& path) const;
+    // Sends a result bundle to the classroom server, connecting once more
+    // when the link is down; false when it did not go out whole.
+    bool SendBundle(const QString& name, const QByteArray& bundle);
 
     void BuilderCommand(int code, bool viewRelative);
     struct SideButtonText {
@@ -465,11 +518,18 @@ private:
     bool m_bPanelPending = false;
     bool m_bResultShown = false;
     bool m_bForceClose = false;
+    int m_nExampleLevel = 0;
+    // The playground file the simulation shows (empty: none); a file it
+    // refuses gives way to it.
+    std::string m_sShownPlayground;
     // Texts of the start action: idle text, idle status tip, running text,
     // running status tip.
     QString m_sStartTexts[4];
     QAction* m_pDriveAction = nullptr;
     QAction* m_pDriveSetAction = nullptr;
+    CRobDataDlg* m_pRobDataDlg = nullptr;
+    // A top-level dialog of its own, as a loader's progress belongs to no page.
+    std::unique_ptr<CProgressDlg> m_pProgressDlg;
 
     // The frame loop outlives the applications it steps.
     scene::FrameLoop m_frameLoop;

@@ -420,6 +420,8 @@ void CMainDlg::slot_LoadExample() {
                 m_sPlaStatusText = path;
             }
             block.m_strPlaygroundFile = LocalPath(path);
+            // A run on an example's playground can pass the example's level.
+            m_nExampleLevel = level;
         }
     }
     if (ask.m_bLoadRobot) {

@@ -4,9 +4,11 @@
 
 #include "window/CMainDlg.h"
 
+#include "apps/CEmuApp.h"
 #include "classlink/ContestMessages.h"
 #include "dialogs/CLoginDlg.h"
 #include "foundation/CConfig.h"
+#include "simulation/SRobThreadData.h"
 #include "window/MatchClock.h"
 #include "window/WindowLog.h"
 
@@ -115,6 +117,9 @@ void CMainDlg::slot_GetMsg(QByteArray* body) {
         if (!minutes) {
             f_MatchOutTips();
         } else {
+            // The match's playground has to be loaded afresh: whatever was
+            // loaded before is no playground a match run may use.
+            m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile.clear();
             m_bMatchRunning = true;
             f_LanguageTitle();
             action_NetMatch->setText(m_sMatch2);

@@ -1,17 +1,31 @@
-// The simulation page: its set-up, entering it, its texts and its mouse
-// modes.
+// The simulation page: its set-up, entering it, its texts, its mouse modes,
+// loading robots, programs and playgrounds, what follows a reload, the
+// follow menu and the robot data panel.
 
 #include "window/CMainDlg.h"
 
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
+#include "dialogs/CProgressDlg.h"
+#include "dialogs/CRobDataDlg.h"
+#include "dialogs/CRuleDlg.h"
 #include "foundation/CConfig.h"
 #include "scene/SceneView.h"
+#include "simulation/CPlayground.h"
+#include "simulation/CRob.h"
+#include "widgets/CBrickBox.h"
 #include "widgets/CExWidget.h"
+#include "widgets/CImageViewer.h"
 #include "window/Pictures.h"
+#include "window/RobotDataText.h"
+#include "window/WindowLog.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QToolBar>
@@ -32,15 +46,23 @@ void CMainDlg::f_InitEmuAppPage() {
     m_bPanelHiddenOnce = false;
     m_bEmuRunning = false;
     m_bPanelWasShown = false;
+    m_pRobDataDlg = new CRobDataDlg(m_config, this);
+    m_pProgressDlg = std::make_unique<CProgressDlg>(m_config);
 
     scene::SceneView* view = EmbedView(widget_5);
     m_pEmuApp = new CEmuApp("config.xml", view, m_config);
     m_frameLoop.AddApp(m_pEmuApp.get());
+    // The loader checks each robot's sensors against the playground's part
+    // limits in the order of the robot page's sensor bar.
+    m_pEmuApp->GetLoadBlock()->m_pSensorModelTable = m_pRobotBars[2];
 
     m_pDriveAction = new QAction(this);
     m_pDriveAction->setCheckable(true);
     connect(m_pDriveAction, &QAction::triggered, this, &CMainDlg::slot_Drive_RobApp);
     menu_Virtual->addAction(m_pDriveAction);
+
+    label_Time->setText(f_SecForLanguage(0));
+    label_Score->setText(f_ScoreForLanguage() + QStringLiteral("0") + f_ScoreForLanguage2());
 
     const std::pair<QAction*, const char*> shortcuts[] = {
         { action_VirtualStart, "Ctrl+R" },
@@ -168,6 +190,11 @@ void CMainDlg::f_LanguageEmuApp() {
         caption.action->setStatusTip(Text(group, caption.statusTip));
     }
     label_2->setText(Text(group, "sScore"));
+
+    // The labels, the panel and the progress dialog in the new language.
+    f_UpdateScoreTime();
+    m_pRobDataDlg->f_Language();
+    m_pProgressDlg->f_Language();
 }
 
 void CMainDlg::f_ResetEmuAppMouseMode() {
@@ -206,55 +233,310 @@ void CMainDlg::f_EndFollowView() {
         action->setVisible(CurrentPage() == SimulationPage);
 }
 
-// TODO: the robot data panel answers these once the page has it.
 bool CMainDlg::IsRobotPanelShown() const {
-    return false;
+    return m_pRobDataDlg && m_pRobDataDlg->isVisible();
 }
 
 int CMainDlg::RobotPanelIndex() const {
-    return -1;
+    return m_pRobDataDlg ? m_pRobDataDlg->GetComboBox()->currentIndex() : -1;
 }
 
-// ---- commands of the page that its loading, run control and panel fill in -----
+// ---- texts and message boxes of the page -------------------------------------------------
 
-void CMainDlg::f_Ui_ReloadToEmuApp(int) { }
+QString CMainDlg::f_SecForLanguage(int hundredths) const {
+    return QString::asprintf("%.2f", hundredths / 100.0)
+        + m_config.GetText("CMainDlg", "f_SecForLanguage", "s");
+}
 
-void CMainDlg::f_EmuAppRefresh() { }
+QString CMainDlg::f_ScoreForLanguage() const {
+    return m_config.GetText("CMainDlg", "f_ScoreForLanguage", "s");
+}
 
-void CMainDlg::slot_Complie(std::string, std::string) { }
+QString CMainDlg::f_ScoreForLanguage2() const {
+    return m_config.GetText("CMainDlg", "f_ScoreForLanguage2", "s");
+}
 
-void CMainDlg::slot_Drive_RobApp() { }
+void CMainDlg::f_MapPixWrong() const {
+    m_config.ShowTips("CMainDlg", "f_MapPixWrong", "s");
+}
 
-void CMainDlg::slot_Show_Message_Dialog() { }
+void CMainDlg::f_LoadStrategyMessage() const {
+    m_config.ShowTips("CMainDlg", "f_LoadStrategyMessage", "s");
+}
 
-bool CMainDlg::slot_LoadStrategy() {
-    return false;
+// ---- loading -------------------------------------------------------------------------------
+
+QString CMainDlg::RunPath(const std::string& path) const {
+    return m_config.InProgramDir(QString::fromLocal8Bit(path.c_str()));
+}
+
+QString CMainDlg::ChooseRunFile(const QString& folder, const QString& filter) {
+    return QFileDialog::getOpenFileName(this, f_OpenFileMessage(), folder, filter + f_3DFileMessage());
 }
 
 bool CMainDlg::slot_VirtualLoadRobot() {
-    return false;
+    f_ResetEmuAppMouseMode();
+    // While the loader builds robots it owns the run lists.
+    if (m_pEmuApp->IsLoading())
+        return false;
+    const SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    const QString folder = block.m_vecRobotFiles.empty()
+        ? m_config.InProgramDir(QStringLiteral("robot"))
+        : QFileInfo(RunPath(block.m_vecRobotFiles.front())).absolutePath();
+    const QString file = ChooseRunFile(folder, QStringLiteral("ROB (*.rob)\n"));
+    if (file.isEmpty() || m_pEmuApp->IsLoading())
+        return false;
+    if (file.endsWith(QStringLiteral(".3d"), Qt::CaseInsensitive))
+        return f_Load3DFile(file);
+    m_pEmuApp->GetLoadBlock()->m_vecRobotFiles = { file.toLocal8Bit().toStdString() };
+    f_EmuAppRefresh();
+    return true;
 }
 
-void CMainDlg::slot_VirtualStart() { }
+bool CMainDlg::slot_LoadStrategy() {
+    f_ResetEmuAppMouseMode();
+    if (m_pEmuApp->IsLoading())
+        return false;
+    const SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    QString folder;
+    if (!block.m_strProgramFile.empty())
+        folder = QFileInfo(RunPath(block.m_strProgramFile)).absolutePath();
+    else if (!block.m_vecProgramFiles.empty() && !block.m_vecProgramFiles.front().empty())
+        folder = QFileInfo(RunPath(block.m_vecProgramFiles.front())).absolutePath();
+    else if (!m_config.m_strDllDir.isEmpty()
+        && QFileInfo(m_config.ProgramDir() + m_config.m_strDllDir).isDir())
+        folder = m_config.ProgramDir() + m_config.m_strDllDir;
+    else
+        // The examples of the students' kit, built beside their sources.
+        folder = m_config.InProgramDir(QStringLiteral("sdk/examples"));
+    // Robot programs are shared libraries; "DLL" is what the kit's
+    // materials call them.
+    const QString file = ChooseRunFile(folder, QStringLiteral("DLL (*.so *.dll)\n"));
+    if (file.isEmpty() || m_pEmuApp->IsLoading())
+        return false;
+    if (file.endsWith(QStringLiteral(".3d"), Qt::CaseInsensitive))
+        return f_Load3DFile(file);
+    SRobThreadData& lists = *m_pEmuApp->GetLoadBlock();
+    lists.m_vecProgramFiles.clear();
+    lists.m_strProgramFile = file.toLocal8Bit().toStdString();
+    bool loaded = true;
+    for (int i = 0; i < m_pEmuApp->GetRobotCount(); ++i) {
+        if (!m_pEmuApp->LoadRobotProgram(lists.m_strProgramFile, i))
+            loaded = false;
+    }
+    if (!loaded)
+        f_LoadStrategyMessage();
+    return loaded;
+}
 
 bool CMainDlg::slot_VirtualLoadGround() {
-    return false;
+    f_ResetEmuAppMouseMode();
+    if (m_pEmuApp->IsLoading())
+        return false;
+    const QString file
+        = ChooseRunFile(m_config.InProgramDir(QStringLiteral("playground")), QStringLiteral("PLA (*.pla)\n"));
+    if (file.isEmpty() || m_pEmuApp->IsLoading())
+        return false;
+    if (file.endsWith(QStringLiteral(".3d"), Qt::CaseInsensitive))
+        return f_Load3DFile(file);
+    if (!AcceptsMatchPlaygroundFile(file))
+        return false;
+    const std::string chosen = file.toLocal8Bit().toStdString();
+    m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile = chosen;
+    m_nExampleLevel = 0;
+    f_EmuAppRefresh();
+    // A playground the simulation refused has given way to the one before.
+    return m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile == chosen;
 }
 
-void CMainDlg::slot_Multiplayer_Game() { }
+void CMainDlg::f_EmuAppRefresh() {
+    f_HideMessagePanelOnce();
+    SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    if (block.m_vecRobotFiles.empty() && m_pEmuApp->m_bFollow) {
+        menu_View_Flow->clear();
+        f_EndFollowView();
+        m_pEmuApp->SetViewPreset(3);
+    }
+    m_pEmuApp->ReloadMap(m_bPageSwitch);
+    // No playground file leaves the playground as it is.
+    const std::string& refused = m_pEmuApp->GetPlayground()->GetLoadError();
+    if (!block.m_strPlaygroundFile.empty() && refused.empty()) {
+        m_sShownPlayground = block.m_strPlaygroundFile;
+    } else if (!block.m_strPlaygroundFile.empty()) {
+        // The playground shown before stays, and so does its file, so that
+        // the next reload does not refuse the same file again.
+        qCWarning(lcWindow, "The playground %s was not loaded: %s", block.m_strPlaygroundFile.c_str(),
+            refused.c_str());
+        block.m_strPlaygroundFile = m_sShownPlayground;
+        m_config.f_TipsDlg(m_config.GetText("CMainDlg", "f_EmuAppRefresh", "s") + QStringLiteral("\n")
+            + QString::fromStdString(refused));
+    }
+    // Without robot files the loader has nothing to do and says nothing:
+    // the reload is over at once.
+    if (block.m_vecRobotFiles.empty() && !m_pEmuApp->IsLoading())
+        f_Ui_ReloadToEmuApp(1);
+}
 
-void CMainDlg::slot_ButtonFollow() { }
+void CMainDlg::f_HideMessagePanelOnce() {
+    if (m_bPanelHiddenOnce)
+        return;
+    m_bPanelHiddenOnce = true;
+    if (IsRobotPanelShown()) {
+        m_pRobDataDlg->hide();
+        m_bPanelWasShown = true;
+    }
+}
 
-void CMainDlg::slot_SetVETime() { }
+bool CMainDlg::HandProgramsToRobots() {
+    const SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    const int robots = m_pEmuApp->GetRobotCount();
+    if (!block.m_vecProgramFiles.empty()) {
+        for (int i = 0; i < robots && std::size_t(i) < block.m_vecProgramFiles.size(); ++i) {
+            const std::string& program = block.m_vecProgramFiles[std::size_t(i)];
+            if (!program.empty() && !m_pEmuApp->LoadRobotProgram(program, i))
+                return false;
+        }
+        return true;
+    }
+    if (block.m_strProgramFile.empty())
+        return true;
+    for (int i = 0; i < robots; ++i) {
+        if (!m_pEmuApp->LoadRobotProgram(block.m_strProgramFile, i))
+            return false;
+    }
+    return true;
+}
 
-void CMainDlg::slot_SetSensorEffect() { }
+void CMainDlg::f_Ui_ReloadToEmuApp(int result) {
+    SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    if (result == 0) {
+        m_config.ShowTips("CMainDlg", "f_Ui_ReloadToEmuApp", "s");
+    } else if (result == 2) {
+        // A robot broke the playground's part limits and was left out: the
+        // rules show what the playground allows.
+        QStringList rows;
+        if (const CBrickBox* sensors = m_pRobotBars[2]) {
+            for (const CImageViewer* picture : sensors->GetPictures())
+                rows << picture->toolTip();
+        }
+        std::vector<int> rules = block.m_vecRules;
+        CRuleDlg rule(
+            rows, rules, m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRule"), false, m_config, this);
+        rule.exec();
+    }
+    if (!HandProgramsToRobots())
+        f_LoadStrategyMessage();
 
-void CMainDlg::slot_SetFollowHeight() { }
+    QString score = f_ScoreForLanguage() + QStringLiteral("0") + f_ScoreForLanguage2();
+    for (int i = 1; i < m_pEmuApp->GetRobotCount(); ++i)
+        score += QStringLiteral(",0") + f_ScoreForLanguage2();
+    label_Score->setText(score);
+    const bool robots = m_pEmuApp->GetRobotCount() > 0;
+    action_Show_Message->setEnabled(robots);
+    if (m_bPanelWasShown) {
+        m_bPanelWasShown = false;
+        if (robots)
+            slot_Show_Message_Dialog();
+    }
+    f_InitFollowActions();
+    m_bPanelHiddenOnce = false;
+}
 
-void CMainDlg::slot_SetDrive() { }
+// ---- follow menu ---------------------------------------------------------------------------
 
-void CMainDlg::f_Ui_SetProgress(int) { }
+void CMainDlg::f_InitFollowActions() {
+    // The menu owns its actions: clearing it frees them.
+    menu_View_Flow->clear();
+    const int robots = m_pEmuApp->GetRobotCount();
+    for (int i = 0; i < robots; ++i) {
+        auto* action = new QAction(menu_View_Flow);
+        action->setCheckable(true);
+        // slot_ButtonFollow finds its robot by this index.
+        action->setObjectName(QString::number(i));
+        action->setText(QFileInfo(QString::fromLocal8Bit(m_pEmuApp->GetRobotFileName(i).c_str())).fileName());
+        connect(action, &QAction::triggered, this, &CMainDlg::slot_ButtonFollow);
+        menu_View_Flow->addAction(action);
+    }
+    if (robots == 0 && m_pEmuApp->m_bFollow) {
+        f_EndFollowView();
+        m_pEmuApp->SetViewPreset(3);
+    }
+}
 
-void CMainDlg::slot_Up3DFile() { }
+void CMainDlg::slot_ButtonFollow() {
+    f_ResetEmuAppMouseMode();
+    auto* action = qobject_cast<QAction*>(sender());
+    if (!action)
+        return;
+    bool number = false;
+    const int index = action->objectName().toInt(&number, 10);
+    // A menu left from before a reload may name a robot that has gone.
+    CRob* robot = number ? m_pEmuApp->GetRobot(index) : nullptr;
+    if (!robot) {
+        action->setChecked(false);
+        return;
+    }
+    f_EndFollowView();
+    action->setChecked(true);
+    action->setEnabled(false);
+    for (QAction* mode : { action_RobotRotate, action_RobotMove, action_RobotDel })
+        mode->setVisible(false);
+    m_pEmuApp->SetFollowTarget(robot);
+    m_pEmuApp->SetViewPreset(4);
+}
+
+// ---- robot data panel ---------------------------------------------------------------------------
+
+void CMainDlg::slot_Show_Message_Dialog() {
+    f_ResetEmuAppMouseMode();
+    if (m_pRobDataDlg->isVisible()) {
+        m_pRobDataDlg->hide();
+        m_bPanelPending = false;
+        return;
+    }
+    QComboBox* robots = m_pRobDataDlg->GetComboBox();
+    robots->clear();
+    for (int i = 0; i < m_pEmuApp->GetRobotCount(); ++i)
+        robots->addItem(QFileInfo(QString::fromLocal8Bit(m_pEmuApp->GetRobotFileName(i).c_str())).fileName());
+    // At the right edge of the 3-D view, a little below its top.
+    const QPoint place
+        = mapToGlobal(QPoint(widget_5->width() - m_pRobDataDlg->width() + 20, widget_5->y() + 120));
+    m_pRobDataDlg->move(place);
+    m_pRobDataDlg->show();
+    // The panel closes itself should the robots go.
+    m_bPanelPending = true;
+}
+
+void CMainDlg::slot_Complie(std::string output, std::string input) {
+    f_UpdateScoreTime();
+    if (!IsRobotPanelShown())
+        return;
+    // The choice may name a robot that a reload took away.
+    const int index = RobotPanelIndex();
+    if (index < 0 || index >= m_pEmuApp->GetRobotCount())
+        return;
+    window::RobotDataCaptions captions;
+    const TiXmlElement* group = m_config.FindTextNode("CMainDlg", "slot_Complie");
+    captions.device = Text(group, "sName");
+    captions.port = Text(group, "sName2");
+    captions.value = Text(group, "sName3");
+    captions.exchanged = Text(group, "sDisplay");
+    std::vector<QString> names;
+    f_SensorMessage(names);
+    // Device names by device type: 1 motor, 2 + k sensor kind k, 12 the
+    // coloured light, 13 (where the language has it) the magnet sensor.
+    names.resize(std::max<std::size_t>(names.size(), 14));
+    captions.motor = names[1];
+    captions.light = names[12];
+    for (std::size_t kind = 0; kind < 10; ++kind)
+        captions.sensors.push_back(names[kind + 2]);
+    captions.sensors.push_back(names[13]);
+    m_pRobDataDlg->SetText(window::RobotDataText(captions, output, input));
+}
+
+void CMainDlg::f_Ui_SetProgress(int percent) {
+    if (m_pProgressDlg)
+        m_pProgressDlg->SetValue(percent);
+}
 
 } // namespace Ui

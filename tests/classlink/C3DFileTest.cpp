@@ -120,3 +120,34 @@ TEST(C3DFile, DamagedHeadersNeitherOverflowNorReadPastTheFile) {
     EXPECT_EQ(C3DFile::ParseHeader(QByteArray("123456"), 2).textLength, 12);
     EXPECT_EQ(C3DFile::ParseHeader(QByteArray(), 0).headerLength, 0);
 }
+
+TEST(C3DFile, PackedSectionsFollowTheirHeaderAndUnpackWhereTheReaderAcceptsThem) {
+    C3DFile::Sections run;
+    run.text = "abc";
+    run.robot = "ROBO";
+    run.program = "PROGR";
+    // Without a playground the header's fourth field is empty.
+    EXPECT_EQ(C3DFile::Pack(run), QByteArray("3_4_5__abcROBOPROGR"));
+    run.ground = "PG";
+    const QByteArray bundle = C3DFile::Pack(run);
+    EXPECT_EQ(bundle, QByteArray("3_4_5_2_abcROBOPROGRPG"));
+
+    const std::optional<C3DFile::Sections> back = C3DFile::Unpack(bundle, Reader::Load);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->text, run.text);
+    EXPECT_EQ(back->robot, run.robot);
+    EXPECT_EQ(back->program, run.program);
+    EXPECT_EQ(back->ground, run.ground);
+    // A zero written as the fourth field reads as an empty one.
+    const std::optional<C3DFile::Sections> zero = C3DFile::Unpack("3_4_5_0_abcROBOPROGR", Reader::Load);
+    ASSERT_TRUE(zero.has_value());
+    EXPECT_TRUE(zero->ground.isEmpty());
+    EXPECT_EQ(zero->program, QByteArray("PROGR"));
+
+    // Nothing of a bundle the reader refuses: a byte more or less, or a
+    // section the reader needs left empty.
+    EXPECT_FALSE(C3DFile::Unpack(bundle + 'x', Reader::Load).has_value());
+    EXPECT_FALSE(C3DFile::Unpack(bundle.chopped(1), Reader::Load).has_value());
+    EXPECT_FALSE(C3DFile::Unpack("3_4_0_7_abcROBOPLAYGRO", Reader::Load).has_value());
+    EXPECT_TRUE(C3DFile::Unpack("3_4_0_7_abcROBOPLAYGRO", Reader::Upload).has_value());
+}

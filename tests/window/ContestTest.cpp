@@ -3,6 +3,8 @@
 // locks and its playground check, the score submitted, and what a silent,
 // lost or lying server leaves behind. Then the about box of the help menu.
 
+#include "apps/CEmuApp.h"
+#include "classlink/C3DFile.h"
 #include "classlink/ContestMessages.h"
 #include "dialogs/CLoginDlg.h"
 #include "dialogs/CScoreDlg.h"
@@ -261,6 +263,24 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     ASSERT_TRUE(m_watcher.WaitForMessages(3));
     EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/match.pla")));
 
+    // A result bundle brings its own playground: another one is refused
+    // before anything of the bundle is unpacked or the run is changed.
+    C3DFile::Sections other;
+    other.text = "t";
+    other.robot = "<robot/>";
+    other.program = "program";
+    other.ground = kPlayground + " ";
+    g_programDir->write("bundles/other.3d", C3DFile::Pack(other));
+    const SRobThreadData& block = *w.GetEmuApp()->GetLoadBlock();
+    const std::string playgroundBefore = block.m_strPlaygroundFile;
+    EXPECT_FALSE(w.f_Load3DFile(g_programDir->qpath() + QStringLiteral("/bundles/other.3d")));
+    ASSERT_TRUE(m_watcher.WaitForMessages(4));
+    EXPECT_EQ(m_watcher.Messages()[3], m_watcher.Messages()[1]);
+    EXPECT_FALSE(g_programDir->exists("Temp/temp.rob"));
+    EXPECT_FALSE(g_programDir->exists("Temp/temp.pla"));
+    EXPECT_TRUE(block.m_vecRobotFiles.empty());
+    EXPECT_EQ(block.m_strPlaygroundFile, playgroundBefore);
+
     // The run's score goes to the server, as the end of a run offers it.
     config.m_nLinkOwner = 1;
     {
@@ -275,8 +295,8 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
         EXPECT_EQ(score.UploadButton()->text(), QStringLiteral("Submit \" rover \"'s score"));
         EXPECT_EQ(config.m_nUploadsLeft, 1);
         score.UploadButton()->click();
-        ASSERT_TRUE(m_watcher.WaitForMessages(4));
-        EXPECT_EQ(m_watcher.Messages()[3], QStringLiteral("The score has been submitted."));
+        ASSERT_TRUE(m_watcher.WaitForMessages(5));
+        EXPECT_EQ(m_watcher.Messages()[4], QStringLiteral("The score has been submitted."));
         EXPECT_FALSE(score.UploadButton()->isEnabled());
         EXPECT_TRUE(score.GetTable()->isEnabled());
         EXPECT_EQ(config.m_nUploadsLeft, 0);
@@ -303,7 +323,7 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/other.pla")));
     EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/missing.pla")));
     // A note would have been answered before the action returned.
-    EXPECT_EQ(m_watcher.Messages().size(), 4);
+    EXPECT_EQ(m_watcher.Messages().size(), 5);
 }
 
 TEST_F(ContestTest, TheClockEndsTheMatchWhenNoWholeMinuteIsLeft) {

@@ -910,6 +910,36 @@ TEST_F(PlaygroundPage, WhatThePageMadeLoadsInTheSimulation) {
     EXPECT_EQ(block.m_vecRules, rules);
 }
 
+// Closing the window with an unsaved playground asks first: cancelled, the
+// window stays; saved, the playground goes to the file named and the window
+// stays for the next close, which asks only whether to quit.
+TEST_F(PlaygroundPage, ClosingWithAnUnsavedPlaygroundOffersToSaveItFirst) {
+    ASSERT_NE(Add(105, 0, 0), nullptr);
+    ASSERT_FALSE(W().IsPlaygroundSaved());
+    const QString ask = CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s");
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages().back(), ask);
+    EXPECT_TRUE(W().isVisible());
+
+    fs::create_directories(g_programDir->path() / "playground");
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
+    m_files.push_back(InFolder("playground/before_closing"));
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    EXPECT_EQ(m_watcher.Messages()[1], ask);
+    EXPECT_EQ(m_watcher.Messages()[2], CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sOK"));
+    EXPECT_TRUE(fs::exists(g_programDir->path() / "playground/before_closing.pla"));
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+    EXPECT_TRUE(W().isVisible());
+
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(4));
+    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForQuit", "s"));
+}
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     // A program folder of this process's own: the build's models and

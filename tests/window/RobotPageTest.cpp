@@ -620,6 +620,9 @@ TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
     const QString folder = InFolder("XML/studio0/examples/drive_to_zone");
     m_files.push_back(folder + QStringLiteral("/drive_to_zone.rob"));
     QDir().mkpath(folder);
+    // The example's own playground, as installed.
+    fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / "XML/studio0/examples/drive_to_zone/drive_to_zone.pla",
+        fs::path(folder.toStdString()) / "drive_to_zone.pla");
     Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
     ASSERT_TRUE(WaitForFileWorker());

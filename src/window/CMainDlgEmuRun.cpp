@@ -1,0 +1,230 @@
+// The simulation page's runs: starting and stopping, the end of a run with
+// its score table, the level a passed example gives, and the run settings.
+
+#include "window/CMainDlg.h"
+
+#include "apps/CEmuApp.h"
+#include "dialogs/CDriveSetDlg.h"
+#include "dialogs/CInputDlg.h"
+#include "dialogs/CMultiRobDlg.h"
+#include "dialogs/CScoreDlg.h"
+#include "dialogs/TypedNumber.h"
+#include "foundation/CConfig.h"
+#include "simulation/CRob.h"
+#include "window/Pictures.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QScopeGuard>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolBar>
+
+#include <climits>
+
+namespace Ui {
+
+namespace {
+
+constexpr int kLinkOwnerWindow = 0;
+constexpr int kLinkOwnerScore = 1;
+// An example level counts as passed from this score of the first robot.
+constexpr int kPassingScore = 100;
+// The time limit is kept in hundredths of a second.
+constexpr int kHundredths = 100;
+// Beyond this the follow camera sees nothing of the playground anyway; the
+// bound keeps the wheel's steps of 5 from overflowing.
+constexpr int kMaxFollowHeight = 1000000;
+
+} // namespace
+
+// ---- start and stop -------------------------------------------------------------------------
+
+void CMainDlg::slot_VirtualStart() {
+    f_ResetEmuAppMouseMode();
+    int index = 0;
+    const char* icon = "35.png";
+    if (m_bEmuRunning) {
+        f_UpdateScoreTime();
+        m_pEmuApp->m_bRunning = false;
+        f_HideMessagePanelOnce();
+        slot_EmuAppStop();
+        f_EmuAppRefresh();
+        m_bEmuRunning = false;
+    } else {
+        m_bEmuRunning = true;
+        index = 2;
+        m_pEmuApp->StartRun();
+        icon = "36.png";
+    }
+    action_VirtualStart->setIcon(WindowPicture(icon));
+    action_VirtualStart->setText(m_sStartTexts[index]);
+    action_VirtualStart->setIconText(m_sStartTexts[index]);
+    action_VirtualStart->setToolTip(m_sStartTexts[index]);
+    action_VirtualStart->setStatusTip(m_sStartTexts[index + 1]);
+    ApplyRunVisibility();
+}
+
+void CMainDlg::ApplyRunVisibility() {
+    const bool idle = !m_bEmuRunning;
+    const int mode = m_config.m_nRunMode;
+    for (QAction* action : { action_LoadRobot, action_LoadStrategy, action_LoadGround, menu_3->menuAction() })
+        action->setVisible(idle);
+    // The contest command belongs to the online mode alone.
+    action_NetMatch->setVisible(idle && mode == RunModeNet);
+    m_pOperatorToolBar->setVisible(idle);
+    m_pDriveAction->setVisible(idle);
+    action_Multiplayer_Game->setVisible(idle);
+    menu_2->menuAction()->setVisible(idle && !(mode == RunModeNet && m_bMatchRunning));
+    for (QAction* action : { action_RobotRotate, action_RobotMove, action_RobotDel })
+        action->setVisible(idle && !m_pEmuApp->m_bFollow);
+    action_Up3DFile->setVisible(idle && mode == RunModeClassroom);
+}
+
+void CMainDlg::f_UpdateScoreTime() {
+    label_Time->setText(f_SecForLanguage(m_pEmuApp->GetFrameCount()));
+    const QString unit = f_ScoreForLanguage2();
+    const int robots = m_pEmuApp->GetRobotCount();
+    QString score = f_ScoreForLanguage();
+    if (robots == 0)
+        score += QStringLiteral("0") + unit;
+    for (int i = 0; i < robots; ++i) {
+        const CRob* robot = m_pEmuApp->GetRobot(i);
+        if (i > 0)
+            score += QLatin1Char(',');
+        score += QString::number(robot ? robot->GetScore() : 0) + unit;
+    }
+    label_Score->setText(score);
+}
+
+// ---- end of a run ----------------------------------------------------------------------------
+
+int CMainDlg::ToolButtonStyleSetting() const {
+    if (action_ToolBar_Icon->isChecked())
+        return 0;
+    if (action_ToolBar_Text->isChecked())
+        return 1;
+    return 2;
+}
+
+void CMainDlg::slot_EmuAppStop() {
+    CConfig& config = m_config;
+    const int robots = m_pEmuApp->GetRobotCount();
+    // Leaving the page ends a run without a score.
+    if (CurrentPage() != SimulationPage || robots == 0)
+        return;
+    config.m_nLinkOwner = kLinkOwnerScore;
+    const auto restoreOwner = qScopeGuard([&config] { config.m_nLinkOwner = kLinkOwnerWindow; });
+
+    SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    CRob* first = m_pEmuApp->GetRobot(0);
+    CScoreDlg score(config, this);
+    score.f_SetScore(first->GetScoreDigits(), block.m_vecFrameCount, block.m_strPlaygroundFile,
+        first->GetFileName(), m_bMatchRunning);
+    if (config.m_nRunMode == RunModeNet)
+        connect(&score, &CScoreDlg::signal_CloseProgram, this, &QWidget::close);
+
+    QTableWidget* table = score.GetTable();
+    table->setRowCount(robots);
+    const int score0 = first->GetScore();
+    const QString time = label_Time->text();
+    const QString drive = config.GetText("CMainDlg", "slot_EmuAppStop", "sDrive");
+    for (int i = 0; i < robots; ++i) {
+        const CRob* robot = m_pEmuApp->GetRobot(i);
+        const QString points = QString::number(robot->GetScore());
+        const QString cells[3] = { QFileInfo(QString::fromLocal8Bit(robot->GetFileName().c_str())).baseName(),
+            time, config.m_bKeyDrive ? drive + points : points };
+        for (int column = 0; column < 3; ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setTextAlignment(Qt::AlignCenter);
+            table->setItem(i, column, item);
+        }
+    }
+    const QString result
+        = QStringLiteral("得分:") + QString::number(score0) + QStringLiteral(",完成时间:") + time;
+
+    if (config.m_nRunMode == RunModeClassroom || (config.m_nRunMode == RunModeNet && m_bMatchRunning))
+        f_Save3DFile(result);
+
+    if (m_nExampleLevel == config.m_nLevel + 1 && !config.m_bKeyDrive && score0 >= kPassingScore) {
+        ++config.m_nLevel;
+        slot_ShowLv();
+        config.m_nWindowOption = ToolButtonStyleSetting();
+        config.SaveSettings();
+        InitExampleMenu();
+    }
+
+    m_bForceClose = true;
+    m_bResultShown = true;
+    score.exec();
+    m_bResultShown = false;
+    m_bForceClose = false;
+}
+
+// ---- settings ---------------------------------------------------------------------------------
+
+void CMainDlg::slot_SetVETime() {
+    f_ResetEmuAppMouseMode();
+    QString seconds = QString::number(m_pEmuApp->m_nMaxTime / kHundredths);
+    CInputDlg input(m_config.GetText("CMainDlg", "slot_SetVETime", "s"), &seconds, m_config, this);
+    if (input.exec() != QDialog::Accepted)
+        return;
+    // So many seconds that their hundredths pass int would wrap round into
+    // a small, wrong limit; the longest limit there is takes their place.
+    m_pEmuApp->m_nMaxTime = dialogs::TypedNumber(seconds, 0, INT_MAX / kHundredths) * kHundredths;
+}
+
+void CMainDlg::slot_SetFollowHeight() {
+    f_ResetEmuAppMouseMode();
+    QString height = QString::number(m_pEmuApp->m_nFollowHeight);
+    CInputDlg input(m_config.GetText("CMainDlg", "slot_SetFollowHeight", "s"), &height, m_config, this);
+    if (input.exec() != QDialog::Accepted)
+        return;
+    m_pEmuApp->m_nFollowHeight = dialogs::TypedNumber(height, -kMaxFollowHeight, kMaxFollowHeight);
+}
+
+void CMainDlg::slot_SetSensorEffect() {
+    f_ResetEmuAppMouseMode();
+    m_pEmuApp->ToggleSensorEffect();
+}
+
+void CMainDlg::slot_SetDrive() {
+    f_ResetEmuAppMouseMode();
+    CDriveSetDlg drive(m_pDriveSetAction->text(), m_config.m_nDriveSpeed, m_config, this);
+    drive.exec();
+}
+
+void CMainDlg::slot_Drive_RobApp() {
+    f_ResetEmuAppMouseMode();
+    m_pEmuApp->ToggleDriveMode();
+    m_pDriveAction->setChecked(m_config.m_bKeyDrive);
+}
+
+void CMainDlg::slot_Multiplayer_Game() {
+    f_ResetEmuAppMouseMode();
+    if (m_pEmuApp->IsLoading())
+        return;
+    SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    // One program for every robot becomes each robot's own, so the dialog
+    // shows it in every row.
+    if (!block.m_vecRobotFiles.empty() && !block.m_strProgramFile.empty()
+        && block.m_vecProgramFiles.empty()) {
+        block.m_vecProgramFiles.assign(block.m_vecRobotFiles.size(), block.m_strProgramFile);
+        block.m_strProgramFile.clear();
+    }
+    CMultiRobDlg robots(m_config, this);
+    if (robots.Exec(&block.m_vecRobotFiles, &block.m_vecProgramFiles) != QDialog::Accepted)
+        return;
+    const std::vector<std::string>& programs = block.m_vecProgramFiles;
+    if (!programs.empty() && programs.size() == block.m_vecRobotFiles.size()
+        && std::all_of(
+            programs.begin(), programs.end(), [&](const std::string& p) { return p == programs.front(); })) {
+        block.m_strProgramFile = programs.front();
+        block.m_vecProgramFiles.clear();
+    }
+    f_EmuAppRefresh();
+}
+
+} // namespace Ui

@@ -1,0 +1,216 @@
+// A run's result bundle: writing it at the end of a run, loading one back
+// into the simulation page, and submitting one to the classroom server.
+
+#include "window/CMainDlg.h"
+
+#include "apps/CEmuApp.h"
+#include "classlink/C3DFile.h"
+#include "classlink/Up3DFileMessage.h"
+#include "dialogs/CInputDlg.h"
+#include "foundation/CConfig.h"
+#include "server/CClient.h"
+#include "window/WindowLog.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTcpSocket>
+#include <QTextCodec>
+#include <QTimer>
+
+namespace Ui {
+
+namespace {
+
+const char* const kBundleFile = "Temp/temp.3d";
+const char* const kRobotFile = "Temp/temp.rob";
+const char* const kProgramFile = "Temp/temp.dll";
+const char* const kPlaygroundFile = "Temp/temp.pla";
+
+// The classroom server takes no larger bundle; none is read into memory
+// either.
+constexpr qint64 kMaxBundleSize = CClient::kMaxDataLength;
+// ... nor a longer name than it can store.
+constexpr qsizetype kMaxNameLength = (CClient::kMaxNameLength - 4) / 2;
+
+// A link that went down gets this long to come back for an upload.
+constexpr int kReconnectMs = 5000;
+// And a bundle this long to leave, per MiB (at least one).
+constexpr int kSendMsPerMiB = 2000;
+
+// A whole file, or nothing for one that cannot be read or exceeds limit.
+QByteArray ReadWhole(const QString& path, qint64 limit, bool* tooLarge = nullptr) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    if (file.size() > limit) {
+        if (tooLarge)
+            *tooLarge = true;
+        return {};
+    }
+    return file.readAll();
+}
+
+// Written whole under a temporary name and then renamed over path, so that
+// nothing ever finds half a file, and a program being run from its old copy
+// is never overwritten in place.
+bool WriteWhole(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return false;
+    return file.commit();
+}
+
+bool IsConnected(const CConfig& config) {
+    return config.m_pSocket && config.m_pSocket->state() == QAbstractSocket::ConnectedState;
+}
+
+} // namespace
+
+void CMainDlg::f_Save3DFile(const QString& text) {
+    const QString bundlePath = m_config.InProgramDir(QString::fromLatin1(kBundleFile));
+    // A bundle of an earlier run must not pass for this one's.
+    QFile::remove(bundlePath);
+
+    const SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    std::string program = block.m_strProgramFile;
+    if (program.empty() && !block.m_vecProgramFiles.empty())
+        program = block.m_vecProgramFiles.front();
+    if (block.m_vecRobotFiles.empty() || program.empty())
+        return;
+    C3DFile::Sections sections;
+    sections.robot = ReadWhole(RunPath(block.m_vecRobotFiles.front()), kMaxBundleSize);
+    if (sections.robot.isEmpty())
+        return;
+    sections.program = ReadWhole(RunPath(program), kMaxBundleSize);
+    if (sections.program.isEmpty())
+        return;
+    if (!block.m_strPlaygroundFile.empty())
+        sections.ground = ReadWhole(RunPath(block.m_strPlaygroundFile), kMaxBundleSize);
+    static QTextCodec* const gbk = QTextCodec::codecForName("GBK");
+    sections.text = gbk ? gbk->fromUnicode(text) : text.toLocal8Bit();
+    if (!WriteWhole(bundlePath, C3DFile::Pack(sections)))
+        qCWarning(lcWindow, "The result bundle %s could not be written", qPrintable(bundlePath));
+}
+
+bool CMainDlg::f_Load3DFile(const QString& path) {
+    if (m_pEmuApp->IsLoading())
+        return false;
+    const QByteArray bundle = ReadWhole(path, kMaxBundleSize);
+    constexpr qsizetype kShortest = 14;
+    if (bundle.size() < kShortest) {
+        f_3DFileTips();
+        return false;
+    }
+    const std::optional<C3DFile::Sections> sections = C3DFile::Unpack(bundle, C3DFile::Reader::Load);
+    if (!sections) {
+        f_3DFileTips();
+        return false;
+    }
+    // A match allows its own playground only; a refused bundle changes
+    // nothing.
+    const bool withGround = !sections->ground.isEmpty();
+    if (withGround && !AcceptsMatchPlayground(sections->ground))
+        return false;
+
+    const QString robot = m_config.InProgramDir(QString::fromLatin1(kRobotFile));
+    const QString program = m_config.InProgramDir(QString::fromLatin1(kProgramFile));
+    const QString ground = m_config.InProgramDir(QString::fromLatin1(kPlaygroundFile));
+    if (!WriteWhole(robot, sections->robot) || !WriteWhole(program, sections->program)
+        || (withGround && !WriteWhole(ground, sections->ground))) {
+        qCWarning(lcWindow, "The result bundle %s could not be unpacked into %s", qPrintable(path),
+            qPrintable(QFileInfo(robot).absolutePath()));
+        f_3DFileTips();
+        return false;
+    }
+
+    SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    block.m_vecRobotFiles = { robot.toLocal8Bit().toStdString() };
+    block.m_strProgramFile = program.toLocal8Bit().toStdString();
+    block.m_vecProgramFiles.clear();
+    m_nExampleLevel = 0;
+    if (withGround)
+        block.m_strPlaygroundFile = ground.toLocal8Bit().toStdString();
+    f_EmuAppRefresh();
+    return true;
+}
+
+// ---- submitting a bundle ---------------------------------------------------------------------------
+
+bool CMainDlg::SendBundle(const QString& name, const QByteArray& bundle) {
+    CConfig& config = m_config;
+    if (!config.Link())
+        return false;
+    QEventLoop wait;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &wait, &QEventLoop::quit);
+    connect(&config, &CConfig::signal_Disconnect, &wait, &QEventLoop::quit);
+
+    if (!IsConnected(config)) {
+        // The link opened at start has gone (the teacher's server was
+        // restarted, the network dropped): one more try.
+        connect(config.m_pSocket, &QTcpSocket::connected, &wait, &QEventLoop::quit);
+        config.ConnectToServer(true);
+        if (!IsConnected(config)) {
+            deadline.start(kReconnectMs);
+            wait.exec();
+        }
+        disconnect(config.m_pSocket, &QTcpSocket::connected, &wait, &QEventLoop::quit);
+        if (!IsConnected(config)) {
+            qCWarning(lcWindow, "Upload: the classroom server %s cannot be reached",
+                qPrintable(config.m_strClassHost));
+            return false;
+        }
+    }
+    if (!config.SendMsg(BuildUp3DFileMessage(name, bundle), false))
+        return false;
+    // Sent means handed to the network whole, before the link could drop.
+    QTcpSocket* socket = config.m_pSocket;
+    connect(socket, &QTcpSocket::bytesWritten, &wait, [&wait, socket] {
+        if (socket->bytesToWrite() == 0)
+            wait.quit();
+    });
+    if (socket->bytesToWrite() > 0 && IsConnected(config)) {
+        deadline.start(int(kSendMsPerMiB * (1 + bundle.size() / (1 << 20))));
+        wait.exec();
+    }
+    const bool sent = IsConnected(config) && socket->bytesToWrite() == 0;
+    if (!sent)
+        qCWarning(lcWindow, "Upload: the link dropped before the bundle had gone out");
+    return sent;
+}
+
+void CMainDlg::slot_Up3DFile() {
+    f_ResetEmuAppMouseMode();
+    const QString file = QFileDialog::getOpenFileName(
+        this, f_OpenFileMessage(), m_config.InProgramDir(QStringLiteral("Temp")), f_3DFileMessage());
+    if (file.isEmpty())
+        return;
+    bool tooLarge = false;
+    const QByteArray bundle = ReadWhole(file, kMaxBundleSize, &tooLarge);
+    constexpr qsizetype kShortest = 9;
+    if (tooLarge || bundle.size() < kShortest
+        || !C3DFile::IsValid(C3DFile::ParseHeader(bundle.left(C3DFile::kMaxHeaderSize), bundle.size()),
+            bundle.size(), C3DFile::Reader::Upload)) {
+        f_3DFileTips();
+        return;
+    }
+    QString name = QFileInfo(file).baseName();
+    CInputDlg input(m_config.GetText("CMainDlg", "slot_Up3DFile", "sName"), &name, m_config, this);
+    if (input.exec() != QDialog::Accepted)
+        return;
+    // The server stores the bundle under this name: it must make one.
+    if (name.trimmed().isEmpty() || name.size() > kMaxNameLength || CConfig::HasBadFileChar(name)) {
+        f_3DFileTips();
+        return;
+    }
+    if (!SendBundle(name, bundle))
+        m_config.ShowTips("CMainDlg", "slot_Up3DFile", "sNotSent");
+}
+
+} // namespace Ui

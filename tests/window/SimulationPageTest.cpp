@@ -1,0 +1,960 @@
+// The simulation page as a student uses it, under Xvfb: robots, programs and
+// playgrounds chosen in file dialogs, runs started with the start button and ended by
+// their playgrounds, their time limits or the student, the score table, the
+// robot data panel, keyboard driving, several robots, and, in classroom
+// mode, the result bundle submitted to a ClassServer started here and loaded
+// back to run again. Real robot files, real programs, real physics.
+
+#include "apps/CEmuApp.h"
+#include "classlink/C3DFile.h"
+#include "classlink/ContestMessages.h"
+#include "dialogs/CDriveSetDlg.h"
+#include "dialogs/CInputDlg.h"
+#include "dialogs/CLoadDlg.h"
+#include "dialogs/CLoginDlg.h"
+#include "dialogs/CMultiRobDlg.h"
+#include "dialogs/CProgressDlg.h"
+#include "dialogs/CRobDataDlg.h"
+#include "dialogs/CScoreDlg.h"
+#include "foundation/CConfig.h"
+#include "platform/ProgramDir.h"
+#include "samples/SampleFiles.h"
+#include "server/Server.h"
+#include "simulation/CRob.h"
+#include "support/ContestTestServer.h"
+#include "support/ModalWatcher.h"
+#include "support/QtPrint.h"
+#include "support/TempDir.h"
+#include "widgets/CExWidget.h"
+#include "window/CMainDlg.h"
+#include "window/RobotDataText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTextCodec>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+using testsupport::ContestTestServer;
+using testsupport::ModalWatcher;
+using testsupport::TempDir;
+
+namespace {
+
+TempDir* g_programDir = nullptr;
+
+std::string Program(const char* name) {
+    return std::string(MORVANE_TEST_PROGRAM_DIR) + "/" + name + ".so";
+}
+
+QString InFolder(const std::string& relative) {
+    return QString::fromStdString((g_programDir->path() / relative).string());
+}
+
+// ---- robots and playgrounds, written as the installation's are ---------------------------------
+
+void WriteRobot(const std::string& relative) {
+    std::string error;
+    ASSERT_TRUE(samples::WriteRover(CConfig::Instance(), g_programDir->path() / relative, error)) << error;
+}
+
+void WritePlayground(const std::string& relative, int zoneScore, bool endZone, int robots = 1) {
+    std::string error;
+    ASSERT_TRUE(samples::WriteFirstRun(g_programDir->path() / relative, zoneScore, endZone, robots, error))
+        << error;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList Row(const QTableWidget* table, int row) {
+    QStringList cells;
+    for (int column = 0; column < table->columnCount(); ++column) {
+        const QTableWidgetItem* item = table->item(row, column);
+        cells << (item ? item->text() : QStringLiteral("<none>"));
+    }
+    return cells;
+}
+
+// ---- the page, driven as a student drives it ------------------------------------------------------
+
+class SimulationPage : public testing::Test {
+protected:
+    void SetUp() override {
+        CConfig& config = CConfig::Instance();
+        config.SetLanguage(1, false);
+        config.m_nRunMode = RunMode();
+        config.m_bKeyDrive = false;
+        config.m_bShowSensorEffect = false;
+        config.m_nLevel = 0;
+        config.m_nLinkOwner = 0;
+        const int speeds[4] = { 40, 25, 65, 15 };
+        std::copy(std::begin(speeds), std::end(speeds), config.m_nDriveSpeed);
+        m_watcher.SetHandler([this](QWidget* modal) { Answer(modal); });
+        m_window = std::make_unique<Ui::CMainDlg>(config);
+        m_window->FrameLoop().Start();
+        m_window->resize(900, 650);
+        m_window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->tabWidget->setCurrentWidget(m_window->tab3);
+        m_window->FrameTimer()->start(1);
+    }
+
+    void TearDown() override {
+        m_watcher.SetHandler({});
+        m_window.reset();
+    }
+
+    virtual int RunMode() const { return RunModeEducation; }
+
+    Ui::CMainDlg& W() { return *m_window; }
+    CEmuApp& Emu() { return *m_window->GetEmuApp(); }
+    SRobThreadData& Block() { return *Emu().GetLoadBlock(); }
+
+    // ---- what the student answers the page's dialogs ------------------------------------------
+    virtual void Answer(QWidget* modal) {
+        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (m_files.empty() || !name || !files->isVisible() || files == m_lastFiles)
+                return;
+            m_lastFiles = files;
+            ++m_fileDialogs;
+            m_fileFolders << files->directory().absolutePath();
+            name->setText(m_files.front());
+            m_files.pop_front();
+            QTest::keyClick(name, Qt::Key_Return);
+        } else if (auto* input = qobject_cast<CInputDlg*>(modal)) {
+            if (m_inputs.empty() || input == m_lastInput)
+                return;
+            m_lastInput = input;
+            m_inputShown << input->LineEdit()->text();
+            input->LineEdit()->setText(m_inputs.front());
+            m_inputs.pop_front();
+            ModalWatcher::Post(input->ButtonOK());
+        } else if (auto* score = qobject_cast<CScoreDlg*>(modal)) {
+            if (score == m_lastScore)
+                return;
+            m_lastScore = score;
+            m_scoreRows.clear();
+            for (int row = 0; row < score->GetTable()->rowCount(); ++row)
+                m_scoreRows.push_back(Row(score->GetTable(), row));
+            m_bundleWhenScored = QFile::exists(InFolder("Temp/temp.3d"));
+            m_framesWhenScored = Emu().GetFrameCount();
+            m_timeWhenScored = W().label_Time->text();
+            QMetaObject::invokeMethod(score, &QDialog::accept, Qt::QueuedConnection);
+        } else if (auto* drive = qobject_cast<CDriveSetDlg*>(modal)) {
+            if (m_speeds.empty() || drive == m_lastDrive)
+                return;
+            m_lastDrive = drive;
+            for (int i = 0; i < CDriveSetDlg::kSpeedCount; ++i)
+                drive->SpeedEdit(i)->setText(m_speeds[std::size_t(i)]);
+            ModalWatcher::Post(drive->ButtonOK());
+        } else if (auto* robots = qobject_cast<CMultiRobDlg*>(modal)) {
+            AnswerRobots(robots);
+        } else if (auto* load = qobject_cast<CLoadDlg*>(modal)) {
+            // An example: its robot and its playground.
+            if (load != m_lastLoad) {
+                m_lastLoad = load;
+                ModalWatcher::Post(load->ButtonOK());
+            }
+        }
+    }
+
+    // Fills the several-robots dialog row by row through its browse items,
+    // each of which opens a file dialog; OK once every row wanted is full.
+    void AnswerRobots(CMultiRobDlg* robots) {
+        if (m_rows.empty() || !m_files.empty())
+            return;
+        for (std::size_t row = 0; row < m_rows.size(); ++row) {
+            for (int column = 0; column < 2; ++column) {
+                QComboBox* combo = robots->Combo(int(row), column);
+                const QString wanted = column == 0 ? m_rows[row].first : m_rows[row].second;
+                if (combo->currentIndex() == 2 && combo->toolTip() == wanted)
+                    continue;
+                m_files.push_back(wanted);
+                QMetaObject::invokeMethod(
+                    combo, [combo] { combo->setCurrentIndex(1); }, Qt::QueuedConnection);
+                return;
+            }
+        }
+        m_rows.clear();
+        ModalWatcher::Post(robots->ButtonOK());
+    }
+
+    // The action, as picked from a menu or a tool bar: whatever dialogs it
+    // opens are answered while it runs.
+    void Pick(QAction* action) {
+        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+        QTest::qWait(0);
+    }
+
+    // The window itself is application modal: a dialog is open when
+    // another modal is on top of it.
+    bool NoDialogOpen() const { return QApplication::activeModalWidget() == m_window.get(); }
+
+    bool WaitForLoad(int robots) {
+        return QTest::qWaitFor([&] { return !Emu().IsLoading() && Emu().GetRobotCount() == robots; }, 30000)
+            && QTest::qWaitFor([&] { return !W().ProgressDialog()->isVisible(); }, 5000);
+    }
+
+    void LoadRobot(const QString& file, int robots = 1) {
+        m_files.push_back(file);
+        Pick(W().action_LoadRobot);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+        ASSERT_TRUE(WaitForLoad(robots));
+    }
+
+    void LoadProgram(const std::string& program) {
+        m_files.push_back(QString::fromStdString(program));
+        Pick(W().action_LoadStrategy);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+        QTest::qWait(50);
+    }
+
+    void LoadPlayground(const QString& file, int robots = 1) {
+        m_files.push_back(file);
+        Pick(W().action_LoadGround);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+        ASSERT_TRUE(WaitForLoad(robots));
+    }
+
+    // The start button of the simulation tool bar, as the student clicks it
+    // (once a run is going, the same button stops it).
+    void PressStart() {
+        QWidget* button = W().VirtualToolBar()->widgetForAction(W().action_VirtualStart);
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    // Starts a run and waits until it has ended by itself and the score
+    // table has been read and closed.
+    bool RunToTheEnd() {
+        // The robots are loaded again after the run.
+        const int robots = Emu().GetRobotCount();
+        m_lastScore = nullptr;
+        m_scoreRows.clear();
+        PressStart();
+        if (!W().IsEmuRunning())
+            return false;
+        return QTest::qWaitFor([&] { return !W().IsEmuRunning() && !m_scoreRows.empty(); }, 60000)
+            && WaitForLoad(robots);
+    }
+
+    std::unique_ptr<Ui::CMainDlg> m_window;
+    ModalWatcher m_watcher;
+    std::deque<QString> m_files;
+    QStringList m_fileFolders;
+    int m_fileDialogs = 0;
+    // Dialogs answered already; a dialog opened later may take the place in
+    // memory of one that has gone.
+    QPointer<QFileDialog> m_lastFiles;
+    std::deque<QString> m_inputs;
+    QStringList m_inputShown;
+    QPointer<CInputDlg> m_lastInput;
+    std::vector<QStringList> m_scoreRows;
+    bool m_bundleWhenScored = false;
+    int m_framesWhenScored = -1;
+    QString m_timeWhenScored;
+    QPointer<CScoreDlg> m_lastScore;
+    std::vector<QString> m_speeds;
+    QPointer<CDriveSetDlg> m_lastDrive;
+    QPointer<CLoadDlg> m_lastLoad;
+    std::vector<std::pair<QString, QString>> m_rows;
+};
+
+} // namespace
+
+TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScored) {
+    // The robot and the playground that come with the installation.
+
+    // The loader's progress shows in the progress dialog while the robot
+    // loads, and the dialog goes at 100.
+    std::vector<std::pair<int, bool>> progress;
+    QObject::connect(&Emu(), &CEmuApp::signal_Ui_SetProgress, &W(), [&](int percent) {
+        progress.emplace_back(percent,
+            W().ProgressDialog()->isVisible() && W().ProgressDialog()->ProgressBar()->value() == percent);
+    });
+    LoadRobot(InFolder("robot/rover.rob"));
+    EXPECT_EQ(m_fileFolders.value(0), InFolder("robot"));
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), std::make_pair(100, false));
+    for (std::size_t i = 0; i + 1 < progress.size(); ++i)
+        EXPECT_LT(progress[i].first, 100);
+    for (std::size_t i = 0; i + 1 < progress.size(); ++i)
+        EXPECT_TRUE(progress[i].second) << "the dialog shows " << progress[i].first << "%";
+
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/first_run.pla"));
+    EXPECT_EQ(
+        Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/rover.rob").toStdString() });
+    EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
+    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/first_run.pla").toStdString());
+    EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0"));
+    EXPECT_EQ(W().label_Time->text(), QStringLiteral("0.00 s"));
+
+    // The robot data panel shows the robot's texts in every frame.
+    ASSERT_TRUE(W().action_Show_Message->isEnabled());
+    Pick(W().action_Show_Message);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
+    EXPECT_EQ(W().RobotDataPanel()->GetComboBox()->currentText(), QStringLiteral("rover.rob"));
+
+    PressStart();
+    ASSERT_TRUE(W().IsEmuRunning());
+    EXPECT_EQ(W().action_VirtualStart->text(), QStringLiteral("Stop"));
+    for (QAction* hidden : { W().action_LoadRobot, W().action_LoadStrategy, W().action_LoadGround,
+             W().action_Multiplayer_Game, W().action_RobotMove })
+        EXPECT_FALSE(hidden->isVisible()) << hidden->text().toStdString();
+
+    // Frame by frame: the program answers the step it was given ("p" and
+    // the step in its output), and the panel shows the two texts of one
+    // exchange together, with the table of what they say.
+    QStringList seen;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QString text = W().RobotDataPanel()->TextEdit()->toPlainText();
+            if (seen.isEmpty() || seen.back() != text)
+                seen << text;
+            return seen.size() >= 4 || !W().IsEmuRunning();
+        },
+        20000));
+    ASSERT_GE(seen.size(), 4) << "the panel's text changes as the run goes";
+    int lastStep = -1;
+    for (const QString& text : seen.mid(1)) {
+        const QStringList lines = text.split(QStringLiteral("\n"));
+        ASSERT_EQ(lines.size(), 8) << text.toStdString();
+        EXPECT_EQ(lines[0], QStringLiteral("Device\tPort\tValue"));
+        EXPECT_EQ(lines[1], QStringLiteral("Motor\t1\t50_M"));
+        EXPECT_EQ(lines[2], QStringLiteral("Motor\t2\t50_M"));
+        const QStringList input = lines[7].split(QLatin1Char(' '));
+        ASSERT_GE(input.size(), 2) << lines[7].toStdString();
+        const QString heading = input[1].section(QLatin1Char('*'), 2, 2);
+        EXPECT_EQ(lines[3], QStringLiteral("Compass\t3\t%1_P").arg(heading));
+        EXPECT_EQ(lines[5], QStringLiteral("Texts exchanged (output, input):"));
+        EXPECT_EQ(lines[6], QStringLiteral("1*50* 2*50* p%1").arg(input[0]));
+        EXPECT_GT(input[0].toInt(), lastStep);
+        lastStep = input[0].toInt();
+    }
+
+    // The end zone stops the run; the score table has the robot's name,
+    // the time and the two zones' scores.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !W().IsEmuRunning() && !m_scoreRows.empty(); }, 60000));
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(
+        m_scoreRows[0], (QStringList { QStringLiteral("rover"), m_scoreRows[0][1], QStringLiteral("15") }));
+    EXPECT_EQ(m_scoreRows[0][1], QStringLiteral("%1 s").arg(m_framesWhenScored / 100.0, 0, 'f', 2));
+    EXPECT_EQ(m_timeWhenScored, m_scoreRows[0][1]);
+    EXPECT_GT(m_framesWhenScored, 0);
+    // Outside the classroom and the match no bundle is written.
+    EXPECT_FALSE(m_bundleWhenScored);
+
+    // The page is idle again, the robot back at its start.
+    EXPECT_EQ(W().action_VirtualStart->text(), QStringLiteral("Start"));
+    for (QAction* shown : { W().action_LoadRobot, W().action_LoadStrategy, W().action_LoadGround,
+             W().action_Multiplayer_Game, W().action_RobotMove })
+        EXPECT_TRUE(shown->isVisible()) << shown->text().toStdString();
+    EXPECT_FALSE(W().action_Up3DFile->isVisible());
+    ASSERT_TRUE(WaitForLoad(1));
+    EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0"));
+    // The panel, hidden for the reload, is back.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
+}
+
+TEST(RobotDataText, ATableOfWhatTheTextsSayThenTheTextsThemselves) {
+    window::RobotDataCaptions captions;
+    captions.device = QStringLiteral("D");
+    captions.port = QStringLiteral("P");
+    captions.value = QStringLiteral("V");
+    captions.exchanged = QStringLiteral("X");
+    captions.motor = QStringLiteral("Motor");
+    captions.light = QStringLiteral("Light");
+    captions.sensors = { QStringLiteral("Ray"), QStringLiteral("Touch"), QStringLiteral("Compass") };
+    // Motors until "p" or "l", lights after "l" (port 0 is no light's); the
+    // step counter, then "port*kind*" and the fields of each sensor; tokens
+    // that name no port are passed over; a kind without a name shows its
+    // number. What a program writes shows on one line.
+    const std::string output = "1*50* 2*-20* l3*1* 0*5*\n";
+    const std::string input = "7 3*2*90* 4*9*1*0* junk 5* ";
+    EXPECT_EQ(window::RobotDataText(captions, output, input),
+        QStringLiteral("D\tP\tV\r\n"
+                       "Motor\t1\t50_M\r\n"
+                       "Motor\t2\t-20_M\r\n"
+                       "Light\t3\t1\r\n"
+                       "Compass\t3\t90_P\r\n"
+                       "9\t4\t1*0_P\r\n"
+                       "\r\n"
+                       "X\r\n"
+                       "1*50* 2*-20* l3*1* 0*5* \r\n"
+                       "7 3*2*90* 4*9*1*0* junk 5* "));
+    // A robot that has not been stepped yet.
+    EXPECT_EQ(window::RobotDataText(captions, "", ""), QStringLiteral("D\tP\tV\r\n\r\nX\r\n\r\n"));
+}
+
+TEST_F(SimulationPage, TheTimeLimitEndsTheRunAtItsLimit) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/score_only.pla", 10, false);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/score_only.pla"));
+
+    // Seconds typed, hundredths kept; shown again in seconds.
+    const auto setLimit = [&](const char* typed) {
+        m_inputs.push_back(QString::fromLatin1(typed));
+        Pick(W().action_EmuMaxTime);
+        return QTest::qWaitFor([&] { return m_inputs.empty() && NoDialogOpen(); }, 5000);
+    };
+    ASSERT_TRUE(setLimit("12"));
+    EXPECT_EQ(Emu().m_nMaxTime, 1200);
+    ASSERT_TRUE(setLimit("no number"));
+    EXPECT_EQ(m_inputShown.back(), QStringLiteral("12"));
+    EXPECT_EQ(Emu().m_nMaxTime, 0);
+    // More seconds than the limit can count in hundredths: the longest one.
+    ASSERT_TRUE(setLimit("99999999"));
+    EXPECT_EQ(Emu().m_nMaxTime, 2147483600);
+    ASSERT_TRUE(setLimit("1"));
+    EXPECT_EQ(Emu().m_nMaxTime, 100);
+
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_framesWhenScored, 100);
+    EXPECT_EQ(m_timeWhenScored, QStringLiteral("1.00 s"));
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(m_scoreRows[0],
+        (QStringList { QStringLiteral("base"), QStringLiteral("1.00 s"), QStringLiteral("10") }));
+}
+
+TEST_F(SimulationPage, AnExampleLevelIsPassedWithAScoreOf100AndNotOf99) {
+    // The studio's example of level 1, with a robot and playground of this
+    // test's own in its place.
+    WriteRobot("XML/studio0/examples/follow_line/follow_line.rob");
+    WritePlayground("XML/studio0/examples/follow_line/follow_line.pla", 95, true);
+    WritePlayground("playground/level100.pla", 95, true);
+    WritePlayground("playground/level99.pla", 94, true);
+    CConfig& config = CConfig::Instance();
+
+    // The example of the level after the last one passed, from the
+    // Examples menu, run with a program of the student's own.
+    QAction* example = nullptr;
+    for (QAction* action : W().menu_2->actions()) {
+        if (action->objectName() == QStringLiteral("1,1"))
+            example = action;
+    }
+    ASSERT_NE(example, nullptr);
+    Pick(example);
+    ASSERT_TRUE(WaitForLoad(1));
+    EXPECT_EQ(W().ExampleLevel(), 1);
+    LoadProgram(Program("drive"));
+    ASSERT_TRUE(RunToTheEnd());
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("100"));
+    EXPECT_EQ(config.m_nLevel, 1);
+    EXPECT_TRUE(W().label_StatusLv->text().endsWith(QStringLiteral("1")))
+        << W().label_StatusLv->text().toStdString();
+    // Kept for the next start.
+    EXPECT_EQ(CConfig(g_programDir->qpath()).m_nLevel, 1);
+
+    // Loading another playground leaves no example loaded.
+    LoadPlayground(InFolder("playground/level99.pla"));
+    EXPECT_EQ(W().ExampleLevel(), 0);
+    W().SetExampleLevel(2);
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("99"));
+    EXPECT_EQ(config.m_nLevel, 1);
+
+    // Passing a level beyond the next one gives nothing.
+    LoadPlayground(InFolder("playground/level100.pla"));
+    W().SetExampleLevel(3);
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("100"));
+    EXPECT_EQ(config.m_nLevel, 1);
+}
+
+TEST_F(SimulationPage, TheKeyboardDrivesTheFirstRobotAtTheDriveSettingsSpeeds) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/level100.pla", 95, true);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/level100.pla"));
+    W().SetExampleLevel(1);
+
+    m_speeds = { QStringLiteral("70"), QStringLiteral("30"), QStringLiteral("60"), QStringLiteral("20") };
+    Pick(W().DriveSetAction());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return CConfig::Instance().m_nDriveSpeed[3] == 20; }, 5000));
+    EXPECT_EQ(CConfig::Instance().m_nDriveSpeed[0], 70);
+    EXPECT_EQ(CConfig::Instance().m_nDriveSpeed[1], 30);
+    EXPECT_EQ(CConfig::Instance().m_nDriveSpeed[2], 60);
+    Pick(W().DriveAction());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return CConfig::Instance().m_bKeyDrive; }, 5000));
+    EXPECT_TRUE(W().DriveAction()->isChecked());
+
+    Pick(W().action_Show_Message);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
+    m_scoreRows.clear();
+    PressStart();
+    ASSERT_TRUE(W().IsEmuRunning());
+    const auto drive = [&](std::initializer_list<Qt::Key> keys, const char* left, const char* right) {
+        for (Qt::Key key : keys)
+            QTest::keyPress(W().widget_5, key);
+        const QString motors = QStringLiteral("Motor\t1\t%1_M\nMotor\t2\t%2_M\n")
+                                   .arg(QLatin1String(left), QLatin1String(right));
+        const bool shown = QTest::qWaitFor(
+            [&] { return W().RobotDataPanel()->TextEdit()->toPlainText().contains(motors); }, 5000);
+        for (Qt::Key key : keys)
+            QTest::keyRelease(W().widget_5, key);
+        return shown;
+    };
+    // Turns on the spot at the turning speed, curves at the two curve
+    // speeds (the inner wheel the slower), each way; not the program's 50.
+    EXPECT_TRUE(drive({ Qt::Key_Left }, "-30", "30"));
+    EXPECT_TRUE(drive({ Qt::Key_Right }, "30", "-30"));
+    EXPECT_TRUE(drive({ Qt::Key_Up, Qt::Key_Left }, "20", "60"));
+    EXPECT_TRUE(drive({ Qt::Key_Up, Qt::Key_Right }, "60", "20"));
+    // Straight ahead at the straight speed, through the score zone into the
+    // end zone.
+    QTest::keyPress(W().widget_5, Qt::Key_Up);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return W().RobotDataPanel()->TextEdit()->toPlainText().contains(
+                QStringLiteral("Motor\t1\t70_M\nMotor\t2\t70_M\n"));
+        },
+        5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_scoreRows.empty(); }, 30000));
+    QTest::keyRelease(W().widget_5, Qt::Key_Up);
+
+    // A driven run's score says so, and passes no level.
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("Keyboard 100"));
+    EXPECT_EQ(CConfig::Instance().m_nLevel, 0);
+}
+
+TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
+    WriteRobot("robot/base.rob");
+    WriteRobot("robot/second.rob");
+    WritePlayground("playground/two.pla", 10, false, 2);
+    LoadPlayground(InFolder("playground/two.pla"), 0);
+
+    m_rows = { { InFolder("robot/base.rob"), QString::fromStdString(Program("drive")) },
+        { InFolder("robot/second.rob"), QString::fromStdString(Program("drive_back")) } };
+    Pick(W().action_Multiplayer_Game);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
+    ASSERT_TRUE(WaitForLoad(2));
+    EXPECT_EQ(Block().m_vecRobotFiles,
+        (std::vector<std::string> {
+            InFolder("robot/base.rob").toStdString(), InFolder("robot/second.rob").toStdString() }));
+    EXPECT_EQ(
+        Block().m_vecProgramFiles, (std::vector<std::string> { Program("drive"), Program("drive_back") }));
+    EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0,0"));
+    // The follow menu lists both robots.
+    ASSERT_EQ(W().menu_View_Flow->actions().size(), 2);
+    EXPECT_EQ(W().menu_View_Flow->actions()[1]->text(), QStringLiteral("second.rob"));
+
+    Pick(W().action_Show_Message);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
+    QComboBox* robots = W().RobotDataPanel()->GetComboBox();
+    ASSERT_EQ(robots->count(), 2);
+    EXPECT_EQ(robots->itemText(1), QStringLiteral("second.rob"));
+    PressStart();
+    ASSERT_TRUE(W().IsEmuRunning());
+    const auto outputShows = [&](int robot, const char* motors) {
+        robots->setCurrentIndex(robot);
+        return QTest::qWaitFor(
+            [&] {
+                const QStringList lines
+                    = W().RobotDataPanel()->TextEdit()->toPlainText().split(QLatin1Char('\n'));
+                return lines.size() > 6 && lines[6].startsWith(QLatin1String(motors));
+            },
+            5000);
+    };
+    EXPECT_TRUE(outputShows(1, "1*-30* 2*-30* p"));
+    EXPECT_TRUE(outputShows(0, "1*50* 2*50* p"));
+    EXPECT_TRUE(outputShows(1, "1*-30* 2*-30* p"));
+    // One score per robot, the first robot's first.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return W().label_Score->text() == QStringLiteral("Score: 10,0"); }, 20000))
+        << W().label_Score->text().toStdString();
+
+    m_scoreRows.clear();
+    PressStart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_scoreRows.empty(); }, 10000));
+    ASSERT_EQ(m_scoreRows.size(), 2u);
+    EXPECT_EQ(m_scoreRows[0][0], QStringLiteral("base"));
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("10"));
+    EXPECT_EQ(m_scoreRows[1][0], QStringLiteral("second"));
+    EXPECT_EQ(m_scoreRows[1][2], QStringLiteral("0"));
+    ASSERT_TRUE(WaitForLoad(2));
+
+    // Both robots with one program: the run keeps one program for all.
+    m_rows = { { InFolder("robot/base.rob"), QString::fromStdString(Program("drive")) },
+        { InFolder("robot/second.rob"), QString::fromStdString(Program("drive")) } };
+    Pick(W().action_Multiplayer_Game);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
+    ASSERT_TRUE(WaitForLoad(2));
+    EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
+    EXPECT_TRUE(Block().m_vecProgramFiles.empty());
+}
+
+TEST_F(SimulationPage, ABundleThatDoesNotAddUpIsRefusedAndChangesNothing) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/score_only.pla", 10, false);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/score_only.pla"));
+    const std::vector<std::string> robots = Block().m_vecRobotFiles;
+    const std::string program = Block().m_strProgramFile;
+    const std::string playground = Block().m_strPlaygroundFile;
+
+    // Thirteen bytes that add up; one byte missing; a trailing byte; no
+    // robot; no program; digits without an end.
+    const QByteArray refused[] = {
+        "1_4_1__xROBOP",
+        "1_4_1__xROBOPROGRAM",
+        "1_4_7__xROBOPROGRAMx",
+        "1_0_7__xPROGRAM",
+        "1_4_0__xROBOPLAYGROUND",
+        "123456789012345",
+    };
+    int count = 0;
+    for (const QByteArray& bytes : refused) {
+        const std::string name = "bundles/refused" + std::to_string(count++) + ".3d";
+        g_programDir->write(name, bytes);
+        m_files.push_back(InFolder(name));
+        Pick(W().action_LoadGround);
+        ASSERT_TRUE(m_watcher.WaitForMessages(count)) << bytes.toStdString();
+        EXPECT_EQ(m_watcher.Messages().back(), QStringLiteral("The result bundle is damaged or incomplete."));
+    }
+    EXPECT_EQ(Block().m_vecRobotFiles, robots);
+    EXPECT_EQ(Block().m_strProgramFile, program);
+    EXPECT_EQ(Block().m_strPlaygroundFile, playground);
+    EXPECT_FALSE(g_programDir->exists("Temp/temp.rob"));
+
+    // A bundle that cannot be unpacked (its robot's place is taken) is
+    // refused as well, and leaves the run as it was.
+    fs::create_directories(g_programDir->path() / "Temp/temp.rob");
+    const QByteArray sound = "1_4_7__xROBOPROGRAM";
+    g_programDir->write("bundles/sound.3d", sound);
+    m_files.push_back(InFolder("bundles/sound.3d"));
+    Pick(W().action_LoadRobot);
+    ASSERT_TRUE(m_watcher.WaitForMessages(count + 1));
+    EXPECT_EQ(Block().m_vecRobotFiles, robots);
+    EXPECT_EQ(Block().m_strProgramFile, program);
+    fs::remove(g_programDir->path() / "Temp/temp.rob");
+
+    // A run that has no program writes no bundle, and one left from an
+    // earlier run goes, so that it cannot pass for this run's.
+    g_programDir->write("Temp/temp.3d", sound);
+    Block().m_strProgramFile.clear();
+    W().f_Save3DFile(QStringLiteral("得分:0"));
+    EXPECT_FALSE(g_programDir->exists("Temp/temp.3d"));
+}
+
+// ---- an online match ------------------------------------------------------------------------------
+
+// The simulation page in an online match, against the stand-in contest
+// server on port 4480; the match is on the installation's first-run
+// playground.
+class MatchPage : public SimulationPage {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_server.listening());
+        // The web server that the login's network check looks for.
+        ASSERT_TRUE(m_webServer.listen(QHostAddress::LocalHost));
+        CConfig& config = CConfig::Instance();
+        config.m_nProbePort = m_webServer.serverPort();
+        config.m_strNetHost = QStringLiteral("127.0.0.1");
+        config.m_strUser.clear();
+        config.m_strPassword.clear();
+        config.m_nUserId = 0;
+        config.m_bHaveToOutline = false;
+        ContestTestServer::Account account;
+        account.password = QStringLiteral("secret");
+        account.userId = 7;
+        m_server.AddAccount(QStringLiteral("ann"), account);
+        const QDateTime now = QDateTime::currentDateTime();
+        ContestTestServer::Match match;
+        match.mapName = QStringLiteral("First run");
+        match.mapMd5 = MapCheckOf(ReadFile(InFolder("playground/first_run.pla")));
+        match.start = now.addSecs(-3600);
+        match.end = now.addSecs(30 * 60);
+        match.now = now;
+        m_server.SetMatch(match);
+        SimulationPage::SetUp();
+    }
+    void TearDown() override {
+        SimulationPage::TearDown();
+        CConfig::Instance().CloseConnection();
+        CConfig::Instance().m_nLinkOwner = 0;
+    }
+    int RunMode() const override { return RunModeNet; }
+
+    void Answer(QWidget* modal) override {
+        if (auto* login = qobject_cast<CLoginDlg*>(modal)) {
+            if (!login->ButtonOK()->isEnabled() || login == m_lastLogin)
+                return;
+            m_lastLogin = login;
+            if (m_giveUpLogin) {
+                QMetaObject::invokeMethod(login, &QDialog::reject, Qt::QueuedConnection);
+                return;
+            }
+            login->UserEdit()->setText(QStringLiteral("ann"));
+            login->PasswordEdit()->setText(QStringLiteral("secret"));
+            ModalWatcher::Post(login->ButtonOK());
+            return;
+        }
+        auto* score = qobject_cast<CScoreDlg*>(modal);
+        if (score && score != m_lastScore) {
+            m_ownerWhenScored = CConfig::Instance().m_nLinkOwner;
+            m_uploadOffered = score->UploadButton() && score->UploadButton()->isVisible();
+            if (m_giveUpLogin) {
+                // The link lost while the score is shown.
+                m_lastScore = score;
+                m_server.Drop();
+                return;
+            }
+        }
+        SimulationPage::Answer(modal);
+    }
+
+    ContestTestServer m_server { CConfig::kClassroomPort };
+    QTcpServer m_webServer;
+    QPointer<CLoginDlg> m_lastLogin;
+    bool m_giveUpLogin = false;
+    int m_ownerWhenScored = -1;
+    bool m_uploadOffered = false;
+};
+
+TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
+    // Before the match: a robot, its program and a playground of the
+    // student's own.
+    WritePlayground("playground/practice.pla", 20, true);
+    LoadRobot(InFolder("robot/rover.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/practice.pla"));
+
+    Pick(W().action_NetMatch);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
+    // No playground loaded before the match is the match's.
+    EXPECT_EQ(Block().m_strPlaygroundFile, std::string());
+    EXPECT_FALSE(W().menu_Virtual->menuAction()->isVisible());
+    // The page, entered again, has its Simulation menu.
+    W().tabWidget->setCurrentWidget(W().tab1);
+    W().tabWidget->setCurrentWidget(W().tab3);
+    EXPECT_TRUE(W().menu_Virtual->menuAction()->isVisible());
+
+    // Another playground is refused and changes nothing; the match's own
+    // is taken.
+    m_files.push_back(InFolder("playground/practice.pla"));
+    Pick(W().action_LoadGround);
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages()[0],
+        QStringLiteral("This is not the playground of the match. Please load the match's own playground."));
+    EXPECT_EQ(Block().m_strPlaygroundFile, std::string());
+    LoadPlayground(InFolder("playground/first_run.pla"));
+    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/first_run.pla").toStdString());
+
+    // The end of the run: the score dialog reads the link's replies while
+    // it is open, and offers the score to the server.
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_ownerWhenScored, 1);
+    EXPECT_TRUE(m_uploadOffered);
+    EXPECT_EQ(CConfig::Instance().m_nLinkOwner, 0);
+
+    // The link lost while the score is shown: its login, given up, closes
+    // the program without a question.
+    m_giveUpLogin = true;
+    m_lastScore = nullptr;
+    PressStart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !W().isVisible(); }, 60000));
+    EXPECT_EQ(m_watcher.Messages().size(), 1);
+}
+
+// ---- the classroom ------------------------------------------------------------------------------------
+
+class ClassroomPage : public SimulationPage {
+protected:
+    void SetUp() override {
+        ServerOptions options;
+        options.programDir = g_programDir->qpath();
+        options.updateMs = 3600 * 1000;
+        m_server = std::make_unique<Server>(options);
+        SimulationPage::SetUp();
+        CConfig::Instance().ConnectToServer(true);
+        ASSERT_TRUE(QTest::qWaitFor([] { return Connected(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_server->ClientCount() == 1; }, 5000));
+    }
+    void TearDown() override {
+        SimulationPage::TearDown();
+        CConfig::Instance().CloseConnection();
+        m_server.reset();
+    }
+    int RunMode() const override { return RunModeClassroom; }
+
+    static bool Connected() {
+        const QTcpSocket* socket = CConfig::Instance().m_pSocket;
+        return socket && socket->state() == QAbstractSocket::ConnectedState;
+    }
+
+    QStringList Stored(const QString& pattern) const {
+        return QDir(InFolder("StuFile")).entryList({ pattern }, QDir::Files);
+    }
+
+    // The upload command: the bundle chosen, the name offered and the one typed.
+    void Upload(const QString& bundle, const QString& name) {
+        m_files.push_back(bundle);
+        m_inputs.push_back(name);
+        Pick(W().action_Up3DFile);
+    }
+
+    std::unique_ptr<Server> m_server;
+};
+
+TEST_F(ClassroomPage, TheRunsBundleReachesClassServerAndRunsTheSameRunWhenLoadedBack) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/score_and_end.pla", 10, true);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/score_and_end.pla"));
+    EXPECT_TRUE(W().action_Up3DFile->isVisible());
+    ASSERT_TRUE(RunToTheEnd());
+    const int frames = m_framesWhenScored;
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("15"));
+    EXPECT_TRUE(m_bundleWhenScored) << "the bundle is there before the score table";
+
+    // The bundle: "TL_RL_PL_GL_", the result text in GBK, then the robot
+    // file, the program and the playground file as they are.
+    const QByteArray text = QTextCodec::codecForName("GBK")->fromUnicode(
+        QStringLiteral("得分:15,完成时间:") + m_timeWhenScored);
+    const QByteArray robot = ReadFile(InFolder("robot/base.rob"));
+    const QByteArray program = ReadFile(QString::fromStdString(Program("drive")));
+    const QByteArray playground = ReadFile(InFolder("playground/score_and_end.pla"));
+    const QByteArray bundle = ReadFile(InFolder("Temp/temp.3d"));
+    EXPECT_EQ(bundle,
+        QByteArray::number(text.size()) + '_' + QByteArray::number(robot.size()) + '_'
+            + QByteArray::number(program.size()) + '_' + QByteArray::number(playground.size()) + '_' + text
+            + robot + program + playground);
+
+    // Submitted under the name the student confirms; the teacher's table
+    // lists the name and the score.
+    Upload(InFolder("Temp/temp.3d"), QStringLiteral("Ann"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Stored(QStringLiteral("Ann_127.0.0.1_*.3d")).size() == 1; }, 10000));
+    EXPECT_EQ(m_fileFolders.back(), InFolder("Temp"));
+    EXPECT_EQ(m_inputShown.back(), QStringLiteral("temp"));
+    EXPECT_EQ(ReadFile(InFolder("StuFile/") + Stored(QStringLiteral("Ann_*.3d")).front()), bundle);
+    m_server->RefreshScores();
+    const auto* scores = m_server->findChild<QTableWidget*>(QStringLiteral("m_listScore"));
+    ASSERT_EQ(scores->rowCount(), 1);
+    EXPECT_EQ(scores->item(0, 1)->text(), QStringLiteral("Ann"));
+    EXPECT_EQ(scores->item(0, 2)->text(),
+        QStringLiteral("得分:15,完成时间:") + m_timeWhenScored.section(QLatin1Char(' '), 0, 0));
+
+    // The link dropped since: the upload connects once more and goes out.
+    CConfig::Instance().CloseConnection();
+    ASSERT_FALSE(Connected());
+    Upload(InFolder("Temp/temp.3d"), QStringLiteral("Ann2"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Stored(QStringLiteral("Ann2_127.0.0.1_*.3d")).size() == 1; }, 10000));
+
+    // The server gone: the student is told the result was not submitted.
+    CConfig::Instance().CloseConnection();
+    m_server.reset();
+    const int messages = int(m_watcher.Messages().size());
+    Upload(InFolder("Temp/temp.3d"), QStringLiteral("Ann3"));
+    ASSERT_TRUE(m_watcher.WaitForMessages(messages + 1, 10000));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The teacher's server cannot be reached: the result was not submitted."));
+
+    // Loaded back, the bundle's robot, program and playground run the same run.
+    LoadRobot(InFolder("Temp/temp.3d"));
+    EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { InFolder("Temp/temp.rob").toStdString() });
+    EXPECT_EQ(Block().m_strProgramFile, InFolder("Temp/temp.dll").toStdString());
+    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("Temp/temp.pla").toStdString());
+    EXPECT_EQ(ReadFile(InFolder("Temp/temp.rob")), robot);
+    EXPECT_EQ(ReadFile(InFolder("Temp/temp.dll")), program);
+    EXPECT_EQ(ReadFile(InFolder("Temp/temp.pla")), playground);
+    ASSERT_TRUE(RunToTheEnd());
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(
+        m_scoreRows[0], (QStringList { QStringLiteral("temp"), m_timeWhenScored, QStringLiteral("15") }));
+    EXPECT_EQ(m_framesWhenScored, frames);
+}
+
+TEST_F(ClassroomPage, TheUploadTakesAnyBundleWithAResultAndARobotUnderAPlainName) {
+    // No program, no playground: the upload's own rule lets it pass.
+    const QByteArray bundle = "5_3_0__helloROB";
+    g_programDir->write("Temp/run.2.3d", bundle);
+    // A name the server could not store a file under is refused.
+    Upload(InFolder("Temp/run.2.3d"), QStringLiteral("a?b"));
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages().back(), QStringLiteral("The result bundle is damaged or incomplete."));
+    EXPECT_EQ(m_inputShown.back(), QStringLiteral("run"));
+    // A name in Chinese travels as it is.
+    Upload(InFolder("Temp/run.2.3d"), QStringLiteral("张三"));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Stored(QStringLiteral("张三_127.0.0.1_*.3d")).size() == 1; }, 10000));
+    EXPECT_EQ(ReadFile(InFolder("StuFile/") + Stored(QStringLiteral("张三_*.3d")).front()), bundle);
+
+    // No result text: refused before any name is asked for.
+    g_programDir->write("Temp/empty.3d", QByteArray("0_3_1__ROBP"));
+    const int asked = int(m_inputShown.size());
+    m_files.push_back(InFolder("Temp/empty.3d"));
+    Pick(W().action_Up3DFile);
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_inputShown.size(), asked);
+    m_files.clear();
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    // A program folder of this process's own: the build's models, pictures
+    // and RobotHost, a set-up file and settings of its own, and a working
+    // folder no other test process writes.
+    TempDir programDir;
+    g_programDir = &programDir;
+    for (const fs::directory_entry& entry : fs::directory_iterator(MORVANE_PROGRAM_DIR)) {
+        const fs::path name = entry.path().filename();
+        if (name != "Temp" && name != "XML" && name != "StuFile" && name != "robot" && name != "playground")
+            fs::create_symlink(entry.path(), programDir.path() / name);
+    }
+    // The robot and playground of a first run, as installed.
+    for (const char* sample : { "robot/rover.rob", "playground/first_run.pla" }) {
+        fs::create_directories((programDir.path() / sample).parent_path());
+        fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / sample, programDir.path() / sample);
+    }
+    fs::create_directories(programDir.path() / "XML");
+    fs::copy_file(
+        fs::path(MORVANE_PROGRAM_DIR) / "XML/SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");
+    platform::OverrideProgramDir(programDir.path());
+    CConfig& config = CConfig::Instance();
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    QApplication app(argc, argv);
+    config.m_strClassHost = QStringLiteral("127.0.0.1");
+    config.m_bNoHeartbeat = true;
+    config.InitNet();
+    const int result = RUN_ALL_TESTS();
+    config.ShutdownNet();
+    return result;
+}
