@@ -940,6 +940,30 @@ TEST_F(PlaygroundPage, ClosingWithAnUnsavedPlaygroundOffersToSaveItFirst) {
     EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForQuit", "s"));
 }
 
+// Entering the page while a run is going stops the run first, without its
+// score table; the playground builder then runs and the simulation rests.
+TEST_F(PlaygroundPage, EnteringThePageStopsARunningSimulationWithoutItsScores) {
+    ASSERT_NE(Add(109, 0, 0), nullptr);
+    Press(W().action_ImportROB);
+    ASSERT_EQ(W().tabWidget->currentWidget(), W().tab3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !W().GetEmuApp()->IsLoading(); }, 10000));
+    int dialogs = 0;
+    m_dialogHandler = [&](QDialog* dialog) {
+        ++dialogs;
+        QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    };
+    W().action_VirtualStart->trigger();
+    ASSERT_TRUE(W().IsEmuRunning());
+    Step();
+    W().tabWidget->setCurrentWidget(W().tab2);
+    EXPECT_FALSE(W().IsEmuRunning());
+    EXPECT_FALSE(W().GetEmuApp()->IsRunning());
+    EXPECT_TRUE(Pla().IsRunning());
+    QTest::qWait(100);
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(m_watcher.Messages().isEmpty());
+}
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     // A program folder of this process's own: the build's models and
