@@ -192,3 +192,29 @@ TEST(CUserDefineDlg, AFailedCopyIsTold) {
     EXPECT_EQ(told, installed.config().GetText("CUserDefineDlg", "slot_ptn_AddFile_1", "sFail"));
     EXPECT_EQ(dir.read("UserModels"), QByteArray("not a folder"));
 }
+
+TEST(CUserDefineDlg, AModelThatCannotBeDeletedIsTold) {
+    dialogstest::InstalledConfig installed;
+    const testsupport::TempDir& dir = installed.dir();
+    dir.write("UserModels/car.ive", Model());
+    CUserDefineDlg dialog(installed.config());
+    QString told;
+    std::shared_ptr<bool> failed;
+    RunModal(
+        dialog,
+        [&] {
+            ASSERT_EQ(dialog.Tree()->GetCurrentName(), QStringLiteral("car.ive"));
+            // Gone from the folder behind the library's back.
+            ASSERT_TRUE(QFile::remove(dir.qpath() + QStringLiteral("/UserModels/car.ive")));
+            const auto asked = WhenModal<QMessageBox>([&](QMessageBox* box) {
+                box->buttons().front()->click();
+                failed = AnswerMessageBox(&told);
+            });
+            QTest::mouseClick(dialog.ButtonDel(), Qt::LeftButton);
+            EXPECT_TRUE(*asked);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return failed && *failed; }, 5000));
+            dialog.close();
+        },
+        [&] { return dialog.Exec(); });
+    EXPECT_EQ(told, installed.config().GetText("CUserDefineDlg", "slot_ptn_DelFile_1", "sFail"));
+}

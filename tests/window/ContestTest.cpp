@@ -15,6 +15,8 @@
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
+#include "widgets/CBrickBox.h"
+#include "widgets/CImageViewer.h"
 #include "widgets/CMagnifierText.h"
 #include "window/CAboutDlg.h"
 #include "window/CMainDlg.h"
@@ -414,7 +416,10 @@ TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
     EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Match")).size(), 2u);
     EXPECT_FALSE(m_window->IsMatchRunning());
 
-    // Giving the login up closes the program, asking nothing.
+    // Giving the login up closes the program, asking nothing, not even
+    // about a robot being built.
+    QTest::mouseClick(m_window->RobotPartBar(0)->GetPictures().front(), Qt::LeftButton, {}, QPoint(30, 30));
+    ASSERT_FALSE(m_window->IsRobotSaved());
     AnswerNextLogin([](CLoginDlg*) {}, false);
     m_server.Drop();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isVisible(); }, 5000));
