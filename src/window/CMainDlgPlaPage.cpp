@@ -214,9 +214,10 @@ void CMainDlg::f_EnterPlaAppPage() {
         m_bPageSwitch = true;
         slot_VirtualStart();
         m_bPageSwitch = false;
-    } else {
-        m_pEmuApp->Pause();
     }
+    // A stopped run leaves its scene running until something pauses it: the
+    // simulation, like the robot builder, rests while this page is shown.
+    m_pEmuApp->Pause();
     m_pRobApp->Pause();
     m_pPlaApp->Resume();
 

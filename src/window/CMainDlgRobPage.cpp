@@ -7,6 +7,7 @@
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
+#include "dialogs/CRobDataDlg.h"
 #include "elements/CBrick.h"
 #include "elements/CModel.h"
 #include "foundation/CConfig.h"
@@ -166,8 +167,12 @@ void CMainDlg::f_InitRobAppPage() {
 }
 
 void CMainDlg::f_EnterRobAppPage() {
-    if (IsRobotPanelShown())
+    // The simulation's robot panel belongs to its page alone, and does not
+    // come back by itself.
+    if (IsRobotPanelShown()) {
         m_bPanelWasShown = false;
+        m_pRobDataDlg->hide();
+    }
     if (m_bEmuRunning) {
         m_bPageSwitch = true;
         slot_VirtualStart();

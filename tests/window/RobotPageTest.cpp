@@ -9,6 +9,7 @@
 #include "apps/CRobApp.h"
 #include "dialogs/CExTreeView.h"
 #include "dialogs/CLoadDlg.h"
+#include "dialogs/CRobDataDlg.h"
 #include "dialogs/CUserDefineDlg.h"
 #include "elements/CModel.h"
 #include "elements/CSlope.h"
@@ -671,6 +672,23 @@ TEST_F(RobotPage, EnteringThePageBringsBackItsOwnCommandsAndScene) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
     ASSERT_TRUE(WaitForFileWorker());
     const QString robotFile = InFolder("robot/back.rob");
+
+    // The simulation's robot panel, open on its page, goes with it.
+    Press(W().action_ImportROB);
+    ASSERT_EQ(W().tabWidget->currentWidget(), W().tab3);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            Step();
+            return W().action_Show_Message->isEnabled();
+        },
+        10000));
+    W().action_Show_Message->trigger();
+    QDialog* panel = W().findChild<CRobDataDlg*>();
+    ASSERT_TRUE(panel && panel->isVisible());
+    W().tabWidget->setCurrentWidget(W().tab1);
+    EXPECT_FALSE(panel->isVisible());
+    W().tabWidget->setCurrentWidget(W().tab3);
+    EXPECT_FALSE(panel->isVisible());
 
     W().tabWidget->setCurrentWidget(W().tab2);
     ASSERT_TRUE(W().action_User_DefineModel->isVisible());

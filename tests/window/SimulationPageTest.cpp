@@ -15,12 +15,14 @@
 #include "dialogs/CMultiRobDlg.h"
 #include "dialogs/CProgressDlg.h"
 #include "dialogs/CRobDataDlg.h"
+#include "dialogs/CRuleDlg.h"
 #include "dialogs/CScoreDlg.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
 #include "samples/SampleFiles.h"
 #include "server/Server.h"
 #include "simulation/CRob.h"
+#include "simulation/PlaygroundFile.h"
 #include "support/ContestTestServer.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
@@ -175,6 +177,12 @@ protected:
             ModalWatcher::Post(drive->ButtonOK());
         } else if (auto* robots = qobject_cast<CMultiRobDlg*>(modal)) {
             AnswerRobots(robots);
+        } else if (auto* rules = qobject_cast<CRuleDlg*>(modal)) {
+            if (rules == m_lastRules)
+                return;
+            m_lastRules = rules;
+            m_rulesShown << rules->windowTitle();
+            ModalWatcher::Post(rules->ButtonOK());
         } else if (auto* load = qobject_cast<CLoadDlg*>(modal)) {
             // An example: its robot and its playground.
             if (load != m_lastLoad) {
@@ -283,6 +291,8 @@ protected:
     std::vector<QString> m_speeds;
     QPointer<CDriveSetDlg> m_lastDrive;
     QPointer<CLoadDlg> m_lastLoad;
+    QPointer<CRuleDlg> m_lastRules;
+    QStringList m_rulesShown;
     std::vector<std::pair<QString, QString>> m_rows;
 };
 
@@ -613,6 +623,27 @@ TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
     ASSERT_TRUE(WaitForLoad(2));
     EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
     EXPECT_TRUE(Block().m_vecProgramFiles.empty());
+}
+
+TEST_F(SimulationPage, ARobotBeyondThePlaygroundsPartLimitsIsLeftOutAndTheRulesAreShown) {
+    // The first-run playground, allowing no sensor of any kind: the rover
+    // has a compass.
+    WritePlayground("playground/no_sensors.pla", 10, true);
+    const std::string path = InFolder("playground/no_sensors.pla").toStdString();
+    PlaygroundFile playground;
+    std::string error;
+    ASSERT_TRUE(playground.Load(path, error)) << error;
+    playground.rules = { 100, 0 };
+    playground.rules.resize(2 + 20, 0);
+    ASSERT_TRUE(playground.Save(path, error)) << error;
+    LoadPlayground(QString::fromStdString(path), 0);
+
+    m_files.push_back(InFolder("robot/rover.rob"));
+    Pick(W().action_LoadRobot);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_rulesShown.isEmpty(); }, 30000));
+    EXPECT_EQ(m_rulesShown, QStringList { QStringLiteral("A robot breaks the playground's rules") });
+    ASSERT_TRUE(WaitForLoad(0));
+    EXPECT_FALSE(W().action_Show_Message->isEnabled());
 }
 
 TEST_F(SimulationPage, ABundleThatDoesNotAddUpIsRefusedAndChangesNothing) {
