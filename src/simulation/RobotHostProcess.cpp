@@ -177,7 +177,13 @@ bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable,
     sigdelset(&allSignals, SIGSTOP);
     posix_spawnattr_setsigmask(&attributes, &noSignals);
     posix_spawnattr_setsigdefault(&attributes, &allSignals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // A process group of its own: stopped between steps, the host would make
+    // the simulator's group one with a stopped process, and the kernel sends
+    // such a group SIGHUP once it is orphaned (the shell or launcher that
+    // started the simulator ends), which would end every host.
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
     const std::string hostPath = hostExecutable.string();
     const std::string libraryPath = library.string();

@@ -392,3 +392,58 @@ TEST(RobotProgram, HostDiesWithTheSimulator) {
     EXPECT_EQ(WTERMSIG(status), SIGKILL);
     prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
+
+// Stopped between steps, a host is a stopped process to the kernel: in the
+// simulator's own process group it would make that group, once orphaned (the
+// shell or launcher that started the simulator ends), get SIGHUP from the
+// kernel, which ends every host. The stand-in simulator here runs in a group
+// of its own whose only link to the session is a process that then ends.
+TEST(RobotProgram, AProgramRunsOnWhenTheSimulatorsProcessGroupIsOrphaned) {
+    int ready[2], go[2], result[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(result), 0);
+    const pid_t launcher = fork();
+    ASSERT_GE(launcher, 0);
+    if (launcher == 0) {
+        setpgid(0, 0);
+        const pid_t simulator = fork();
+        if (simulator < 0)
+            _exit(1);
+        if (simulator == 0) {
+            CRobotProgram program;
+            std::string output;
+            if (program.LoadProgram(kScripted, 0))
+                program.Exchange("0 pid", output);
+            char byte = 1;
+            if (write(ready[1], &byte, 1) != 1 || read(go[0], &byte, 1) != 1)
+                _exit(2);
+            output.clear();
+            program.Exchange("1 echo", output);
+            output = (program.IsLoaded() ? "loaded " : "dropped ") + output;
+            if (write(result[1], output.data(), output.size()) != static_cast<ssize_t>(output.size()))
+                _exit(3);
+            program.UnloadProgram();
+            RemoveCopies(program);
+            _exit(0);
+        }
+        char byte = 0;
+        _exit(read(ready[0], &byte, 1) == 1 ? 0 : 4);
+    }
+    close(ready[0]);
+    close(ready[1]);
+    close(go[0]);
+    close(result[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(launcher, &status, 0), launcher);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const char byte = 1;
+    ASSERT_EQ(write(go[1], &byte, 1), 1);
+    close(go[1]);
+    std::string answer;
+    char buffer[256];
+    for (ssize_t n; (n = read(result[0], buffer, sizeof buffer)) > 0;)
+        answer.append(buffer, std::size_t(n));
+    close(result[0]);
+    EXPECT_EQ(answer, "loaded echo:1 echo");
+}

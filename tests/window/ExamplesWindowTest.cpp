@@ -11,6 +11,7 @@
 #include "dialogs/CScoreDlg.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
+#include "simulation/SRobThreadData.h"
 #include "support/ModalWatcher.h"
 #include "support/TempDir.h"
 #include "window/CMainDlg.h"
@@ -68,7 +69,7 @@ const StudioExample kExamples[] = {
 };
 
 void PrintTo(const StudioExample& example, std::ostream* out) {
-    *out << "studio" << example.studio << " " << example.robot;
+    *out << "studio" << example.studio;
 }
 
 class ExampleFromTheMenu : public testing::TestWithParam<StudioExample> {
@@ -174,9 +175,55 @@ TEST_P(ExampleFromTheMenu, RunsAsItIsToItsScore) {
     ASSERT_NE(start, nullptr);
     QTest::mouseClick(start, Qt::LeftButton);
     ASSERT_TRUE(W().IsEmuRunning());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !W().IsEmuRunning() && !m_scores.empty(); }, 90000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !W().IsEmuRunning() && !m_scores.empty(); }, 150000))
         << "frames: " << Emu().GetFrameCount();
     EXPECT_EQ(m_scores, e.scores);
+}
+
+// Once every level is open, each example of the studio the menu lists goes
+// whole to the simulation: its playground, and each robot of its entry in
+// the set-up file with that robot's program, all from the example's folder.
+TEST_P(ExampleFromTheMenu, EveryExampleOfTheStudioOpens) {
+    CConfig& config = CConfig::Instance();
+    config.m_nLevel = 4;
+    W().InitExampleMenu();
+    int opened = 0;
+    for (QAction* action : W().menu_2->actions()) {
+        if (action->isSeparator() || action == W().action_Open_Example)
+            continue;
+        SCOPED_TRACE(action->objectName().toStdString());
+        const TiXmlElement* example
+            = config.FindExample(action->objectName().section(QLatin1Char(','), 0, 0));
+        ASSERT_NE(example, nullptr);
+        const std::string folder = InFolder(
+            config.m_strExampleDir.mid(1).toStdString() + example->Attribute("file") + std::string("/"));
+        std::vector<std::string> robots;
+        std::vector<std::string> programs;
+        for (const TiXmlElement* rob = example->FirstChildElement("rob"); rob;
+             rob = rob->NextSiblingElement("rob")) {
+            robots.push_back(folder + rob->Attribute("rob"));
+            programs.push_back(folder + rob->Attribute("dll"));
+        }
+
+        const int answered = m_loadsAnswered;
+        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                // The robots of the example before have other files.
+                return m_loadsAnswered == answered + 1 && !Emu().IsLoading()
+                    && Emu().GetRobotCount() == int(robots.size())
+                    && Emu().GetRobotFileName(0) == robots.front()
+                    && W().GetRobApp()->GetEditState().m_nBusy == SEditState::BusyIdle;
+            },
+            30000));
+        for (std::size_t i = 0; i < robots.size(); ++i)
+            EXPECT_EQ(Emu().GetRobotFileName(int(i)), robots[i]);
+        EXPECT_EQ(Emu().GetLoadBlock()->m_vecProgramFiles, programs);
+        EXPECT_EQ(Emu().GetMapFile(), folder + example->Attribute("pla"));
+        EXPECT_EQ(W().RobotFile(), robots.front());
+        ++opened;
+    }
+    EXPECT_EQ(opened, 6);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStudio, ExampleFromTheMenu, testing::ValuesIn(kExamples),
