@@ -7,6 +7,7 @@
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
+#include "dialogs/CRobDataDlg.h"
 #include "dialogs/CUserDefineDlg.h"
 #include "elements/CAlarm.h"
 #include "elements/CCandle.h"
@@ -208,8 +209,11 @@ void CMainDlg::f_InitPlaAppPage() {
 }
 
 void CMainDlg::f_EnterPlaAppPage() {
-    if (IsRobotPanelShown())
+    // The simulation's robot panel belongs to its page alone.
+    if (IsRobotPanelShown()) {
         m_bPanelWasShown = false;
+        m_pRobDataDlg->hide();
+    }
     if (m_bEmuRunning) {
         m_bPageSwitch = true;
         slot_VirtualStart();

@@ -177,9 +177,9 @@ void CMainDlg::f_EnterRobAppPage() {
         m_bPageSwitch = true;
         slot_VirtualStart();
         m_bPageSwitch = false;
-    } else {
-        m_pEmuApp->Pause();
     }
+    // A stopped run leaves its scene running until something pauses it.
+    m_pEmuApp->Pause();
     m_pPlaApp->Pause();
     m_pRobApp->Resume();
 

@@ -685,7 +685,20 @@ TEST_F(RobotPage, EnteringThePageBringsBackItsOwnCommandsAndScene) {
     W().action_Show_Message->trigger();
     QDialog* panel = W().findChild<CRobDataDlg*>();
     ASSERT_TRUE(panel && panel->isVisible());
+    // A run going when the page is entered stops, and its scene rests.
+    W().action_VirtualStart->trigger();
+    ASSERT_TRUE(W().IsEmuRunning());
+    Step();
     W().tabWidget->setCurrentWidget(W().tab1);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(W().IsEmuRunning());
+    EXPECT_FALSE(W().GetEmuApp()->IsRunning());
+    W().tabWidget->setCurrentWidget(W().tab3);
+    EXPECT_FALSE(panel->isVisible());
+    // The playground page takes it away as well.
+    W().action_Show_Message->trigger();
+    ASSERT_TRUE(panel->isVisible());
+    W().tabWidget->setCurrentWidget(W().tab2);
     EXPECT_FALSE(panel->isVisible());
     W().tabWidget->setCurrentWidget(W().tab3);
     EXPECT_FALSE(panel->isVisible());
