@@ -18,6 +18,7 @@
 #include "simulation/CTrigger.h"
 #include "widgets/CBrickBox.h"
 #include "widgets/CImageViewer.h"
+#include "window/PoseBoxes.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -60,28 +61,11 @@ void CMainDlg::f_ShowPlaAppObjectPanel() {
     CModel* object = m_pPlaApp->GetSingleSel();
     if (!object)
         return;
-    scene::Transform pose;
-    object->GetTransform(pose, scene::CoordSys::Absolute);
-    osg::Vec3 xyz;
-    osg::Vec3 hpr;
-    pose.Get(xyz, hpr);
-    // x, y, z, then the angles about x, y and z: pitch, roll, heading.
-    const double fields[6] = { xyz.x(), xyz.y(), xyz.z(), hpr.y(), hpr.z(), hpr.x() };
-
     m_bPlaPanelLive = false;
-    QLineEdit* const edits[6] = { lineEdit_PlaPosX, lineEdit_PlaPosY, lineEdit_PlaPosZ, lineEdit_PlaTurnX,
-        lineEdit_PlaTurnY, lineEdit_PlaTurnZ };
-    QSlider* const sliders[3] = { slider_PlaTurnX, slider_PlaTurnY, slider_PlaTurnZ };
-    for (int i = 0; i < 6; ++i) {
-        double value = fields[i];
-        if (i < 3) {
-            value = ClampAndTruncate2(value);
-        } else {
-            value = NormalizeAngle2(value);
-            sliders[i - 3]->setValue(int(value));
-        }
-        edits[i]->setText(QString::number(value, 'g', 6));
-    }
+    window::ShowPose(object,
+        { lineEdit_PlaPosX, lineEdit_PlaPosY, lineEdit_PlaPosZ, lineEdit_PlaTurnX, lineEdit_PlaTurnY,
+            lineEdit_PlaTurnZ },
+        { slider_PlaTurnX, slider_PlaTurnY, slider_PlaTurnZ });
     groupBox_PlaPos->show();
     slot_ButtonGroundSetSize();
 

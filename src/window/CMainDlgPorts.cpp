@@ -15,6 +15,7 @@
 #include "scene/Transform.h"
 #include "widgets/MyPushButton.h"
 #include "window/PortLabels.h"
+#include "window/PoseBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,21 +60,6 @@ int PlaceInKind(const std::vector<osg::ref_ptr<CModel>>& parts, const CModel* pa
             return count;
     }
     return 0;
-}
-
-// The pose fields of the panel from a part's absolute transform: x, y, z,
-// then the angles about x, y and z (pitch, roll, heading).
-void PoseFields(const CModel* part, double fields[6]) {
-    scene::Transform t;
-    part->GetTransform(t, scene::CoordSys::Absolute);
-    osg::Vec3 xyz, hpr;
-    t.Get(xyz, hpr);
-    fields[0] = xyz.x();
-    fields[1] = xyz.y();
-    fields[2] = xyz.z();
-    fields[3] = hpr.y();
-    fields[4] = hpr.z();
-    fields[5] = hpr.x();
 }
 
 // Fills the port box for a part of that kind; the panel is not live
@@ -235,7 +221,7 @@ void CMainDlg::f_Ui_SelTreeToObj(QTreeWidgetItem* item, int) {
         return;
     }
     double fields[6];
-    PoseFields(part, fields);
+    window::PoseFields(part, fields);
     m_bRobPanelLive = false;
     QLineEdit* const edits[6] = { lineEdit_RobPosX, lineEdit_RobPosY, lineEdit_RobPosZ, lineEdit_RobTurnX,
         lineEdit_RobTurnY, lineEdit_RobTurnZ };
@@ -254,22 +240,11 @@ void CMainDlg::f_ShowRobAppPartPanel() {
     const CModel* part = m_pRobApp->GetSingleSel();
     if (!part)
         return;
-    double fields[6];
-    PoseFields(part, fields);
     m_bRobPanelLive = false;
-    QLineEdit* const edits[6] = { lineEdit_RobPosX, lineEdit_RobPosY, lineEdit_RobPosZ, lineEdit_RobTurnX,
-        lineEdit_RobTurnY, lineEdit_RobTurnZ };
-    QSlider* const sliders[3] = { slider_RobTurnX, slider_RobTurnY, slider_RobTurnZ };
-    for (int i = 0; i < 6; ++i) {
-        double value = fields[i];
-        if (i < 3) {
-            value = ClampAndTruncate2(value);
-        } else {
-            value = NormalizeAngle2(value);
-            sliders[i - 3]->setValue(int(value));
-        }
-        edits[i]->setText(QString::number(value, 'g', 6));
-    }
+    window::ShowPose(part,
+        { lineEdit_RobPosX, lineEdit_RobPosY, lineEdit_RobPosZ, lineEdit_RobTurnX, lineEdit_RobTurnY,
+            lineEdit_RobTurnZ },
+        { slider_RobTurnX, slider_RobTurnY, slider_RobTurnZ });
     groupBox_RobPos->show();
     slot_ButtonPortSet();
 

@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -34,6 +35,15 @@ QByteArray TempDir::read(const std::string& relative) const {
 
 bool TempDir::exists(const std::string& relative) const {
     return std::filesystem::exists(m_path / relative);
+}
+
+void TempDir::linkEntriesOf(
+    const std::filesystem::path& folder, std::initializer_list<std::string_view> except) const {
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (std::find(except.begin(), except.end(), name) == except.end())
+            std::filesystem::create_symlink(entry.path(), m_path / name);
+    }
 }
 
 } // namespace testsupport

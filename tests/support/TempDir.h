@@ -4,7 +4,9 @@
 #include <QString>
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace testsupport {
 
@@ -23,6 +25,10 @@ public:
     void write(const std::string& relative, const QByteArray& bytes) const;
     QByteArray read(const std::string& relative) const;
     bool exists(const std::string& relative) const;
+    // Links every entry of another folder into this one, but for the names
+    // given: a program folder of a test's own that shares the build's files.
+    void linkEntriesOf(
+        const std::filesystem::path& folder, std::initializer_list<std::string_view> except) const;
 
 private:
     std::filesystem::path m_path;

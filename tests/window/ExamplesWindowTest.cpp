@@ -238,12 +238,8 @@ int main(int argc, char** argv) {
     // settings and working folder of its own.
     TempDir programDir;
     g_programDir = &programDir;
-    for (const fs::directory_entry& entry : fs::directory_iterator(MORVANE_PROGRAM_DIR)) {
-        const fs::path name = entry.path().filename();
-        if (name != "Temp" && name != "XML" && name != "StuFile" && name != "robot" && name != "playground"
-            && name != "bmp" && name != "UserModels")
-            fs::create_symlink(entry.path(), programDir.path() / name);
-    }
+    programDir.linkEntriesOf(
+        MORVANE_PROGRAM_DIR, { "Temp", "XML", "StuFile", "robot", "playground", "bmp", "UserModels" });
     fs::create_directories(programDir.path() / "XML");
     for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(MORVANE_PROGRAM_DIR) / "XML")) {
         if (entry.is_directory())

@@ -970,12 +970,8 @@ int main(int argc, char** argv) {
     // pictures, a set-up file of its own, and folders for what it writes.
     TempDir programDir;
     g_programDir = &programDir;
-    for (const fs::directory_entry& entry : fs::directory_iterator(MORVANE_PROGRAM_DIR)) {
-        const fs::path name = entry.path().filename();
-        if (name != "Temp" && name != "XML" && name != "StuFile" && name != "robot" && name != "playground"
-            && name != "bmp" && name != "UserModels")
-            fs::create_symlink(entry.path(), programDir.path() / name);
-    }
+    programDir.linkEntriesOf(
+        MORVANE_PROGRAM_DIR, { "Temp", "XML", "StuFile", "robot", "playground", "bmp", "UserModels" });
     fs::create_directories(programDir.path() / "XML");
     fs::copy_file(
         fs::path(MORVANE_PROGRAM_DIR) / "XML" / "SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");

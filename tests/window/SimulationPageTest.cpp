@@ -964,11 +964,7 @@ int main(int argc, char** argv) {
     // folder no other test process writes.
     TempDir programDir;
     g_programDir = &programDir;
-    for (const fs::directory_entry& entry : fs::directory_iterator(MORVANE_PROGRAM_DIR)) {
-        const fs::path name = entry.path().filename();
-        if (name != "Temp" && name != "XML" && name != "StuFile" && name != "robot" && name != "playground")
-            fs::create_symlink(entry.path(), programDir.path() / name);
-    }
+    programDir.linkEntriesOf(MORVANE_PROGRAM_DIR, { "Temp", "XML", "StuFile", "robot", "playground" });
     // The robot and playground of a first run, as installed.
     for (const char* sample : { "robot/rover.rob", "playground/first_run.pla" }) {
         fs::create_directories((programDir.path() / sample).parent_path());
