@@ -794,7 +794,8 @@ TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
     EXPECT_TRUE(W().menu_Virtual->menuAction()->isVisible());
 
     // Another playground is refused and changes nothing; the match's own
-    // is taken.
+    // is taken. (The page asks for no file while the robots reload.)
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Emu().IsLoading(); }, 30000));
     m_files.push_back(InFolder("playground/practice.pla"));
     Pick(W().action_LoadGround);
     ASSERT_TRUE(m_watcher.WaitForMessages(1));
