@@ -142,6 +142,9 @@ void CMainDlg::slot_EmuAppStop() {
             table->setItem(i, column, item);
         }
     }
+    // A robot's name is the one way to tell the rows apart: shown whole,
+    // however narrow the dialog (the table scrolls when it must).
+    table->resizeColumnToContents(0);
     const QString result
         = QStringLiteral("得分:") + QString::number(score0) + QStringLiteral(",完成时间:") + time;
 

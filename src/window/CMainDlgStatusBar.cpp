@@ -71,6 +71,12 @@ void CMainDlg::slot_Ui_StatusBar_ShowObjName() {
 }
 
 void CMainDlg::f_Ui_StatusBar_ShowObjL(QString text) {
+    // One label counts for whichever page is shown: a builder in the back
+    // (re-texted, or loading an example) must not put its count there.
+    const QObject* from = sender();
+    if ((from == m_pRobApp.get() && CurrentPage() != RobotPage)
+        || (from == m_pPlaApp.get() && CurrentPage() != PlaygroundPage))
+        return;
     label_StatusObj->setText(text);
 }
 

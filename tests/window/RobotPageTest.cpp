@@ -40,6 +40,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -739,6 +740,31 @@ TEST_F(RobotPage, TheSidePanelShowsOnePageAtATime) {
             EXPECT_EQ(pages[i]->isVisible(), i == chosen) << chosen << " " << i;
         }
     }
+}
+
+// The status bar counts the parts of the page in front: a new robot is its
+// control unit, one part, also once the window is re-texted in another
+// language; the empty playground has none.
+TEST_F(RobotPage, TheStatusBarCountsThePartsOfThePageShown) {
+    const QString oneUnit = QStringLiteral("Selected: 0 of 1 parts");
+    EXPECT_EQ(W().label_StatusObj->text(), oneUnit);
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, W().RobotPartBar(0)->GetPictures().front(),
+                  FloorSpots().front()),
+        nullptr);
+    EXPECT_EQ(W().label_StatusObj->text(),
+        QStringLiteral("Selected: %1 of 2 parts").arg(Rob().GetEditState().m_vecSel.size()));
+    W().tabWidget->setCurrentWidget(W().tab2);
+    EXPECT_EQ(W().label_StatusObj->text(), QStringLiteral("Selected: 0 of 0 parts"));
+    W().tabWidget->setCurrentWidget(W().tab1);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(Rob().GetPartList().size(), 1u);
+    EXPECT_EQ(W().label_StatusObj->text(), oneUnit);
+    W().f_Language(false);
+    EXPECT_EQ(W().label_StatusObj->text(), oneUnit);
+    W().tabWidget->setCurrentWidget(W().tab3);
+    W().f_Language(false);
+    EXPECT_EQ(W().label_StatusObj->text(), QString());
 }
 
 using UserModels = RobotPage;

@@ -164,6 +164,9 @@ protected:
             m_scoreRows.clear();
             for (int row = 0; row < score->GetTable()->rowCount(); ++row)
                 m_scoreRows.push_back(Row(score->GetTable(), row));
+            // What the name column needs to show every name whole.
+            const QAbstractItemView* view = score->GetTable();
+            m_namesWhole = score->GetTable()->columnWidth(0) >= view->sizeHintForColumn(0);
             m_bundleWhenScored = QFile::exists(InFolder("Temp/temp.3d"));
             m_framesWhenScored = Emu().GetFrameCount();
             m_timeWhenScored = W().label_Time->text();
@@ -288,6 +291,7 @@ protected:
     int m_framesWhenScored = -1;
     QString m_timeWhenScored;
     QPointer<CScoreDlg> m_lastScore;
+    bool m_namesWhole = false;
     std::vector<QString> m_speeds;
     QPointer<CDriveSetDlg> m_lastDrive;
     QPointer<CLoadDlg> m_lastLoad;
@@ -561,30 +565,33 @@ TEST_F(SimulationPage, TheKeyboardDrivesTheFirstRobotAtTheDriveSettingsSpeeds) {
 
 TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
     WriteRobot("robot/base.rob");
-    WriteRobot("robot/second.rob");
+    // A name longer than the score table's columns are wide.
+    const QString second = QStringLiteral("second_robot_of_the_blue_team_in_class_four_b");
+    WriteRobot("robot/" + second.toStdString() + ".rob");
     WritePlayground("playground/two.pla", 10, false, 2);
     LoadPlayground(InFolder("playground/two.pla"), 0);
 
     m_rows = { { InFolder("robot/base.rob"), QString::fromStdString(Program("drive")) },
-        { InFolder("robot/second.rob"), QString::fromStdString(Program("drive_back")) } };
+        { InFolder("robot/" + second.toStdString() + ".rob"),
+            QString::fromStdString(Program("drive_back")) } };
     Pick(W().action_Multiplayer_Game);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
     ASSERT_TRUE(WaitForLoad(2));
     EXPECT_EQ(Block().m_vecRobotFiles,
-        (std::vector<std::string> {
-            InFolder("robot/base.rob").toStdString(), InFolder("robot/second.rob").toStdString() }));
+        (std::vector<std::string> { InFolder("robot/base.rob").toStdString(),
+            InFolder("robot/" + second.toStdString() + ".rob").toStdString() }));
     EXPECT_EQ(
         Block().m_vecProgramFiles, (std::vector<std::string> { Program("drive"), Program("drive_back") }));
     EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0,0"));
     // The follow menu lists both robots.
     ASSERT_EQ(W().menu_View_Flow->actions().size(), 2);
-    EXPECT_EQ(W().menu_View_Flow->actions()[1]->text(), QStringLiteral("second.rob"));
+    EXPECT_EQ(W().menu_View_Flow->actions()[1]->text(), second + ".rob");
 
     Pick(W().action_Show_Message);
     ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
     QComboBox* robots = W().RobotDataPanel()->GetComboBox();
     ASSERT_EQ(robots->count(), 2);
-    EXPECT_EQ(robots->itemText(1), QStringLiteral("second.rob"));
+    EXPECT_EQ(robots->itemText(1), second + ".rob");
     PressStart();
     ASSERT_TRUE(W().IsEmuRunning());
     const auto outputShows = [&](int robot, const char* motors) {
@@ -611,13 +618,14 @@ TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
     ASSERT_EQ(m_scoreRows.size(), 2u);
     EXPECT_EQ(m_scoreRows[0][0], QStringLiteral("base"));
     EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("10"));
-    EXPECT_EQ(m_scoreRows[1][0], QStringLiteral("second"));
+    EXPECT_EQ(m_scoreRows[1][0], second);
+    EXPECT_TRUE(m_namesWhole);
     EXPECT_EQ(m_scoreRows[1][2], QStringLiteral("0"));
     ASSERT_TRUE(WaitForLoad(2));
 
     // Both robots with one program: the run keeps one program for all.
     m_rows = { { InFolder("robot/base.rob"), QString::fromStdString(Program("drive")) },
-        { InFolder("robot/second.rob"), QString::fromStdString(Program("drive")) } };
+        { InFolder("robot/" + second.toStdString() + ".rob"), QString::fromStdString(Program("drive")) } };
     Pick(W().action_Multiplayer_Game);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
     ASSERT_TRUE(WaitForLoad(2));
