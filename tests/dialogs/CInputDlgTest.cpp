@@ -103,6 +103,17 @@ TEST_F(CInputDlgTest, OkWritesBackTheTextEvenUnchanged) {
                   }),
         QDialog::Accepted);
     EXPECT_EQ(edited, QStringLiteral("教师机"));
+
+    // The text goes back as typed; the caller reads it its own way.
+    QString spaced;
+    CInputDlg third(QString(), &spaced, *m_config);
+    EXPECT_EQ(RunModal(third,
+                  [&] {
+                      QTest::keyClicks(third.LineEdit(), QStringLiteral(" 12 "));
+                      QTest::mouseClick(third.ButtonOK(), Qt::LeftButton);
+                  }),
+        QDialog::Accepted);
+    EXPECT_EQ(spaced, QStringLiteral(" 12 "));
 }
 
 TEST_F(CInputDlgTest, NoAndTheCloseButtonLeaveTheStringAlone) {

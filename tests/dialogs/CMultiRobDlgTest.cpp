@@ -94,6 +94,34 @@ TEST_F(CMultiRobDlgTest, OkListsTheRowsWithARobotAndRefusesATakenName) {
     EXPECT_EQ(programs, (std::vector<std::string> { StdPath("programs/drive.so"), std::string() }));
 }
 
+// Up to six robots, each in a row of its own.
+TEST_F(CMultiRobDlgTest, SixRowsHoldSixRobots) {
+    std::vector<std::string> robots;
+    std::vector<std::string> programs;
+    for (const char* robot :
+        { "six/a.rob", "six/b.rob", "six/c.rob", "six/d.rob", "six/e.rob", "six/f.rob" }) {
+        m_installed.dir().write(robot, "x");
+        robots.push_back(StdPath(robot));
+        programs.push_back(StdPath("programs/drive.so"));
+    }
+    programs[5].clear();
+    const std::vector<std::string> given = robots;
+    CMultiRobDlg dialog(m_config);
+    const int result = RunModal(
+        dialog,
+        [&] {
+            EXPECT_EQ(dialog.Combo(5, 0)->currentText(), QStringLiteral("f"));
+            EXPECT_EQ(dialog.Combo(5, 1)->currentIndex(), 0);
+            QTest::mouseClick(dialog.ButtonOK(), Qt::LeftButton);
+        },
+        [&] { return dialog.Exec(&robots, &programs); });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(robots, given);
+    ASSERT_EQ(programs.size(), 6u);
+    EXPECT_EQ(programs[4], StdPath("programs/drive.so"));
+    EXPECT_EQ(programs[5], std::string());
+}
+
 TEST_F(CMultiRobDlgTest, CancelLeavesTheListsAlone) {
     std::vector<std::string> robots = { StdPath("mine/car.rob") };
     std::vector<std::string> programs = { StdPath("programs/drive.so") };

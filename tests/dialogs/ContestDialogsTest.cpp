@@ -104,7 +104,9 @@ TEST_F(ContestDialogsTest, LoginTakesTheLinkAndTheStoredAccount) {
     // A relogin shows the account it reuses, which cannot be changed; the
     // notice of a login elsewhere comes once.
     c.m_bHaveToOutline = true;
+    c.m_nRememberLogin = 0;
     CLoginDlg elsewhere(c, true);
+    EXPECT_FALSE(elsewhere.SaveBox()->isChecked());
     EXPECT_EQ(elsewhere.StatusLabel()->text(),
         QStringLiteral("This account has logged in elsewhere. Please log in again."));
     EXPECT_FALSE(c.m_bHaveToOutline);

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <QValidator>
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,21 @@ TEST_F(RuleAndAssign, AnEmptyRuleGetsItsDefaultsAndOkWritesTheEdits) {
     EXPECT_EQ(GridCell(dialog.RowLabels()[6]), std::make_pair(3, 0));
     EXPECT_EQ(dialog.NumberEdit()->text(), QStringLiteral("10000"));
     EXPECT_EQ(dialog.RowEdits()[4]->text(), QStringLiteral("8"));
+    // Numbers and weights are 1 to 10000, counts 0 to 8.
+    const auto state = [](const QLineEdit* edit, const char* text) {
+        QString input = QString::fromLatin1(text);
+        int position = 0;
+        return edit->validator()->validate(input, position);
+    };
+    for (const QLineEdit* number : { dialog.NumberEdit(), dialog.WeightEdit() }) {
+        EXPECT_EQ(state(number, "1"), QValidator::Acceptable);
+        EXPECT_EQ(state(number, "10000"), QValidator::Acceptable);
+        EXPECT_NE(state(number, "0"), QValidator::Acceptable);
+        EXPECT_NE(state(number, "10001"), QValidator::Acceptable);
+    }
+    EXPECT_EQ(state(dialog.RowEdits()[0], "0"), QValidator::Acceptable);
+    EXPECT_EQ(state(dialog.RowEdits()[6], "8"), QValidator::Acceptable);
+    EXPECT_NE(state(dialog.RowEdits()[6], "9"), QValidator::Acceptable);
 
     // Cancel leaves the values as they are.
     EXPECT_EQ(RunModal(dialog,
@@ -112,8 +128,9 @@ TEST_F(RuleAndAssign, AReadOnlyRuleShowsItsTitleAndWritesNothing) {
 
 TEST_F(RuleAndAssign, AssigningTogglesGeometryObjectsAndKeepsUnlistedIds) {
     osg::ref_ptr<CModel> trigger = Element(1, 8, "models/trigger/delivery.ive");
-    // 3 is listed and assigned; 99 was deleted since.
-    trigger->SetObjList({ 3, 99 });
+    // 3 is listed and assigned (twice, as a damaged file may have it); 99
+    // was deleted since.
+    trigger->SetObjList({ 3, 99, 3 });
     const std::vector<osg::ref_ptr<CModel>> playground
         = { trigger, Element(3, 9, "models/playground/cube.ive", "红块"),
               Element(4, 9, "models/playground/ball.ive", "球一"),
@@ -154,7 +171,7 @@ TEST_F(RuleAndAssign, AssigningTogglesGeometryObjectsAndKeepsUnlistedIds) {
                       QTest::mouseClick(dialog.ButtonNo(), Qt::LeftButton);
                   }),
         QDialog::Rejected);
-    EXPECT_EQ(trigger->GetObjList(), (std::vector<int> { 3, 99 }));
+    EXPECT_EQ(trigger->GetObjList(), (std::vector<int> { 3, 99, 3 }));
 
     CAssignGEODlg again(trigger, playground, QString(), m_config);
     tree = again.Tree();
@@ -163,7 +180,7 @@ TEST_F(RuleAndAssign, AssigningTogglesGeometryObjectsAndKeepsUnlistedIds) {
                       // Twice on a row: as before.
                       click(4);
                       click(4);
-                      EXPECT_EQ(again.WorkingList(), (std::vector<int> { 3, 99 }));
+                      EXPECT_EQ(again.WorkingList(), (std::vector<int> { 3, 99, 3 }));
                       EXPECT_EQ(row(4)->text(2), QString());
                       click(3);
                       EXPECT_EQ(row(3)->text(2), QString());

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -91,6 +92,15 @@ TEST_F(SmallDialogs, DriveSpeedsAreWrittenBackInBaseTenWithinTheirRange) {
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(dialog.SpeedEdit(i)->text(), QString::number(speeds[i]));
     EXPECT_EQ(dialog.ButtonOK()->text(), m_config.GetText("CDriveSetDlg", "f_Language", "sOK"));
+    // Straight, turn and the two wheels of a curve, captioned "s0" to "s3".
+    const char* const captions[4] = { "s0", "s1", "s2", "s3" };
+    for (int i = 0; i < 4; ++i) {
+        auto* caption = qobject_cast<QLabel*>(qobject_cast<QFormLayout*>(dialog.layout()->itemAt(0)->layout())
+                                                  ->labelForField(dialog.SpeedEdit(i)));
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->text(), m_config.GetText("CDriveSetDlg", "f_Language", captions[i])) << i;
+        EXPECT_FALSE(caption->text().isEmpty()) << i;
+    }
 
     // Cancel after typing leaves the speeds alone.
     EXPECT_EQ(RunModal(dialog,
@@ -148,4 +158,14 @@ TEST_F(SmallDialogs, LoadOptionsAreReadOnlyOnOk) {
         RunModal(dialog, [&] { QTest::mouseClick(dialog.ButtonOK(), Qt::LeftButton); }), QDialog::Accepted);
     EXPECT_FALSE(dialog.m_bLoadRobot);
     EXPECT_FALSE(dialog.m_bLoadMap);
+
+    // Each box answers for its own part of the example.
+    EXPECT_EQ(RunModal(dialog,
+                  [&] {
+                      ClickBox(dialog.MapBox());
+                      QTest::mouseClick(dialog.ButtonOK(), Qt::LeftButton);
+                  }),
+        QDialog::Accepted);
+    EXPECT_FALSE(dialog.m_bLoadRobot);
+    EXPECT_TRUE(dialog.m_bLoadMap);
 }

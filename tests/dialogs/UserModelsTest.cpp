@@ -76,6 +76,11 @@ TEST(CExTreeView, ListsTheModelFilesOfARealFolder) {
             QStringLiteral("   2 KB") }));
     EXPECT_EQ(view.topLevelItem(2)->text(3), QStringLiteral("2011-5-3 09:07:02"));
     EXPECT_EQ(view.GetCurrentName(), QStringLiteral("empty.osg"));
+    // A name is a model's with a letter before its four-letter ending.
+    EXPECT_EQ(
+        view.f_IsIveOrOsg(QStringLiteral("a.IvE")), config.GetText("CExTreeView", "f_IsIveOrOsg", "sIve"));
+    for (const char* name : { ".ive", ".OSG", "aive", "a.ive.bak" })
+        EXPECT_EQ(view.f_IsIveOrOsg(QString::fromLatin1(name)), QString()) << name;
 
     view.Refresh(QStringLiteral("nine.ive"));
     EXPECT_EQ(view.GetCurrentName(), QStringLiteral("nine.ive"));

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -110,6 +111,27 @@ TEST_F(ModelBar, ThePreviewDrawsARealModelTurning) {
     EXPECT_TRUE(SameMatrix(
         view.GetModelTransform()->getMatrix(), Rx(45) * Rz(30) * osg::Matrixd::scale(1.7, 1.3, 0.5)));
     EXPECT_EQ(view.GetFrameTimer()->interval(), 1);
+    // Each kind's pose before the turntable takes over.
+    const osg::Matrixd tilted = Rx(45) * Rz(30);
+    const std::pair<int, osg::Matrixd> kinds[] = {
+        { 100, tilted * osg::Matrixd::scale(0.8, 0.87, 0.81) },
+        { 105, tilted * osg::Matrixd::scale(0.8, 0.87, 0.81) },
+        { 18, Rx(30) * Rz(180) },
+        { 10, Rz(145) },
+        { 13, Rz(145) },
+        { 2, Rz(30) },
+        { 103, tilted * osg::Matrixd::scale(1, 1, 0.1) },
+        { 104, tilted * osg::Matrixd::scale(1, 1, 0.1) },
+        { 109, tilted * osg::Matrixd::scale(1, 1, 0.1) },
+        { 110, tilted * osg::Matrixd::scale(1, 1, 0.1) },
+        { 113, tilted * osg::Matrixd::scale(1, 1, 0.1) },
+        { 101, tilted * osg::Matrixd::scale(1.7, 1.3, 0.5) },
+        { 111, tilted * osg::Matrixd::scale(1, 1, 0.2) },
+        { 1, tilted },
+        { 106, tilted },
+    };
+    for (const auto& [kind, matrix] : kinds)
+        EXPECT_TRUE(SameMatrix(ViewerQT::KindMatrix(kind), matrix)) << kind;
     view.resize(70, 70);
     view.show();
     ASSERT_TRUE(WaitForFrames(view, 5));
@@ -119,7 +141,7 @@ TEST_F(ModelBar, ThePreviewDrawsARealModelTurning) {
     // angle about X and Z, 0.015 more every frame.
     auto* turntable = dynamic_cast<BrickCallBack*>(view.GetModelTransform()->getUpdateCallback());
     ASSERT_NE(turntable, nullptr);
-    const double angle = turntable->GetAngle() - BrickCallBack::kStep;
+    const double angle = turntable->GetAngle() - 0.015;
     EXPECT_GT(angle, 0.0);
     EXPECT_TRUE(SameMatrix(view.GetModelTransform()->getMatrix(),
         osg::Matrixd::rotate(angle, osg::Vec3d(1, 0, 0)) * osg::Matrixd::rotate(angle, osg::Vec3d(0, 0, 1))));
@@ -209,12 +231,21 @@ TEST_F(ModelBar, ARightClickPreviewsTheModelNamedAfterThePicture) {
     ASSERT_NE(popup, nullptr);
     ASSERT_NE(picture.Preview(), nullptr);
     EXPECT_EQ(popup->size(), QSize(68, 68));
+    EXPECT_EQ(popup->pos(), picture.mapToGlobal(QPoint(0, 0)) - QPoint(5, 5));
     EXPECT_EQ(picture.Preview()->GetFile(), "models/brick/brick_2x2.ive");
     EXPECT_EQ(picture.Preview()->GetKind(), 1);
     ASSERT_NE(picture.Preview()->GetModel(), nullptr);
     // A brick is previewed blue; the model's other copies keep their colours.
     const osg::Vec4 blue(0.0f, 157.0f / 255.0f, 1.0f, 1.0f);
     EXPECT_EQ(Diffuse(*picture.Preview()->GetModel()), blue);
+    const auto* material = dynamic_cast<const osg::Material*>(
+        picture.Preview()->GetModel()->getStateSet()->getAttribute(osg::StateAttribute::MATERIAL));
+    ASSERT_NE(material, nullptr);
+    EXPECT_EQ(material->getAmbient(osg::Material::BACK), blue);
+    EXPECT_EQ(
+        material->getSpecular(osg::Material::FRONT), osg::Vec4(0.0720721f, 0.0720721f, 0.0720721f, 1.0f));
+    EXPECT_EQ(material->getEmission(osg::Material::FRONT), osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
+    EXPECT_FLOAT_EQ(material->getShininess(osg::Material::BACK), 35.84f);
     EXPECT_NE(Diffuse(*scene::ModelCache::Shared().Load("models/brick/brick_2x2.ive")), blue);
     ASSERT_TRUE(WaitForFrames(*picture.Preview(), 3));
     EXPECT_GT(ModelPixels(*picture.Preview()), 100);
@@ -222,6 +253,20 @@ TEST_F(ModelBar, ARightClickPreviewsTheModelNamedAfterThePicture) {
     // A left click in the preview closes it.
     QTest::mouseClick(picture.Preview(), Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_TRUE(QTest::qWaitFor([&] { return picture.PreviewPopup() == nullptr; }));
+
+    // Once the pointer has come back onto the picture, the preview is let
+    // go: a click in it no longer closes it.
+    QTest::mouseClick(&picture, Qt::RightButton, {}, QPoint(30, 30));
+    QPointer<QDialog> second = picture.PreviewPopup();
+    ASSERT_NE(second, nullptr);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), picture.mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(&picture, &enter);
+    EXPECT_EQ(picture.PreviewPopup(), nullptr);
+    QTest::mouseClick(picture.Preview(), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::qWait(20);
+    ASSERT_FALSE(second.isNull());
+    EXPECT_TRUE(second->isVisible());
+    second->close();
 
     // A picture path too short to name a model previews nothing.
     EXPECT_EQ(CImageViewer::ModelFileOf(QStringLiteral("a.png")), std::string());
@@ -239,6 +284,7 @@ TEST_F(ModelBar, TheBarPacksItsPicturesThreeToARow) {
         <obj address="models/brick/brick_1x2.ive" image="images/brick/brick_1x2.png" type="1"/>
         <obj address="models/brick/brick_2x2.ive" image="images/brick/brick_2x2.png" type="1" special="1"/>
         <obj address="models/brick/brick_2x4.ive" type="1"/>
+        <obj address="models/brick/brick_2x4.ive" image="" type="1"/>
         <obj address="" image="images/brick/brick_2x4.png" type="1"/>
         <obj address="models/brick/brick_2x4.ive" image="images/brick/brick_2x4.png"/>
         <obj address="models/brick/beam_1x8.ive" image="images/brick/beam_1x8.png" type="1"/>

@@ -90,6 +90,8 @@ QImage Render(QWidget& widget) {
 TEST(CExWidget, TurnsTheEditorKeysIntoCodes) {
     CExWidget widget;
     SignalLog sent(widget);
+    // The keys reach it once the view is clicked, not on the way of Tab.
+    EXPECT_EQ(widget.focusPolicy(), Qt::ClickFocus);
 
     Press(widget, Qt::Key_Escape);
     EXPECT_EQ(sent.Take(), Codes({ "14" }));
@@ -147,6 +149,10 @@ TEST(CExWidget, StaysOpenWhenClosed) {
     EXPECT_TRUE(widget.isVisible());
     EXPECT_EQ(widget.windowOpacity(), 1.0);
     widget.slot_Cloce(4);
+    EXPECT_DOUBLE_EQ(widget.windowOpacity(), 0.4);
+    // The last frame of a fade asks to close, which the host declines.
+    widget.slot_Cloce(0);
+    EXPECT_TRUE(widget.isVisible());
     EXPECT_DOUBLE_EQ(widget.windowOpacity(), 0.4);
 }
 
