@@ -54,6 +54,8 @@ void ArthurFrame::setDescriptionEnabled(bool enabled) {
 
 QString ArthurFrame::SourceToHtml(const QString& source) {
     QString html = source;
+    // First, so that the entities made next stay whole.
+    html.replace(QLatin1Char('&'), QLatin1String("&amp;"));
     html.replace(QLatin1Char('<'), QLatin1String("&lt;"));
     html.replace(QLatin1Char('>'), QLatin1String("&gt;"));
     const char* const keywords[] = { "this", "static", "#define ", "double ", "case ", "uint ", "void ",

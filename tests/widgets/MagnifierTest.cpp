@@ -6,6 +6,7 @@
 #include "widgets/CMagnifierText.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLineF>
 #include <QSignalSpy>
 #include <QTest>
@@ -33,10 +34,28 @@ TEST(CMagnifierText, LaysOutCharactersFromU04FFToU1E00AsOnePath) {
         text.setText(QStringLiteral("ab") + QChar(unit));
         EXPECT_EQ(text.pathCount(), paths);
     }
-    // The paths start at the corner, with room left of and above the text.
-    text.setText(QStringLiteral("Ma"));
-    EXPECT_GT(text.sizeHint().width(), 10);
-    EXPECT_GT(text.sizeHint().height(), 3);
+    // The paths start at the corner, with room left of and above the text:
+    // drawn at its size, the ink begins 10 pixels right and 3 down. (The
+    // tiny lens rests far below, off the widget.)
+    CMagnifierText shown(nullptr, false);
+    shown.setAnimated(false);
+    shown.setRadius(1);
+    shown.setText(QStringLiteral("Ma"));
+    shown.resize(shown.sizeHint());
+    QImage image(shown.size(), QImage::Format_ARGB32);
+    shown.render(&image);
+    int left = image.width();
+    int top = image.height();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 100) {
+                left = std::min(left, x);
+                top = std::min(top, y);
+            }
+        }
+    }
+    EXPECT_NEAR(left, 10, 1);
+    EXPECT_NEAR(top, 3, 1);
 }
 
 TEST(CMagnifierText, TheLensDriftsWithinTheWidgetAndTheMouseCarriesIt) {
@@ -100,4 +119,7 @@ TEST(ArthurFrame, SourceShowsAsColouredHtml) {
             "<font color=olive>const</font> char* s = <font color=green>\"a\"</font> "
             "<font color=green>\"b\"</font>;\n"
             "<font color=navy>#endif</font>\n</pre></html>"));
+    // An ampersand is text too: what the source says is what shows.
+    EXPECT_EQ(ArthurFrame::SourceToHtml(QStringLiteral("b = a && c; // &lt;\n")),
+        QStringLiteral("<html><pre>b = a &amp;&amp; c; <font color=red>// &amp;lt;</font>\n</pre></html>"));
 }
