@@ -250,6 +250,13 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     EXPECT_FALSE(w.tabWidget->isTabEnabled(1));
     EXPECT_TRUE(w.tabWidget->isTabEnabled(2));
     EXPECT_FALSE(w.menu_Virtual->menuAction()->isVisible());
+    // A run started and stopped in the match leaves the examples away.
+    w.tabWidget->setCurrentWidget(w.tab3);
+    w.action_VirtualStart->trigger();
+    w.action_VirtualStart->trigger();
+    EXPECT_FALSE(w.IsEmuRunning());
+    EXPECT_TRUE(w.action_LoadRobot->isVisible());
+    EXPECT_FALSE(w.menu_2->menuAction()->isVisible());
 
     // The clock goes by this computer's time from its first tick on.
     w.f_Ui_UpdateMatchTime();

@@ -204,6 +204,12 @@ protected:
             for (int column = 0; column < 2; ++column) {
                 QComboBox* combo = robots->Combo(int(row), column);
                 const QString wanted = column == 0 ? m_rows[row].first : m_rows[row].second;
+                // No file wanted: the empty item.
+                if (wanted.isEmpty()) {
+                    if (combo->currentIndex() != 0)
+                        combo->setCurrentIndex(0);
+                    continue;
+                }
                 if (combo->currentIndex() == 2 && combo->toolTip() == wanted)
                     continue;
                 m_files.push_back(wanted);
@@ -303,6 +309,11 @@ protected:
 } // namespace
 
 TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScored) {
+    // Before anything is loaded a frame shows no time and a score of 0.
+    W().slot_Update();
+    EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0"));
+    EXPECT_EQ(W().label_Time->text(), QStringLiteral("0.00 s"));
+
     // The robot and the playground that come with the installation.
 
     // The loader's progress shows in the progress dialog while the robot
@@ -335,10 +346,16 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     Pick(W().action_Show_Message);
     ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
     EXPECT_EQ(W().RobotDataPanel()->GetComboBox()->currentText(), QStringLiteral("rover.rob"));
+    // At the right edge of the view, 120 below its top.
+    EXPECT_EQ(W().RobotDataPanel()->pos(),
+        W().mapToGlobal(
+            QPoint(W().widget_5->width() - W().RobotDataPanel()->width() + 20, W().widget_5->y() + 120)));
 
     PressStart();
     ASSERT_TRUE(W().IsEmuRunning());
     EXPECT_EQ(W().action_VirtualStart->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(W().action_VirtualStart->statusTip(),
+        CConfig::Instance().GetText("CMainDlg", "f_LanguageEmuApp", "m_sEmuApp_Start4"));
     for (QAction* hidden : { W().action_LoadRobot, W().action_LoadStrategy, W().action_LoadGround,
              W().action_Multiplayer_Game, W().action_RobotMove })
         EXPECT_FALSE(hidden->isVisible()) << hidden->text().toStdString();
@@ -387,6 +404,8 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
 
     // The page is idle again, the robot back at its start.
     EXPECT_EQ(W().action_VirtualStart->text(), QStringLiteral("Start"));
+    EXPECT_EQ(W().action_VirtualStart->statusTip(),
+        CConfig::Instance().GetText("CMainDlg", "f_LanguageEmuApp", "m_sEmuApp_Start2"));
     for (QAction* shown : { W().action_LoadRobot, W().action_LoadStrategy, W().action_LoadGround,
              W().action_Multiplayer_Game, W().action_RobotMove })
         EXPECT_TRUE(shown->isVisible()) << shown->text().toStdString();
@@ -592,6 +611,18 @@ TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
     QComboBox* robots = W().RobotDataPanel()->GetComboBox();
     ASSERT_EQ(robots->count(), 2);
     EXPECT_EQ(robots->itemText(1), second + ".rob");
+    // Following a robot takes the mouse modes away; following the other
+    // lets the first go.
+    QAction* followFirst = W().menu_View_Flow->actions()[0];
+    QAction* followSecond = W().menu_View_Flow->actions()[1];
+    followSecond->trigger();
+    EXPECT_TRUE(Emu().m_bFollow);
+    EXPECT_FALSE(W().action_RobotMove->isVisible());
+    followFirst->trigger();
+    EXPECT_TRUE(followFirst->isChecked());
+    EXPECT_FALSE(followSecond->isChecked());
+    EXPECT_TRUE(followSecond->isEnabled());
+    EXPECT_FALSE(W().action_RobotRotate->isVisible());
     PressStart();
     ASSERT_TRUE(W().IsEmuRunning());
     const auto outputShows = [&](int robot, const char* motors) {
@@ -622,6 +653,11 @@ TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
     EXPECT_TRUE(m_namesWhole);
     EXPECT_EQ(m_scoreRows[1][2], QStringLiteral("0"));
     ASSERT_TRUE(WaitForLoad(2));
+    // Idle again, still following: the mouse modes stay away.
+    EXPECT_TRUE(Emu().m_bFollow);
+    EXPECT_TRUE(W().action_LoadRobot->isVisible());
+    for (QAction* mode : { W().action_RobotMove, W().action_RobotRotate, W().action_RobotDel })
+        EXPECT_FALSE(mode->isVisible()) << mode->text().toStdString();
 
     // Both robots with one program: the run keeps one program for all.
     m_rows = { { InFolder("robot/base.rob"), QString::fromStdString(Program("drive")) },
@@ -631,6 +667,17 @@ TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
     ASSERT_TRUE(WaitForLoad(2));
     EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
     EXPECT_TRUE(Block().m_vecProgramFiles.empty());
+
+    // A robot without a program is no program that fails to load: it just
+    // stands.
+    const qsizetype told = m_watcher.Messages().size();
+    m_rows = { { InFolder("robot/base.rob"), QString::fromStdString(Program("drive")) },
+        { InFolder("robot/" + second.toStdString() + ".rob"), QString() } };
+    Pick(W().action_Multiplayer_Game);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
+    ASSERT_TRUE(WaitForLoad(2));
+    EXPECT_EQ(Block().m_vecProgramFiles, (std::vector<std::string> { Program("drive"), std::string() }));
+    EXPECT_EQ(m_watcher.Messages().size(), told);
 }
 
 TEST_F(SimulationPage, ARobotBeyondThePlaygroundsPartLimitsIsLeftOutAndTheRulesAreShown) {
@@ -644,7 +691,15 @@ TEST_F(SimulationPage, ARobotBeyondThePlaygroundsPartLimitsIsLeftOutAndTheRulesA
     playground.rules = { 100, 0 };
     playground.rules.resize(2 + 20, 0);
     ASSERT_TRUE(playground.Save(path, error)) << error;
+    // The robot data panel, put away for the reload, has no robot to come
+    // back for once the rover is left out.
+    LoadRobot(InFolder("robot/rover.rob"));
+    Pick(W().action_Show_Message);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
     LoadPlayground(QString::fromStdString(path), 0);
+    EXPECT_EQ(m_rulesShown.size(), 1);
+    EXPECT_FALSE(W().RobotDataPanel()->isVisible());
+    m_rulesShown.clear();
 
     m_files.push_back(InFolder("robot/rover.rob"));
     Pick(W().action_LoadRobot);
