@@ -168,6 +168,7 @@ protected:
             const QAbstractItemView* view = score->GetTable();
             m_namesWhole = score->GetTable()->columnWidth(0) >= view->sizeHintForColumn(0);
             m_bundleWhenScored = QFile::exists(InFolder("Temp/temp.3d"));
+            m_uploadWhenScored = W().action_Up3DFile->isVisible();
             m_framesWhenScored = Emu().GetFrameCount();
             m_timeWhenScored = W().label_Time->text();
             QMetaObject::invokeMethod(score, &QDialog::accept, Qt::QueuedConnection);
@@ -294,6 +295,7 @@ protected:
     QPointer<CInputDlg> m_lastInput;
     std::vector<QStringList> m_scoreRows;
     bool m_bundleWhenScored = false;
+    bool m_uploadWhenScored = false;
     int m_framesWhenScored = -1;
     QString m_timeWhenScored;
     QPointer<CScoreDlg> m_lastScore;
@@ -845,6 +847,9 @@ TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
     LoadRobot(InFolder("robot/rover.rob"));
     LoadProgram(Program("drive"));
     LoadPlayground(InFolder("playground/practice.pla"));
+    // A practice run writes no bundle.
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_FALSE(m_bundleWhenScored);
 
     Pick(W().action_NetMatch);
     ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
@@ -936,6 +941,9 @@ TEST_F(ClassroomPage, TheRunsBundleReachesClassServerAndRunsTheSameRunWhenLoaded
     ASSERT_EQ(m_scoreRows.size(), 1u);
     EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("15"));
     EXPECT_TRUE(m_bundleWhenScored) << "the bundle is there before the score table";
+    // Submitting waits for the run to be over.
+    EXPECT_FALSE(m_uploadWhenScored);
+    EXPECT_TRUE(W().action_Up3DFile->isVisible());
 
     // The bundle: "TL_RL_PL_GL_", the result text in GBK, then the robot
     // file, the program and the playground file as they are.
