@@ -305,3 +305,48 @@ void s_RefreshWindowMatrix(SEditState& s) {
     if (width > 0 && height > 0)
         s.m_vViewport.set(float(width), float(height));
 }
+
+bool s_ShowSelRect(SEditState& s, bool dragging) {
+    if (!dragging && s.m_bAddToSel)
+        s.m_vecSelSnapshot = s.m_vecSel;
+    const osg::Vec2f& from = s.m_vPressPoint;
+    const osg::Vec2f& to = s.m_vPointer;
+    const bool show = dragging && to.x() != 0.0f && to.y() != 0.0f;
+    return s.m_pCam && s.m_pCam->Update(show, from, to);
+}
+
+void s_SelectInRect(SEditState& s, osg::Vec3f (*pointOf)(const CModel& part)) {
+    const osg::Vec2f& from = s.m_vPressPoint;
+    const osg::Vec2f& to = s.m_vPointer;
+    const float x0 = std::min(from.x(), to.x());
+    const float x1 = std::max(from.x(), to.x());
+    const float y0 = std::min(from.y(), to.y());
+    const float y1 = std::max(from.y(), to.y());
+    s.m_bCarrying = false;
+    s.m_bRotating = false;
+    s_RefreshWindowMatrix(s);
+
+    std::vector<osg::ref_ptr<CModel>> inside;
+    for (const osg::ref_ptr<CModel>& part : s.m_vecAllParts) {
+        const osg::Vec3f pixel = pointOf(*part) * s.m_mWindow;
+        if (pixel.x() > x0 && pixel.x() < x1 && pixel.y() > y0 && pixel.y() < y1)
+            inside.push_back(part);
+    }
+    if (!s.m_bAddToSel) {
+        s.m_vecSel = inside;
+        return;
+    }
+    auto contains = [](const std::vector<osg::ref_ptr<CModel>>& list, const CModel* part) {
+        return std::find(list.begin(), list.end(), part) != list.end();
+    };
+    std::vector<osg::ref_ptr<CModel>> selection;
+    for (const osg::ref_ptr<CModel>& part : inside) {
+        if (!contains(s.m_vecSelSnapshot, part.get()))
+            selection.push_back(part);
+    }
+    for (const osg::ref_ptr<CModel>& part : s.m_vecSelSnapshot) {
+        if (!contains(inside, part.get()))
+            selection.push_back(part);
+    }
+    s.m_vecSel = selection;
+}

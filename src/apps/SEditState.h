@@ -158,3 +158,14 @@ void s_OnStepPushed(SEditState& s);
 // The window matrix and its viewport from the overlay camera, for window-space
 // overlap and snapping.
 void s_RefreshWindowMatrix(SEditState& s);
+// A rectangle selection from the press point to the pointer. The first step
+// draws the rectangle while dragging (and hides it otherwise); with
+// add-to-selection on, a rectangle that starts takes the selection as the
+// snapshot it toggles against. False when the overlay camera took no
+// rectangle: the selection then stays as it is. Otherwise the builder drops
+// its selection and takes the second step, which selects the parts whose
+// point (given by the builder, in world coordinates) lies strictly inside the
+// rectangle: those alone, or toggled against the snapshot. Nothing is then
+// carried or turned.
+bool s_ShowSelRect(SEditState& s, bool dragging);
+void s_SelectInRect(SEditState& s, osg::Vec3f (*pointOf)(const CModel& part));
