@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <cstring>
 #include <netinet/in.h>
+#include <poll.h>
 #include <set>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -96,12 +97,25 @@ void Send(quint16 port, const QByteArray& stream) {
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    Check(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0,
-        QStringLiteral("no connection: ") + QString::fromLocal8Bit(strerror(errno)));
+    // The fuzzer's own timer interrupts calls now and then; an interrupted
+    // connect goes on by itself and is waited for.
+    int result = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    if (result != 0 && errno == EINTR) {
+        pollfd writable { fd, POLLOUT, 0 };
+        while (poll(&writable, 1, 10000) < 0 && errno == EINTR) { }
+        int error = 0;
+        socklen_t size = sizeof error;
+        getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size);
+        result = error == 0 ? 0 : -1;
+        errno = error;
+    }
+    Check(result == 0, QStringLiteral("no connection: ") + QString::fromLocal8Bit(strerror(errno)));
     qsizetype sent = 0;
     while (sent < stream.size()) {
         const ssize_t n
             = send(fd, stream.constData() + sent, static_cast<size_t>(stream.size() - sent), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0)
             break; // the receiver refused the stream and closed
         sent += n;
