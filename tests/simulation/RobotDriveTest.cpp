@@ -75,6 +75,14 @@ TEST(RobotDrive, AProgramsOutputDrivesTheRobotForwardAndTurnsIt) {
     EXPECT_NEAR(driven.robot->GetMotors()[0]->GetJoint()->angleRateDegrees(), 30.0, 2.0);
     EXPECT_EQ(driven.robot->GetStepCount(), 40);
 
+    // A text that names one motor leaves the other at its value, and every
+    // motor drives in every step: the robot goes on straight ahead.
+    ASSERT_TRUE(driven.Program("1*50*"));
+    const scene::Transform onward = driven.Pose();
+    driven.Run(20);
+    EXPECT_NEAR((driven.Pose().GetTranslation() - onward.GetTranslation()).y(), 20 * 1.005, 2.0);
+    EXPECT_NEAR(driven.Pose().GetHpr().x(), 0.0, 1.0);
+
     // Opposite values turn it on the spot, to the left for a left wheel
     // going back.
     ASSERT_TRUE(driven.Program("1*-30* 2*30*"));

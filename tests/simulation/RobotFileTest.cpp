@@ -52,7 +52,9 @@ TEST(RobotFile, TheBuildersFileLoadsIntoTheSimulationAtItsStartPose) {
     testsupport::TempDir dir;
     BuilderRobot builder;
     builder.AddBase();
-    builder.Add(ModelTypeSensor, "models/sensor/ray.ive", 0.0, 6.0, 5.2, 0.0, 3, SensorKindRay);
+    // The simulation gives a sensor the ray distance of the file.
+    builder.Add(ModelTypeSensor, "models/sensor/ray.ive", 0.0, 6.0, 5.2, 0.0, 3, SensorKindRay)
+        ->SetRayDis(40);
     builder.Add(ModelTypeColoredLight, "models/light/coloredlight.ive", 0.0, -4.0, 5.2, 0.0, 5);
     // A brick keeps its colour; one whose colour is not opaque takes the
     // default part colour.
@@ -115,6 +117,7 @@ TEST(RobotFile, TheBuildersFileLoadsIntoTheSimulationAtItsStartPose) {
     ASSERT_EQ(robot->GetSensors().size(), 1u);
     EXPECT_EQ(robot->GetSensors()[0]->GetPort(), 3);
     EXPECT_EQ(robot->GetSensors()[0]->GetKind(), SensorKindRay);
+    EXPECT_EQ(robot->GetSensors()[0]->GetRayDis(), 40);
     ASSERT_EQ(robot->GetLights().size(), 1u);
     EXPECT_EQ(robot->GetLights()[0]->GetPort(), 5);
     ASSERT_EQ(robot->GetBricks().size(), 2u);
