@@ -67,8 +67,18 @@ TEST(RobotFile, TheBuildersFileLoadsIntoTheSimulationAtItsStartPose) {
     const std::string file = builder.Save(dir.path() / "robot.rob");
     ASSERT_FALSE(file.empty());
 
+    // The sections in their order, "join" with the number of motors,
+    // sensors and lights.
+    const std::string text = ReadText(file);
+    std::size_t at = 0;
+    for (const char* section : { "<rcu l=\"11\">", "<brick>", "<wheel>", "<motor>", "<sensor>",
+             "<coloredlight>", "<join l=\"4\">", "<join_line>", "<join_motor>", "<count>" }) {
+        const std::size_t next = text.find(section, at);
+        EXPECT_NE(next, std::string::npos) << section << " after the sections before it";
+        at = next == std::string::npos ? at : next;
+    }
     RobotFileData data;
-    ASSERT_EQ(ParseRobotXml(ReadText(file), data), RobotFileStatus::Read);
+    ASSERT_EQ(ParseRobotXml(text, data), RobotFileStatus::Read);
     EXPECT_EQ(data.m_nPartCount, 11);
     // "join" lists the two motors, the sensor and the light; each motor's
     // shaft meets its wheel's hub, which "join_motor" records motor first.
