@@ -159,6 +159,10 @@ TEST(Sensors, TheGreySensorReadsTheGroundPictureUnderIt) {
     large->setUserData(scene::kGroundPicture, Picture(1024, 1024, [](int, int) { return Grey(255); }));
     osg::ref_ptr<CSensor> edge = PlaceSensor(sim, SensorKindGrey, "grey", 256.5, 10.0);
     EXPECT_EQ(Read(*edge), "0*");
+    osg::ref_ptr<CSensor> onEdge = PlaceSensor(sim, SensorKindGrey, "grey", 256.0, -256.0);
+    EXPECT_EQ(Read(*onEdge), "0*") << "x = 256 and y = -256 exactly are outside";
+    osg::ref_ptr<CSensor> onEdgeX = PlaceSensor(sim, SensorKindGrey, "grey", 256.0, 10.0);
+    EXPECT_EQ(Read(*onEdgeX), "0*") << "x = 256 exactly is outside";
     osg::ref_ptr<CSensor> inside = PlaceSensor(sim, SensorKindGrey, "grey", 255.5, 10.0);
     EXPECT_EQ(Read(*inside), "255*");
     sim.world->destroySolid(large);
