@@ -166,9 +166,11 @@ TEST(Sensors, TheGreySensorReadsTheGroundPictureUnderIt) {
     osg::ref_ptr<CSensor> inside = PlaceSensor(sim, SensorKindGrey, "grey", 255.5, 10.0);
     EXPECT_EQ(Read(*inside), "255*");
     sim.world->destroySolid(large);
-    // Nothing below within 50: 0.
+    // Nothing below within 50: 0; the ground 40 below is still seen.
     osg::ref_ptr<CSensor> high = PlaceSensor(sim, SensorKindGrey, "grey", 20.0, 20.0, 0.0, 60.0);
     EXPECT_EQ(Read(*high), "0*");
+    osg::ref_ptr<CSensor> raised = PlaceSensor(sim, SensorKindGrey, "grey", 20.0, 20.0, 0.0, 40.0);
+    EXPECT_EQ(Read(*raised), "255*");
 }
 
 TEST(Sensors, TheLineSensorFlagsDarkPixelsUnderItsEightRays) {
