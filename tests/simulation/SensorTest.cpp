@@ -283,6 +283,10 @@ TEST(Sensors, TheFlameSensorsSeeFlamesWithinTheirCones) {
     Block(bare, 0.0, 150.0, 0.0, 6, { 2.0, 2.0, 4.0 });
     EXPECT_EQ(Read(*lone), "105*");
     EXPECT_EQ(Read(*seeker), "105*");
+    // A flame exactly 255 away is out of reach: it does not take the
+    // decision from the target before it.
+    Block(bare, 0.0, 255.0, lone->GetSolid()->position().z, 2, { 2.0, 2.0, 4.0 });
+    EXPECT_EQ(Read(*lone), "105*");
 }
 
 TEST(Sensors, TheSoundSensorHearsTheLastAlarm) {
