@@ -279,6 +279,7 @@ TEST(TriggerZones, ScoreTouchStartAndEndZonesActOnTheFirstRobotInOrder) {
     const scene::Label* endLabel = static_cast<const ScoreTrigger*>(t[3].get())->GetLabel();
     EXPECT_EQ(endLabel->GetText(), "-5");
     EXPECT_EQ(endLabel->GetTextColor(), osg::Vec4(1, 0, 0, 0.8f));
+    EXPECT_TRUE(endLabel->GetTransform().GetTranslation() == osg::Vec3(200, 0, 10.05f)) << "10 over its zone";
     const scene::Label* zeroLabel = static_cast<const ScoreTrigger*>(t[5].get())->GetLabel();
     EXPECT_EQ(zeroLabel->GetText(), "") << "a score of 0 shows no text";
     EXPECT_EQ(zeroLabel->GetTextColor(), osg::Vec4(0, 1, 0, 0.8f)) << "only a score below 0 is red";

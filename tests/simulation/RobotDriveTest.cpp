@@ -222,6 +222,15 @@ TEST(RobotDrive, ARobotBelowTheWorldIsEliminatedAndStaysWhereItIs) {
         EXPECT_EQ(parts[i]->GetSolid()->position(), before[i]) << i;
         EXPECT_EQ(parts[i]->GetSolid()->linearVelocity(), physics::Vec3()) << i;
     }
+
+    // Moved in the scene, as the mouse carries a robot, its solids follow it
+    // in its next step.
+    scene::Transform moved = driven.Pose();
+    moved.SetTranslation(osg::Vec3(10.0f, 20.0f, 50.0f));
+    driven.robot->GetRcu()->SetTransform(moved, scene::CoordSys::Absolute);
+    driven.Run(1);
+    EXPECT_TRUE(driven.Pose().GetTranslation() == osg::Vec3(10.0f, 20.0f, 50.0f));
+    EXPECT_NEAR(driven.robot->GetRcu()->GetSolid()->position().z, 50.0, 1e-4);
 }
 
 TEST(RobotDrive, TheNameLabelFloatsOverTheRobotAndTheTrailFollowsIt) {
@@ -249,12 +258,24 @@ TEST(RobotDrive, TheNameLabelFloatsOverTheRobotAndTheTrailFollowsIt) {
     facing.SetRotation(expected);
     EXPECT_TRUE(at.EpsilonEquals(facing));
 
+    // The trail shows from its second point on; clearing it or stopping the
+    // robot takes it away.
     const unsigned shown = driven.sim.scene->GetNumberOfAddedDrawable();
-    for (int i = 0; i < 3; ++i) {
+    driven.Run(1);
+    driven.robot->UpdateTrail();
+    EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
+    for (int i = 0; i < 2; ++i) {
+        driven.Run(1);
+        driven.robot->UpdateTrail();
+        EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown + 1);
+    }
+    driven.robot->ClearTrail();
+    EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
+    for (int i = 0; i < 2; ++i) {
         driven.Run(1);
         driven.robot->UpdateTrail();
     }
     EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown + 1);
-    driven.robot->ClearTrail();
+    driven.robot->Stop();
     EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
 }

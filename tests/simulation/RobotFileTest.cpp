@@ -10,6 +10,7 @@
 #include "simulation/CMotor.h"
 #include "simulation/CRcu.h"
 #include "simulation/CRob.h"
+#include "simulation/RaySensor.h"
 #include "simulation/RobotBuilderFile.h"
 #include "simulation/RobotFile.h"
 #include "support/TempDir.h"
@@ -128,6 +129,11 @@ TEST(RobotFile, TheBuildersFileLoadsIntoTheSimulationAtItsStartPose) {
     EXPECT_EQ(robot->GetSensors()[0]->GetPort(), 3);
     EXPECT_EQ(robot->GetSensors()[0]->GetKind(), SensorKindRay);
     EXPECT_EQ(robot->GetSensors()[0]->GetRayDis(), 40);
+    // The sensor effects are off: the ray's beam is there, but not shown.
+    ASSERT_FALSE(Config().m_bShowSensorEffect);
+    const scene::SceneObject* beam = static_cast<const RaySensor*>(robot->GetSensors()[0].get())->GetEffect();
+    ASSERT_NE(beam, nullptr);
+    EXPECT_FALSE(beam->GetActive());
     ASSERT_EQ(robot->GetLights().size(), 1u);
     EXPECT_EQ(robot->GetLights()[0]->GetPort(), 5);
     ASSERT_EQ(robot->GetBricks().size(), 2u);

@@ -116,8 +116,11 @@ TEST(CRobThread, BuildsTheRobotsAwayFromTheSceneAndPlacesThemInTheGuiThread) {
         EXPECT_NEAR(box.zMin(), 0.0, 1e-3) << i;
         EXPECT_NEAR(loader.robots[std::size_t(i)]->GetRcu()->GetTransform().GetHpr().x(), 0.0, 1e-3) << i;
     }
-    // The simulation adds the robots to its scene itself.
+    // The simulation adds the robots to its scene itself. The loader puts
+    // every robot's parts in contact group 1.
     EXPECT_FALSE(loader.sim.scene->HasDrawable(loader.robots[0]->GetRcu()));
+    EXPECT_EQ(loader.robots[2]->GetRcu()->GetSolid()->firstShapeContactGroup(), 1);
+    EXPECT_EQ(loader.robots[2]->GetMotors()[0]->GetSolid()->firstShapeContactGroup(), 1);
     // At the last of robot 2's eight parts (the seventh after the control
     // unit) of three robots.
     EXPECT_EQ(data.m_nProgress, (7 * 100 / 8 + 2 * 100) / 3);
