@@ -400,17 +400,9 @@ bool CPlaApp::MouseButtonReleased(scene::Mouse*, int button) {
         CModel* pressed = m_edit.m_pPressed.get();
         if (m_edit.m_bAddToSel && pressed) {
             SetSelected(nullptr, false);
-            std::vector<osg::ref_ptr<CModel>> selection = m_edit.m_vecSelSnapshot;
-            const auto found = std::find(selection.begin(), selection.end(), pressed);
-            if (found != selection.end())
-                selection.erase(found);
-            else
-                selection.push_back(pressed);
-            for (const osg::ref_ptr<CModel>& object : selection)
+            s_ToggleInSnapshot(m_edit, pressed);
+            for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel)
                 object->SetUnselected(0);
-            m_edit.m_vecSel = selection;
-            m_edit.m_vecSelSnapshot = selection;
-            s_Highlight(m_edit, 1);
             ShowObjCount();
         } else if (!m_edit.m_bAddToSel && m_edit.m_nDragMode == SEditState::DragPressed && pressed
             && !s_IsSelected(m_edit, pressed, false)) {

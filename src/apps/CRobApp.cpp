@@ -286,15 +286,7 @@ bool CRobApp::MouseButtonReleased(scene::Mouse*, int button) {
             m_edit.m_vecSel.clear();
             m_edit.m_bCarrying = false;
             m_edit.m_bRotating = false;
-            std::vector<osg::ref_ptr<CModel>> selection = m_edit.m_vecSelSnapshot;
-            const auto found = std::find(selection.begin(), selection.end(), pressed);
-            if (found != selection.end())
-                selection.erase(found);
-            else
-                selection.push_back(pressed);
-            m_edit.m_vecSel = selection;
-            m_edit.m_vecSelSnapshot = selection;
-            s_Highlight(m_edit, 1);
+            s_ToggleInSnapshot(m_edit, pressed);
         } else if (!m_edit.m_bAddToSel && m_edit.m_nDragMode == SEditState::DragPressed) {
             if (!s_IsSelected(m_edit, pressed, true))
                 SetSelected(pressed, false);
