@@ -83,7 +83,9 @@ static inline const char* fields_on_port(const char* text, int port) {
    field: ray, touch, compass, ranging, grey, fire, volume, life. */
 static inline int reading_on_port(const char* text, int port, int fallback) {
     const char* value = fields_on_port(text, port);
-    if (value == NULL)
+    /* An empty reading ends at once: strtol would skip the space and read
+       the next sensor's port. */
+    if (value == NULL || *value == ' ' || *value == '\0')
         return fallback;
     char* end;
     const long reading = strtol(value, &end, 10);
