@@ -9,6 +9,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <initializer_list>
+#include <utility>
+
 namespace examplegen {
 
 namespace {
@@ -18,6 +21,42 @@ namespace {
 const osg::Vec3d kLightPlace { -1.0, -3.0, ExampleRobot::kUnitTop };
 const osg::Vec3d kBackPlace { 1.0, -3.0, ExampleRobot::kUnitTop };
 
+// A sensor on the deck or under it: its kind (SensorKind), its model's stem,
+// its place and its heading.
+struct Sensor {
+    int kind;
+    const char* stem;
+    osg::Vec3d at;
+    double heading = 0.0;
+};
+
+const Sensor kCompass { SensorKindCompass, "compass", kBackPlace };
+
+// The first port a robot's sensors take: the basic kit wires motors and
+// sensors on one row of ports, the sensors after the two motors; the
+// electronics kit has a row of its own for them.
+constexpr int kBasicKitFirstPort = 3;
+constexpr int kElectronicsKitFirstPort = 1;
+
+// An example robot joins content: the base, the deck when there are sensors
+// to carry, the sensors on one port after another from firstPort, and the
+// light on the port after them. False when a part could not be made.
+bool AddRobot(const RobotFactory& newRobot, ExampleContent& content, int firstPort,
+    std::initializer_list<Sensor> sensors) {
+    auto robot = newRobot();
+    if (!robot->AddBase() || (sensors.size() > 0 && !robot->AddDeck()))
+        return false;
+    int port = firstPort;
+    for (const Sensor& sensor : sensors) {
+        if (!robot->AddSensor(sensor.kind, sensor.stem, sensor.at, port++, sensor.heading))
+            return false;
+    }
+    if (!robot->AddLight(kLightPlace, port))
+        return false;
+    content.robots.push_back(std::move(robot));
+    return true;
+}
+
 // Adds an item with the next id, as the playground builder numbers the
 // objects it places; the id.
 int AddTo(PlaygroundFile& file, const PlaygroundFile::Item& item) {
@@ -26,13 +65,16 @@ int AddTo(PlaygroundFile& file, const PlaygroundFile::Item& item) {
     return id;
 }
 
+void AddWalls(PlaygroundFile& file, std::initializer_list<std::pair<osg::Vec2d, osg::Vec2d>> walls) {
+    for (const auto& [from, to] : walls)
+        AddTo(file, Wall(from, to));
+}
+
 // ---- drive_to_zone: drive straight ahead through a score zone into the end zone ----
 
 bool DriveToZone(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    if (!robot->AddBase() || !robot->AddLight(kLightPlace, 3))
+    if (!AddRobot(newRobot, content, kBasicKitFirstPort, {}))
         return false;
-    content.robots.push_back(std::move(robot));
 
     PlaygroundFile& file = content.playground;
     file.image = GroundPicture([](QPainter& painter) {
@@ -59,14 +101,16 @@ QPainterPath LinePath() {
     return path;
 }
 
+// Two grey sensors under the deck's front, either side of the line.
+bool LineRobot(const RobotFactory& newRobot, ExampleContent& content) {
+    return AddRobot(newRobot, content, kBasicKitFirstPort,
+        { { SensorKindGrey, "grey", { -3.0, 13.0, ExampleRobot::kUnderDeck } },
+            { SensorKindGrey, "grey", { 3.0, 13.0, ExampleRobot::kUnderDeck } } });
+}
+
 bool FollowLine(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    if (!robot->AddBase() || !robot->AddDeck()
-        || !robot->AddSensor(SensorKindGrey, "grey", { -3.0, 13.0, ExampleRobot::kUnderDeck }, 3)
-        || !robot->AddSensor(SensorKindGrey, "grey", { 3.0, 13.0, ExampleRobot::kUnderDeck }, 4)
-        || !robot->AddLight(kLightPlace, 5))
+    if (!LineRobot(newRobot, content))
         return false;
-    content.robots.push_back(std::move(robot));
 
     PlaygroundFile& file = content.playground;
     file.image = GroundPicture([](QPainter& painter) {
@@ -83,21 +127,17 @@ bool FollowLine(const RobotFactory& newRobot, ExampleContent& content) {
 // ---- avoid_walls: a ranging sensor and a compass take the robot through a corridor ----
 
 bool AvoidWalls(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    if (!robot->AddBase() || !robot->AddDeck()
-        || !robot->AddSensor(SensorKindRanging, "ranging", { 0.0, 13.0, ExampleRobot::kDeckTop }, 3)
-        || !robot->AddSensor(SensorKindCompass, "compass", kBackPlace, 4) || !robot->AddLight(kLightPlace, 5))
+    if (!AddRobot(newRobot, content, kBasicKitFirstPort,
+            { { SensorKindRanging, "ranging", { 0.0, 13.0, ExampleRobot::kDeckTop } }, kCompass }))
         return false;
-    content.robots.push_back(std::move(robot));
 
     // A corridor 80 wide: north up the left, east along the top, south
     // down the right, round a block in the middle.
     PlaygroundFile& file = content.playground;
-    for (const auto& [from, to] :
-        std::initializer_list<std::pair<osg::Vec2d, osg::Vec2d>> { { { -160, -210 }, { -160, 80 } },
-            { { -160, 80 }, { 120, 80 } }, { { 120, 80 }, { 120, -210 } }, { { 120, -210 }, { -160, -210 } },
-            { { -80, -210 }, { -80, 0 } }, { { -80, 0 }, { 40, 0 } }, { { 40, 0 }, { 40, -210 } } })
-        AddTo(file, Wall(from, to));
+    AddWalls(file,
+        { { { -160, -210 }, { -160, 80 } }, { { -160, 80 }, { 120, 80 } }, { { 120, 80 }, { 120, -210 } },
+            { { 120, -210 }, { -160, -210 } }, { { -80, -210 }, { -80, 0 } }, { { -80, 0 }, { 40, 0 } },
+            { { 40, 0 }, { 40, -210 } } });
     file.image = GroundPicture([](QPainter& painter) {
         // The way round, dashed down the middle of the corridor.
         painter.setPen(QPen(QColor(170, 190, 215), 2, Qt::DashLine));
@@ -112,12 +152,9 @@ bool AvoidWalls(const RobotFactory& newRobot, ExampleContent& content) {
 // ---- put_out_candle: the compound flame sensor finds the candle, the compass the way home ----
 
 bool PutOutCandle(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    if (!robot->AddBase() || !robot->AddDeck()
-        || !robot->AddSensor(SensorKindCompound, "compound", { 0.0, 12.0, ExampleRobot::kDeckTop }, 3)
-        || !robot->AddSensor(SensorKindCompass, "compass", kBackPlace, 4) || !robot->AddLight(kLightPlace, 5))
+    if (!AddRobot(newRobot, content, kBasicKitFirstPort,
+            { { SensorKindCompound, "compound", { 0.0, 12.0, ExampleRobot::kDeckTop } }, kCompass }))
         return false;
-    content.robots.push_back(std::move(robot));
 
     PlaygroundFile& file = content.playground;
     file.image = GroundPicture([](QPainter& painter) {
@@ -133,12 +170,9 @@ bool PutOutCandle(const RobotFactory& newRobot, ExampleContent& content) {
 // ---- rescue_astronaut: the life sensor finds the astronaut, the robot carries it home ----
 
 bool RescueAstronaut(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    if (!robot->AddBase() || !robot->AddDeck()
-        || !robot->AddSensor(SensorKindLife, "life", { 1.0, 13.0, ExampleRobot::kDeckTop }, 3)
-        || !robot->AddSensor(SensorKindCompass, "compass", kBackPlace, 4) || !robot->AddLight(kLightPlace, 5))
+    if (!AddRobot(newRobot, content, kBasicKitFirstPort,
+            { { SensorKindLife, "life", { 1.0, 13.0, ExampleRobot::kDeckTop } }, kCompass }))
         return false;
-    content.robots.push_back(std::move(robot));
 
     PlaygroundFile& file = content.playground;
     file.image = GroundPicture([](QPainter& painter) {
@@ -156,17 +190,6 @@ bool RescueAstronaut(const RobotFactory& newRobot, ExampleContent& content) {
 }
 
 // ---- two_robots: two line followers, each on its own line, each with its own zones ----
-
-bool LineRobot(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    if (!robot->AddBase() || !robot->AddDeck()
-        || !robot->AddSensor(SensorKindGrey, "grey", { -3.0, 13.0, ExampleRobot::kUnderDeck }, 3)
-        || !robot->AddSensor(SensorKindGrey, "grey", { 3.0, 13.0, ExampleRobot::kUnderDeck }, 4)
-        || !robot->AddLight(kLightPlace, 5))
-        return false;
-    content.robots.push_back(std::move(robot));
-    return true;
-}
 
 bool TwoRobots(const RobotFactory& newRobot, ExampleContent& content) {
     if (!LineRobot(newRobot, content) || !LineRobot(newRobot, content))
@@ -193,12 +216,9 @@ bool TwoRobots(const RobotFactory& newRobot, ExampleContent& content) {
 // ---- there_and_back: a touch sensor finds the wall, the compass the way back ----
 
 bool ThereAndBack(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    if (!robot->AddBase() || !robot->AddDeck()
-        || !robot->AddSensor(SensorKindTouch, "touch", { 0.0, 13.0, ExampleRobot::kDeckTop }, 1)
-        || !robot->AddSensor(SensorKindCompass, "compass", kBackPlace, 2) || !robot->AddLight(kLightPlace, 3))
+    if (!AddRobot(newRobot, content, kElectronicsKitFirstPort,
+            { { SensorKindTouch, "touch", { 0.0, 13.0, ExampleRobot::kDeckTop } }, kCompass }))
         return false;
-    content.robots.push_back(std::move(robot));
 
     PlaygroundFile& file = content.playground;
     file.image = GroundPicture([](QPainter& painter) {
@@ -225,15 +245,10 @@ QPainterPath SnakePath() {
     return path;
 }
 
+// The line sensor hangs under the deck's front, its eyes 1 up.
 bool TraceRobot(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    // The line sensor hangs under the deck's front, its eyes 1 up.
-    if (!robot->AddBase() || !robot->AddDeck()
-        || !robot->AddSensor(SensorKindTrace, "trace", { 0.0, 12.0, ExampleRobot::kUnitTop - 2.0 }, 1)
-        || !robot->AddLight(kLightPlace, 2))
-        return false;
-    content.robots.push_back(std::move(robot));
-    return true;
+    return AddRobot(newRobot, content, kElectronicsKitFirstPort,
+        { { SensorKindTrace, "trace", { 0.0, 12.0, ExampleRobot::kUnitTop - 2.0 } } });
 }
 
 bool TraceLine(const RobotFactory& newRobot, ExampleContent& content) {
@@ -253,20 +268,11 @@ bool TraceLine(const RobotFactory& newRobot, ExampleContent& content) {
 
 // ---- follow_wall: two ranging sensors keep the wall on the robot's right ----
 
+// One ranging sensor looks ahead, the other to the right.
 bool WallRobot(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    if (!robot->AddBase() || !robot->AddDeck()
-        || !robot->AddSensor(SensorKindRanging, "ranging", { 0.0, 13.0, ExampleRobot::kDeckTop }, 1)
-        || !robot->AddSensor(SensorKindRanging, "ranging", { 3.0, 4.0, ExampleRobot::kDeckTop }, 2, -90.0)
-        || !robot->AddLight(kLightPlace, 3))
-        return false;
-    content.robots.push_back(std::move(robot));
-    return true;
-}
-
-void AddWalls(PlaygroundFile& file, std::initializer_list<std::pair<osg::Vec2d, osg::Vec2d>> walls) {
-    for (const auto& [from, to] : walls)
-        AddTo(file, Wall(from, to));
+    return AddRobot(newRobot, content, kElectronicsKitFirstPort,
+        { { SensorKindRanging, "ranging", { 0.0, 13.0, ExampleRobot::kDeckTop } },
+            { SensorKindRanging, "ranging", { 3.0, 4.0, ExampleRobot::kDeckTop }, -90.0 } });
 }
 
 bool FollowWall(const RobotFactory& newRobot, ExampleContent& content) {
@@ -291,12 +297,9 @@ bool FollowWall(const RobotFactory& newRobot, ExampleContent& content) {
 // ---- switch_off_alarm: the sound sensor finds the alarm ahead, the compass the way home ----
 
 bool SwitchOffAlarm(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    if (!robot->AddBase() || !robot->AddDeck()
-        || !robot->AddSensor(SensorKindVolume, "volume", { 1.0, 13.0, ExampleRobot::kDeckTop }, 1)
-        || !robot->AddSensor(SensorKindCompass, "compass", kBackPlace, 2) || !robot->AddLight(kLightPlace, 3))
+    if (!AddRobot(newRobot, content, kElectronicsKitFirstPort,
+            { { SensorKindVolume, "volume", { 1.0, 13.0, ExampleRobot::kDeckTop } }, kCompass }))
         return false;
-    content.robots.push_back(std::move(robot));
 
     PlaygroundFile& file = content.playground;
     file.image = GroundPicture([](QPainter& painter) {
@@ -312,12 +315,9 @@ bool SwitchOffAlarm(const RobotFactory& newRobot, ExampleContent& content) {
 // ---- deliver_box: the ranging sensor finds the box, the robot carries it to its zone ----
 
 bool DeliverBox(const RobotFactory& newRobot, ExampleContent& content) {
-    auto robot = newRobot();
-    if (!robot->AddBase() || !robot->AddDeck()
-        || !robot->AddSensor(SensorKindRanging, "ranging", { 0.0, 13.0, ExampleRobot::kDeckTop }, 1)
-        || !robot->AddSensor(SensorKindCompass, "compass", kBackPlace, 2) || !robot->AddLight(kLightPlace, 3))
+    if (!AddRobot(newRobot, content, kElectronicsKitFirstPort,
+            { { SensorKindRanging, "ranging", { 0.0, 13.0, ExampleRobot::kDeckTop } }, kCompass }))
         return false;
-    content.robots.push_back(std::move(robot));
 
     PlaygroundFile& file = content.playground;
     file.image = GroundPicture([](QPainter& painter) {

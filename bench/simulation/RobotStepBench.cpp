@@ -9,6 +9,7 @@
 #include "simulation/CRcu.h"
 #include "simulation/CRob.h"
 #include "simulation/CSensor.h"
+#include "simulation/ContactGroups.h"
 #include "simulation/RobotBuilderFile.h"
 
 #include <benchmark/benchmark.h>
@@ -29,17 +30,7 @@ struct Bench {
         , parts(PartContext::FromConfig(config))
         , world(std::make_unique<physics::PhysicsWorld>())
         , scene(new scene::Scene) {
-        world->setupContactGroups(1, 1, false);
-        world->setupContactGroup(2, false);
-        world->setupContactGroup(4, false);
-        world->setupContactGroups(2, 4, true);
-        world->setupContactGroups(0, 4, true);
-        world->setupContactGroups(4, 6, true);
-        world->setupContactGroup(3, false);
-        world->setupContactGroup(5, false);
-        world->setupContactGroups(3, 5, true);
-        world->setupContactGroups(0, 5, true);
-        world->setupContactGroup(31, false);
+        SetUpSimulationContactGroups(*world);
         floor = new Floor(256.0f, 256.0f, "map/default.png", world.get(), 0);
         // A playground's worth of solids for the flame and sound sensors to
         // look through: candle bodies and flames, alarms, walls.

@@ -22,8 +22,11 @@
 #include <QTcpSocket>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <netinet/in.h>
+#include <poll.h>
 #include <set>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -79,16 +82,40 @@ std::multiset<qint64> Scramble(QByteArray& stream) {
 void Send(quint16 port, const QByteArray& stream) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     Check(fd >= 0, QStringLiteral("no socket"));
+    // Every hang-up leaves its address pair waiting for a minute, and a long
+    // run opens thousands of connections a second: the local ports of one
+    // address would run out. Each connection comes from the next address of
+    // the loopback network instead.
+    static std::uint32_t connections = 0;
+    const std::uint32_t n = connections++;
+    sockaddr_in local {};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(0x7F010000u | ((n / 250u) % 250u + 1u) << 8 | (n % 250u + 1u));
+    Check(bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0,
+        QStringLiteral("cannot bind: ") + QString::fromLocal8Bit(strerror(errno)));
     sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    Check(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0,
-        QStringLiteral("no connection"));
+    // The fuzzer's own timer interrupts calls now and then; an interrupted
+    // connect goes on by itself and is waited for.
+    int result = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    if (result != 0 && errno == EINTR) {
+        pollfd writable { fd, POLLOUT, 0 };
+        while (poll(&writable, 1, 10000) < 0 && errno == EINTR) { }
+        int error = 0;
+        socklen_t size = sizeof error;
+        getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size);
+        result = error == 0 ? 0 : -1;
+        errno = error;
+    }
+    Check(result == 0, QStringLiteral("no connection: ") + QString::fromLocal8Bit(strerror(errno)));
     qsizetype sent = 0;
     while (sent < stream.size()) {
         const ssize_t n
             = send(fd, stream.constData() + sent, static_cast<size_t>(stream.size() - sent), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0)
             break; // the receiver refused the stream and closed
         sent += n;

@@ -15,14 +15,14 @@
  * left. Slipping wheels do not fool it, so it measures turns and keeps a
  * course straight better than counting steps would.
  */
+#include "example_helpers.h"
 #include "morvane_robot.h"
 
-#include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
 #define RANGING_PORT 3
 #define COMPASS_PORT 4
+#define LIGHT_PORT 5
 #define WALL_NEAR 25 /* turn when a wall is closer than this */
 #define SPEED 50
 #define TURN_FAST 30
@@ -35,51 +35,14 @@ static char output[MORVANE_OUTPUT_SIZE];
 static enum state state = DRIVING;
 static int heading_wanted = 0;
 
-/* The first reading of the sensor on the given port, or fallback when the
-   input has no such sensor or its reading is empty. Entries look like
-   "3*3*120* ": port, kind, reading. */
-static int reading_on_port(const char* text, int port, int fallback) {
-    const char* p = strchr(text, ' '); /* skip the step counter */
-    while (p != NULL) {
-        while (*p == ' ')
-            ++p;
-        if (*p == '\0')
-            break;
-        char* end;
-        const long sensor_port = strtol(p, &end, 10);
-        if (*end != '*')
-            break;
-        strtol(end + 1, &end, 10); /* the sensor kind */
-        if (*end != '*')
-            break;
-        const char* value = end + 1;
-        if (sensor_port == port) {
-            const long reading = strtol(value, &end, 10);
-            return end == value ? fallback : (int)reading;
-        }
-        p = strchr(value, ' ');
-    }
-    return fallback;
-}
-
-/* How far to turn right (negative: left) to face heading wanted, -179..180. */
-static int turn_needed(int heading, int wanted) {
-    int d = (wanted - heading) % 360;
-    if (d > 180)
-        d -= 360;
-    if (d <= -180)
-        d += 360;
-    return d;
-}
-
 static void motors(int left, int right, int light) {
-    snprintf(output, sizeof output, "1*%d* 2*%d* l5*%d*", left, right, light);
+    write_motors(output, left, right, LIGHT_PORT, light);
 }
 
 void Run(void) { }
 
 void SetData(const char* text) {
-    strncpy(input, text, sizeof input - 1);
+    keep_input(input, text);
 }
 
 void Start(void) {
@@ -95,12 +58,9 @@ void Start(void) {
         if (abs(still) <= 2) {
             state = DRIVING;
         } else {
-            const int speed = abs(still) > 20 ? TURN_FAST : TURN_SLOW;
             /* Right: the left wheel forward, the right one back. */
-            if (still > 0)
-                motors(speed, -speed, MORVANE_LIGHT_YELLOW);
-            else
-                motors(-speed, speed, MORVANE_LIGHT_YELLOW);
+            const int speed = turn_speed(heading, heading_wanted, TURN_FAST, TURN_SLOW);
+            motors(speed, -speed, MORVANE_LIGHT_YELLOW);
             return;
         }
     }
@@ -114,5 +74,5 @@ unsigned char IsPause(void) {
 }
 
 void GetData(char* buffer) {
-    memcpy(buffer, output, sizeof output);
+    hand_over_output(buffer, output);
 }

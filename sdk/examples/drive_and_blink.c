@@ -10,16 +10,12 @@
  * step to Run, Run works it out and raises the pause flag, GetData hands the
  * answer back.
  */
-#define _POSIX_C_SOURCE 200809L
-
+#include "example_helpers.h"
 #include "morvane_robot.h"
 
-#include <stdatomic.h>
-#include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#include <time.h>
 
+#define LIGHT_PORT 3
 #define CYCLE 120 /* steps of one drive-and-turn cycle */
 #define DRIVE_STEPS 100 /* the first 100 of them straight ahead */
 #define BLINK_STEPS 10 /* the light changes every 10 steps */
@@ -27,24 +23,23 @@
 static char input[MORVANE_OUTPUT_SIZE];
 static char output[MORVANE_OUTPUT_SIZE];
 /* Steps asked for (raised by Start) and steps answered (raised by Run). */
-static atomic_uint steps_asked;
-static atomic_uint steps_answered;
+static struct step_handshake steps;
 
 void SetData(const char* text) {
     /* The text is ours only during this call. */
-    strncpy(input, text, sizeof input - 1);
+    keep_input(input, text);
 }
 
 void Start(void) {
-    atomic_fetch_add(&steps_asked, 1);
+    ask_for_step(&steps);
 }
 
 unsigned char IsPause(void) {
-    return atomic_load(&steps_answered) == atomic_load(&steps_asked);
+    return step_answered(&steps);
 }
 
 void GetData(char* buffer) {
-    memcpy(buffer, output, sizeof output);
+    hand_over_output(buffer, output);
 }
 
 static void think(void) {
@@ -52,24 +47,18 @@ static void think(void) {
     const long phase = step % CYCLE;
     if (phase < DRIVE_STEPS) {
         const int light = (phase / BLINK_STEPS) % 2 == 0 ? MORVANE_LIGHT_RED : MORVANE_LIGHT_OFF;
-        snprintf(output, sizeof output, "1*50* 2*50* l3*%d*", light);
+        write_motors(output, 50, 50, LIGHT_PORT, light);
     } else {
-        snprintf(output, sizeof output, "1*40* 2*-40* l3*%d*", MORVANE_LIGHT_GREEN);
+        write_motors(output, 40, -40, LIGHT_PORT, MORVANE_LIGHT_GREEN);
     }
 }
 
 void Run(void) {
-    unsigned answered = 0;
     for (;;) {
-        const unsigned asked = atomic_load(&steps_asked);
-        if (asked == answered) {
-            /* Nothing to do yet: wait a little without burning the processor. */
-            const struct timespec wait = { 0, 100000 };
-            nanosleep(&wait, NULL);
-            continue;
-        }
+        /* Sleeps a little while there is nothing to do, without burning the
+           processor. */
+        const unsigned step = wait_for_step(&steps);
         think();
-        answered = asked;
-        atomic_store(&steps_answered, answered);
+        answer_step(&steps, step);
     }
 }

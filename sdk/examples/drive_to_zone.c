@@ -9,12 +9,11 @@
  * The work of each step is so small that this program does it right in
  * Start() and answers IsPause() with 1 at once; Run() has nothing to do.
  */
+#include "example_helpers.h"
 #include "morvane_robot.h"
 
-#include <stdio.h>
-#include <string.h>
-
 #define SPEED 50 /* -100 .. 100; at 50 the robot covers about 1 unit per step */
+#define LIGHT_PORT 3
 
 static char output[MORVANE_OUTPUT_SIZE];
 
@@ -25,8 +24,9 @@ void SetData(const char* input) {
 }
 
 void Start(void) {
-    /* motor 1 and motor 2 at SPEED, then the light section: light 3 green */
-    snprintf(output, sizeof output, "1*%d* 2*%d* l3*%d*", SPEED, SPEED, MORVANE_LIGHT_GREEN);
+    /* motor 1 and motor 2 at SPEED, then the light section: light 3 green,
+       "1*50* 2*50* l3*2*" */
+    write_motors(output, SPEED, SPEED, LIGHT_PORT, MORVANE_LIGHT_GREEN);
 }
 
 unsigned char IsPause(void) {
@@ -34,5 +34,5 @@ unsigned char IsPause(void) {
 }
 
 void GetData(char* buffer) {
-    memcpy(buffer, output, sizeof output);
+    hand_over_output(buffer, output);
 }

@@ -15,14 +15,12 @@
  * right on _P2_, coloured light on _P3_: green along the wall, yellow
  * rounding a corner, red turning away from a wall ahead.
  */
+#include "example_helpers.h"
 #include "morvane_robot.h"
-
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 
 #define AHEAD_PORT 1
 #define RIGHT_PORT 2
+#define LIGHT_PORT 3
 #define SPEED 18
 #define WALL_DISTANCE 20 /* from the right sensor to the wall */
 #define WALL_LOST 60 /* farther than this: the wall on the right has ended */
@@ -31,41 +29,14 @@
 static char input[MORVANE_OUTPUT_SIZE];
 static char output[MORVANE_OUTPUT_SIZE];
 
-/* The first reading of the sensor on the given port, or fallback when the
-   input has no such sensor or its reading is empty. Entries look like
-   "1*3*120* ": port, kind, reading. */
-static int reading_on_port(const char* text, int port, int fallback) {
-    const char* p = strchr(text, ' '); /* skip the step counter */
-    while (p != NULL) {
-        while (*p == ' ')
-            ++p;
-        if (*p == '\0')
-            break;
-        char* end;
-        const long sensor_port = strtol(p, &end, 10);
-        if (*end != '*')
-            break;
-        strtol(end + 1, &end, 10); /* the sensor kind */
-        if (*end != '*')
-            break;
-        const char* value = end + 1;
-        if (sensor_port == port) {
-            const long reading = strtol(value, &end, 10);
-            return end == value ? fallback : (int)reading;
-        }
-        p = strchr(value, ' ');
-    }
-    return fallback;
-}
-
 static void motors(int left, int right, int light) {
-    snprintf(output, sizeof output, "1*%d* 2*%d* l3*%d*", left, right, light);
+    write_motors(output, left, right, LIGHT_PORT, light);
 }
 
 void Run(void) { }
 
 void SetData(const char* text) {
-    strncpy(input, text, sizeof input - 1);
+    keep_input(input, text);
 }
 
 void Start(void) {
@@ -92,5 +63,5 @@ unsigned char IsPause(void) {
 }
 
 void GetData(char* buffer) {
-    memcpy(buffer, output, sizeof output);
+    hand_over_output(buffer, output);
 }

@@ -20,18 +20,12 @@
  * and IsPause tells Morvane that the answer is ready. (drive_to_zone shows
  * the short way for very little work: everything in Start.)
  */
-#define _POSIX_C_SOURCE 200809L
-
+#include "example_helpers.h"
 #include "morvane_robot.h"
-
-#include <stdatomic.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-#include <time.h>
 
 #define LEFT_SENSOR_PORT 3
 #define RIGHT_SENSOR_PORT 4
+#define LIGHT_PORT 5
 #define DARK 128 /* grey readings below this are the line */
 #define FAST 40
 #define SLOW 10
@@ -39,74 +33,39 @@
 
 static char input[MORVANE_OUTPUT_SIZE];
 static char output[MORVANE_OUTPUT_SIZE];
-static atomic_uint steps_asked;
-static atomic_uint steps_answered;
+static struct step_handshake steps;
 
 void SetData(const char* text) {
-    strncpy(input, text, sizeof input - 1);
+    keep_input(input, text);
 }
 
 void Start(void) {
-    atomic_fetch_add(&steps_asked, 1);
+    ask_for_step(&steps);
 }
 
 unsigned char IsPause(void) {
-    return atomic_load(&steps_answered) == atomic_load(&steps_asked);
+    return step_answered(&steps);
 }
 
 void GetData(char* buffer) {
-    memcpy(buffer, output, sizeof output);
-}
-
-/* The first reading of the sensor on the given port, or fallback when the
-   input has no such sensor or its reading is empty. Entries look like
-   "3*4*200* ": port, kind, reading. */
-static int reading_on_port(const char* text, int port, int fallback) {
-    const char* p = strchr(text, ' '); /* skip the step counter */
-    while (p != NULL) {
-        while (*p == ' ')
-            ++p;
-        if (*p == '\0')
-            break;
-        char* end;
-        const long sensor_port = strtol(p, &end, 10);
-        if (*end != '*')
-            break;
-        strtol(end + 1, &end, 10); /* the sensor kind */
-        if (*end != '*')
-            break;
-        const char* value = end + 1;
-        if (sensor_port == port) {
-            const long reading = strtol(value, &end, 10);
-            return end == value ? fallback : (int)reading;
-        }
-        p = strchr(value, ' ');
-    }
-    return fallback;
+    hand_over_output(buffer, output);
 }
 
 static void think(void) {
     const int left_dark = reading_on_port(input, LEFT_SENSOR_PORT, 255) < DARK;
     const int right_dark = reading_on_port(input, RIGHT_SENSOR_PORT, 255) < DARK;
     if (left_dark && !right_dark) /* the line drifts to the left */
-        snprintf(output, sizeof output, "1*%d* 2*%d* l5*%d*", SLOW, FAST, MORVANE_LIGHT_YELLOW);
+        write_motors(output, SLOW, FAST, LIGHT_PORT, MORVANE_LIGHT_YELLOW);
     else if (right_dark && !left_dark)
-        snprintf(output, sizeof output, "1*%d* 2*%d* l5*%d*", FAST, SLOW, MORVANE_LIGHT_CYAN);
+        write_motors(output, FAST, SLOW, LIGHT_PORT, MORVANE_LIGHT_CYAN);
     else
-        snprintf(output, sizeof output, "1*%d* 2*%d* l5*%d*", CRUISE, CRUISE, MORVANE_LIGHT_GREEN);
+        write_motors(output, CRUISE, CRUISE, LIGHT_PORT, MORVANE_LIGHT_GREEN);
 }
 
 void Run(void) {
-    unsigned answered = 0;
     for (;;) {
-        const unsigned asked = atomic_load(&steps_asked);
-        if (asked == answered) {
-            const struct timespec wait = { 0, 100000 };
-            nanosleep(&wait, NULL);
-            continue;
-        }
+        const unsigned step = wait_for_step(&steps);
         think();
-        answered = asked;
-        atomic_store(&steps_answered, answered);
+        answer_step(&steps, step);
     }
 }

@@ -22,14 +22,14 @@
  * left. Slipping wheels do not fool it, so it measures turns and keeps a
  * course straight better than counting steps would.
  */
+#include "example_helpers.h"
 #include "morvane_robot.h"
 
-#include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
 #define FLAME_PORT 3
 #define COMPASS_PORT 4
+#define LIGHT_PORT 5
 #define EYES 7
 #define CLOSE_ENOUGH 215 /* a reading of 215: the flame is 40 away */
 #define SPEED 40
@@ -41,59 +41,14 @@ static char input[MORVANE_OUTPUT_SIZE];
 static char output[MORVANE_OUTPUT_SIZE];
 static enum state state = LOOKING;
 
-/* The text of the sensor on the given port: what follows "port*kind*" up to
-   the space, or NULL when the input has no such sensor. */
-static const char* fields_on_port(const char* text, int port) {
-    const char* p = strchr(text, ' '); /* skip the step counter */
-    while (p != NULL) {
-        while (*p == ' ')
-            ++p;
-        if (*p == '\0')
-            break;
-        char* end;
-        const long sensor_port = strtol(p, &end, 10);
-        if (*end != '*')
-            break;
-        strtol(end + 1, &end, 10); /* the sensor kind */
-        if (*end != '*')
-            break;
-        if (sensor_port == port)
-            return end + 1;
-        p = strchr(end + 1, ' ');
-    }
-    return NULL;
-}
-
-/* Reads up to count fields "v*v*...", 0 for those missing. */
-static void read_fields(const char* fields, int* values, int count) {
-    for (int i = 0; i < count; ++i) {
-        values[i] = 0;
-        if (fields == NULL || *fields == ' ' || *fields == '\0')
-            continue;
-        char* end;
-        values[i] = (int)strtol(fields, &end, 10);
-        fields = *end == '*' ? end + 1 : NULL;
-    }
-}
-
-/* How far to turn right (negative: left) to face heading wanted, -179..180. */
-static int turn_needed(int heading, int wanted) {
-    int d = (wanted - heading) % 360;
-    if (d > 180)
-        d -= 360;
-    if (d <= -180)
-        d += 360;
-    return d;
-}
-
 static void motors(int left, int right, int light) {
-    snprintf(output, sizeof output, "1*%d* 2*%d* l5*%d*", left, right, light);
+    write_motors(output, left, right, LIGHT_PORT, light);
 }
 
 void Run(void) { }
 
 void SetData(const char* text) {
-    strncpy(input, text, sizeof input - 1);
+    keep_input(input, text);
 }
 
 void Start(void) {
@@ -141,12 +96,8 @@ void Start(void) {
             speed = 10;
         motors(speed + steer, speed - steer, state == WAITING ? MORVANE_LIGHT_YELLOW : MORVANE_LIGHT_RED);
     } else if (state == TURNING_HOME) {
-        const int still = turn_needed(heading, HOME_HEADING);
-        const int speed = abs(still) > 20 ? 30 : 12;
-        if (still > 0)
-            motors(speed, -speed, MORVANE_LIGHT_GREEN);
-        else
-            motors(-speed, speed, MORVANE_LIGHT_GREEN);
+        const int speed = turn_speed(heading, HOME_HEADING, 30, 12);
+        motors(speed, -speed, MORVANE_LIGHT_GREEN);
     } else {
         const int error = turn_needed(heading, HOME_HEADING);
         motors(50 + 2 * error, 50 - 2 * error, MORVANE_LIGHT_GREEN);
@@ -158,5 +109,5 @@ unsigned char IsPause(void) {
 }
 
 void GetData(char* buffer) {
-    memcpy(buffer, output, sizeof output);
+    hand_over_output(buffer, output);
 }

@@ -25,14 +25,15 @@
  * left. Slipping wheels do not fool it, so it measures turns and keeps a
  * course straight better than counting steps would.
  */
+#include "example_helpers.h"
 #include "morvane_robot.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #define LIFE_PORT 3
 #define COMPASS_PORT 4
+#define LIGHT_PORT 5
 #define CLOSE_ENOUGH 215 /* a reading of 215: the figure is 40 away */
 #define SPEED 40
 #define HOME_HEADING 180 /* the robot starts facing away from home */
@@ -47,43 +48,6 @@ static int turned; /* degrees turned while looking round */
 static int last_heading = -1;
 static int last_life;
 static int target_heading;
-
-/* The first reading of the sensor on the given port, or fallback when the
-   input has no such sensor or its reading is empty. Entries look like
-   "3*9*120* ": port, kind, reading. */
-static int reading_on_port(const char* text, int port, int fallback) {
-    const char* p = strchr(text, ' '); /* skip the step counter */
-    while (p != NULL) {
-        while (*p == ' ')
-            ++p;
-        if (*p == '\0')
-            break;
-        char* end;
-        const long sensor_port = strtol(p, &end, 10);
-        if (*end != '*')
-            break;
-        strtol(end + 1, &end, 10); /* the sensor kind */
-        if (*end != '*')
-            break;
-        const char* value = end + 1;
-        if (sensor_port == port) {
-            const long reading = strtol(value, &end, 10);
-            return end == value ? fallback : (int)reading;
-        }
-        p = strchr(value, ' ');
-    }
-    return fallback;
-}
-
-/* How far to turn right (negative: left) to face heading wanted, -179..180. */
-static int turn_needed(int heading, int wanted) {
-    int d = (wanted - heading) % 360;
-    if (d > 180)
-        d -= 360;
-    if (d <= -180)
-        d += 360;
-    return d;
-}
 
 /* The middle of the longest run of headings the figure was seen at, going
    round the circle; -1 when it was not seen at all. */
@@ -107,17 +71,13 @@ static int middle_of_sighting(void) {
 }
 
 static void motors(int left, int right, int light) {
-    snprintf(output, sizeof output, "1*%d* 2*%d* l5*%d*", left, right, light);
+    write_motors(output, left, right, LIGHT_PORT, light);
 }
 
 /* Turns on the spot towards heading wanted, slowly over the last degrees. */
 static void turn_towards(int heading, int wanted, int light) {
-    const int still = turn_needed(heading, wanted);
-    const int speed = abs(still) > 20 ? 30 : 12;
-    if (still > 0)
-        motors(speed, -speed, light);
-    else
-        motors(-speed, speed, light);
+    const int speed = turn_speed(heading, wanted, 30, 12);
+    motors(speed, -speed, light);
 }
 
 /* Drives at speed, steering back towards heading wanted. */
@@ -129,7 +89,7 @@ static void drive_towards(int heading, int wanted, int speed, int light) {
 void Run(void) { }
 
 void SetData(const char* text) {
-    strncpy(input, text, sizeof input - 1);
+    keep_input(input, text);
 }
 
 void Start(void) {
@@ -197,5 +157,5 @@ unsigned char IsPause(void) {
 }
 
 void GetData(char* buffer) {
-    memcpy(buffer, output, sizeof output);
+    hand_over_output(buffer, output);
 }

@@ -20,14 +20,14 @@
  * left. Slipping wheels do not fool it, so it measures turns and keeps a
  * course straight better than counting steps would.
  */
+#include "example_helpers.h"
 #include "morvane_robot.h"
 
-#include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
 #define TOUCH_PORT 1
 #define COMPASS_PORT 2
+#define LIGHT_PORT 3
 #define SPEED 25
 #define TURN_FAST 15
 #define TURN_SLOW 6
@@ -39,51 +39,14 @@ static char input[MORVANE_OUTPUT_SIZE];
 static char output[MORVANE_OUTPUT_SIZE];
 static enum state state = OUT;
 
-/* The first reading of the sensor on the given port, or fallback when the
-   input has no such sensor or its reading is empty. Entries look like
-   "1*1*0* ": port, kind, reading. */
-static int reading_on_port(const char* text, int port, int fallback) {
-    const char* p = strchr(text, ' '); /* skip the step counter */
-    while (p != NULL) {
-        while (*p == ' ')
-            ++p;
-        if (*p == '\0')
-            break;
-        char* end;
-        const long sensor_port = strtol(p, &end, 10);
-        if (*end != '*')
-            break;
-        strtol(end + 1, &end, 10); /* the sensor kind */
-        if (*end != '*')
-            break;
-        const char* value = end + 1;
-        if (sensor_port == port) {
-            const long reading = strtol(value, &end, 10);
-            return end == value ? fallback : (int)reading;
-        }
-        p = strchr(value, ' ');
-    }
-    return fallback;
-}
-
-/* How far to turn right (negative: left) to face heading wanted, -179..180. */
-static int turn_needed(int heading, int wanted) {
-    int d = (wanted - heading) % 360;
-    if (d > 180)
-        d -= 360;
-    if (d <= -180)
-        d += 360;
-    return d;
-}
-
 static void motors(int left, int right, int light) {
-    snprintf(output, sizeof output, "1*%d* 2*%d* l3*%d*", left, right, light);
+    write_motors(output, left, right, LIGHT_PORT, light);
 }
 
 void Run(void) { }
 
 void SetData(const char* text) {
-    strncpy(input, text, sizeof input - 1);
+    keep_input(input, text);
 }
 
 void Start(void) {
@@ -99,12 +62,8 @@ void Start(void) {
         const int error = turn_needed(heading, 0);
         motors(SPEED + error, SPEED - error, MORVANE_LIGHT_GREEN);
     } else if (state == TURNING) {
-        const int still = turn_needed(heading, HOME_HEADING);
-        const int speed = abs(still) > 20 ? TURN_FAST : TURN_SLOW;
-        if (still >= 0)
-            motors(speed, -speed, MORVANE_LIGHT_YELLOW);
-        else
-            motors(-speed, speed, MORVANE_LIGHT_YELLOW);
+        const int speed = turn_speed(heading, HOME_HEADING, TURN_FAST, TURN_SLOW);
+        motors(speed, -speed, MORVANE_LIGHT_YELLOW);
     } else {
         const int error = turn_needed(heading, HOME_HEADING);
         motors(SPEED + error, SPEED - error, MORVANE_LIGHT_BLUE);
@@ -116,5 +75,5 @@ unsigned char IsPause(void) {
 }
 
 void GetData(char* buffer) {
-    memcpy(buffer, output, sizeof output);
+    hand_over_output(buffer, output);
 }

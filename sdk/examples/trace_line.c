@@ -13,13 +13,11 @@
  * "opposite"), line sensor on _P1_, coloured light on _P2_: green on the
  * line, red while looking for it.
  */
+#include "example_helpers.h"
 #include "morvane_robot.h"
 
-#include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-
 #define LINE_PORT 1
+#define LIGHT_PORT 2
 #define SPEED 18
 #define STEER 3 /* motor value per unit the line lies off the middle */
 
@@ -29,45 +27,10 @@ static char input[MORVANE_OUTPUT_SIZE];
 static char output[MORVANE_OUTPUT_SIZE];
 static int last_steer;
 
-/* The text of the sensor on the given port: what follows "port*kind*" up to
-   the space, or NULL when the input has no such sensor. */
-static const char* fields_on_port(const char* text, int port) {
-    const char* p = strchr(text, ' '); /* skip the step counter */
-    while (p != NULL) {
-        while (*p == ' ')
-            ++p;
-        if (*p == '\0')
-            break;
-        char* end;
-        const long sensor_port = strtol(p, &end, 10);
-        if (*end != '*')
-            break;
-        strtol(end + 1, &end, 10); /* the sensor kind */
-        if (*end != '*')
-            break;
-        if (sensor_port == port)
-            return end + 1;
-        p = strchr(end + 1, ' ');
-    }
-    return NULL;
-}
-
-/* Reads up to count fields "v*v*...", 0 for those missing. */
-static void read_fields(const char* fields, int* values, int count) {
-    for (int i = 0; i < count; ++i) {
-        values[i] = 0;
-        if (fields == NULL || *fields == ' ' || *fields == '\0')
-            continue;
-        char* end;
-        values[i] = (int)strtol(fields, &end, 10);
-        fields = *end == '*' ? end + 1 : NULL;
-    }
-}
-
 void Run(void) { }
 
 void SetData(const char* text) {
-    strncpy(input, text, sizeof input - 1);
+    keep_input(input, text);
 }
 
 void Start(void) {
@@ -89,7 +52,7 @@ void Start(void) {
         light = MORVANE_LIGHT_RED;
         last_steer = last_steer >= 0 ? SPEED : -SPEED;
     }
-    snprintf(output, sizeof output, "1*%d* 2*%d* l2*%d*", SPEED + last_steer, SPEED - last_steer, light);
+    write_motors(output, SPEED + last_steer, SPEED - last_steer, LIGHT_PORT, light);
 }
 
 unsigned char IsPause(void) {
@@ -97,5 +60,5 @@ unsigned char IsPause(void) {
 }
 
 void GetData(char* buffer) {
-    memcpy(buffer, output, sizeof output);
+    hand_over_output(buffer, output);
 }

@@ -10,6 +10,7 @@
 #include "simulation/CRcu.h"
 #include "simulation/CRob.h"
 #include "simulation/CTrigger.h"
+#include "simulation/ContactGroups.h"
 
 #include <algorithm>
 
@@ -106,23 +107,7 @@ void CEmuApp::CreateWorld() {
     m_pSimulator = std::make_unique<physics::PhysicsWorld>();
     m_pSimulator->setGravity({ 0.0, 0.0, -9.8 });
     m_pSimulator->setStepSize(0.02);
-    // Robots pass through each other and through their own parts; candle
-    // flames meet only what sensors look for them with (4); wounded figures
-    // and objects to carry only the ground (through 5) and their searchers;
-    // hidden objects (31) meet nothing; the groups 20-29 not themselves.
-    m_pSimulator->setupContactGroups(1, 1, false);
-    m_pSimulator->setupContactGroup(2, false);
-    m_pSimulator->setupContactGroup(4, false);
-    m_pSimulator->setupContactGroups(2, 4, true);
-    m_pSimulator->setupContactGroups(0, 4, true);
-    m_pSimulator->setupContactGroups(4, 6, true);
-    m_pSimulator->setupContactGroup(3, false);
-    m_pSimulator->setupContactGroup(5, false);
-    m_pSimulator->setupContactGroups(3, 5, true);
-    m_pSimulator->setupContactGroups(0, 5, true);
-    m_pSimulator->setupContactGroup(31, false);
-    for (int group = 20; group <= 29; ++group)
-        m_pSimulator->setupContactGroups(group, group, false);
+    SetUpSimulationContactGroups(*m_pSimulator);
 }
 
 void CEmuApp::DestroyWorld() {

@@ -400,17 +400,9 @@ bool CPlaApp::MouseButtonReleased(scene::Mouse*, int button) {
         CModel* pressed = m_edit.m_pPressed.get();
         if (m_edit.m_bAddToSel && pressed) {
             SetSelected(nullptr, false);
-            std::vector<osg::ref_ptr<CModel>> selection = m_edit.m_vecSelSnapshot;
-            const auto found = std::find(selection.begin(), selection.end(), pressed);
-            if (found != selection.end())
-                selection.erase(found);
-            else
-                selection.push_back(pressed);
-            for (const osg::ref_ptr<CModel>& object : selection)
+            s_ToggleInSnapshot(m_edit, pressed);
+            for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel)
                 object->SetUnselected(0);
-            m_edit.m_vecSel = selection;
-            m_edit.m_vecSelSnapshot = selection;
-            s_Highlight(m_edit, 1);
             ShowObjCount();
         } else if (!m_edit.m_bAddToSel && m_edit.m_nDragMode == SEditState::DragPressed && pressed
             && !s_IsSelected(m_edit, pressed, false)) {
@@ -474,47 +466,13 @@ bool CPlaApp::MouseDragged(scene::Mouse*, float x, float y) {
 }
 
 void CPlaApp::PickAndDrag(bool dragging) {
-    if (!dragging && m_edit.m_bAddToSel)
-        m_edit.m_vecSelSnapshot = m_edit.m_vecSel;
-    const osg::Vec2f& from = m_edit.m_vPressPoint;
-    const osg::Vec2f& to = m_edit.m_vPointer;
-    const bool show = dragging && to.x() != 0.0f && to.y() != 0.0f;
-    if (!m_edit.m_pCam || !m_edit.m_pCam->Update(show, from, to))
+    if (!s_ShowSelRect(m_edit, dragging))
         return;
     SetSelected(nullptr, false);
-    const float x0 = std::min(from.x(), to.x());
-    const float x1 = std::max(from.x(), to.x());
-    const float y0 = std::min(from.y(), to.y());
-    const float y1 = std::max(from.y(), to.y());
-    m_edit.m_bCarrying = false;
-    m_edit.m_bRotating = false;
-    s_RefreshWindowMatrix(m_edit);
-
-    std::vector<osg::ref_ptr<CModel>> inside;
-    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecAllParts) {
-        const osg::Vec3f pixel = object->GetState().m_vPos * m_edit.m_mWindow;
-        if (pixel.x() > x0 && pixel.x() < x1 && pixel.y() > y0 && pixel.y() < y1)
-            inside.push_back(object);
-    }
-    std::vector<osg::ref_ptr<CModel>> selection;
-    if (!m_edit.m_bAddToSel) {
-        selection = inside;
-    } else {
-        auto contains = [](const std::vector<osg::ref_ptr<CModel>>& list, const CModel* object) {
-            return std::find(list.begin(), list.end(), object) != list.end();
-        };
-        for (const osg::ref_ptr<CModel>& object : inside) {
-            if (!contains(m_edit.m_vecSelSnapshot, object.get()))
-                selection.push_back(object);
-        }
-        for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSelSnapshot) {
-            if (!contains(inside, object.get()))
-                selection.push_back(object);
-        }
-    }
-    for (const osg::ref_ptr<CModel>& object : selection)
+    // An object is inside the rectangle when its position is.
+    s_SelectInRect(m_edit, [](const CModel& object) { return object.GetState().m_vPos; });
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel)
         object->SetUnselected(0);
-    m_edit.m_vecSel = selection;
     if (CModel* single = s_GetSingleSel(m_edit)) {
         m_strSelName = single->GetAddress();
         emit signal_Ui_StatusBar_ShowObjName(&m_strSelName);

@@ -128,17 +128,10 @@ bool CPlaApp::CopySel() {
     s_SetAddToSel(m_edit, false);
     if (m_edit.m_vecSel.empty())
         return false;
-    std::vector<CModelInfo>& clipboard = m_edit.m_vecClipboard;
-    clipboard.clear();
-    osg::Vec3f centre;
-    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
-        clipboard.push_back(object->GetInfo());
-        centre += object->GetState().m_vPos;
-    }
-    centre /= float(clipboard.size());
-    centre.z() = 0.0f;
-    for (CModelInfo& record : clipboard)
-        record.m_state.m_vPos -= centre;
+    m_edit.m_vecClipboard.clear();
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel)
+        m_edit.m_vecClipboard.push_back(object->GetInfo());
+    s_CentreClipboard(m_edit);
     return true;
 }
 

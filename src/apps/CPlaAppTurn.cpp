@@ -11,17 +11,6 @@
 
 namespace {
 
-osg::Vec3d UnitAxis(int axis) {
-    switch (axis) {
-    case 0:
-        return osg::Vec3d(1.0, 0.0, 0.0);
-    case 1:
-        return osg::Vec3d(0.0, 1.0, 0.0);
-    default:
-        return osg::Vec3d(0.0, 0.0, 1.0);
-    }
-}
-
 double DegToRad(double degrees) {
     return degrees * 3.141592653589793 / 180.0;
 }
@@ -85,7 +74,7 @@ void CPlaApp::TurnSel(int code, bool useView) {
             m_edit.m_vCameraUp = m_edit.m_pCam->GetUp();
             s_ChooseAxis(m_edit);
         }
-        turn = osg::Quat(DegToRad(code % 2 == 1 ? 90.0 : -90.0), UnitAxis(m_edit.m_nRotationAxis));
+        turn = osg::Quat(DegToRad(code % 2 == 1 ? 90.0 : -90.0), s_UnitAxis(m_edit.m_nRotationAxis));
     }
     m_edit.m_bRotating = false;
     TurnAbout(pivot, turn);
@@ -105,7 +94,7 @@ void CPlaApp::StepTurnSel(int variant) {
         s_ChooseAxis(m_edit);
     }
     m_edit.m_bRotating = false;
-    TurnAbout(pivot, osg::Quat(DegToRad(variant % 2 == 1 ? 5.0 : -5.0), UnitAxis(m_edit.m_nRotationAxis)));
+    TurnAbout(pivot, osg::Quat(DegToRad(variant % 2 == 1 ? 5.0 : -5.0), s_UnitAxis(m_edit.m_nRotationAxis)));
     KeepSelOnGround(false);
 }
 
@@ -123,20 +112,13 @@ void CPlaApp::DragTurnSel(int code) {
             }
         }
         PreparePivot();
-        m_edit.m_bRotating = true;
-        m_edit.m_nRotationAxis = code - 1;
-        m_edit.m_vRotationStartPointer = m_edit.m_vPointer;
-        m_edit.m_qRotationStart = selection.front()->GetState().m_qRot;
+        s_StartPointerTurn(m_edit, code - 1);
     }
     if (selection.empty() || !m_edit.m_bRotating)
         return;
-    const CModelState& first = selection.front()->GetState();
-    const osg::Vec3f pivot = first.m_vPos - first.m_vOffset;
-    const double degrees
-        = (m_edit.m_vPointer.x() - m_edit.m_vRotationStartPointer.x()) * m_config.m_dJoinFactor;
-    const osg::Quat wanted
-        = m_edit.m_qRotationStart * osg::Quat(DegToRad(degrees), UnitAxis(m_edit.m_nRotationAxis));
-    TurnAbout(pivot, first.m_qRot.inverse() * wanted);
+    osg::Vec3f pivot;
+    const osg::Quat turn = s_PointerTurn(m_edit, m_config.m_dJoinFactor, pivot);
+    TurnAbout(pivot, turn);
 }
 
 bool CPlaApp::InsertGroup(int n) {

@@ -286,15 +286,7 @@ bool CRobApp::MouseButtonReleased(scene::Mouse*, int button) {
             m_edit.m_vecSel.clear();
             m_edit.m_bCarrying = false;
             m_edit.m_bRotating = false;
-            std::vector<osg::ref_ptr<CModel>> selection = m_edit.m_vecSelSnapshot;
-            const auto found = std::find(selection.begin(), selection.end(), pressed);
-            if (found != selection.end())
-                selection.erase(found);
-            else
-                selection.push_back(pressed);
-            m_edit.m_vecSel = selection;
-            m_edit.m_vecSelSnapshot = selection;
-            s_Highlight(m_edit, 1);
+            s_ToggleInSnapshot(m_edit, pressed);
         } else if (!m_edit.m_bAddToSel && m_edit.m_nDragMode == SEditState::DragPressed) {
             if (!s_IsSelected(m_edit, pressed, true))
                 SetSelected(pressed, false);
@@ -361,47 +353,15 @@ bool CRobApp::MouseDragged(scene::Mouse*, float x, float y) {
 }
 
 void CRobApp::RubberBandSelect(bool dragging) {
-    if (!dragging && m_edit.m_bAddToSel)
-        m_edit.m_vecSelSnapshot = m_edit.m_vecSel;
-    const osg::Vec2f& from = m_edit.m_vPressPoint;
-    const osg::Vec2f& to = m_edit.m_vPointer;
-    const bool show = dragging && to.x() != 0.0f && to.y() != 0.0f;
-    if (!m_edit.m_pCam || !m_edit.m_pCam->Update(show, from, to))
+    if (!s_ShowSelRect(m_edit, dragging))
         return;
     SetSelected(nullptr, false);
-    const float x0 = std::min(from.x(), to.x());
-    const float x1 = std::max(from.x(), to.x());
-    const float y0 = std::min(from.y(), to.y());
-    const float y1 = std::max(from.y(), to.y());
-    m_edit.m_bCarrying = false;
-    m_edit.m_bRotating = false;
-    s_RefreshWindowMatrix(m_edit);
-
-    std::vector<osg::ref_ptr<CModel>> inside;
-    for (const osg::ref_ptr<CModel>& part : m_edit.m_vecAllParts) {
+    // A part is inside the rectangle when its reference point (box point -1) is.
+    s_SelectInRect(m_edit, [](const CModel& part) {
         osg::Vec3f at;
-        part->GetBoxPoint(at, -1);
-        const osg::Vec3f pixel = at * m_edit.m_mWindow;
-        if (pixel.x() > x0 && pixel.x() < x1 && pixel.y() > y0 && pixel.y() < y1)
-            inside.push_back(part);
-    }
-    if (!m_edit.m_bAddToSel) {
-        m_edit.m_vecSel = inside;
-    } else {
-        auto contains = [](const std::vector<osg::ref_ptr<CModel>>& list, const CModel* part) {
-            return std::find(list.begin(), list.end(), part) != list.end();
-        };
-        std::vector<osg::ref_ptr<CModel>> selection;
-        for (const osg::ref_ptr<CModel>& part : inside) {
-            if (!contains(m_edit.m_vecSelSnapshot, part.get()))
-                selection.push_back(part);
-        }
-        for (const osg::ref_ptr<CModel>& part : m_edit.m_vecSelSnapshot) {
-            if (!contains(inside, part.get()))
-                selection.push_back(part);
-        }
-        m_edit.m_vecSel = selection;
-    }
+        part.GetBoxPoint(at, -1);
+        return at;
+    });
     if (CModel* single = s_GetSingleSel(m_edit)) {
         m_strSelName = single->GetAddress();
         emit signal_Ui_StatusBar_ShowObjName(&m_strSelName);

@@ -15,17 +15,6 @@
 
 namespace {
 
-osg::Vec3d UnitAxis(int axis) {
-    switch (axis) {
-    case 0:
-        return osg::Vec3d(1.0, 0.0, 0.0);
-    case 1:
-        return osg::Vec3d(0.0, 1.0, 0.0);
-    default:
-        return osg::Vec3d(0.0, 0.0, 1.0);
-    }
-}
-
 osg::Vec3f Turned(const osg::Vec3f& v, const osg::Quat& q) {
     return RotateVec3(v, osg::Matrixd(q));
 }
@@ -241,20 +230,13 @@ void CRobApp::MouseRotateSel(int code) {
         }
         if (!m_edit.m_bCarrying && !m_edit.m_bRotating)
             TakeCentroid();
-        m_edit.m_bRotating = true;
-        m_edit.m_nRotationAxis = code - 1;
-        m_edit.m_vRotationStartPointer = m_edit.m_vPointer;
-        m_edit.m_qRotationStart = selection.front()->GetState().m_qRot;
+        s_StartPointerTurn(m_edit, code - 1);
     }
     if (selection.empty() || !m_edit.m_bRotating)
         return;
-    const CModelState& first = selection.front()->GetState();
-    const osg::Vec3f reference = first.m_vPos - first.m_vOffset;
-    const double degrees
-        = (m_edit.m_vPointer.x() - m_edit.m_vRotationStartPointer.x()) * m_config.m_dJoinFactor;
-    const osg::Quat wanted = m_edit.m_qRotationStart
-        * osg::Quat(osg::DegreesToRadians(degrees), UnitAxis(m_edit.m_nRotationAxis));
-    TurnAbout(reference, first.m_qRot.inverse() * wanted);
+    osg::Vec3f reference;
+    const osg::Quat turn = s_PointerTurn(m_edit, m_config.m_dJoinFactor, reference);
+    TurnAbout(reference, turn);
 }
 
 void CRobApp::QuarterTurn(int axis, double degrees, bool viewRelative) {
@@ -272,7 +254,7 @@ void CRobApp::QuarterTurn(int axis, double degrees, bool viewRelative) {
         m_edit.m_vCameraUp = m_edit.m_pCam->GetUp();
         s_ChooseAxis(m_edit);
     }
-    const osg::Quat turn(osg::DegreesToRadians(degrees), UnitAxis(m_edit.m_nRotationAxis));
+    const osg::Quat turn(osg::DegreesToRadians(degrees), s_UnitAxis(m_edit.m_nRotationAxis));
     osg::Vec3f pivot;
     const double b = LowestBottom(false);
     const CModelState& first = m_edit.m_vecSel.front()->GetState();

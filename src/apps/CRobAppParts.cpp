@@ -127,21 +127,14 @@ bool CRobApp::CopySel() {
         return false;
     std::vector<CModelInfo>& clipboard = m_edit.m_vecClipboard;
     clipboard.clear();
-    osg::Vec3f sum;
     for (const osg::ref_ptr<CModel>& part : m_edit.m_vecSel) {
         if (part->GetType() == ModelTypeRcu)
             continue;
         clipboard.push_back(part->GetInfo());
         // Copies are not wired to the control unit.
         clipboard.back().m_state.m_nPort = 0;
-        sum += part->GetState().m_vPos;
     }
-    if (clipboard.empty())
-        return true;
-    osg::Vec3f centroid = sum / float(clipboard.size());
-    centroid.z() = 0.0f;
-    for (CModelInfo& record : clipboard)
-        record.m_state.m_vPos -= centroid;
+    s_CentreClipboard(m_edit);
     return true;
 }
 

@@ -305,3 +305,100 @@ void s_RefreshWindowMatrix(SEditState& s) {
     if (width > 0 && height > 0)
         s.m_vViewport.set(float(width), float(height));
 }
+
+bool s_ShowSelRect(SEditState& s, bool dragging) {
+    if (!dragging && s.m_bAddToSel)
+        s.m_vecSelSnapshot = s.m_vecSel;
+    const osg::Vec2f& from = s.m_vPressPoint;
+    const osg::Vec2f& to = s.m_vPointer;
+    const bool show = dragging && to.x() != 0.0f && to.y() != 0.0f;
+    return s.m_pCam && s.m_pCam->Update(show, from, to);
+}
+
+void s_SelectInRect(SEditState& s, osg::Vec3f (*pointOf)(const CModel& part)) {
+    const osg::Vec2f& from = s.m_vPressPoint;
+    const osg::Vec2f& to = s.m_vPointer;
+    const float x0 = std::min(from.x(), to.x());
+    const float x1 = std::max(from.x(), to.x());
+    const float y0 = std::min(from.y(), to.y());
+    const float y1 = std::max(from.y(), to.y());
+    s.m_bCarrying = false;
+    s.m_bRotating = false;
+    s_RefreshWindowMatrix(s);
+
+    std::vector<osg::ref_ptr<CModel>> inside;
+    for (const osg::ref_ptr<CModel>& part : s.m_vecAllParts) {
+        const osg::Vec3f pixel = pointOf(*part) * s.m_mWindow;
+        if (pixel.x() > x0 && pixel.x() < x1 && pixel.y() > y0 && pixel.y() < y1)
+            inside.push_back(part);
+    }
+    if (!s.m_bAddToSel) {
+        s.m_vecSel = inside;
+        return;
+    }
+    auto contains = [](const std::vector<osg::ref_ptr<CModel>>& list, const CModel* part) {
+        return std::find(list.begin(), list.end(), part) != list.end();
+    };
+    std::vector<osg::ref_ptr<CModel>> selection;
+    for (const osg::ref_ptr<CModel>& part : inside) {
+        if (!contains(s.m_vecSelSnapshot, part.get()))
+            selection.push_back(part);
+    }
+    for (const osg::ref_ptr<CModel>& part : s.m_vecSelSnapshot) {
+        if (!contains(inside, part.get()))
+            selection.push_back(part);
+    }
+    s.m_vecSel = selection;
+}
+
+void s_ToggleInSnapshot(SEditState& s, CModel* part) {
+    std::vector<osg::ref_ptr<CModel>> selection = s.m_vecSelSnapshot;
+    const auto found = std::find(selection.begin(), selection.end(), part);
+    if (found != selection.end())
+        selection.erase(found);
+    else
+        selection.push_back(part);
+    s.m_vecSel = selection;
+    s.m_vecSelSnapshot = selection;
+    s_Highlight(s, 1);
+}
+
+void s_CentreClipboard(SEditState& s) {
+    std::vector<CModelInfo>& clipboard = s.m_vecClipboard;
+    if (clipboard.empty())
+        return;
+    osg::Vec3f sum;
+    for (const CModelInfo& record : clipboard)
+        sum += record.m_state.m_vPos;
+    osg::Vec3f centre = sum / float(clipboard.size());
+    centre.z() = 0.0f;
+    for (CModelInfo& record : clipboard)
+        record.m_state.m_vPos -= centre;
+}
+
+osg::Vec3d s_UnitAxis(int axis) {
+    switch (axis) {
+    case 0:
+        return osg::Vec3d(1.0, 0.0, 0.0);
+    case 1:
+        return osg::Vec3d(0.0, 1.0, 0.0);
+    default:
+        return osg::Vec3d(0.0, 0.0, 1.0);
+    }
+}
+
+void s_StartPointerTurn(SEditState& s, int axis) {
+    s.m_bRotating = true;
+    s.m_nRotationAxis = axis;
+    s.m_vRotationStartPointer = s.m_vPointer;
+    s.m_qRotationStart = s.m_vecSel.front()->GetState().m_qRot;
+}
+
+osg::Quat s_PointerTurn(const SEditState& s, double degreesPerPixel, osg::Vec3f& pivot) {
+    const CModelState& first = s.m_vecSel.front()->GetState();
+    pivot = first.m_vPos - first.m_vOffset;
+    const double degrees = (s.m_vPointer.x() - s.m_vRotationStartPointer.x()) * degreesPerPixel;
+    const osg::Quat wanted
+        = s.m_qRotationStart * osg::Quat(osg::DegreesToRadians(degrees), s_UnitAxis(s.m_nRotationAxis));
+    return first.m_qRot.inverse() * wanted;
+}

@@ -158,3 +158,31 @@ void s_OnStepPushed(SEditState& s);
 // The window matrix and its viewport from the overlay camera, for window-space
 // overlap and snapping.
 void s_RefreshWindowMatrix(SEditState& s);
+// A rectangle selection from the press point to the pointer. The first step
+// draws the rectangle while dragging (and hides it otherwise); with
+// add-to-selection on, a rectangle that starts takes the selection as the
+// snapshot it toggles against. False when the overlay camera took no
+// rectangle: the selection then stays as it is. Otherwise the builder drops
+// its selection and takes the second step, which selects the parts whose
+// point (given by the builder, in world coordinates) lies strictly inside the
+// rectangle: those alone, or toggled against the snapshot. Nothing is then
+// carried or turned.
+bool s_ShowSelRect(SEditState& s, bool dragging);
+void s_SelectInRect(SEditState& s, osg::Vec3f (*pointOf)(const CModel& part));
+// A click with add-to-selection on: the part is toggled against the
+// snapshot, and the result becomes the selection and the new snapshot,
+// highlighted. The builder has dropped its selection before.
+void s_ToggleInSnapshot(SEditState& s, CModel* part);
+// The clipboard's records around their middle: the mean of their positions,
+// at height 0, becomes their origin, which a paste puts under the pointer.
+void s_CentreClipboard(SEditState& s);
+// The unit vector along axis 0 (x), 1 (y) or 2 (z, also for any other).
+osg::Vec3d s_UnitAxis(int axis);
+// Turning the selection with the pointer about axis (0 x, 1 y, 2 z) starts
+// from the pointer's place now and the first selected part's attitude.
+void s_StartPointerTurn(SEditState& s, int axis);
+// The turn that brings the first selected part (there must be one) to the
+// attitude the pointer has turned it to since the start: degreesPerPixel for
+// every pixel to the right. It goes about pivot, set to that part's
+// reference point.
+osg::Quat s_PointerTurn(const SEditState& s, double degreesPerPixel, osg::Vec3f& pivot);

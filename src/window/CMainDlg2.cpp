@@ -26,6 +26,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 namespace {
 
 constexpr int kMaxSize = QWIDGETSIZE_MAX;
@@ -153,6 +155,15 @@ struct PoseBox {
     QGroupBox* turnBoxes[3] = {};
     QLineEdit* turnEdits[3] = {};
     QSlider* turnSliders[3] = {};
+
+    // Every widget of the box, in the order the pages keep them in: the box,
+    // the position labels and fields, then the angle boxes, fields and
+    // sliders, each by x, y and z.
+    auto Widgets() const {
+        return std::make_tuple(box, posLabels[0], posLabels[1], posLabels[2], posEdits[0], posEdits[1],
+            posEdits[2], turnBoxes[0], turnBoxes[1], turnBoxes[2], turnEdits[0], turnEdits[1], turnEdits[2],
+            turnSliders[0], turnSliders[1], turnSliders[2]);
+    }
 };
 
 // The position and angle box both builder pages share the shape of.
@@ -167,6 +178,8 @@ PoseBox MakePoseBox(QWidget* parent, const char* prefix) {
         pose.posLabels[i] = new QLabel(pose.box);
         pose.posLabels[i]->setText(QString::fromLatin1(axes[i]) + QStringLiteral(" : "));
         pose.posEdits[i] = new QLineEdit();
+        pose.posEdits[i]->setObjectName(
+            QStringLiteral("lineEdit_%1Pos%2").arg(QLatin1String(prefix), QLatin1String(axes[i])));
         row->addWidget(pose.posLabels[i]);
         row->addWidget(pose.posEdits[i]);
     }
@@ -177,8 +190,12 @@ PoseBox MakePoseBox(QWidget* parent, const char* prefix) {
         pose.turnBoxes[i]->setFocusPolicy(Qt::NoFocus);
         auto* row = new QHBoxLayout(pose.turnBoxes[i]);
         pose.turnEdits[i] = new QLineEdit(pose.turnBoxes[i]);
+        pose.turnEdits[i]->setObjectName(
+            QStringLiteral("lineEdit_%1Turn%2").arg(QLatin1String(prefix), QLatin1String(axes[i])));
         pose.turnEdits[i]->setMaximumSize(50, 21);
         pose.turnSliders[i] = new QSlider(Qt::Horizontal, pose.turnBoxes[i]);
+        pose.turnSliders[i]->setObjectName(
+            QStringLiteral("slider_%1Turn%2").arg(QLatin1String(prefix), QLatin1String(axes[i])));
         pose.turnSliders[i]->setRange(0, 359);
         pose.turnSliders[i]->setValue(0);
         pose.turnSliders[i]->setTracking(true);
@@ -352,32 +369,10 @@ void CMainDlg2::SetupRobotPage(QMainWindow* window) {
     portRows->addWidget(pushButton_ClearPort);
     verticalLayout_2->addWidget(groupBox_5);
 
-    PoseBox pose = MakePoseBox(scrollAreaWidgetContents_4, "Rob");
-    groupBox_RobPos = pose.box;
-    label_RobPosX = pose.posLabels[0];
-    label_RobPosY = pose.posLabels[1];
-    label_RobPosZ = pose.posLabels[2];
-    lineEdit_RobPosX = pose.posEdits[0];
-    lineEdit_RobPosY = pose.posEdits[1];
-    lineEdit_RobPosZ = pose.posEdits[2];
-    groupBox_RobTurnX = pose.turnBoxes[0];
-    groupBox_RobTurnY = pose.turnBoxes[1];
-    groupBox_RobTurnZ = pose.turnBoxes[2];
-    lineEdit_RobTurnX = pose.turnEdits[0];
-    lineEdit_RobTurnY = pose.turnEdits[1];
-    lineEdit_RobTurnZ = pose.turnEdits[2];
-    slider_RobTurnX = pose.turnSliders[0];
-    slider_RobTurnY = pose.turnSliders[1];
-    slider_RobTurnZ = pose.turnSliders[2];
-    lineEdit_RobTurnX->setObjectName(QStringLiteral("lineEdit_RobTurnX"));
-    lineEdit_RobTurnY->setObjectName(QStringLiteral("lineEdit_RobTurnY"));
-    lineEdit_RobTurnZ->setObjectName(QStringLiteral("lineEdit_RobTurnZ"));
-    slider_RobTurnX->setObjectName(QStringLiteral("slider_RobTurnX"));
-    slider_RobTurnY->setObjectName(QStringLiteral("slider_RobTurnY"));
-    slider_RobTurnZ->setObjectName(QStringLiteral("slider_RobTurnZ"));
-    lineEdit_RobPosX->setObjectName(QStringLiteral("lineEdit_RobPosX"));
-    lineEdit_RobPosY->setObjectName(QStringLiteral("lineEdit_RobPosY"));
-    lineEdit_RobPosZ->setObjectName(QStringLiteral("lineEdit_RobPosZ"));
+    std::tie(groupBox_RobPos, label_RobPosX, label_RobPosY, label_RobPosZ, lineEdit_RobPosX, lineEdit_RobPosY,
+        lineEdit_RobPosZ, groupBox_RobTurnX, groupBox_RobTurnY, groupBox_RobTurnZ, lineEdit_RobTurnX,
+        lineEdit_RobTurnY, lineEdit_RobTurnZ, slider_RobTurnX, slider_RobTurnY, slider_RobTurnZ)
+        = MakePoseBox(scrollAreaWidgetContents_4, "Rob").Widgets();
     verticalLayout_2->addWidget(groupBox_RobPos);
     verticalLayout_2->addItem(new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding));
     scrollArea_PortSet->setWidget(scrollAreaWidgetContents_4);
@@ -503,32 +498,10 @@ void CMainDlg2::SetupPlaygroundPage(QMainWindow* window) {
         objColumn->addWidget(box);
     sizeColumn->addWidget(groupBox_PlaObj);
 
-    PoseBox pose = MakePoseBox(scrollAreaWidgetContents_5, "Pla");
-    groupBox_PlaPos = pose.box;
-    label_PlaPosX = pose.posLabels[0];
-    label_PlaPosY = pose.posLabels[1];
-    label_PlaPosZ = pose.posLabels[2];
-    lineEdit_PlaPosX = pose.posEdits[0];
-    lineEdit_PlaPosY = pose.posEdits[1];
-    lineEdit_PlaPosZ = pose.posEdits[2];
-    groupBox_PlaTurnX = pose.turnBoxes[0];
-    groupBox_PlaTurnY = pose.turnBoxes[1];
-    groupBox_PlaTurnZ = pose.turnBoxes[2];
-    lineEdit_PlaTurnX = pose.turnEdits[0];
-    lineEdit_PlaTurnY = pose.turnEdits[1];
-    lineEdit_PlaTurnZ = pose.turnEdits[2];
-    slider_PlaTurnX = pose.turnSliders[0];
-    slider_PlaTurnY = pose.turnSliders[1];
-    slider_PlaTurnZ = pose.turnSliders[2];
-    lineEdit_PlaPosX->setObjectName(QStringLiteral("lineEdit_PlaPosX"));
-    lineEdit_PlaPosY->setObjectName(QStringLiteral("lineEdit_PlaPosY"));
-    lineEdit_PlaPosZ->setObjectName(QStringLiteral("lineEdit_PlaPosZ"));
-    lineEdit_PlaTurnX->setObjectName(QStringLiteral("lineEdit_PlaTurnX"));
-    lineEdit_PlaTurnY->setObjectName(QStringLiteral("lineEdit_PlaTurnY"));
-    lineEdit_PlaTurnZ->setObjectName(QStringLiteral("lineEdit_PlaTurnZ"));
-    slider_PlaTurnX->setObjectName(QStringLiteral("slider_PlaTurnX"));
-    slider_PlaTurnY->setObjectName(QStringLiteral("slider_PlaTurnY"));
-    slider_PlaTurnZ->setObjectName(QStringLiteral("slider_PlaTurnZ"));
+    std::tie(groupBox_PlaPos, label_PlaPosX, label_PlaPosY, label_PlaPosZ, lineEdit_PlaPosX, lineEdit_PlaPosY,
+        lineEdit_PlaPosZ, groupBox_PlaTurnX, groupBox_PlaTurnY, groupBox_PlaTurnZ, lineEdit_PlaTurnX,
+        lineEdit_PlaTurnY, lineEdit_PlaTurnZ, slider_PlaTurnX, slider_PlaTurnY, slider_PlaTurnZ)
+        = MakePoseBox(scrollAreaWidgetContents_5, "Pla").Widgets();
     sizeColumn->addWidget(groupBox_PlaPos);
     sizeColumn->addItem(new QSpacerItem(20, 280, QSizePolicy::Minimum, QSizePolicy::Expanding));
     scrollArea_ModelGroundSetSize->setWidget(scrollAreaWidgetContents_5);

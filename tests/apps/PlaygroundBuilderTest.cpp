@@ -1,7 +1,7 @@
 // The playground builder in a window under Xvfb, driven by real mouse events
 // through its 3-D view and by the commands the main window gives it.
 
-#include "BuilderFixture.h"
+#include "BuilderViewFixture.h"
 
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
@@ -52,8 +52,7 @@
 
 namespace {
 
-constexpr int kViewWidth = 1024;
-constexpr int kViewHeight = 512;
+using appstest::kViewHeight;
 
 // One kind of object as the page builds it, and the class it must be.
 struct Kind {
@@ -140,29 +139,8 @@ std::string ReadBytes(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class PlaygroundBuilder : public ::testing::Test {
+class PlaygroundBuilder : public appstest::BuilderViewFixture<CPlaApp> {
 protected:
-    void SetUp() override {
-        m_window.resize(kViewWidth, kViewHeight);
-        m_view = new scene::SceneView(&m_window);
-        m_view->resize(kViewWidth, kViewHeight);
-        m_app = new CPlaApp("config.xml", m_view, appstest::Config(), appstest::Context());
-        m_loop.AddApp(m_app.get());
-        m_loop.Start();
-        m_window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
-        QApplication::processEvents();
-        Step();
-        Step();
-    }
-
-    void Step() {
-        m_loop.Step();
-        QApplication::processEvents();
-    }
-
-    CPlaApp& App() { return *m_app; }
-    const SEditState& Edit() const { return m_app->GetEditState(); }
     const std::vector<osg::ref_ptr<CModel>>& Objects() const { return m_app->GetObjectList(); }
 
     osg::ref_ptr<CModel> Make(const Kind& kind) {
@@ -188,11 +166,6 @@ protected:
         return (max.z() - min.z()) / 2.0f;
     }
 
-    // The view's pixel (from its top left) where a world point is drawn.
-    QPoint PixelOf(const osg::Vec3f& world) {
-        const osg::Vec3d p = osg::Vec3d(world) * m_app->GetCamera()->GetWindowMatrix();
-        return QPoint(int(std::lround(p.x())), kViewHeight - int(std::lround(p.y())));
-    }
     // Where the view ray through a pixel reaches height z.
     osg::Vec3f WorldAt(const QPoint& pixel, double z) {
         const osg::Matrixd inverse = osg::Matrixd::inverse(m_app->GetCamera()->GetWindowMatrix());
@@ -204,33 +177,6 @@ protected:
         return osg::Vec3f(nearPoint + (farPoint - nearPoint) * t);
     }
 
-    void Send(QEvent::Type type, const QPoint& at, Qt::MouseButton button) {
-        QMouseEvent event(
-            type, QPointF(at), m_view->mapToGlobal(QPointF(at)), button, m_buttons, Qt::NoModifier);
-        QApplication::sendEvent(m_view, &event);
-        Step();
-    }
-    void MoveTo(const QPoint& at) { Send(QEvent::MouseMove, at, Qt::NoButton); }
-    void Press(const QPoint& at, Qt::MouseButton button = Qt::LeftButton) {
-        m_buttons |= button;
-        Send(QEvent::MouseButtonPress, at, button);
-    }
-    void Release(const QPoint& at, Qt::MouseButton button = Qt::LeftButton) {
-        m_buttons &= ~Qt::MouseButtons(button);
-        Send(QEvent::MouseButtonRelease, at, button);
-    }
-    void Click(const QPoint& at, Qt::MouseButton button = Qt::LeftButton) {
-        MoveTo(at);
-        Press(at, button);
-        Release(at, button);
-    }
-    void Drag(const std::vector<QPoint>& path) {
-        MoveTo(path.front());
-        Press(path.front());
-        for (std::size_t i = 1; i < path.size(); ++i)
-            MoveTo(path[i]);
-        Release(path.back());
-    }
     // Clicks an object where its middle is drawn: it becomes the selection.
     void Select(CModel* object) {
         osg::Vec3f min, max;
@@ -250,12 +196,6 @@ protected:
             out.begin(), out.end(), [](const ObjectRecord& a, const ObjectRecord& b) { return a.id < b.id; });
         return out;
     }
-
-    QWidget m_window;
-    scene::SceneView* m_view = nullptr;
-    Qt::MouseButtons m_buttons;
-    osg::ref_ptr<CPlaApp> m_app;
-    scene::FrameLoop m_loop;
 };
 
 } // namespace

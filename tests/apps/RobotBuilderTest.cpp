@@ -1,7 +1,7 @@
 // The robot builder in a window under Xvfb, driven by real mouse events
 // through its 3-D view and by the commands the main window gives it.
 
-#include "BuilderFixture.h"
+#include "BuilderViewFixture.h"
 
 #include "apps/CCam.h"
 #include "apps/CRobApp.h"
@@ -35,10 +35,7 @@
 
 namespace {
 
-// Widths that are powers of two keep pixel positions exact through the
-// normalised coordinates the events travel in.
-constexpr int kViewWidth = 1024;
-constexpr int kViewHeight = 512;
+using appstest::kViewWidth;
 
 // One part as undo must give it back.
 struct PartRecord {
@@ -64,29 +61,8 @@ std::ostream& operator<<(std::ostream& out, const PartRecord& r) {
                << r.position.z() << " port " << r.port;
 }
 
-class RobotBuilder : public ::testing::Test {
+class RobotBuilder : public appstest::BuilderViewFixture<CRobApp> {
 protected:
-    void SetUp() override {
-        m_window.resize(kViewWidth, kViewHeight);
-        m_view = new scene::SceneView(&m_window);
-        m_view->resize(kViewWidth, kViewHeight);
-        m_app = new CRobApp("config.xml", m_view, appstest::Config(), appstest::Context());
-        m_loop.AddApp(m_app.get());
-        m_loop.Start();
-        m_window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
-        QApplication::processEvents();
-        Step();
-        Step();
-    }
-
-    void Step() {
-        m_loop.Step();
-        QApplication::processEvents();
-    }
-
-    CRobApp& App() { return *m_app; }
-    const SEditState& Edit() const { return m_app->GetEditState(); }
     CModel* ControlUnit() const { return m_app->GetPartList().front().get(); }
 
     osg::ref_ptr<CModel> Make(int type, const std::string& address, int sensorKind = 0) {
@@ -96,42 +72,6 @@ protected:
         osg::ref_ptr<CModel> part = Make(type, address, sensorKind);
         EXPECT_TRUE(m_app->AddPart(part.get())) << address;
         return part.get();
-    }
-
-    // The view's pixel (from its top left) where a world point is drawn.
-    QPoint PixelOf(const osg::Vec3f& world) {
-        const osg::Vec3d p = osg::Vec3d(world) * m_app->GetCamera()->GetWindowMatrix();
-        return QPoint(int(std::lround(p.x())), kViewHeight - int(std::lround(p.y())));
-    }
-
-    // Mouse events as Qt hands them to the view, with the buttons held.
-    void Send(QEvent::Type type, const QPoint& at, Qt::MouseButton button) {
-        QMouseEvent event(
-            type, QPointF(at), m_view->mapToGlobal(QPointF(at)), button, m_buttons, Qt::NoModifier);
-        QApplication::sendEvent(m_view, &event);
-        Step();
-    }
-    void MoveTo(const QPoint& at) { Send(QEvent::MouseMove, at, Qt::NoButton); }
-    void Press(const QPoint& at, Qt::MouseButton button = Qt::LeftButton) {
-        m_buttons |= button;
-        Send(QEvent::MouseButtonPress, at, button);
-    }
-    void Release(const QPoint& at, Qt::MouseButton button = Qt::LeftButton) {
-        m_buttons &= ~Qt::MouseButtons(button);
-        Send(QEvent::MouseButtonRelease, at, button);
-    }
-    void Click(const QPoint& at) {
-        MoveTo(at);
-        Press(at);
-        Release(at);
-    }
-    // Drags with the left button through the given points.
-    void Drag(const std::vector<QPoint>& path) {
-        MoveTo(path.front());
-        Press(path.front());
-        for (std::size_t i = 1; i < path.size(); ++i)
-            MoveTo(path[i]);
-        Release(path.back());
     }
 
     // Loads or saves and waits for the file worker to end.
@@ -155,12 +95,6 @@ protected:
             out.begin(), out.end(), [](const PartRecord& a, const PartRecord& b) { return a.id < b.id; });
         return out;
     }
-
-    QWidget m_window;
-    scene::SceneView* m_view = nullptr;
-    Qt::MouseButtons m_buttons;
-    osg::ref_ptr<CRobApp> m_app;
-    scene::FrameLoop m_loop;
 };
 
 void ExpectNear(const osg::Vec3f& actual, const osg::Vec3f& expected, float eps = 1e-3f) {

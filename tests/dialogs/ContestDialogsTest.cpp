@@ -21,6 +21,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 using testsupport::ContestTestServer;
 using testsupport::ModalWatcher;
 
@@ -71,6 +74,36 @@ protected:
         login.ButtonOK()->click();
         ASSERT_TRUE(m_server.WaitForRequests(QStringLiteral("Login"), before + 1));
         ASSERT_TRUE(QTest::qWaitFor([&] { return login.ButtonOK()->isEnabled(); }, 5000));
+    }
+
+    // The score dialog of a match, on the link the match owns, showing 80
+    // points in 500 steps of a playground that cannot be read (the score
+    // goes with an empty check), with uploadsLeft uploads left (-1: any).
+    std::unique_ptr<CScoreDlg> MatchScoreDialog(int uploadsLeft) {
+        CConfig& c = config();
+        c.m_nLinkOwner = 1;
+        c.m_nRunMode = RunModeNet;
+        c.m_nUploadsLeft = uploadsLeft;
+        std::vector<int> score;
+        std::vector<int> steps;
+        c.EncodeScore(score, 80);
+        c.EncodeTicks(steps, 500);
+        auto dialog = std::make_unique<CScoreDlg>(c);
+        dialog->f_SetScore(score, steps, "missing.pla", "robot/r.rob", true);
+        dialog->show();
+        return dialog;
+    }
+
+    // Answers the first login dialog that comes up with OK, and counts the
+    // logins in logins.
+    void AcceptOneLogin(int& logins) {
+        m_watcher.SetHandler([&logins](QWidget* modal) {
+            auto* login = qobject_cast<CLoginDlg*>(modal);
+            if (!login || !login->ButtonOK()->isEnabled() || logins > 0)
+                return;
+            ++logins;
+            ModalWatcher::Post(login->ButtonOK());
+        });
     }
 
     dialogstest::InstalledConfig m_installed;
@@ -262,17 +295,9 @@ TEST_F(ContestDialogsTest, ScoreUploadIsOfferedOnlyAfterAScoredMatchRun) {
 TEST_F(ContestDialogsTest, ScoreVerdictsOfferARetryWhereOneMayHelp) {
     LogIn();
     CConfig& c = config();
-    c.m_nLinkOwner = 1;
-    c.m_nRunMode = RunModeNet;
-    c.m_nUploadsLeft = -1;
-    std::vector<int> score;
-    std::vector<int> steps;
-    c.EncodeScore(score, 80);
-    c.EncodeTicks(steps, 500);
-    CScoreDlg dialog(c);
     // The playground cannot be read: the score goes with an empty check.
-    dialog.f_SetScore(score, steps, "missing.pla", "robot/r.rob", true);
-    dialog.show();
+    const std::unique_ptr<CScoreDlg> shown = MatchScoreDialog(-1);
+    CScoreDlg& dialog = *shown;
     ASSERT_NE(dialog.UploadButton(), nullptr);
 
     // Status, text shown, whether the button comes back as a retry.
@@ -311,24 +336,10 @@ TEST_F(ContestDialogsTest, AnUploadOnALinkAlreadyDownLogsInFirst) {
     CConfig& c = config();
     // The link went while nobody was reading it.
     c.CloseConnection();
-    c.m_nLinkOwner = 1;
-    c.m_nRunMode = RunModeNet;
-    c.m_nUploadsLeft = 1;
-    std::vector<int> score;
-    std::vector<int> steps;
-    c.EncodeScore(score, 80);
-    c.EncodeTicks(steps, 500);
-    CScoreDlg dialog(c);
-    dialog.f_SetScore(score, steps, "missing.pla", "robot/r.rob", true);
-    dialog.show();
+    const std::unique_ptr<CScoreDlg> shown = MatchScoreDialog(1);
+    CScoreDlg& dialog = *shown;
     int logins = 0;
-    m_watcher.SetHandler([&](QWidget* modal) {
-        auto* login = qobject_cast<CLoginDlg*>(modal);
-        if (!login || !login->ButtonOK()->isEnabled() || logins > 0)
-            return;
-        ++logins;
-        ModalWatcher::Post(login->ButtonOK());
-    });
+    AcceptOneLogin(logins);
     dialog.UploadButton()->click();
     ASSERT_TRUE(m_watcher.WaitForMessages(1));
     EXPECT_EQ(m_watcher.Messages()[0], QStringLiteral("The score has been submitted."));
@@ -340,24 +351,10 @@ TEST_F(ContestDialogsTest, AnUploadOnALinkAlreadyDownLogsInFirst) {
 TEST_F(ContestDialogsTest, ALostLinkDuringTheUploadLogsInAgainAndSends) {
     LogIn();
     CConfig& c = config();
-    c.m_nLinkOwner = 1;
-    c.m_nRunMode = RunModeNet;
-    c.m_nUploadsLeft = 1;
-    std::vector<int> score;
-    std::vector<int> steps;
-    c.EncodeScore(score, 80);
-    c.EncodeTicks(steps, 500);
-    CScoreDlg dialog(c);
-    dialog.f_SetScore(score, steps, "missing.pla", "robot/r.rob", true);
-    dialog.show();
+    const std::unique_ptr<CScoreDlg> shown = MatchScoreDialog(1);
+    CScoreDlg& dialog = *shown;
     int logins = 0;
-    m_watcher.SetHandler([&](QWidget* modal) {
-        auto* login = qobject_cast<CLoginDlg*>(modal);
-        if (!login || !login->ButtonOK()->isEnabled() || logins > 0)
-            return;
-        ++logins;
-        ModalWatcher::Post(login->ButtonOK());
-    });
+    AcceptOneLogin(logins);
 
     // The server hangs up instead of answering: the login comes, then the
     // score is sent again on the new link.

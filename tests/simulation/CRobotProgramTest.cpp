@@ -86,6 +86,10 @@ TEST(RobotProgram, ExchangesTextsInTheOrderOfTheContract) {
         std::regex_match(Exchange(p.program, "0 calls"), std::regex("STP+G zeroed=1 gated=1 own-thread=1")));
     EXPECT_EQ(Exchange(p.program, "1 echo 3*4*200* "), "echo:1 echo 3*4*200* ");
     EXPECT_EQ(Exchange(p.program, "2 echo"), "echo:2 echo");
+    // The buffer is all zero in every step, whatever the last one left in it.
+    EXPECT_EQ(Exchange(p.program, "3 overflow 4000"), std::string(4000, 'x'));
+    EXPECT_TRUE(
+        std::regex_match(Exchange(p.program, "4 calls"), std::regex("STP+G zeroed=1 gated=1 own-thread=1")));
     EXPECT_TRUE(p.program.IsLoaded());
 }
 

@@ -242,6 +242,8 @@ TEST(PlaygroundFile, RefusesDamagedDocumentsWithAClearMessage) {
         "Trigger 0: \"AssignL\" is 2147483647 but there are 1 assignments");
     EXPECT_EQ(Refusal(Struct(Member("Trigger", Array(Struct(delivery + Member("AssignL", Int(-1))))))),
         "Trigger 0: \"AssignL\" is -1 but there are 1 assignments");
+    EXPECT_EQ(Refusal(Struct(Member("Trigger", Array(Struct(delivery + Member("AssignL", Int(2))))))),
+        "Trigger 0: \"AssignL\" is 2 but there are 1 assignments");
     std::string many;
     for (int i = 0; i <= PlaygroundFile::kMaxObjects; ++i)
         many += "<value><struct></struct></value>";

@@ -4,6 +4,7 @@
 #include "platform/ProgramDir.h"
 #include "scene/Transform.h"
 #include "simulation/CRcu.h"
+#include "simulation/ContactGroups.h"
 #include "simulation/RobotFile.h"
 
 #include <cstdlib>
@@ -58,22 +59,6 @@ const PartContextPtr& LibraryContext() {
     return context;
 }
 
-void SetUpContactGroups(physics::PhysicsWorld& world) {
-    world.setupContactGroups(1, 1, false);
-    world.setupContactGroup(2, false);
-    world.setupContactGroup(4, false);
-    world.setupContactGroups(2, 4, true);
-    world.setupContactGroups(0, 4, true);
-    world.setupContactGroups(4, 6, true);
-    world.setupContactGroup(3, false);
-    world.setupContactGroup(5, false);
-    world.setupContactGroups(3, 5, true);
-    world.setupContactGroups(0, 5, true);
-    world.setupContactGroup(31, false);
-    for (int g = 20; g <= 29; ++g)
-        world.setupContactGroups(g, g, false);
-}
-
 PlaygroundFile::Item Item(
     int type, const std::string& address, const osg::Vec3f& position, int id, float heading) {
     PlaygroundFile::Item item;
@@ -104,7 +89,7 @@ SimulationRun::SimulationRun()
     , m_folder(MakeFolder()) {
     LibraryContext();
     m_config = std::make_unique<CConfig>(MORVANE_PROGRAM_DIR);
-    SetUpContactGroups(m_world);
+    SetUpSimulationContactGroups(m_world);
     m_block.m_pRobots = &m_robots;
     m_block.m_pScene = m_scene.get();
     m_block.m_pSimulator = &m_world;

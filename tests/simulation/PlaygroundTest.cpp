@@ -35,14 +35,16 @@ std::string ReadBytes(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A 512 x 512 ground picture, white but for a black band along y between the
-// given columns (x = column - 256 on the ground).
-std::string GroundPicture(const std::filesystem::path& folder, int firstColumn, int lastColumn) {
+// A 512 x 512 ground picture, white but for a band of the given shade (black
+// unless told) along y between the given columns (x = column - 256 on the
+// ground).
+std::string GroundPicture(
+    const std::filesystem::path& folder, int firstColumn, int lastColumn, unsigned char shade = 0) {
     osg::ref_ptr<osg::Image> image = new osg::Image;
     image->allocateImage(512, 512, 1, GL_RGB, GL_UNSIGNED_BYTE);
     for (int y = 0; y < 512; ++y) {
         for (int x = 0; x < 512; ++x) {
-            const unsigned char v = x >= firstColumn && x <= lastColumn ? 0 : 255;
+            const unsigned char v = x >= firstColumn && x <= lastColumn ? shade : 255;
             unsigned char* p = image->data(x, y);
             p[0] = p[1] = p[2] = v;
         }
@@ -244,6 +246,11 @@ TEST(TriggerZones, ContactTestKeepsItsMargins) {
     EXPECT_FALSE(CTrigger::Meets(zone, at(2, 8, 4), 1));
     EXPECT_TRUE(CTrigger::Meets(zone, at(2, 8, 4), 2));
     EXPECT_TRUE(CTrigger::Meets(zone, at(2, 8, 2.9f), 1));
+    // 3 below its bottom (zMax(R) = zMin(T) - 3) likewise; 1.9 below overlaps.
+    EXPECT_FALSE(CTrigger::Meets(zone, at(2, 8, -7), 0));
+    EXPECT_FALSE(CTrigger::Meets(zone, at(2, 8, -7), 1));
+    EXPECT_TRUE(CTrigger::Meets(zone, at(2, 8, -7), 2));
+    EXPECT_TRUE(CTrigger::Meets(zone, at(2, 8, -5.9f), 1));
     EXPECT_FALSE(CTrigger::Meets(zone, at(11, 20), 2));
     EXPECT_TRUE(CTrigger::Meets(zone, at(11, 20), 2, false)) << "outside without a margin";
     EXPECT_FALSE(CTrigger::Meets(zone, at(10, 20), 2, false));
@@ -261,16 +268,21 @@ TEST(TriggerZones, ScoreTouchStartAndEndZonesActOnTheFirstRobotInOrder) {
     std::vector<PlaygroundFile::Item>& zones = file.arrays[PlaygroundFile::ArrayTrigger];
     zones.push_back(Zone(TriggerStart, { 0, 0, 0.05f }, { 40, 40 }, 0, 0));
     zones.push_back(Zone(TriggerScore, { 0, 15, 0.05f }, { 60, 60 }, 1, 8));
-    zones.push_back(Zone(TriggerTouch, { 0, 30, 0.05f }, { 20, 20 }, 1, 0));
+    // A touch zone awards nothing, whatever score it holds.
+    zones.push_back(Zone(TriggerTouch, { 0, 30, 0.05f }, { 20, 20 }, 1, 4));
     zones.push_back(Zone(TriggerEnd, { 200, 0, 0.05f }, { 20, 20 }, 1, -5));
     zones.push_back(Zone(TriggerEnd, { 200, 0, 0.05f }, { 20, 20 }, 1, 100));
+    zones.push_back(Zone(TriggerScore, { -200, -200, 0.05f }, { 20, 20 }, 1, 0));
     ASSERT_TRUE(run.Load(file));
     const auto& t = run.Playground().GetTriggers();
     run.Playground().UpdateScoreLabels();
     const scene::Label* endLabel = static_cast<const ScoreTrigger*>(t[3].get())->GetLabel();
     EXPECT_EQ(endLabel->GetText(), "-5");
     EXPECT_EQ(endLabel->GetTextColor(), osg::Vec4(1, 0, 0, 0.8f));
-    EXPECT_EQ(static_cast<const ScoreTrigger*>(t[2].get())->GetLabel()->GetText(), "");
+    EXPECT_TRUE(endLabel->GetTransform().GetTranslation() == osg::Vec3(200, 0, 10.05f)) << "10 over its zone";
+    const scene::Label* zeroLabel = static_cast<const ScoreTrigger*>(t[5].get())->GetLabel();
+    EXPECT_EQ(zeroLabel->GetText(), "") << "a score of 0 shows no text";
+    EXPECT_EQ(zeroLabel->GetTextColor(), osg::Vec4(0, 1, 0, 0.8f)) << "only a score below 0 is red";
 
     run.Frame();
     EXPECT_FALSE(run.State().m_bStop);
@@ -333,8 +345,12 @@ TEST(TriggerZones, DeliveryZoneScoresCarriedModelsAndStacksThem) {
     EXPECT_TRUE(first->IsTakeable());
     run.Frame();
     ASSERT_EQ(robot.GetCarriedGeo().get(), first);
-    // It rides on top of the robot.
+    // It rides on top of the robot; the playground's step leaves it there
+    // rather than taking its pose from its solid.
     EXPECT_NEAR(Bounds(*first).zMin(), robot.GetCurrentBox().zMax(), 1e-3);
+    const scene::Transform carried = first->GetTransform();
+    run.Playground().Step();
+    EXPECT_TRUE(first->GetTransform().EpsilonEquals(carried));
 
     run.MoveRobot(robot, { 150, 0, robot.GetCurrentBox().center().z() });
     run.Frame();
@@ -389,25 +405,54 @@ TEST(TriggerZones, DeliveryZoneScoresPushedModelsForTheFarthestRobot) {
         EXPECT_EQ(far.GetScore(), 6);
         EXPECT_EQ(delivery->IsArmed(), !only);
     }
+
+    // Two robots as far from the model as each other: the later one scores.
+    // A zone whose mode is outside takes a model 1 beyond its edge: outside
+    // has no margin on x and y.
+    for (const int mode : { 1, 2 }) {
+        SCOPED_TRACE("mode " + std::to_string(mode));
+        SimulationRun run;
+        CRob& first = run.AddRobot(100, 40);
+        CRob& second = run.AddRobot(100, 40);
+        PlaygroundFile file;
+        const float x = mode == 1 ? 100.0f : 118.0f; // the zone ends at x = 115
+        PlaygroundFile::Item cube = Item(ModelTypeGeo, "models/playground/cube.ive", { x, 0, 2 }, 3);
+        cube.info.m_state.m_vScale.set(4, 4, 4);
+        file.arrays[PlaygroundFile::ArrayGeometry].push_back(cube);
+        PlaygroundFile::Item zone = Zone(TriggerDelivery, { 100, 0, 0.05f }, { 30, 30 }, mode, 6);
+        zone.info.m_state.m_vecObjList = { 3 };
+        file.arrays[PlaygroundFile::ArrayTrigger].push_back(zone);
+        ASSERT_TRUE(run.Load(file));
+        run.Playground().Step();
+        EXPECT_EQ(first.GetScore(), 0);
+        EXPECT_EQ(second.GetScore(), 6);
+    }
 }
 
 // A path zone pays a positive score to the one robot that enters it on the
-// line and leaves it on the line; a robot that is off the line inside gets
-// a negative score, never a positive one; with two robots the zone gives up.
+// line and leaves it on the line, not before it has left; a robot that is
+// off the line inside gets a negative score, never a positive one; with two
+// robots the zone gives up. The robot is on the line while a pixel of the
+// 20 x 20 around it has r + g + b below 2.5.
 TEST(TriggerZones, PathZoneScoresARobotThatFollowsTheLine) {
     struct Case {
         int score;
         float drift; // x of the robot inside the zone after entering
         int expected;
+        unsigned char shade = 0; // of the line
     };
-    for (const Case& c :
-        { Case { 20, 0, 20 }, Case { 20, 20, 0 }, Case { -20, 20, -20 }, Case { -20, 0, 0 } }) {
-        SCOPED_TRACE(std::to_string(c.score) + " drifting to " + std::to_string(c.drift));
+    // The line is under x = -6 .. 6. Drifted 15 to the right, the robot's
+    // pixels reach from x = 5 to 24: the line's last two are among them.
+    // Grey 212 adds up to 2.49 (still dark), 213 to 2.51 (light).
+    for (const Case& c : { Case { 20, 0, 20 }, Case { 20, 20, 0 }, Case { -20, 20, -20 }, Case { -20, 0, 0 },
+             Case { 20, 15, 20 }, Case { 20, 0, 20, 212 }, Case { 20, 0, 0, 213 } }) {
+        SCOPED_TRACE(std::to_string(c.score) + " drifting to " + std::to_string(c.drift) + " over shade "
+            + std::to_string(c.shade));
         SimulationRun run;
         CRob& robot = run.AddRobot(0, 0);
         PlaygroundFile file;
-        // A dark band 13 pixels wide along y, under x = -6 .. 6.
-        file.image = GroundPicture(run.Folder(), 250, 262);
+        // A band 13 pixels wide along y, under x = -6 .. 6.
+        file.image = GroundPicture(run.Folder(), 250, 262, c.shade);
         file.arrays[PlaygroundFile::ArrayTrigger].push_back(
             Zone(TriggerPath, { 0, 50, 0.05f }, { 60, 40 }, 0, c.score));
         ASSERT_TRUE(run.Load(file));
@@ -417,18 +462,29 @@ TEST(TriggerZones, PathZoneScoresARobotThatFollowsTheLine) {
         EXPECT_FALSE(path->IsEntered());
         run.MoveRobot(robot, { 0, 50, z });
         run.Playground().Step();
+        if (c.shade == 213) {
+            // Entered off the line: a positive score is not paid.
+            EXPECT_FALSE(path->IsArmed());
+            EXPECT_EQ(robot.GetScore(), 0);
+            continue;
+        }
         EXPECT_TRUE(path->IsEntered());
         EXPECT_FALSE(path->GetActive());
         run.MoveRobot(robot, { c.drift, 50, z });
         run.Playground().Step();
+        if (c.expected > 0) {
+            EXPECT_TRUE(path->IsArmed()) << "still in the zone on the line";
+            EXPECT_EQ(robot.GetScore(), 0);
+        }
         run.MoveRobot(robot, { c.drift, 100, z });
         run.Playground().Step();
         EXPECT_EQ(robot.GetScore(), c.expected);
         EXPECT_FALSE(path->IsArmed());
         EXPECT_TRUE(path->GetActive());
     }
+    // Neither robot is near the zone: the second robot alone makes it give up.
     SimulationRun two;
-    two.AddRobot(0, 50);
+    two.AddRobot(-100, -100);
     two.AddRobot(100, 100);
     PlaygroundFile file;
     file.arrays[PlaygroundFile::ArrayTrigger].push_back(
@@ -460,7 +516,16 @@ TEST(TriggerZones, RescueZoneScoresCarriedFiguresByColour) {
     for (int i = 0; i < 11; ++i)
         run.Frame();
     ASSERT_EQ(robot.GetCarriedObjects().size(), 2u);
-    EXPECT_NEAR(Bounds(*red).zMin(), robot.GetCurrentBox().zMax(), 1e-3);
+    // The first rides on the robot's top, the next beside it: its left side
+    // at the first one's right side, at the same y and z.
+    const CModel* onTop = robot.GetCarriedObjects()[0].get();
+    const CModel* beside = robot.GetCarriedObjects()[1].get();
+    EXPECT_NEAR(Bounds(*onTop).zMin(), robot.GetCurrentBox().zMax(), 1e-3);
+    EXPECT_NEAR(Bounds(*beside).xMin(), Bounds(*onTop).xMax(), 1e-3);
+    EXPECT_NEAR(
+        beside->GetTransform().GetTranslation().y(), onTop->GetTransform().GetTranslation().y(), 1e-4);
+    EXPECT_NEAR(
+        beside->GetTransform().GetTranslation().z(), onTop->GetTransform().GetTranslation().z(), 1e-4);
 
     run.MoveRobot(robot, { -100, -100, robot.GetCurrentBox().center().z() });
     run.Frame();
@@ -475,6 +540,37 @@ TEST(TriggerZones, RescueZoneScoresCarriedFiguresByColour) {
     EXPECT_NEAR(b.xMin(), r.xMax(), 1e-3);
     EXPECT_EQ(rescue->GetLastPlaced(), blue);
     EXPECT_TRUE(rescue->IsArmed());
+
+    // Two robots in the zone with a figure each: the first in list order
+    // hands its figure over and ends the zone's check; while it stays in the
+    // zone empty-handed it still ends it, so the other one's turn comes
+    // once it has left.
+    SimulationRun two;
+    CRob& first = two.AddRobot(-100, -100);
+    CRob& second = two.AddRobot(-100, -100);
+    PlaygroundFile pair;
+    for (const float x : { 0.0f, 50.0f }) {
+        pair.arrays[PlaygroundFile::ArrayTakenObj].push_back(
+            Item(ModelTypeTakenObj, "models/playground/astronaut_red.ive", { x, 150, 0.8f }));
+    }
+    pair.arrays[PlaygroundFile::ArrayTrigger].push_back(zone);
+    ASSERT_TRUE(two.Load(pair));
+    for (int i = 0; i < 2; ++i) {
+        CTakenObj* figure = two.Playground().GetTakenObjs()[std::size_t(i)].get();
+        CRob& carrier = i == 0 ? first : second;
+        carrier.GetCarriedObjects().push_back(figure);
+        carrier.GetCarriedTransforms().push_back(figure->GetStartTransform());
+    }
+    two.Frame();
+    EXPECT_EQ(first.GetScore(), 7);
+    EXPECT_EQ(second.GetScore(), 0);
+    EXPECT_EQ(second.GetCarriedObjects().size(), 1u);
+    two.Frame();
+    EXPECT_EQ(second.GetScore(), 0);
+    two.MoveRobot(first, { 100, 100, first.GetCurrentBox().center().z() });
+    two.Frame();
+    EXPECT_EQ(second.GetScore(), 7);
+    EXPECT_TRUE(second.GetCarriedObjects().empty());
 }
 
 // The objects' rules with a real robot: an alarm and a candle near it award
@@ -492,29 +588,43 @@ TEST(Playground, ObjectsActOnARealRobot) {
         Item(ModelTypeWounded, "models/playground/astronaut.ive", { 0, 30, 0.8f }));
     file.arrays[PlaygroundFile::ArrayTakenObj].push_back(
         Item(ModelTypeTakenObj, "models/playground/astronaut_yellow.ive", { 0, -30, 0.8f }));
+    // A loaded model whose "Take" is not 1 stays where it is.
+    PlaygroundFile::Item cube = Item(ModelTypeGeo, "models/playground/cube.ive", { 20, 20, 2 });
+    cube.info.m_state.m_vScale.set(4, 4, 4);
+    cube.info.m_state.m_cTake = 2;
+    file.arrays[PlaygroundFile::ArrayGeometry].push_back(cube);
     ASSERT_TRUE(run.Load(file));
     for (int i = 0; i < 300; ++i)
         run.Playground().Step();
     EXPECT_EQ(robot.GetScore(), 0);
     EXPECT_EQ(robot.GetCarriedObjects().size(), 1u) << "the object to carry was picked up long ago";
+    EXPECT_EQ(run.Playground().GetGeos()[0]->GetTake(), 0);
+    EXPECT_EQ(robot.GetCarriedGeo(), nullptr);
     run.Playground().Step();
     EXPECT_EQ(robot.GetScore(), 30);
     EXPECT_FALSE(run.Playground().GetCandles()[0]->IsBurning());
     EXPECT_FALSE(run.Playground().GetAlarms()[0]->IsArmed());
-    EXPECT_FALSE(run.Playground().GetWounded()[0]->GetActive());
+    const osg::ref_ptr<CWounded> rescued = run.Playground().GetWounded()[0];
+    EXPECT_FALSE(rescued->GetActive());
 
+    // Cleared, the rescued figure shows again, but in no scene.
     run.Playground().Clear();
     EXPECT_TRUE(robot.GetCarriedObjects().empty());
     EXPECT_TRUE(run.State().m_vElements.empty());
+    EXPECT_TRUE(rescued->GetActive());
+    EXPECT_FALSE(run.Scene().HasDrawable(rescued.get()));
 }
 
-// The order of a playground step: nothing at all once the run is stopped;
+// The order of a playground step: nothing at all once the run is stopped,
+// not even a zone that does not look at the stop itself (a touch zone);
 // a zone that stops the run ends the step before later zones, the objects'
 // rules and their poses.
 TEST(Playground, StepStopsWhereTheRunStops) {
     SimulationRun run;
     CRob& robot = run.AddRobot(0, 0);
     PlaygroundFile file;
+    file.arrays[PlaygroundFile::ArrayTrigger].push_back(
+        Zone(TriggerTouch, { 0, 0, 0.05f }, { 30, 30 }, 1, 0));
     file.arrays[PlaygroundFile::ArrayTrigger].push_back(Zone(TriggerEnd, { 0, 0, 0.05f }, { 30, 30 }, 1, 1));
     file.arrays[PlaygroundFile::ArrayTrigger].push_back(
         Zone(TriggerScore, { 0, 0, 0.05f }, { 30, 30 }, 1, 5));
@@ -529,19 +639,25 @@ TEST(Playground, StepStopsWhereTheRunStops) {
     run.World().simulate(0.6);
     run.Playground().Step();
     EXPECT_EQ(robot.GetScore(), 0);
+    EXPECT_TRUE(run.Playground().GetTriggers()[0]->IsArmed()) << "no zone was checked";
     EXPECT_EQ(run.Playground().GetAlarms()[0]->GetCount(), 0);
     EXPECT_NEAR(geo->GetTransform().GetTranslation().z(), 10, 1e-5) << "no pose was refreshed";
 
     run.State().m_bStop = false;
     run.Playground().Step();
     EXPECT_TRUE(run.State().m_bStop);
+    EXPECT_FALSE(run.Playground().GetTriggers()[0]->IsArmed());
     EXPECT_EQ(robot.GetScore(), 1);
-    EXPECT_TRUE(run.Playground().GetTriggers()[1]->IsArmed());
+    EXPECT_TRUE(run.Playground().GetTriggers()[2]->IsArmed());
+    // A score zone checked while the run is stopped does nothing either.
+    run.Playground().GetTriggers()[2]->Check();
+    EXPECT_EQ(robot.GetScore(), 1);
+    EXPECT_TRUE(run.Playground().GetTriggers()[2]->IsArmed());
     EXPECT_EQ(run.Playground().GetAlarms()[0]->GetCount(), 0);
     EXPECT_NEAR(geo->GetTransform().GetTranslation().z(), 10, 1e-5);
 
     // Without the end zone the step goes on to the rules and the poses.
-    file.arrays[PlaygroundFile::ArrayTrigger].erase(file.arrays[PlaygroundFile::ArrayTrigger].begin());
+    file.arrays[PlaygroundFile::ArrayTrigger].erase(file.arrays[PlaygroundFile::ArrayTrigger].begin() + 1);
     ASSERT_TRUE(run.Load(file));
     geo = run.Playground().GetGeos()[0].get();
     run.World().simulate(0.6);

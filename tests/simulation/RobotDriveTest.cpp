@@ -75,6 +75,14 @@ TEST(RobotDrive, AProgramsOutputDrivesTheRobotForwardAndTurnsIt) {
     EXPECT_NEAR(driven.robot->GetMotors()[0]->GetJoint()->angleRateDegrees(), 30.0, 2.0);
     EXPECT_EQ(driven.robot->GetStepCount(), 40);
 
+    // A text that names one motor leaves the other at its value, and every
+    // motor drives in every step: the robot goes on straight ahead.
+    ASSERT_TRUE(driven.Program("1*50*"));
+    const scene::Transform onward = driven.Pose();
+    driven.Run(20);
+    EXPECT_NEAR((driven.Pose().GetTranslation() - onward.GetTranslation()).y(), 20 * 1.005, 2.0);
+    EXPECT_NEAR(driven.Pose().GetHpr().x(), 0.0, 1.0);
+
     // Opposite values turn it on the spot, to the left for a left wheel
     // going back.
     ASSERT_TRUE(driven.Program("1*-30* 2*30*"));
@@ -214,6 +222,15 @@ TEST(RobotDrive, ARobotBelowTheWorldIsEliminatedAndStaysWhereItIs) {
         EXPECT_EQ(parts[i]->GetSolid()->position(), before[i]) << i;
         EXPECT_EQ(parts[i]->GetSolid()->linearVelocity(), physics::Vec3()) << i;
     }
+
+    // Moved in the scene, as the mouse carries a robot, its solids follow it
+    // in its next step.
+    scene::Transform moved = driven.Pose();
+    moved.SetTranslation(osg::Vec3(10.0f, 20.0f, 50.0f));
+    driven.robot->GetRcu()->SetTransform(moved, scene::CoordSys::Absolute);
+    driven.Run(1);
+    EXPECT_TRUE(driven.Pose().GetTranslation() == osg::Vec3(10.0f, 20.0f, 50.0f));
+    EXPECT_NEAR(driven.robot->GetRcu()->GetSolid()->position().z, 50.0, 1e-4);
 }
 
 TEST(RobotDrive, TheNameLabelFloatsOverTheRobotAndTheTrailFollowsIt) {
@@ -241,12 +258,24 @@ TEST(RobotDrive, TheNameLabelFloatsOverTheRobotAndTheTrailFollowsIt) {
     facing.SetRotation(expected);
     EXPECT_TRUE(at.EpsilonEquals(facing));
 
+    // The trail shows from its second point on; clearing it or stopping the
+    // robot takes it away.
     const unsigned shown = driven.sim.scene->GetNumberOfAddedDrawable();
-    for (int i = 0; i < 3; ++i) {
+    driven.Run(1);
+    driven.robot->UpdateTrail();
+    EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
+    for (int i = 0; i < 2; ++i) {
+        driven.Run(1);
+        driven.robot->UpdateTrail();
+        EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown + 1);
+    }
+    driven.robot->ClearTrail();
+    EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
+    for (int i = 0; i < 2; ++i) {
         driven.Run(1);
         driven.robot->UpdateTrail();
     }
     EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown + 1);
-    driven.robot->ClearTrail();
+    driven.robot->Stop();
     EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
 }

@@ -10,6 +10,7 @@
 #include "simulation/CMotor.h"
 #include "simulation/CRcu.h"
 #include "simulation/CRob.h"
+#include "simulation/RaySensor.h"
 #include "simulation/RobotBuilderFile.h"
 #include "simulation/RobotFile.h"
 #include "support/TempDir.h"
@@ -52,7 +53,9 @@ TEST(RobotFile, TheBuildersFileLoadsIntoTheSimulationAtItsStartPose) {
     testsupport::TempDir dir;
     BuilderRobot builder;
     builder.AddBase();
-    builder.Add(ModelTypeSensor, "models/sensor/ray.ive", 0.0, 6.0, 5.2, 0.0, 3, SensorKindRay);
+    // The simulation gives a sensor the ray distance of the file.
+    builder.Add(ModelTypeSensor, "models/sensor/ray.ive", 0.0, 6.0, 5.2, 0.0, 3, SensorKindRay)
+        ->SetRayDis(40);
     builder.Add(ModelTypeColoredLight, "models/light/coloredlight.ive", 0.0, -4.0, 5.2, 0.0, 5);
     // A brick keeps its colour; one whose colour is not opaque takes the
     // default part colour.
@@ -65,8 +68,18 @@ TEST(RobotFile, TheBuildersFileLoadsIntoTheSimulationAtItsStartPose) {
     const std::string file = builder.Save(dir.path() / "robot.rob");
     ASSERT_FALSE(file.empty());
 
+    // The sections in their order, "join" with the number of motors,
+    // sensors and lights.
+    const std::string text = ReadText(file);
+    std::size_t at = 0;
+    for (const char* section : { "<rcu l=\"11\">", "<brick>", "<wheel>", "<motor>", "<sensor>",
+             "<coloredlight>", "<join l=\"4\">", "<join_line>", "<join_motor>", "<count>" }) {
+        const std::size_t next = text.find(section, at);
+        EXPECT_NE(next, std::string::npos) << section << " after the sections before it";
+        at = next == std::string::npos ? at : next;
+    }
     RobotFileData data;
-    ASSERT_EQ(ParseRobotXml(ReadText(file), data), RobotFileStatus::Read);
+    ASSERT_EQ(ParseRobotXml(text, data), RobotFileStatus::Read);
     EXPECT_EQ(data.m_nPartCount, 11);
     // "join" lists the two motors, the sensor and the light; each motor's
     // shaft meets its wheel's hub, which "join_motor" records motor first.
@@ -115,6 +128,12 @@ TEST(RobotFile, TheBuildersFileLoadsIntoTheSimulationAtItsStartPose) {
     ASSERT_EQ(robot->GetSensors().size(), 1u);
     EXPECT_EQ(robot->GetSensors()[0]->GetPort(), 3);
     EXPECT_EQ(robot->GetSensors()[0]->GetKind(), SensorKindRay);
+    EXPECT_EQ(robot->GetSensors()[0]->GetRayDis(), 40);
+    // The sensor effects are off: the ray's beam is there, but not shown.
+    ASSERT_FALSE(Config().m_bShowSensorEffect);
+    const scene::SceneObject* beam = static_cast<const RaySensor*>(robot->GetSensors()[0].get())->GetEffect();
+    ASSERT_NE(beam, nullptr);
+    EXPECT_FALSE(beam->GetActive());
     ASSERT_EQ(robot->GetLights().size(), 1u);
     EXPECT_EQ(robot->GetLights()[0]->GetPort(), 5);
     ASSERT_EQ(robot->GetBricks().size(), 2u);

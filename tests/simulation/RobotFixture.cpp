@@ -2,6 +2,7 @@
 
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
+#include "simulation/ContactGroups.h"
 #include "simulation/RobotBuilderFile.h"
 
 #include <gtest/gtest.h>
@@ -43,20 +44,7 @@ std::string TestProgram(const char* name) {
 SimulationWorld::SimulationWorld(const std::string& picture, bool withFloor)
     : world(std::make_unique<physics::PhysicsWorld>())
     , scene(new scene::Scene) {
-    // The simulation's contact table, in its order.
-    world->setupContactGroups(1, 1, false);
-    world->setupContactGroup(2, false);
-    world->setupContactGroup(4, false);
-    world->setupContactGroups(2, 4, true);
-    world->setupContactGroups(0, 4, true);
-    world->setupContactGroups(4, 6, true);
-    world->setupContactGroup(3, false);
-    world->setupContactGroup(5, false);
-    world->setupContactGroups(3, 5, true);
-    world->setupContactGroups(0, 5, true);
-    world->setupContactGroup(31, false);
-    for (int g = 20; g <= 29; ++g)
-        world->setupContactGroups(g, g, false);
+    SetUpSimulationContactGroups(*world);
     if (withFloor) {
         floor = new Floor(256.0f, 256.0f, picture, world.get(), 0);
         scene->AddDrawable(floor.get());

@@ -116,8 +116,11 @@ TEST(CRobThread, BuildsTheRobotsAwayFromTheSceneAndPlacesThemInTheGuiThread) {
         EXPECT_NEAR(box.zMin(), 0.0, 1e-3) << i;
         EXPECT_NEAR(loader.robots[std::size_t(i)]->GetRcu()->GetTransform().GetHpr().x(), 0.0, 1e-3) << i;
     }
-    // The simulation adds the robots to its scene itself.
+    // The simulation adds the robots to its scene itself. The loader puts
+    // every robot's parts in contact group 1.
     EXPECT_FALSE(loader.sim.scene->HasDrawable(loader.robots[0]->GetRcu()));
+    EXPECT_EQ(loader.robots[2]->GetRcu()->GetSolid()->firstShapeContactGroup(), 1);
+    EXPECT_EQ(loader.robots[2]->GetMotors()[0]->GetSolid()->firstShapeContactGroup(), 1);
     // At the last of robot 2's eight parts (the seventh after the control
     // unit) of three robots.
     EXPECT_EQ(data.m_nProgress, (7 * 100 / 8 + 2 * 100) / 3);
@@ -171,6 +174,10 @@ TEST(CThread, SavesAndLoadsTheBuildersRobotInTheBackground) {
     BuilderRobot builder;
     builder.AddBase();
     builder.Add(ModelTypeSensor, "models/sensor/grey.ive", 0.0, 6.0, 0.5, 0.0, 3, SensorKindGrey);
+    // A brick whose colour is not opaque reads back with the default colour.
+    ASSERT_NE(MakeBuilderPart(builder.state, ModelTypeBrick, "models/brick/brick_2x2.ive",
+                  scene::Transform(0.0, 0.0, 5.2), osg::Vec4f(1.0f, 0.5f, 0.25f, 0.5f), 9, 0, 0, 0, 255),
+        nullptr);
     builder.state.m_strRobotFile = (dir.path() / "robot.rob").string();
     builder.state.m_nBusy = 2;
     CThread worker;
@@ -184,11 +191,11 @@ TEST(CThread, SavesAndLoadsTheBuildersRobotInTheBackground) {
     worker.StartJob(&loaded.state);
     ASSERT_TRUE(worker.wait(20000));
     EXPECT_EQ(loaded.state.m_nBusy, kRobotLoaded);
-    EXPECT_EQ(loaded.state.m_nProgress, 7 * 99 / 8 + 1);
+    EXPECT_EQ(loaded.state.m_nProgress, 8 * 99 / 9 + 1);
     ASSERT_EQ(loaded.state.m_vecAllParts.size(), builder.state.m_vecAllParts.size());
-    // The sections come back in file order: control unit, wheels, motors,
-    // sensors; each part with its id, pose and wiring.
-    const int order[] = { 0, 2, 4, 5, 6, 1, 3, 7 };
+    // The sections come back in file order: control unit, bricks, wheels,
+    // motors, sensors; each part with its id, pose and wiring.
+    const int order[] = { 0, 8, 2, 4, 5, 6, 1, 3, 7 };
     for (std::size_t i = 0; i < loaded.state.m_vecAllParts.size(); ++i) {
         const CModel& part = *loaded.state.m_vecAllParts[i];
         const CModel& original = *builder.state.m_vecAllParts[std::size_t(order[i])];
@@ -199,7 +206,8 @@ TEST(CThread, SavesAndLoadsTheBuildersRobotInTheBackground) {
         EXPECT_EQ(part.GetOpposite(), original.GetOpposite()) << i;
         EXPECT_EQ(part.GetState().m_vPos, original.GetState().m_vPos) << i;
     }
-    EXPECT_EQ(loaded.state.m_nBuildCounter, 8);
+    EXPECT_EQ(loaded.state.m_vecAllParts[1]->GetDesc().m_vColor, Parts()->Constants().partColor);
+    EXPECT_EQ(loaded.state.m_nBuildCounter, 10);
 
     // A damaged file of the older layout: the worker reports a failed load.
     std::ofstream(dir.path() / "old.rob")

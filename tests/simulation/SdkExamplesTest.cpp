@@ -53,6 +53,7 @@ TEST_F(ExampleProgram, LineFollower) {
     // Sensors on other ports, or without a reading, count as bright ground.
     EXPECT_EQ(Step("4 1*0*1* 3*4*10* 4*4* "), "1*10* 2*40* l5*4*");
     EXPECT_EQ(Step("5 "), "1*35* 2*35* l5*2*");
+    EXPECT_EQ(Step("6 3*4* 4*4*200* "), "1*35* 2*35* l5*2*");
     EXPECT_TRUE(m_program.IsLoaded());
 }
 

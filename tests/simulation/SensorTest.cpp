@@ -159,24 +159,38 @@ TEST(Sensors, TheGreySensorReadsTheGroundPictureUnderIt) {
     large->setUserData(scene::kGroundPicture, Picture(1024, 1024, [](int, int) { return Grey(255); }));
     osg::ref_ptr<CSensor> edge = PlaceSensor(sim, SensorKindGrey, "grey", 256.5, 10.0);
     EXPECT_EQ(Read(*edge), "0*");
+    osg::ref_ptr<CSensor> onEdge = PlaceSensor(sim, SensorKindGrey, "grey", 256.0, -256.0);
+    EXPECT_EQ(Read(*onEdge), "0*") << "x = 256 and y = -256 exactly are outside";
+    osg::ref_ptr<CSensor> onEdgeX = PlaceSensor(sim, SensorKindGrey, "grey", 256.0, 10.0);
+    EXPECT_EQ(Read(*onEdgeX), "0*") << "x = 256 exactly is outside";
     osg::ref_ptr<CSensor> inside = PlaceSensor(sim, SensorKindGrey, "grey", 255.5, 10.0);
     EXPECT_EQ(Read(*inside), "255*");
     sim.world->destroySolid(large);
-    // Nothing below within 50: 0.
+    // Nothing below within 50: 0; the ground 40 below is still seen.
     osg::ref_ptr<CSensor> high = PlaceSensor(sim, SensorKindGrey, "grey", 20.0, 20.0, 0.0, 60.0);
     EXPECT_EQ(Read(*high), "0*");
+    osg::ref_ptr<CSensor> raised = PlaceSensor(sim, SensorKindGrey, "grey", 20.0, 20.0, 0.0, 40.0);
+    EXPECT_EQ(Read(*raised), "255*");
 }
 
 TEST(Sensors, TheLineSensorFlagsDarkPixelsUnderItsEightRays) {
     SimulationWorld sim;
     // Rays at x -7, -4, -2, 0, 2, 4, 7 one unit ahead, and at x 0 one behind:
-    // from (0.5, 0.5) the pixels (250, 257), (253, 257), (254, 257), (256,
-    // 257), (258, 257), (260, 257), (263, 257) and (256, 256).
+    // from (0.5, 0.5) the pixels (250, 257), (253, 257), (255, 257), (256,
+    // 257), (258, 257), (260, 257), (263, 257) and (256, 256), truncated
+    // towards 0.
     osg::ref_ptr<CSensor> trace = PlaceSensor(sim, SensorKindTrace, "trace", 0.5, 0.5);
-    ShowOnFloor(sim, Picture(512, 512, [](int s, int t) { return Grey(s == 256 && t == 257 ? 0 : 255); }));
-    EXPECT_EQ(Read(*trace), "0*0*0*1*0*0*0*0*");
-    ShowOnFloor(sim, Picture(512, 512, [](int s, int t) { return Grey(s == 250 && t == 257 ? 0 : 255); }));
-    EXPECT_EQ(Read(*trace), "1*0*0*0*0*0*0*0*");
+    const osg::Vec2i pixels[8] = { { 250, 257 }, { 253, 257 }, { 255, 257 }, { 256, 257 }, { 258, 257 },
+        { 260, 257 }, { 263, 257 }, { 256, 256 } };
+    for (int ray = 0; ray < 8; ++ray) {
+        const osg::Vec2i dark = pixels[ray];
+        ShowOnFloor(sim,
+            Picture(512, 512, [dark](int s, int t) { return Grey(osg::Vec2i(s, t) == dark ? 0 : 255); }));
+        std::string expected;
+        for (int field = 0; field < 8; ++field)
+            expected += field == ray ? "1*" : "0*";
+        EXPECT_EQ(Read(*trace), expected) << "dark under ray " << ray + 1;
+    }
     // Dark is red + green + blue below one full channel.
     ShowOnFloor(sim, Picture(512, 512, [](int s, int t) { return Grey(s == 256 && t == 256 ? 84 : 85); }));
     EXPECT_EQ(Read(*trace), "0*0*0*0*0*0*0*1*");
@@ -258,6 +272,21 @@ TEST(Sensors, TheFlameSensorsSeeFlamesWithinTheirCones) {
     Block(sim, 0.0, -100.0, 0.0, 3, { 2.0, 2.0, 4.0 });
     osg::ref_ptr<CSensor> back = PlaceSensor(sim, SensorKindLife, "life", 0.0, 0.0, 180.0);
     EXPECT_EQ(Read(*back), "155*");
+
+    // The world's first solid is never a target, not even a flame; a solid
+    // of group 6 is a target for every cone.
+    SimulationWorld bare("map/default.png", false);
+    Block(bare, 0.0, 100.0, 0.0, 2, { 2.0, 2.0, 4.0 });
+    osg::ref_ptr<CSensor> lone = PlaceSensor(bare, SensorKindFire, "fire", 0.0, 0.0);
+    osg::ref_ptr<CSensor> seeker = PlaceSensor(bare, SensorKindLife, "life", 0.0, 0.0);
+    EXPECT_EQ(Read(*lone), "0*");
+    Block(bare, 0.0, 150.0, 0.0, 6, { 2.0, 2.0, 4.0 });
+    EXPECT_EQ(Read(*lone), "105*");
+    EXPECT_EQ(Read(*seeker), "105*");
+    // A flame exactly 255 away is out of reach: it does not take the
+    // decision from the target before it.
+    Block(bare, 0.0, 255.0, lone->GetSolid()->position().z, 2, { 2.0, 2.0, 4.0 });
+    EXPECT_EQ(Read(*lone), "105*");
 }
 
 TEST(Sensors, TheSoundSensorHearsTheLastAlarm) {

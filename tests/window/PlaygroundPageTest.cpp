@@ -5,6 +5,7 @@
 // to the simulation through the menus and file dialogs. Real models, real
 // files.
 
+#include "PageFixture.h"
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "dialogs/CAssignGEODlg.h"
@@ -113,71 +114,15 @@ const std::map<int, Made>& Expected() {
     return made;
 }
 
-class PlaygroundPage : public testing::Test {
+class PlaygroundPage : public windowtest::PageFixture {
 protected:
-    void SetUp() override {
-        CConfig& config = CConfig::Instance();
-        config.SetLanguage(1, false);
-        config.m_nRunMode = RunModeEducation;
-        m_watcher.SetHandler([this](QWidget* modal) { Answer(modal); });
-        m_window = std::make_unique<Ui::CMainDlg>(config);
-        m_window->FrameLoop().Start();
-        m_window->showMaximized();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    QWidget* OpenPage() override {
         W().tabWidget->setCurrentWidget(W().tab2);
-        m_view = W().mygroundwidget->findChild<scene::SceneView*>();
-        ASSERT_NE(m_view, nullptr);
-        Step();
-        Step();
+        return W().mygroundwidget;
     }
+    scene::SceneApp& PageApp() const override { return *m_window->GetPlaApp(); }
 
-    void TearDown() override {
-        m_watcher.SetHandler({});
-        m_window.reset();
-    }
-
-    Ui::CMainDlg& W() { return *m_window; }
     CPlaApp& Pla() { return *m_window->GetPlaApp(); }
-
-    void Step() {
-        W().slot_Update();
-        QApplication::processEvents();
-    }
-
-    // ---- what the teacher answers the window's dialogs ---------------------------------------
-    void Answer(QWidget* modal) {
-        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-            auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (m_files.empty() || !name || !files->isVisible() || files == m_lastFiles)
-                return;
-            m_lastFiles = files;
-            m_fileFolders << files->directory().absolutePath();
-            name->setText(m_files.front());
-            m_files.pop_front();
-            QTest::keyClick(name, Qt::Key_Return);
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && m_dialogHandler) {
-            if (dialog == m_lastDialog)
-                return;
-            m_lastDialog = dialog;
-            m_dialogHandler(dialog);
-        }
-    }
-
-    // ---- the 3-D view, as the mouse moves over it ----------------------------------------------
-    QPoint PixelOf(const osg::Vec3f& world) const {
-        const osg::Vec3d p = osg::Vec3d(world) * m_window->GetPlaApp()->GetCamera()->GetWindowMatrix();
-        return QPoint(int(std::lround(p.x())), m_view->height() - int(std::lround(p.y())));
-    }
-    void Send(QEvent::Type type, const QPoint& at, Qt::MouseButton button, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(at), m_view->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
-        QApplication::sendEvent(m_view, &event);
-        Step();
-    }
-    void Click(const QPoint& at, Qt::MouseButton button = Qt::LeftButton) {
-        Send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
-        Send(QEvent::MouseButtonPress, at, button, button);
-        Send(QEvent::MouseButtonRelease, at, button, Qt::NoButton);
-    }
 
     // The side button of each bar: 0 static, 1 dynamic, 2 trigger.
     MyPushButton* BarButton(int bar) {
@@ -237,29 +182,9 @@ protected:
     void Tick(QAbstractButton* box) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
     }
-    void Press(QAction* action) {
-        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
-        QTest::qWait(0);
-    }
-    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        if (!m_window->isActiveWindow()) {
-            m_window->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
-        }
-        QTest::keyClick(m_window.get(), key, modifiers);
-    }
     bool WaitForFiles() {
         return QTest::qWaitFor([&] { return m_files.empty(); }, 5000);
     }
-
-    std::unique_ptr<Ui::CMainDlg> m_window;
-    scene::SceneView* m_view = nullptr;
-    ModalWatcher m_watcher;
-    std::deque<QString> m_files;
-    QStringList m_fileFolders;
-    QPointer<QFileDialog> m_lastFiles;
-    QPointer<QDialog> m_lastDialog;
-    std::function<void(QDialog*)> m_dialogHandler;
 };
 
 } // namespace

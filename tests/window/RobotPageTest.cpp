@@ -4,6 +4,7 @@
 // dialogs; screenshots, the assembly show, help, examples and user models;
 // and the window asking before unsaved work goes. Real models, real files.
 
+#include "PageFixture.h"
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
@@ -109,72 +110,16 @@ public slots:
     void Open(const QUrl& url) { m_urls << url; }
 };
 
-class RobotPage : public testing::Test {
+class RobotPage : public windowtest::PageFixture {
 protected:
     void SetUp() override {
-        CConfig& config = CConfig::Instance();
-        config.SetLanguage(1, false);
-        config.m_nRunMode = RunModeEducation;
-        config.m_bIsE = false;
-        m_watcher.SetHandler([this](QWidget* modal) { Answer(modal); });
-        m_window = std::make_unique<Ui::CMainDlg>(config);
-        m_window->FrameLoop().Start();
-        m_window->showMaximized();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-        m_view = W().mywidget->findChild<scene::SceneView*>();
-        ASSERT_NE(m_view, nullptr);
-        Step();
-        Step();
+        CConfig::Instance().m_bIsE = false;
+        PageFixture::SetUp();
     }
+    QWidget* OpenPage() override { return W().mywidget; }
+    scene::SceneApp& PageApp() const override { return *m_window->GetRobApp(); }
 
-    void TearDown() override {
-        m_watcher.SetHandler({});
-        m_window.reset();
-    }
-
-    Ui::CMainDlg& W() { return *m_window; }
     CRobApp& Rob() { return *m_window->GetRobApp(); }
-
-    // One tick of the frame timer: the scenes' frame, then the page's controls.
-    void Step() {
-        W().slot_Update();
-        QApplication::processEvents();
-    }
-
-    // ---- what the student answers the window's dialogs ---------------------------------------
-    void Answer(QWidget* modal) {
-        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-            auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (m_files.empty() || !name || !files->isVisible() || files == m_lastFiles)
-                return;
-            m_lastFiles = files;
-            m_fileFolders << files->directory().absolutePath();
-            name->setText(m_files.front());
-            m_files.pop_front();
-            QTest::keyClick(name, Qt::Key_Return);
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && m_dialogHandler) {
-            if (dialog == m_lastDialog)
-                return;
-            m_lastDialog = dialog;
-            m_dialogHandler(dialog);
-        }
-    }
-
-    // ---- the 3-D view, as the mouse moves over it ----------------------------------------------
-    QPoint PixelOf(const osg::Vec3f& world) const {
-        const osg::Vec3d p = osg::Vec3d(world) * m_window->GetRobApp()->GetCamera()->GetWindowMatrix();
-        return QPoint(int(std::lround(p.x())), m_view->height() - int(std::lround(p.y())));
-    }
-    void Send(QEvent::Type type, const QPoint& at, Qt::MouseButton button, Qt::MouseButtons held) {
-        QMouseEvent event(type, QPointF(at), m_view->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
-        QApplication::sendEvent(m_view, &event);
-        Step();
-    }
-    void ClickInView(const QPoint& at) {
-        Send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
-        Send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-        Send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
-    }
 
     // Takes the bar's picture and puts the part down on the floor at spot.
     CModel* AddFromBar(MyPushButton* barButton, CImageViewer* picture, const osg::Vec3f& spot) {
@@ -185,7 +130,7 @@ protected:
         if (!part)
             return nullptr;
         Send(QEvent::MouseMove, PixelOf(spot), Qt::NoButton, Qt::NoButton);
-        ClickInView(PixelOf(spot));
+        Click(PixelOf(spot));
         EXPECT_TRUE(part->IsLocked()) << part->GetAddress();
         return part;
     }
@@ -230,33 +175,9 @@ protected:
             QTest::keyClick(combo, Qt::Key_Up);
     }
 
-    // A key as the student presses it, in the window (which a closed dialog
-    // may have left inactive for a moment: shortcuts go to the active one).
-    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        if (!m_window->isActiveWindow()) {
-            m_window->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
-        }
-        QTest::keyClick(m_window.get(), key, modifiers);
-    }
-
-    void Press(QAction* action) {
-        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
-        QTest::qWait(0);
-    }
-
     bool WaitForFileWorker() {
         return QTest::qWaitFor([&] { return Rob().GetEditState().m_nBusy == SEditState::BusyIdle; }, 10000);
     }
-
-    std::unique_ptr<Ui::CMainDlg> m_window;
-    scene::SceneView* m_view = nullptr;
-    ModalWatcher m_watcher;
-    std::deque<QString> m_files;
-    QStringList m_fileFolders;
-    QPointer<QFileDialog> m_lastFiles;
-    QPointer<QDialog> m_lastDialog;
-    std::function<void(QDialog*)> m_dialogHandler;
 };
 
 } // namespace
@@ -554,7 +475,7 @@ TEST_F(RobotPage, ScreenshotsTheAssemblyShowAndABricksColour) {
     EXPECT_FALSE(W().FastCaptureAction()->isVisible());
 
     // The colour command is offered for one brick alone.
-    ClickInView(PixelOf(brick->GetState().m_vPos + osg::Vec3f(0.0f, 0.0f, 1.0f)));
+    Click(PixelOf(brick->GetState().m_vPos + osg::Vec3f(0.0f, 0.0f, 1.0f)));
     ASSERT_EQ(Rob().GetSingleSel(), brick);
     Step();
     EXPECT_TRUE(W().action_Color->isEnabled());
@@ -913,7 +834,7 @@ TEST_F(RobotPage, EditActionsFollowTheSelection) {
             W().action_Color->isEnabled());
     };
     const auto clickOn = [&](CModel* part) {
-        ClickInView(PixelOf(part->GetState().m_vPos + osg::Vec3f(0.0f, 0.0f, 1.0f)));
+        Click(PixelOf(part->GetState().m_vPos + osg::Vec3f(0.0f, 0.0f, 1.0f)));
         ASSERT_EQ(Rob().GetSingleSel(), part) << part->GetAddress();
     };
     clickOn(unit);
@@ -925,7 +846,7 @@ TEST_F(RobotPage, EditActionsFollowTheSelection) {
     Key(Qt::Key_A, Qt::ControlModifier);
     ASSERT_TRUE(Rob().HasSel() && !Rob().GetSingleSel());
     EXPECT_EQ(offered(), std::make_tuple(true, true, false));
-    ClickInView(PixelOf(spots.back()));
+    Click(PixelOf(spots.back()));
     ASSERT_FALSE(Rob().HasSel());
     EXPECT_EQ(offered(), std::make_tuple(false, false, false));
 }
