@@ -51,6 +51,9 @@ TEST_F(SmallDialogs, ProgressShowsBelowAHundredAndHidesAtAHundred) {
     CProgressDlg progress(m_config);
     EXPECT_EQ(progress.size(), QSize(300, 100));
     EXPECT_TRUE(progress.isModal());
+    // No title bar and no close button: only its own button hides it.
+    EXPECT_TRUE(progress.windowFlags().testFlag(Qt::CustomizeWindowHint));
+    EXPECT_FALSE(progress.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     EXPECT_EQ(progress.ProgressBar()->value(), 0);
     EXPECT_FALSE(progress.isVisible());
     for (int percent : { 0, 50, 99 }) {

@@ -197,6 +197,9 @@ TEST_F(ModelBar, APictureAddsItsModelInTheColourChosen) {
     QTest::mouseClick(&brick, Qt::MiddleButton, {}, QPoint(30, 30));
     QDialog* colours = brick.ColourPopup();
     ASSERT_NE(colours, nullptr);
+    // 60 wide where the pointer is (as tall as its three buttons need).
+    EXPECT_EQ(colours->width(), 60);
+    EXPECT_EQ(colours->pos(), brick.mapToGlobal(QPoint(30, 30)));
     const QList<QPushButton*> buttons = colours->findChildren<QPushButton*>();
     ASSERT_EQ(buttons.size(), 3);
     QTest::mouseClick(buttons[1], Qt::LeftButton);

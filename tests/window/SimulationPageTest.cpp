@@ -757,12 +757,40 @@ TEST_F(SimulationPage, ABundleThatDoesNotAddUpIsRefusedAndChangesNothing) {
     EXPECT_EQ(Block().m_strProgramFile, program);
     fs::remove(g_programDir->path() / "Temp/temp.rob");
 
+    // A sound bundle without a playground: its robot and its program take
+    // the place of the run's (the one program of every robot), the
+    // playground stays as it is, and the run is no example level any more.
+    Block().m_vecProgramFiles = { program, program };
+    W().SetExampleLevel(1);
+    const qsizetype told = m_watcher.Messages().size();
+    m_files.push_back(InFolder("bundles/sound.3d"));
+    Pick(W().action_LoadStrategy);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForLoad(0));
+    EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { InFolder("Temp/temp.rob").toStdString() });
+    EXPECT_EQ(Block().m_strProgramFile, InFolder("Temp/temp.dll").toStdString());
+    EXPECT_TRUE(Block().m_vecProgramFiles.empty());
+    EXPECT_EQ(Block().m_strPlaygroundFile, playground);
+    EXPECT_EQ(W().ExampleLevel(), 0);
+    // "ROBO" is no robot, and that is all there is to say.
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 1));
+    EXPECT_EQ(m_watcher.Messages().size(), told + 1);
+    EXPECT_EQ(
+        m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "s"));
+
     // A run that has no program writes no bundle, and one left from an
     // earlier run goes, so that it cannot pass for this run's.
     g_programDir->write("Temp/temp.3d", sound);
     Block().m_strProgramFile.clear();
     W().f_Save3DFile(QStringLiteral("得分:0"));
     EXPECT_FALSE(g_programDir->exists("Temp/temp.3d"));
+    // Robots with programs of their own: the first robot's goes in.
+    Block().m_vecRobotFiles = robots;
+    Block().m_vecProgramFiles = { Program("drive"), std::string() };
+    W().f_Save3DFile(QStringLiteral("得分:0"));
+    ASSERT_TRUE(g_programDir->exists("Temp/temp.3d"));
+    EXPECT_TRUE(
+        ReadFile(InFolder("Temp/temp.3d")).contains(ReadFile(QString::fromStdString(Program("drive")))));
 }
 
 // ---- an online match ------------------------------------------------------------------------------
@@ -1013,6 +1041,10 @@ TEST_F(ClassroomPage, TheUploadTakesAnyBundleWithAResultAndARobotUnderAPlainName
     ASSERT_TRUE(m_watcher.WaitForMessages(1));
     EXPECT_EQ(m_watcher.Messages().back(), QStringLiteral("The result bundle is damaged or incomplete."));
     EXPECT_EQ(m_inputShown.back(), QStringLiteral("run"));
+    // Nor is a name of blanks one.
+    Upload(InFolder("Temp/run.2.3d"), QStringLiteral("   "));
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages().back(), QStringLiteral("The result bundle is damaged or incomplete."));
     // A name in Chinese travels as it is.
     Upload(InFolder("Temp/run.2.3d"), QStringLiteral("张三"));
     ASSERT_TRUE(
@@ -1024,7 +1056,7 @@ TEST_F(ClassroomPage, TheUploadTakesAnyBundleWithAResultAndARobotUnderAPlainName
     const int asked = int(m_inputShown.size());
     m_files.push_back(InFolder("Temp/empty.3d"));
     Pick(W().action_Up3DFile);
-    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
     EXPECT_EQ(m_inputShown.size(), asked);
     m_files.clear();
 }
