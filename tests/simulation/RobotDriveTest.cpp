@@ -261,20 +261,20 @@ TEST(RobotDrive, TheNameLabelFloatsOverTheRobotAndTheTrailFollowsIt) {
     // The trail shows from its second point on; clearing it or stopping the
     // robot takes it away.
     const unsigned shown = driven.sim.scene->GetNumberOfAddedDrawable();
-    driven.Run(1);
-    driven.robot->UpdateTrail();
-    EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
-    for (int i = 0; i < 2; ++i) {
+    const auto stepAndTrail = [&] {
         driven.Run(1);
         driven.robot->UpdateTrail();
+    };
+    stepAndTrail();
+    EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
+    for (int i = 0; i < 2; ++i) {
+        stepAndTrail();
         EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown + 1);
     }
     driven.robot->ClearTrail();
     EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
-    for (int i = 0; i < 2; ++i) {
-        driven.Run(1);
-        driven.robot->UpdateTrail();
-    }
+    stepAndTrail();
+    stepAndTrail();
     EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown + 1);
     driven.robot->Stop();
     EXPECT_EQ(driven.sim.scene->GetNumberOfAddedDrawable(), shown);
