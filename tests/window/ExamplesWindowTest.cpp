@@ -4,6 +4,7 @@
 // gives, in each studio and in both languages. The examples are the ones
 // the build installs; the headless examples test runs every one of them.
 
+#include "OwnProgramFolder.h"
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
@@ -238,19 +239,10 @@ int main(int argc, char** argv) {
     // settings and working folder of its own.
     TempDir programDir;
     g_programDir = &programDir;
-    programDir.linkEntriesOf(
-        MORVANE_PROGRAM_DIR, { "Temp", "XML", "StuFile", "robot", "playground", "bmp", "UserModels" });
-    fs::create_directories(programDir.path() / "XML");
+    windowtest::MakeOwnProgramFolder(programDir, { "SetUp_View.xml" });
     for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(MORVANE_PROGRAM_DIR) / "XML")) {
         if (entry.is_directory())
             fs::create_symlink(entry.path(), programDir.path() / "XML" / entry.path().filename());
     }
-    fs::copy_file(
-        fs::path(MORVANE_PROGRAM_DIR) / "XML/SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");
-    platform::OverrideProgramDir(programDir.path());
-    CConfig::Instance();
-    if (GTEST_FLAG_GET(list_tests))
-        return RUN_ALL_TESTS();
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    return windowtest::RunTestsIn(programDir, argc, argv);
 }

@@ -5,6 +5,7 @@
 // to the simulation through the menus and file dialogs. Real models, real
 // files.
 
+#include "OwnProgramFolder.h"
 #include "PageFixture.h"
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
@@ -895,15 +896,6 @@ int main(int argc, char** argv) {
     // pictures, a set-up file of its own, and folders for what it writes.
     TempDir programDir;
     g_programDir = &programDir;
-    programDir.linkEntriesOf(
-        MORVANE_PROGRAM_DIR, { "Temp", "XML", "StuFile", "robot", "playground", "bmp", "UserModels" });
-    fs::create_directories(programDir.path() / "XML");
-    fs::copy_file(
-        fs::path(MORVANE_PROGRAM_DIR) / "XML" / "SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");
-    platform::OverrideProgramDir(programDir.path());
-    CConfig::Instance();
-    if (GTEST_FLAG_GET(list_tests))
-        return RUN_ALL_TESTS();
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    windowtest::MakeOwnProgramFolder(programDir, { "SetUp_View.xml" });
+    return windowtest::RunTestsIn(programDir, argc, argv);
 }

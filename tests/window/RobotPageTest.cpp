@@ -4,6 +4,7 @@
 // dialogs; screenshots, the assembly show, help, examples and user models;
 // and the window asking before unsaved work goes. Real models, real files.
 
+#include "OwnProgramFolder.h"
 #include "PageFixture.h"
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
@@ -1096,17 +1097,8 @@ int main(int argc, char** argv) {
     // pictures, a set-up file of its own, and folders for what it writes.
     TempDir programDir;
     g_programDir = &programDir;
-    programDir.linkEntriesOf(
-        MORVANE_PROGRAM_DIR, { "Temp", "XML", "StuFile", "robot", "playground", "bmp", "UserModels" });
-    fs::create_directories(programDir.path() / "XML");
-    for (const char* file : { "SetUp_View.xml", "Manual.html", "Support.html" })
-        fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / "XML" / file, programDir.path() / "XML" / file);
-    platform::OverrideProgramDir(programDir.path());
-    CConfig::Instance();
-    if (GTEST_FLAG_GET(list_tests))
-        return RUN_ALL_TESTS();
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    windowtest::MakeOwnProgramFolder(programDir, { "SetUp_View.xml", "Manual.html", "Support.html" });
+    return windowtest::RunTestsIn(programDir, argc, argv);
 }
 
 #include "RobotPageTest.moc"
