@@ -2,35 +2,21 @@
 // front of the XML reader keep it from harm, and every look-up the program
 // makes in it answers without harm, for every studio and language it names.
 
-#include "ScratchFolder.h"
-#include "foundation/CConfig.h"
-
-#include <QDir>
+#include "ConfigFixture.h"
 
 #include <cstdint>
-#include <memory>
 
 namespace {
 
-struct Fixture {
-    fuzzsupport::ScratchFolder folder;
-    std::unique_ptr<CConfig> config;
-
-    Fixture() {
-        QDir().mkpath(folder.In(QStringLiteral("XML")));
-        config = std::make_unique<CConfig>(folder.Path());
-    }
-};
-
-Fixture& TheFixture() {
-    static Fixture fixture;
+fuzzsupport::ConfigFixture& TheFixture() {
+    static fuzzsupport::ConfigFixture fixture(false);
     return fixture;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Fixture& f = TheFixture();
+    fuzzsupport::ConfigFixture& f = TheFixture();
     f.folder.Write(
         QStringLiteral("XML/SetUp_View.xml"), QByteArray(reinterpret_cast<const char*>(data), size));
     CConfig& config = *f.config;
