@@ -13,7 +13,6 @@
 CLoadDlg::CLoadDlg(bool robotUnsaved, bool mapUnsaved, const LanguageTexts& texts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint) {
     setModal(true);
-    setFixedSize(300, 100);
 
     m_pRobotNote = new QLabel(this);
     m_pMapNote = new QLabel(this);
@@ -49,6 +48,11 @@ CLoadDlg::CLoadDlg(bool robotUnsaved, bool mapUnsaved, const LanguageTexts& text
         group.IfPresent("sRob2", [this](const QString& text) { m_pRobotNote->setText(text); });
     if (mapUnsaved)
         group.IfPresent("sMap2", [this](const QString& text) { m_pMapNote->setText(text); });
+
+    // The form's 300 x 100, or what the texts need in their font when that
+    // is more: the notes stay on one line each and show whole.
+    layout->activate();
+    setFixedSize(QSize(300, 100).expandedTo(minimumSizeHint()));
 
     connect(m_pButtonOK, &QPushButton::clicked, this, &CLoadDlg::slot_ButtonOK);
     connect(m_pButtonNo, &QPushButton::clicked, this, &CLoadDlg::slot_ButtonNo);

@@ -17,7 +17,9 @@ class QPushButton;
 // [0] number, [1] weight, [2 + i] the count of bar button i; entries the list
 // lacks are appended with their defaults (10000, 10000, 8) as the dialog is
 // built. Editable, OK writes the edits back; read-only (after a playground
-// with a rule is loaded for a run), it only shows them.
+// with a rule is loaded for a run), it only shows them. Number and weight
+// have rows of their own above the grid of counts, three to a grid row;
+// labels and edits take the room their texts need in their font.
 class CRuleDlg : public QDialog {
     Q_OBJECT
 
@@ -32,6 +34,8 @@ public:
     CRuleDlg(const QStringList& rowLabels, std::vector<int>& values, const QString& title, bool editable,
         const LanguageTexts& texts, QWidget* parent = nullptr);
 
+    QLabel* NumberLabel() const { return m_pNumberLabel; }
+    QLabel* WeightLabel() const { return m_pWeightLabel; }
     QLineEdit* NumberEdit() const { return m_pNumberEdit; }
     QLineEdit* WeightEdit() const { return m_pWeightEdit; }
     const QList<QLineEdit*>& RowEdits() const { return m_rowEdits; }
@@ -49,6 +53,9 @@ public slots:
     void slot_ButtonNo();
 
 private:
+    // Sizes the labels, edits, buttons and the dialog from their texts in
+    // their fonts.
+    void SizeFromFont();
     // values[index], after appending `fallback` when the list is too short.
     int ValueAt(size_t index, int fallback);
 

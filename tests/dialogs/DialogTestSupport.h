@@ -29,6 +29,14 @@ private:
     std::unique_ptr<CConfig> m_config;
 };
 
+// The looks every dialog's texts must show whole in: the usual font and a
+// large one, plain and under the program's style sheet, in each language of
+// the set-up file (0 Chinese, 1 English). `check` runs once in each, with
+// `look` naming it; afterwards the usual font, no style sheet and Chinese
+// are back.
+void InEveryLook(
+    CConfig& config, const std::function<void(int language, bool programLook, const QString& look)>& check);
+
 // Runs the dialog modally (exec, by default its own exec()) while `act`
 // plays the user.
 inline int RunModal(

@@ -3,6 +3,7 @@
 #include "dialogs/DialogTestSupport.h"
 #include "elements/CModel.h"
 #include "support/QtPrint.h"
+#include "support/VisibleText.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -13,6 +14,8 @@
 #include <QValidator>
 
 #include <gtest/gtest.h>
+
+#include <tinyxml.h>
 
 #include <vector>
 
@@ -43,6 +46,18 @@ std::pair<int, int> GridCell(QWidget* widget) {
     if (grid && grid->indexOf(widget) >= 0)
         grid->getItemPosition(grid->indexOf(widget), &row, &column, &rowSpan, &columnSpan);
     return { row, column };
+}
+
+// The row labels the robot page's sensor bar gives the dialog: the names of
+// its models in the current language, in bar order.
+QStringList SensorBarNames(const CConfig& config) {
+    QStringList names;
+    if (const TiXmlElement* bar = config.m_pViewGroup[2]) {
+        for (const TiXmlElement* obj = bar->FirstChildElement("obj"); obj;
+             obj = obj->NextSiblingElement("obj"))
+            names << config.GetObjName(obj->Attribute("address"));
+    }
+    return names;
 }
 
 osg::ref_ptr<CModel> Element(int id, int type, const char* address, const char* objectName = "") {
@@ -124,6 +139,56 @@ TEST_F(RuleAndAssign, AReadOnlyRuleShowsItsTitleAndWritesNothing) {
     EXPECT_EQ(
         RunModal(dialog, [&] { QTest::mouseClick(dialog.ButtonOK(), Qt::LeftButton); }), QDialog::Accepted);
     EXPECT_EQ(values, (std::vector<int> { 30, 20, 1, 2, 8 }));
+}
+
+// Each label, each field with the largest value it takes and each button
+// shows whole in both languages, with the sensor bar's own names, in every
+// look. Number and weight have rows of their own, the label before the
+// field; the dialog keeps its width where that is enough.
+TEST_F(RuleAndAssign, EveryLabelFieldAndButtonShowsWholeInBothLanguages) {
+    dialogstest::InEveryLook(m_config, [&](int language, bool programLook, const QString& look) {
+        const QStringList rows = SensorBarNames(m_config);
+        ASSERT_EQ(rows.size(), 12);
+        for (bool editable : { true, false }) {
+            SCOPED_TRACE(look.toStdString() + (editable ? ", editable" : ", read-only"));
+            std::vector<int> values;
+            CRuleDlg dialog(rows, values, QStringLiteral("Rule"), editable, m_config);
+            dialog.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+            QList<QWidget*> shown = { dialog.NumberEdit(), dialog.WeightEdit(), dialog.ButtonOK() };
+            if (editable)
+                shown << dialog.ButtonNo();
+            for (QLabel* label : dialog.findChildren<QLabel*>()) {
+                EXPECT_FALSE(label->text().isEmpty());
+                shown << label;
+            }
+            for (int i = 0; i < dialog.RowEdits().size(); ++i) {
+                EXPECT_EQ(dialog.RowLabels()[i]->text(), rows[i] + QStringLiteral(":"));
+                dialog.RowEdits()[i]->setText(QString::number(CRuleDlg::kMaxCount));
+                shown << dialog.RowEdits()[i];
+            }
+            EXPECT_EQ(shown.size(), 2 * rows.size() + 6);
+            for (const QWidget* widget : shown)
+                EXPECT_EQ(testsupport::CutText(*widget), QString());
+            EXPECT_GE(dialog.width(), 390);
+            const QRect number = dialog.NumberEdit()->geometry();
+            const QRect weight = dialog.WeightEdit()->geometry();
+            EXPECT_LT(number.bottom(), weight.top());
+            EXPECT_LT(weight.bottom(), dialog.RowEdits()[0]->geometry().top());
+            for (auto [label, edit] :
+                { std::pair(dialog.NumberLabel(), number), std::pair(dialog.WeightLabel(), weight) }) {
+                EXPECT_LT(label->geometry().right(), edit.left());
+                EXPECT_TRUE(
+                    label->geometry().intersects(QRect(0, edit.top(), dialog.width(), edit.height())));
+            }
+            // As the program shows it, for the test's artefacts.
+            if (editable && programLook) {
+                EXPECT_TRUE(testsupport::SaveArtefact(dialog.grab().toImage(),
+                    language == 0 ? QStringLiteral("rule_dialog_zh.png")
+                                  : QStringLiteral("rule_dialog_en.png")));
+            }
+        }
+    });
 }
 
 TEST_F(RuleAndAssign, AssigningTogglesGeometryObjectsAndKeepsUnlistedIds) {

@@ -4,6 +4,7 @@
 #include "dialogs/CRobDataDlg.h"
 #include "dialogs/DialogTestSupport.h"
 #include "support/QtPrint.h"
+#include "support/VisibleText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -129,6 +130,25 @@ TEST_F(SmallDialogs, DriveSpeedsAreWrittenBackInBaseTenWithinTheirRange) {
     EXPECT_EQ(speeds[1], 0);
     EXPECT_EQ(speeds[2], 12);
     EXPECT_EQ(speeds[3], 7);
+}
+
+// Both notes, the boxes and the buttons show whole in every look; the form's
+// size holds where the texts leave room.
+TEST_F(SmallDialogs, LoadOptionsShowTheirNotesWhole) {
+    dialogstest::InEveryLook(m_config, [&](int, bool, const QString& look) {
+        SCOPED_TRACE(look.toStdString());
+        CLoadDlg dialog(true, true, m_config);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        EXPECT_EQ(dialog.RobotNote()->text(), m_config.GetText("CLoadDlg", "CLoadDlg", "sRob2"));
+        EXPECT_EQ(dialog.MapNote()->text(), m_config.GetText("CLoadDlg", "CLoadDlg", "sMap2"));
+        EXPECT_FALSE(dialog.MapNote()->text().isEmpty());
+        for (const QWidget* widget : std::initializer_list<const QWidget*> { dialog.RobotNote(),
+                 dialog.MapNote(), dialog.RobotBox(), dialog.MapBox(), dialog.ButtonOK(), dialog.ButtonNo() })
+            EXPECT_EQ(testsupport::CutText(*widget), QString());
+        EXPECT_GE(dialog.width(), 300);
+        EXPECT_GE(dialog.height(), 100);
+    });
 }
 
 TEST_F(SmallDialogs, LoadOptionsAreReadOnlyOnOk) {
