@@ -79,6 +79,11 @@ QPalette TreePalette(const QPalette& base) {
     SetAllGroups(palette, QPalette::Highlight, QColor(0, 170, 255));
     palette.setColor(QPalette::Disabled, QPalette::Highlight, QColor(49, 106, 197));
     SetAllGroups(palette, QPalette::HighlightedText, Qt::white);
+    // The rows read light on the black ground; disabled rows dimmer.
+    for (QPalette::ColorRole role : { QPalette::Text, QPalette::WindowText }) {
+        SetAllGroups(palette, role, kLight);
+        palette.setColor(QPalette::Disabled, role, kMid);
+    }
     return palette;
 }
 

@@ -24,6 +24,7 @@
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
+#include "support/VisibleText.h"
 #include "widgets/CBrickBox.h"
 #include "widgets/CExWidget.h"
 #include "widgets/CImageViewer.h"
@@ -42,6 +43,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -53,6 +55,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -585,6 +588,77 @@ TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
     ASSERT_TRUE(WaitForFileWorker());
     EXPECT_EQ(block.m_vecProgramFiles, std::vector<std::string> { std::string() });
     CConfig::Instance().m_nExampleProgramLevel = 0;
+}
+
+// An example robot's port tree reads on its black ground in both languages,
+// no row selected: every row's text, kind rows and part rows, name and
+// port, stands out from the ground as far as text must (a contrast of 4.5 at
+// least). Disabled, the rows are dimmer yet still stand out. Pictures of the
+// page go to the test artefacts.
+TEST_F(RobotPage, AnExampleRobotsPortTreeReadsInBothLanguages) {
+    QTreeWidget* tree = W().treeWidget;
+    for (int language : { 0, 1 }) {
+        SCOPED_TRACE(language);
+        for (QAction* action : W().menu_internationalization->actions()) {
+            if (action->objectName() == QString::number(language))
+                action->trigger();
+        }
+        m_files.push_back(QStringLiteral(
+            MORVANE_PROGRAM_DIR "/XML/studio0/examples/rescue_astronaut/rescue_astronaut.rob"));
+        Key(Qt::Key_O, Qt::ControlModifier);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+        ASSERT_TRUE(WaitForFileWorker());
+        Step();
+        ASSERT_GE(tree->topLevelItemCount(), 2);
+        QTest::mouseClick(W().pushButton_PortSet, Qt::LeftButton);
+        ASSERT_TRUE(tree->isVisible());
+        tree->clearSelection();
+        tree->setCurrentItem(nullptr);
+        QApplication::processEvents();
+
+        // The text of every cell that has one, measured on a picture of
+        // the tree as it is drawn.
+        const auto cellContrasts = [&] {
+            QApplication::processEvents();
+            const QImage shot = tree->viewport()->grab().toImage();
+            std::vector<std::pair<QString, double>> cells;
+            for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+                for (int column = 0; column < 2; ++column) {
+                    if ((*it)->text(column).isEmpty())
+                        continue;
+                    const QRect cell = tree->visualItemRect(*it).intersected(
+                        QRect(tree->header()->sectionViewportPosition(column), 0,
+                            tree->header()->sectionSize(column), shot.height()));
+                    cells.emplace_back((*it)->text(column), testsupport::TextContrast(shot, cell));
+                }
+            }
+            return cells;
+        };
+        const auto enabled = cellContrasts();
+        EXPECT_GE(enabled.size(), 10u);
+        for (const auto& [text, contrast] : enabled)
+            EXPECT_GE(contrast, 4.5) << text.toStdString();
+        const QPalette palette = tree->palette();
+        for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+            for (QPalette::ColorRole role : { QPalette::Text, QPalette::WindowText }) {
+                EXPECT_GE(testsupport::ContrastRatio(
+                              palette.color(group, role), palette.color(group, QPalette::Base)),
+                    4.5)
+                    << group << " " << role;
+            }
+        }
+        tree->setEnabled(false);
+        const auto disabled = cellContrasts();
+        tree->setEnabled(true);
+        ASSERT_EQ(disabled.size(), enabled.size());
+        for (std::size_t i = 0; i < enabled.size(); ++i) {
+            EXPECT_GE(disabled[i].second, 4.5) << disabled[i].first.toStdString();
+            EXPECT_LT(disabled[i].second, enabled[i].second) << disabled[i].first.toStdString();
+        }
+        EXPECT_TRUE(testsupport::SaveArtefact(W().grab().toImage(),
+            language == 0 ? QStringLiteral("robot_page_port_tree_zh.png")
+                          : QStringLiteral("robot_page_port_tree_en.png")));
+    }
 }
 
 // Coming back from the playground page, the robot page has its own commands
