@@ -146,6 +146,10 @@ CMainDlg::CMainDlg(CConfig& config)
 
 CMainDlg::~CMainDlg() {
     m_pFrameTimer->stop();
+    // A window still shown hides here, while the pages' applications live:
+    // the focus leaving an edit (a pose box typed into) still applies it.
+    // QWidget's own destructor would hide it after they are gone.
+    hide();
     CConfig& config = m_config;
     if (action_ToolBar_Icon->isChecked())
         config.m_nWindowOption = 0;

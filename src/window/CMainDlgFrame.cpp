@@ -7,6 +7,7 @@
 #include "apps/CPlaApp.h"
 #include "apps/CRobApp.h"
 #include "foundation/CConfig.h"
+#include "window/PoseBoxes.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -291,7 +292,7 @@ void CMainDlg::ApplyPosTurnEdit(int field) {
     } else {
         sliders[field - 3]->setValue(int(value));
     }
-    edits[field]->setText(QString::number(value, 'g', 6));
+    edits[field]->setText(window::PoseText(value));
     if (field >= 3) {
         const osg::Vec3f angles(float(edits[3]->text().toDouble()), float(edits[4]->text().toDouble()),
             float(edits[5]->text().toDouble()));

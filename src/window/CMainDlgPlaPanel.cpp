@@ -49,8 +49,11 @@ struct Sizes {
     int Largest() const { return std::max({ axis[0], axis[1], axis[2] }); }
 };
 
+// Whole parts of the scale, forgiving float noise: a scale stored as
+// 2.9999998 is the 3 it was meant to be, not 2.
 Sizes SizesOf(const osg::Vec3f& scale) {
-    return { { int(scale.x()), int(scale.y()), int(scale.z()) } };
+    const auto whole = [](float axis) { return int(TruncateForgiving(axis)); };
+    return { { whole(scale.x()), whole(scale.y()), whole(scale.z()) } };
 }
 
 } // namespace

@@ -226,7 +226,7 @@ void CMainDlg::f_Ui_SelTreeToObj(QTreeWidgetItem* item, int) {
     QLineEdit* const edits[6] = { lineEdit_RobPosX, lineEdit_RobPosY, lineEdit_RobPosZ, lineEdit_RobTurnX,
         lineEdit_RobTurnY, lineEdit_RobTurnZ };
     for (int i = 0; i < 6; ++i)
-        edits[i]->setText(QString::number(fields[i], 'g', 6));
+        edits[i]->setText(window::PoseText(fields[i]));
     groupBox_RobPos->show();
     lineEdit_PartType->setText(item->parent()->text(0));
     lineEdit_PartName->setText(item->text(0));

@@ -7,7 +7,20 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include <cmath>
+
 namespace window {
+
+QString PoseText(double value) {
+    if (!std::isfinite(value))
+        return QString::number(value);
+    QString text = QString::number(value, 'f', 2);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text == QStringLiteral("-0") ? QStringLiteral("0") : text;
+}
 
 void PoseFields(const CModel* part, double fields[6]) {
     scene::Transform t;
@@ -33,7 +46,7 @@ void ShowPose(const CModel* part, QLineEdit* const (&edits)[6], QSlider* const (
             value = NormalizeAngle2(value);
             sliders[i - 3]->setValue(int(value));
         }
-        edits[i]->setText(QString::number(value, 'g', 6));
+        edits[i]->setText(PoseText(value));
     }
 }
 

@@ -1,10 +1,17 @@
 #pragma once
 
+#include <QString>
+
 class CModel;
 class QLineEdit;
 class QSlider;
 
 namespace window {
+
+// A value as the pose boxes show it: rounded to their two places, without
+// trailing zeros, and never "-0" (a float a hair off zero shows "0", not
+// "1.19209e-07").
+QString PoseText(double value);
 
 // The pose fields of the side panels from a part's absolute transform: x, y,
 // z, then the angles about x, y and z (pitch, roll, heading).

@@ -315,6 +315,16 @@ TEST_F(PlaygroundPage, ThePanelShowsWhatTheSelectedObjectHasAndSetsIt) {
     EXPECT_EQ(Pla().GetSingleSel()->GetState().m_vScale, osg::Vec3f(15, 31, 8));
     EXPECT_EQ(W().lineEdit_YSlider->text(), QStringLiteral("31"));
     EXPECT_EQ(W().AllSlider->value(), 31);
+    // A size a hair below a whole number (float noise, as a file may carry
+    // it) shows as that number; the whole part of a true fraction stays.
+    Pla().SetSelScale(std::nextafter(15.0f, 0.0f), 31.5f, 7.9999995f);
+    CModel* const scaled = Pla().GetSingleSel();
+    Choose(cube);
+    Choose(scaled);
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("15"));
+    EXPECT_EQ(W().lineEdit_YSlider->text(), QStringLiteral("31"));
+    EXPECT_EQ(W().lineEdit_ZSlider->text(), QStringLiteral("8"));
+    EXPECT_EQ(W().ZSlider->value(), 8);
 
     // Zones: modes, score, astronauts, the objects a delivery counts.
     Choose(start);

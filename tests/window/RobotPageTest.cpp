@@ -1115,7 +1115,8 @@ TEST_F(RobotPage, ClosingWithUnsavedWorkLeadsToEachPageToSaveIt) {
 // The pose box: a part chosen in the view shows where it is and how it is
 // turned, the sliders with the angles; a position typed moves the part, an
 // angle typed or a slider moved turns it, and the part shows so when chosen
-// again.
+// again. Float noise never reaches the boxes, and the window may close while
+// a box is being typed into.
 TEST_F(RobotPage, ThePoseBoxShowsAndSetsWhereTheChosenPartIs) {
     CModel* brick = AddFromBar(
         W().pushButton_ModelBrick, W().RobotPartBar(0)->GetPictures().front(), FloorSpots().front());
@@ -1163,6 +1164,41 @@ TEST_F(RobotPage, ThePoseBoxShowsAndSetsWhereTheChosenPartIs) {
     EXPECT_NEAR(W().lineEdit_RobTurnZ->text().toDouble(), 90.0, 0.01);
     EXPECT_EQ(W().slider_RobTurnZ->value(), 90);
     EXPECT_EQ(W().slider_RobTurnX->value(), 1);
+
+    // A pose carrying float noise shows as the boxes' two places, chosen in
+    // the view or from the port tree: a hair off zero and -0 show "0".
+    CModel* sensor = AddFromBar(
+        W().pushButton_ModelSenRcu, W().RobotPartBar(2)->GetPictures().front(), FloorSpots().back());
+    ASSERT_NE(sensor, nullptr);
+    const osg::Quat turn(osg::DegreesToRadians(30.0), osg::Vec3d(1.0, 0.0, 0.0), 0.0,
+        osg::Vec3d(0.0, 1.0, 0.0), osg::DegreesToRadians(1e-5), osg::Vec3d(0.0, 0.0, 1.0));
+    sensor->SetPose(osg::Vec3f(1.19209e-07f, -0.004f, 2.3f), turn, true, true);
+    Step();
+    QLineEdit* const boxes[6] = { W().lineEdit_RobPosX, W().lineEdit_RobPosY, W().lineEdit_RobPosZ,
+        W().lineEdit_RobTurnX, W().lineEdit_RobTurnY, W().lineEdit_RobTurnZ };
+    const auto shown = [&] {
+        QStringList texts;
+        for (QLineEdit* box : boxes)
+            texts << box->text();
+        return texts;
+    };
+    const QStringList expected = { "0", "0", "2.3", "30", "0", "0" };
+    choose(sensor);
+    EXPECT_EQ(shown(), expected);
+    // The sensor is the tree's only part row.
+    ASSERT_EQ(W().treeWidget->topLevelItemCount(), 1);
+    ASSERT_EQ(W().treeWidget->topLevelItem(0)->childCount(), 1);
+    QTreeWidgetItem* row = W().treeWidget->topLevelItem(0)->child(0);
+    choose(brick);
+    ClickRow(row);
+    ASSERT_EQ(Rob().GetSingleSel(), sensor);
+    EXPECT_EQ(shown(), expected);
+
+    // The window goes while a pose box is being typed into: the typing
+    // ends while the robot page is still there to take it.
+    W().lineEdit_RobPosZ->setFocus();
+    QTest::keyClicks(W().lineEdit_RobPosZ, QStringLiteral("5"));
+    m_window.reset();
 }
 
 int main(int argc, char** argv) {
