@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QScopeGuard>
 
+#include <gtest/gtest.h>
+
 namespace dialogstest {
 
 InstalledConfig::InstalledConfig() {
@@ -22,6 +24,8 @@ void InEveryLook(
     QFile sheet(QStringLiteral(MORVANE_PROGRAM_DIR "/mainForm.qss"));
     const QString programSheet
         = sheet.open(QIODevice::ReadOnly) ? QString::fromLatin1(sheet.readAll()) : QString();
+    if (programSheet.isEmpty())
+        ADD_FAILURE() << "the program's style sheet is missing: " << sheet.fileName().toStdString();
     const QFont usualFont = QApplication::font();
     QFont largeFont = usualFont;
     largeFont.setPointSizeF(usualFont.pointSizeF() * 1.75);
