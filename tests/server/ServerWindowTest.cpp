@@ -16,8 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScrollBar>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -212,12 +212,12 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
         QByteArray("2_300000_10__ab") + QByteArray(300000, 'x') + QByteArray(10, 'y'));
     // A long text: its first word is all that counts; a word running on for
     // pages is cut, on a whole character.
-    const QByteArray longText = gbk->fromUnicode(QStringLiteral("\n 得分:100,完成时间:2.00秒\n"))
-        + QByteArray(100000, 'z');
+    const QByteArray longText
+        = gbk->fromUnicode(QStringLiteral("\n 得分:100,完成时间:2.00秒\n")) + QByteArray(100000, 'z');
     WriteFile(folder + QStringLiteral("/LongText_10.0.0.5_2012-1-1-1-1-4.3d"),
         C3DFile::MakeHeader(longText.size(), 10, 10, 0) + longText + "<robot/>xx" + QByteArray(10, 'p'));
-    const QByteArray longWord = gbk->fromUnicode(QStringLiteral("得分:1") + QString(3001, QLatin1Char('0'))
-        + QString(3000, QChar(0x5206)));
+    const QByteArray longWord = gbk->fromUnicode(
+        QStringLiteral("得分:1") + QString(3001, QLatin1Char('0')) + QString(3000, QChar(0x5206)));
     WriteFile(folder + QStringLiteral("/LongWord_10.0.0.5_2012-1-1-1-1-5.3d"),
         C3DFile::MakeHeader(longWord.size(), 10, 10, 0) + longWord + "<robot/>xx" + QByteArray(10, 'p'));
     WriteFile(folder + QStringLiteral("/gbk_10.0.0.4_2012-1-1-1-1-3.3d"),
@@ -345,7 +345,8 @@ TEST_F(ServerWindow, ScoreTableShowsAWholeResultTextAtTheWindowsSize) {
 
     // A window opened on a folder where a long name fills the width.
     const QString longName = QStringLiteral("三年级二班王小明同学的第一个巡线机器人作品最终修改版本");
-    WriteFile(StuFile() + QStringLiteral("/") + longName + QStringLiteral("_192.168.100.201_2024-12-31-23-59-58.3d"),
+    WriteFile(StuFile() + QStringLiteral("/") + longName
+            + QStringLiteral("_192.168.100.201_2024-12-31-23-59-58.3d"),
         MakeBundle(8, 900, text));
     window.reset();
     window = std::make_unique<Server>(Options(kNoUpdates));
