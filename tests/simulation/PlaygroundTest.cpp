@@ -63,6 +63,19 @@ osg::BoundingBox Bounds(const scene::SceneObject& object) {
     return object.GetBoundingBox();
 }
 
+// An alarm, a candle and a wounded figure, each 30 from the origin: a robot
+// there is near all three.
+PlaygroundFile StayObjectsAroundTheOrigin() {
+    PlaygroundFile file;
+    file.arrays[PlaygroundFile::ArrayAlarm].push_back(
+        Item(ModelTypeAlarm, "models/playground/alarm.ive", { 30, 0, 1.75f }));
+    file.arrays[PlaygroundFile::ArrayCandle].push_back(
+        Item(ModelTypeCandle, "models/playground/candle.ive", { -30, 0, 3.8f }));
+    file.arrays[PlaygroundFile::ArrayWounded].push_back(
+        Item(ModelTypeWounded, "models/playground/astronaut.ive", { 0, 30, 0.8f }));
+    return file;
+}
+
 } // namespace
 
 // What the simulation builds of a playground file that our writer wrote:
@@ -583,13 +596,7 @@ TEST(TriggerZones, RescueZoneScoresCarriedFiguresByColour) {
 TEST(Playground, ObjectsActOnARealRobot) {
     SimulationRun run;
     CRob& robot = run.AddRobot(0, 0);
-    PlaygroundFile file;
-    file.arrays[PlaygroundFile::ArrayAlarm].push_back(
-        Item(ModelTypeAlarm, "models/playground/alarm.ive", { 30, 0, 1.75f }));
-    file.arrays[PlaygroundFile::ArrayCandle].push_back(
-        Item(ModelTypeCandle, "models/playground/candle.ive", { -30, 0, 3.8f }));
-    file.arrays[PlaygroundFile::ArrayWounded].push_back(
-        Item(ModelTypeWounded, "models/playground/astronaut.ive", { 0, 30, 0.8f }));
+    PlaygroundFile file = StayObjectsAroundTheOrigin();
     file.arrays[PlaygroundFile::ArrayTakenObj].push_back(
         Item(ModelTypeTakenObj, "models/playground/astronaut_yellow.ive", { 0, -30, 0.8f }));
     // A loaded model whose "Take" is not 1 stays where it is.
@@ -626,14 +633,7 @@ TEST(Playground, ObjectsActForARobotLaterInTheListWhileTheFirstIsFar) {
     SimulationRun run;
     CRob& far = run.AddRobot(300, 300);
     CRob& near = run.AddRobot(0, 0);
-    PlaygroundFile file;
-    file.arrays[PlaygroundFile::ArrayAlarm].push_back(
-        Item(ModelTypeAlarm, "models/playground/alarm.ive", { 30, 0, 1.75f }));
-    file.arrays[PlaygroundFile::ArrayCandle].push_back(
-        Item(ModelTypeCandle, "models/playground/candle.ive", { -25, 0, 3.8f }));
-    file.arrays[PlaygroundFile::ArrayWounded].push_back(
-        Item(ModelTypeWounded, "models/playground/astronaut.ive", { 0, 30, 0.8f }));
-    ASSERT_TRUE(run.Load(file));
+    ASSERT_TRUE(run.Load(StayObjectsAroundTheOrigin()));
     for (int i = 0; i < 300; ++i)
         run.Playground().Step();
     EXPECT_EQ(near.GetScore(), 0);
