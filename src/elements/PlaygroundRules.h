@@ -53,9 +53,10 @@ struct ProximityEvent {
 // One step of the rule for object. Robots are looked at in list order, those
 // for which takesPart holds: a touching robot ends the step at once (when
 // testTouch); a near one counts the step and ends it, completing the rule once
-// the count is above limit (the count then starts again from 0); a far one
-// sets the count back to 0 and the next robot is looked at. So only the first
-// robot in list order can complete a rule while those before it are far.
+// the count is above limit (the count then starts again from 0); a far one is
+// passed over. The count goes back to 0 only in a step in which robots take
+// part and none of them is near, so one robot elsewhere does not undo the
+// stay of another; a step in which no robot takes part leaves it alone.
 template <class TakesPart>
 ProximityEvent ProximityStep(const CModel& object, const RobotRoster& robots, int& counter, int limit,
     bool testTouch, TakesPart takesPart);
@@ -76,11 +77,13 @@ elements::ProximityEvent elements::ProximityStep(const CModel& object, const Rob
     if (count <= 0)
         return {};
     const osg::BoundingBox own = ObjectBounds(object);
+    bool anyTookPart = false;
     for (int i = 0; i < count; ++i) {
         PlaygroundRobot* robot = robots.GetRobot(i);
         osg::BoundingBox body;
         if (!robot || !takesPart(*robot) || !RobotBounds(*robot, body))
             continue;
+        anyTookPart = true;
         if (testTouch && Touches(own, body)) {
             counter = 0;
             return { ProximityEvent::Touched, robot };
@@ -92,7 +95,8 @@ elements::ProximityEvent elements::ProximityStep(const CModel& object, const Rob
             }
             return {};
         }
-        counter = 0;
     }
+    if (anyTookPart)
+        counter = 0;
     return {};
 }

@@ -1,5 +1,6 @@
 #include "server/ServerClass.h"
 
+#include <QEvent>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -10,6 +11,8 @@
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace Ui {
 
@@ -43,6 +46,49 @@ QTableWidget* Table(const QString& name, const QStringList& headers, QWidget* pa
     table->setWordWrap(true);
     return table;
 }
+
+// Keeps a table's columns as wide as their widest cells, the last one
+// stretching over the room that is left. A stretched last column alone would
+// be cut down to the room left when long cells fill the width; then it keeps
+// its own contents' width and the table scrolls instead.
+class ContentWidthColumns : public QObject {
+public:
+    explicit ContentWidthColumns(QTableWidget* table)
+        : QObject(table)
+        , m_table(table) {
+        QHeaderView* header = table->horizontalHeader();
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setStretchLastSection(true);
+        // Columns follow their cells whenever the table is filled again, and
+        // the room changes when the vertical scroll bar comes or goes.
+        connect(header, &QHeaderView::sectionResized, this, &ContentWidthColumns::Fit);
+        table->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            Fit();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void Fit() {
+        QHeaderView* header = m_table->horizontalHeader();
+        const int last = header->count() - 1;
+        if (last < 0)
+            return;
+        int others = 0;
+        for (int column = 0; column < last; ++column)
+            others += header->sectionSize(column);
+        // What the header would give the last column by its contents.
+        const int own = std::max(header->sectionSizeHint(last),
+            static_cast<const QAbstractItemView*>(m_table)->sizeHintForColumn(last));
+        header->setStretchLastSection(others + own <= m_table->viewport()->width());
+    }
+
+    QTableWidget* m_table;
+};
 
 } // namespace
 
@@ -115,6 +161,8 @@ void ServerClass::setupUi(QMainWindow* window) {
         { QStringLiteral("IP地址"), QStringLiteral("名字"), QStringLiteral("成绩"),
             QStringLiteral("提交时间") },
         verticalLayoutWidget);
+    // A whole result text shows, and so does the time after it.
+    new ContentWidthColumns(m_listScore);
     verticalLayout->addWidget(m_listScore);
 
     window->setCentralWidget(centralWidget);

@@ -26,7 +26,9 @@ void CTakenObjTrigger::Check() {
     const scene::Transform zone = GetTransform(scene::CoordSys::Absolute);
     for (m_nRobIndex = 0; m_nRobIndex < count; ++m_nRobIndex) {
         PlaygroundRobot* robot = Robot(m_nRobIndex);
-        if (!robot || !IsInContact())
+        // A robot standing in the zone empty-handed must not keep the next
+        // one from handing its figures over.
+        if (!robot || robot->GetCarriedObjectCount() == 0 || !IsInContact())
             continue;
         for (int i = 0; i < robot->GetCarriedObjectCount(); ++i) {
             osg::ref_ptr<CTakenObj> figure = robot->GetCarriedObject(i);

@@ -4,11 +4,12 @@
 
 #include <osg/ref_ptr>
 
-// A rescue zone (kind 6): the first robot that meets it hands over every
-// figure it carries. Each figure of a colour the zone asks for (its four
-// flags: any astronaut, red, yellow, blue) earns the zone's score, each other
-// costs as much; the figures are set down in the zone in a row. The zone
-// stays armed.
+// A rescue zone (kind 6): the first robot that meets it carrying figures
+// hands over every figure it carries (one robot per check; robots carrying
+// nothing are passed over). Each figure of a colour the zone asks for (its
+// four flags: any astronaut, red, yellow, blue) earns the zone's score, each
+// other costs as much; the figures are set down in the zone in a row. The
+// zone stays armed.
 class CTakenObjTrigger : public ScoreTrigger {
 public:
     CTakenObjTrigger(PartContextPtr context, const std::string& address, const osg::Vec3f& scale);

@@ -203,10 +203,12 @@ TEST(PlaygroundObjects, AlarmAwardsTenAfterMoreThanThreeHundredStepsNear) {
     EXPECT_EQ(robot.GetScore(), 10);
 }
 
-// Only the first robot in list order can complete a rule while those before
-// it are far: a second robot at the candle never puts it out. Without robots
-// the count stays as it is; robots without a control unit are passed over.
-TEST(PlaygroundObjects, CandleGoesOutOnlyForTheFirstNearRobotInListOrder) {
+// Any robot near keeps a stay going, whatever the robots before it in list
+// order do: a second robot at the candle puts it out in the 301st step while
+// the first is far. The count starts again only in a step with no robot near;
+// without robots, or with only robots that have no control unit, it stays as
+// it is.
+TEST(PlaygroundObjects, CandleGoesOutForAnyRobotThatStaysNear) {
     physics::PhysicsWorld world;
     osg::ref_ptr<CCandle> candle = Loaded(new CCandle(LibraryContext(), "models/playground/candle.ive"));
     candle->CreateSolid(&world, 0);
@@ -230,20 +232,51 @@ TEST(PlaygroundObjects, CandleGoesOutOnlyForTheFirstNearRobotInListOrder) {
     BoxRobot& far = robots.Add(osg::Vec3f(200, 0, 0));
     BoxRobot& near = robots.Add(osg::Vec3f(10, 20 + kJustNear, 3.8f));
     candle->SetGameState(&robots);
-    StepTimes(*candle, 400);
+    StepTimes(*candle, 200);
+    EXPECT_EQ(candle->GetCount(), 200);
+    // One step with both far: the stay starts again.
+    near.MoveTo(osg::Vec3f(10, 20 + 50, 3.8f));
+    candle->Step();
+    EXPECT_EQ(candle->GetCount(), 0);
+    near.MoveTo(osg::Vec3f(10 - kJustNear, 20, 3.8f));
+    StepTimes(*candle, 300);
     EXPECT_TRUE(candle->IsBurning());
     EXPECT_EQ(near.GetScore(), 0);
 
-    // A robot without a control unit takes no part: it neither completes
-    // the rule nor holds back the robots after it.
-    far.TakeApart();
     const std::size_t solids = world.solidCount();
-    StepTimes(*candle, 301);
+    candle->Step();
     EXPECT_FALSE(candle->IsBurning());
     EXPECT_EQ(candle->GetFlame(), nullptr);
     EXPECT_EQ(world.solidCount(), solids - 1) << "the flame's solid is gone";
     EXPECT_EQ(far.GetScore(), 0);
     EXPECT_EQ(near.GetScore(), 10);
+}
+
+// With several robots near, the first of them in list order completes the
+// rule, whichever of them stayed longest; a robot that comes near in the
+// last step still takes the points. Robots without a control unit take no
+// part: with only such robots, as without robots, the count stays as it is.
+TEST(PlaygroundObjects, FirstNearRobotInListOrderCompletesASharedStay) {
+    Robots robots;
+    robots.Add(osg::Vec3f(0, 0, 0)).TakeApart();
+    BoxRobot& first = robots.Add(osg::Vec3f(200, 0, 0));
+    BoxRobot& second = robots.Add(osg::Vec3f(kJustNear, 0, 0));
+    Robots apart;
+    apart.Add(osg::Vec3f(0, 0, 0)).TakeApart();
+    osg::ref_ptr<CAlarm> alarm = Loaded(new CAlarm(LibraryContext(), "models/playground/alarm.ive"));
+    alarm->SetGameState(&robots);
+    StepTimes(*alarm, 150);
+    alarm->SetGameState(&apart);
+    StepTimes(*alarm, 400);
+    EXPECT_EQ(alarm->GetCount(), 150);
+    alarm->SetGameState(&robots);
+    StepTimes(*alarm, 150);
+    EXPECT_TRUE(alarm->IsArmed());
+    first.MoveTo(osg::Vec3f(0, kJustNear, 0));
+    alarm->Step();
+    EXPECT_FALSE(alarm->IsArmed());
+    EXPECT_EQ(first.GetScore(), 10);
+    EXPECT_EQ(second.GetScore(), 0);
 }
 
 // A tilted candle that has slid takes its flame solid along, turned as the
@@ -291,6 +324,23 @@ TEST(PlaygroundObjects, WoundedFigureIsRescuedOrLostByTouch) {
     EXPECT_EQ(robot.GetScore(), 10);
     EXPECT_FALSE(saved->GetActive());
     EXPECT_EQ(saved->GetSolid()->firstShapeContactGroup(), 31);
+
+    // Robots are looked at in list order, touch first: a near robot ends the
+    // step before a later one's touch is looked at; a far one does not.
+    Robots two;
+    BoxRobot& ahead = two.Add(osg::Vec3f(0, -kJustNear, 0));
+    BoxRobot& toucher = two.Add(osg::Vec3f(0, 5, 0));
+    osg::ref_ptr<CWounded> third = Loaded(new CWounded(LibraryContext(), "models/playground/astronaut.ive"));
+    third->CreateSolid(&world, 3);
+    third->SetGameState(&two);
+    StepTimes(*third, 5);
+    EXPECT_TRUE(third->IsArmed());
+    EXPECT_EQ(third->GetCount(), 5);
+    ahead.MoveTo(osg::Vec3f(0, -200, 0));
+    third->Step();
+    EXPECT_FALSE(third->IsArmed());
+    EXPECT_FALSE(third->GetActive());
+    EXPECT_EQ(ahead.GetScore() + toucher.GetScore(), 0);
 }
 
 // Objects to carry are picked up after more than 10 steps near, by robots

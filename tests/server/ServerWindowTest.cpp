@@ -1,6 +1,7 @@
 // The server window on port 4480, under a display, with test clients on
 // 127.0.0.1 and 127.0.0.2.
 
+#include "classlink/C3DFile.h"
 #include "server/CClient.h"
 #include "server/Server.h"
 #include "support/LinkTestClient.h"
@@ -15,6 +16,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -37,6 +41,26 @@ namespace {
 
 // Updates that never come by themselves: the test runs them.
 constexpr int kNoUpdates = 3600 * 1000;
+constexpr qint64 kMiB = 1 << 20;
+
+// A line of /proc/self/status in KiB ("VmRSS", "VmHWM"); -1 when missing.
+qint64 ProcessStatusKiB(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QByteArray prefix = QByteArray(key) + ':';
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// Starts the peak resident size (VmHWM) again from the present size.
+bool ResetPeakResident() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
+}
 
 template <typename T> T* Child(const Server& window, const char* name) {
     return window.findChild<T*>(QString::fromLatin1(name));
@@ -182,10 +206,20 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
     WriteFile(folder + QStringLiteral("/notes.3d"), "hello world, no bundle at all");
     WriteFile(folder + QStringLiteral("/notext_10.0.0.2_2012-1-1-1-1-1.3d"),
         QByteArray("0_10_10__<robot/>121234567890"));
-    // No white space and no "<" after the text: the word is cut, not read to
-    // the end of a large file.
+    // No white space and no "<" after the text: the word ends with the text,
+    // the robot file is not read.
     WriteFile(folder + QStringLiteral("/BigDll_10.0.0.3_2012-1-1-1-1-2.3d"),
         QByteArray("2_300000_10__ab") + QByteArray(300000, 'x') + QByteArray(10, 'y'));
+    // A long text: its first word is all that counts; a word running on for
+    // pages is cut, on a whole character.
+    const QByteArray longText
+        = gbk->fromUnicode(QStringLiteral("\n 得分:100,完成时间:2.00秒\n")) + QByteArray(100000, 'z');
+    WriteFile(folder + QStringLiteral("/LongText_10.0.0.5_2012-1-1-1-1-4.3d"),
+        C3DFile::MakeHeader(longText.size(), 10, 10, 0) + longText + "<robot/>xx" + QByteArray(10, 'p'));
+    const QByteArray longWord = gbk->fromUnicode(
+        QStringLiteral("得分:1") + QString(3001, QLatin1Char('0')) + QString(3000, QChar(0x5206)));
+    WriteFile(folder + QStringLiteral("/LongWord_10.0.0.5_2012-1-1-1-1-5.3d"),
+        C3DFile::MakeHeader(longWord.size(), 10, 10, 0) + longWord + "<robot/>xx" + QByteArray(10, 'p'));
     WriteFile(folder + QStringLiteral("/gbk_10.0.0.4_2012-1-1-1-1-3.3d"),
         QByteArray("5_10_10__") + gbk->fromUnicode(QStringLiteral("满分")).left(4) + "!"
             + QByteArray(20, '<'));
@@ -194,15 +228,17 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
 
     Server window(Options());
     const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
-    ASSERT_EQ(scores->rowCount(), 9);
     const QStringList order { QStringLiteral("BigDll"), QStringLiteral("folder"), QStringLiteral("gbk"),
-        QStringLiteral("my_robot"), QStringLiteral("notes"), QStringLiteral("notext"),
-        QStringLiteral("robot1"), QStringLiteral("Short"), QStringLiteral("zero") };
-    for (int row = 0; row < 9; ++row)
+        QStringLiteral("LongText"), QStringLiteral("LongWord"), QStringLiteral("my_robot"),
+        QStringLiteral("notes"), QStringLiteral("notext"), QStringLiteral("robot1"), QStringLiteral("Short"),
+        QStringLiteral("zero") };
+    const int count = static_cast<int>(order.size());
+    ASSERT_EQ(scores->rowCount(), count);
+    for (int row = 0; row < count; ++row)
         EXPECT_EQ(Cell(scores, row, 1), order[row]) << row;
 
     std::map<QString, QStringList> rows;
-    for (int row = 0; row < 9; ++row)
+    for (int row = 0; row < count; ++row)
         rows[Cell(scores, row, 1)] = { Cell(scores, row, 0), Cell(scores, row, 2), Cell(scores, row, 3) };
     EXPECT_EQ(rows[QStringLiteral("robot1")],
         (QStringList { QStringLiteral("192.168.1.5"), QStringLiteral("得分:88,完成时间:30.2秒"),
@@ -214,16 +250,20 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
     EXPECT_EQ(rows[QStringLiteral("notext")][1], QString());
     EXPECT_EQ(rows[QStringLiteral("gbk")][1], QStringLiteral("满分!"));
     EXPECT_EQ(rows[QStringLiteral("folder")][1], QString());
-    const QString big = rows[QStringLiteral("BigDll")][1];
-    EXPECT_TRUE(big.startsWith(QStringLiteral("abxxx")));
-    EXPECT_LE(big.size(), 2 + 1024);
+    EXPECT_EQ(rows[QStringLiteral("BigDll")][1], QStringLiteral("ab"));
+    EXPECT_EQ(rows[QStringLiteral("LongText")][1], QStringLiteral("得分:100,完成时间:2.00秒"));
+    // Only the start of a long word is read.
+    const QString word = rows[QStringLiteral("LongWord")][1];
+    EXPECT_TRUE(word.startsWith(QStringLiteral("得分:1000")));
+    EXPECT_LE(word.size(), 4096);
+    EXPECT_FALSE(word.contains(QChar::ReplacementCharacter));
 
     // Once the teacher sorts by a column, a refresh keeps that order and
     // each file's cells together.
     scores->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     window.RefreshScores();
-    ASSERT_EQ(scores->rowCount(), 9);
-    for (int row = 0; row < 9; ++row) {
+    ASSERT_EQ(scores->rowCount(), count);
+    for (int row = 0; row < count; ++row) {
         const QStringList& expected = rows[Cell(scores, row, 1)];
         EXPECT_EQ(
             (QStringList { Cell(scores, row, 0), Cell(scores, row, 2), Cell(scores, row, 3) }), expected);
@@ -231,7 +271,97 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
             EXPECT_LE(Cell(scores, row - 1, 0), Cell(scores, row, 0));
         }
     }
-    EXPECT_EQ(Cell(scores, 8, 0), QStringLiteral("192.168.1.5"));
+    EXPECT_EQ(Cell(scores, count - 1, 0), QStringLiteral("192.168.1.5"));
+}
+
+// A stored bundle with a 200 MiB result text: a refresh reads its start
+// only, so the server's memory hardly grows while it runs, and the row
+// shows as for any text that does not begin with a word (an empty score).
+TEST_F(ServerWindow, RefreshReadsNoMoreOfAHugeResultTextThanItsStart) {
+    Server window(Options(kNoUpdates));
+    const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
+    ASSERT_EQ(scores->rowCount(), 0);
+
+    constexpr qint64 kText = 200 * kMiB;
+    const QString path = StuFile() + QStringLiteral("/huge_10.0.0.7_2024-6-1-8-0-0.3d");
+    {
+        QDir().mkpath(StuFile());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.write(C3DFile::MakeHeader(kText, 10, 10, 0)) > 0);
+        const QByteArray blanks = QByteArray(kMiB - 1, ' ') + '\n';
+        for (qint64 written = 0; written < kText; written += blanks.size())
+            ASSERT_EQ(file.write(blanks), blanks.size());
+        ASSERT_EQ(file.write("<robot/>xxPROGRAM123"), 20);
+    }
+    const auto removeFile = qScopeGuard([&] { QFile::remove(path); });
+
+    const qint64 idle = ProcessStatusKiB("VmRSS");
+    ASSERT_GT(idle, 0);
+    ASSERT_TRUE(ResetPeakResident());
+    window.RefreshScores();
+    const qint64 peak = ProcessStatusKiB("VmHWM");
+    EXPECT_LT(peak - idle, 50 * 1024) << "peak " << peak << " KiB, idle " << idle << " KiB";
+
+    ASSERT_EQ(scores->rowCount(), 1);
+    EXPECT_EQ(Cell(scores, 0, 1), QStringLiteral("huge"));
+    EXPECT_EQ(Cell(scores, 0, 2), QString());
+    EXPECT_EQ(Cell(scores, 0, 3), QStringLiteral("2024-6-1-8-0-0"));
+}
+
+// At the window's fixed size, a row's cells show whole within the table's
+// visible width: a full result text and the time are not cut, and the last
+// column takes the room that is left. A name long enough to fill the width
+// makes the table scroll rather than cut the time.
+TEST_F(ServerWindow, ScoreTableShowsAWholeResultTextAtTheWindowsSize) {
+    const QString text = QStringLiteral("得分:100,完成时间:123.45秒");
+    WriteFile(StuFile() + QStringLiteral("/张三丰同学_192.168.100.200_2024-12-31-23-59-59.3d"),
+        MakeBundle(7, 900, text));
+    auto window = std::make_unique<Server>(Options(kNoUpdates));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->size(), QSize(600, 600));
+    QTableWidget* scores = Child<QTableWidget>(*window, "m_listScore");
+    ASSERT_EQ(scores->rowCount(), 1);
+    ASSERT_EQ(Cell(scores, 0, 2), text);
+    QApplication::processEvents();
+
+    // Item views leave this much room on either side of a cell's text.
+    const int margin = scores->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, scores) + 1;
+    const auto shownWhole = [&](int row, int column) {
+        const QTableWidgetItem* item = scores->item(row, column);
+        const int needed = QFontMetrics(item->font()).horizontalAdvance(item->text()) + 2 * margin;
+        return scores->visualItemRect(item).width() >= needed;
+    };
+    const int viewport = scores->viewport()->width();
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_TRUE(shownWhole(0, column)) << column << ": " << Cell(scores, 0, column).toStdString();
+        const QRect cell = scores->visualItemRect(scores->item(0, column));
+        EXPECT_GE(cell.left(), 0) << column;
+        EXPECT_LE(cell.right(), viewport - 1) << column;
+    }
+    const QHeaderView* header = scores->horizontalHeader();
+    EXPECT_EQ(header->sectionViewportPosition(3) + header->sectionSize(3), viewport);
+
+    // A window opened on a folder where a long name fills the width.
+    const QString longName = QStringLiteral("三年级二班王小明同学的第一个巡线机器人作品最终修改版本");
+    WriteFile(StuFile() + QStringLiteral("/") + longName
+            + QStringLiteral("_192.168.100.201_2024-12-31-23-59-58.3d"),
+        MakeBundle(8, 900, text));
+    window.reset();
+    window = std::make_unique<Server>(Options(kNoUpdates));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    scores = Child<QTableWidget>(*window, "m_listScore");
+    header = scores->horizontalHeader();
+    ASSERT_EQ(scores->rowCount(), 2);
+    QApplication::processEvents();
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 4; ++column)
+            EXPECT_TRUE(shownWhole(row, column)) << row << ", " << column;
+    }
+    EXPECT_GT(header->length(), scores->viewport()->width());
+    EXPECT_TRUE(scores->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(ServerWindow, ChosenFolderIsListedAtOnceAndReceivesTheNextBundle) {

@@ -63,6 +63,19 @@ osg::BoundingBox Bounds(const scene::SceneObject& object) {
     return object.GetBoundingBox();
 }
 
+// An alarm, a candle and a wounded figure, each 30 from the origin: a robot
+// there is near all three.
+PlaygroundFile StayObjectsAroundTheOrigin() {
+    PlaygroundFile file;
+    file.arrays[PlaygroundFile::ArrayAlarm].push_back(
+        Item(ModelTypeAlarm, "models/playground/alarm.ive", { 30, 0, 1.75f }));
+    file.arrays[PlaygroundFile::ArrayCandle].push_back(
+        Item(ModelTypeCandle, "models/playground/candle.ive", { -30, 0, 3.8f }));
+    file.arrays[PlaygroundFile::ArrayWounded].push_back(
+        Item(ModelTypeWounded, "models/playground/astronaut.ive", { 0, 30, 0.8f }));
+    return file;
+}
+
 } // namespace
 
 // What the simulation builds of a playground file that our writer wrote:
@@ -542,35 +555,39 @@ TEST(TriggerZones, RescueZoneScoresCarriedFiguresByColour) {
     EXPECT_TRUE(rescue->IsArmed());
 
     // Two robots in the zone with a figure each: the first in list order
-    // hands its figure over and ends the zone's check; while it stays in the
-    // zone empty-handed it still ends it, so the other one's turn comes
-    // once it has left.
+    // hands its figure over and ends the zone's check; standing there
+    // empty-handed afterwards it is passed over, so the other one's figure
+    // goes in the next frame.
     SimulationRun two;
     CRob& first = two.AddRobot(-100, -100);
     CRob& second = two.AddRobot(-100, -100);
     PlaygroundFile pair;
-    for (const float x : { 0.0f, 50.0f }) {
+    for (const float x : { 0.0f, 50.0f, 100.0f }) {
         pair.arrays[PlaygroundFile::ArrayTakenObj].push_back(
             Item(ModelTypeTakenObj, "models/playground/astronaut_red.ive", { x, 150, 0.8f }));
     }
     pair.arrays[PlaygroundFile::ArrayTrigger].push_back(zone);
     ASSERT_TRUE(two.Load(pair));
-    for (int i = 0; i < 2; ++i) {
-        CTakenObj* figure = two.Playground().GetTakenObjs()[std::size_t(i)].get();
-        CRob& carrier = i == 0 ? first : second;
-        carrier.GetCarriedObjects().push_back(figure);
-        carrier.GetCarriedTransforms().push_back(figure->GetStartTransform());
-    }
+    const auto give = [&](CRob& carrier, int figure) {
+        CTakenObj* taken = two.Playground().GetTakenObjs()[std::size_t(figure)].get();
+        carrier.GetCarriedObjects().push_back(taken);
+        carrier.GetCarriedTransforms().push_back(taken->GetStartTransform());
+    };
+    give(first, 0);
+    give(second, 1);
     two.Frame();
     EXPECT_EQ(first.GetScore(), 7);
     EXPECT_EQ(second.GetScore(), 0);
     EXPECT_EQ(second.GetCarriedObjects().size(), 1u);
     two.Frame();
-    EXPECT_EQ(second.GetScore(), 0);
-    two.MoveRobot(first, { 100, 100, first.GetCurrentBox().center().z() });
-    two.Frame();
+    EXPECT_EQ(first.GetScore(), 7);
     EXPECT_EQ(second.GetScore(), 7);
     EXPECT_TRUE(second.GetCarriedObjects().empty());
+    // And a figure that reaches the first robot later goes in as well.
+    give(first, 2);
+    two.Frame();
+    EXPECT_EQ(first.GetScore(), 14);
+    EXPECT_TRUE(first.GetCarriedObjects().empty());
 }
 
 // The objects' rules with a real robot: an alarm and a candle near it award
@@ -579,13 +596,7 @@ TEST(TriggerZones, RescueZoneScoresCarriedFiguresByColour) {
 TEST(Playground, ObjectsActOnARealRobot) {
     SimulationRun run;
     CRob& robot = run.AddRobot(0, 0);
-    PlaygroundFile file;
-    file.arrays[PlaygroundFile::ArrayAlarm].push_back(
-        Item(ModelTypeAlarm, "models/playground/alarm.ive", { 30, 0, 1.75f }));
-    file.arrays[PlaygroundFile::ArrayCandle].push_back(
-        Item(ModelTypeCandle, "models/playground/candle.ive", { -30, 0, 3.8f }));
-    file.arrays[PlaygroundFile::ArrayWounded].push_back(
-        Item(ModelTypeWounded, "models/playground/astronaut.ive", { 0, 30, 0.8f }));
+    PlaygroundFile file = StayObjectsAroundTheOrigin();
     file.arrays[PlaygroundFile::ArrayTakenObj].push_back(
         Item(ModelTypeTakenObj, "models/playground/astronaut_yellow.ive", { 0, -30, 0.8f }));
     // A loaded model whose "Take" is not 1 stays where it is.
@@ -613,6 +624,26 @@ TEST(Playground, ObjectsActOnARealRobot) {
     EXPECT_TRUE(run.State().m_vElements.empty());
     EXPECT_TRUE(rescued->GetActive());
     EXPECT_FALSE(run.Scene().HasDrawable(rescued.get()));
+}
+
+// Two real robots, the first in list order far from everything: the second
+// one's stay at an alarm, a candle and a wounded figure counts as if it were
+// alone, 10 each in the 301st step.
+TEST(Playground, ObjectsActForARobotLaterInTheListWhileTheFirstIsFar) {
+    SimulationRun run;
+    CRob& far = run.AddRobot(300, 300);
+    CRob& near = run.AddRobot(0, 0);
+    ASSERT_TRUE(run.Load(StayObjectsAroundTheOrigin()));
+    for (int i = 0; i < 300; ++i)
+        run.Playground().Step();
+    EXPECT_EQ(near.GetScore(), 0);
+    EXPECT_TRUE(run.Playground().GetCandles()[0]->IsBurning());
+    run.Playground().Step();
+    EXPECT_EQ(near.GetScore(), 30);
+    EXPECT_EQ(far.GetScore(), 0);
+    EXPECT_FALSE(run.Playground().GetCandles()[0]->IsBurning());
+    EXPECT_FALSE(run.Playground().GetAlarms()[0]->IsArmed());
+    EXPECT_FALSE(run.Playground().GetWounded()[0]->GetActive());
 }
 
 // The order of a playground step: nothing at all once the run is stopped,

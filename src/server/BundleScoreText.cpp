@@ -1,0 +1,33 @@
+#include "server/BundleScoreText.h"
+
+#include "classlink/C3DFile.h"
+
+#include <QFile>
+#include <QTextCodec>
+
+#include <algorithm>
+
+QString ReadBundleScoreText(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const qint64 size = file.size();
+    const QByteArray start = file.read(C3DFile::kMaxHeaderSize);
+    const C3DFile::Header header = C3DFile::ParseHeader(start, size);
+    if (!C3DFile::IsValid(header, size, C3DFile::Reader::Server))
+        return QString();
+    if (!file.seek(header.headerLength))
+        return QString();
+    const QByteArray bytes = file.read(std::min(header.textLength, kScoreTextPrefix));
+
+    // A character cut by the prefix's end is left out by the codec.
+    static QTextCodec* const gbk = QTextCodec::codecForName("GBK");
+    const QString text = gbk ? gbk->toUnicode(bytes) : QString::fromLocal8Bit(bytes);
+    qsizetype from = 0;
+    while (from < text.size() && text.at(from).isSpace())
+        ++from;
+    qsizetype to = from;
+    while (to < text.size() && !text.at(to).isSpace() && text.at(to) != QLatin1Char('<'))
+        ++to;
+    return text.mid(from, to - from);
+}
