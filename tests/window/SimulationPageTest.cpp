@@ -42,6 +42,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -882,6 +883,30 @@ TEST_F(SimulationPage, AProgramThatDoesNotLoadIsToldWhenChosenAndTheOneBeforeSta
     ASSERT_TRUE(RunToTheEnd());
     EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("15"));
     EXPECT_EQ(m_watcher.Messages().size(), 3) << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(SimulationPage, ARefusedPlaygroundIsToldInTheCurrentLanguageOnly) {
+    // The window in Chinese, as the student switches it.
+    for (QAction* language : W().menu_internationalization->actions()) {
+        if (language->objectName() == QStringLiteral("0"))
+            language->trigger();
+    }
+    ASSERT_EQ(CConfig::Instance().m_nLanguage, 0);
+    WritePlayground("playground/score_and_end.pla", 10, true);
+    LoadPlayground(InFolder("playground/score_and_end.pla"), 0);
+    const qsizetype told = m_watcher.Messages().size();
+
+    g_programDir->write("playground/damaged.pla", "no playground at all");
+    const QString damaged = InFolder("playground/damaged.pla");
+    m_files.push_back(damaged);
+    Pick(W().action_LoadGround);
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 1));
+    const QString message = m_watcher.Messages().back();
+    EXPECT_EQ(message, QStringLiteral("场地文件无法载入，仍使用原来的场地:\n") + damaged);
+    // No English words but the file's name.
+    EXPECT_FALSE(QString(message).remove(damaged).contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}"))))
+        << message.toStdString();
+    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/score_and_end.pla").toStdString());
 }
 
 // ---- an online match ------------------------------------------------------------------------------
