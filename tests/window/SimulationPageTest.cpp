@@ -819,6 +819,18 @@ TEST_F(SimulationPage, ARobotFileThatDoesNotLoadIsToldOnceAndTheRunKeepsWhatItHa
     EXPECT_EQ(W().menu_View_Flow->actions()[0]->text(), QStringLiteral("base.rob"));
     EXPECT_TRUE(W().action_Show_Message->isEnabled());
 
+    // The same with several robots, one of them damaged.
+    m_rows = { { InFolder("robot/base.rob"), QString::fromStdString(Program("drive")) },
+        { InFolder("robot/damaged.rob"), QString::fromStdString(Program("drive_back")) } };
+    Pick(W().action_Multiplayer_Game);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 2, 30000));
+    ASSERT_TRUE(WaitForLoad(1));
+    EXPECT_EQ(
+        Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
+    EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
+    EXPECT_TRUE(Block().m_vecProgramFiles.empty());
+
     // It runs, and Stop shows the score table, not the error again.
     m_lastScore = nullptr;
     m_scoreRows.clear();
@@ -834,7 +846,7 @@ TEST_F(SimulationPage, ARobotFileThatDoesNotLoadIsToldOnceAndTheRunKeepsWhatItHa
     ASSERT_TRUE(RunToTheEnd());
     EXPECT_EQ(m_scoreRows[0], (QStringList { QStringLiteral("base"), m_timeWhenScored, QStringLiteral("15") }));
     QTest::qWait(100);
-    EXPECT_EQ(m_watcher.Messages().size(), told + 1) << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(m_watcher.Messages().size(), told + 2) << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(SimulationPage, AProgramThatDoesNotLoadIsToldWhenChosenAndTheOneBeforeStays) {
