@@ -1008,8 +1008,8 @@ TEST(LanguageTexts, EveryLookupOfTheCodeHasATextInEveryLanguage) {
 // English words a Chinese reader would have to translate.
 TEST(LanguageTexts, ChineseTextsHoldNoEnglishWords) {
     SetUpFile setUp;
-    const std::set<std::string> fileNames = { "Morvane", "ClassServer", "RobotHost", "PNG", "JPG", "BMP", "IVE",
-        "OSG", "ROB", "PLA", "DLL" };
+    const std::set<std::string> fileNames
+        = { "Morvane", "ClassServer", "RobotHost", "PNG", "JPG", "BMP", "IVE", "OSG", "ROB", "PLA", "DLL" };
     const std::regex token(R"([\x21-\x7E]+)");
     const std::regex word("[A-Za-z]{2,}");
     const std::regex path(R"(^\*?[\w-]*[./][\w./-]+$)");
@@ -1038,8 +1038,9 @@ TEST(LanguageTexts, ChineseTextsHoldNoEnglishWords) {
                         found.erase(found.begin());
                     while (!found.empty() && (marks + ".").find(found.back()) != std::string::npos)
                         found.pop_back();
-                    if (!std::regex_search(found, word) || fileNames.count(found) || std::regex_match(found, path)
-                        || std::regex_search(found, digit) || std::regex_match(found, keys))
+                    if (!std::regex_search(found, word) || fileNames.count(found)
+                        || std::regex_match(found, path) || std::regex_search(found, digit)
+                        || std::regex_match(found, keys))
                         continue;
                     ADD_FAILURE() << element->Value() << "/" << a->Name() << " holds the English \"" << found
                                   << "\": " << text;

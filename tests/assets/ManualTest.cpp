@@ -96,8 +96,8 @@ TEST(Manual, TheRobotChapterTellsHowToSeeThatAWheelIsMountedOnAMotor) {
         ASSERT_FALSE(chapter.empty()) << language;
         bool told = false;
         const std::regex block(R"(<(li|p)>([\s\S]*?)</\1>)");
-        for (auto it = std::sregex_iterator(chapter.begin(), chapter.end(), block); it != std::sregex_iterator();
-             ++it) {
+        for (auto it = std::sregex_iterator(chapter.begin(), chapter.end(), block);
+             it != std::sregex_iterator(); ++it) {
             const std::string text = (*it)[2];
             told = told || std::all_of(words.begin(), words.end(), [&](const std::string& word) {
                 return text.find(word) != std::string::npos;

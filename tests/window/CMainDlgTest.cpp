@@ -13,11 +13,11 @@
 #include "widgets/CExWidget.h"
 #include "widgets/MyPushButton.h"
 
-#include <QAction>
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -611,8 +611,8 @@ TEST(CMainDlg, TheTitleAndTheExamplesEntriesKeepTheirWordsApartInBothLanguages) 
             if (parts[1] != QLatin1String("0"))
                 expected += QStringLiteral(" (") + config.GetText("CMainDlg", "f_LanguageExample", "sLv")
                     + parts[1] + QLatin1Char(')');
-            expected += QStringLiteral(" [") + QString::fromUtf8(config.FindExample(parts[0])->Attribute("file"))
-                + QLatin1Char(']');
+            expected += QStringLiteral(" [")
+                + QString::fromUtf8(config.FindExample(parts[0])->Attribute("file")) + QLatin1Char(']');
             EXPECT_EQ(entry->text(), expected);
         }
     }
@@ -657,8 +657,10 @@ TEST(CMainDlg, QtsOwnDialogsSpeakTheWindowsLanguage) {
         w.action_open->trigger();
         return texts;
     };
-    const QStringList chinese = { QStringLiteral("取消"), QStringLiteral("打开"), QStringLiteral("文件名称：") };
-    const QStringList english = { QStringLiteral("Cancel"), QStringLiteral("Open"), QStringLiteral("File name:") };
+    const QStringList chinese
+        = { QStringLiteral("取消"), QStringLiteral("打开"), QStringLiteral("文件名称：") };
+    const QStringList english
+        = { QStringLiteral("Cancel"), QStringLiteral("Open"), QStringLiteral("File name:") };
     EXPECT_EQ(chooserTexts(), chinese);
     LanguageAction(w, 1)->trigger();
     EXPECT_EQ(chooserTexts(), english);

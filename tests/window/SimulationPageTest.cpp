@@ -811,8 +811,7 @@ TEST_F(SimulationPage, ARobotFileThatDoesNotLoadIsToldOnceAndTheRunKeepsWhatItHa
         m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "s"));
     // The robot loaded before is back, with its program and playground.
     ASSERT_TRUE(WaitForLoad(1));
-    EXPECT_EQ(
-        Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
+    EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
     EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
     EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/score_and_end.pla").toStdString());
     ASSERT_EQ(W().menu_View_Flow->actions().size(), 1);
@@ -826,8 +825,7 @@ TEST_F(SimulationPage, ARobotFileThatDoesNotLoadIsToldOnceAndTheRunKeepsWhatItHa
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
     ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 2, 30000));
     ASSERT_TRUE(WaitForLoad(1));
-    EXPECT_EQ(
-        Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
+    EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
     EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
     EXPECT_TRUE(Block().m_vecProgramFiles.empty());
 
@@ -844,9 +842,11 @@ TEST_F(SimulationPage, ARobotFileThatDoesNotLoadIsToldOnceAndTheRunKeepsWhatItHa
     ASSERT_TRUE(WaitForLoad(1));
     // The program drove the robot: the run to the end scores both zones.
     ASSERT_TRUE(RunToTheEnd());
-    EXPECT_EQ(m_scoreRows[0], (QStringList { QStringLiteral("base"), m_timeWhenScored, QStringLiteral("15") }));
+    EXPECT_EQ(
+        m_scoreRows[0], (QStringList { QStringLiteral("base"), m_timeWhenScored, QStringLiteral("15") }));
     QTest::qWait(100);
-    EXPECT_EQ(m_watcher.Messages().size(), told + 2) << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(m_watcher.Messages().size(), told + 2)
+        << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(SimulationPage, AProgramThatDoesNotLoadIsToldWhenChosenAndTheOneBeforeStays) {
@@ -883,7 +883,8 @@ TEST_F(SimulationPage, AProgramThatDoesNotLoadIsToldWhenChosenAndTheOneBeforeSta
     ASSERT_TRUE(m_watcher.WaitForMessages(3));
     EXPECT_EQ(m_watcher.Messages().back(),
         refusal(QString::fromStdString(Program("no_get_data")),
-            config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoFunction").arg(QStringLiteral("GetData"))));
+            config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoFunction")
+                .arg(QStringLiteral("GetData"))));
     EXPECT_TRUE(m_watcher.Messages().back().contains(QStringLiteral("GetData")));
     EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
     EXPECT_TRUE(Block().m_vecProgramFiles.empty());
@@ -916,7 +917,8 @@ TEST_F(SimulationPage, ARefusedPlaygroundIsToldInTheCurrentLanguageOnly) {
     const QString message = m_watcher.Messages().back();
     EXPECT_EQ(message, QStringLiteral("场地文件无法载入，仍使用原来的场地:\n") + damaged);
     // No English words but the file's name.
-    EXPECT_FALSE(QString(message).remove(damaged).contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}"))))
+    EXPECT_FALSE(
+        QString(message).remove(damaged).contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}"))))
         << message.toStdString();
     EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/score_and_end.pla").toStdString());
 }
