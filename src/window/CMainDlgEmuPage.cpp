@@ -399,8 +399,9 @@ void CMainDlg::f_EmuAppRefresh() {
         m_sShownPlayground = block.m_strPlaygroundFile;
     } else if (!block.m_strPlaygroundFile.empty()) {
         // The playground shown before stays, and so does its file, so that
-        // the next reload does not refuse the same file again.
-        // The message names the file; why, in the log's words, goes to the log.
+        // the next reload does not refuse the same file again. The message
+        // names the refused file in the current language; why, in the
+        // reader's words, goes to the log.
         qCWarning(lcWindow, "The playground %s was not loaded: %s", block.m_strPlaygroundFile.c_str(),
             refused.c_str());
         const QString file = RunPath(block.m_strPlaygroundFile);
