@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
     cmake g++ make ninja-build pkgconf clang-format
     qt6-base-dev libqt6opengl6-dev qt6-5compat-dev
+    qt6-translations-l10n  # Qt's own dialogs in the window's language
     libopenscenegraph-dev libode-dev libtinyxml-dev
     libgtest-dev libbenchmark-dev libfcl-dev
     xvfb xauth libgl1-mesa-dri libglx-mesa0 mesa-utils

@@ -122,7 +122,8 @@ char Receive() {
         pause();
 }
 
-bool Fail(const char* format, const char* detail) {
+bool Fail(const char* format, const char* detail, robothost::LoadFault fault = robothost::LoadFault::Other) {
+    g_block->loadFault = fault;
     std::snprintf(g_block->loadError, sizeof g_block->loadError, format, detail);
     return false;
 }
@@ -131,16 +132,19 @@ bool Load(const char* path) {
     void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* error = dlerror();
-        return Fail("not a loadable program library (%s)", error ? error : "unknown reason");
+        return Fail("not a loadable program library (%s)", error ? error : "unknown reason",
+            robothost::LoadFault::NotALibrary);
     }
     // Looked up in this order; the first missing name is the one reported.
-    const char* const names[] = { "Run", "SetData", "GetData", "IsPause", "Start" };
-    void* symbols[5] = {};
-    for (int i = 0; i < 5; ++i) {
+    void* symbols[robothost::kProgramFunctionCount] = {};
+    for (std::uint32_t i = 0; i < robothost::kProgramFunctionCount; ++i) {
         dlerror();
-        symbols[i] = dlsym(library, names[i]);
-        if (!symbols[i])
-            return Fail("it does not export \"%s\"", names[i]);
+        symbols[i] = dlsym(library, robothost::kProgramFunctions[i]);
+        if (!symbols[i]) {
+            g_block->missingFunction = i;
+            return Fail("it does not export \"%s\"", robothost::kProgramFunctions[i],
+                robothost::LoadFault::MissingFunction);
+        }
     }
     g_program.run = reinterpret_cast<RunFunction>(symbols[0]);
     g_program.setData = reinterpret_cast<SetDataFunction>(symbols[1]);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -187,4 +188,48 @@ void CRobotProgram::Report(
     const std::string line = "Robot " + std::to_string(m_nRobot + 1) + ": program \"" + path + "\" " + what
         + ": " + reason + "\n";
     std::fputs(line.c_str(), stderr);
+}
+
+CRobotProgram::CheckResult CRobotProgram::CheckProgram(const std::string& path) {
+    CheckResult result;
+    std::string bytes;
+    if (!ReadWholeFile(platform::InProgramDir(path), bytes, result.reason)) {
+        result.fault = Fault::Unreadable;
+        return result;
+    }
+    std::error_code ignored;
+    fs::create_directories(platform::InProgramDir(kTempFolder), ignored);
+    // A name of its own, reserved before it is written, and gone afterwards.
+    std::string copy = (platform::InProgramDir(kTempFolder) / "checkXXXXXX.dll").string();
+    UniqueFd reserved(mkostemps(copy.data(), 4, O_CLOEXEC));
+    if (!reserved.IsValid()) {
+        result.fault = Fault::Other;
+        result.reason = "cannot write its private copy in " + std::string(kTempFolder) + " ("
+            + std::strerror(errno) + ")";
+        return result;
+    }
+    reserved.Reset();
+    if (!WriteCopy(copy, bytes, result.reason)) {
+        unlink(copy.c_str());
+        result.fault = Fault::Other;
+        return result;
+    }
+    RobotHostProcess host;
+    if (!host.Start(platform::InProgramDir(kHostExecutable), copy, kLoadTimeLimit, result.reason)) {
+        switch (host.StartFault()) {
+        case RobotHostProcess::Fault::NotALibrary:
+            result.fault = Fault::NotALibrary;
+            break;
+        case RobotHostProcess::Fault::MissingFunction:
+            result.fault = Fault::MissingFunction;
+            result.function = host.MissingFunction();
+            break;
+        default:
+            result.fault = Fault::Other;
+            break;
+        }
+    }
+    host.Kill();
+    unlink(copy.c_str());
+    return result;
 }

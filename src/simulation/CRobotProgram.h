@@ -41,6 +41,24 @@ public:
     // Ends the program and forgets it; always true.
     bool UnloadProgram();
 
+    // What a load of a program file finds wrong.
+    enum class Fault {
+        None,
+        Unreadable, // the file cannot be read
+        NotALibrary, // it is no shared library
+        MissingFunction, // it lacks `function`
+        Other, // it crashed, ended or hung while loading, or no host could run it
+    };
+    struct CheckResult {
+        Fault fault = Fault::None;
+        std::string function;
+        // In the words of the log.
+        std::string reason;
+    };
+    // Loads the program file as a robot's load does, from a private copy in
+    // a host of its own, and ends it again; no robot's program changes.
+    static CheckResult CheckProgram(const std::string& path);
+
     // One lock-step exchange: the program gets the input text and its output
     // text replaces output. Does nothing when no program is loaded; a program
     // that fails in this exchange is dropped and output keeps its old text.

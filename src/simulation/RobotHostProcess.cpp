@@ -135,6 +135,9 @@ RobotHostProcess::~RobotHostProcess() {
 bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable,
     const std::filesystem::path& library, std::chrono::milliseconds timeLimit, std::string& reason) {
     Kill();
+    // Anything that fails before the host has answered is no fault of the library.
+    m_startFault = Fault::Other;
+    m_missingFunction.clear();
 
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
@@ -213,11 +216,22 @@ bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable,
     case WaitResult::Message:
         if (message == robothost::kReady) {
             kill(m_pid, SIGSTOP);
+            m_startFault = Fault::None;
             return true;
         }
         if (message == robothost::kFailed) {
             m_block->loadError[sizeof m_block->loadError - 1] = '\0';
             reason = m_block->loadError;
+            // The block lies in the program's reach as well: only known values count.
+            const robothost::LoadFault fault = m_block->loadFault;
+            const std::uint32_t function = m_block->missingFunction;
+            if (fault == robothost::LoadFault::NotALibrary) {
+                m_startFault = Fault::NotALibrary;
+            } else if (fault == robothost::LoadFault::MissingFunction
+                && function < robothost::kProgramFunctionCount) {
+                m_startFault = Fault::MissingFunction;
+                m_missingFunction = robothost::kProgramFunctions[function];
+            }
         } else {
             reason = "the program host gave an invalid answer";
         }

@@ -31,9 +31,19 @@ public:
 
     // Starts the host on a program library and waits until the program is
     // loaded and its thread is ready; the host is then stopped. On failure no
-    // host is left and reason says why.
+    // host is left, reason says why and StartFault what kind of failure it was.
     bool Start(const std::filesystem::path& hostExecutable, const std::filesystem::path& library,
         std::chrono::milliseconds timeLimit, std::string& reason);
+
+    enum class Fault {
+        None,
+        NotALibrary, // the file is no shared library
+        MissingFunction, // MissingFunction() names the first function it lacks
+        Other, // the host did not start, or the program crashed, ended or hung while loading
+    };
+    // Of the last Start.
+    Fault StartFault() const { return m_startFault; }
+    const std::string& MissingFunction() const { return m_missingFunction; }
 
     // One exchange. The input must be shorter than the host's input area
     // (robothost::kInputCapacity). On success output holds the program's text
@@ -62,6 +72,8 @@ private:
     std::string PhaseName() const;
 
     pid_t m_pid = -1;
+    Fault m_startFault = Fault::None;
+    std::string m_missingFunction;
     UniqueFd m_channel;
     std::unique_ptr<robothost::SharedBlock, SharedBlockUnmapper> m_block;
 };

@@ -45,6 +45,17 @@ inline constexpr char kOutput = 'O'; // host -> simulator: step done, output and
 // simulator to say where a program hung or crashed.
 enum class Phase : std::uint32_t { Loading, Idle, SetData, Start, IsPause, GetData };
 
+// The functions every program exports, in the order the host looks them up.
+inline constexpr const char* kProgramFunctions[] = { "Run", "SetData", "GetData", "IsPause", "Start" };
+inline constexpr std::uint32_t kProgramFunctionCount = sizeof kProgramFunctions / sizeof kProgramFunctions[0];
+
+// Why a load failed, beside loadError's text: what the student is told.
+enum class LoadFault : std::uint32_t {
+    Other, // the host could not prepare itself
+    NotALibrary, // the file is no shared library the host can load
+    MissingFunction, // missingFunction names the first function not exported
+};
+
 struct SharedBlock {
     std::atomic<Phase> phase;
     // Written by the host's fault handler just before the process dies.
@@ -54,6 +65,9 @@ struct SharedBlock {
     // Host -> simulator, valid after kOutput.
     std::int32_t zeroPolls;
     std::uint32_t outputLength;
+    // Host -> simulator, valid after kFailed.
+    LoadFault loadFault;
+    std::uint32_t missingFunction; // an index into kProgramFunctions
     char loadError[512];
     char output[kOutputSize];
 };

@@ -30,6 +30,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QTranslator>
 
 // The window's pictures are compiled into the program.
 static void InitWindowPictures() {

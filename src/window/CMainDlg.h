@@ -14,6 +14,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ class QCloseEvent;
 class QLabel;
 class QRegularExpressionValidator;
 class QTimer;
+class QTranslator;
 class QToolBar;
 class QTreeWidgetItem;
 class TiXmlElement;
@@ -139,6 +141,9 @@ public:
 
     // ---- language texts and message boxes (CMainDlgLanguage.cpp) -----------------
     void f_Language(bool atStart);
+    // Qt's own texts (file and colour choosers, standard buttons) in the
+    // current language, from the translations installed with Qt.
+    void ApplyQtTranslations();
     void f_LanguageMenu();
     void f_LanguageTitle();
     void f_LanguageExample();
@@ -150,8 +155,9 @@ public:
     QString f_OpenFileMessage() const;
     QString f_3DFileMessage() const;
     void f_3DFileTips() const;
-    // Tells how a playground file was read (isLoad) or written.
-    void f_SaveMapMessage(bool ok, bool isLoad);
+    // Tells how a playground file was read (isLoad) or written; a failure
+    // names the file.
+    void f_SaveMapMessage(bool ok, bool isLoad, const QString& file = QString());
 
     // ---- pages (CMainDlgRobPage.cpp, CMainDlgPlaPage.cpp, CMainDlgEmuPage.cpp) ---
     void f_InitRobAppPage();
@@ -191,6 +197,8 @@ public:
     QString f_ScoreForLanguage2() const;
     void f_MapPixWrong() const;
     void f_LoadStrategyMessage() const;
+    // The same, for a chosen program file, with what is wrong with it.
+    void f_LoadStrategyMessage(const QString& file, const QString& reason) const;
 
     // ---- online contest (CMainDlgContest.cpp) --------------------------------------
     // Asks the contest server for a match; the window waits, disabled, for
@@ -509,6 +517,8 @@ private:
     QString m_sPlaStatusText;
     // Built once, without a parent, like the window's other dialogs.
     std::unique_ptr<CUserDefineDlg> m_pUserDefineDlg;
+    // Qt's translations for the current language; none for English, Qt's own.
+    std::unique_ptr<QTranslator> m_pQtTranslator;
 
     // ---- simulation page ----------------------------------------------------------------
     bool m_bEmuRunning = false;
@@ -522,6 +532,14 @@ private:
     // The playground file the simulation shows (empty: none); a file it
     // refuses gives way to it.
     std::string m_sShownPlayground;
+    // The robots and programs of the run before a choice of robots; robots
+    // chosen that do not load give way to them.
+    struct RunLists {
+        std::vector<std::string> robots;
+        std::vector<std::string> programs;
+        std::string program;
+    };
+    std::optional<RunLists> m_runListsBefore;
     // Texts of the start action: idle text, idle status tip, running text,
     // running status tip.
     QString m_sStartTexts[4];

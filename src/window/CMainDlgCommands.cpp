@@ -187,7 +187,7 @@ void CMainDlg::slot_Save() {
             slot_SaveAs();
             return;
         }
-        f_SaveMapMessage(SavePlayground(m_sPlaFile), false);
+        f_SaveMapMessage(SavePlayground(m_sPlaFile), false, FromLocalPath(m_sPlaFile));
     }
 }
 
@@ -212,7 +212,7 @@ void CMainDlg::slot_SaveAs() {
         const bool saved = SavePlayground(LocalPath(file));
         if (saved)
             m_sPlaFile = LocalPath(file);
-        f_SaveMapMessage(saved, false);
+        f_SaveMapMessage(saved, false, file);
     }
     ShowFileStatusTip(file);
 }
@@ -267,7 +267,7 @@ void CMainDlg::slot_Open() {
             m_sPlaFile = LocalPath(file);
             m_bPlaNew = false;
         }
-        f_SaveMapMessage(loaded, true);
+        f_SaveMapMessage(loaded, true, file);
         if (!loaded)
             return;
     }
@@ -459,11 +459,17 @@ void CMainDlg::slot_SoftwareHelp() {
 }
 
 void CMainDlg::OpenProgramFile(const QString& relative, const QString& fragment) {
-    QUrl url = QUrl::fromLocalFile(m_config.InProgramDir(relative));
+    const QString path = m_config.InProgramDir(relative);
+    QUrl url = QUrl::fromLocalFile(path);
     if (!fragment.isEmpty())
         url.setFragment(fragment);
-    if (!QDesktopServices::openUrl(url))
-        qCWarning(lcWindow, "The desktop could not open %s", qPrintable(url.toString()));
+    if (QDesktopServices::openUrl(url))
+        return;
+    qCWarning(lcWindow, "The desktop could not open %s", qPrintable(url.toString()));
+    // A desktop without a program for web pages: the student learns where
+    // the page is, to open it by hand.
+    m_config.f_TipsDlg(m_config.GetText("CMainDlg", "OpenProgramFile", "s") + QLatin1Char('\n')
+        + QDir::toNativeSeparators(path));
 }
 
 void CMainDlg::slot_DocumetHelp() {

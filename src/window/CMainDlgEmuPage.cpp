@@ -14,6 +14,7 @@
 #include "scene/SceneView.h"
 #include "simulation/CPlayground.h"
 #include "simulation/CRob.h"
+#include "simulation/CRobotProgram.h"
 #include "widgets/CBrickBox.h"
 #include "widgets/CExWidget.h"
 #include "widgets/CImageViewer.h"
@@ -28,6 +29,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QTimer>
 #include <QToolBar>
 
 namespace Ui {
@@ -37,6 +39,24 @@ namespace {
 QString Text(const TiXmlElement* group, const char* key) {
     const char* value = group ? group->Attribute(key) : nullptr;
     return value ? QString::fromUtf8(value) : QString();
+}
+
+// What a program check found, in the current language.
+QString ProgramFaultText(const CConfig& config, const CRobotProgram::CheckResult& check) {
+    switch (check.fault) {
+    case CRobotProgram::Fault::None:
+        break;
+    case CRobotProgram::Fault::Unreadable:
+        return config.GetText("CMainDlg", "f_LoadStrategyMessage", "sUnreadable");
+    case CRobotProgram::Fault::NotALibrary:
+        return config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoLibrary");
+    case CRobotProgram::Fault::MissingFunction:
+        return config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoFunction")
+            .arg(QString::fromStdString(check.function));
+    case CRobotProgram::Fault::Other:
+        return config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoStart");
+    }
+    return QString();
 }
 
 } // namespace
@@ -264,6 +284,11 @@ void CMainDlg::f_LoadStrategyMessage() const {
     m_config.ShowTips("CMainDlg", "f_LoadStrategyMessage", "s");
 }
 
+void CMainDlg::f_LoadStrategyMessage(const QString& file, const QString& reason) const {
+    m_config.f_TipsDlg(m_config.GetText("CMainDlg", "f_LoadStrategyMessage", "s") + QLatin1Char('\n') + file
+        + QLatin1Char('\n') + reason);
+}
+
 // ---- loading -------------------------------------------------------------------------------
 
 QString CMainDlg::RunPath(const std::string& path) const {
@@ -288,6 +313,7 @@ bool CMainDlg::slot_VirtualLoadRobot() {
         return false;
     if (file.endsWith(QStringLiteral(".3d"), Qt::CaseInsensitive))
         return f_Load3DFile(file);
+    m_runListsBefore = RunLists { block.m_vecRobotFiles, block.m_vecProgramFiles, block.m_strProgramFile };
     m_pEmuApp->GetLoadBlock()->m_vecRobotFiles = { file.toLocal8Bit().toStdString() };
     f_EmuAppRefresh();
     return true;
@@ -316,9 +342,18 @@ bool CMainDlg::slot_LoadStrategy() {
         return false;
     if (file.endsWith(QStringLiteral(".3d"), Qt::CaseInsensitive))
         return f_Load3DFile(file);
+    // Tried before anything changes: a program that does not load is told
+    // now, with robots or without, and the one before stays.
+    const std::string chosen = file.toLocal8Bit().toStdString();
+    const CRobotProgram::CheckResult check = CRobotProgram::CheckProgram(chosen);
+    if (check.fault != CRobotProgram::Fault::None) {
+        qCWarning(lcWindow, "The program %s was not taken: %s", chosen.c_str(), check.reason.c_str());
+        f_LoadStrategyMessage(file, ProgramFaultText(m_config, check));
+        return false;
+    }
     SRobThreadData& lists = *m_pEmuApp->GetLoadBlock();
     lists.m_vecProgramFiles.clear();
-    lists.m_strProgramFile = file.toLocal8Bit().toStdString();
+    lists.m_strProgramFile = chosen;
     bool loaded = true;
     for (int i = 0; i < m_pEmuApp->GetRobotCount(); ++i) {
         if (!m_pEmuApp->LoadRobotProgram(lists.m_strProgramFile, i))
@@ -364,12 +399,14 @@ void CMainDlg::f_EmuAppRefresh() {
         m_sShownPlayground = block.m_strPlaygroundFile;
     } else if (!block.m_strPlaygroundFile.empty()) {
         // The playground shown before stays, and so does its file, so that
-        // the next reload does not refuse the same file again.
+        // the next reload does not refuse the same file again. The message
+        // names the refused file in the current language; why, in the
+        // reader's words, goes to the log.
         qCWarning(lcWindow, "The playground %s was not loaded: %s", block.m_strPlaygroundFile.c_str(),
             refused.c_str());
+        const QString file = RunPath(block.m_strPlaygroundFile);
         block.m_strPlaygroundFile = m_sShownPlayground;
-        m_config.f_TipsDlg(m_config.GetText("CMainDlg", "f_EmuAppRefresh", "s") + QStringLiteral("\n")
-            + QString::fromStdString(refused));
+        m_config.f_TipsDlg(m_config.GetText("CMainDlg", "f_EmuAppRefresh", "s") + QLatin1Char('\n') + file);
     }
     // Without robot files the loader has nothing to do and says nothing:
     // the reload is over at once.
@@ -409,8 +446,23 @@ bool CMainDlg::HandProgramsToRobots() {
 
 void CMainDlg::f_Ui_ReloadToEmuApp(int result) {
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    std::optional<RunLists> before;
+    before.swap(m_runListsBefore);
     if (result == 0) {
         m_config.ShowTips("CMainDlg", "f_Ui_ReloadToEmuApp", "s");
+        if (before) {
+            // The robots chosen did not load: they are told once, and the run
+            // gets back the robots and programs it had. Loaded once the
+            // loader's end has been dealt with in full.
+            block.m_vecRobotFiles = std::move(before->robots);
+            block.m_vecProgramFiles = std::move(before->programs);
+            block.m_strProgramFile = std::move(before->program);
+            QTimer::singleShot(0, this, [this] {
+                if (!m_pEmuApp->IsLoading())
+                    f_EmuAppRefresh();
+            });
+            return;
+        }
     } else if (result == 2) {
         // A robot broke the playground's part limits and was left out: the
         // rules show what the playground allows.

@@ -210,6 +210,7 @@ void CMainDlg::slot_Multiplayer_Game() {
     if (m_pEmuApp->IsLoading())
         return;
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    const RunLists before { block.m_vecRobotFiles, block.m_vecProgramFiles, block.m_strProgramFile };
     // One program for every robot becomes each robot's own, so the dialog
     // shows it in every row.
     if (!block.m_vecRobotFiles.empty() && !block.m_strProgramFile.empty()
@@ -220,6 +221,7 @@ void CMainDlg::slot_Multiplayer_Game() {
     CMultiRobDlg robots(m_config, this);
     if (robots.Exec(&block.m_vecRobotFiles, &block.m_vecProgramFiles) != QDialog::Accepted)
         return;
+    m_runListsBefore = before;
     const std::vector<std::string>& programs = block.m_vecProgramFiles;
     if (!programs.empty() && programs.size() == block.m_vecRobotFiles.size()
         && std::all_of(

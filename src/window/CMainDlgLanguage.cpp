@@ -9,14 +9,18 @@
 #include "dialogs/CUserDefineDlg.h"
 #include "foundation/CConfig.h"
 #include "widgets/MyPushButton.h"
+#include "window/WindowLog.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
 #include <QTabWidget>
+#include <QTranslator>
 
 namespace Ui {
 
@@ -75,6 +79,7 @@ void CMainDlg::slot_SetLanguage(QAction* action) {
 
 void CMainDlg::f_Language(bool atStart) {
     const CConfig& config = m_config;
+    ApplyQtTranslations();
     f_LanguageTitle();
     f_LanguageMenu();
     f_LanguageRobApp(atStart);
@@ -111,6 +116,36 @@ void CMainDlg::f_Language(bool atStart) {
     if (group->Attribute("sQt"))
         m_pUpdateAction->setToolTip(Text(group, "sQt"));
     slot_ShowLv();
+}
+
+void CMainDlg::ApplyQtTranslations() {
+    // The set-up file names its languages; Qt's translations go by locale.
+    static const std::pair<const char*, const char*> locales[] = { { "中文", "zh_CN" } };
+    const CConfig& config = m_config;
+    const std::string language = config.m_nLanguage >= 0
+            && static_cast<std::size_t>(config.m_nLanguage) < config.m_vecLanguage.size()
+        ? config.m_vecLanguage[static_cast<std::size_t>(config.m_nLanguage)]
+        : std::string();
+    QString locale;
+    for (const auto& [name, code] : locales) {
+        if (language == name)
+            locale = QLatin1String(code);
+    }
+    if (m_pQtTranslator) {
+        QCoreApplication::removeTranslator(m_pQtTranslator.get());
+        m_pQtTranslator.reset();
+    }
+    if (locale.isEmpty())
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QStringLiteral("qtbase_") + locale, folder)) {
+        qCWarning(lcWindow, "Qt's translations for %s are not in %s: Qt's dialogs stay in English",
+            qPrintable(locale), qPrintable(folder));
+        return;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    m_pQtTranslator = std::move(translator);
 }
 
 void CMainDlg::f_LanguageMenu() {
@@ -238,12 +273,13 @@ void CMainDlg::f_LanguageExample() {
         const QStringList parts = action->objectName().split(QLatin1Char(','));
         if (parts.size() != 2)
             continue;
+        // The level and the file name stand apart from the name, in either language.
         QString text = config.GetExampleName(parts[0]);
         if (parts[1] != QLatin1String("0"))
-            text += QLatin1Char('(') + levelText + parts[1] + QLatin1Char(')');
+            text += QStringLiteral(" (") + levelText + parts[1] + QLatin1Char(')');
         const TiXmlElement* entry = config.FindExample(parts[0]);
         if (const char* file = entry ? entry->Attribute("file") : nullptr)
-            text += QLatin1Char('[') + QString::fromUtf8(file) + QLatin1Char(']');
+            text += QStringLiteral(" [") + QString::fromUtf8(file) + QLatin1Char(']');
         action->setText(text);
     }
 }
@@ -316,13 +352,13 @@ void CMainDlg::f_3DFileTips() const {
     m_config.ShowTips(kClass, "f_3DFileTips", "s");
 }
 
-void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad) {
+void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad, const QString& file) {
     const char* key = isLoad ? (ok ? "sLoad" : "sLoadNo") : (ok ? "sOK" : "sNo");
     QString text = m_config.GetText(kClass, "f_SaveMapMessage", key);
-    // What went wrong, as the playground builder found it.
-    const std::string& reason = m_pPlaApp->GetFileError();
-    if (!ok && !reason.empty())
-        text += QLatin1Char('\n') + QString::fromStdString(reason);
+    // The message stays in the current language: it names the file, and the
+    // builder's own words of why went to the log.
+    if (!ok && !file.isEmpty())
+        text += QLatin1Char('\n') + file;
     m_config.f_TipsDlg(text);
 }
 

@@ -438,7 +438,7 @@ bool CMainDlg::HandPlaygroundOver() {
     const QString copy = m_config.InProgramDir(QString::fromLatin1(PlaygroundFile::kHandOverFile));
     // A copy: the playground in the builder is no more saved than before.
     if (!m_pPlaApp->SaveCopy(LocalPath(copy))) {
-        f_SaveMapMessage(false, false);
+        f_SaveMapMessage(false, false, copy);
         return false;
     }
     if (!AcceptsMatchPlaygroundFile(copy))

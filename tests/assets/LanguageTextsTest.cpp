@@ -1002,6 +1002,55 @@ TEST(LanguageTexts, EveryLookupOfTheCodeHasATextInEveryLanguage) {
     }
 }
 
+// A Chinese text is Chinese only: the ASCII words in it are names of files
+// (paths, our programs' file names, file kinds such as PNG), numbers (and
+// part numbers and sizes such as 512x512) or keys such as Ctrl+R, never
+// English words a Chinese reader would have to translate.
+TEST(LanguageTexts, ChineseTextsHoldNoEnglishWords) {
+    SetUpFile setUp;
+    const std::set<std::string> fileNames
+        = { "Morvane", "ClassServer", "RobotHost", "PNG", "JPG", "BMP", "IVE", "OSG", "ROB", "PLA", "DLL" };
+    const std::regex token(R"([\x21-\x7E]+)");
+    const std::regex word("[A-Za-z]{2,}");
+    const std::regex path(R"(^\*?[\w-]*[./][\w./-]+$)");
+    const std::regex digit("[0-9]");
+    const std::regex keys(R"(^((Ctrl|Shift|Alt)\+)+\w+$)");
+    int texts = 0;
+    for (const TiXmlElement* lang : setUp.languages) {
+        if (SetUpFile::NameOf(lang) != "中文")
+            continue;
+        std::vector<const TiXmlElement*> open = { lang };
+        while (!open.empty()) {
+            const TiXmlElement* element = open.back();
+            open.pop_back();
+            for (const TiXmlElement* child = element->FirstChildElement(); child;
+                 child = child->NextSiblingElement())
+                open.push_back(child);
+            for (const TiXmlAttribute* a = element->FirstAttribute(); a; a = a->Next()) {
+                ++texts;
+                const std::string text = a->Value();
+                for (auto it = std::sregex_iterator(text.begin(), text.end(), token);
+                     it != std::sregex_iterator(); ++it) {
+                    std::string found = it->str();
+                    // Brackets and sentence marks around a name are no part of it.
+                    const std::string marks = "()[]{}<>:;,!?\"'";
+                    while (!found.empty() && marks.find(found.front()) != std::string::npos)
+                        found.erase(found.begin());
+                    while (!found.empty() && (marks + ".").find(found.back()) != std::string::npos)
+                        found.pop_back();
+                    if (!std::regex_search(found, word) || fileNames.count(found)
+                        || std::regex_match(found, path) || std::regex_search(found, digit)
+                        || std::regex_match(found, keys))
+                        continue;
+                    ADD_FAILURE() << element->Value() << "/" << a->Name() << " holds the English \"" << found
+                                  << "\": " << text;
+                }
+            }
+        }
+    }
+    EXPECT_GT(texts, 400);
+}
+
 // The names the data of the set-up file asks for: every studio's and every
 // example's, in every language.
 TEST(LanguageTexts, EveryStudioAndExampleHasANameInEveryLanguage) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +70,40 @@ TEST(Manual, NamesEverySensorLightAndFunctionOfTheHeaderInBothLanguages) {
         for (const std::string& name : names)
             EXPECT_TRUE(std::regex_search(section, std::regex("\\b" + name + "\\b")))
                 << "the " << language << " manual does not name " << name;
+    }
+}
+
+// The robot-building chapter of each language, from its heading to the next.
+std::string RobotChapter(const std::string& manual, const std::string& language) {
+    const size_t begin = manual.find("<h2 id=\"" + language + "-robot\"");
+    if (begin == std::string::npos)
+        return std::string();
+    return manual.substr(begin, manual.find("<h2", begin + 1) - begin);
+}
+
+// How to see that a wheel is on its motor: one item or paragraph of the
+// robot-building chapter says that the motor's box shows green while the
+// wheel is carried onto it, and that a wheel put down without it is not
+// joined and is not turned.
+TEST(Manual, TheRobotChapterTellsHowToSeeThatAWheelIsMountedOnAMotor) {
+    const std::string manual = ReadFile(kSource / "assets/XML/Manual.html");
+    const std::pair<const char*, std::vector<std::string>> languages[] = {
+        { "zh", { "轮子", "电机", "绿", "放下", "没有和电机连在一起", "转不动" } },
+        { "en", { "wheel", "motor", "green", "put down", "not joined", "will not turn" } },
+    };
+    for (const auto& [language, words] : languages) {
+        const std::string chapter = RobotChapter(manual, language);
+        ASSERT_FALSE(chapter.empty()) << language;
+        bool told = false;
+        const std::regex block(R"(<(li|p)>([\s\S]*?)</\1>)");
+        for (auto it = std::sregex_iterator(chapter.begin(), chapter.end(), block);
+             it != std::sregex_iterator(); ++it) {
+            const std::string text = (*it)[2];
+            told = told || std::all_of(words.begin(), words.end(), [&](const std::string& word) {
+                return text.find(word) != std::string::npos;
+            });
+        }
+        EXPECT_TRUE(told) << "the " << language << " manual does not tell how to see a wheel on its motor";
     }
 }
 

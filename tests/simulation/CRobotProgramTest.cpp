@@ -272,6 +272,50 @@ TEST(RobotProgram, LoadFailsForFilesThatAreNoProgram) {
     fs::remove(text);
 }
 
+// A program tried before it is taken: the kind of fault it has, with the
+// first function it lacks; no robot's program changes, and the copy it was
+// tried from goes.
+TEST(RobotProgram, ACheckTellsWhatIsWrongWithAProgramAndLeavesNoCopy) {
+    const fs::path text
+        = fs::path(MORVANE_TEST_PROGRAM_DIR) / ("checked_text_" + std::to_string(getpid()) + ".so");
+    std::ofstream(text) << "int main() { return 0; }\n";
+    const auto checkCopies = [] {
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator(platform::InProgramDir("Temp")))
+            count += entry.path().filename().string().rfind("check", 0) == 0 ? 1 : 0;
+        return count;
+    };
+    LoadedProgram p;
+    ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));
+    EXPECT_EQ(Exchange(p.program, "0 count"), "count=1");
+
+    using Fault = CRobotProgram::Fault;
+    const CRobotProgram::CheckResult sound = CRobotProgram::CheckProgram(kScripted);
+    EXPECT_EQ(sound.fault, Fault::None) << sound.reason;
+    const CRobotProgram::CheckResult noStart = CRobotProgram::CheckProgram(TestProgram("no_start"));
+    EXPECT_EQ(noStart.fault, Fault::MissingFunction);
+    EXPECT_EQ(noStart.function, "Start");
+    EXPECT_EQ(noStart.reason, "it does not export \"Start\"");
+    const CRobotProgram::CheckResult three = CRobotProgram::CheckProgram(TestProgram("three_exports"));
+    EXPECT_EQ(three.fault, Fault::MissingFunction);
+    EXPECT_EQ(three.function, "IsPause");
+    const CRobotProgram::CheckResult notALibrary = CRobotProgram::CheckProgram(text.string());
+    EXPECT_EQ(notALibrary.fault, Fault::NotALibrary);
+    EXPECT_EQ(notALibrary.reason.rfind("not a loadable program library (", 0), 0u) << notALibrary.reason;
+    EXPECT_EQ(notALibrary.function, "");
+    const CRobotProgram::CheckResult missing
+        = CRobotProgram::CheckProgram(std::string(MORVANE_TEST_PROGRAM_DIR) + "/missing.so");
+    EXPECT_EQ(missing.fault, Fault::Unreadable);
+    EXPECT_EQ(missing.reason, "cannot read the file (No such file or directory)");
+    EXPECT_EQ(CRobotProgram::CheckProgram(MORVANE_TEST_PROGRAM_DIR).fault, Fault::Unreadable);
+    EXPECT_EQ(checkCopies(), 0);
+
+    // The robot's own program ran on through every check.
+    EXPECT_TRUE(p.program.IsLoaded());
+    EXPECT_EQ(Exchange(p.program, "1 count"), "count=2");
+    fs::remove(text);
+}
+
 TEST(RobotProgram, AnUnreadableProgramLeavesNoEarlierOneToRun) {
     LoadedProgram p;
     ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));

@@ -13,16 +13,20 @@
 #include "widgets/CExWidget.h"
 #include "widgets/MyPushButton.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
@@ -283,7 +287,7 @@ TEST(CMainDlg, SwitchingLanguageRetextsEveryCaptionAtOnceAndIsSaved) {
 
     fs::remove(g_programDir->path() / "XML/Settings.dat");
     LanguageAction(w, 1)->trigger();
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Morvane robot simulatorEducation-Basic kit"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Morvane robot simulator Education-Basic kit"));
     EXPECT_EQ(w.menu->title(), QStringLiteral("File(&F)"));
     EXPECT_EQ(w.menu_Virtual->title(), QStringLiteral("Simulation(&S)"));
     EXPECT_EQ(w.menu_internationalization->title(), QStringLiteral("Language"));
@@ -512,7 +516,7 @@ TEST(CMainDlg, TheOnlineModeShowsItsMatchClockAndLogin) {
     config.m_nRunMode = RunModeEducation;
     Ui::CMainDlg& w = *window;
     EXPECT_EQ(
-        w.windowTitle(), QStringLiteral("Morvane robot simulatorOnline-(Ann,Class 3,Team A)-Basic kit"));
+        w.windowTitle(), QStringLiteral("Morvane robot simulator Online-(Ann,Class 3,Team A)-Basic kit"));
     ASSERT_NE(w.MatchTimeLabel(), nullptr);
     EXPECT_EQ(w.MatchTimeLabel()->text(), QStringLiteral("Practice 0 min"));
     w.f_Ui_StatusBar_ShowMatchTime(2, 17);
@@ -559,6 +563,111 @@ TEST(CMainDlg, ToolBarStylesSwitchAndTheLastIsKeptWhenTheWindowCloses) {
     EXPECT_TRUE(window->action_ToolBar_IconAndText->isChecked());
     window.reset();
     EXPECT_EQ(CConfig(g_programDir->qpath()).m_nWindowOption, 2);
+}
+
+// The title puts a space between the program's name and its mode in
+// English, where words need one; every example entry sets its level and its
+// file name apart from its name, in both languages.
+TEST(CMainDlg, TheTitleAndTheExamplesEntriesKeepTheirWordsApartInBothLanguages) {
+    CConfig& config = CConfig::Instance();
+    config.m_nLevel = 5;
+    UseLanguage(0);
+    auto window = OpenWindow();
+    Ui::CMainDlg& w = *window;
+    const std::pair<int, const char*> titles[2][4] = {
+        { { RunModeEducation, "Morvane 机器人仿真教育版-基础套件" },
+            { RunModeClassroom, "Morvane 机器人仿真教育版-基础套件" },
+            { RunModeBase, "Morvane 机器人仿真基础版-基础套件" },
+            { RunModeContest, "Morvane 机器人仿真比赛版-基础套件" } },
+        { { RunModeEducation, "Morvane robot simulator Education-Basic kit" },
+            { RunModeClassroom, "Morvane robot simulator Education-Basic kit" },
+            { RunModeBase, "Morvane robot simulator Basic-Basic kit" },
+            { RunModeContest, "Morvane robot simulator Contest-Basic kit" } },
+    };
+    const QStringList firstTwo[2] = {
+        { QStringLiteral("开进得分区 [drive_to_zone]"), QStringLiteral("沿黑线行驶 (等级1) [follow_line]") },
+        { QStringLiteral("Drive into the score zone [drive_to_zone]"),
+            QStringLiteral("Follow the black line (Level 1) [follow_line]") },
+    };
+    for (int language : { 0, 1 }) {
+        LanguageAction(w, language)->trigger();
+        for (const auto& [mode, title] : titles[language]) {
+            config.m_nRunMode = mode;
+            w.f_LanguageTitle();
+            EXPECT_EQ(w.windowTitle(), QString::fromUtf8(title));
+        }
+        config.m_nRunMode = RunModeEducation;
+
+        const QList<QAction*> entries = w.menu_2->actions().mid(0, w.menu_2->actions().size() - 2);
+        ASSERT_EQ(entries.size(), 6);
+        EXPECT_EQ(entries[0]->text(), firstTwo[language][0]);
+        EXPECT_EQ(entries[1]->text(), firstTwo[language][1]);
+        // Every entry: its name, its level past 0 and its file, one space
+        // before each.
+        for (QAction* entry : entries) {
+            const QStringList parts = entry->objectName().split(QLatin1Char(','));
+            ASSERT_EQ(parts.size(), 2);
+            QString expected = config.GetExampleName(parts[0]);
+            if (parts[1] != QLatin1String("0"))
+                expected += QStringLiteral(" (") + config.GetText("CMainDlg", "f_LanguageExample", "sLv")
+                    + parts[1] + QLatin1Char(')');
+            expected += QStringLiteral(" [")
+                + QString::fromUtf8(config.FindExample(parts[0])->Attribute("file")) + QLatin1Char(']');
+            EXPECT_EQ(entry->text(), expected);
+        }
+    }
+    config.m_nLevel = 0;
+    UseLanguage(0);
+}
+
+// Qt's own dialogs speak the window's language: the file chooser's buttons
+// and labels are Qt's Chinese ones in Chinese, its English ones in English,
+// switching with the language.
+TEST(CMainDlg, QtsOwnDialogsSpeakTheWindowsLanguage) {
+    UseLanguage(0);
+    auto window = OpenWindow();
+    Ui::CMainDlg& w = *window;
+    // The texts of the file chooser that File > Open shows, which is then
+    // closed; without their mnemonics, which the chooser sets as it pleases.
+    const auto chooserTexts = [&] {
+        static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)|&"));
+        QStringList texts;
+        int looks = 0;
+        QTimer look;
+        look.setInterval(10);
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            auto* chooser = qobject_cast<QFileDialog*>(modal);
+            if (chooser && chooser->isVisible()) {
+                look.stop();
+                const auto* buttons = chooser->findChild<QDialogButtonBox*>();
+                for (const QAbstractButton* button : buttons ? buttons->buttons() : QList<QAbstractButton*>())
+                    texts << button->text().remove(mnemonic);
+                texts.sort();
+                if (const auto* label = chooser->findChild<QLabel*>(QStringLiteral("fileNameLabel")))
+                    texts << label->text().remove(mnemonic);
+                chooser->reject();
+            } else if (modal && modal != &w && ++looks > 500) {
+                // Anything else, still open after 5 s, ends the test's wait.
+                look.stop();
+                QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+            }
+        });
+        look.start();
+        w.action_open->trigger();
+        return texts;
+    };
+    const QStringList chinese
+        = { QStringLiteral("取消"), QStringLiteral("打开"), QStringLiteral("文件名称：") };
+    const QStringList english
+        = { QStringLiteral("Cancel"), QStringLiteral("Open"), QStringLiteral("File name:") };
+    EXPECT_EQ(chooserTexts(), chinese);
+    LanguageAction(w, 1)->trigger();
+    EXPECT_EQ(chooserTexts(), english);
+    LanguageAction(w, 0)->trigger();
+    EXPECT_EQ(chooserTexts(), chinese);
+    window.reset();
+    UseLanguage(0);
 }
 
 TEST(CMainDlg, TheExamplesMenuListsWhatTheLevelReachesAndFreesWhatItReplaces) {

@@ -242,7 +242,7 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     // playground page.
     EXPECT_EQ(config.m_nUserId, 42);
     EXPECT_EQ(w.windowTitle(),
-        QStringLiteral("Morvane robot simulatorOnline-(Ann,Class 3,Team A)-Field-Basic kit"));
+        QStringLiteral("Morvane robot simulator Online-(Ann,Class 3,Team A)-Field-Basic kit"));
     EXPECT_EQ(w.action_NetMatch->text(), QStringLiteral("End online match"));
     EXPECT_EQ(w.MatchTimeLabel()->text(), QStringLiteral("Left: 15 min"));
     EXPECT_TRUE(w.MatchTimer()->isActive());
@@ -327,7 +327,7 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     EXPECT_EQ(w.MatchTimeLabel()->text(), QStringLiteral("Practice 0 min"));
     EXPECT_EQ(w.action_NetMatch->text(), QStringLiteral("Start online match"));
     EXPECT_EQ(
-        w.windowTitle(), QStringLiteral("Morvane robot simulatorOnline-(Ann,Class 3,Team A)-Basic kit"));
+        w.windowTitle(), QStringLiteral("Morvane robot simulator Online-(Ann,Class 3,Team A)-Basic kit"));
     EXPECT_TRUE(w.menu_Virtual->menuAction()->isVisible());
     EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/other.pla")));
     EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/missing.pla")));

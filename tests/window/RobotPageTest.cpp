@@ -42,6 +42,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -49,6 +50,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTest>
@@ -536,6 +538,41 @@ TEST_F(RobotPage, HelpOpensOurOwnPagesInTheCurrentLanguage) {
         const QByteArray html = file.readAll();
         EXPECT_TRUE(html.contains("id=\"zh\"") && html.contains("id=\"en\"")) << page.toStdString();
     }
+}
+
+// A desktop that cannot open web pages, with no program for them on the
+// path: Help > Manual tells where the manual is, in full, in the current
+// language, to open it by hand.
+TEST_F(RobotPage, WithoutAProgramForWebPagesTheManualsPlaceIsTold) {
+    const testsupport::TempDir noPrograms;
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray browser = qgetenv("BROWSER");
+    const QByteArray defaultBrowser = qgetenv("DEFAULT_BROWSER");
+    qputenv("PATH", noPrograms.qpath().toLocal8Bit());
+    qunsetenv("BROWSER");
+    qunsetenv("DEFAULT_BROWSER");
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        if (!browser.isNull())
+            qputenv("BROWSER", browser);
+        if (!defaultBrowser.isNull())
+            qputenv("DEFAULT_BROWSER", defaultBrowser);
+        CConfig::Instance().SetLanguage(1, false);
+    });
+    const QString manual = QDir::toNativeSeparators(InFolder("XML/Manual.html"));
+    ASSERT_TRUE(QFileInfo(manual).isAbsolute());
+    Key(Qt::Key_F1);
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages()[0],
+        QStringLiteral("This computer has no program that opens web pages. Please open this file in a web "
+                       "browser:\n")
+            + manual);
+    CConfig::Instance().SetLanguage(0, false);
+    W().action_DocumentHelp->trigger();
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages()[1],
+        CConfig::Instance().GetText("CMainDlg", "OpenProgramFile", "s") + QLatin1Char('\n') + manual);
+    EXPECT_TRUE(m_watcher.Messages()[1].startsWith(QStringLiteral("这台电脑")));
 }
 
 // An example from the Examples menu: asked which parts to load, its robot

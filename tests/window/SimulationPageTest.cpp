@@ -42,6 +42,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -791,6 +792,135 @@ TEST_F(SimulationPage, ABundleThatDoesNotAddUpIsRefusedAndChangesNothing) {
     ASSERT_TRUE(g_programDir->exists("Temp/temp.3d"));
     EXPECT_TRUE(
         ReadFile(InFolder("Temp/temp.3d")).contains(ReadFile(QString::fromStdString(Program("drive")))));
+}
+
+TEST_F(SimulationPage, ARobotFileThatDoesNotLoadIsToldOnceAndTheRunKeepsWhatItHad) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/score_and_end.pla", 10, true);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/score_and_end.pla"));
+    const qsizetype told = m_watcher.Messages().size();
+
+    // A robot file cut off in the middle.
+    g_programDir->write("robot/damaged.rob", "<data><rcu l=\"3\"><obj address=\"models/rcu/rc");
+    m_files.push_back(InFolder("robot/damaged.rob"));
+    Pick(W().action_LoadRobot);
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 1, 30000));
+    EXPECT_EQ(
+        m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "s"));
+    // The robot loaded before is back, with its program and playground.
+    ASSERT_TRUE(WaitForLoad(1));
+    EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
+    EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
+    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/score_and_end.pla").toStdString());
+    ASSERT_EQ(W().menu_View_Flow->actions().size(), 1);
+    EXPECT_EQ(W().menu_View_Flow->actions()[0]->text(), QStringLiteral("base.rob"));
+    EXPECT_TRUE(W().action_Show_Message->isEnabled());
+
+    // The same with several robots, one of them damaged.
+    m_rows = { { InFolder("robot/base.rob"), QString::fromStdString(Program("drive")) },
+        { InFolder("robot/damaged.rob"), QString::fromStdString(Program("drive_back")) } };
+    Pick(W().action_Multiplayer_Game);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 2, 30000));
+    ASSERT_TRUE(WaitForLoad(1));
+    EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
+    EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
+    EXPECT_TRUE(Block().m_vecProgramFiles.empty());
+
+    // It runs, and Stop shows the score table, not the error again.
+    m_lastScore = nullptr;
+    m_scoreRows.clear();
+    PressStart();
+    ASSERT_TRUE(W().IsEmuRunning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Emu().GetFrameCount() >= 20; }, 20000));
+    PressStart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_scoreRows.empty(); }, 10000));
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(m_scoreRows[0][0], QStringLiteral("base"));
+    ASSERT_TRUE(WaitForLoad(1));
+    // The program drove the robot: the run to the end scores both zones.
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(
+        m_scoreRows[0], (QStringList { QStringLiteral("base"), m_timeWhenScored, QStringLiteral("15") }));
+    QTest::qWait(100);
+    EXPECT_EQ(m_watcher.Messages().size(), told + 2)
+        << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(SimulationPage, AProgramThatDoesNotLoadIsToldWhenChosenAndTheOneBeforeStays) {
+    const CConfig& config = CConfig::Instance();
+    const auto refusal = [&](const QString& file, const QString& reason) {
+        return config.GetText("CMainDlg", "f_LoadStrategyMessage", "s") + QLatin1Char('\n') + file
+            + QLatin1Char('\n') + reason;
+    };
+    // A text file named like a program, chosen before any robot is loaded:
+    // told at once, and nothing is taken.
+    g_programDir->write("programs/not_a_program.so", "int main() { return 0; }\n");
+    const QString text = InFolder("programs/not_a_program.so");
+    LoadProgram(text.toStdString());
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        refusal(text, config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoLibrary")));
+    EXPECT_EQ(Block().m_strProgramFile, std::string());
+
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/score_and_end.pla", 10, true);
+    LoadRobot(InFolder("robot/base.rob"));
+    EXPECT_EQ(m_watcher.Messages().size(), 1);
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/score_and_end.pla"));
+    EXPECT_EQ(m_watcher.Messages().size(), 1);
+
+    // With a robot and its program: the text file again, then a library
+    // without "GetData", each told with its reason; the program before stays.
+    LoadProgram(text.toStdString());
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        refusal(text, config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoLibrary")));
+    LoadProgram(Program("no_get_data"));
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        refusal(QString::fromStdString(Program("no_get_data")),
+            config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoFunction")
+                .arg(QStringLiteral("GetData"))));
+    EXPECT_TRUE(m_watcher.Messages().back().contains(QStringLiteral("GetData")));
+    EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
+    EXPECT_TRUE(Block().m_vecProgramFiles.empty());
+
+    // The robot runs its program as before, and no run tells of the others.
+    ASSERT_TRUE(RunToTheEnd());
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("15"));
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("15"));
+    EXPECT_EQ(m_watcher.Messages().size(), 3) << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(SimulationPage, ARefusedPlaygroundIsToldInTheCurrentLanguageOnly) {
+    // The window in Chinese, as the student switches it.
+    for (QAction* language : W().menu_internationalization->actions()) {
+        if (language->objectName() == QStringLiteral("0"))
+            language->trigger();
+    }
+    ASSERT_EQ(CConfig::Instance().m_nLanguage, 0);
+    WritePlayground("playground/score_and_end.pla", 10, true);
+    LoadPlayground(InFolder("playground/score_and_end.pla"), 0);
+    const qsizetype told = m_watcher.Messages().size();
+
+    g_programDir->write("playground/damaged.pla", "no playground at all");
+    const QString damaged = InFolder("playground/damaged.pla");
+    m_files.push_back(damaged);
+    Pick(W().action_LoadGround);
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 1));
+    const QString message = m_watcher.Messages().back();
+    EXPECT_EQ(message, QStringLiteral("场地文件无法载入，仍使用原来的场地:\n") + damaged);
+    // No English words but the file's name.
+    EXPECT_FALSE(
+        QString(message).remove(damaged).contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}"))))
+        << message.toStdString();
+    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/score_and_end.pla").toStdString());
 }
 
 // ---- an online match ------------------------------------------------------------------------------
