@@ -28,18 +28,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A program folder of the bench's own with the files start-up reads, so the
-// window's settings and working folder stay out of the build.
+// A program folder of the bench's own: the build's models, pictures and
+// studios linked in, so start-up reads what a real start reads, and its own
+// set-up file, settings and working folder, so that nothing is written into
+// the build.
 class ProgramFolder {
 public:
     ProgramFolder() {
         m_path = fs::temp_directory_path() / ("morvane_window_bench_" + std::to_string(::getpid()));
         const fs::path bin = MORVANE_PROGRAM_DIR;
         fs::create_directories(m_path / "XML");
-        fs::create_directories(m_path / "images");
-        fs::copy_file(bin / "XML/SetUp_View.xml", m_path / "XML/SetUp_View.xml");
-        fs::copy_file(bin / "mainForm.qss", m_path / "mainForm.qss");
-        fs::copy_file(bin / "images/splash.png", m_path / "images/splash.png");
+        for (const fs::directory_entry& entry : fs::directory_iterator(bin)) {
+            const fs::path name = entry.path().filename();
+            if (name != "XML" && name != "Temp")
+                fs::create_symlink(entry.path(), m_path / name);
+        }
+        for (const fs::directory_entry& entry : fs::directory_iterator(bin / "XML")) {
+            const fs::path name = entry.path().filename();
+            if (name != "Settings.dat")
+                fs::create_symlink(entry.path(), m_path / "XML" / name);
+        }
         platform::OverrideProgramDir(m_path);
     }
     ~ProgramFolder() {
