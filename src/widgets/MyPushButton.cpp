@@ -16,24 +16,32 @@ void MyPushButton::paintEvent(QPaintEvent*) {
     QStyleOptionButton option;
     initStyleOption(&option);
     painter.drawControl(QStyle::CE_PushButton, option);
+    if (m_sCaption.isEmpty())
+        return;
 
     painter.setRenderHint(QPainter::Antialiasing);
     // A fixed anchor: the caption sits where the bar's 30 x 110 buttons have
     // room for it, whatever the button's size, and reads upwards.
     painter.translate(15, 50);
     painter.rotate(-90);
-    DrawCaption(painter);
+    DrawCaption(painter, option);
 }
 
-void MyPushButton::DrawCaption(QPainter& painter) const {
+void MyPushButton::DrawCaption(QStylePainter& painter, QStyleOptionButton option) const {
     QFont font(QStringLiteral("Times New Roman"));
     font.setPointSize(18);
     font.setPixelSize(18);
     font.setStyleHint(QFont::AnyStyle, QFont::PreferDefault);
-    const QRect bounds = QFontMetrics(font).boundingRect(m_sCaption);
+    const QFontMetrics metrics(font);
     painter.setFont(font);
-    // The caption is centred on the anchor. Starting it at its own centre
-    // instead would put half of it above the button and its glyphs left of
-    // the bar's edge.
-    painter.drawText(-bounds.center(), m_sCaption);
+    // The caption is drawn as the button's own label, so that it takes the
+    // label's colour for the button's state (light on a pressed button),
+    // centred on the anchor. Starting it at the anchor instead would put half
+    // of it above the button and its glyphs left of the bar's edge.
+    const QSize size(metrics.horizontalAdvance(m_sCaption) + 2, metrics.height());
+    option.rect = QRect(QPoint(-size.width() / 2, -size.height() / 2), size);
+    option.text = m_sCaption;
+    option.icon = QIcon();
+    option.fontMetrics = metrics;
+    painter.drawControl(QStyle::CE_PushButtonLabel, option);
 }

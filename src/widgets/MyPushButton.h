@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QString>
 
 // The button of the narrow side bars of the builder pages. Besides its own
 // text it can carry a caption, which it paints turned by 90 degrees so that it
 // reads upwards along the 40-pixel-wide bar, centred on the point (15, 50)
 // whatever the button's size.
+class QStylePainter;
+
 class MyPushButton : public QPushButton {
     Q_OBJECT
 
@@ -21,7 +24,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void DrawCaption(QPainter& painter) const;
+    void DrawCaption(QStylePainter& painter, QStyleOptionButton option) const;
 
     QString m_sCaption;
 };

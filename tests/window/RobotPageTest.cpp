@@ -692,6 +692,23 @@ TEST_F(RobotPage, AnExampleRobotsPortTreeReadsInBothLanguages) {
             EXPECT_GE(disabled[i].second, 4.5) << disabled[i].first.toStdString();
             EXPECT_LT(disabled[i].second, enabled[i].second) << disabled[i].first.toStdString();
         }
+        // The chosen row reads on its highlight, and so does the pressed
+        // side button that opened the tree.
+        QTreeWidgetItem* chosen = tree->topLevelItem(0)->child(0);
+        ASSERT_NE(chosen, nullptr);
+        tree->setCurrentItem(chosen);
+        QApplication::processEvents();
+        const QImage chosenShot = tree->viewport()->grab().toImage();
+        for (int column = 0; column < 2; ++column) {
+            const QRect cell = tree->visualItemRect(chosen).intersected(QRect(
+                tree->header()->sectionViewportPosition(column), 0, tree->header()->sectionSize(column),
+                chosenShot.height()));
+            EXPECT_GE(testsupport::TextContrast(chosenShot, cell), 4.5) << chosen->text(column).toStdString();
+        }
+        tree->setCurrentItem(nullptr);
+        ASSERT_TRUE(W().pushButton_PortSet->isChecked());
+        const QImage button = W().pushButton_PortSet->grab().toImage();
+        EXPECT_GE(testsupport::TextContrast(button, button.rect().adjusted(3, 3, -3, -3)), 4.5);
         EXPECT_TRUE(testsupport::SaveArtefact(W().grab().toImage(),
             language == 0 ? QStringLiteral("robot_page_port_tree_zh.png")
                           : QStringLiteral("robot_page_port_tree_en.png")));
