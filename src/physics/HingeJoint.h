@@ -22,7 +22,9 @@ struct HingeJointDesc {
 };
 
 // A hinge between two solids, with an optional pair of stops and a motor
-// torque that acts for one physics step.
+// torque that acts for one physics step. A hinge between two solids that a
+// fixed joint holds together has nothing to turn: it reads zeros until they
+// come apart again.
 class HingeJoint final : public Joint {
 public:
     // Angle of the first solid relative to the second about the axis, in
@@ -62,10 +64,29 @@ private:
 
     void beforeStep() override;
     void afterStep() override;
+    void takeSnapshot() override;
+    void rebind() override;
     void applyStops(bool open);
+    // Joins the bodies under the two solids at `anchor` about `axis` (world
+    // coordinates), where the hinge's angle is `radians` now.
+    void bind(const Vec3& anchor, const Vec3& axis, double radians);
+    double rawAngle() const;
 
     Vec3 m_madeAnchor;
     Vec3 m_madeAxis;
+    // Both solids on one body: the engine's joint joins nothing, and the
+    // hinge's place rides on the first solid, in its frame.
+    bool m_oneBody = false;
+    Vec3 m_localAnchor;
+    Vec3 m_localAxis;
+    // Where the hinge was when the world last asked, before it rebuilt the
+    // bodies.
+    struct Snapshot {
+        Vec3 anchor;
+        Vec3 axis;
+        double radians = 0.0;
+        bool taken = false;
+    } m_snapshot;
     bool m_limitsEnabled = false;
     double m_low = -180.0;
     double m_high = 180.0;

@@ -14,11 +14,13 @@ Joint::Joint(PhysicsWorld& world, dxJoint* joint, Solid* first, Solid* second)
 
 Joint::~Joint() {
     EnsureOdeForThisThread();
-    dJointDestroy(m_joint);
+    if (m_joint)
+        dJointDestroy(m_joint);
 }
 
 void Joint::detach() {
-    dJointAttach(m_joint, nullptr, nullptr);
+    if (m_joint)
+        dJointAttach(m_joint, nullptr, nullptr);
     m_first = nullptr;
     m_second = nullptr;
     m_inert = true;

@@ -14,6 +14,11 @@ class Solid;
 // joined by a joint never collide with each other. When one of its solids is
 // destroyed the joint lets go of both and stays inert (it constrains nothing
 // and reports zeros) until it is destroyed itself.
+//
+// The engine's joint, where there is one, joins the bodies its solids move
+// with (a fixed joint has none: its solids share one body). When those
+// bodies are built anew, the world asks the joint where it is first and
+// binds it to the new bodies after.
 class Joint : public Tracked {
 public:
     Solid* firstSolid() const { return m_first; }
@@ -31,9 +36,12 @@ protected:
     // Called just before and just after each physics step.
     virtual void beforeStep() { }
     virtual void afterStep() { }
+    virtual void takeSnapshot() { }
+    virtual void rebind() { }
     void detach();
 
     PhysicsWorld& m_world;
+    // Null for a fixed joint.
     dxJoint* m_joint;
     Solid* m_first;
     Solid* m_second;

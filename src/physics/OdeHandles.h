@@ -9,3 +9,4 @@ struct dxGeom;
 struct dxJoint;
 struct dxJointGroup;
 struct dxTriMeshData;
+struct dMass;

@@ -97,6 +97,7 @@ PhysicsWorld::PhysicsWorld() {
     dWorldSetAngularDamping(m_world, 0.0);
     dWorldSetContactSurfaceLayer(m_world, kContactSurfaceLayer);
     dWorldSetContactMaxCorrectingVel(m_world, kMaxCorrectingSpeed);
+    m_constraintMixing = dWorldGetCFM(m_world);
 }
 
 PhysicsWorld::~PhysicsWorld() {
@@ -147,21 +148,60 @@ void PhysicsWorld::step() {
     EnsureOdeForThisThread();
     for (auto& joint : m_joints)
         joint->beforeStep();
-    dSpaceCollide(m_space, this, &PhysicsWorld::nearCallback);
 
     m_posesBeforeStep.resize(m_solids.size());
+    m_bodiesBeforeStep.clear();
     for (std::size_t i = 0; i < m_solids.size(); ++i) {
-        const dBodyID body = m_solids[i]->m_body;
+        // The bodies of the others of a group stand aside, untouched.
+        const dBodyID body = m_solids[i]->engineBody();
         const dReal* q = dBodyGetQuaternion(body);
         m_posesBeforeStep[i] = { toVec3(dBodyGetPosition(body)), Quat { q[0], q[1], q[2], q[3] } };
+        if (!m_solids[i]->m_root)
+            m_bodiesBeforeStep.push_back({ body, m_posesBeforeStep[i], toVec3(dBodyGetLinearVel(body)),
+                toVec3(dBodyGetAngularVel(body)), toVec3(dBodyGetForce(body)),
+                toVec3(dBodyGetTorque(body)) });
     }
-    dWorldStep(m_world, m_clock.stepSize());
+    // The exact solver can meet a degenerate pivot: a robot standing on two
+    // wheels and two caster balls is held at four points where three would
+    // do, and now and then its solve stops half way ("LCP internal error"),
+    // dropping the forces it has not solved yet. Such a step is taken again
+    // from where it started with every constraint a little softer, which
+    // breaks the tie; only a step that fails every time is reported.
+    for (std::size_t attempt = 0;; ++attempt) {
+        m_retrySoftness = attempt == 0 ? 0.0 : kRetrySoftness[attempt - 1];
+        dWorldSetCFM(m_world, std::max(m_constraintMixing, m_retrySoftness));
+        dSpaceCollide(m_space, this, &PhysicsWorld::nearCallback);
+        OdeMessageHold messages;
+        dWorldStep(m_world, m_clock.stepSize());
+        if (messages.count() == 0 || attempt == std::size(kRetrySoftness)) {
+            messages.release();
+            break;
+        }
+        dJointGroupEmpty(m_contacts);
+        m_events.clear();
+        for (const BodyState& b : m_bodiesBeforeStep)
+            b.restore();
+    }
+    if (m_retrySoftness != 0.0) {
+        m_retrySoftness = 0.0;
+        dWorldSetCFM(m_world, m_constraintMixing);
+    }
     for (auto& joint : m_joints)
         joint->afterStep();
     dJointGroupEmpty(m_contacts);
     repairNonFiniteBodies();
     ++m_stepCount;
     dispatchEvents();
+}
+
+void PhysicsWorld::BodyState::restore() const {
+    const dQuaternion q { pose.orientation.w, pose.orientation.x, pose.orientation.y, pose.orientation.z };
+    dBodySetQuaternion(body, q);
+    dBodySetPosition(body, pose.position.x, pose.position.y, pose.position.z);
+    dBodySetLinearVel(body, linear.x, linear.y, linear.z);
+    dBodySetAngularVel(body, angular.x, angular.y, angular.z);
+    dBodySetForce(body, force.x, force.y, force.z);
+    dBodySetTorque(body, torque.x, torque.y, torque.z);
 }
 
 void PhysicsWorld::nearCallback(void* data, dGeomID a, dGeomID b) {
@@ -181,11 +221,18 @@ void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
         return;
     Solid* sa = ra->solid;
     Solid* sb = rb->solid;
-    if (sa == sb || (sa->isStatic() && sb->isStatic()) || !sa->isEnabled() || !sb->isEnabled())
+    const dBodyID bodyA = sa->engineBody();
+    const dBodyID bodyB = sb->engineBody();
+    if (bodyA == bodyB || !sa->isEnabled() || !sb->isEnabled())
+        return;
+    // Two held bodies (static solids, or groups held by one) do not meet.
+    const bool heldA = dBodyIsKinematic(bodyA);
+    const bool heldB = dBodyIsKinematic(bodyB);
+    if (heldA && heldB)
         return;
     if (!m_groups.makesContact(ra->desc.contactGroup, rb->desc.contactGroup))
         return;
-    if (dAreConnectedExcluding(sa->m_body, sb->m_body, dJointTypeContact))
+    if (dAreConnectedExcluding(bodyA, bodyB, dJointTypeContact))
         return;
 
     std::array<dContact, kMaxContactsPerPair> contacts;
@@ -193,16 +240,16 @@ void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
     if (n <= 0)
         return;
     const ContactSurface surface = ContactSurface::fromMaterials(ra->desc.material, rb->desc.material);
-    // A static solid takes part as the fixed world: this keeps every island
-    // of touching solids apart from the others that rest on the same floor.
-    const dBodyID ba = sa->isStatic() ? nullptr : sa->m_body;
-    const dBodyID bb = sb->isStatic() ? nullptr : sb->m_body;
+    // A held body takes part as the fixed world: this keeps every island of
+    // touching solids apart from the others that rest on the same floor.
+    const dBodyID ba = heldA ? nullptr : bodyA;
+    const dBodyID bb = heldB ? nullptr : bodyB;
     for (int i = 0; i < n; ++i) {
         dContact& c = contacts[i];
         c.surface.mode = dContactApprox1 | dContactSoftERP | dContactSoftCFM;
         c.surface.mu = std::max(surface.friction, kLeastFriction);
         c.surface.soft_erp = surface.erp;
-        c.surface.soft_cfm = surface.cfm;
+        c.surface.soft_cfm = std::max(surface.cfm, m_retrySoftness);
         if (surface.bounce > 0.0) {
             c.surface.mode |= dContactBounce;
             c.surface.bounce = surface.bounce;
@@ -224,6 +271,8 @@ void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
 void PhysicsWorld::repairNonFiniteBodies() {
     int repaired = 0;
     for (std::size_t i = 0; i < m_solids.size() && i < m_posesBeforeStep.size(); ++i) {
+        if (m_solids[i]->m_root)
+            continue;
         const dBodyID body = m_solids[i]->m_body;
         const dReal* q = dBodyGetQuaternion(body);
         const bool finite = toVec3(dBodyGetPosition(body)).isFinite()
@@ -285,12 +334,18 @@ Solid* PhysicsWorld::createSolid() {
 
 bool PhysicsWorld::destroySolid(Solid* solid) {
     checkThread("PhysicsWorld::destroySolid");
-    const auto it = findOwned(m_solids, solid);
-    if (!solid || it == m_solids.end())
+    if (!solid || findOwned(m_solids, solid) == m_solids.end())
         return false;
+    std::vector<Solid*> group = groupOf(*solid);
     detachFrom(solid);
+    // The rest of its group goes on without it, in as many bodies as the
+    // fixed joints left hold together.
+    if (group.size() > 1) {
+        std::erase(group, solid);
+        rebuildBodies(std::move(group));
+    }
     m_solidsBySerial.erase(solid->m_serial);
-    m_solids.erase(it);
+    m_solids.erase(findOwned(m_solids, solid));
     return true;
 }
 
@@ -331,9 +386,7 @@ HingeJoint* PhysicsWorld::createHingeJoint(const HingeJointDesc& desc) {
     if (!desc.anchor.isFinite() || !desc.axis.isFinite() || !(desc.axis.length() > 1e-9))
         return nullptr;
     EnsureOdeForThisThread();
-    const dJointID joint = dJointCreateHinge(m_world, nullptr);
-    dJointAttach(joint, desc.first->m_body, desc.second->m_body);
-    auto* hinge = new HingeJoint(*this, joint, desc);
+    auto* hinge = new HingeJoint(*this, dJointCreateHinge(m_world, nullptr), desc);
     m_joints.push_back(std::unique_ptr<Joint>(hinge));
     return hinge;
 }
@@ -343,10 +396,14 @@ FixedJoint* PhysicsWorld::createFixedJoint(const FixedJointDesc& desc) {
     if (!owns(desc.first) || !owns(desc.second) || desc.first == desc.second)
         return nullptr;
     EnsureOdeForThisThread();
-    const dJointID joint = dJointCreateFixed(m_world, nullptr);
-    dJointAttach(joint, desc.first->m_body, desc.second->m_body);
-    auto* fixed = new FixedJoint(*this, joint, desc);
+    auto* fixed = new FixedJoint(*this, desc);
     m_joints.push_back(std::unique_ptr<Joint>(fixed));
+    if (!desc.first->sharesBodyWith(desc.second)) {
+        std::vector<Solid*> solids = groupOf(*desc.first);
+        const std::vector<Solid*> second = groupOf(*desc.second);
+        solids.insert(solids.end(), second.begin(), second.end());
+        rebuildBodies(std::move(solids));
+    }
     return fixed;
 }
 
@@ -355,13 +412,25 @@ bool PhysicsWorld::destroyJoint(Joint* joint) {
     const auto it = findOwned(m_joints, joint);
     if (!joint || it == m_joints.end())
         return false;
+    // A fixed joint's solids may come apart into two bodies.
+    std::vector<Solid*> group;
+    if (dynamic_cast<FixedJoint*>(joint) && joint->m_first)
+        group = groupOf(*joint->m_first);
     m_joints.erase(it);
+    if (group.size() > 1)
+        rebuildBodies(std::move(group));
     return true;
 }
 
 void PhysicsWorld::destroyAllJoints() {
     checkThread("PhysicsWorld::destroyAllJoints");
     m_joints.clear();
+    std::vector<Solid*> grouped;
+    for (const auto& solid : m_solids)
+        if (solid->m_root || !solid->m_members.empty())
+            grouped.push_back(solid.get());
+    if (!grouped.empty())
+        rebuildBodies(std::move(grouped));
 }
 
 RayProbe* PhysicsWorld::createRayProbe(const RayProbeDesc& desc) {

@@ -30,6 +30,13 @@ namespace physics {
 // two shapes of one solid, two static solids, or two joined solids), applies
 // pending hinge torques, integrates, and then tells the collision handlers.
 //
+// Solids held together by fixed joints become one rigid body of the engine
+// (see Solid): a fixed joint costs the solver nothing, and a robot is one
+// body plus its wheels on their hinges. Destroying the joint, or one of its
+// solids, gives each part its own body again, with its own mass, moving as
+// it moved in the group. Two solids of one body never collide; nor do the
+// solids of two bodies joined by a hinge.
+//
 // Contacts take their friction, bounce and stiffness from the two shapes'
 // materials (ContactSurface); a frictionless one still gets friction rows,
 // bounded by a billionth of its normal force, which keeps the engine's solver
@@ -129,6 +136,14 @@ private:
         double depth;
     };
 
+    // The solids that move as one body with `solid`, it included, in
+    // creation order.
+    std::vector<Solid*> groupOf(Solid& solid) const;
+    // Builds the engine bodies of `solids` (whole groups) anew from the
+    // fixed joints among them, keeping every solid where it is and moving as
+    // it moved, and binds the hinges on them to the new bodies.
+    void rebuildBodies(std::vector<Solid*> solids);
+
     static void nearCallback(void* data, dxGeom* a, dxGeom* b);
     void collidePair(dxGeom* a, dxGeom* b);
     void dispatchEvents();
@@ -154,6 +169,21 @@ private:
     std::vector<PendingEvent> m_events;
     // Body poses at the start of the step being taken, index by index.
     std::vector<Pose> m_posesBeforeStep;
+    // Everything a step changes of each body, to take it again.
+    struct BodyState {
+        dxBody* body;
+        Pose pose;
+        Vec3 linear;
+        Vec3 angular;
+        Vec3 force;
+        Vec3 torque;
+        void restore() const;
+    };
+    std::vector<BodyState> m_bodiesBeforeStep;
+    // The softness (constraint force mixing) of the tries after the first.
+    static constexpr double kRetrySoftness[] = { 1e-7, 1e-6, 1e-5 };
+    double m_retrySoftness = 0.0;
+    double m_constraintMixing = 0.0;
 };
 
 } // namespace physics

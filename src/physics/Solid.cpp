@@ -122,8 +122,10 @@ Solid::~Solid() {
 }
 
 Pose Solid::pose() const {
-    const Quat q = toQuat(dBodyGetQuaternion(m_body));
-    return { toVec3(dBodyGetPosition(m_body)) - q.rotate(m_centre), q };
+    const Solid& r = root();
+    const Quat q = toQuat(dBodyGetQuaternion(r.m_body));
+    const Pose rootPose { toVec3(dBodyGetPosition(r.m_body)) - q.rotate(r.m_bodyCentre), q };
+    return m_root ? rootPose * m_offset : rootPose;
 }
 
 Vec3 Solid::position() const {
@@ -131,7 +133,7 @@ Vec3 Solid::position() const {
 }
 
 Quat Solid::orientation() const {
-    return toQuat(dBodyGetQuaternion(m_body));
+    return m_root ? pose().orientation : toQuat(dBodyGetQuaternion(m_body));
 }
 
 bool Solid::checkThread(const char* what) const {
@@ -145,12 +147,18 @@ bool Solid::setPose(const Pose& target) {
     const Quat& raw = target.orientation;
     if (!(raw.w * raw.w + raw.x * raw.x + raw.y * raw.y + raw.z * raw.z > 1e-24))
         return false;
-    const Quat q = raw.normalized();
+    // A solid of a group places the group: the root goes where it must be
+    // for this solid to land on the target.
+    const Pose own { target.position, raw.normalized() };
+    if (m_root && withinRounding(pose(), own))
+        return true;
+    const Pose placed = m_root ? own * m_offset.inverse() : own;
+    Solid& r = root();
     dQuaternion dq;
-    toOde(q, dq);
-    dBodySetQuaternion(m_body, dq);
-    const Vec3 body = target.position + q.rotate(m_centre);
-    dBodySetPosition(m_body, body.x, body.y, body.z);
+    toOde(placed.orientation, dq);
+    dBodySetQuaternion(r.m_body, dq);
+    const Vec3 body = placed.position + placed.orientation.rotate(r.m_bodyCentre);
+    dBodySetPosition(r.m_body, body.x, body.y, body.z);
     return true;
 }
 
@@ -162,19 +170,44 @@ bool Solid::setOrientation(const Quat& q) {
     return setPose({ position(), q });
 }
 
+bool Solid::withinRounding(const Pose& now, const Pose& target) {
+    // Single precision keeps about seven digits: poses read back from a scene
+    // graph differ from the solid's by a few units of the seventh. Anything
+    // more is a real move.
+    const double reach
+        = std::max({ 1.0, std::abs(now.position.x), std::abs(now.position.y), std::abs(now.position.z) });
+    const Vec3 d = target.position - now.position;
+    if (std::max({ std::abs(d.x), std::abs(d.y), std::abs(d.z) }) > 1e-5 * reach)
+        return false;
+    // The turn between the two, by the size of its quaternion's vector part
+    // (half the angle's sine): within 1e-5 radians.
+    const Quat turn = now.orientation.conjugate() * target.orientation;
+    return turn.x * turn.x + turn.y * turn.y + turn.z * turn.z <= 0.25e-10;
+}
+
 Vec3 Solid::linearVelocity() const {
-    return toVec3(dBodyGetLinearVel(m_body));
+    const dBodyID body = engineBody();
+    const Vec3 v = toVec3(dBodyGetLinearVel(body));
+    if (!m_root && m_members.empty())
+        return v;
+    // The body sits at the group's centre of mass; this solid's own centre
+    // moves with the body's turn about it.
+    const Vec3 arm = ownCentreAt(pose()) - toVec3(dBodyGetPosition(body));
+    return v + toVec3(dBodyGetAngularVel(body)).cross(arm);
 }
 
 Vec3 Solid::angularVelocity() const {
-    return toVec3(dBodyGetAngularVel(m_body));
+    return toVec3(dBodyGetAngularVel(engineBody()));
 }
 
 bool Solid::setLinearVelocity(const Vec3& v) {
     checkThread("Solid::setLinearVelocity");
     if (!movesFreely() || !v.isFinite())
         return false;
-    dBodySetLinearVel(m_body, v.x, v.y, v.z);
+    // Held by a static or disabled solid of its group, it stays as it is
+    // held, as a joint would hold it.
+    if (bodyMovesFreely())
+        setBodyMotion(v, angularVelocity());
     return true;
 }
 
@@ -182,8 +215,37 @@ bool Solid::setAngularVelocity(const Vec3& w) {
     checkThread("Solid::setAngularVelocity");
     if (!movesFreely() || !w.isFinite())
         return false;
-    dBodySetAngularVel(m_body, w.x, w.y, w.z);
+    if (bodyMovesFreely())
+        setBodyMotion(linearVelocity(), w);
     return true;
+}
+
+void Solid::setBodyMotion(const Vec3& linear, const Vec3& angular) {
+    const dBodyID body = engineBody();
+    Vec3 v = linear;
+    if (m_root || !m_members.empty())
+        v = linear - angular.cross(ownCentreAt(pose()) - toVec3(dBodyGetPosition(body)));
+    dBodySetLinearVel(body, v.x, v.y, v.z);
+    dBodySetAngularVel(body, angular.x, angular.y, angular.z);
+}
+
+double Solid::bodyMass() const {
+    return root().m_bodyMass;
+}
+
+Vec3 Solid::bodyCentre() const {
+    return toVec3(dBodyGetPosition(engineBody()));
+}
+
+bool Solid::sharesBodyWith(const Solid* other) const {
+    return other && &root() == &other->root();
+}
+
+bool Solid::bodyMovesFreely() const {
+    const Solid& r = root();
+    return r.movesFreely() && std::all_of(r.m_members.begin(), r.m_members.end(), [](const Solid* s) {
+        return s->movesFreely();
+    });
 }
 
 bool Solid::addShape(const ShapeDesc& shape) {
@@ -206,7 +268,7 @@ bool Solid::addShape(const ShapeDesc& shape) {
     }
     record->geom = createGeom(m_space ? m_space : m_world.m_space, *record);
     dGeomSetData(record->geom, record.get());
-    dGeomSetBody(record->geom, m_body);
+    dGeomSetBody(record->geom, engineBody());
     if (!m_enabled)
         dGeomDisable(record->geom);
 
@@ -218,10 +280,12 @@ bool Solid::addShape(const ShapeDesc& shape) {
     dQtoR(q, r);
     dMassRotate(&record->mass, r);
     dMassTranslate(&record->mass, offset.position.x, offset.position.y, offset.position.z);
-    dGeomSetOffsetQuaternion(record->geom, q);
 
     m_shapes.push_back(std::move(record));
-    updateMass();
+    updateOwnMass();
+    // The body's centre of mass moves: the body is placed again, its shapes
+    // with it, keeping every solid where it is and every point's velocity.
+    m_world.rebuildBodies(m_world.groupOf(*this));
     return true;
 }
 
@@ -261,12 +325,9 @@ void Solid::setCollisionHandler(CollisionHandler handler) {
 
 namespace {
 
-// The solid's mass moved to its centre, as the body needs it; false while
-// there is no shape.
-bool centredMass(const std::vector<std::unique_ptr<ShapeRecord>>& shapes, dMass& total, Vec3& centre) {
-    dMassSetZero(&total);
-    for (const auto& shape : shapes)
-        dMassAdd(&total, &shape->mass);
+// A mass moved to its centre, as the engine needs it, kept finite and
+// invertible; false for no mass at all.
+bool centre(dMass& total, Vec3& centre) {
     if (!(total.mass > 0.0) || !std::isfinite(total.mass))
         return false;
     centre = { total.c[0], total.c[1], total.c[2] };
@@ -284,37 +345,69 @@ bool centredMass(const std::vector<std::unique_ptr<ShapeRecord>>& shapes, dMass&
 
 } // namespace
 
-void Solid::updateMass() {
-    const Pose before = pose();
-    const Vec3 oldCentre = m_centre;
+void Solid::updateOwnMass() {
     dMass total;
-    Vec3 centre;
-    if (!centredMass(m_shapes, total, centre))
+    dMassSetZero(&total);
+    for (const auto& shape : m_shapes)
+        dMassAdd(&total, &shape->mass);
+    Vec3 c;
+    if (!centre(total, c))
         return;
-    m_centre = centre;
+    m_centre = c;
     m_mass = total.mass;
+}
 
-    for (const auto& shape : m_shapes) {
-        const Vec3 p = shape->desc.offset.position - m_centre;
-        dGeomSetOffsetPosition(shape->geom, p.x, p.y, p.z);
+bool Solid::bodyMassCentred(dMass& total, Vec3& centreOut) const {
+    dMassSetZero(&total);
+    for (const auto& shape : m_shapes)
+        dMassAdd(&total, &shape->mass);
+    // Every other solid's shapes, turned and moved from its frame into the
+    // root's.
+    for (const Solid* member : m_members) {
+        dMatrix3 r;
+        dQuaternion q;
+        toOde(member->m_offset.orientation, q);
+        dQtoR(q, r);
+        const Vec3& at = member->m_offset.position;
+        for (const auto& shape : member->m_shapes) {
+            dMass part = shape->mass;
+            dMassRotate(&part, r);
+            dMassTranslate(&part, at.x, at.y, at.z);
+            dMassAdd(&total, &part);
+        }
     }
-    // Keep the solid's origin where it was and every material point's
-    // velocity unchanged: the body now sits at the new centre.
-    const Vec3 w = angularVelocity();
-    const Vec3 v = linearVelocity() + w.cross(before.orientation.rotate(m_centre - oldCentre));
-    const Vec3 body = before.position + before.orientation.rotate(m_centre);
-    dBodySetPosition(m_body, body.x, body.y, body.z);
-    if (movesFreely())
-        dBodySetLinearVel(m_body, v.x, v.y, v.z);
-    applyMassToBody();
+    return centre(total, centreOut);
+}
+
+void Solid::placeShapesOnBody() {
+    auto place = [this](const Solid& solid) {
+        for (const auto& shape : solid.m_shapes) {
+            if (const dBodyID carrier = dGeomGetBody(shape->geom); carrier != m_body) {
+                // Straight from one body to another the engine would lose
+                // the geom's own placement record: let go first.
+                if (carrier)
+                    dGeomSetBody(shape->geom, nullptr);
+                dGeomSetBody(shape->geom, m_body);
+            }
+            const Pose at = solid.inRoot(shape->desc.offset);
+            const Vec3 p = at.position - m_bodyCentre;
+            dQuaternion q;
+            toOde(at.orientation, q);
+            dGeomSetOffsetPosition(shape->geom, p.x, p.y, p.z);
+            dGeomSetOffsetQuaternion(shape->geom, q);
+        }
+    };
+    place(*this);
+    for (const Solid* member : m_members)
+        place(*member);
 }
 
 void Solid::applyMassToBody() {
     // A kinematic body keeps infinite mass; setting a mass would make it
     // dynamic again.
     dMass total;
-    Vec3 centre;
-    if (movesFreely() && centredMass(m_shapes, total, centre))
+    Vec3 c;
+    if (bodyMovesFreely() && bodyMassCentred(total, c))
         dBodySetMass(m_body, &total);
 }
 
@@ -322,16 +415,18 @@ void Solid::applyMotionMode() {
     // Static and disabled solids are kinematic bodies at rest: nothing moves
     // them, yet they can be placed, and joints and contacts treat them as
     // fixed ground. (The engine's own disabling is not used: a joint to an
-    // enabled body would wake the body again.)
-    if (movesFreely()) {
-        if (dBodyIsKinematic(m_body)) {
-            dBodySetDynamic(m_body);
-            applyMassToBody();
+    // enabled body would wake the body again.) A group's body is held while
+    // any of its solids is.
+    Solid& r = root();
+    if (r.bodyMovesFreely()) {
+        if (dBodyIsKinematic(r.m_body)) {
+            dBodySetDynamic(r.m_body);
+            r.applyMassToBody();
         }
     } else {
-        dBodySetLinearVel(m_body, 0, 0, 0);
-        dBodySetAngularVel(m_body, 0, 0, 0);
-        dBodySetKinematic(m_body);
+        dBodySetLinearVel(r.m_body, 0, 0, 0);
+        dBodySetAngularVel(r.m_body, 0, 0, 0);
+        dBodySetKinematic(r.m_body);
     }
 }
 
@@ -359,8 +454,8 @@ void Solid::setEnabled(bool enabled) {
     applyMotionMode();
     // A solid switched off and on again goes on as it was going.
     if (enabled && !m_static) {
-        dBodySetLinearVel(m_body, m_parkedLinear.x, m_parkedLinear.y, m_parkedLinear.z);
-        dBodySetAngularVel(m_body, m_parkedAngular.x, m_parkedAngular.y, m_parkedAngular.z);
+        if (bodyMovesFreely())
+            setBodyMotion(m_parkedLinear, m_parkedAngular);
     } else if (!enabled) {
         m_parkedLinear = linear;
         m_parkedAngular = angular;

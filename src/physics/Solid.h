@@ -35,6 +35,17 @@ struct ShapeRecord;
 // moves nor collides, rays pass through it, and a solid joined to it is held
 // as if joined to a static one; enabled again, it goes on as it was going.
 //
+// Solids held together by fixed joints move as one rigid body of the engine
+// (a robot's parts on its control unit): the body carries the shapes of all
+// of them at their relative poses and the sum of their masses, so the
+// solver has no rows to spend on holding them together. Each solid still
+// answers its own pose, velocities, shapes, user data and collision events;
+// placing any one of them places them all, and the body stands still while
+// any of them is static or disabled. Placing a solid other than the group's
+// first where it already is, to single precision (as an owner pushing poses
+// read back from a scene graph does), leaves the group where it is: the
+// group's pose stays as exact as its first solid's last placement.
+//
 // Like its world, a solid is changed only in the thread that made the world.
 class Solid : public Tracked {
 public:
@@ -78,6 +89,14 @@ public:
     double mass() const { return m_mass; }
     static constexpr double kMinMass = 1e-6;
 
+    // The rigid body this solid moves with: the solid itself and every solid
+    // held to it by fixed joints. Its mass (the solids' masses added) and its
+    // centre of mass in world coordinates; a lone solid's are its own.
+    double bodyMass() const;
+    Vec3 bodyCentre() const;
+    // Whether the two move as one rigid body (a solid with itself included).
+    bool sharesBodyWith(const Solid* other) const;
+
     // --- Static and enabled.
     void setStatic(bool isStatic);
     bool isStatic() const { return m_static; }
@@ -115,12 +134,26 @@ public:
 
 private:
     friend class PhysicsWorld;
+    friend class HingeJoint;
     friend struct std::default_delete<Solid>;
 
     Solid(PhysicsWorld& world, std::uint64_t serial);
     ~Solid();
 
     bool movesFreely() const { return !m_static && m_enabled; }
+    // Whether two poses differ by no more than single-precision rounding.
+    static bool withinRounding(const Pose& now, const Pose& target);
+    // The solid whose engine body carries this one: itself unless it is held
+    // to others by fixed joints.
+    Solid& root() { return m_root ? *m_root : *this; }
+    const Solid& root() const { return m_root ? *m_root : *this; }
+    dxBody* engineBody() const { return root().m_body; }
+    // Whether the engine body moves: every solid on it moves freely.
+    bool bodyMovesFreely() const;
+    // The solid's frame placed in its root's frame.
+    Pose inRoot(const Pose& local) const { return m_root ? m_offset * local : local; }
+    // This solid's own centre of mass in world coordinates and its velocity.
+    Vec3 ownCentreAt(const Pose& pose) const { return pose.transformPoint(m_centre); }
     bool checkThread(const char* what) const;
     std::any* findSlot(const void* key) {
         for (auto& slot : m_userData)
@@ -128,9 +161,18 @@ private:
                 return &slot.second;
         return nullptr;
     }
-    void updateMass();
+    void updateOwnMass();
+    // Root only: the mass of every shape on the body, moved to its centre as
+    // the engine needs it; false while the body has no shape.
+    bool bodyMassCentred(dMass& total, Vec3& centre) const;
+    // Root only: puts every shape of the group on the body at its offset
+    // from the body's centre.
+    void placeShapesOnBody();
     void applyMassToBody();
     void applyMotionMode();
+    // Sets the body's motion so that this solid's own centre moves at
+    // `linear` while the body turns at `angular`.
+    void setBodyMotion(const Vec3& linear, const Vec3& angular);
 
     PhysicsWorld& m_world;
     const std::uint64_t m_serial;
@@ -141,9 +183,17 @@ private:
     // pairs a step).
     dxSpace* m_space = nullptr;
     std::vector<std::unique_ptr<ShapeRecord>> m_shapes;
-    // Centre of mass in the solid's frame; the body sits there.
+    // Centre of mass of the solid's own shapes, in its frame.
     Vec3 m_centre;
     double m_mass = 0.0;
+    // The fixed group (see the class comment). A root (m_root null) knows
+    // the other solids of its group and where its body sits in its frame;
+    // the others know their root and their frame in the root's frame.
+    Solid* m_root = nullptr;
+    Pose m_offset;
+    std::vector<Solid*> m_members;
+    Vec3 m_bodyCentre;
+    double m_bodyMass = 0.0;
     bool m_static = false;
     bool m_enabled = true;
     // Velocities kept while the solid is disabled.

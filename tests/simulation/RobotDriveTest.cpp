@@ -94,6 +94,42 @@ TEST(RobotDrive, AProgramsOutputDrivesTheRobotForwardAndTurnsIt) {
     EXPECT_LT(drift.length(), 12.0);
 }
 
+// A robot's parts are one body: a brick fixed on one side adds its mass there,
+// so the same program turns the robot differently from the plain one (more
+// slowly, about a point off its middle).
+TEST(RobotDrive, ABrickOnOneSideChangesHowTheRobotTurns) {
+    struct Turn {
+        double degrees;
+        double drift;
+    };
+    auto turn = [](bool withBrick) {
+        BuilderRobot builder;
+        builder.AddBase();
+        if (withBrick) {
+            for (double y : { -4.0, 0.0, 4.0 })
+                builder.Add(ModelTypeBrick, "models/brick/brick_2x4.ive", -6.0, y, 6.0);
+        }
+        DrivenRobot driven(builder);
+        EXPECT_TRUE(driven.Program("1*-30* 2*30*"));
+        driven.robot->Start();
+        driven.Run(5);
+        const scene::Transform before = driven.Pose();
+        driven.Run(20);
+        const osg::Vec3 drift = driven.Pose().GetTranslation() - before.GetTranslation();
+        return Turn { driven.Pose().GetHpr().x() - before.GetHpr().x(), drift.length() };
+    };
+    // The plain robot turns about its middle (some 60 degrees in 20 frames);
+    // the loaded one, heavier and harder to turn on the brick's side, turns
+    // some 40 and swings its middle round a point towards the brick.
+    const Turn plain = turn(false);
+    const Turn loaded = turn(true);
+    EXPECT_GT(plain.degrees, 40.0);
+    EXPECT_LT(plain.drift, 1.0);
+    EXPECT_GT(loaded.degrees, 20.0);
+    EXPECT_LT(loaded.degrees, plain.degrees - 10.0);
+    EXPECT_GT(loaded.drift, plain.drift + 1.5);
+}
+
 // Most robots are symmetric and drive straight a good part of the time,
 // on two wheels and two frictionless caster balls: the physics must take
 // that in its stride, with nothing to warn about, at any speed.
