@@ -94,7 +94,14 @@ void ModalWatcher::RunHandler(QWidget* modal) {
 }
 
 bool ModalWatcher::WaitForMessages(int count, int ms) const {
-    return QTest::qWaitFor([&] { return m_messages.size() >= count; }, ms);
+    return Await([&] { return m_messages.size() >= count; }, ms);
+}
+
+bool Await(const std::function<bool()>& condition, int ms) {
+    if (testing::Test::HasFatalFailure())
+        return false;
+    return QTest::qWaitFor([&] { return testing::Test::HasFatalFailure() || condition(); }, ms)
+        && !testing::Test::HasFatalFailure();
 }
 
 } // namespace testsupport

@@ -48,7 +48,8 @@ public:
 
     // The texts of the message boxes answered so far, oldest first.
     const QStringList& Messages() const { return m_messages; }
-    // Runs the event loop until `count` boxes have been answered.
+    // Runs the event loop until `count` boxes have been answered (false at
+    // once when the case has failed fatally).
     bool WaitForMessages(int count, int ms = 5000) const;
 
     // A click that happens once the handler has returned.
@@ -67,5 +68,11 @@ private:
     bool m_bInHandler = false;
     QElapsedTimer m_currentSince;
 };
+
+// Runs the event loop until the condition holds, ms have passed or the
+// running case has had a fatal failure (a dialog's answer may fail it);
+// true only in the first case. Waits of test helpers end at once so, once
+// their case has failed.
+bool Await(const std::function<bool()>& condition, int ms);
 
 } // namespace testsupport

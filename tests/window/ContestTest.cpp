@@ -133,7 +133,7 @@ protected:
     }
 
     bool WaitForMatch() {
-        return QTest::qWaitFor([this] { return m_window->IsMatchRunning() && m_window->isEnabled(); }, 10000);
+        return testsupport::Await([this] { return m_window->IsMatchRunning() && m_window->isEnabled(); }, 10000);
     }
 
     void LogInAndStartMatch() {
@@ -338,7 +338,7 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
 TEST_F(ContestTest, TheClockEndsTheMatchWhenNoWholeMinuteIsLeft) {
     // Granted with 2.5 minutes by the server's clock, 30 s by this one's.
     m_server.SetMatch(MatchEnding(30, 120));
-    LogInAndStartMatch();
+    ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     EXPECT_EQ(m_window->MatchTimeLabel()->text(), QStringLiteral("Left: 2 min"));
     m_window->f_Ui_UpdateMatchTime();
     ASSERT_TRUE(m_watcher.WaitForMessages(1));
@@ -359,7 +359,7 @@ TEST_F(ContestTest, TheClockEndsTheMatchWhenNoWholeMinuteIsLeft) {
 }
 
 TEST_F(ContestTest, ARefusedMatchSaysWhyAndGivesTheWindowBack) {
-    LogInAndStartMatch();
+    ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     m_window->action_NetMatch->trigger();
     ContestTestServer::Match refused = MatchEnding(600);
     refused.status = 5;
@@ -373,7 +373,7 @@ TEST_F(ContestTest, ARefusedMatchSaysWhyAndGivesTheWindowBack) {
 }
 
 TEST_F(ContestTest, AServerThatNeverAnswersTimesOutAndTheLoginGivesTheWindowBack) {
-    LogInAndStartMatch();
+    ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     m_window->action_NetMatch->trigger();
     m_server.SetSilent(QStringLiteral("Match"), true);
     PickMatchAction();
@@ -396,7 +396,7 @@ TEST_F(ContestTest, AServerThatNeverAnswersTimesOutAndTheLoginGivesTheWindowBack
 }
 
 TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
-    LogInAndStartMatch();
+    ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     AnswerNextLogin([](CLoginDlg* login) {
         EXPECT_EQ(login->StatusLabel()->text(), QStringLiteral("Connection closed, please log in again"));
     });
@@ -434,7 +434,7 @@ TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
 }
 
 TEST_F(ContestTest, ADamagedReplyClosesTheLinkWithAMessageAndNothingElse) {
-    LogInAndStartMatch();
+    ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     m_window->action_NetMatch->trigger();
     testsupport::CapturedWarnings warnings("morvane.window");
     AnswerNextLogin([this](CLoginDlg*) { EXPECT_FALSE(m_window->IsMatchRunning()); });
