@@ -167,7 +167,9 @@ bool CMainDlg::f_ShowLoginDlg() {
         m_bLoggedIn = true;
         // The title carries the texts the server gave the account.
         f_LanguageTitle();
-    } else if (relogin) {
+    } else {
+        // The online mode is nothing without its account: a login given up,
+        // the first as any later one, ends the program without questions.
         m_bForceClose = true;
         close();
     }

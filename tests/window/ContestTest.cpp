@@ -14,6 +14,7 @@
 #include "support/ContestTestServer.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
+#include "support/QuitRequest.h"
 #include "support/TempDir.h"
 #include "widgets/CBrickBox.h"
 #include "widgets/CImageViewer.h"
@@ -431,6 +432,22 @@ TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
     m_server.Drop();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isVisible(); }, 5000));
     EXPECT_TRUE(m_watcher.Messages().isEmpty());
+    EXPECT_TRUE(testsupport::TakeQuitRequest());
+}
+
+TEST_F(ContestTest, GivingUpTheFirstLoginClosesTheProgram) {
+    // The contest action asks for the login first; the student gives it up.
+    QTest::mouseClick(m_window->RobotPartBar(0)->GetPictures().front(), Qt::LeftButton, {}, QPoint(30, 30));
+    ASSERT_FALSE(m_window->IsRobotSaved());
+    bool firstLogin = false;
+    AnswerNextLogin([&](CLoginDlg* login) { firstLogin = login->UserEdit()->isEnabled(); }, false);
+    PickMatchAction();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isVisible(); }, 5000));
+    EXPECT_EQ(m_loginsAnswered, 1);
+    EXPECT_TRUE(firstLogin);
+    EXPECT_TRUE(testsupport::TakeQuitRequest()) << "the program goes on without its window";
+    EXPECT_TRUE(m_watcher.Messages().isEmpty());
+    EXPECT_EQ(m_server.Connections(), 0);
 }
 
 TEST_F(ContestTest, ADamagedReplyClosesTheLinkWithAMessageAndNothingElse) {
