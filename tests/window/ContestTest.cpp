@@ -134,7 +134,8 @@ protected:
     }
 
     bool WaitForMatch() {
-        return testsupport::Await([this] { return m_window->IsMatchRunning() && m_window->isEnabled(); }, 10000);
+        return testsupport::Await(
+            [this] { return m_window->IsMatchRunning() && m_window->isEnabled(); }, 10000);
     }
 
     void LogInAndStartMatch() {
