@@ -229,6 +229,20 @@ TEST_F(ContestDialogsTest, AcceptedLoginKeepsTheAccountAndTheRememberedCredentia
     EXPECT_EQ(reread.m_strUser, QStringLiteral("ann"));
     EXPECT_EQ(reread.m_strPassword, QStringLiteral("secret"));
 
+    // Unticked, the next login forgets them: neither the user nor the
+    // password is stored any more.
+    config().CloseConnection();
+    CLoginDlg forget(config(), false);
+    forget.show();
+    ASSERT_TRUE(forget.SaveBox()->isChecked());
+    forget.SaveBox()->setChecked(false);
+    forget.ButtonOK()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return forget.result() == QDialog::Accepted; }, 5000));
+    CConfig forgotten(m_installed.dir().qpath());
+    EXPECT_EQ(forgotten.m_nRememberLogin, 0);
+    EXPECT_EQ(forgotten.m_strUser, QString());
+    EXPECT_EQ(forgotten.m_strPassword, QString());
+
     // Where the link has a heartbeat, the accepted login starts it.
     dialogstest::InstalledConfig beating;
     CConfig& b = beating.config();
