@@ -203,8 +203,8 @@ public:
     // the reply. A link that is down brings the login first.
     void f_SendMatchRequest();
     // Runs the login; true when the user is signed in. The session's first
-    // login takes the account as typed; after that it reuses it, and giving
-    // it up closes the program.
+    // login takes the account as typed; after that it reuses it. Giving up
+    // any login closes the program.
     bool f_ShowLoginDlg();
     void f_MatchOutTips();
     // While a match runs only its own playground may be loaded: one whose
