@@ -16,13 +16,16 @@ function(morvane_library name)
     endif()
 endfunction()
 
-# morvane_test(<name> SOURCES ... LIBS ... [GUI] [QT] [TIMEOUT s] [RESOURCE_LOCK lock])
+# morvane_test(<name> SOURCES ... LIBS ... [GUI] [QT] [TIMEOUT s] [WHOLE_TIMEOUT s] [RESOURCE_LOCK lock])
 # Every test case is a test of its own, "<name>.<Suite>.<Case>", listed when
 # ctest starts (so GUI tests list themselves on ctest's display: scripts/test.sh
 # runs ctest under Xvfb). TIMEOUT applies to each case; cases holding the same
-# RESOURCE_LOCK run one at a time on the whole machine.
+# RESOURCE_LOCK run one at a time on the whole machine. Besides, "<name>.whole"
+# runs the whole program in one process, as a developer runs it: no case may
+# depend on running alone or on what ran before it. WHOLE_TIMEOUT (600 s by
+# default) applies to it; GUI programs run whole on a display of their own.
 function(morvane_test name)
-    cmake_parse_arguments(ARG "GUI;QT" "TIMEOUT;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;QT" "TIMEOUT;WHOLE_TIMEOUT;RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
@@ -37,6 +40,9 @@ function(morvane_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
+    if(NOT ARG_WHOLE_TIMEOUT)
+        set(ARG_WHOLE_TIMEOUT 600)
+    endif()
     set(locks ${ARG_RESOURCE_LOCK})
     if(ARG_RESOURCE_LOCK)
         # A lock such as the classroom port's is the machine's, not one test
@@ -47,13 +53,21 @@ function(morvane_test name)
         target_compile_definitions(${name} PRIVATE
             MORVANE_MACHINE_LOCK="/tmp/${ARG_RESOURCE_LOCK}.lock" MORVANE_MACHINE_LOCK_WAIT=180)
         math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} + 180")
+        math(EXPR ARG_WHOLE_TIMEOUT "${ARG_WHOLE_TIMEOUT} + 180")
     endif()
     set(properties TIMEOUT ${ARG_TIMEOUT})
+    set(whole_command $<TARGET_FILE:${name}>)
+    set(whole_labels whole)
     if(ARG_GUI)
+        # What one case leaves of the application does not reach the next.
+        target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/GuiCaseGuard.cpp)
+        target_link_libraries(${name} PRIVATE Qt6::Core)
         list(APPEND properties LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb")
         # GUI tests take turns on the one display: windows of tests running side
         # by side would take each other's pointer and focus.
         list(APPEND locks morvane_display)
+        set(whole_command ${CMAKE_SOURCE_DIR}/tests/support/run-on-own-display.sh ${whole_command})
+        set(whole_labels gui whole)
     endif()
     gtest_discover_tests(${name}
         TEST_PREFIX ${name}.
@@ -66,6 +80,11 @@ function(morvane_test name)
         set(file ${CMAKE_CURRENT_BINARY_DIR}/${name}_locks.cmake)
         file(WRITE ${file} "set_tests_properties(\${${name}_TESTS} PROPERTIES RESOURCE_LOCK \"${locks}\")\n")
         set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+    endif()
+    add_test(NAME ${name}.whole COMMAND ${whole_command})
+    set_tests_properties(${name}.whole PROPERTIES TIMEOUT ${ARG_WHOLE_TIMEOUT} LABELS "${whole_labels}")
+    if(ARG_RESOURCE_LOCK)
+        set_tests_properties(${name}.whole PROPERTIES RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
     endif()
 endfunction()
 

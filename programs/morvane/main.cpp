@@ -1,6 +1,5 @@
 // The simulator's entry point.
 
-#include "dialogs/CInputDlg.h"
 #include "foundation/CConfig.h"
 #include "foundation/StartUp.h"
 #include "platform/QuitOnTerminationSignal.h"
@@ -21,21 +20,6 @@ namespace {
 // The configuration exists before the entry function runs, so the settings
 // and the set-up file are loaded by the time the window is built.
 CConfig& g_config = CConfig::Instance();
-
-// In classroom mode the link to the teacher's ClassServer opens as soon as
-// the window is up. A simulator that has no server address yet asks for it
-// once and keeps it in its settings.
-void f_ConnectClassroom(QWidget* window) {
-    if (g_config.m_strClassHost.trimmed().isEmpty()) {
-        QString host;
-        CInputDlg dialog(g_config.GetText("main", "f_ConnectClassroom", "s"), &host, g_config, window);
-        if (dialog.exec() == QDialog::Accepted && !host.trimmed().isEmpty()) {
-            g_config.m_strClassHost = host.trimmed();
-            g_config.SaveSettings();
-        }
-    }
-    g_config.ConnectToServer(true);
-}
 
 } // namespace
 
@@ -66,8 +50,10 @@ int main(int argc, char** argv) {
     window.showMaximized();
     splash->finish(&window);
     splash.reset();
+    // In classroom mode the link to the teacher's ClassServer opens as soon
+    // as the window is up.
     if (g_config.m_nRunMode == RunModeClassroom)
-        f_ConnectClassroom(&window);
+        window.f_ConnectClassroom();
     window.FrameTimer()->start(1);
     QApplication::exec();
     // The socket and its timers must not outlive the application object.

@@ -84,6 +84,13 @@ CRobotProgram::CRobotProgram()
 
 CRobotProgram::~CRobotProgram() {
     UnloadProgram();
+    // The copies, and the names reserved beside them, go with their control
+    // unit: every load of the robots makes new ones, and "Temp" would
+    // otherwise keep one more copy per robot and load until the next start.
+    for (const std::string& name : m_ownFiles) {
+        std::error_code ignored;
+        fs::remove(platform::InProgramDir(name), ignored);
+    }
 }
 
 bool CRobotProgram::LoadProgram(const std::string& path, int robot) {
@@ -95,14 +102,24 @@ bool CRobotProgram::LoadProgram(const std::string& path, int robot) {
     }
     while (m_tempDllNames.size() <= static_cast<std::size_t>(robot))
         NewTempDllName();
+    const std::string previous = m_strLastCopy;
     m_strLastCopy = m_tempDllNames[static_cast<std::size_t>(robot)];
+    m_ownFiles.insert(m_strLastCopy);
     const fs::path copy = platform::InProgramDir(m_strLastCopy);
 
     // The source is read whole before the copy is written, so that a robot can
     // be reloaded from its own copy.
     std::string bytes;
     std::string reason;
-    if (!ReadWholeFile(platform::InProgramDir(path), bytes, reason) || !WriteCopy(copy, bytes, reason)) {
+    const bool copied
+        = ReadWholeFile(platform::InProgramDir(path), bytes, reason) && WriteCopy(copy, bytes, reason);
+    // A robot that moved in the list runs from the copy of its new place;
+    // the one it left keeps only its name reserved.
+    if (!previous.empty() && previous != m_strLastCopy) {
+        std::string ignored;
+        WriteCopy(platform::InProgramDir(previous), std::string(), ignored);
+    }
+    if (!copied) {
         // No earlier program may run in its place, neither now nor when the
         // next run reloads the robot from its copy.
         std::string ignored;
@@ -177,7 +194,11 @@ void CRobotProgram::NewTempDllName() {
             continue;
         UniqueFd file(
             open(platform::InProgramDir(name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-        if (file.IsValid() || errno != EEXIST)
+        if (file.IsValid()) {
+            m_ownFiles.insert(name);
+            break;
+        }
+        if (errno != EEXIST)
             break;
     }
     m_tempDllNames.push_back(name);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,10 @@ class RobotHostProcess;
 // private copy of it, "Temp/" + 1 to 26 capital letters + ".dll" under the
 // program folder, in a RobotHost process of its own, so each robot and each
 // run has its own static data and nothing a program does can harm the
-// simulator. A program that crashes, ends its process, hangs, overflows its
-// output buffer or is no valid program is dropped with one line on standard
-// error; the robot then keeps its last output text.
+// simulator; the copies go when their control unit goes. A program that
+// crashes, ends its process, hangs, overflows its output buffer or is no
+// valid program is dropped with one line on standard error; the robot then
+// keeps its last output text.
 //
 // Use from one thread at a time; the program stays loaded whichever thread
 // loaded it, until it is unloaded or the simulator ends.
@@ -85,6 +87,9 @@ private:
     void Report(const std::string& path, const std::string& what, const std::string& reason) const;
 
     std::vector<std::string> m_tempDllNames;
+    // The files in "Temp" that this unit made (its copies and the names it
+    // reserved), removed with it.
+    std::set<std::string> m_ownFiles;
     std::string m_strProgramPath;
     std::string m_strLastCopy;
     bool m_bLoaded = false;

@@ -200,13 +200,19 @@ public:
     // The same, for a chosen program file, with what is wrong with it.
     void f_LoadStrategyMessage(const QString& file, const QString& reason) const;
 
-    // ---- online contest (CMainDlgContest.cpp) --------------------------------------
+    // ---- classroom link and online contest (CMainDlgContest.cpp) -------------------
+    // Classroom mode, at start: connects to the teacher's ClassServer at the
+    // stored address. When there is none, or it does not answer, the
+    // address is asked for, the stored one filled in, and what the student
+    // enters is stored and tried in turn; giving up goes on unconnected and
+    // keeps what was stored.
+    void f_ConnectClassroom();
     // Asks the contest server for a match; the window waits, disabled, for
     // the reply. A link that is down brings the login first.
     void f_SendMatchRequest();
     // Runs the login; true when the user is signed in. The session's first
-    // login takes the account as typed; after that it reuses it, and giving
-    // it up closes the program.
+    // login takes the account as typed; after that it reuses it. Giving up
+    // any login closes the program.
     bool f_ShowLoginDlg();
     void f_MatchOutTips();
     // While a match runs only its own playground may be loaded: one whose
@@ -407,6 +413,10 @@ private:
     // Sends a result bundle to the classroom server, connecting once more
     // when the link is down; false when it did not go out whole.
     bool SendBundle(const QString& name, const QByteArray& bundle);
+    // Opens the link to the classroom server unless it is up, waiting at
+    // most ms; an attempt still under way then is given up. Whether the
+    // link is up.
+    bool ConnectClassroomLink(int ms);
 
     void BuilderCommand(int code, bool viewRelative);
     struct SideButtonText {

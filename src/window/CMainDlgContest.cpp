@@ -6,6 +6,7 @@
 
 #include "apps/CEmuApp.h"
 #include "classlink/ContestMessages.h"
+#include "dialogs/CInputDlg.h"
 #include "dialogs/CLoginDlg.h"
 #include "foundation/CConfig.h"
 #include "simulation/SRobThreadData.h"
@@ -13,6 +14,7 @@
 #include "window/WindowLog.h"
 
 #include <QAction>
+#include <QEventLoop>
 #include <QFile>
 #include <QMenu>
 #include <QTabWidget>
@@ -32,6 +34,9 @@ enum ClassLinkState {
 
 constexpr int kLinkOwnerWindow = 0;
 constexpr int kMatchClockMs = 30000;
+// A server on the classroom's network answers at once; one that does not
+// within this long is not there.
+constexpr int kClassroomConnectMs = 3000;
 
 // The server's reasons for refusing a match, as the program shows them.
 QString MatchStatusText(quint32 status) {
@@ -60,6 +65,50 @@ bool IsLinkUp(const CConfig& config) {
 }
 
 } // namespace
+
+bool CMainDlg::ConnectClassroomLink(int ms) {
+    CConfig& config = m_config;
+    if (IsLinkUp(config))
+        return true;
+    if (!config.Link())
+        return false;
+    QEventLoop wait;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &wait, &QEventLoop::quit);
+    connect(&config, &CConfig::signal_Disconnect, &wait, &QEventLoop::quit);
+    connect(config.m_pSocket, &QTcpSocket::connected, &wait, &QEventLoop::quit);
+    config.ConnectToServer(true);
+    // Without an address nothing is tried at all.
+    if (!IsLinkUp(config) && config.m_pSocket->state() != QAbstractSocket::UnconnectedState) {
+        deadline.start(ms);
+        wait.exec();
+    }
+    if (IsLinkUp(config))
+        return true;
+    if (config.m_pSocket->state() != QAbstractSocket::UnconnectedState)
+        config.CloseConnection();
+    return false;
+}
+
+void CMainDlg::f_ConnectClassroom() {
+    CConfig& config = m_config;
+    if (!config.Link())
+        return;
+    for (;;) {
+        QString host = config.m_strClassHost.trimmed();
+        if (!host.isEmpty()) {
+            if (ConnectClassroomLink(kClassroomConnectMs))
+                return;
+            qCWarning(lcWindow, "Classroom: the teacher's server at %s does not answer", qPrintable(host));
+        }
+        CInputDlg dialog(config.GetText("main", "f_ConnectClassroom", "s"), &host, config, this);
+        if (dialog.exec() != QDialog::Accepted || host.trimmed().isEmpty())
+            return;
+        config.m_strClassHost = host.trimmed();
+        config.SaveSettings();
+    }
+}
 
 void CMainDlg::slot_GetMsg(QByteArray* body) {
     CConfig& config = m_config;
@@ -167,7 +216,9 @@ bool CMainDlg::f_ShowLoginDlg() {
         m_bLoggedIn = true;
         // The title carries the texts the server gave the account.
         f_LanguageTitle();
-    } else if (relogin) {
+    } else {
+        // The online mode is nothing without its account: a login given up,
+        // the first as any later one, ends the program without questions.
         m_bForceClose = true;
         close();
     }

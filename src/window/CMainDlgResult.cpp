@@ -145,28 +145,18 @@ bool CMainDlg::SendBundle(const QString& name, const QByteArray& bundle) {
     CConfig& config = m_config;
     if (!config.Link())
         return false;
+    // The link opened at start may have gone (the teacher's server was
+    // restarted, the network dropped): one more try.
+    if (!ConnectClassroomLink(kReconnectMs)) {
+        qCWarning(
+            lcWindow, "Upload: the classroom server %s cannot be reached", qPrintable(config.m_strClassHost));
+        return false;
+    }
     QEventLoop wait;
     QTimer deadline;
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, &wait, &QEventLoop::quit);
     connect(&config, &CConfig::signal_Disconnect, &wait, &QEventLoop::quit);
-
-    if (!IsConnected(config)) {
-        // The link opened at start has gone (the teacher's server was
-        // restarted, the network dropped): one more try.
-        connect(config.m_pSocket, &QTcpSocket::connected, &wait, &QEventLoop::quit);
-        config.ConnectToServer(true);
-        if (!IsConnected(config)) {
-            deadline.start(kReconnectMs);
-            wait.exec();
-        }
-        disconnect(config.m_pSocket, &QTcpSocket::connected, &wait, &QEventLoop::quit);
-        if (!IsConnected(config)) {
-            qCWarning(lcWindow, "Upload: the classroom server %s cannot be reached",
-                qPrintable(config.m_strClassHost));
-            return false;
-        }
-    }
     if (!config.SendMsg(BuildUp3DFileMessage(name, bundle), false))
         return false;
     // Sent means handed to the network whole, before the link could drop.

@@ -5,6 +5,7 @@
 
 #include "apps/MotionModel.h"
 #include "physics/Solid.h"
+#include "platform/ProgramDir.h"
 #include "scene/Camera.h"
 #include "simulation/CRcu.h"
 #include "simulation/CRob.h"
@@ -14,6 +15,9 @@
 #include <QTest>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace emutest;
 
@@ -33,6 +37,20 @@ std::string StartZonesPlayground(const std::filesystem::path& folder, const std:
     for (const osg::Vec3f& start : starts)
         file.Add(StartZone(start).info, id++);
     return WritePlayground(file, folder / ("starts" + std::to_string(starts.size()) + ".pla"));
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// The private program copies a robot's control unit holds, with their
+// files' places.
+std::vector<std::filesystem::path> ProgramCopies(CRob& robot) {
+    std::vector<std::filesystem::path> copies;
+    for (const std::string& name : robot.GetRcu()->GetTempDllNames())
+        copies.push_back(platform::InProgramDir(name));
+    return copies;
 }
 
 osg::Vec3 UnitPosition(const CRob& robot) {
@@ -210,12 +228,53 @@ TEST(CEmuApp, RemovingARobotLeavesTheOthersTheirFilesAndPrograms) {
     EXPECT_NEAR(UnitPosition(*emu.GetRobot(1)).x(), 0.0f, 1.0f);
 
     // The run reloads every robot's own program, the one that moved down
-    // the list included.
+    // the list included; its copy moves along, and the one it left holds
+    // no program any more.
+    const std::vector<std::filesystem::path> moved = ProgramCopies(*emu.GetRobot(1));
+    ASSERT_EQ(moved.size(), 3u);
+    EXPECT_EQ(ReadFile(moved[2]), ReadFile(programs[2]));
     emu.StartRun();
     sim.Frames(1);
     EXPECT_EQ(sim.m_nStops, 0);
     EXPECT_EQ(emu.GetRobot(0)->GetOutputText(), "1*50* 2*50* p0");
     EXPECT_EQ(emu.GetRobot(1)->GetOutputText(), "1*-30* 2*-30* p0");
+    EXPECT_EQ(ReadFile(moved[1]), ReadFile(programs[2]));
+    EXPECT_EQ(ReadFile(moved[2]), std::string());
+}
+
+// Every load of the robots (and the reload after every run) makes new
+// robots; the robots they replace take their program copies with them, so
+// that "Temp" holds the copies of the robots there are, not one for every
+// load since the program started.
+TEST(CEmuApp, ReplacedRobotsTakeTheirProgramCopiesWithThem) {
+    HeadlessEmu sim;
+    CEmuApp& emu = sim.Emu();
+    const std::string robot = WriteBaseRobot(sim.Folder(), "base.rob");
+    const std::string playground = StartZonesPlayground(sim.Folder(), { { -60, 0, 0 }, { 60, 0, 0 } });
+    const std::vector<std::string> programs = { Program("drive"), Program("drive_back") };
+    std::vector<std::filesystem::path> earlier;
+    for (int load = 0; load < 3; ++load) {
+        SCOPED_TRACE(load);
+        ASSERT_EQ(sim.Load(playground, { robot, robot }, programs), 1);
+        sim.LoadPrograms();
+        for (const std::filesystem::path& copy : earlier)
+            EXPECT_FALSE(std::filesystem::exists(copy)) << copy;
+        earlier.clear();
+        for (int i = 0; i < 2; ++i) {
+            const std::vector<std::filesystem::path> copies = ProgramCopies(*emu.GetRobot(i));
+            ASSERT_EQ(copies.size(), std::size_t(i + 1));
+            EXPECT_EQ(ReadFile(copies.back()), ReadFile(programs[std::size_t(i)]));
+            earlier.insert(earlier.end(), copies.begin(), copies.end());
+        }
+    }
+    // A robot removed takes its copies along too.
+    emu.SetFollowTarget(emu.GetRobot(1));
+    const std::vector<std::filesystem::path> removed = ProgramCopies(*emu.GetRobot(1));
+    ASSERT_TRUE(emu.RemoveSelectedRobot());
+    sim.Frames(1);
+    for (const std::filesystem::path& copy : removed)
+        EXPECT_FALSE(std::filesystem::exists(copy)) << copy;
+    EXPECT_TRUE(std::filesystem::exists(ProgramCopies(*emu.GetRobot(0)).front()));
 }
 
 TEST(CEmuApp, BeforeARunTheMouseCarriesTurnsAndRemovesRobots) {

@@ -71,3 +71,25 @@ TEST(HeadlessRun, ARobotOffTheFloorEndsTheRunInTheFrameItFallsBelowMinus1000) {
     EXPECT_LT(run.robots[0].z, -1000.0f);
     EXPECT_EQ(run.robots[0].score, 0);
 }
+
+TEST(HeadlessRun, AFallenRobotIsEliminatedAndTheRunGoesOnWhileAnotherStands) {
+    testsupport::TempDir folder;
+    const RunOutcome run = RunHeadless(ScoreThenFallRun(folder.path()));
+    ASSERT_TRUE(run.finished) << run.errors;
+    ASSERT_EQ(run.robots.size(), 2u);
+    const RobotOutcome& fallen = run.robots[0];
+    const RobotOutcome& standing = run.robots[1];
+    // Robot 0 scored on its way, then went off the edge: eliminated, it
+    // ends with 0 and stopped taking steps in the frame it fell.
+    EXPECT_EQ(fallen.peak, 10);
+    EXPECT_EQ(fallen.score, 0);
+    EXPECT_LT(fallen.z, -1000.0f);
+    EXPECT_LT(fallen.steps, 150);
+    EXPECT_EQ(fallen.output, "1*50* 2*50* p" + std::to_string(fallen.steps - 1));
+    // Robot 1 is still on the ground, so the run goes on to its limit, and
+    // robot 1 steps in every frame of it.
+    EXPECT_EQ(run.stop, "time-limit");
+    EXPECT_EQ(run.frames, 200);
+    EXPECT_GT(standing.z, -10.0f);
+    EXPECT_EQ(standing.steps, 200);
+}

@@ -6,7 +6,10 @@
 //     load <result of the robot loader: 1 loaded, 2 against the rules, 0 failed>
 //     frames <the run's frame counter>
 //     stop <zone | time-limit | all-fallen | none>
-//     robot <index> score <score> steps <steps> at <x y z of its control unit> output <last output text>
+//     robot <index> score <score> peak <highest score it had after any frame> steps <steps>
+//           at <x y z of its control unit> output <last output text>
+//
+// (one line for each robot)
 //
 // Usage: morvane_headless_run [--window] [--frames N] [--time-limit F]
 //            [--studio S] [--program-folder DIR] [--playground FILE] ROBOT_FILE[=PROGRAM] ...
@@ -31,6 +34,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -153,12 +157,16 @@ int main(int argc, char** argv) {
     if (options.robots.empty())
         emu->StartRun();
     int runningFrames = 0;
+    std::vector<int> peaks;
     QTimer timer;
     timer.setInterval(options.window ? 1 : 0);
     QObject::connect(&timer, &QTimer::timeout, [&] {
         const bool wasRunning = emu->m_bRunning;
         if (!loop.Step())
             return;
+        peaks.resize(std::size_t(emu->GetRobotCount()), 0);
+        for (int i = 0; i < emu->GetRobotCount(); ++i)
+            peaks[std::size_t(i)] = std::max(peaks[std::size_t(i)], emu->GetRobot(i)->GetScore());
         if (wasRunning && ++runningFrames >= options.frames)
             finished = true;
         if (finished) {
@@ -175,8 +183,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < emu->GetRobotCount(); ++i) {
         CRob* robot = emu->GetRobot(i);
         const osg::Vec3 at = robot->GetRcu() ? robot->GetRcu()->GetTransform().GetTranslation() : osg::Vec3();
-        std::printf("robot %d score %d steps %d at %.3f %.3f %.3f output %s\n", i, robot->GetScore(),
-            robot->GetStepCount(), double(at.x()), double(at.y()), double(at.z()),
+        const int peak = std::size_t(i) < peaks.size() ? peaks[std::size_t(i)] : 0;
+        std::printf("robot %d score %d peak %d steps %d at %.3f %.3f %.3f output %s\n", i, robot->GetScore(),
+            peak, robot->GetStepCount(), double(at.x()), double(at.y()), double(at.z()),
             robot->GetOutputText().c_str());
     }
     if (options.window)

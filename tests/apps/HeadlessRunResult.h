@@ -16,6 +16,8 @@ namespace emutest {
 
 struct RobotOutcome {
     int score = 0;
+    // The highest score the robot had at the end of any frame.
+    int peak = 0;
     int steps = 0;
     float x = 0.0f;
     float y = 0.0f;
@@ -63,8 +65,8 @@ inline RunOutcome RunHeadless(const QStringList& arguments) {
             RobotOutcome robot;
             int index = 0;
             std::string word;
-            in >> index >> word >> robot.score >> word >> robot.steps >> word >> robot.x >> robot.y >> robot.z
-                >> word;
+            in >> index >> word >> robot.score >> word >> robot.peak >> word >> robot.steps >> word >> robot.x
+                >> robot.y >> robot.z >> word;
             std::getline(in, robot.output);
             if (!robot.output.empty() && robot.output.front() == ' ')
                 robot.output.erase(0, 1);

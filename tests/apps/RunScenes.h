@@ -57,4 +57,19 @@ inline QStringList OffTheFloorRun(const std::filesystem::path& folder) {
     return { "--frames", "100", "--playground", Arg(playground), Arg(robot + "=" + Program("drive")) };
 }
 
+// Two robots and a time limit of 200 frames: robot 0 starts 86 short of the
+// ground's far edge (its half length is 256) facing it, with a score zone
+// (10) on its way, and drives off; robot 1 starts far from every edge and
+// stays on the ground.
+inline QStringList ScoreThenFallRun(const std::filesystem::path& folder) {
+    const std::string robot = WriteBaseRobot(folder, "base.rob");
+    PlaygroundFile file;
+    file.Add(StartZone(osg::Vec3f(0.0f, 170.0f, 0.0f)).info, 0);
+    file.Add(StartZone(osg::Vec3f(-150.0f, -220.0f, 0.0f)).info, 1);
+    file.Add(Zone(TriggerScore, osg::Vec3f(0.0f, 215.0f, 0.0f), osg::Vec2f(60.0f, 10.0f), 1, 10).info, 2);
+    const std::string playground = WritePlayground(file, folder / "score_then_fall.pla");
+    return { "--time-limit", "200", "--frames", "400", "--playground", Arg(playground),
+        Arg(robot + "=" + Program("drive")), Arg(robot + "=" + Program("drive")) };
+}
+
 } // namespace emutest

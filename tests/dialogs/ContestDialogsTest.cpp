@@ -65,15 +65,17 @@ protected:
         login.PasswordEdit()->setText(QStringLiteral("secret"));
         login.show();
         login.ButtonOK()->click();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return login.result() == QDialog::Accepted; }, 5000));
+        ASSERT_TRUE(testsupport::Await([&] { return login.result() == QDialog::Accepted; }, 5000));
     }
 
     // Sends the login and waits for the server's verdict to be shown.
     void TryLogin(CLoginDlg& login) {
+        if (HasFatalFailure())
+            return;
         const size_t before = m_server.RequestsOf(QStringLiteral("Login")).size();
         login.ButtonOK()->click();
         ASSERT_TRUE(m_server.WaitForRequests(QStringLiteral("Login"), before + 1));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return login.ButtonOK()->isEnabled(); }, 5000));
+        ASSERT_TRUE(testsupport::Await([&] { return login.ButtonOK()->isEnabled(); }, 5000));
     }
 
     // The score dialog of a match, on the link the match owns, showing 80
@@ -229,6 +231,20 @@ TEST_F(ContestDialogsTest, AcceptedLoginKeepsTheAccountAndTheRememberedCredentia
     EXPECT_EQ(reread.m_strUser, QStringLiteral("ann"));
     EXPECT_EQ(reread.m_strPassword, QStringLiteral("secret"));
 
+    // Unticked, the next login forgets them: neither the user nor the
+    // password is stored any more.
+    config().CloseConnection();
+    CLoginDlg forget(config(), false);
+    forget.show();
+    ASSERT_TRUE(forget.SaveBox()->isChecked());
+    forget.SaveBox()->setChecked(false);
+    forget.ButtonOK()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return forget.result() == QDialog::Accepted; }, 5000));
+    CConfig forgotten(m_installed.dir().qpath());
+    EXPECT_EQ(forgotten.m_nRememberLogin, 0);
+    EXPECT_EQ(forgotten.m_strUser, QString());
+    EXPECT_EQ(forgotten.m_strPassword, QString());
+
     // Where the link has a heartbeat, the accepted login starts it.
     dialogstest::InstalledConfig beating;
     CConfig& b = beating.config();
@@ -293,7 +309,7 @@ TEST_F(ContestDialogsTest, ScoreUploadIsOfferedOnlyAfterAScoredMatchRun) {
 }
 
 TEST_F(ContestDialogsTest, ScoreVerdictsOfferARetryWhereOneMayHelp) {
-    LogIn();
+    ASSERT_NO_FATAL_FAILURE(LogIn());
     CConfig& c = config();
     // The playground cannot be read: the score goes with an empty check.
     const std::unique_ptr<CScoreDlg> shown = MatchScoreDialog(-1);
@@ -332,7 +348,7 @@ TEST_F(ContestDialogsTest, ScoreVerdictsOfferARetryWhereOneMayHelp) {
 }
 
 TEST_F(ContestDialogsTest, AnUploadOnALinkAlreadyDownLogsInFirst) {
-    LogIn();
+    ASSERT_NO_FATAL_FAILURE(LogIn());
     CConfig& c = config();
     // The link went while nobody was reading it.
     c.CloseConnection();
@@ -349,7 +365,7 @@ TEST_F(ContestDialogsTest, AnUploadOnALinkAlreadyDownLogsInFirst) {
 }
 
 TEST_F(ContestDialogsTest, ALostLinkDuringTheUploadLogsInAgainAndSends) {
-    LogIn();
+    ASSERT_NO_FATAL_FAILURE(LogIn());
     CConfig& c = config();
     const std::unique_ptr<CScoreDlg> shown = MatchScoreDialog(1);
     CScoreDlg& dialog = *shown;

@@ -8,6 +8,7 @@
 #include "elements/CWounded.h"
 #include "elements/Floor.h"
 #include "elements/PlaygroundRobot.h"
+#include "elements/PlaygroundRules.h"
 #include "elements/RobotRoster.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/Solid.h"
@@ -341,6 +342,37 @@ TEST(PlaygroundObjects, WoundedFigureIsRescuedOrLostByTouch) {
     EXPECT_FALSE(third->IsArmed());
     EXPECT_FALSE(third->GetActive());
     EXPECT_EQ(ahead.GetScore() + toucher.GetScore(), 0);
+}
+
+// Touching includes the boundary: a robot whose box only meets the
+// figure's, face on face, touches it; a hair away it does not. Both are
+// cubes here, so that the faces meet exactly.
+TEST(PlaygroundObjects, BoxesWhoseFacesMeetTouch) {
+    for (int axis = 0; axis < 3; ++axis) {
+        SCOPED_TRACE(axis);
+        osg::ref_ptr<CWounded> figure = Loaded(new CWounded(LibraryContext(), kCube));
+        const osg::BoundingBox own = elements::ObjectBounds(*figure);
+        ASSERT_EQ(own.xMax(), 0.5f);
+        Robots robots;
+        osg::Vec3f centre;
+        // The robot's half size along the axis: 5, 5, 2.
+        const float half = axis == 2 ? 2.0f : 5.0f;
+        centre[axis] = 0.5f + half + 0.001f;
+        BoxRobot& robot = robots.Add(centre);
+        figure->SetGameState(&robots);
+        figure->Step();
+        EXPECT_TRUE(figure->IsArmed()) << "a hair away is near, not touching";
+
+        centre[axis] = 0.5f + half;
+        robot.MoveTo(centre);
+        osg::BoundingBox body;
+        ASSERT_TRUE(elements::RobotBounds(robot, body));
+        ASSERT_EQ(body._min[axis], own._max[axis]);
+        figure->Step();
+        EXPECT_FALSE(figure->IsArmed());
+        EXPECT_FALSE(figure->GetActive());
+        EXPECT_EQ(robot.GetScore(), 0);
+    }
 }
 
 // Objects to carry are picked up after more than 10 steps near, by robots

@@ -2,8 +2,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 
@@ -30,7 +33,7 @@ void ModalWatcher::Post(QAbstractButton* button) {
 }
 
 void ModalWatcher::Look() {
-    QWidget* modal = QApplication::activeModalWidget();
+    auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (!modal)
         return;
     if (modal != m_current) {
@@ -40,7 +43,7 @@ void ModalWatcher::Look() {
         std::fprintf(stderr, "ModalWatcher: giving up a %s still open after %d ms\n",
             modal->metaObject()->className(), kGiveUpMs);
         m_currentSince.start();
-        QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(modal, &QDialog::reject, Qt::QueuedConnection);
         return;
     }
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
@@ -60,15 +63,45 @@ void ModalWatcher::Look() {
         if (answer)
             Post(answer);
         else
-            QMetaObject::invokeMethod(box, "reject", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(box, &QDialog::reject, Qt::QueuedConnection);
         return;
     }
-    if (m_handler)
-        m_handler(modal);
+    if (testing::Test::HasFatalFailure()) {
+        // The case is over: nothing it still waits for may keep it open.
+        if (modal->isVisible())
+            QMetaObject::invokeMethod(modal, &QDialog::reject, Qt::QueuedConnection);
+        return;
+    }
+    if (m_handler && !m_bInHandler) {
+        m_bInHandler = true;
+        QPointer<QWidget> target = modal;
+        QMetaObject::invokeMethod(
+            &m_timer,
+            [this, target] {
+                if (target)
+                    RunHandler(target);
+                m_bInHandler = false;
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void ModalWatcher::RunHandler(QWidget* modal) {
+    // A copy: the handler may put another in its place.
+    const Handler handler = m_handler;
+    if (handler && modal == QApplication::activeModalWidget())
+        handler(modal);
 }
 
 bool ModalWatcher::WaitForMessages(int count, int ms) const {
-    return QTest::qWaitFor([&] { return m_messages.size() >= count; }, ms);
+    return Await([&] { return m_messages.size() >= count; }, ms);
+}
+
+bool Await(const std::function<bool()>& condition, int ms) {
+    if (testing::Test::HasFatalFailure())
+        return false;
+    return QTest::qWaitFor([&] { return testing::Test::HasFatalFailure() || condition(); }, ms)
+        && !testing::Test::HasFatalFailure();
 }
 
 } // namespace testsupport

@@ -14,6 +14,7 @@
 #include "support/ContestTestServer.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
+#include "support/QuitRequest.h"
 #include "support/TempDir.h"
 #include "widgets/CBrickBox.h"
 #include "widgets/CImageViewer.h"
@@ -133,7 +134,8 @@ protected:
     }
 
     bool WaitForMatch() {
-        return QTest::qWaitFor([this] { return m_window->IsMatchRunning() && m_window->isEnabled(); }, 10000);
+        return testsupport::Await(
+            [this] { return m_window->IsMatchRunning() && m_window->isEnabled(); }, 10000);
     }
 
     void LogInAndStartMatch() {
@@ -338,7 +340,7 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
 TEST_F(ContestTest, TheClockEndsTheMatchWhenNoWholeMinuteIsLeft) {
     // Granted with 2.5 minutes by the server's clock, 30 s by this one's.
     m_server.SetMatch(MatchEnding(30, 120));
-    LogInAndStartMatch();
+    ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     EXPECT_EQ(m_window->MatchTimeLabel()->text(), QStringLiteral("Left: 2 min"));
     m_window->f_Ui_UpdateMatchTime();
     ASSERT_TRUE(m_watcher.WaitForMessages(1));
@@ -359,7 +361,7 @@ TEST_F(ContestTest, TheClockEndsTheMatchWhenNoWholeMinuteIsLeft) {
 }
 
 TEST_F(ContestTest, ARefusedMatchSaysWhyAndGivesTheWindowBack) {
-    LogInAndStartMatch();
+    ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     m_window->action_NetMatch->trigger();
     ContestTestServer::Match refused = MatchEnding(600);
     refused.status = 5;
@@ -373,7 +375,7 @@ TEST_F(ContestTest, ARefusedMatchSaysWhyAndGivesTheWindowBack) {
 }
 
 TEST_F(ContestTest, AServerThatNeverAnswersTimesOutAndTheLoginGivesTheWindowBack) {
-    LogInAndStartMatch();
+    ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     m_window->action_NetMatch->trigger();
     m_server.SetSilent(QStringLiteral("Match"), true);
     PickMatchAction();
@@ -396,7 +398,7 @@ TEST_F(ContestTest, AServerThatNeverAnswersTimesOutAndTheLoginGivesTheWindowBack
 }
 
 TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
-    LogInAndStartMatch();
+    ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     AnswerNextLogin([](CLoginDlg* login) {
         EXPECT_EQ(login->StatusLabel()->text(), QStringLiteral("Connection closed, please log in again"));
     });
@@ -431,10 +433,26 @@ TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
     m_server.Drop();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isVisible(); }, 5000));
     EXPECT_TRUE(m_watcher.Messages().isEmpty());
+    EXPECT_TRUE(testsupport::TakeQuitRequest());
+}
+
+TEST_F(ContestTest, GivingUpTheFirstLoginClosesTheProgram) {
+    // The contest action asks for the login first; the student gives it up.
+    QTest::mouseClick(m_window->RobotPartBar(0)->GetPictures().front(), Qt::LeftButton, {}, QPoint(30, 30));
+    ASSERT_FALSE(m_window->IsRobotSaved());
+    bool firstLogin = false;
+    AnswerNextLogin([&](CLoginDlg* login) { firstLogin = login->UserEdit()->isEnabled(); }, false);
+    PickMatchAction();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isVisible(); }, 5000));
+    EXPECT_EQ(m_loginsAnswered, 1);
+    EXPECT_TRUE(firstLogin);
+    EXPECT_TRUE(testsupport::TakeQuitRequest()) << "the program goes on without its window";
+    EXPECT_TRUE(m_watcher.Messages().isEmpty());
+    EXPECT_EQ(m_server.Connections(), 0);
 }
 
 TEST_F(ContestTest, ADamagedReplyClosesTheLinkWithAMessageAndNothingElse) {
-    LogInAndStartMatch();
+    ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     m_window->action_NetMatch->trigger();
     testsupport::CapturedWarnings warnings("morvane.window");
     AnswerNextLogin([this](CLoginDlg*) { EXPECT_FALSE(m_window->IsMatchRunning()); });

@@ -147,9 +147,16 @@ protected:
             m_lastFiles = files;
             ++m_fileDialogs;
             m_fileFolders << files->directory().absolutePath();
-            name->setText(m_files.front());
+            const QString wanted = m_files.front();
+            name->setText(wanted);
             m_files.pop_front();
             QTest::keyClick(name, Qt::Key_Return);
+            // A name the dialog does not take (with a box that says so) leaves
+            // it open: the case cannot go on.
+            if (files->isVisible()) {
+                QMetaObject::invokeMethod(files, &QDialog::reject, Qt::QueuedConnection);
+                FAIL() << "the file dialog did not take " << qPrintable(wanted);
+            }
         } else if (auto* input = qobject_cast<CInputDlg*>(modal)) {
             if (m_inputs.empty() || input == m_lastInput)
                 return;
@@ -235,29 +242,38 @@ protected:
     // another modal is on top of it.
     bool NoDialogOpen() const { return QApplication::activeModalWidget() == m_window.get(); }
 
+    // The helpers below do nothing once the case has failed, so that a
+    // failing case ends at once rather than after every wait of its steps.
     bool WaitForLoad(int robots) {
-        return QTest::qWaitFor([&] { return !Emu().IsLoading() && Emu().GetRobotCount() == robots; }, 30000)
-            && QTest::qWaitFor([&] { return !W().ProgressDialog()->isVisible(); }, 5000);
+        return testsupport::Await(
+                   [&] { return !Emu().IsLoading() && Emu().GetRobotCount() == robots; }, 30000)
+            && testsupport::Await([&] { return !W().ProgressDialog()->isVisible(); }, 5000);
     }
 
     void LoadRobot(const QString& file, int robots = 1) {
+        if (HasFatalFailure())
+            return;
         m_files.push_back(file);
         Pick(W().action_LoadRobot);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+        ASSERT_TRUE(testsupport::Await([&] { return m_files.empty(); }, 5000));
         ASSERT_TRUE(WaitForLoad(robots));
     }
 
     void LoadProgram(const std::string& program) {
+        if (HasFatalFailure())
+            return;
         m_files.push_back(QString::fromStdString(program));
         Pick(W().action_LoadStrategy);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+        ASSERT_TRUE(testsupport::Await([&] { return m_files.empty(); }, 5000));
         QTest::qWait(50);
     }
 
     void LoadPlayground(const QString& file, int robots = 1) {
+        if (HasFatalFailure())
+            return;
         m_files.push_back(file);
         Pick(W().action_LoadGround);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+        ASSERT_TRUE(testsupport::Await([&] { return m_files.empty(); }, 5000));
         ASSERT_TRUE(WaitForLoad(robots));
     }
 
@@ -272,6 +288,8 @@ protected:
     // Starts a run and waits until it has ended by itself and the score
     // table has been read and closed.
     bool RunToTheEnd() {
+        if (HasFatalFailure())
+            return false;
         // The robots are loaded again after the run.
         const int robots = Emu().GetRobotCount();
         m_lastScore = nullptr;
@@ -279,7 +297,7 @@ protected:
         PressStart();
         if (!W().IsEmuRunning())
             return false;
-        return QTest::qWaitFor([&] { return !W().IsEmuRunning() && !m_scoreRows.empty(); }, 60000)
+        return testsupport::Await([&] { return !W().IsEmuRunning() && !m_scoreRows.empty(); }, 60000)
             && WaitForLoad(robots);
     }
 
