@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QPushButton>
-#include <QStyleOptionButton>
 #include <QString>
+#include <QStyleOptionButton>
 
 // The button of the narrow side bars of the builder pages. Besides its own
 // text it can carry a caption, which it paints turned by 90 degrees so that it

@@ -700,9 +700,9 @@ TEST_F(RobotPage, AnExampleRobotsPortTreeReadsInBothLanguages) {
         QApplication::processEvents();
         const QImage chosenShot = tree->viewport()->grab().toImage();
         for (int column = 0; column < 2; ++column) {
-            const QRect cell = tree->visualItemRect(chosen).intersected(QRect(
-                tree->header()->sectionViewportPosition(column), 0, tree->header()->sectionSize(column),
-                chosenShot.height()));
+            const QRect cell = tree->visualItemRect(chosen).intersected(
+                QRect(tree->header()->sectionViewportPosition(column), 0, tree->header()->sectionSize(column),
+                    chosenShot.height()));
             EXPECT_GE(testsupport::TextContrast(chosenShot, cell), 4.5) << chosen->text(column).toStdString();
         }
         tree->setCurrentItem(nullptr);
