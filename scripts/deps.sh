@@ -7,6 +7,7 @@ PACKAGES=(
     cmake g++ make ninja-build pkgconf clang-format
     qt6-base-dev libqt6opengl6-dev qt6-5compat-dev
     qt6-translations-l10n  # Qt's own dialogs in the window's language
+    xdg-utils  # the desktop's opener of the manual, and its answer when nothing can open it
     libopenscenegraph-dev libode-dev libtinyxml-dev
     libgtest-dev libbenchmark-dev libfcl-dev
     xvfb xauth libgl1-mesa-dri libglx-mesa0 mesa-utils

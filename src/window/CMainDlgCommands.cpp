@@ -22,15 +22,19 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QUrl>
 
 #include <tinyxml.h>
+
+#include <memory>
 
 namespace Ui {
 
@@ -463,13 +467,45 @@ void CMainDlg::OpenProgramFile(const QString& relative, const QString& fragment)
     QUrl url = QUrl::fromLocalFile(path);
     if (!fragment.isEmpty())
         url.setFragment(fragment);
-    if (QDesktopServices::openUrl(url))
-        return;
-    qCWarning(lcWindow, "The desktop could not open %s", qPrintable(url.toString()));
     // A desktop without a program for web pages: the student learns where
     // the page is, to open it by hand.
-    m_config.f_TipsDlg(m_config.GetText("CMainDlg", "OpenProgramFile", "s") + QLatin1Char('\n')
-        + QDir::toNativeSeparators(path));
+    const auto tellWhere = [this, path, url] {
+        qCWarning(lcWindow, "The desktop could not open %s", qPrintable(url.toString()));
+        m_config.f_TipsDlg(m_config.GetText("CMainDlg", "OpenProgramFile", "s") + QLatin1Char('\n')
+            + QDir::toNativeSeparators(path));
+    };
+    // Qt hands a page to the desktop's opener and reports success once the
+    // opener has started, even when the opener then finds no program for
+    // it. Run the opener ourselves and listen to its answer: it tells at
+    // once when nothing can open the page. A browser that it runs itself
+    // and that ends long after is no such answer.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        if (!QDesktopServices::openUrl(url))
+            tellWhere();
+        return;
+    }
+    constexpr qint64 kOpenerAnswerMs = 10000;
+    auto* process = new QProcess(this);
+    process->setProgram(opener);
+    process->setArguments({ url.toString(QUrl::FullyEncoded) });
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    auto started = std::make_shared<QElapsedTimer>();
+    connect(process, &QProcess::finished, this,
+        [process, started, tellWhere](int exitCode, QProcess::ExitStatus status) {
+            process->deleteLater();
+            if ((status != QProcess::NormalExit || exitCode != 0) && started->elapsed() < kOpenerAnswerMs)
+                tellWhere();
+        });
+    connect(process, &QProcess::errorOccurred, this, [process, tellWhere](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        process->deleteLater();
+        tellWhere();
+    });
+    started->start();
+    process->start();
 }
 
 void CMainDlg::slot_DocumetHelp() {

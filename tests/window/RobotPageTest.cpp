@@ -49,9 +49,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollArea>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -573,6 +575,43 @@ TEST_F(RobotPage, WithoutAProgramForWebPagesTheManualsPlaceIsTold) {
     EXPECT_EQ(m_watcher.Messages()[1],
         CConfig::Instance().GetText("CMainDlg", "OpenProgramFile", "s") + QLatin1Char('\n') + manual);
     EXPECT_TRUE(m_watcher.Messages()[1].startsWith(QStringLiteral("这台电脑")));
+
+    // The desktop's opener is there but finds nothing to open web pages
+    // with: it starts, so only its answer tells.
+    qputenv("PATH", path);
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    ASSERT_FALSE(opener.isEmpty()) << "xdg-open is missing (scripts/deps.sh installs xdg-utils)";
+    const QByteArray emptyFolder = noPrograms.qpath().toLocal8Bit();
+    const char* const desktopSettings[]
+        = { "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "MAILCAPS" };
+    std::vector<std::pair<const char*, QByteArray>> saved;
+    for (const char* name : desktopSettings) {
+        saved.emplace_back(name, qgetenv(name));
+        qputenv(name, emptyFolder);
+    }
+    for (const char* name :
+        { "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID" }) {
+        saved.emplace_back(name, qgetenv(name));
+        qunsetenv(name);
+    }
+    const auto restoreDesktop = qScopeGuard([&] {
+        for (const auto& [name, value] : saved) {
+            if (value.isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+    });
+    qputenv("BROWSER", noPrograms.qpath().toLocal8Bit() + "/no-browser");
+    W().action_DocumentHelp->trigger();
+    ASSERT_TRUE(m_watcher.WaitForMessages(3, 10000));
+    EXPECT_EQ(m_watcher.Messages()[2], m_watcher.Messages()[1]);
+    // A browser that opens it: nothing more is said.
+    qputenv("BROWSER", QStandardPaths::findExecutable(QStringLiteral("true")).toLocal8Bit());
+    W().action_DocumentHelp->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().findChildren<QProcess*>().isEmpty(); }, 10000));
+    QApplication::processEvents();
+    EXPECT_EQ(m_watcher.Messages().size(), 3);
 }
 
 // An example from the Examples menu: asked which parts to load, its robot
