@@ -44,6 +44,9 @@ void ShowPose(const CModel* part, QLineEdit* const (&edits)[6], QSlider* const (
             value = ClampAndTruncate2(value);
         } else {
             value = NormalizeAngle2(value);
+            // A hair below a whole turn is no turn at all, as a hair above it is.
+            if (value >= 360.0)
+                value = 0.0;
             sliders[i - 3]->setValue(int(value));
         }
         edits[i]->setText(PoseText(value));
