@@ -22,6 +22,9 @@ public:
     bool setGroup(int g, bool makeContacts);
     // False for any group outside 0..31.
     bool makesContact(int a, int b) const;
+    // The groups that g makes contacts with, one bit each (bit h for group
+    // h); none for a group outside 0..31.
+    std::uint32_t contactsOf(int g) const { return isValidGroup(g) ? m_rows[g] : 0u; }
 
 private:
     std::array<std::uint32_t, kGroupCount> m_rows;

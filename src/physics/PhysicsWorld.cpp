@@ -131,6 +131,27 @@ bool PhysicsWorld::setStepSize(double seconds) {
     return m_clock.setStepSize(seconds);
 }
 
+bool PhysicsWorld::setupContactGroups(int a, int b, bool makeContacts) {
+    checkThread("PhysicsWorld::setupContactGroups");
+    if (!m_groups.setPair(a, b, makeContacts))
+        return false;
+    updateAllCollideBits();
+    return true;
+}
+
+bool PhysicsWorld::setupContactGroup(int group, bool makeContacts) {
+    checkThread("PhysicsWorld::setupContactGroup");
+    if (!m_groups.setGroup(group, makeContacts))
+        return false;
+    updateAllCollideBits();
+    return true;
+}
+
+void PhysicsWorld::updateAllCollideBits() {
+    for (const auto& solid : m_solids)
+        solid->updateCollideBits();
+}
+
 int PhysicsWorld::simulate(double seconds) {
     checkThread("PhysicsWorld::simulate");
     if (m_dispatching)
@@ -468,6 +489,10 @@ RaycastHit PhysicsWorld::castRay(
     EnsureOdeForThisThread();
     dGeomRaySetLength(m_ray, length);
     dGeomRaySet(m_ray, origin.x, origin.y, origin.z, unit.x, unit.y, unit.z);
+    // The spaces pass over the shapes whose groups the ray's group does not
+    // meet (see Solid::updateCollideBits).
+    dGeomSetCategoryBits(m_ray, 0ul);
+    dGeomSetCollideBits(m_ray, m_groups.contactsOf(contactGroup));
     RayQuery query { &m_groups, ignore, contactGroup, m_ray, {} };
     dSpaceCollide2(m_ray, reinterpret_cast<dGeomID>(m_space), &query, &rayCallback);
     if (query.best.hit())

@@ -74,14 +74,8 @@ public:
 
     // --- Contact groups 0..31: every pair starts on; a later call overrides
     // an earlier one for the same pair. False for a group out of range.
-    bool setupContactGroups(int a, int b, bool makeContacts) {
-        checkThread("PhysicsWorld::setupContactGroups");
-        return m_groups.setPair(a, b, makeContacts);
-    }
-    bool setupContactGroup(int group, bool makeContacts) {
-        checkThread("PhysicsWorld::setupContactGroup");
-        return m_groups.setGroup(group, makeContacts);
-    }
+    bool setupContactGroups(int a, int b, bool makeContacts);
+    bool setupContactGroup(int group, bool makeContacts);
     bool groupsMakeContact(int a, int b) const { return m_groups.makesContact(a, b); }
 
     // --- Solids, kept in creation order; destroying one keeps the order of
@@ -147,6 +141,7 @@ private:
     static void nearCallback(void* data, dxGeom* a, dxGeom* b);
     void collidePair(dxGeom* a, dxGeom* b);
     void dispatchEvents();
+    void updateAllCollideBits();
     void repairNonFiniteBodies();
     void detachFrom(const Solid* solid);
 

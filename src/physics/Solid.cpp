@@ -307,6 +307,7 @@ bool Solid::setContactGroup(int group) {
         return false;
     for (auto& shape : m_shapes)
         shape->desc.contactGroup = group;
+    updateCollideBits();
     return true;
 }
 
@@ -315,6 +316,7 @@ bool Solid::setShapeContactGroup(std::size_t index, int group) {
     if (index >= m_shapes.size() || !ContactGroupTable::isValidGroup(group))
         return false;
     m_shapes[index]->desc.contactGroup = group;
+    updateCollideBits();
     return true;
 }
 
@@ -427,6 +429,37 @@ void Solid::applyMotionMode() {
         dBodySetLinearVel(r.m_body, 0, 0, 0);
         dBodySetAngularVel(r.m_body, 0, 0, 0);
         dBodySetKinematic(r.m_body);
+    }
+    r.updateCollideBits();
+    for (Solid* member : r.m_members)
+        member->updateCollideBits();
+}
+
+void Solid::updateCollideBits() {
+    // A pair of shapes reaches the world's contact test only when one's
+    // category is among the other's collide bits. A shape's category is its
+    // contact group, its collide bits the groups that group meets, and none
+    // while its body is held, since two held bodies never meet: the pairs the
+    // test would refuse for their groups or for being held (robots against
+    // robots, a robot's wheels against its own parts, static against static)
+    // are passed over inside the spaces. A solid's own space stands for all
+    // its shapes.
+    const bool held = dBodyIsKinematic(engineBody());
+    const ContactGroupTable& groups = m_world.m_groups;
+    unsigned long categories = 0;
+    unsigned long collides = 0;
+    for (const auto& shape : m_shapes) {
+        const int group = shape->desc.contactGroup;
+        const unsigned long category = ContactGroupTable::isValidGroup(group) ? 1ul << group : 0ul;
+        const unsigned long collide = held ? 0ul : groups.contactsOf(group);
+        dGeomSetCategoryBits(shape->geom, category);
+        dGeomSetCollideBits(shape->geom, collide);
+        categories |= category;
+        collides |= collide;
+    }
+    if (m_space) {
+        dGeomSetCategoryBits(reinterpret_cast<dGeomID>(m_space), categories);
+        dGeomSetCollideBits(reinterpret_cast<dGeomID>(m_space), collides);
     }
 }
 

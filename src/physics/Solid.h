@@ -170,6 +170,10 @@ private:
     void placeShapesOnBody();
     void applyMassToBody();
     void applyMotionMode();
+    // Gives the shapes (and the solid's own space) the engine's category and
+    // collide bits of their groups and of whether the body is held, so that
+    // the spaces pass over pairs that never meet.
+    void updateCollideBits();
     // Sets the body's motion so that this solid's own centre moves at
     // `linear` while the body turns at `angular`.
     void setBodyMotion(const Vec3& linear, const Vec3& angular);

@@ -167,6 +167,8 @@ void PhysicsWorld::rebuildBodies(std::vector<Solid*> solids) {
 
     for (Joint* joint : rebound)
         joint->rebind();
+    for (Solid* s : solids)
+        s->updateCollideBits();
 }
 
 } // namespace physics

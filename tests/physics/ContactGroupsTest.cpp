@@ -116,6 +116,11 @@ TEST(ContactGroups, AShapeMovedToGroup31AtRunTimeStopsColliding) {
     EXPECT_NEAR(robot->position().z, 3.0, 0.05);
     ASSERT_TRUE(box->setShapeContactGroup(0, 31));
     EXPECT_EQ(box->firstShapeContactGroup(), 31);
+    EXPECT_FALSE(world.castRay({ 0.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 0).hit());
+    // Moved back, rays meet it again at once.
+    ASSERT_TRUE(box->setShapeContactGroup(0, 0));
+    EXPECT_EQ(world.castRay({ 0.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 0).solid, box);
+    ASSERT_TRUE(box->setShapeContactGroup(0, 31));
     RunFrames(world, 2);
     EXPECT_LT(box->position().z, -5.0);
     EXPECT_NEAR(robot->position().z, 1.0, 0.05);
@@ -149,10 +154,88 @@ TEST(ContactGroups, ASolidMovedToAGroupTakesEveryShapeWithIt) {
     EXPECT_EQ(object->shapeContactGroup(1), 31);
     EXPECT_FALSE(world.castRay({ 3.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 1).hit());
     EXPECT_FALSE(world.castRay({ -3.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 0).hit());
+    // Moved back, every shape meets rays again.
+    ASSERT_TRUE(object->setContactGroup(0));
+    EXPECT_EQ(world.castRay({ 3.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 1).solid, object);
+    EXPECT_EQ(world.castRay({ -3.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 0).solid, object);
+    ASSERT_TRUE(object->setContactGroup(31));
     RunFrames(world, 2);
     EXPECT_LT(object->position().z, -5.0);
     EXPECT_NEAR(robot->position().z, 0.5, 0.05);
     EXPECT_FALSE(object->setContactGroup(32));
     EXPECT_FALSE(object->setContactGroup(-1));
     EXPECT_EQ(object->firstShapeContactGroup(), 31);
+}
+
+// What may meet is decided again whenever it changes: a solid given its
+// shape while static and then let go, solids made in group 31 and moved out
+// of it (whole, or shape by shape), groups that start to meet after the
+// solids are made, and a solid freed from a body that a static solid held,
+// all land on the floor instead of falling through it, and rays meet them.
+TEST(ContactGroups, SolidsMeetAsSoonAsTheirGroupsAndBodiesAllowIt) {
+    auto landsOnTheFloor = [](PhysicsWorld& world, Solid* solid) {
+        RunFrames(world, 8);
+        EXPECT_NEAR(solid->position().z, 1.0, 0.01);
+        EXPECT_EQ(world.castRay({ 0.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 0).solid, solid);
+    };
+    {
+        SCOPED_TRACE("given its shape while static");
+        PhysicsWorld world;
+        // The floor too is static before it has its shape.
+        Solid* floor = world.createSolid();
+        floor->setStatic(true);
+        ASSERT_TRUE(floor->addShape(ShapeDesc::box({ 512.0, 512.0, 1.0 })));
+        floor->setPosition({ 0.0, 0.0, -0.5 });
+        Solid* solid = world.createSolid();
+        solid->setStatic(true);
+        ASSERT_TRUE(solid->addShape(ShapeDesc::box({ 2.0, 2.0, 2.0 })));
+        solid->setPosition({ 0.0, 0.0, 5.0 });
+        RunFrames(world, 1);
+        solid->setStatic(false);
+        landsOnTheFloor(world, solid);
+    }
+    {
+        SCOPED_TRACE("moved out of group 31");
+        PhysicsWorld world;
+        world.setupContactGroup(31, false);
+        AddFloor(world);
+        Solid* solid = AddBox(world, { 2.0, 2.0, 2.0 }, { 0.0, 0.0, 5.0 }, 31);
+        ASSERT_TRUE(solid->setContactGroup(0));
+        landsOnTheFloor(world, solid);
+    }
+    {
+        SCOPED_TRACE("its shape moved out of group 31");
+        PhysicsWorld world;
+        world.setupContactGroup(31, false);
+        AddFloor(world);
+        Solid* solid = AddBox(world, { 2.0, 2.0, 2.0 }, { 0.0, 0.0, 5.0 }, 31);
+        ASSERT_TRUE(solid->setShapeContactGroup(0, 0));
+        landsOnTheFloor(world, solid);
+    }
+    {
+        SCOPED_TRACE("its group made to meet the floor's");
+        PhysicsWorld world;
+        world.setupContactGroups(0, 7, false);
+        AddFloor(world);
+        Solid* solid = AddBox(world, { 2.0, 2.0, 2.0 }, { 0.0, 0.0, 5.0 }, 7);
+        ASSERT_TRUE(world.setupContactGroups(0, 7, true));
+        RunFrames(world, 8);
+        EXPECT_NEAR(solid->position().z, 1.0, 0.01);
+        EXPECT_EQ(world.castRay({ 0.0, -10.0, 1.0 }, { 0.0, 1.0, 0.0 }, 20.0, 7).solid, solid);
+    }
+    {
+        SCOPED_TRACE("freed from a static solid's body");
+        PhysicsWorld world;
+        AddFloor(world);
+        Solid* holder = AddBox(world, { 2.0, 2.0, 2.0 }, { -4.0, 0.0, 5.0 });
+        Solid* held = AddBox(world, { 2.0, 2.0, 2.0 }, { 0.0, 0.0, 5.0 });
+        FixedJoint* joint = world.createFixedJoint({ holder, held });
+        ASSERT_NE(joint, nullptr);
+        holder->setStatic(true);
+        RunFrames(world, 1);
+        ASSERT_EQ(held->position(), (Vec3 { 0.0, 0.0, 5.0 }));
+        ASSERT_TRUE(world.destroyJoint(joint));
+        landsOnTheFloor(world, held);
+        EXPECT_EQ(holder->position(), (Vec3 { -4.0, 0.0, 5.0 }));
+    }
 }
