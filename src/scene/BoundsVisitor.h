@@ -4,6 +4,8 @@
 #include <osg/Matrixd>
 #include <osg/NodeVisitor>
 
+#include <vector>
+
 namespace scene {
 
 // The axis-aligned box around every drawable below the node it is applied
@@ -19,12 +21,18 @@ class BoundsVisitor : public osg::NodeVisitor {
 public:
     explicit BoundsVisitor(const osg::Matrixd& toWorld = osg::Matrixd::identity());
 
+    using osg::NodeVisitor::apply;
+    void apply(osg::Transform& transform) override;
     void apply(osg::Drawable& drawable) override;
+    // Starts the walk at node, whose own transform counts.
+    void Enter(osg::Node& node);
 
     const osg::BoundingBox& GetBoundingBox() const { return m_box; }
 
 private:
     osg::Matrixd m_toWorld;
+    // From the start node's parent to each transform on the way down.
+    std::vector<osg::Matrixd> m_frames;
     osg::BoundingBox m_box;
 };
 
