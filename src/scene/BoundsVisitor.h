@@ -30,9 +30,16 @@ public:
     const osg::BoundingBox& GetBoundingBox() const { return m_box; }
 
 private:
+    // From the start node's parent to a transform on the way down, and from
+    // there on to the world, formed once the first drawable below needs it.
+    struct Frame {
+        osg::Matrixd local;
+        osg::Matrixd world;
+        bool hasWorld = false;
+    };
+
     osg::Matrixd m_toWorld;
-    // From the start node's parent to each transform on the way down.
-    std::vector<osg::Matrixd> m_frames;
+    std::vector<Frame> m_frames;
     osg::BoundingBox m_box;
 };
 
