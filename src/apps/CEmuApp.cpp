@@ -164,10 +164,10 @@ bool CEmuApp::StepRun(std::size_t robots) {
         emit signal_Ui_StopEmu();
         return false;
     }
-    for (std::size_t i = 0; i < robots && i < m_vRobots.size(); ++i) {
-        m_vRobots[i]->Step();
-        if (m_config.m_bShowSensorEffect)
-            m_vRobots[i]->UpdateTrail();
+    CRob::StepAll(m_vRobots);
+    if (m_config.m_bShowSensorEffect) {
+        for (const osg::ref_ptr<CRob>& robot : m_vRobots)
+            robot->UpdateTrail();
     }
     const int frames = GetFrameCount() + 1;
     SetFrameCount(frames);

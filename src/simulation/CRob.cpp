@@ -412,16 +412,51 @@ void CRob::UpdateCarried() {
 
 // ---- texts, steps and score --------------------------------------------------------------------
 
-void CRob::Step() {
+void CRob::StepAll(const std::vector<osg::ref_ptr<CRob>>& robots) {
+    // No robot's input depends on another robot's step in the same frame, so
+    // every program gets its input before any output is taken. Sensors read
+    // the physics world (rays, and where the solids of the groups they look
+    // for are), their own touches, and their own part's pose in the scene. A
+    // robot's step changes its motors' torques for the next physics step, its
+    // lights' colours, the scene poses of its parts and of what it carries,
+    // and the physics poses of its own solids only (lights pushing theirs, an
+    // eliminated robot held where its scene shows it). A robot's solids are in
+    // the robots' group 1, which no sensor's ray meets and no sensor looks for
+    // (SetUpSimulationContactGroups, the sensors' groups), and what it carries
+    // is hidden in group 31.
+    std::vector<CRobotProgram*> programs;
+    programs.reserve(robots.size());
+    for (const osg::ref_ptr<CRob>& robot : robots) {
+        robot->BeginStep();
+        if (robot->m_bStepExchanges)
+            programs.push_back(&robot->m_pRcu->Program());
+    }
+    CRobotProgram::AwaitExchanges(programs);
+    for (const osg::ref_ptr<CRob>& robot : robots)
+        robot->FinishStep();
+}
+
+void CRob::BeginStep() {
     if (m_bEliminated)
         SyncPhysicsToScene();
-    if (m_bRunning) {
-        BuildInputText();
-        if (!m_pConfig->m_bKeyDrive && m_pRcu)
-            m_pRcu->Exchange(m_strInputText, m_strOutputText);
+    m_bStepRunning = m_bRunning;
+    m_bStepExchanges = m_bRunning && !m_pConfig->m_bKeyDrive && m_pRcu;
+    if (!m_bStepRunning)
+        return;
+    BuildInputText();
+    if (m_bStepExchanges)
+        m_pRcu->Program().BeginExchange(m_strInputText);
+}
+
+void CRob::FinishStep() {
+    if (m_bStepRunning) {
+        if (m_bStepExchanges)
+            m_pRcu->Program().FinishExchange(m_strOutputText);
         ++m_nStepCount;
         ApplyOutputText();
     }
+    m_bStepRunning = false;
+    m_bStepExchanges = false;
     UpdateCarried();
 }
 

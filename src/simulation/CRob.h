@@ -101,10 +101,22 @@ public:
     void UpdateCarried();
 
     // ---- texts, steps and score -------------------------------------------------
-    // One simulation step: the input text from the sensors, the exchange with
-    // the program (not while the keyboard drives), the output applied to
-    // motors and lights; an eliminated robot is held where its scene shows it.
-    void Step();
+    // One simulation step of every robot, in the list's order: the input text
+    // from the sensors, the exchange with the program (not while the keyboard
+    // drives), the output applied to motors and lights, and the parts placed
+    // where their solids are; an eliminated robot is held where its scene
+    // shows it. The programs work on their steps at the same time; every
+    // robot reads what it would read if the robots stepped one after another.
+    static void StepAll(const std::vector<osg::ref_ptr<CRob>>& robots);
+    // This robot's step alone.
+    void Step() {
+        BeginStep();
+        FinishStep();
+    }
+    // The two halves of a robot's step: up to handing the input to the
+    // program, and from taking its output on.
+    void BeginStep();
+    void FinishStep();
     void BuildInputText();
     void ApplyOutputText();
     // The output text of keyboard drive direction (1 forward ... 8, see
@@ -212,6 +224,9 @@ private:
     bool m_bInWorld = false;
     bool m_bRunning = false;
     int m_nStepCount = 0;
+    // Between BeginStep and FinishStep: the step takes outputs and exchanges.
+    bool m_bStepRunning = false;
+    bool m_bStepExchanges = false;
     bool m_bShowSensorEffects = false;
     osg::ref_ptr<osg::Vec3Array> m_pTrailPoints;
     osg::ref_ptr<scene::SceneObject> m_pTrail;

@@ -141,24 +141,57 @@ bool CRobotProgram::LoadProgram(const std::string& path, int robot) {
 
 bool CRobotProgram::UnloadProgram() {
     m_host.reset();
+    m_bExchanging = false;
     m_strProgramPath.clear();
     m_bLoaded = false;
     return true;
 }
 
 void CRobotProgram::Exchange(const std::string& input, std::string& output) {
+    BeginExchange(input);
+    FinishExchange(output);
+}
+
+void CRobotProgram::BeginExchange(const std::string& input) {
+    m_bExchanging = false;
+    m_strSkipped.clear();
+    m_strDropped.clear();
     if (!m_bLoaded)
         return;
     if (input.size() >= robothost::kInputCapacity) {
-        Report(m_strProgramPath, "skipped a step",
-            "its input text of " + std::to_string(input.size()) + " bytes is longer than "
-                + std::to_string(robothost::kInputCapacity - 1));
+        m_strSkipped = "its input text of " + std::to_string(input.size()) + " bytes is longer than "
+            + std::to_string(robothost::kInputCapacity - 1);
         return;
     }
+    std::string failure;
+    if (!m_host->BeginStep(input, m_exchangeTimeLimit, failure)) {
+        m_strDropped = failure;
+        return;
+    }
+    m_bExchanging = true;
+}
+
+void CRobotProgram::FinishExchange(std::string& output) {
+    // Every failure is told here, so that the lines of several robots come
+    // in the robots' order.
+    if (!m_strSkipped.empty()) {
+        Report(m_strProgramPath, "skipped a step", m_strSkipped);
+        m_strSkipped.clear();
+        return;
+    }
+    if (!m_strDropped.empty()) {
+        Report(m_strProgramPath, "dropped", m_strDropped);
+        m_strDropped.clear();
+        UnloadProgram();
+        return;
+    }
+    if (!m_bExchanging)
+        return;
+    m_bExchanging = false;
     std::string text;
     int zeroPolls = 0;
     std::string failure;
-    if (!m_host->Step(input, m_exchangeTimeLimit, text, zeroPolls, failure)) {
+    if (!m_host->FinishStep(text, zeroPolls, failure)) {
         Report(m_strProgramPath, "dropped", failure);
         UnloadProgram();
         return;
@@ -172,6 +205,16 @@ void CRobotProgram::Exchange(const std::string& input, std::string& output) {
             "it did not pause within " + std::to_string(robothost::kPollLimit) + " polls of one step");
         UnloadProgram();
     }
+}
+
+void CRobotProgram::AwaitExchanges(std::span<CRobotProgram* const> programs) {
+    std::vector<RobotHostProcess*> hosts;
+    hosts.reserve(programs.size());
+    for (CRobotProgram* program : programs) {
+        if (program && program->m_bExchanging)
+            hosts.push_back(program->m_host.get());
+    }
+    RobotHostProcess::AwaitSteps(hosts);
 }
 
 void CRobotProgram::NewTempDllName() {

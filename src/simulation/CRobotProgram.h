@@ -4,6 +4,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,17 @@ public:
     // that fails in this exchange is dropped and output keeps its old text.
     void Exchange(const std::string& input, std::string& output);
 
+    // Exchange in two halves, so that several robots' programs work on their
+    // steps at the same time: BeginExchange hands the input over, and
+    // FinishExchange, always called after it, gives the output (or keeps the
+    // old one) and tells of a failure of either half, as Exchange does.
+    void BeginExchange(const std::string& input);
+    void FinishExchange(std::string& output);
+    // Waits until every program of the list that is working on a step has
+    // answered, failed or run out of time, stopping each as soon as it has
+    // answered; null entries are passed over.
+    static void AwaitExchanges(std::span<CRobotProgram* const> programs);
+
     // The names of the private copies, indexed by robot number.
     std::vector<std::string>& GetTempDllNames() { return m_tempDllNames; }
     // Draws one more name, unique among every copy in the "Temp" folder.
@@ -95,6 +107,11 @@ private:
     bool m_bLoaded = false;
     int m_nRobot = 0;
     std::unique_ptr<RobotHostProcess> m_host;
+    // Between BeginExchange and FinishExchange: whether the host works on the
+    // step, or why the step is not taken (and the program then dropped).
+    bool m_bExchanging = false;
+    std::string m_strSkipped;
+    std::string m_strDropped;
     std::chrono::milliseconds m_exchangeTimeLimit = kDefaultExchangeTimeLimit;
     std::mt19937 m_random;
 };

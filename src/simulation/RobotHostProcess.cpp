@@ -19,6 +19,7 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -249,6 +250,12 @@ bool RobotHostProcess::Start(const std::filesystem::path& hostExecutable,
 
 bool RobotHostProcess::Step(std::string_view input, std::chrono::milliseconds timeLimit, std::string& output,
     int& zeroPolls, std::string& failure) {
+    return BeginStep(input, timeLimit, failure) && FinishStep(output, zeroPolls, failure);
+}
+
+bool RobotHostProcess::BeginStep(
+    std::string_view input, std::chrono::milliseconds timeLimit, std::string& failure) {
+    m_stepping = false;
     if (!IsRunning()) {
         failure = "no program host runs";
         return false;
@@ -263,7 +270,8 @@ bool RobotHostProcess::Step(std::string_view input, std::chrono::milliseconds ti
     inputArea[input.size()] = '\0';
     std::atomic_thread_fence(std::memory_order_release);
 
-    const auto deadline = std::chrono::steady_clock::now() + timeLimit;
+    m_stepTimeLimit = timeLimit;
+    m_stepDeadline = std::chrono::steady_clock::now() + timeLimit;
     // The request goes out while the host is still stopped: when it resumes it
     // finds the request waiting and starts at once, without a second wake-up.
     if (!SendMessage(robothost::kStep)) {
@@ -271,24 +279,46 @@ bool RobotHostProcess::Step(std::string_view input, std::chrono::milliseconds ti
         return false;
     }
     kill(m_pid, SIGCONT);
+    m_stepping = true;
+    m_answered = false;
+    return true;
+}
 
-    char message = 0;
-    switch (WaitForMessage(deadline, message)) {
-    case WaitResult::Message:
-        break;
-    case WaitResult::Closed:
-        failure = FailureAfterClose();
-        return false;
-    case WaitResult::TimedOut:
-        failure = FailureAfterTimeOut(timeLimit);
+void RobotHostProcess::TakeAnswer(char message) {
+    m_answer = message;
+    m_answered = true;
+    // Stopped at once: the program's own threads get no more time than its
+    // step took.
+    if (message == robothost::kOutput)
+        kill(m_pid, SIGSTOP);
+}
+
+bool RobotHostProcess::FinishStep(std::string& output, int& zeroPolls, std::string& failure) {
+    if (!m_stepping || !IsRunning()) {
+        m_stepping = false;
+        failure = "no program host runs";
         return false;
     }
-    if (message != robothost::kOutput) {
+    m_stepping = false;
+    if (!m_answered) {
+        char message = 0;
+        switch (WaitForMessage(m_stepDeadline, message)) {
+        case WaitResult::Message:
+            TakeAnswer(message);
+            break;
+        case WaitResult::Closed:
+            failure = FailureAfterClose();
+            return false;
+        case WaitResult::TimedOut:
+            failure = FailureAfterTimeOut(m_stepTimeLimit);
+            return false;
+        }
+    }
+    if (m_answer != robothost::kOutput) {
         Kill();
         failure = "the program host gave an invalid answer";
         return false;
     }
-    kill(m_pid, SIGSTOP);
     std::atomic_thread_fence(std::memory_order_acquire);
 
     // The block lives in the program's address space too, so nothing in it is
@@ -299,7 +329,55 @@ bool RobotHostProcess::Step(std::string_view input, std::chrono::milliseconds ti
     return true;
 }
 
+void RobotHostProcess::AwaitSteps(std::span<RobotHostProcess* const> hosts) {
+    std::vector<RobotHostProcess*> waiting;
+    for (RobotHostProcess* host : hosts) {
+        if (host && host->m_stepping && !host->m_answered && host->IsRunning())
+            waiting.push_back(host);
+    }
+    std::vector<pollfd> entries;
+    while (!waiting.empty()) {
+        // A host out of time is left to FinishStep, which tells why.
+        const auto now = std::chrono::steady_clock::now();
+        std::erase_if(waiting, [now](const RobotHostProcess* host) { return host->m_stepDeadline <= now; });
+        if (waiting.empty())
+            return;
+        auto deadline = waiting.front()->m_stepDeadline;
+        entries.clear();
+        for (const RobotHostProcess* host : waiting) {
+            deadline = std::min(deadline, host->m_stepDeadline);
+            entries.push_back({ host->m_channel.Get(), POLLIN, 0 });
+        }
+        const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now).count();
+        const timespec timeout { static_cast<time_t>(nanoseconds / 1000000000),
+            static_cast<long>(nanoseconds % 1000000000) };
+        const int ready = ppoll(entries.data(), entries.size(), &timeout, nullptr);
+        if (ready < 0 && errno != EINTR)
+            return;
+        if (ready <= 0)
+            continue;
+        std::vector<RobotHostProcess*> still;
+        for (std::size_t i = 0; i < waiting.size(); ++i) {
+            RobotHostProcess* host = waiting[i];
+            if (entries[i].revents == 0) {
+                still.push_back(host);
+                continue;
+            }
+            char message = 0;
+            const ssize_t n = recv(host->m_channel.Get(), &message, 1, MSG_DONTWAIT);
+            if (n == 1)
+                host->TakeAnswer(message);
+            else if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                still.push_back(host);
+            // A closed channel is FinishStep's to find.
+        }
+        waiting.swap(still);
+    }
+}
+
 void RobotHostProcess::Kill() {
+    m_stepping = false;
+    m_answered = false;
     if (m_pid > 0) {
         kill(m_pid, SIGKILL);
         ReapBlocking(m_pid);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -53,6 +54,20 @@ public:
     bool Step(std::string_view input, std::chrono::milliseconds timeLimit, std::string& output,
         int& zeroPolls, std::string& failure);
 
+    // Step in two halves, so that the hosts of several robots work on their
+    // steps at the same time: BeginStep hands the input over and resumes the
+    // host, FinishStep waits for the answer (within the time limit, counted
+    // from BeginStep) and gives it as Step does. A failure of either half
+    // leaves no host; after a failed BeginStep there is nothing to finish.
+    bool BeginStep(std::string_view input, std::chrono::milliseconds timeLimit, std::string& failure);
+    bool FinishStep(std::string& output, int& zeroPolls, std::string& failure);
+    // Waits until every host of the list with a step under way has answered,
+    // closed its channel or run out of time. Each is stopped again as soon as
+    // it has answered, as Step stops it, and FinishStep then finds its answer
+    // waiting; the failures are left for FinishStep to tell. Null entries are
+    // passed over.
+    static void AwaitSteps(std::span<RobotHostProcess* const> hosts);
+
     // Ends and reaps the host; nothing happens when none runs.
     void Kill();
 
@@ -71,7 +86,15 @@ private:
     std::string DescribeEnd(int status) const;
     std::string PhaseName() const;
 
+    // The answer of the step under way, once AwaitSteps has read it.
+    void TakeAnswer(char message);
+
     pid_t m_pid = -1;
+    bool m_stepping = false;
+    bool m_answered = false;
+    char m_answer = 0;
+    std::chrono::steady_clock::time_point m_stepDeadline;
+    std::chrono::milliseconds m_stepTimeLimit { 0 };
     Fault m_startFault = Fault::None;
     std::string m_missingFunction;
     UniqueFd m_channel;

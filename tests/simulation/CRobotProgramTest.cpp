@@ -119,6 +119,54 @@ TEST(RobotProgram, ProgramMakesNoProgressBetweenExchanges) {
     }
 }
 
+// The programs of several robots work on one step together: each gets its
+// own input and gives its own output; one that has answered is stopped at
+// once, however long the others take; failures are told in the robots'
+// order, whichever came first, and leave each robot its last output.
+TEST(RobotProgram, ProgramsOfSeveralRobotsWorkOnAStepTogether) {
+    LoadedProgram slow, quick, hung, crashing, echo;
+    CRobotProgram* programs[]
+        = { &slow.program, &quick.program, &hung.program, &crashing.program, &echo.program };
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(programs[i]->LoadProgram(kScripted, i));
+    hung.program.SetExchangeTimeLimit(300ms);
+    ASSERT_EQ(Exchange(quick.program, "0 turns").rfind("paused=", 0), 0u);
+
+    FdCapture error(STDERR_FILENO);
+    const std::string inputs[] = { "1 zeros 150", "1 turns", "1 hang-get", "1 crash", "1 echo" };
+    std::string outputs[5];
+    for (int i = 0; i < 5; ++i) {
+        programs[i]->BeginExchange(inputs[i]);
+        outputs[i] = "old";
+    }
+    CRobotProgram::AwaitExchanges(programs);
+    for (int i = 0; i < 5; ++i)
+        programs[i]->FinishExchange(outputs[i]);
+    EXPECT_EQ(outputs[0], "polls=151");
+    EXPECT_EQ(outputs[1].rfind("paused=", 0), 0u) << outputs[1];
+    EXPECT_EQ(outputs[2], "old");
+    EXPECT_EQ(outputs[3], "old");
+    EXPECT_EQ(outputs[4], "echo:1 echo");
+    EXPECT_TRUE(slow.program.IsLoaded());
+    EXPECT_FALSE(hung.program.IsLoaded());
+    EXPECT_FALSE(crashing.program.IsLoaded());
+
+    // The quick program answered at once and stood still while the slow one
+    // polled 150 times and the hung one ran out of time.
+    unsigned long paused = 0;
+    unsigned long total = 0;
+    const std::string next = Exchange(quick.program, "2 turns");
+    ASSERT_EQ(std::sscanf(next.c_str(), "paused=%lu total=%lu", &paused, &total), 2) << next;
+    EXPECT_LT(paused, 20u);
+
+    const std::string text = error.Text();
+    const std::string hungLine
+        = "Robot 3: program \"" + kScripted + "\" dropped: it did not return from GetData within 300 ms\n";
+    const std::string crashLine
+        = "Robot 4: program \"" + kScripted + "\" dropped: it crashed in Run (Segmentation fault)\n";
+    EXPECT_EQ(text, hungLine + crashLine);
+}
+
 TEST(RobotProgram, UnloadedProgramLeavesTheOutputAlone) {
     CRobotProgram program;
     EXPECT_FALSE(program.IsLoaded());

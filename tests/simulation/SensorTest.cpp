@@ -348,3 +348,54 @@ TEST(Sensors, APlaygroundsLitCandleIsSeenAndItsAlarmHeard) {
     const double d = alarm->GetSolid()->position().length();
     EXPECT_EQ(Read(*volume), std::to_string(int(256.0 - d)) + "*");
 }
+
+// A robot's parts (group 1) are seen by no sensor: no ray meets them, no cone
+// or ear takes them for what it looks for, nothing under a grey or line
+// sensor covers the ground. So wherever one robot's step puts its own solids,
+// no other robot reads anything different in that frame.
+TEST(Sensors, NoSensorSeesARobotsParts) {
+    SimulationWorld sim;
+    ShowOnFloor(sim, Picture(512, 512, [](int s, int) { return Grey(s < 280 ? 200 : 0); }));
+    // Each sensor reads something: a wall 40 ahead, light ground under the
+    // grey sensor and a dark line under the line sensor, a flame, a figure
+    // and an alarm 100 ahead.
+    osg::ref_ptr<CSensor> sensors[] = {
+        PlaceSensor(sim, SensorKindRay, "ray", -100.0, 0.0),
+        PlaceSensor(sim, SensorKindRanging, "ranging", -60.0, 0.0),
+        PlaceSensor(sim, SensorKindGrey, "grey", 0.5, 0.5),
+        PlaceSensor(sim, SensorKindTrace, "trace", 40.5, 0.5),
+        PlaceSensor(sim, SensorKindFire, "fire", 100.0, 0.0),
+        PlaceSensor(sim, SensorKindCompound, "compound", 140.0, 0.0),
+        PlaceSensor(sim, SensorKindLife, "life", 180.0, 0.0),
+        PlaceSensor(sim, SensorKindVolume, "volume", 220.0, 0.0),
+    };
+    Block(sim, -100.0, 40.0, 5.0, 0, { 100.0, 2.0, 10.0 });
+    Block(sim, 120.0, 100.0, 0.0, 2, { 2.0, 2.0, 4.0 });
+    Block(sim, 180.0, 100.0, 0.0, 3, { 2.0, 2.0, 4.0 });
+    Block(sim, 220.0, 100.0, 0.0, 7);
+    std::vector<std::string> readings;
+    for (const osg::ref_ptr<CSensor>& sensor : sensors)
+        readings.push_back(Read(*sensor));
+    EXPECT_EQ(readings[0], "1*");
+    EXPECT_NE(readings[1], "500*");
+    EXPECT_EQ(readings[2], "200*");
+    EXPECT_EQ(readings[3], "1*1*1*1*1*1*1*1*");
+    EXPECT_NE(readings[4], "0*");
+    EXPECT_NE(readings[5], "0*0*0*0*0*0*0*");
+    EXPECT_NE(readings[6], "0*");
+    EXPECT_NE(readings[7], "0*");
+
+    // Robots' parts: a wall right in front of every sensor, between each
+    // and what it sees; a plate just over the ground under all of them; a
+    // part beside every cone and ear.
+    physics::Solid* wall = Block(sim, 60.0, 15.0, 5.0, 1, { 400.0, 2.0, 20.0 });
+    Block(sim, 60.0, 0.0, 0.05, 1, { 400.0, 40.0, 0.1 });
+    for (double x : { 100.0, 140.0, 180.0, 220.0 })
+        Block(sim, x + 10.0, 30.0, 0.0, 1);
+    for (std::size_t i = 0; i < std::size(sensors); ++i)
+        EXPECT_EQ(Read(*sensors[i]), readings[i]) << "sensor " << i;
+    // Moved, as a robot's step moves its parts, they are still not seen.
+    wall->setPosition({ 60.0, 25.0, 5.0 });
+    for (std::size_t i = 0; i < std::size(sensors); ++i)
+        EXPECT_EQ(Read(*sensors[i]), readings[i]) << "sensor " << i;
+}
