@@ -181,7 +181,7 @@ bool CEmuApp::StepRun(std::size_t robots) {
     std::size_t fallen = 0;
     for (const osg::ref_ptr<CRob>& robot : m_vRobots) {
         const CRcu* unit = robot->GetRcu();
-        if (unit && unit->GetTransform(scene::CoordSys::Absolute).GetTranslation().z() < kFallenBelow) {
+        if (unit && float(unit->GetAbsoluteMatrix().getTrans().z()) < kFallenBelow) {
             ++fallen;
             robot->Eliminate();
         }
@@ -194,12 +194,13 @@ bool CEmuApp::StepRun(std::size_t robots) {
 }
 
 void CEmuApp::RefreshRobots(bool idle) {
+    const osg::Quat cameraTurn = GetCamera()->GetTransform(scene::CoordSys::Absolute).GetQuat();
     for (const osg::ref_ptr<CRob>& robot : m_vRobots) {
         if (idle)
             robot->BuildInputText();
         if (m_config.m_bShowSensorEffect)
             robot->UpdateSensorEffects();
-        robot->UpdateNameLabel(*GetCamera());
+        robot->UpdateNameLabel(cameraTurn);
     }
 }
 

@@ -4,6 +4,8 @@
 #include <osg/Matrixd>
 #include <osg/NodeVisitor>
 
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 namespace scene {
@@ -26,10 +28,18 @@ public:
     void apply(osg::Drawable& drawable) override;
     // Starts the walk at node, whose own transform counts.
     void Enter(osg::Node& node);
+    // The node's children, as its own traversal visits them.
+    void WalkFrom(osg::Node& node);
 
     const osg::BoundingBox& GetBoundingBox() const { return m_box; }
 
 private:
+    enum class Kind { Geometry, Transform, Group, Other };
+
+    Kind KindOf(const osg::Node& node);
+    void Walk(osg::Group& group);
+    void Measure(osg::Drawable& drawable);
+
     // From the start node's parent to a transform on the way down, and from
     // there on to the world, formed once the first drawable below needs it.
     struct Frame {
@@ -40,6 +50,7 @@ private:
 
     osg::Matrixd m_toWorld;
     std::vector<Frame> m_frames;
+    std::vector<std::pair<const std::type_info*, Kind>> m_kinds;
     osg::BoundingBox m_box;
 };
 

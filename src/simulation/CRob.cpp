@@ -572,15 +572,19 @@ void CRob::CreateNameLabel(int index) {
 }
 
 void CRob::UpdateNameLabel(const scene::Transformable& camera) {
+    UpdateNameLabel(camera.GetTransform(scene::CoordSys::Absolute).GetQuat());
+}
+
+void CRob::UpdateNameLabel(const osg::Quat& cameraTurn) {
     if (!m_pLabel || !m_pRcu)
         return;
-    osg::Vec3 position = m_pRcu->GetTransform(scene::CoordSys::Absolute).GetTranslation();
+    osg::Vec3 position(m_pRcu->GetAbsoluteMatrix().getTrans());
     const osg::BoundingBox box = GetCurrentBox();
     if (box.valid())
         position.z() = box.zMax() + 10.0f;
     scene::Transform t;
     t.SetTranslation(position);
-    t.SetRotation(m_qLabelRotation * camera.GetTransform(scene::CoordSys::Absolute).GetQuat());
+    t.SetRotation(m_qLabelRotation * cameraTurn);
     m_pLabel->SetTransform(t, scene::CoordSys::Absolute);
 }
 

@@ -142,6 +142,8 @@ public:
     void CreateNameLabel(int index);
     // Over the control unit, facing the camera.
     void UpdateNameLabel(const scene::Transformable& camera);
+    // The same, with the camera's turn in the world.
+    void UpdateNameLabel(const osg::Quat& cameraTurn);
     scene::Label* GetNameLabel() const { return m_pLabel.get(); }
     void UpdateTrail();
     void ClearTrail();

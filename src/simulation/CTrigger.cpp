@@ -52,7 +52,12 @@ void CTrigger::Stop() {
 }
 
 osg::BoundingBox CTrigger::ZoneBounds() const {
-    return scene::SceneObject::GetBoundingBox();
+    const unsigned round = m_pGameState ? m_pGameState->GetStillRound() : 0;
+    if (round == 0 || round != m_nZoneRound) {
+        m_zoneBox = scene::SceneObject::GetBoundingBox();
+        m_nZoneRound = round;
+    }
+    return m_zoneBox;
 }
 
 void CTrigger::AddScore(PlaygroundRobot& robot, int points) {

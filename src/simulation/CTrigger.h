@@ -56,10 +56,16 @@ protected:
     PlaygroundRobot* Robot(int index) const;
     bool Stopped() const;
     void Stop();
+    // Measured once per playground step (the game state's still round): a
+    // zone does not move while the playground steps.
     osg::BoundingBox ZoneBounds() const;
     static void AddScore(PlaygroundRobot& robot, int points);
 
     SGameState* m_pGameState = nullptr; // not owned
     int m_nRobIndex = 0;
     bool m_bArmed = true;
+
+private:
+    mutable unsigned m_nZoneRound = 0;
+    mutable osg::BoundingBox m_zoneBox;
 };

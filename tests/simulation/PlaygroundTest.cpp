@@ -308,6 +308,11 @@ TEST(TriggerZones, ScoreTouchStartAndEndZonesActOnTheFirstRobotInOrder) {
     EXPECT_FALSE(static_cast<const ScoreTrigger*>(t[1].get())->GetLabel()->GetActive());
     run.Frame();
     EXPECT_EQ(first.GetScore(), 8);
+    // A zone moved between frames is met where it lies now.
+    EXPECT_TRUE(t[5]->IsArmed());
+    t[5]->SetTransform(scene::Transform(0.0, 30.0, 0.05), scene::CoordSys::Absolute);
+    run.Frame();
+    EXPECT_FALSE(t[5]->IsArmed()) << "the second robot stands in it";
 
     run.MoveRobot(second, { 200, 0, second.GetCurrentBox().center().z() });
     run.MoveRobot(first, { 205, 0, first.GetCurrentBox().center().z() });
