@@ -82,9 +82,14 @@ public:
 private:
     HostLauncher() {
         // The launcher takes no signals: the process's handlers run elsewhere.
+        // Only SIGCHLD stays open. A host that stops or resumes tells the
+        // thread that started it, and a signal that thread blocks is queued
+        // for another to take and throw away, even while the process ignores
+        // it: two of them for every robot's step.
         sigset_t all;
         sigset_t previous;
         sigfillset(&all);
+        sigdelset(&all, SIGCHLD);
         pthread_sigmask(SIG_SETMASK, &all, &previous);
         m_thread = std::thread([this] { Serve(); });
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -281,16 +286,28 @@ bool RobotHostProcess::BeginStep(
     kill(m_pid, SIGCONT);
     m_stepping = true;
     m_answered = false;
+    m_closed = false;
     return true;
 }
 
-void RobotHostProcess::TakeAnswer(char message) {
-    m_answer = message;
-    m_answered = true;
-    // Stopped at once: the program's own threads get no more time than its
-    // step took.
-    if (message == robothost::kOutput)
+bool RobotHostProcess::ReceiveAnswer() {
+    // An answer of output stops the host at once, so that the program's own
+    // threads get no more time than its step took. It is looked at before it
+    // is taken: the host is stopped first, and taking the byte then does not
+    // wake the host's thread that waits for the next request.
+    char message = 0;
+    if (recv(m_channel.Get(), &message, 1, MSG_DONTWAIT | MSG_PEEK) == 1 && message == robothost::kOutput)
         kill(m_pid, SIGSTOP);
+    const ssize_t n = recv(m_channel.Get(), &message, 1, MSG_DONTWAIT);
+    if (n == 1) {
+        m_answer = message;
+        m_answered = true;
+        return true;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return false;
+    m_closed = true;
+    return true;
 }
 
 bool RobotHostProcess::FinishStep(std::string& output, int& zeroPolls, std::string& failure) {
@@ -299,20 +316,17 @@ bool RobotHostProcess::FinishStep(std::string& output, int& zeroPolls, std::stri
         failure = "no program host runs";
         return false;
     }
+    if (!m_answered && !m_closed) {
+        RobotHostProcess* self = this;
+        AwaitSteps({ &self, 1 });
+    }
     m_stepping = false;
     if (!m_answered) {
-        char message = 0;
-        switch (WaitForMessage(m_stepDeadline, message)) {
-        case WaitResult::Message:
-            TakeAnswer(message);
-            break;
-        case WaitResult::Closed:
-            failure = FailureAfterClose();
-            return false;
-        case WaitResult::TimedOut:
-            failure = FailureAfterTimeOut(m_stepTimeLimit);
-            return false;
-        }
+        // Out of time, or the channel closed (or could not be waited on).
+        failure = !m_closed && std::chrono::steady_clock::now() >= m_stepDeadline
+            ? FailureAfterTimeOut(m_stepTimeLimit)
+            : FailureAfterClose();
+        return false;
     }
     if (m_answer != robothost::kOutput) {
         Kill();
@@ -332,7 +346,7 @@ bool RobotHostProcess::FinishStep(std::string& output, int& zeroPolls, std::stri
 void RobotHostProcess::AwaitSteps(std::span<RobotHostProcess* const> hosts) {
     std::vector<RobotHostProcess*> waiting;
     for (RobotHostProcess* host : hosts) {
-        if (host && host->m_stepping && !host->m_answered && host->IsRunning())
+        if (host && host->m_stepping && !host->m_answered && !host->m_closed && host->IsRunning())
             waiting.push_back(host);
     }
     std::vector<pollfd> entries;
@@ -358,18 +372,8 @@ void RobotHostProcess::AwaitSteps(std::span<RobotHostProcess* const> hosts) {
             continue;
         std::vector<RobotHostProcess*> still;
         for (std::size_t i = 0; i < waiting.size(); ++i) {
-            RobotHostProcess* host = waiting[i];
-            if (entries[i].revents == 0) {
-                still.push_back(host);
-                continue;
-            }
-            char message = 0;
-            const ssize_t n = recv(host->m_channel.Get(), &message, 1, MSG_DONTWAIT);
-            if (n == 1)
-                host->TakeAnswer(message);
-            else if (n < 0 && (errno == EAGAIN || errno == EINTR))
-                still.push_back(host);
-            // A closed channel is FinishStep's to find.
+            if (entries[i].revents == 0 || !waiting[i]->ReceiveAnswer())
+                still.push_back(waiting[i]);
         }
         waiting.swap(still);
     }
@@ -378,6 +382,7 @@ void RobotHostProcess::AwaitSteps(std::span<RobotHostProcess* const> hosts) {
 void RobotHostProcess::Kill() {
     m_stepping = false;
     m_answered = false;
+    m_closed = false;
     if (m_pid > 0) {
         kill(m_pid, SIGKILL);
         ReapBlocking(m_pid);

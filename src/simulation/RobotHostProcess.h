@@ -86,12 +86,14 @@ private:
     std::string DescribeEnd(int status) const;
     std::string PhaseName() const;
 
-    // The answer of the step under way, once AwaitSteps has read it.
-    void TakeAnswer(char message);
+    // Takes what the host sent on its readable channel: its answer, or the
+    // channel's end. False when there was nothing to take after all.
+    bool ReceiveAnswer();
 
     pid_t m_pid = -1;
     bool m_stepping = false;
     bool m_answered = false;
+    bool m_closed = false;
     char m_answer = 0;
     std::chrono::steady_clock::time_point m_stepDeadline;
     std::chrono::milliseconds m_stepTimeLimit { 0 };
