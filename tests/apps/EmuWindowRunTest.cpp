@@ -30,6 +30,11 @@ TEST(WindowRun, EveryRunComesToTheSameEndInAWindowAsWithout) {
             EXPECT_EQ(windowed.robots[i].score, headless.robots[i].score) << "robot " << i;
             EXPECT_EQ(windowed.robots[i].steps, headless.robots[i].steps) << "robot " << i;
             EXPECT_EQ(windowed.robots[i].output, headless.robots[i].output) << "robot " << i;
+            // Drawing changes nothing of the run: the robots end exactly
+            // where they end without a window.
+            EXPECT_EQ(windowed.robots[i].x, headless.robots[i].x) << "robot " << i;
+            EXPECT_EQ(windowed.robots[i].y, headless.robots[i].y) << "robot " << i;
+            EXPECT_EQ(windowed.robots[i].z, headless.robots[i].z) << "robot " << i;
         }
         // Every frame of the run was drawn.
         EXPECT_GE(windowed.drawn, windowed.frames);
