@@ -3,11 +3,16 @@
 #include "classlink/C3DFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTextCodec>
 
 #include <algorithm>
 
 QString ReadBundleScoreText(const QString& path) {
+    // Only a regular file: opening a pipe (or a link to one) named like a
+    // bundle would wait for a writer for ever, and the refresh with it.
+    if (!QFileInfo(path).isFile())
+        return QString();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();

@@ -12,6 +12,7 @@
 // Bytes of the result text looked at; a score word is a few dozen.
 constexpr qint64 kScoreTextPrefix = 4096;
 
-// Empty when the file can't be read or is no bundle the server accepts. The
-// text is read as GBK, as the simulators write it.
+// Empty when the file can't be read, is no regular file (a pipe is never
+// opened) or is no bundle the server accepts. The text is read as GBK, as
+// the simulators write it.
 QString ReadBundleScoreText(const QString& path);

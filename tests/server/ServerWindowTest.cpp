@@ -29,8 +29,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using testsupport::MakeBundle;
 using testsupport::TempDir;
@@ -225,13 +231,34 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
             + QByteArray(20, '<'));
     QDir().mkpath(folder + QStringLiteral("/folder.3d"));
     WriteFile(folder + QStringLiteral("/ignored.txt"), "not listed");
-
+    // A bundle's name on a pipe that no one writes: opening it would wait
+    // for ever. Should the refresh wait after all, a writer comes and goes
+    // after 5 s, and the test fails on the time it took instead of hanging.
+    const QByteArray pipe = QFile::encodeName(folder + QStringLiteral("/pipe.fifo"));
+    ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(
+        QStringLiteral("pipe.fifo"), folder + QStringLiteral("/pipe_10.0.0.6_2012-1-1-1-1-6.3d")));
+    std::promise<void> refreshed;
+    std::thread unblock([&pipe, done = refreshed.get_future()] {
+        if (done.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+            const int fd = open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                close(fd);
+        }
+    });
+    const auto stopUnblocking = qScopeGuard([&] {
+        refreshed.set_value();
+        unblock.join();
+    });
+    const auto before = std::chrono::steady_clock::now();
     Server window(Options());
+    ASSERT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5))
+        << "the refresh waited on a pipe";
     const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
     const QStringList order { QStringLiteral("BigDll"), QStringLiteral("folder"), QStringLiteral("gbk"),
         QStringLiteral("LongText"), QStringLiteral("LongWord"), QStringLiteral("my_robot"),
-        QStringLiteral("notes"), QStringLiteral("notext"), QStringLiteral("robot1"), QStringLiteral("Short"),
-        QStringLiteral("zero") };
+        QStringLiteral("notes"), QStringLiteral("notext"), QStringLiteral("pipe"), QStringLiteral("robot1"),
+        QStringLiteral("Short"), QStringLiteral("zero") };
     const int count = static_cast<int>(order.size());
     ASSERT_EQ(scores->rowCount(), count);
     for (int row = 0; row < count; ++row)
@@ -250,6 +277,7 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
     EXPECT_EQ(rows[QStringLiteral("notext")][1], QString());
     EXPECT_EQ(rows[QStringLiteral("gbk")][1], QStringLiteral("满分!"));
     EXPECT_EQ(rows[QStringLiteral("folder")][1], QString());
+    EXPECT_EQ(rows[QStringLiteral("pipe")][1], QString());
     EXPECT_EQ(rows[QStringLiteral("BigDll")][1], QStringLiteral("ab"));
     EXPECT_EQ(rows[QStringLiteral("LongText")][1], QStringLiteral("得分:100,完成时间:2.00秒"));
     // Only the start of a long word is read.
