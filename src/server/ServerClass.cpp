@@ -129,6 +129,8 @@ void ServerClass::setupUi(QMainWindow* window) {
     verticalLayout->addWidget(label_11);
     list = Table(QStringLiteral("list"), { QStringLiteral("IP地址"), QStringLiteral("客户端数") },
         verticalLayoutWidget);
+    // Every address shows whole.
+    new ContentWidthColumns(list);
     verticalLayout->addWidget(list);
 
     label_9 = Heading(QStringLiteral("label_9"), QStringLiteral("通讯情况:"), verticalLayoutWidget);

@@ -165,6 +165,29 @@ TEST_F(ServerWindow, ConnectionsAreGroupedByAddressAndGoneOnesLeave) {
     EXPECT_EQ(Cell(list, 1, 1), QStringLiteral("1"));
     EXPECT_TRUE(Log(window).contains(QStringLiteral("连接:127.0.0.2")));
 
+    // The widest address of all shows whole, as do the column titles.
+    auto wide = ConnectFrom(window, QStringLiteral("127.100.200.250"));
+    ASSERT_TRUE(WaitForCount(window, QStringLiteral("4")));
+    ASSERT_EQ(list->rowCount(), 3);
+    QApplication::processEvents();
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 2; ++column) {
+            const QTableWidgetItem* item = list->item(row, column);
+            EXPECT_GE(list->visualItemRect(item).width(),
+                QFontMetrics(item->font()).horizontalAdvance(item->text()) + 2 * margin)
+                << item->text().toStdString();
+        }
+    }
+    const QHeaderView* header = list->horizontalHeader();
+    for (int column = 0; column < 2; ++column) {
+        const QString title = list->horizontalHeaderItem(column)->text();
+        EXPECT_GE(header->sectionSize(column), header->fontMetrics().horizontalAdvance(title) + 2 * margin)
+            << title.toStdString();
+    }
+    wide->disconnectFromHost();
+    ASSERT_TRUE(WaitForCount(window, QStringLiteral("3")));
+
     first->disconnectFromHost();
     other->disconnectFromHost();
     ASSERT_TRUE(WaitForCount(window, QStringLiteral("1")));
