@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
+#include <benchmark/benchmark.h>
 #include <tinyxml.h>
 
 #include <unistd.h>
@@ -156,6 +157,16 @@ BenchRun::~BenchRun() {
 
 void BenchRun::StartRun() {
     m_emu->StartRun();
+}
+
+int RunBenchmarks(int argc, char** argv) {
+    platform::OverrideProgramDir(MORVANE_PROGRAM_DIR);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace emubench

@@ -58,4 +58,8 @@ private:
     bool m_ready = false;
 };
 
+// The benchmarks' main, once the program's Qt application is made: the
+// program folder is the build's, with its models and set-up file.
+int RunBenchmarks(int argc, char** argv);
+
 } // namespace emubench

@@ -7,7 +7,6 @@
 #include "BenchRun.h"
 
 #include "physics/PhysicsWorld.h"
-#include "platform/ProgramDir.h"
 #include "simulation/CRcu.h"
 #include "simulation/CRob.h"
 
@@ -69,11 +68,5 @@ BENCHMARK(BM_ProgramsOfAFrame)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond)->U
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    platform::OverrideProgramDir(MORVANE_PROGRAM_DIR);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return emubench::RunBenchmarks(argc, argv);
 }

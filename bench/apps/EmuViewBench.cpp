@@ -5,7 +5,6 @@
 // the drawing is Mesa's software renderer.
 #include "BenchRun.h"
 
-#include "platform/ProgramDir.h"
 #include "scene/SceneView.h"
 
 #include <QApplication>
@@ -76,11 +75,5 @@ BENCHMARK(BM_LiveViewIdle)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTim
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    platform::OverrideProgramDir(MORVANE_PROGRAM_DIR);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return emubench::RunBenchmarks(argc, argv);
 }

@@ -6,7 +6,6 @@
 // drawing is Mesa's software renderer.
 #include "BenchRun.h"
 
-#include "platform/ProgramDir.h"
 #include "scene/Camera.h"
 #include "scene/Scene.h"
 
@@ -72,11 +71,5 @@ BENCHMARK(BM_BareOsgViewer)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTi
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    platform::OverrideProgramDir(MORVANE_PROGRAM_DIR);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return emubench::RunBenchmarks(argc, argv);
 }
