@@ -142,9 +142,13 @@ bool CModel::SnapToModel(CModel* other, int mode, bool join) {
     s.m_dMeasuredDist = other->DistanceToOwnerPoint(-1);
     if (s.m_dPartDist >= 0.0 && s.m_dPartDist < s.m_dMeasuredDist)
         return false;
-    if (!Overlaps(other, false, false))
-        return false;
+    // Single ports meet when they are within twice a port step of each
+    // other in the window, and a shaft's tip may stand that far off its
+    // part's box: parts whose boxes are apart are still searched for such
+    // ports, and only for them.
+    s.m_bBoxesApart = !Overlaps(other, false, false);
     MatchGroups(other, s);
+    s.m_bBoxesApart = false;
     return s.m_nOwnPort >= 0;
 }
 
@@ -260,12 +264,16 @@ bool CModel::FindSnap(CModel* other, SSnapState& s, const SPortPath& ownPath, co
 
     for (int qi = 0; qi < int(e.m_vecPorts.size()); ++qi) {
         const SPort& q = e.m_vecPorts[qi];
+        if (s.m_bBoxesApart && (kind == 0 || other->GetPointGrid(q.m_nPoint, 2) != 1))
+            continue;
         const double wO = other->DistanceToOwnerPoint(q.m_nPoint);
         const bool samePart = s.m_dPartDist >= 0.0 && s.m_dPartDist == s.m_dMeasuredDist;
         if (s.m_dOtherPortDist >= 0.0 && s.m_dOtherPortDist < wO && samePart)
             continue;
         for (int pi = 0; pi < int(d.m_vecPorts.size()); ++pi) {
             const SPort& p = d.m_vecPorts[pi];
+            if (s.m_bBoxesApart && GetPointGrid(p.m_nPoint, 2) != 1)
+                continue;
             const double wT = DistanceToOwnerPoint(p.m_nPoint);
             if (s.m_dOwnPortDist >= 0.0 && s.m_dOwnPortDist <= wT && samePart && s.m_dOtherPortDist >= 0.0
                 && s.m_dOtherPortDist == wO)

@@ -64,6 +64,9 @@ struct SSnapState {
     double m_dMeasuredDist = 0.0;
     // This part's side is male in the pairing being walked.
     unsigned char m_cMaleSide = 0;
+    // The interactive search: the two parts' boxes do not meet in the
+    // window, so only single ports that meet by their distance can pair.
+    bool m_bBoxesApart = false;
     // Where the recorded pair's ports sit in the two parts' port tables.
     SPortPath m_ownCandidate;
     SPortPath m_otherCandidate;

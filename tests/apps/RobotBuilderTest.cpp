@@ -7,6 +7,7 @@
 #include "apps/CRobApp.h"
 #include "elements/CBrick.h"
 #include "elements/CModelBox.h"
+#include "elements/Geometry.h"
 #include "scene/FrameLoop.h"
 #include "scene/SceneView.h"
 #include "simulation/RobotPartFactory.h"
@@ -697,4 +698,73 @@ TEST_F(RobotBuilder, PoseValuesFromThePanelAndCopiesOfNothing) {
     EXPECT_TRUE(App().DeleteSel(true));
     EXPECT_EQ(App().GetPartList().size(), 2u);
     EXPECT_EQ(App().GetSingleSel(), ControlUnit());
+}
+
+// A wheel carried to a motor snaps onto its shaft wherever the port rule
+// puts the two in reach: where the wheel's hub, carried under the pointer at
+// the wheel's height above the floor, lies within twice the window length of
+// a 0.4 step of the shaft's tip. The pointer sweeps a grid round the tip in
+// the builder's default view, the motor standing on the control unit, where
+// the tip stands off the motor's box.
+TEST_F(RobotBuilder, AWheelSnapsOntoAMotorWhereverThePortRuleReaches) {
+    CModel* motor = Add(ModelTypeMotor, "models/motor/motor.ive");
+    Click(PixelOf({ -3.0f, 0.0f, 3.2f }));
+    ASSERT_TRUE(motor->IsLocked());
+    ASSERT_NEAR(motor->GetState().m_vPos.z(), 3.2f, 1e-3f) << "on the control unit";
+    const auto singlePortOfKind1 = [](const CModel* part, const osg::Vec3f& dir) {
+        for (int i = 0; const CPoint* point = part->GetPoint(i); ++i) {
+            if (point->m_nKind == 1 && point->GridCount() == 1
+                && CosAngle3D(RotateVec3(point->m_vDir, part->GetState().m_mRot), dir) > 0.99f)
+                return i;
+        }
+        return -1;
+    };
+    // The shaft and the hub that faces it, both along -x.
+    const int shaft = singlePortOfKind1(motor, { -1, 0, 0 });
+    ASSERT_GE(shaft, 0);
+    osg::Vec3f tip;
+    motor->GetPortPoint(tip, shaft, -1);
+    CModel* wheel = Add(ModelTypeWheel, "models/wheel/wheel_std.ive");
+    const int hubPort = singlePortOfKind1(wheel, { -1, 0, 0 });
+    ASSERT_GE(hubPort, 0);
+    osg::Vec3f hubAt;
+    wheel->GetPortPoint(hubAt, hubPort, -1);
+    const osg::Vec3d hubOffset = hubAt - wheel->GetState().m_vPos;
+    const double height = wheel->GetState().m_vPos.z() - wheel->GetBottomZ();
+
+    const osg::Matrixd window = App().GetCamera()->GetWindowMatrix();
+    const osg::Matrixd fromWindow = osg::Matrixd::inverse(window);
+    const osg::Vec3d tipInWindow = osg::Vec3d(tip) * window;
+    const auto inReach = [&](const QPoint& pointer) {
+        const osg::Vec3d near
+            = osg::Vec3d(pointer.x(), appstest::kViewHeight - pointer.y(), 0.0) * fromWindow;
+        const osg::Vec3d far = osg::Vec3d(pointer.x(), appstest::kViewHeight - pointer.y(), 1.0) * fromWindow;
+        const osg::Vec3d hub = near + (far - near) * ((height - near.z()) / (far.z() - near.z())) + hubOffset;
+        const osg::Vec3d hubInWindow = hub * window;
+        double r = 0.0;
+        for (const osg::Vec3d& step :
+            { osg::Vec3d(0.4, 0, 0), osg::Vec3d(0, 0.4, 0), osg::Vec3d(0, 0, 0.4) }) {
+            const osg::Vec3d d = (hub + step) * window - hubInWindow;
+            r = std::max(r, std::hypot(d.x(), d.y()));
+        }
+        return std::hypot(hubInWindow.x() - tipInWindow.x(), hubInWindow.y() - tipInWindow.y()) <= 2.0 * r;
+    };
+
+    const QPoint centre = PixelOf(tip);
+    int reached = 0;
+    std::string differ;
+    for (int dy = -8; dy <= 8; dy += 2) {
+        for (int dx = -14; dx <= 6; dx += 2) {
+            const QPoint pointer = centre + QPoint(dx, dy);
+            MoveTo(pointer);
+            const bool snapped = Edit().m_snap.m_pOtherPart.get() == motor;
+            const bool rule = inReach(pointer);
+            reached += rule ? 1 : 0;
+            if (snapped != rule)
+                differ
+                    += " (" + std::to_string(dx) + "," + std::to_string(dy) + (rule ? ") missed" : ") extra");
+        }
+    }
+    EXPECT_GE(reached, 12);
+    EXPECT_EQ(differ, "");
 }
