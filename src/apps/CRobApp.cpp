@@ -177,7 +177,14 @@ void CRobApp::StartFileThread(
     m_edit.m_nProgress = 0;
     emit signal_Ui_SetProgress(0);
     if (load) {
-        ClearRobot();
+        // The robot in the editor stays, shown and with its undo history,
+        // until the file has proved sound: the worker reads into a list of
+        // its own, and a failed load puts this robot back whole.
+        m_keptRobot.parts.swap(m_edit.m_vecAllParts);
+        m_edit.m_vecAllParts.clear();
+        m_keptRobot.buildCounter = m_edit.m_nBuildCounter;
+        m_edit.m_nBuildCounter = 0;
+        m_keptRobot.file = m_edit.m_strRobotFile;
         m_edit.m_nBusy = SEditState::BusyLoading;
     } else {
         m_edit.m_nBusy = SEditState::BusySaving;
@@ -193,9 +200,11 @@ void CRobApp::slot_ThreadEnd() {
     const bool success = result == kRobotLoaded || result == kRobotSaved;
     m_edit.m_nBusy = SEditState::BusyIdle;
     emit signal_Ui_SetProgress(100);
-    const bool* actions = m_edit.m_bActions;
+    bool actions[SEditState::ActionCount];
+    std::copy(std::begin(m_edit.m_bActions), std::end(m_edit.m_bActions), std::begin(actions));
     if (loaded) {
-        ShowRobot(!success);
+        TakeLoadedRobot(success);
+        emit signal_Ui_RobotLoaded(success);
         if (actions[SEditState::ActionToSimulation])
             emit signal_Ui_RobAppToEmuApp();
         else if (!success)
@@ -213,6 +222,33 @@ void CRobApp::slot_ThreadEnd() {
     } else {
         m_config.ShowTips("CRobApp", "slot_ThreadEnd", "sSave");
     }
+}
+
+void CRobApp::TakeLoadedRobot(bool loaded) {
+    std::vector<osg::ref_ptr<CModel>> kept;
+    kept.swap(m_keptRobot.parts);
+    if (!loaded) {
+        // Nothing of the file stays; the robot, its file, its saved state and
+        // its history are as they were before the open.
+        m_edit.m_vecAllParts = std::move(kept);
+        m_edit.m_nBuildCounter = m_keptRobot.buildCounter;
+        m_edit.m_strRobotFile = m_keptRobot.file;
+        PlaceGrid(true);
+        ShowObjCount();
+        emit signal_Ui_SaveFlag(m_edit.m_bClean);
+        emit signal_Ui_UpdatePort();
+        emit signal_Ui_StepChange();
+        emit signal_Ui_NoSel();
+        return;
+    }
+    std::vector<osg::ref_ptr<CModel>> read;
+    read.swap(m_edit.m_vecAllParts);
+    const int counter = m_edit.m_nBuildCounter;
+    m_edit.m_vecAllParts = std::move(kept);
+    ClearRobot();
+    m_edit.m_vecAllParts = std::move(read);
+    m_edit.m_nBuildCounter = counter;
+    ShowRobot(false);
 }
 
 void CRobApp::ShowObjCount() {

@@ -136,6 +136,9 @@ signals:
     void signal_Ui_SaveFlag(bool saved);
     void signal_Ui_StatusBar_ShowObjName(std::string* name);
     void signal_Ui_StatusBar_ShowObjL(QString text);
+    // A load ended: the file's robot is in the editor (loaded), or the robot
+    // before it is still there, with its file name, saved state and history.
+    void signal_Ui_RobotLoaded(bool loaded);
 
 protected:
     ~CRobApp() override;
@@ -153,6 +156,9 @@ private:
     void ResetCamera();
     void ClearRobot();
     void ShowRobot(bool newControlUnit);
+    // The end of a load: the file's robot takes the place of the one kept
+    // aside, or (not loaded) the kept one comes back.
+    void TakeLoadedRobot(bool loaded);
     void RubberBandSelect(bool dragging);
     void ShowCommand(int code);
     void TakeScreenshotStep();
@@ -192,4 +198,11 @@ private:
     osg::ref_ptr<SImgCallback> m_pImgCallback;
     // The model address that the status bar shows for a single selection.
     std::string m_strSelName;
+    // The robot in the editor while a file is loaded in its place.
+    struct KeptRobot {
+        std::vector<osg::ref_ptr<CModel>> parts;
+        int buildCounter = 0;
+        std::string file;
+    };
+    KeptRobot m_keptRobot;
 };

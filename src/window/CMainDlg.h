@@ -281,6 +281,9 @@ public slots:
     void slot_Color();
     // Robot builder page.
     void slot_IsSaved(bool saved);
+    // A robot file the builder could not load leaves the robot's file name
+    // and its tip as they were.
+    void slot_RobotLoaded(bool loaded);
     void slot_AddObjRobApp(std::string name, int kind, osg::Vec4 colour);
     void slot_BrickBrickBar();
     void slot_WheelBrickBar();
@@ -445,6 +448,15 @@ private:
     // makes the simulation run it; the playground's own file and saved state
     // stay as they were. False, told, when it could not be written.
     bool HandPlaygroundOver();
+    // The builder loads the robot file at path, which becomes the robot's
+    // file once it has loaded (statusText its tip).
+    void LoadRobotFile(const std::string& path, const QString& statusText);
+    // The name the user gives the robot's (robot) or the playground's file
+    // in the save dialog, with the page's ending; empty when none is given.
+    QString AskSaveFileName(bool robot);
+    // An example's robots (loadRobot) and playground (loadMap) go to the
+    // builders and the simulation.
+    void LoadExample(const QString& name, int level, bool loadRobot, bool loadMap);
     // The robot page's file dialogs: the folder a dialog opens in.
     QString RobotFileFolder() const;
     QString PlaygroundFileFolder() const;
@@ -508,6 +520,21 @@ private:
     bool m_bRobPanelLive = false;
     std::string m_sRobFile;
     QString m_sRobStatusText;
+    // The robot's file and tip before a load, while the builder loads.
+    struct RobotFileBefore {
+        std::string file;
+        QString statusText;
+    };
+    std::optional<RobotFileBefore> m_robFileBeforeLoad;
+    // An example chosen while the robot it replaces is being saved first:
+    // it loads once the save has ended well.
+    struct PendingExample {
+        QString name;
+        int level = 0;
+        bool loadRobot = false;
+        bool loadMap = false;
+    };
+    std::optional<PendingExample> m_pendingExample;
     QAction* m_pGridAction = nullptr;
     QAction* m_pCaptureAction = nullptr;
     QAction* m_pFastCaptureAction = nullptr;

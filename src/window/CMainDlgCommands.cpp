@@ -195,6 +195,16 @@ void CMainDlg::slot_Save() {
     }
 }
 
+QString CMainDlg::AskSaveFileName(bool robot) {
+    const QString folder = robot ? RobotFileFolder() : PlaygroundFileFolder();
+    QDir().mkpath(folder);
+    const QString file = QFileDialog::getSaveFileName(this, m_config.GetText("CMainDlg", "slot_SaveAs", "s"),
+        folder, robot ? kRobotFilter : kPlaygroundFilter);
+    if (file.isEmpty())
+        return file;
+    return WithSuffix(file, robot ? QStringLiteral("rob") : QStringLiteral("pla"));
+}
+
 void CMainDlg::slot_SaveAs() {
     f_ResetEmuAppMouseMode();
     const bool robot = CurrentPage() == RobotPage;
@@ -202,13 +212,9 @@ void CMainDlg::slot_SaveAs() {
         return;
     if (robot && IsRobotFileBusy())
         return;
-    const QString folder = robot ? RobotFileFolder() : PlaygroundFileFolder();
-    QDir().mkpath(folder);
-    QString file = QFileDialog::getSaveFileName(this, m_config.GetText("CMainDlg", "slot_SaveAs", "s"),
-        folder, robot ? kRobotFilter : kPlaygroundFilter);
+    const QString file = AskSaveFileName(robot);
     if (file.isEmpty())
         return;
-    file = WithSuffix(file, robot ? QStringLiteral("rob") : QStringLiteral("pla"));
     if (robot) {
         m_sRobFile = LocalPath(file);
         m_pRobApp->StartFileThread(m_sRobFile, false, false, m_bRobOpenAfterSave, m_bRobNewAfterSave);
@@ -261,8 +267,7 @@ void CMainDlg::slot_Open() {
         return;
     slot_NoSel();
     if (robot) {
-        m_sRobFile = LocalPath(file);
-        m_pRobApp->StartFileThread(m_sRobFile, true, false, false, false);
+        LoadRobotFile(LocalPath(file), file);
     } else {
         // A playground that cannot be read leaves the one shown, and its
         // file, as they were.
@@ -276,6 +281,27 @@ void CMainDlg::slot_Open() {
             return;
     }
     ShowFileStatusTip(file);
+}
+
+void CMainDlg::LoadRobotFile(const std::string& path, const QString& statusText) {
+    m_robFileBeforeLoad = RobotFileBefore { m_sRobFile, m_sRobStatusText };
+    m_sRobFile = path;
+    m_sRobStatusText = statusText;
+    m_pRobApp->StartFileThread(path, true, false, false, false);
+}
+
+void CMainDlg::slot_RobotLoaded(bool loaded) {
+    // The builder tells the page its saved state only while the page is
+    // shown; an example loads its robot from another page.
+    m_bRobSaved = m_pRobApp->GetEditState().m_bClean;
+    std::optional<RobotFileBefore> before;
+    before.swap(m_robFileBeforeLoad);
+    if (loaded || !before)
+        return;
+    m_sRobFile = before->file;
+    m_sRobStatusText = before->statusText;
+    if (CurrentPage() == RobotPage)
+        ShowFileStatusTip(before->statusText);
 }
 
 void CMainDlg::slot_New() {
@@ -368,6 +394,7 @@ void CMainDlg::slot_LoadToEmuApp() {
         } else if (!m_bRobSaved) {
             // Saved to its own file first; the simulation takes it when the
             // save has finished (slot_LoadToEmuAppEnd).
+            m_pendingExample.reset();
             m_bRobToEmuPending = true;
             m_pRobApp->StartFileThread(m_sRobFile, false, true, false, false);
         } else {
@@ -385,6 +412,13 @@ void CMainDlg::slot_LoadToEmuAppEnd() {
         m_bRobToEmuPending = false;
         if (!m_pEmuApp->IsLoading())
             HandRobotOver(m_sRobFile);
+        return;
+    } else if (m_pendingExample) {
+        // The robot the example replaces is saved: the example follows.
+        const PendingExample example = *m_pendingExample;
+        m_pendingExample.reset();
+        m_bRobSaved = m_pRobApp->GetEditState().m_bClean;
+        LoadExample(example.name, example.level, example.loadRobot, example.loadMap);
         return;
     } else {
         return;
@@ -408,6 +442,57 @@ void CMainDlg::slot_LoadExample() {
     if (!example || m_pEmuApp->IsLoading() || (ask.m_bLoadRobot && IsRobotFileBusy()))
         return;
     const int level = parts[1].toInt();
+    m_pendingExample.reset();
+
+    // What the example replaces is offered to be saved first, as Open does:
+    // the playground at once, the robot by the file worker, after which the
+    // example follows.
+    bool robotAtStake = ask.m_bLoadRobot && !m_bRobSaved && example->FirstChildElement("rob");
+    bool mapAtStake = ask.m_bLoadMap && !m_bPlaSaved && example->Attribute("pla");
+    if (robotAtStake || mapAtStake) {
+        switch (f_AskForSave()) {
+        case 0:
+            break;
+        case 1:
+            robotAtStake = mapAtStake = false;
+            break;
+        default:
+            return;
+        }
+    }
+    if (mapAtStake) {
+        const QString file = m_sPlaFile.empty() ? AskSaveFileName(false) : FromLocalPath(m_sPlaFile);
+        if (file.isEmpty())
+            return;
+        const bool saved = SavePlayground(LocalPath(file));
+        if (saved) {
+            m_sPlaFile = LocalPath(file);
+            m_sPlaStatusText = file;
+        }
+        f_SaveMapMessage(saved, false, file);
+        if (!saved)
+            return;
+    }
+    if (robotAtStake) {
+        // On its own page, as closing saves it: the page's saved flag
+        // follows the builder that is shown.
+        tabWidget->setCurrentWidget(tab1);
+        const QString file = m_sRobFile.empty() ? AskSaveFileName(true) : FromLocalPath(m_sRobFile);
+        if (file.isEmpty())
+            return;
+        m_sRobFile = LocalPath(file);
+        ShowFileStatusTip(file);
+        m_pendingExample = PendingExample { parts[0], level, ask.m_bLoadRobot, ask.m_bLoadMap };
+        m_pRobApp->StartFileThread(m_sRobFile, false, true, false, false);
+        return;
+    }
+    LoadExample(parts[0], level, ask.m_bLoadRobot, ask.m_bLoadMap);
+}
+
+void CMainDlg::LoadExample(const QString& name, int level, bool loadRobot, bool loadMap) {
+    const TiXmlElement* example = m_config.FindExample(name);
+    if (!example || m_pEmuApp->IsLoading() || (loadRobot && IsRobotFileBusy()))
+        return;
     const char* file = example->Attribute("file");
     const QString folder = m_config.InProgramDir(
                                m_config.m_strExampleDir.mid(1) + (file ? QString::fromUtf8(file) : QString()))
@@ -415,7 +500,7 @@ void CMainDlg::slot_LoadExample() {
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
-    if (ask.m_bLoadMap) {
+    if (loadMap) {
         if (const char* playground = example->Attribute("pla")) {
             const QString path = folder + QString::fromUtf8(playground);
             if (LoadPlayground(LocalPath(path))) {
@@ -428,7 +513,7 @@ void CMainDlg::slot_LoadExample() {
             m_nExampleLevel = level;
         }
     }
-    if (ask.m_bLoadRobot) {
+    if (loadRobot) {
         block.m_vecRobotFiles.clear();
         block.m_vecProgramFiles.clear();
         for (const TiXmlElement* robot = example->FirstChildElement("rob"); robot;
@@ -444,10 +529,8 @@ void CMainDlg::slot_LoadExample() {
         }
         if (!block.m_vecRobotFiles.empty()) {
             // The builder shows the example's first robot.
-            m_sRobFile = block.m_vecRobotFiles.front();
-            m_sRobStatusText = FromLocalPath(m_sRobFile);
             slot_NoSel();
-            m_pRobApp->StartFileThread(m_sRobFile, true, false, false, false);
+            LoadRobotFile(block.m_vecRobotFiles.front(), FromLocalPath(block.m_vecRobotFiles.front()));
         }
     }
     QApplication::restoreOverrideCursor();

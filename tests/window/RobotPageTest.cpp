@@ -682,10 +682,51 @@ TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
     // Below the example's level its program is the student's to write.
     W().tabWidget->setCurrentWidget(W().tab1);
     CConfig::Instance().m_nExampleProgramLevel = -1;
+    const auto programLevel = qScopeGuard([] { CConfig::Instance().m_nExampleProgramLevel = 0; });
     example->trigger();
     ASSERT_TRUE(WaitForFileWorker());
     EXPECT_EQ(block.m_vecProgramFiles, std::vector<std::string> { std::string() });
-    CConfig::Instance().m_nExampleProgramLevel = 0;
+
+    // Unsaved work goes only after the question Open asks, on either page:
+    // Cancel keeps it; Save saves the robot under the name asked for, then
+    // the example comes; Don't save lets it come at once.
+    const auto answer = [&](const char* button) {
+        const int told = int(m_watcher.Messages().size());
+        m_watcher.AnswerBoxesWith({ QString::fromLatin1(button) });
+        example->trigger();
+        EXPECT_TRUE(m_watcher.WaitForMessages(told + 1));
+        EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000) && WaitForFileWorker());
+    };
+    W().tabWidget->setCurrentWidget(W().tab1);
+    Key(Qt::Key_N, Qt::ControlModifier);
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, W().RobotPartBar(0)->GetPictures().front(),
+                  FloorSpots().front()),
+        nullptr);
+    const std::size_t changed = Rob().GetPartList().size();
+    answer("Cancel");
+    EXPECT_EQ(Rob().GetPartList().size(), changed);
+    EXPECT_FALSE(W().IsRobotSaved());
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab1);
+    m_files.push_back(InFolder("robot/mine"));
+    answer("Save");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotFile() == robot; }, 10000) && WaitForFileWorker());
+    EXPECT_EQ(PartCount(g_programDir->path() / "robot/mine.rob"), int(changed));
+    EXPECT_EQ(Rob().GetPartList().size(), changed - 1);
+    EXPECT_TRUE(W().IsRobotSaved());
+
+    W().tabWidget->setCurrentWidget(W().tab2);
+    CPlaApp& playground = *W().GetPlaApp();
+    const std::size_t objects = playground.GetObjectList().size();
+    osg::ref_ptr<CModel> cube = new CSlope(playground.GetPartContext(), "models/playground/cube.ive");
+    ASSERT_TRUE(playground.AddObject(cube.get()));
+    answer("Cancel");
+    EXPECT_EQ(playground.GetObjectList().size(), objects + 1);
+    EXPECT_FALSE(W().IsPlaygroundSaved());
+    answer("Don't save");
+    EXPECT_EQ(playground.GetObjectList().size(), objects);
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
 }
 
 // An example robot's port tree reads on its black ground in both languages,
@@ -1173,6 +1214,70 @@ TEST_F(RobotPage, OpenAndNewGoOnOnceTheRobotIsSaved) {
     // control unit and two bricks.
     EXPECT_EQ(PartCount(g_programDir->path() / "robot/two.rob"), 3);
     EXPECT_EQ(PartCount(g_programDir->path() / "robot/three.rob"), 3);
+}
+
+// A robot file that does not open, cut short or no robot file at all, is
+// refused, and the robot in the builder stays as it was: its parts, its
+// file, its unsaved state and its undo history. Save then writes the robot's
+// own file; the refused file stays as it was.
+TEST_F(RobotPage, AFileThatDoesNotOpenLeavesTheRobotItsFileAndItsHistory) {
+    const std::vector<osg::Vec3f> spots = FloorSpots();
+    CImageViewer* brick = W().RobotPartBar(0)->GetPictures().front();
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[0]), nullptr);
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[1]), nullptr);
+    m_files.push_back(InFolder("robot/mybot"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+    const std::string mybot = (g_programDir->path() / "robot/mybot.rob").string();
+    const QByteArray saved = g_programDir->read("robot/mybot.rob");
+    ASSERT_GT(saved.size(), 100);
+    const std::pair<std::string, QByteArray> refused[] = {
+        { "robot/cut.rob", saved.left(saved.size() / 2) },
+        { "robot/notes.rob", "Wheels: 2\nMotors: 2\nTo do: the light sensor\n" },
+    };
+    for (const auto& [file, bytes] : refused)
+        g_programDir->write(file, bytes);
+    // The good robot opened again, then changed.
+    Key(Qt::Key_N, Qt::ControlModifier);
+    m_files.push_back(InFolder("robot/mybot.rob"));
+    Key(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+    ASSERT_EQ(Rob().GetPartList().size(), 3u);
+
+    int told = 0;
+    std::size_t spot = 2;
+    for (const auto& [file, bytes] : refused) {
+        SCOPED_TRACE(file);
+        ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[spot++]), nullptr);
+        const std::vector<PartKey> changed = Parts(Rob());
+        ASSERT_FALSE(W().IsRobotSaved());
+        m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
+        m_files.push_back(InFolder(file));
+        Key(Qt::Key_O, Qt::ControlModifier);
+        told += 2;
+        ASSERT_TRUE(m_watcher.WaitForMessages(told));
+        ASSERT_TRUE(WaitForFileWorker());
+        EXPECT_EQ(
+            m_watcher.Messages().back(), CConfig::Instance().GetText("CRobApp", "slot_ThreadEnd", "sLoad"));
+        EXPECT_EQ(Parts(Rob()), changed);
+        EXPECT_EQ(W().RobotFile(), mybot);
+        EXPECT_FALSE(W().IsRobotSaved());
+        EXPECT_TRUE(W().action_Undo->isEnabled());
+        EXPECT_EQ(g_programDir->read(file), bytes);
+    }
+    // Undone, the last brick goes; Save (no dialog) writes the robot's own file.
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(Rob().GetPartList().size(), 4u);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(WaitForFileWorker());
+    EXPECT_TRUE(W().IsRobotSaved());
+    EXPECT_EQ(PartCount(g_programDir->path() / "robot/mybot.rob"), 4);
+    for (const auto& [file, bytes] : refused)
+        EXPECT_EQ(g_programDir->read(file), bytes) << file;
+    EXPECT_EQ(m_watcher.Messages().size(), told);
 }
 
 // Closing with unsaved work and answering "save": the robot's page comes
