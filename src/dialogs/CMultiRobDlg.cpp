@@ -147,8 +147,8 @@ void CMultiRobDlg::f_SelCombo(int row, int column) {
     if (!file.isEmpty() && column == 0) {
         const QString baseName = QFileInfo(file).baseName();
         if (RobotNameTaken(row, baseName)) {
-            m_config.f_TipsDlg(m_config.GetText("CMultiRobDlg", "f_SelCombo", "s") + QStringLiteral("\" ")
-                + baseName + QStringLiteral(" \"") + m_config.GetText("CMultiRobDlg", "f_SelCombo", "s2")
+            m_config.f_TipsDlg(m_config.GetText("CMultiRobDlg", "f_SelCombo", "s") + QLatin1Char('"')
+                + baseName + QLatin1Char('"') + m_config.GetText("CMultiRobDlg", "f_SelCombo", "s2")
                 + QLatin1Char('!'));
             file.clear();
         }
@@ -164,6 +164,15 @@ void CMultiRobDlg::f_SelCombo(int row, int column) {
         return;
     }
     FillCombo(combo, column, file);
+}
+
+void CMultiRobDlg::EnteredRows(std::vector<std::string>& robots, std::vector<std::string>& programs) const {
+    robots.clear();
+    programs.clear();
+    for (const auto& row : m_pCombos) {
+        robots.push_back(row[0]->currentIndex() > 1 ? row[0]->toolTip().toStdString() : std::string());
+        programs.push_back(row[1]->currentIndex() > 1 ? row[1]->toolTip().toStdString() : std::string());
+    }
 }
 
 void CMultiRobDlg::f_Load_MultiRobDlgToUi() {

@@ -36,6 +36,10 @@ public:
     // for a robot without a program); anything else leaves them alone.
     int Exec(std::vector<std::string>* robots, std::vector<std::string>* programs);
 
+    // The six rows as they stand, gaps and all: each row's robot and
+    // program path ("" for none).
+    void EnteredRows(std::vector<std::string>& robots, std::vector<std::string>& programs) const;
+
     QComboBox* Combo(int row, int column) const { return m_pCombos[row][column]; }
     QPushButton* ButtonOK() const { return m_pButtonOK; }
     QPushButton* ButtonNo() const { return m_pButtonNo; }

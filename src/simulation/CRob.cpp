@@ -83,6 +83,7 @@ int CRob::ReadRobotFile(std::atomic<int>* progress, int index, int count, const 
         return kUnreadable;
     if (m_pRcu)
         return kLoaded;
+    m_loadFault = RobotLoadFault::Unreadable;
     std::string text;
     if (!simulation::ReadRobotFileText(m_strFile, text))
         return kUnreadable;
@@ -91,23 +92,46 @@ int CRob::ReadRobotFile(std::atomic<int>* progress, int index, int count, const 
     const simulation::RobotFileStatus status = simulation::ParseRobotXml(text, file, &refusal);
     if (!refusal.empty())
         platform::Warn("simulation", "robot file " + m_strFile + " is refused: " + refusal);
-    if (status != simulation::RobotFileStatus::Read && status != simulation::RobotFileStatus::NoRcuPart)
+    switch (status) {
+    case simulation::RobotFileStatus::Read:
+    case simulation::RobotFileStatus::NoRcuPart:
+        m_loadFault = RobotLoadFault::None;
+        break;
+    case simulation::RobotFileStatus::NotXml:
+    case simulation::RobotFileStatus::NoData:
+        m_loadFault = RobotLoadFault::NotARobotFile;
         return kUnreadable;
-    if (!rules.empty() && rules[0] < file.m_nPartCount)
+    case simulation::RobotFileStatus::NoRcu:
+    case simulation::RobotFileStatus::NoPartCount:
+        m_loadFault = RobotLoadFault::NoControlUnit;
+        return kUnreadable;
+    case simulation::RobotFileStatus::UnsafeAddress:
+        m_loadFault = RobotLoadFault::ModelOutside;
+        return kUnreadable;
+    }
+    if (!rules.empty() && rules[0] < file.m_nPartCount) {
+        m_loadFault = RobotLoadFault::BreaksRules;
         return kBreaksRules;
-    if (status == simulation::RobotFileStatus::NoRcuPart)
+    }
+    if (status == simulation::RobotFileStatus::NoRcuPart) {
+        m_loadFault = RobotLoadFault::NoControlUnit;
         return kUnreadable;
+    }
 
     osg::ref_ptr<CRcu> rcu = new CRcu(m_pParts, file.m_rcu.m_strAddress);
-    if (!rcu->LoadModel())
+    if (!rcu->LoadModel()) {
+        m_loadFault = RobotLoadFault::ControlUnitModel;
         return kUnreadable;
+    }
     m_qFileRotation = file.m_rcu.m_qRot;
     rcu->SetTransform(Pose(file.m_rcu.m_vPos, file.m_rcu.m_qRot), scene::CoordSys::Absolute);
     rcu->SetId(file.m_rcu.m_nId);
     m_pRcu = rcu;
     const int result = ReadParts(file, progress, index, count, rules, sensorModels);
-    if (result != kLoaded)
+    if (result != kLoaded) {
+        m_loadFault = RobotLoadFault::BreaksRules;
         Clear();
+    }
     return result;
 }
 

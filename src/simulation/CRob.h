@@ -6,6 +6,7 @@
 #include "physics/Joint.h"
 #include "physics/PhysicsWorld.h"
 #include "scene/Transform.h"
+#include "simulation/RobotLoadFault.h"
 
 #include <osg/Array>
 #include <osg/BoundingBox>
@@ -75,6 +76,9 @@ public:
     int Load(std::atomic<int>* progress, int index, int count, const std::vector<int>& rules,
         const std::vector<std::string>& sensorModels, const osg::Vec3f& startPosition,
         const osg::Quat& startRotation, bool addToScene);
+    // Why the last read gave 0 or 2.
+    RobotLoadFault GetLoadFault() const { return m_loadFault; }
+
     // The first half: reads the file and makes the parts, posed as the file
     // has them below the control unit. Any thread. A robot already read
     // reads nothing (1).
@@ -220,6 +224,7 @@ private:
     const CConfig* m_pConfig; // not owned
     PartContextPtr m_pParts;
     std::string m_strFile;
+    RobotLoadFault m_loadFault = RobotLoadFault::None;
     osg::BoundingBox m_robotBox;
     osg::Quat m_qFileRotation;
     // Solids, joints and probes are made.

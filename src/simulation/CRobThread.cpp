@@ -27,9 +27,12 @@ void CRobThread::run() {
     const std::vector<std::string>& files = m_data.m_vecRobotFiles;
     const int n = int(files.size());
     m_nOutcome = 3;
+    m_nFailedRobot = -1;
+    m_failure = RobotLoadFault::None;
     for (int i = 0; i < n; ++i) {
         if (!m_data.m_pConfig) {
             m_nOutcome = 2;
+            m_nFailedRobot = i;
             break;
         }
         osg::ref_ptr<CRob> robot = new CRob(files[std::size_t(i)], m_data.m_pScene.get(),
@@ -38,6 +41,8 @@ void CRobThread::run() {
             = robot->ReadRobotFile(&m_data.m_nProgress, i, n, m_data.m_vecRules, m_vecSensorModels);
         if (result != CRob::kLoaded) {
             m_nOutcome = result == CRob::kBreaksRules ? 4 : 2;
+            m_nFailedRobot = i;
+            m_failure = robot->GetLoadFault();
             break;
         }
         m_vecBuilt.push_back(robot);
@@ -56,5 +61,7 @@ void CRobThread::FinishLoading() {
             m_data.m_pRobots->push_back(m_vecBuilt[i]);
     }
     m_vecBuilt.clear();
+    m_data.m_nFailedRobot = m_nFailedRobot;
+    m_data.m_failure = m_failure;
     m_data.m_nStatus.store(m_nOutcome, std::memory_order_release);
 }

@@ -50,4 +50,6 @@ private:
     // Built by the thread; handed over by FinishLoading.
     std::vector<osg::ref_ptr<CRob>> m_vecBuilt;
     int m_nOutcome = 0;
+    int m_nFailedRobot = -1;
+    RobotLoadFault m_failure = RobotLoadFault::None;
 };

@@ -3,6 +3,7 @@
 #include "elements/PartContext.h"
 #include "physics/Handle.h"
 #include "physics/PhysicsWorld.h"
+#include "simulation/RobotLoadFault.h"
 
 #include <osg/Quat>
 #include <osg/Vec3f>
@@ -34,6 +35,10 @@ struct SRobThreadData {
     std::atomic<int> m_nProgress { 0 };
     // One robot file per robot, in robot order.
     std::vector<std::string> m_vecRobotFiles;
+    // After a load that ended with 2 or 4: the index of the robot file that
+    // stopped it, and why; -1 and none otherwise.
+    int m_nFailedRobot = -1;
+    RobotLoadFault m_failure = RobotLoadFault::None;
     // The simulation's robots, which the loader fills.
     std::vector<osg::ref_ptr<CRob>>* m_pRobots = nullptr;
     // The playground's scoring rules: [0] the most parts a robot may have,

@@ -408,6 +408,13 @@ private:
     // Each robot gets its program from the run lists; false at the first
     // program that does not load.
     bool HandProgramsToRobots();
+    struct RobotRows;
+    // Tells that the run's robot file at index did not load: the file, its
+    // row when rows chose it, and why.
+    void TellRobotNotLoaded(int robot, const RobotRows* rows);
+    // Tries the program of every row that has a robot; false, told with the
+    // row, the file and the reason, at the first that does not load.
+    bool CheckRowPrograms(const RobotRows& rows);
     // The tool-button style as the checked style action says.
     int ToolButtonStyleSetting() const;
     // A path of the run lists as the files are found: relative paths lie in
@@ -575,8 +582,29 @@ private:
         std::vector<std::string> robots;
         std::vector<std::string> programs;
         std::string program;
+        bool operator==(const RunLists&) const = default;
     };
     std::optional<RunLists> m_runListsBefore;
+    // The several-robots dialog's rows as the student entered them, one
+    // entry per row ("" where the row has no file).
+    struct RobotRows {
+        std::vector<std::string> robots;
+        std::vector<std::string> programs;
+        // The row number (from 1) of the run's robot index: the rows with a
+        // robot, in order.
+        int RowOf(int robot) const;
+    };
+    // The rows whose robots the simulation is loading.
+    std::optional<RobotRows> m_rowsLoading;
+    // Rows refused because a robot or a program of theirs does not load,
+    // with the run that stayed as it was: while the run is still that one,
+    // the dialog shows them again as entered, so that only the bad row needs
+    // choosing again.
+    struct RefusedRows {
+        RobotRows rows;
+        RunLists run;
+    };
+    std::optional<RefusedRows> m_rowsRefused;
     // Texts of the start action: idle text, idle status tip, running text,
     // running status tip.
     QString m_sStartTexts[4];

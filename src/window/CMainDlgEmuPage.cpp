@@ -59,7 +59,37 @@ QString ProgramFaultText(const CConfig& config, const CRobotProgram::CheckResult
     return QString();
 }
 
+// Why a robot file did not load, in the current language; empty when
+// nothing more is known than that it did not.
+QString RobotFaultText(const CConfig& config, RobotLoadFault fault) {
+    switch (fault) {
+    case RobotLoadFault::None:
+    case RobotLoadFault::BreaksRules:
+        break;
+    case RobotLoadFault::Unreadable:
+        return config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sUnreadable");
+    case RobotLoadFault::NotARobotFile:
+        return config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sNotRobot");
+    case RobotLoadFault::NoControlUnit:
+        return config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sNoRcu");
+    case RobotLoadFault::ModelOutside:
+        return config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sOutside");
+    case RobotLoadFault::ControlUnitModel:
+        return config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRcuModel");
+    }
+    return QString();
+}
+
 } // namespace
+
+int CMainDlg::RobotRows::RowOf(int robot) const {
+    int index = -1;
+    for (std::size_t row = 0; row < robots.size(); ++row) {
+        if (!robots[row].empty() && ++index == robot)
+            return int(row) + 1;
+    }
+    return robot + 1;
+}
 
 void CMainDlg::f_InitEmuAppPage() {
     m_bPageSwitch = false;
@@ -444,16 +474,54 @@ bool CMainDlg::HandProgramsToRobots() {
     return true;
 }
 
+void CMainDlg::TellRobotNotLoaded(int robot, const RobotRows* rows) {
+    const SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    QString text = m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "s");
+    if (robot >= 0 && std::size_t(robot) < block.m_vecRobotFiles.size()) {
+        text += QLatin1Char('\n');
+        if (rows)
+            text += m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRow").arg(rows->RowOf(robot));
+        text += RunPath(block.m_vecRobotFiles[std::size_t(robot)]);
+        const QString reason = RobotFaultText(m_config, block.m_failure);
+        if (!reason.isEmpty())
+            text += QLatin1Char('\n') + reason;
+    }
+    m_config.f_TipsDlg(text);
+}
+
+bool CMainDlg::CheckRowPrograms(const RobotRows& rows) {
+    for (std::size_t row = 0; row < rows.robots.size() && row < rows.programs.size(); ++row) {
+        const std::string& program = rows.programs[row];
+        if (rows.robots[row].empty() || program.empty())
+            continue;
+        const CRobotProgram::CheckResult check = CRobotProgram::CheckProgram(program);
+        if (check.fault == CRobotProgram::Fault::None)
+            continue;
+        qCWarning(lcWindow, "The program %s of row %d was not taken: %s", program.c_str(), int(row) + 1,
+            check.reason.c_str());
+        f_LoadStrategyMessage(
+            m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRow").arg(int(row) + 1) + RunPath(program),
+            ProgramFaultText(m_config, check));
+        return false;
+    }
+    return true;
+}
+
 void CMainDlg::f_Ui_ReloadToEmuApp(int result) {
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
     std::optional<RunLists> before;
     before.swap(m_runListsBefore);
+    std::optional<RobotRows> rows;
+    rows.swap(m_rowsLoading);
     if (result == 0) {
-        m_config.ShowTips("CMainDlg", "f_Ui_ReloadToEmuApp", "s");
+        TellRobotNotLoaded(block.m_nFailedRobot, rows ? &*rows : nullptr);
         if (before) {
             // The robots chosen did not load: they are told once, and the run
             // gets back the robots and programs it had. Loaded once the
-            // loader's end has been dealt with in full.
+            // loader's end has been dealt with in full. Rows the robots came
+            // from are kept as entered.
+            if (rows)
+                m_rowsRefused = RefusedRows { std::move(*rows), *before };
             block.m_vecRobotFiles = std::move(before->robots);
             block.m_vecProgramFiles = std::move(before->programs);
             block.m_strProgramFile = std::move(before->program);

@@ -211,17 +211,40 @@ void CMainDlg::slot_Multiplayer_Game() {
         return;
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
     const RunLists before { block.m_vecRobotFiles, block.m_vecProgramFiles, block.m_strProgramFile };
+    std::vector<std::string> robotRows = block.m_vecRobotFiles;
+    std::vector<std::string> programRows = block.m_vecProgramFiles;
     // One program for every robot becomes each robot's own, so the dialog
     // shows it in every row.
-    if (!block.m_vecRobotFiles.empty() && !block.m_strProgramFile.empty()
-        && block.m_vecProgramFiles.empty()) {
-        block.m_vecProgramFiles.assign(block.m_vecRobotFiles.size(), block.m_strProgramFile);
-        block.m_strProgramFile.clear();
+    const bool oneForAll = !robotRows.empty() && !block.m_strProgramFile.empty() && programRows.empty();
+    if (oneForAll)
+        programRows.assign(robotRows.size(), block.m_strProgramFile);
+    // Rows refused before come back as they were entered, as long as the run
+    // is still the one they left as it was.
+    std::optional<RefusedRows> refused;
+    refused.swap(m_rowsRefused);
+    if (refused && refused->run == before) {
+        robotRows = refused->rows.robots;
+        programRows = refused->rows.programs;
     }
-    CMultiRobDlg robots(m_config, this);
-    if (robots.Exec(&block.m_vecRobotFiles, &block.m_vecProgramFiles) != QDialog::Accepted)
+    CMultiRobDlg dialog(m_config, this);
+    if (dialog.Exec(&robotRows, &programRows) != QDialog::Accepted) {
+        m_rowsRefused = std::move(refused);
         return;
+    }
+    RobotRows rows;
+    dialog.EnteredRows(rows.robots, rows.programs);
+    // A program that does not load is told with its row before anything
+    // changes; the run stays as it was.
+    if (!CheckRowPrograms(rows)) {
+        m_rowsRefused = RefusedRows { std::move(rows), before };
+        return;
+    }
+    block.m_vecRobotFiles = std::move(robotRows);
+    block.m_vecProgramFiles = std::move(programRows);
+    if (oneForAll)
+        block.m_strProgramFile.clear();
     m_runListsBefore = before;
+    m_rowsLoading = std::move(rows);
     const std::vector<std::string>& programs = block.m_vecProgramFiles;
     if (!programs.empty() && programs.size() == block.m_vecRobotFiles.size()
         && std::all_of(

@@ -84,7 +84,7 @@ TEST_F(CMultiRobDlgTest, OkListsTheRowsWithARobotAndRefusesATakenName) {
         [&] { return dialog.Exec(&robots, &programs); });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(refusal,
-        m_config.GetText("CMultiRobDlg", "f_SelCombo", "s") + QStringLiteral("\" car \"")
+        m_config.GetText("CMultiRobDlg", "f_SelCombo", "s") + QStringLiteral("\"car\"")
             + m_config.GetText("CMultiRobDlg", "f_SelCombo", "s2") + QStringLiteral("!"));
     // Empty combos browse in the program folder's "robot" and the studio's
     // program folder.

@@ -207,6 +207,18 @@ protected:
     // Fills the several-robots dialog row by row through its browse items,
     // each of which opens a file dialog; OK once every row wanted is full.
     void AnswerRobots(CMultiRobDlg* robots) {
+        if (robots != m_lastRobots) {
+            // What the dialog shows as it opens: each row's robot and program.
+            m_lastRobots = robots;
+            m_rowsShown.clear();
+            for (int row = 0; row < CMultiRobDlg::kRows; ++row) {
+                const auto shown = [&](int column) {
+                    const QComboBox* combo = robots->Combo(row, column);
+                    return combo->currentIndex() > 1 ? combo->toolTip() : QString();
+                };
+                m_rowsShown.emplace_back(shown(0), shown(1));
+            }
+        }
         if (m_rows.empty() || !m_files.empty())
             return;
         for (std::size_t row = 0; row < m_rows.size(); ++row) {
@@ -325,6 +337,8 @@ protected:
     QPointer<CRuleDlg> m_lastRules;
     QStringList m_rulesShown;
     std::vector<std::pair<QString, QString>> m_rows;
+    QPointer<CMultiRobDlg> m_lastRobots;
+    std::vector<std::pair<QString, QString>> m_rowsShown;
 };
 
 } // namespace
@@ -794,8 +808,10 @@ TEST_F(SimulationPage, ABundleThatDoesNotAddUpIsRefusedAndChangesNothing) {
     // "ROBO" is no robot, and that is all there is to say.
     ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 1));
     EXPECT_EQ(m_watcher.Messages().size(), told + 1);
-    EXPECT_EQ(
-        m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "s"));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        CConfig::Instance().GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "s") + QLatin1Char('\n')
+            + InFolder("Temp/temp.rob") + QLatin1Char('\n')
+            + CConfig::Instance().GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sNotRobot"));
 
     // A run that has no program writes no bundle, and one left from an
     // earlier run goes, so that it cannot pass for this run's.
@@ -818,20 +834,38 @@ TEST_F(SimulationPage, ARobotFileThatDoesNotLoadIsToldOnceAndTheRunKeepsWhatItHa
     LoadRobot(InFolder("robot/base.rob"));
     LoadProgram(Program("drive"));
     LoadPlayground(InFolder("playground/score_and_end.pla"));
-    const qsizetype told = m_watcher.Messages().size();
+    qsizetype told = m_watcher.Messages().size();
 
-    // A robot file cut off in the middle.
-    g_programDir->write("robot/damaged.rob", "<data><rcu l=\"3\"><obj address=\"models/rcu/rc");
-    m_files.push_back(InFolder("robot/damaged.rob"));
-    Pick(W().action_LoadRobot);
-    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 1, 30000));
-    EXPECT_EQ(
-        m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "s"));
-    // The robot loaded before is back, with its program and playground.
-    ASSERT_TRUE(WaitForLoad(1));
-    EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
-    EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
-    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/score_and_end.pla").toStdString());
+    // Robot files that do not load, each told with the file and why: cut
+    // off in the middle, without a control unit, with a control unit whose
+    // model is not there, with a model outside the program folder.
+    const CConfig& config = CConfig::Instance();
+    const QByteArray base = g_programDir->read("robot/base.rob");
+    ASSERT_TRUE(base.contains("models/rcu/rcu.ive") && base.contains("models/sensor/compass.ive"));
+    const std::tuple<std::string, QByteArray, const char*> damaged[] = {
+        { "robot/damaged.rob", "<data><rcu l=\"3\"><obj address=\"models/rcu/rc", "sNotRobot" },
+        { "robot/no_unit.rob", "<data><rcu l=\"2\"></rcu></data>", "sNoRcu" },
+        { "robot/lost_unit.rob", QByteArray(base).replace("models/rcu/rcu.ive", "models/rcu/lost.ive"),
+            "sRcuModel" },
+        { "robot/outside.rob", QByteArray(base).replace("models/sensor/compass.ive", "../../compass.ive"),
+            "sOutside" },
+    };
+    for (const auto& [file, bytes, reason] : damaged) {
+        SCOPED_TRACE(file);
+        g_programDir->write(file, bytes);
+        m_files.push_back(InFolder(file));
+        Pick(W().action_LoadRobot);
+        ASSERT_TRUE(m_watcher.WaitForMessages(int(++told), 30000));
+        EXPECT_EQ(m_watcher.Messages().back(),
+            config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "s") + QLatin1Char('\n') + InFolder(file)
+                + QLatin1Char('\n') + config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", reason));
+        // The robot loaded before is back, with its program and playground.
+        ASSERT_TRUE(WaitForLoad(1));
+        EXPECT_EQ(
+            Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
+        EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
+        EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/score_and_end.pla").toStdString());
+    }
     ASSERT_EQ(W().menu_View_Flow->actions().size(), 1);
     EXPECT_EQ(W().menu_View_Flow->actions()[0]->text(), QStringLiteral("base.rob"));
     EXPECT_TRUE(W().action_Show_Message->isEnabled());
@@ -841,7 +875,7 @@ TEST_F(SimulationPage, ARobotFileThatDoesNotLoadIsToldOnceAndTheRunKeepsWhatItHa
         { InFolder("robot/damaged.rob"), QString::fromStdString(Program("drive_back")) } };
     Pick(W().action_Multiplayer_Game);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
-    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 2, 30000));
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 1, 30000));
     ASSERT_TRUE(WaitForLoad(1));
     EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { InFolder("robot/base.rob").toStdString() });
     EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
@@ -863,8 +897,83 @@ TEST_F(SimulationPage, ARobotFileThatDoesNotLoadIsToldOnceAndTheRunKeepsWhatItHa
     EXPECT_EQ(
         m_scoreRows[0], (QStringList { QStringLiteral("base"), m_timeWhenScored, QStringLiteral("15") }));
     QTest::qWait(100);
-    EXPECT_EQ(m_watcher.Messages().size(), told + 2)
+    EXPECT_EQ(m_watcher.Messages().size(), told + 1)
         << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
+}
+
+// Several robots: a robot file that does not load is told with its row, its
+// file and why, and so is a file that is no program chosen as a row's
+// program, before anything loads. The run keeps what it had, and the dialog
+// opens again with the rows as they were entered, gaps and all, so that only
+// the bad row needs choosing again.
+TEST_F(SimulationPage, SeveralRobotsTellTheRowTheFileAndWhyAndKeepTheRowsAsEntered) {
+    const CConfig& config = CConfig::Instance();
+    WriteRobot("robot/base.rob");
+    WriteRobot("robot/second.rob");
+    WritePlayground("playground/two.pla", 10, false, 2);
+    g_programDir->write("robot/cut.rob", g_programDir->read("robot/base.rob").left(300));
+    g_programDir->write("programs/notes.so", "Drive forward, then turn left.\n");
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/two.pla"));
+    const QString base = InFolder("robot/base.rob");
+    const QString second = InFolder("robot/second.rob");
+    const QString drive = QString::fromStdString(Program("drive"));
+    const QString back = QString::fromStdString(Program("drive_back"));
+    const QString notes = InFolder("programs/notes.so");
+    const auto sixRows = [](std::vector<std::pair<QString, QString>> rows) {
+        rows.resize(CMultiRobDlg::kRows);
+        return rows;
+    };
+    const auto choose = [&](std::vector<std::pair<QString, QString>> rows) {
+        const int dialogs = m_fileDialogs;
+        m_rows = std::move(rows);
+        Pick(W().action_Multiplayer_Game);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_rows.empty(); }, 10000));
+        return m_fileDialogs - dialogs;
+    };
+    qsizetype told = m_watcher.Messages().size();
+
+    // Row 3 (row 2 left empty) holds a robot file cut short.
+    const std::vector<std::pair<QString, QString>> entered
+        = { { base, drive }, {}, { InFolder("robot/cut.rob"), back } };
+    choose(entered);
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(++told), 30000));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "s") + QLatin1Char('\n')
+            + config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRow").arg(3) + InFolder("robot/cut.rob")
+            + QLatin1Char('\n') + config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sNotRobot"));
+    // The run loads what it had once more, and this time nothing fails.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Block().m_nFailedRobot < 0; }, 30000));
+    ASSERT_TRUE(WaitForLoad(1));
+    EXPECT_EQ(Block().m_vecRobotFiles, std::vector<std::string> { base.toStdString() });
+    EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
+    // The rows come back as entered: choosing the bad row's robot again is all.
+    EXPECT_EQ(choose({ { base, drive }, {}, { second, back } }), 1);
+    EXPECT_EQ(m_rowsShown, sixRows(entered));
+    ASSERT_TRUE(WaitForLoad(2));
+    EXPECT_EQ(
+        Block().m_vecRobotFiles, (std::vector<std::string> { base.toStdString(), second.toStdString() }));
+    EXPECT_EQ(
+        Block().m_vecProgramFiles, (std::vector<std::string> { Program("drive"), Program("drive_back") }));
+
+    // A text file as row 1's program: told before anything loads.
+    const std::vector<std::pair<QString, QString>> withNotes = { { base, notes }, { second, back } };
+    EXPECT_EQ(choose(withNotes), 1);
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(++told)));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        config.GetText("CMainDlg", "f_LoadStrategyMessage", "s") + QLatin1Char('\n')
+            + config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRow").arg(1) + notes + QLatin1Char('\n')
+            + config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoLibrary"));
+    EXPECT_FALSE(Emu().IsLoading());
+    EXPECT_EQ(Emu().GetRobotCount(), 2);
+    EXPECT_EQ(
+        Block().m_vecProgramFiles, (std::vector<std::string> { Program("drive"), Program("drive_back") }));
+    EXPECT_EQ(choose({ { base, drive }, { second, back } }), 1);
+    EXPECT_EQ(m_rowsShown, sixRows(withNotes));
+    ASSERT_TRUE(WaitForLoad(2));
+    QTest::qWait(50);
+    EXPECT_EQ(m_watcher.Messages().size(), told) << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(SimulationPage, AProgramThatDoesNotLoadIsToldWhenChosenAndTheOneBeforeStays) {
