@@ -511,17 +511,17 @@ void CMainDlg::f_Ui_ReloadToEmuApp(int result) {
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
     std::optional<RunLists> before;
     before.swap(m_runListsBefore);
-    std::optional<RobotRows> rows;
-    rows.swap(m_rowsLoading);
+    std::optional<RobotRows> chosen;
+    chosen.swap(m_rowsLoading);
     if (result == 0) {
-        TellRobotNotLoaded(block.m_nFailedRobot, rows ? &*rows : nullptr);
+        TellRobotNotLoaded(block.m_nFailedRobot, chosen ? &*chosen : nullptr);
         if (before) {
             // The robots chosen did not load: they are told once, and the run
             // gets back the robots and programs it had. Loaded once the
             // loader's end has been dealt with in full. Rows the robots came
             // from are kept as entered.
-            if (rows)
-                m_rowsRefused = RefusedRows { std::move(*rows), *before };
+            if (chosen)
+                m_rowsRefused = RefusedRows { std::move(*chosen), *before };
             block.m_vecRobotFiles = std::move(before->robots);
             block.m_vecProgramFiles = std::move(before->programs);
             block.m_strProgramFile = std::move(before->program);
