@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <osg/Vec4>
 #include <osg/ref_ptr>
@@ -368,6 +369,10 @@ public slots:
     void slot_SetFollowHeight();
     void slot_SetDrive();
     void f_Ui_SetProgress(int percent);
+    // A robot's program was dropped during the run: told in the status bar
+    // at once and again at the score table, with the robot and the program
+    // file the student chose; why is a CRobotProgram::Drop.
+    void slot_ProgramDropped(int robot, int why, const QString& program);
     // Status bar.
     void f_Ui_StatusBar_Change(const QString& message);
     void slot_Ui_StatusBar_ShowObjName(std::string* name);
@@ -539,6 +544,9 @@ private:
     bool m_bResultShown = false;
     bool m_bForceClose = false;
     int m_nExampleLevel = 0;
+    // What the run's score table tells besides the scores, gathered as the
+    // run goes.
+    QStringList m_runNotes;
     // The playground file the simulation shows (empty: none); a file it
     // refuses gives way to it.
     std::string m_sShownPlayground;

@@ -27,6 +27,7 @@
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
+#include "support/VisibleText.h"
 #include "widgets/CExWidget.h"
 #include "window/CMainDlg.h"
 #include "window/RobotDataText.h"
@@ -43,6 +44,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -179,7 +181,17 @@ protected:
             m_uploadWhenScored = W().action_Up3DFile->isVisible();
             m_framesWhenScored = Emu().GetFrameCount();
             m_timeWhenScored = W().label_Time->text();
-            QMetaObject::invokeMethod(score, &QDialog::accept, Qt::QueuedConnection);
+            // The lines under the table, as the student reads them, and the
+            // button that closes the dialog.
+            const QLabel* notes = score->NoteLabel();
+            m_scoreNotes = notes && notes->isVisible() ? notes->text() : QString();
+            m_notesCut = notes ? testsupport::CutText(*notes) : QString();
+            QPushButton* ok = score->ButtonOK();
+            if (!ok || !ok->isVisible() || !testsupport::CutText(*ok).isEmpty() || ok->text().isEmpty()) {
+                QMetaObject::invokeMethod(score, &QDialog::reject, Qt::QueuedConnection);
+                FAIL() << "the score table has no OK button to close it";
+            }
+            ModalWatcher::Post(ok);
         } else if (auto* drive = qobject_cast<CDriveSetDlg*>(modal)) {
             if (m_speeds.empty() || drive == m_lastDrive)
                 return;
@@ -317,6 +329,8 @@ protected:
     bool m_uploadWhenScored = false;
     int m_framesWhenScored = -1;
     QString m_timeWhenScored;
+    QString m_scoreNotes;
+    QString m_notesCut;
     QPointer<CScoreDlg> m_lastScore;
     bool m_namesWhole = false;
     std::vector<QString> m_speeds;
@@ -334,6 +348,8 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     W().slot_Update();
     EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0"));
     EXPECT_EQ(W().label_Time->text(), QStringLiteral("0.00 s"));
+    // The time is headed as the time.
+    EXPECT_EQ(W().label_2->text(), QStringLiteral("Time"));
 
     // The robot and the playground that come with the installation.
 
@@ -420,6 +436,7 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     EXPECT_EQ(m_scoreRows[0][1], QStringLiteral("%1 s").arg(m_framesWhenScored / 100.0, 0, 'f', 2));
     EXPECT_EQ(m_timeWhenScored, m_scoreRows[0][1]);
     EXPECT_GT(m_framesWhenScored, 0);
+    EXPECT_EQ(m_scoreNotes, QString()) << "a run that went well needs no word";
     // Outside the classroom and the match no bundle is written.
     EXPECT_FALSE(m_bundleWhenScored);
 
@@ -497,6 +514,39 @@ TEST_F(SimulationPage, TheTimeLimitEndsTheRunAtItsLimit) {
     ASSERT_EQ(m_scoreRows.size(), 1u);
     EXPECT_EQ(m_scoreRows[0],
         (QStringList { QStringLiteral("base"), QStringLiteral("1.00 s"), QStringLiteral("10") }));
+}
+
+// A start zone that no robot is in stops the run in its first frame: the
+// score table says which zone. A program that crashes in its tenth step is
+// told as it happens and at the score table, with the robot and the file
+// the student chose.
+TEST_F(SimulationPage, ARunThatStopsAtOnceAndAProgramDroppedInARunAreTold) {
+    WriteRobot("robot/base.rob");
+    // Two start zones, one robot: nothing is in the second.
+    WritePlayground("playground/two_starts.pla", 10, false, 2);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/two_starts.pla"));
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_framesWhenScored, 0);
+    EXPECT_EQ(m_scoreNotes, QStringLiteral("The run stopped at once: no robot was inside start zone 2."));
+    EXPECT_EQ(m_notesCut, QString());
+
+    WritePlayground("playground/score_only.pla", 10, false);
+    LoadPlayground(InFolder("playground/score_only.pla"));
+    LoadProgram(Program("drive_crash_in_tenth_step"));
+    m_lastScore = nullptr;
+    m_scoreRows.clear();
+    PressStart();
+    const QString told
+        = QStringLiteral("Robot 1 (base): its program drive_crash_in_tenth_step.so was stopped: it crashed.");
+    ASSERT_TRUE(testsupport::Await([&] { return W().statusbar->currentMessage() == told; }, 20000))
+        << W().statusbar->currentMessage().toStdString();
+    PressStart();
+    ASSERT_TRUE(testsupport::Await([&] { return !m_scoreRows.empty(); }, 10000));
+    EXPECT_EQ(m_scoreNotes, told);
+    EXPECT_EQ(m_notesCut, QString());
+    ASSERT_TRUE(WaitForLoad(1));
 }
 
 TEST_F(SimulationPage, AnExampleLevelIsPassedWithAScoreOf100AndNotOf99) {
