@@ -208,6 +208,10 @@ public:
     // enters is stored and tried in turn; giving up goes on unconnected and
     // keeps what was stored.
     void f_ConnectClassroom();
+    // Asks for the teacher's address, the stored one filled in (with the
+    // line that it did not answer when failed), until one answers or the
+    // student gives up; whether the link is up.
+    bool AskClassroomAddress(bool failed);
     // Asks the contest server for a match; the window waits, disabled, for
     // the reply. A link that is down brings the login first.
     void f_SendMatchRequest();
@@ -418,6 +422,9 @@ private:
     // Sends a result bundle to the classroom server, connecting once more
     // when the link is down; false when it did not go out whole.
     bool SendBundle(const QString& name, const QByteArray& bundle);
+    // Tells that a bundle was not submitted; true when the student chose to
+    // change the teacher's address.
+    bool AskToChangeAddress();
     // Opens the link to the classroom server unless it is up, waiting at
     // most ms; an attempt still under way then is given up. Whether the
     // link is up.

@@ -1120,10 +1120,9 @@ TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
 class ClassroomPage : public SimulationPage {
 protected:
     void SetUp() override {
-        ServerOptions options;
-        options.programDir = g_programDir->qpath();
-        options.updateMs = 3600 * 1000;
-        m_server = std::make_unique<Server>(options);
+        m_options.programDir = g_programDir->qpath();
+        m_options.updateMs = 3600 * 1000;
+        m_server = std::make_unique<Server>(m_options);
         SimulationPage::SetUp();
         CConfig::Instance().ConnectToServer(true);
         ASSERT_TRUE(QTest::qWaitFor([] { return Connected(); }, 5000));
@@ -1132,9 +1131,23 @@ protected:
     void TearDown() override {
         SimulationPage::TearDown();
         CConfig::Instance().CloseConnection();
+        CConfig::Instance().m_strClassHost = QStringLiteral("127.0.0.1");
         m_server.reset();
     }
     int RunMode() const override { return RunModeClassroom; }
+
+    // The address asked for again: the teacher's server is back by the
+    // time the student has typed it.
+    void Answer(QWidget* modal) override {
+        auto* input = qobject_cast<CInputDlg*>(modal);
+        const QLabel* prompt = input ? input->findChild<QLabel*>() : nullptr;
+        if (prompt && input != m_lastInput && prompt->text().contains(QStringLiteral("did not answer"))) {
+            m_addressPrompt = prompt->text();
+            if (!m_server)
+                m_server = std::make_unique<Server>(m_options);
+        }
+        SimulationPage::Answer(modal);
+    }
 
     static bool Connected() {
         const QTcpSocket* socket = CConfig::Instance().m_pSocket;
@@ -1152,7 +1165,9 @@ protected:
         Pick(W().action_Up3DFile);
     }
 
+    ServerOptions m_options;
     std::unique_ptr<Server> m_server;
+    QString m_addressPrompt;
 };
 
 TEST_F(ClassroomPage, TheRunsBundleReachesClassServerAndRunsTheSameRunWhenLoadedBack) {
@@ -1214,6 +1229,18 @@ TEST_F(ClassroomPage, TheRunsBundleReachesClassServerAndRunsTheSameRunWhenLoaded
     ASSERT_TRUE(m_watcher.WaitForMessages(messages + 1, 10000));
     EXPECT_EQ(m_watcher.Messages().back(),
         QStringLiteral("The teacher's server cannot be reached: the result was not submitted."));
+    // From that message the student corrects the address, in the dialog of
+    // the start, and the result goes out without a restart.
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Change the address") });
+    m_files.push_back(InFolder("Temp/temp.3d"));
+    m_inputs = { QStringLiteral("Ann4"), QStringLiteral("127.0.0.2") };
+    Pick(W().action_Up3DFile);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Stored(QStringLiteral("Ann4_*.3d")).size() == 1; }, 10000));
+    EXPECT_EQ(m_addressPrompt,
+        QStringLiteral(
+            "The teacher's server at 127.0.0.1 did not answer.\nAddress of the teacher's ClassServer:"));
+    EXPECT_EQ(m_inputShown.back(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(CConfig::Instance().m_strClassHost, QStringLiteral("127.0.0.2"));
 
     // Loaded back, the bundle's robot, program and playground run the same run.
     LoadRobot(InFolder("Temp/temp.3d"));
