@@ -159,6 +159,8 @@ public:
     // Tells how a playground file was read (isLoad) or written; a failure
     // names the file.
     void f_SaveMapMessage(bool ok, bool isLoad, const QString& file = QString());
+    // A robot or playground saved to file: said in the status bar, no box.
+    void ShowSavedMessage(bool robot, const QString& file);
 
     // ---- pages (CMainDlgRobPage.cpp, CMainDlgPlaPage.cpp, CMainDlgEmuPage.cpp) ---
     void f_InitRobAppPage();
