@@ -328,7 +328,7 @@ TEST_F(RobotPage, ARobotFromEveryBarIsWiredSavedOpenedAndHandedToTheSimulation) 
     EXPECT_TRUE(fs::exists(g_programDir->path() / "robot/mine.rob"));
     EXPECT_TRUE(W().IsRobotSaved());
     // Said in the status bar, as a playground's save is, without a box.
-    EXPECT_EQ(W().statusbar->currentMessage(), QStringLiteral("The robot is saved. mine.rob"));
+    EXPECT_EQ(W().statusbar->currentMessage(), QStringLiteral("The robot is saved: mine.rob"));
     EXPECT_EQ(m_watcher.Messages().size(), 2);
     EXPECT_EQ(W().RobotFile(), (g_programDir->path() / "robot/mine.rob").string());
 
@@ -974,7 +974,7 @@ TEST_F(PlaygroundFiles, AreSavedHandedOverAsACopyAndOpenedAfterTheQuestion) {
     Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
     // Said in the status bar, as a robot's save is, without a box.
-    EXPECT_EQ(W().statusbar->currentMessage(), QStringLiteral("The playground is saved. field.pla"));
+    EXPECT_EQ(W().statusbar->currentMessage(), QStringLiteral("The playground is saved: field.pla"));
     EXPECT_TRUE(m_watcher.Messages().isEmpty());
     EXPECT_EQ(m_fileFolders.back(), InFolder("playground"));
     EXPECT_EQ(W().PlaygroundFile(), (g_programDir->path() / "playground/field.pla").string());
