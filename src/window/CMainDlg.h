@@ -156,8 +156,9 @@ public:
     QString f_OpenFileMessage() const;
     QString f_3DFileMessage() const;
     void f_3DFileTips() const;
-    // Tells how a playground file was read (isLoad) or written; a failure
-    // names the file.
+    // Tells how a playground file was read (isLoad) or written: in a box,
+    // but for a save that worked (ShowSavedMessage); a failure names the
+    // file.
     void f_SaveMapMessage(bool ok, bool isLoad, const QString& file = QString());
     // A robot or playground saved to file: said in the status bar, no box.
     void ShowSavedMessage(bool robot, const QString& file);

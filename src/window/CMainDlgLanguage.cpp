@@ -363,7 +363,7 @@ void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad, const QString& file) {
         ShowSavedMessage(false, file);
         return;
     }
-    const char* key = isLoad ? (ok ? "sLoad" : "sLoadNo") : (ok ? "sOK" : "sNo");
+    const char* key = isLoad ? (ok ? "sLoad" : "sLoadNo") : "sNo";
     QString text = m_config.GetText(kClass, "f_SaveMapMessage", key);
     // The message stays in the current language: it names the file, and the
     // builder's own words of why went to the log.
