@@ -165,6 +165,13 @@ bool CEmuApp::StepRun(std::size_t robots) {
         return false;
     }
     CRob::StepAll(m_vRobots);
+    for (std::size_t i = 0; i < m_vRobots.size(); ++i) {
+        CRcu* unit = m_vRobots[i]->GetRcu();
+        const CRobotProgram::Drop drop = unit ? unit->Program().TakeDrop() : CRobotProgram::Drop::None;
+        if (drop != CRobotProgram::Drop::None)
+            emit signal_Ui_ProgramDropped(
+                int(i), int(drop), QString::fromLocal8Bit(unit->Program().GetChosenPath().c_str()));
+    }
     if (m_config.m_bShowSensorEffect) {
         for (const osg::ref_ptr<CRob>& robot : m_vRobots)
             robot->UpdateTrail();

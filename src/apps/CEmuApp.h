@@ -154,6 +154,10 @@ signals:
     void signal_Ui_StopEmu();
     void signal_Ui_SetProgress(int percent);
     void signal_Ui_ReloadToEmuApp(int result = 0);
+    // Robot robot's program was dropped in this frame's step (why: a
+    // CRobotProgram::Drop); program is the file the student chose. In the
+    // robots' order.
+    void signal_Ui_ProgramDropped(int robot, int why, QString program);
 
 public slots:
     void slot_ThreadEnd();

@@ -207,7 +207,7 @@ void CPlaApp::ChangeGroundImage(const std::string& file) {
 }
 
 void CPlaApp::ShowObjCount() {
-    emit signal_Ui_StatusBar_ShowObjL(s_AppearObjL(m_edit, m_config));
+    emit signal_Ui_StatusBar_ShowObjL(s_AppearObjL(m_edit, m_config, true));
 }
 
 // ---- files --------------------------------------------------------------------------------

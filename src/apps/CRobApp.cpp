@@ -213,6 +213,7 @@ void CRobApp::slot_ThreadEnd() {
         // The file on disk is now the robot in the editor.
         s_MarkUndoClean(m_edit);
         emit signal_Ui_SaveFlag(m_edit.m_bClean);
+        emit signal_Ui_RobotSaved();
         if (actions[SEditState::ActionToSimulation])
             emit signal_Ui_RobAppToEmuApp();
         else if (actions[SEditState::ActionOpenFile])

@@ -134,6 +134,8 @@ signals:
     void signal_Ui_NoSel();
     void signal_Ui_StepChange();
     void signal_Ui_SaveFlag(bool saved);
+    // The robot was written to its file.
+    void signal_Ui_RobotSaved();
     void signal_Ui_StatusBar_ShowObjName(std::string* name);
     void signal_Ui_StatusBar_ShowObjL(QString text);
     // A load ended: the file's robot is in the editor (loaded), or the robot

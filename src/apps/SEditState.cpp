@@ -67,7 +67,7 @@ void s_UpdateOverlays(SEditState& s) {
         s.m_pCam->SyncToCamera();
 }
 
-QString s_AppearObjL(const SEditState& s, const LanguageTexts& texts) {
+QString s_AppearObjL(const SEditState& s, const LanguageTexts& texts, bool objects) {
     int selected = int(s.m_vecSel.size());
     int all = int(s.m_vecAllParts.size());
     if (s.m_bShowMode) {
@@ -75,7 +75,8 @@ QString s_AppearObjL(const SEditState& s, const LanguageTexts& texts) {
         selected = 0;
     }
     auto text = [&](const char* key) { return texts.GetText("CModel", "s_AppearObjL", key); };
-    return text("sSel") + QString::number(selected) + text("sAll") + QString::number(all) + text("sAll2");
+    return text("sSel") + QString::number(selected) + text("sAll") + QString::number(all)
+        + text(objects ? "sObjects" : "sAll2");
 }
 
 void s_PickAtMouse(SEditState& s, float x, float y) {

@@ -123,8 +123,9 @@ void s_ResetEditor(SEditState& s);
 // Every frame: the quad faces the view and the overlay camera follows it.
 void s_UpdateOverlays(SEditState& s);
 // The status bar's count text: selected and all (in the show, the step + 1 as
-// all and none selected).
-QString s_AppearObjL(const SEditState& s, const LanguageTexts& texts);
+// all and none selected), counted as a robot's parts or, with objects, as a
+// playground's objects.
+QString s_AppearObjL(const SEditState& s, const LanguageTexts& texts, bool objects = false);
 // Picks under the pointer (normalised window coordinates): the pointer's
 // pixels, where the pointer ray meets the see-through quad, and the hovered
 // part, which is left alone while the selection is carried or turned or a

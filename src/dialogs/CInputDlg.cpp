@@ -9,14 +9,23 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+namespace {
+
+constexpr int kWidth = 300;
+constexpr int kHeight = 100;
+
+} // namespace
+
 CInputDlg::CInputDlg(const QString& prompt, QString* result, const LanguageTexts& texts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint)
     , m_texts(texts)
     , m_pResult(result) {
     setModal(true);
-    setFixedSize(300, 100);
 
     m_pLabel = new QLabel(prompt, this);
+    m_pLabel->setWordWrap(true);
     m_pEdit = new QLineEdit(result ? *result : QString(), this);
     m_pButtonOK = new QPushButton(QStringLiteral("OK"), this);
     m_pButtonNo = new QPushButton(QStringLiteral("No"), this);
@@ -34,6 +43,9 @@ CInputDlg::CInputDlg(const QString& prompt, QString* result, const LanguageTexts
     connect(m_pButtonOK, &QPushButton::clicked, this, &CInputDlg::slot_ButtonOK);
     connect(m_pButtonNo, &QPushButton::clicked, this, &CInputDlg::slot_ButtonNo);
     f_Language();
+    // A prompt longer than a line (one that says why it is asked again)
+    // gets the height it needs; the width stays.
+    setFixedSize(kWidth, std::max(kHeight, layout->totalHeightForWidth(kWidth)));
 }
 
 void CInputDlg::f_Language() {

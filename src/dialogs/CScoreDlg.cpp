@@ -73,6 +73,10 @@ void CScoreDlg::f_SetScore(const std::vector<int>& scoreDigits, const std::vecto
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pTable);
+    m_pNoteLabel = new QLabel(this);
+    m_pNoteLabel->setWordWrap(true);
+    m_pNoteLabel->hide();
+    layout->addWidget(m_pNoteLabel);
     m_pTable->setColumnCount(3);
     for (int i = 0; i < 3; ++i) {
         m_pHeaders[i] = new QTableWidgetItem;
@@ -87,8 +91,22 @@ void CScoreDlg::f_SetScore(const std::vector<int>& scoreDigits, const std::vecto
     for (int i = 0; i < 3; ++i)
         texts.IfPresent(headers[i], [&](const QString& header) { m_pHeaders[i]->setText(header); });
 
-    if (config.m_nRunMode != RunModeNet)
-        return;
+    if (config.m_nRunMode == RunModeNet)
+        OfferUpload(*layout, scoreDigits, stepDigits, playgroundPath, robotPath, match);
+    // The OK button closes the dialog, below whatever the online mode adds.
+    m_pButtonOK = new QPushButton(texts.Get("sOK"), this);
+    m_pButtonOK->setDefault(!m_pUploadButton);
+    connect(m_pButtonOK, &QPushButton::clicked, this, &QDialog::accept);
+    auto* okRow = new QHBoxLayout;
+    okRow->addStretch();
+    okRow->addWidget(m_pButtonOK);
+    layout->addLayout(okRow);
+}
+
+void CScoreDlg::OfferUpload(QVBoxLayout& layout, const std::vector<int>& scoreDigits,
+    const std::vector<int>& stepDigits, const std::string& playgroundPath, const std::string& robotPath,
+    bool match) {
+    CConfig& config = m_config;
     // The login that a dropped link asks for runs after the link's own
     // signal has returned.
     connect(&config, &CConfig::signal_Disconnect, this, &CScoreDlg::slot_Disconnect, Qt::QueuedConnection);
@@ -106,8 +124,8 @@ void CScoreDlg::f_SetScore(const std::vector<int>& scoreDigits, const std::vecto
         row->addItem(new QSpacerItem(50, 10, QSizePolicy::Minimum, QSizePolicy::Minimum));
         row->addWidget(m_pUploadButton);
         row->addItem(new QSpacerItem(50, 10, QSizePolicy::Minimum, QSizePolicy::Minimum));
-        layout->addLayout(row);
-        layout->addWidget(m_pStatusLabel);
+        layout.addLayout(row);
+        layout.addWidget(m_pStatusLabel);
         connect(m_pUploadButton, &QPushButton::clicked, this, &CScoreDlg::slot_Upload);
         connect(&config, &CConfig::signal_GetMsg, this, &CScoreDlg::slot_GetMsg);
         const QString robot = QFileInfo(QString::fromLocal8Bit(robotPath.c_str())).baseName();
@@ -115,9 +133,17 @@ void CScoreDlg::f_SetScore(const std::vector<int>& scoreDigits, const std::vecto
             m_sUpload + QStringLiteral("\" ") + robot + QStringLiteral(" \"") + m_sUpload2);
     } else {
         m_pStatusLabel = new QLabel(this);
-        layout->addWidget(m_pStatusLabel);
+        layout.addWidget(m_pStatusLabel);
         m_pStatusLabel->setText(f_DoneTips());
     }
+}
+
+void CScoreDlg::AddNote(const QString& line) {
+    if (!m_pNoteLabel)
+        return;
+    const QString text = m_pNoteLabel->text();
+    m_pNoteLabel->setText(text.isEmpty() ? line : text + QLatin1Char('\n') + line);
+    m_pNoteLabel->show();
 }
 
 QString CScoreDlg::f_DoneTips() const {

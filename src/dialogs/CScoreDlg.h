@@ -12,12 +12,17 @@ class QLabel;
 class QPushButton;
 class QTableWidget;
 class QTableWidgetItem;
+class QVBoxLayout;
 
 // The score table at the end of a run: one row per robot, which the
 // simulation page adds. After a scored run of an online match it also
 // offers to submit the score to the contest server ("Score"), with the
 // playground's MD5, and reads the server's verdict; a verdict that may
 // change on a second try re-offers the button.
+//
+// Under the table, lines that tell what the scores alone do not (why the
+// run stopped at once, a robot whose program was dropped), and an OK button
+// that closes the dialog.
 //
 // The caller makes the dialog the link's reader (link owner 1) before
 // building it and sets the owner back afterwards. When the link drops the
@@ -37,6 +42,11 @@ public:
     void f_SetScore(const std::vector<int>& scoreDigits, const std::vector<int>& stepDigits,
         const std::string& playgroundPath, const std::string& robotPath, bool match);
     QTableWidget* GetTable() const { return m_pTable; }
+    // One more line under the table; after f_SetScore.
+    void AddNote(const QString& line);
+    // Null until a line is added.
+    QLabel* NoteLabel() const { return m_pNoteLabel; }
+    QPushButton* ButtonOK() const { return m_pButtonOK; }
 
     // Offers the upload again, when the last verdict allows a retry.
     void f_Retry();
@@ -63,12 +73,20 @@ public slots:
     void slot_Disconnect();
 
 private:
+    // The online mode's upload row (and its status label) after a scored
+    // match run.
+    void OfferUpload(QVBoxLayout& layout, const std::vector<int>& scoreDigits,
+        const std::vector<int>& stepDigits, const std::string& playgroundPath, const std::string& robotPath,
+        bool match);
+
     CConfig& m_config;
     QString m_sUpload;
     QString m_sUpload2;
     QPushButton* m_pUploadButton = nullptr;
     QTableWidget* m_pTable = nullptr;
     QLabel* m_pStatusLabel = nullptr;
+    QLabel* m_pNoteLabel = nullptr;
+    QPushButton* m_pButtonOK = nullptr;
     QTableWidgetItem* m_pHeaders[3] = {};
     std::vector<int> m_vecScore;
     std::vector<int> m_vecTicks;

@@ -106,6 +106,7 @@ CPlayground::CPlayground(SGameState* gameState, physics::PhysicsWorld* simulator
     , m_nGroup(contactGroup)
     , m_sImage(imageFile) {
     m_pGameState->m_bStop = false;
+    m_pGameState->m_nStopStartZone = 0;
     m_pGameState->m_pGroundImage = nullptr;
     m_pGameState->m_pGeoList = &m_vGeo;
     m_pGround = new Floor(halfWidth, halfLength, m_sImage, m_pSimulator, m_nGroup);
@@ -136,6 +137,7 @@ bool CPlayground::Refuse(const std::string& path, const std::string& why) {
 
 bool CPlayground::LoadFromFile(const std::string& path) {
     m_pGameState->m_bStop = false;
+    m_pGameState->m_nStopStartZone = 0;
     m_sLoadError.clear();
     if (!m_pGameState->GetScene() || !m_pSimulator)
         return Refuse(path, "the simulation has no scene or no physics world");
@@ -367,10 +369,19 @@ void CPlayground::Step() {
     // The robots' boxes are measured once per step, not once per object.
     m_pGameState->BeginStillRound();
     const auto endRound = qScopeGuard([this] { m_pGameState->EndStillRound(); });
+    int startZones = 0;
     for (const osg::ref_ptr<CTrigger>& trigger : m_vTrigger) {
+        const bool start = trigger->GetSubType() == TriggerStart;
+        startZones += start ? 1 : 0;
         trigger->Check();
-        if (m_pGameState->m_bStop)
+        if (m_pGameState->m_bStop) {
+            // A run stopped before anything happened is told why.
+            if (start) {
+                m_pGameState->m_nStopStartZone = startZones;
+                m_pGameState->m_nStopStartZoneMode = trigger->GetTriggerMode();
+            }
             return;
+        }
     }
     for (const osg::ref_ptr<CWounded>& wounded : m_vWounded)
         wounded->Step();

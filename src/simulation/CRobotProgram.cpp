@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -77,6 +78,26 @@ bool WriteCopy(const fs::path& copy, const std::string& bytes, std::string& reas
     return true;
 }
 
+CRobotProgram::Drop DropOf(RobotHostProcess::StepFault fault) {
+    using Fault = RobotHostProcess::StepFault;
+    switch (fault) {
+    case Fault::Crashed:
+        return CRobotProgram::Drop::Crashed;
+    case Fault::EndedItself:
+        return CRobotProgram::Drop::EndedItself;
+    case Fault::Killed:
+        return CRobotProgram::Drop::Killed;
+    case Fault::Hung:
+        return CRobotProgram::Drop::Hung;
+    case Fault::Overflow:
+        return CRobotProgram::Drop::Overflow;
+    case Fault::None:
+    case Fault::Other:
+        break;
+    }
+    return CRobotProgram::Drop::Other;
+}
+
 } // namespace
 
 CRobotProgram::CRobotProgram()
@@ -95,9 +116,14 @@ CRobotProgram::~CRobotProgram() {
 
 bool CRobotProgram::LoadProgram(const std::string& path, int robot) {
     UnloadProgram();
+    m_drop = Drop::None;
     m_nRobot = robot;
+    // The start of a run reloads the robot from its own copy: the student
+    // knows the program by the file they chose, never by the copy's name.
+    if (m_strLastCopy.empty() || path != m_strLastCopy)
+        m_strChosenPath = path;
     if (robot < 0) {
-        Report(path, "not loaded", "the robot number " + std::to_string(robot) + " is not valid");
+        Report(m_strChosenPath, "not loaded", "the robot number " + std::to_string(robot) + " is not valid");
         return false;
     }
     while (m_tempDllNames.size() <= static_cast<std::size_t>(robot))
@@ -124,13 +150,13 @@ bool CRobotProgram::LoadProgram(const std::string& path, int robot) {
         // next run reloads the robot from its copy.
         std::string ignored;
         WriteCopy(copy, std::string(), ignored);
-        Report(path, "not loaded", reason);
+        Report(m_strChosenPath, "not loaded", reason);
         return false;
     }
 
     auto host = std::make_unique<RobotHostProcess>();
     if (!host->Start(platform::InProgramDir(kHostExecutable), copy, kLoadTimeLimit, reason)) {
-        Report(path, "not loaded", reason);
+        Report(m_strChosenPath, "not loaded", reason);
         return false;
     }
     m_host = std::move(host);
@@ -166,6 +192,7 @@ void CRobotProgram::BeginExchange(const std::string& input) {
     std::string failure;
     if (!m_host->BeginStep(input, m_exchangeTimeLimit, failure)) {
         m_strDropped = failure;
+        m_droppedCause = DropOf(m_host->LastStepFault());
         return;
     }
     m_bExchanging = true;
@@ -175,14 +202,14 @@ void CRobotProgram::FinishExchange(std::string& output) {
     // Every failure is told here, so that the lines of several robots come
     // in the robots' order.
     if (!m_strSkipped.empty()) {
-        Report(m_strProgramPath, "skipped a step", m_strSkipped);
+        Report(m_strChosenPath, "skipped a step", m_strSkipped);
         m_strSkipped.clear();
         return;
     }
     if (!m_strDropped.empty()) {
-        Report(m_strProgramPath, "dropped", m_strDropped);
+        const std::string reason = std::move(m_strDropped);
         m_strDropped.clear();
-        UnloadProgram();
+        DropProgram(m_droppedCause, reason);
         return;
     }
     if (!m_bExchanging)
@@ -192,8 +219,7 @@ void CRobotProgram::FinishExchange(std::string& output) {
     int zeroPolls = 0;
     std::string failure;
     if (!m_host->FinishStep(text, zeroPolls, failure)) {
-        Report(m_strProgramPath, "dropped", failure);
-        UnloadProgram();
+        DropProgram(DropOf(m_host->LastStepFault()), failure);
         return;
     }
     output = std::move(text);
@@ -201,10 +227,19 @@ void CRobotProgram::FinishExchange(std::string& output) {
     // is dropped afterwards. Students need to know why their robot stopped
     // listening, so this gets its line like every other drop.
     if (zeroPolls > robothost::kPollLimit) {
-        Report(m_strProgramPath, "dropped",
+        DropProgram(Drop::Hung,
             "it did not pause within " + std::to_string(robothost::kPollLimit) + " polls of one step");
-        UnloadProgram();
     }
+}
+
+void CRobotProgram::DropProgram(Drop drop, const std::string& reason) {
+    Report(m_strChosenPath, "dropped", reason);
+    UnloadProgram();
+    m_drop = drop;
+}
+
+CRobotProgram::Drop CRobotProgram::TakeDrop() {
+    return std::exchange(m_drop, Drop::None);
 }
 
 void CRobotProgram::AwaitExchanges(std::span<CRobotProgram* const> programs) {

@@ -21,8 +21,10 @@ class RobotHostProcess;
 // run has its own static data and nothing a program does can harm the
 // simulator; the copies go when their control unit goes. A program that
 // crashes, ends its process, hangs, overflows its output buffer or is no
-// valid program is dropped with one line on standard error; the robot then
-// keeps its last output text.
+// valid program is dropped with one line on standard error, which names the
+// file the student chose (never the private copy); the robot then keeps its
+// last output text, and the drop waits to be taken (TakeDrop) by whoever
+// tells the student.
 //
 // Use from one thread at a time; the program stays loaded whichever thread
 // loaded it, until it is unloaded or the simulator ends.
@@ -83,7 +85,23 @@ public:
     // Draws one more name, unique among every copy in the "Temp" folder.
     void NewTempDllName();
 
+    // Why a program was dropped in an exchange.
+    enum class Drop {
+        None,
+        Crashed,
+        EndedItself, // it ended its own process
+        Killed, // its host was ended from outside
+        Hung, // it did not answer, or did not pause, in time
+        Overflow, // it wrote past its output buffer
+        Other,
+    };
+    // The drop of an exchange not taken yet, once: taking it clears it.
+    Drop TakeDrop();
+
     bool IsLoaded() const { return m_bLoaded; }
+    // The program file the student chose: the path of the last load that
+    // was no reload of this unit's own copy. Empty before the first load.
+    const std::string& GetChosenPath() const { return m_strChosenPath; }
     // The program file last loaded successfully; empty when none.
     const std::string& GetProgramPath() const { return m_strProgramPath; }
     // The private copy that the last load wrote (an empty file when that
@@ -97,12 +115,15 @@ public:
 
 private:
     void Report(const std::string& path, const std::string& what, const std::string& reason) const;
+    // Tells of the drop, ends the program and keeps the drop to be taken.
+    void DropProgram(Drop drop, const std::string& reason);
 
     std::vector<std::string> m_tempDllNames;
     // The files in "Temp" that this unit made (its copies and the names it
     // reserved), removed with it.
     std::set<std::string> m_ownFiles;
     std::string m_strProgramPath;
+    std::string m_strChosenPath;
     std::string m_strLastCopy;
     bool m_bLoaded = false;
     int m_nRobot = 0;
@@ -112,6 +133,8 @@ private:
     bool m_bExchanging = false;
     std::string m_strSkipped;
     std::string m_strDropped;
+    Drop m_droppedCause = Drop::None;
+    Drop m_drop = Drop::None;
     std::chrono::milliseconds m_exchangeTimeLimit = kDefaultExchangeTimeLimit;
     std::mt19937 m_random;
 };

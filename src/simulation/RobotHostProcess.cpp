@@ -261,6 +261,7 @@ bool RobotHostProcess::Step(std::string_view input, std::chrono::milliseconds ti
 bool RobotHostProcess::BeginStep(
     std::string_view input, std::chrono::milliseconds timeLimit, std::string& failure) {
     m_stepping = false;
+    m_stepFault = StepFault::Other;
     if (!IsRunning()) {
         failure = "no program host runs";
         return false;
@@ -287,6 +288,7 @@ bool RobotHostProcess::BeginStep(
     m_stepping = true;
     m_answered = false;
     m_closed = false;
+    m_stepFault = StepFault::None;
     return true;
 }
 
@@ -311,6 +313,7 @@ bool RobotHostProcess::ReceiveAnswer() {
 }
 
 bool RobotHostProcess::FinishStep(std::string& output, int& zeroPolls, std::string& failure) {
+    m_stepFault = StepFault::Other;
     if (!m_stepping || !IsRunning()) {
         m_stepping = false;
         failure = "no program host runs";
@@ -340,6 +343,7 @@ bool RobotHostProcess::FinishStep(std::string& output, int& zeroPolls, std::stri
     const std::size_t length = std::min<std::size_t>(m_block->outputLength, robothost::kOutputSize - 1);
     output.assign(m_block->output, strnlen(m_block->output, length));
     zeroPolls = m_block->zeroPolls;
+    m_stepFault = StepFault::None;
     return true;
 }
 
@@ -437,7 +441,7 @@ std::string RobotHostProcess::FailureAfterClose() {
     for (;;) {
         const pid_t reaped = waitpid(m_pid, &status, WNOHANG);
         if (reaped == m_pid) {
-            std::string failure = DescribeEnd(status);
+            std::string failure = DescribeEnd(status, m_stepFault);
             m_pid = -1;
             Kill();
             return failure;
@@ -445,6 +449,7 @@ std::string RobotHostProcess::FailureAfterClose() {
         if (reaped < 0 && errno != EINTR) {
             m_pid = -1;
             Kill();
+            m_stepFault = StepFault::Other;
             return "the program host ended";
         }
         if (std::chrono::steady_clock::now() >= deadline)
@@ -452,29 +457,36 @@ std::string RobotHostProcess::FailureAfterClose() {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     Kill();
+    m_stepFault = StepFault::Other;
     return "it closed its connection to the simulator";
 }
 
 std::string RobotHostProcess::FailureAfterTimeOut(std::chrono::milliseconds timeLimit) {
     const std::string where = PhaseName();
     Kill();
+    m_stepFault = StepFault::Hung;
     const std::string limit = std::to_string(timeLimit.count()) + " ms";
     if (where == "loading")
         return "it did not finish loading within " + limit;
     return "it did not return from " + where + " within " + limit;
 }
 
-std::string RobotHostProcess::DescribeEnd(int status) const {
+std::string RobotHostProcess::DescribeEnd(int status, StepFault& fault) const {
+    fault = StepFault::EndedItself;
     if (WIFEXITED(status))
         return "it ended its process (exit code " + std::to_string(WEXITSTATUS(status)) + ")";
+    fault = StepFault::Other;
     if (!WIFSIGNALED(status))
         return "the program host ended";
     const int signal = WTERMSIG(status);
+    fault = StepFault::Killed;
     if (m_block->faultSignal.load() != signal)
         return "it was ended by " + SignalNumberAndText(signal);
+    fault = StepFault::Overflow;
     if (m_block->faultInOutputGuard.load() != 0)
         return "it wrote past the end of its " + std::to_string(robothost::kOutputSize)
             + "-byte output buffer in GetData";
+    fault = StepFault::Crashed;
     const std::string where = m_block->faultInMainThread.load() != 0 ? PhaseName() : "Run";
     if (where == "loading")
         return "it crashed while loading (" + SignalText(signal) + ")";

@@ -44,6 +44,18 @@ public:
     };
     // Of the last Start.
     Fault StartFault() const { return m_startFault; }
+
+    // What kind of failure the last failed step (or Start) was.
+    enum class StepFault {
+        None,
+        Crashed, // the program crashed
+        EndedItself, // it ended its own process
+        Killed, // its host was ended from outside
+        Hung, // it did not answer within the time limit
+        Overflow, // it wrote past its output buffer
+        Other, // it closed its channel, gave an invalid answer, or no host ran
+    };
+    StepFault LastStepFault() const { return m_stepFault; }
     const std::string& MissingFunction() const { return m_missingFunction; }
 
     // One exchange. The input must be shorter than the host's input area
@@ -83,7 +95,7 @@ private:
     bool SendMessage(char message) const;
     std::string FailureAfterClose();
     std::string FailureAfterTimeOut(std::chrono::milliseconds timeLimit);
-    std::string DescribeEnd(int status) const;
+    std::string DescribeEnd(int status, StepFault& fault) const;
     std::string PhaseName() const;
 
     // Takes what the host sent on its readable channel: its answer, or the
@@ -98,6 +110,7 @@ private:
     std::chrono::steady_clock::time_point m_stepDeadline;
     std::chrono::milliseconds m_stepTimeLimit { 0 };
     Fault m_startFault = Fault::None;
+    StepFault m_stepFault = StepFault::None;
     std::string m_missingFunction;
     UniqueFd m_channel;
     std::unique_ptr<robothost::SharedBlock, SharedBlockUnmapper> m_block;

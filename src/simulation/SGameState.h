@@ -30,6 +30,12 @@ struct SGameState : public RobotRoster {
     // The run must stop: start and end zones set it; the playground clears it
     // when it is made and at every load.
     bool m_bStop = false;
+    // The start zone that set the stop flag because no robot met it in the
+    // run's first frame: its number among the playground's start zones
+    // (from 1, as the robots are placed in them) and its trigger mode; 0
+    // when no start zone stopped the run. Cleared with the stop flag.
+    int m_nStopStartZone = 0;
+    int m_nStopStartZoneMode = 0;
     // The robot loader's block: the robots, the scene they are shown in, the
     // physics world, the playground's scoring rules (not owned).
     SRobThreadData* m_pLoadBlock = nullptr;

@@ -135,6 +135,10 @@ CMainDlg::CMainDlg(CConfig& config)
     m_pRobApp->Resume();
     m_pPlaApp->Pause();
     m_pEmuApp->Pause();
+    // The edit tools follow the selection from the first frame on; until
+    // then (a classroom start asks for the teacher's address first) there
+    // is nothing selected for them either.
+    f_UpdateRobAppEditActions();
 
     // The screen less a margin, for when the window leaves its maximised
     // state; the form's own size is only its designer's. Set last, so that

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <osg/Vec4>
 #include <osg/ref_ptr>
@@ -155,9 +156,12 @@ public:
     QString f_OpenFileMessage() const;
     QString f_3DFileMessage() const;
     void f_3DFileTips() const;
-    // Tells how a playground file was read (isLoad) or written; a failure
-    // names the file.
+    // Tells how a playground file was read (isLoad) or written: in a box,
+    // but for a save that worked (ShowSavedMessage); a failure names the
+    // file.
     void f_SaveMapMessage(bool ok, bool isLoad, const QString& file = QString());
+    // A robot or playground saved to file: said in the status bar, no box.
+    void ShowSavedMessage(bool robot, const QString& file);
 
     // ---- pages (CMainDlgRobPage.cpp, CMainDlgPlaPage.cpp, CMainDlgEmuPage.cpp) ---
     void f_InitRobAppPage();
@@ -207,6 +211,10 @@ public:
     // enters is stored and tried in turn; giving up goes on unconnected and
     // keeps what was stored.
     void f_ConnectClassroom();
+    // Asks for the teacher's address, the stored one filled in (with the
+    // line that it did not answer when failed), until one answers or the
+    // student gives up; whether the link is up.
+    bool AskClassroomAddress(bool failed);
     // Asks the contest server for a match; the window waits, disabled, for
     // the reply. A link that is down brings the login first.
     void f_SendMatchRequest();
@@ -371,6 +379,10 @@ public slots:
     void slot_SetFollowHeight();
     void slot_SetDrive();
     void f_Ui_SetProgress(int percent);
+    // A robot's program was dropped during the run: told in the status bar
+    // at once and again at the score table, with the robot and the program
+    // file the student chose; why is a CRobotProgram::Drop.
+    void slot_ProgramDropped(int robot, int why, const QString& program);
     // Status bar.
     void f_Ui_StatusBar_Change(const QString& message);
     void slot_Ui_StatusBar_ShowObjName(std::string* name);
@@ -423,6 +435,9 @@ private:
     // Sends a result bundle to the classroom server, connecting once more
     // when the link is down; false when it did not go out whole.
     bool SendBundle(const QString& name, const QByteArray& bundle);
+    // Tells that a bundle was not submitted; true when the student chose to
+    // change the teacher's address.
+    bool AskToChangeAddress();
     // Opens the link to the classroom server unless it is up, waiting at
     // most ms; an attempt still under way then is given up. Whether the
     // link is up.
@@ -573,6 +588,9 @@ private:
     bool m_bResultShown = false;
     bool m_bForceClose = false;
     int m_nExampleLevel = 0;
+    // What the run's score table tells besides the scores, gathered as the
+    // run goes.
+    QStringList m_runNotes;
     // The playground file the simulation shows (empty: none); a file it
     // refuses gives way to it.
     std::string m_sShownPlayground;

@@ -95,18 +95,37 @@ void CMainDlg::f_ConnectClassroom() {
     CConfig& config = m_config;
     if (!config.Link())
         return;
+    const bool stored = !config.m_strClassHost.trimmed().isEmpty();
+    if (stored && ConnectClassroomLink(kClassroomConnectMs))
+        return;
+    AskClassroomAddress(stored);
+}
+
+bool CMainDlg::AskClassroomAddress(bool failed) {
+    CConfig& config = m_config;
+    if (!config.Link())
+        return false;
     for (;;) {
         QString host = config.m_strClassHost.trimmed();
-        if (!host.isEmpty()) {
-            if (ConnectClassroomLink(kClassroomConnectMs))
-                return;
+        QString prompt = config.GetText("main", "f_ConnectClassroom", "s");
+        // Asked again, the student learns why: the address is most likely
+        // wrong, or the teacher's ClassServer is not running.
+        if (failed) {
             qCWarning(lcWindow, "Classroom: the teacher's server at %s does not answer", qPrintable(host));
+            prompt = config.GetText("main", "f_ConnectClassroom", "sNoAnswer").arg(host) + QLatin1Char('\n')
+                + prompt;
         }
-        CInputDlg dialog(config.GetText("main", "f_ConnectClassroom", "s"), &host, config, this);
+        CInputDlg dialog(prompt, &host, config, this);
         if (dialog.exec() != QDialog::Accepted || host.trimmed().isEmpty())
-            return;
+            return false;
+        // A link still up goes to the address that was there before.
+        if (host.trimmed() != config.m_strClassHost.trimmed() && IsLinkUp(config))
+            config.CloseConnection();
         config.m_strClassHost = host.trimmed();
         config.SaveSettings();
+        if (ConnectClassroomLink(kClassroomConnectMs))
+            return true;
+        failed = true;
     }
 }
 

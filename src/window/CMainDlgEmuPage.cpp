@@ -154,6 +154,7 @@ void CMainDlg::f_InitEmuAppPage() {
     connect(app, &CEmuApp::signal_Ui_SetProgress, this, &CMainDlg::f_Ui_SetProgress);
     connect(app, &CEmuApp::signal_Ui_StopEmu, this, &CMainDlg::slot_VirtualStart);
     connect(app, &CEmuApp::signal_Ui_ReloadToEmuApp, this, &CMainDlg::f_Ui_ReloadToEmuApp);
+    connect(app, &CEmuApp::signal_Ui_ProgramDropped, this, &CMainDlg::slot_ProgramDropped);
     connect(action_VirtualStart, &QAction::triggered, this, &CMainDlg::slot_VirtualStart);
     connect(action_RobotRotate, &QAction::triggered, this, &CMainDlg::slot_RobotRotate);
     connect(action_LoadGround, &QAction::triggered, this, &CMainDlg::slot_VirtualLoadGround);

@@ -11,6 +11,7 @@
 #include "dialogs/TypedNumber.h"
 #include "foundation/CConfig.h"
 #include "simulation/CRob.h"
+#include "simulation/SGameState.h"
 #include "window/Pictures.h"
 
 #include <QAction>
@@ -18,11 +19,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScopeGuard>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolBar>
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
 
 namespace Ui {
 
@@ -55,6 +59,7 @@ void CMainDlg::slot_VirtualStart() {
         m_bEmuRunning = false;
     } else {
         m_bEmuRunning = true;
+        m_runNotes.clear();
         index = 2;
         m_pEmuApp->StartRun();
         icon = "36.png";
@@ -145,6 +150,18 @@ void CMainDlg::slot_EmuAppStop() {
     // A robot's name is the one way to tell the rows apart: shown whole,
     // however narrow the dialog (the table scrolls when it must).
     table->resizeColumnToContents(0);
+    // A run that a start zone stopped in its first frame ends at 0 with no
+    // score: the student is told which zone no robot met, and how.
+    const SGameState& game = m_pEmuApp->GetGameState();
+    if (game.m_nStopStartZone > 0) {
+        const int mode = game.m_nStopStartZoneMode;
+        score.AddNote(config
+                          .GetText("CMainDlg", "slot_EmuAppStop",
+                              mode == 0 ? "sStartInside" : (mode == 1 ? "sStartOverlap" : "sStartOutside"))
+                          .arg(game.m_nStopStartZone));
+    }
+    for (const QString& note : m_runNotes)
+        score.AddNote(note);
     const QString result
         = QStringLiteral("得分:") + QString::number(score0) + QStringLiteral(",完成时间:") + time;
 
@@ -164,6 +181,23 @@ void CMainDlg::slot_EmuAppStop() {
     score.exec();
     m_bResultShown = false;
     m_bForceClose = false;
+}
+
+void CMainDlg::slot_ProgramDropped(int robot, int why, const QString& program) {
+    // By CRobotProgram::Drop, from Crashed on.
+    const char* const reasons[] = { "sCrashed", "sEnded", "sKilled", "sHung", "sOverflow", "sOther" };
+    const int index = std::clamp(why - 1, 0, int(std::size(reasons)) - 1);
+    const CRob* dropped = m_pEmuApp->GetRobot(robot);
+    const QString name
+        = dropped ? QFileInfo(QString::fromLocal8Bit(dropped->GetFileName().c_str())).baseName() : QString();
+    const QString line = m_config.GetText("CMainDlg", "slot_ProgramDropped", "s")
+                             .arg(robot + 1)
+                             .arg(name, QFileInfo(program).fileName(),
+                                 m_config.GetText("CMainDlg", "slot_ProgramDropped", reasons[index]));
+    // Stays until the next message: a robot that stopped obeying is no
+    // news to let slip by.
+    statusbar->showMessage(line);
+    m_runNotes << line;
 }
 
 // ---- settings ---------------------------------------------------------------------------------

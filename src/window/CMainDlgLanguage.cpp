@@ -13,11 +13,13 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStringList>
 #include <QTabWidget>
 #include <QTranslator>
@@ -27,6 +29,8 @@ namespace Ui {
 namespace {
 
 const char* const kClass = "CMainDlg";
+// As long as the status bar's other messages.
+constexpr int kSavedMessageMs = 5000;
 
 // A key's text in a group; empty when the key is missing.
 QString Text(const TiXmlElement* group, const char* key) {
@@ -353,13 +357,25 @@ void CMainDlg::f_3DFileTips() const {
 }
 
 void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad, const QString& file) {
-    const char* key = isLoad ? (ok ? "sLoad" : "sLoadNo") : (ok ? "sOK" : "sNo");
+    // A save that worked is said in the status bar, as a robot's is: the
+    // student goes on working without a box to close.
+    if (ok && !isLoad) {
+        ShowSavedMessage(false, file);
+        return;
+    }
+    const char* key = isLoad ? (ok ? "sLoad" : "sLoadNo") : "sNo";
     QString text = m_config.GetText(kClass, "f_SaveMapMessage", key);
     // The message stays in the current language: it names the file, and the
     // builder's own words of why went to the log.
     if (!ok && !file.isEmpty())
         text += QLatin1Char('\n') + file;
     m_config.f_TipsDlg(text);
+}
+
+void CMainDlg::ShowSavedMessage(bool robot, const QString& file) {
+    statusbar->showMessage(m_config.GetText(kClass, "f_SaveMapMessage", robot ? "sRobotOK" : "sOK")
+            + QLatin1Char(' ') + QFileInfo(file).fileName(),
+        kSavedMessageMs);
 }
 
 } // namespace Ui

@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QTcpSocket>
 #include <QTextCodec>
@@ -199,8 +201,23 @@ void CMainDlg::slot_Up3DFile() {
         f_3DFileTips();
         return;
     }
-    if (!SendBundle(name, bundle))
-        m_config.ShowTips("CMainDlg", "slot_Up3DFile", "sNotSent");
+    // A bundle that did not go out is offered again to an address the
+    // student may correct, without a restart.
+    while (!SendBundle(name, bundle)) {
+        if (!AskToChangeAddress() || !AskClassroomAddress(true))
+            return;
+    }
+}
+
+bool CMainDlg::AskToChangeAddress() {
+    const CConfig& config = m_config;
+    QMessageBox box(QMessageBox::Information, config.GetText("CConfig", "f_TipsDlg", "sTitle"),
+        config.GetText("CMainDlg", "slot_Up3DFile", "sNotSent"), QMessageBox::NoButton, this);
+    box.addButton(config.GetText("CConfig", "f_TipsDlg", "sOK"), QMessageBox::AcceptRole);
+    QPushButton* change
+        = box.addButton(config.GetText("CMainDlg", "slot_Up3DFile", "sAddress"), QMessageBox::ActionRole);
+    box.exec();
+    return box.clickedButton() == change;
 }
 
 } // namespace Ui

@@ -133,6 +133,8 @@ void CMainDlg::f_InitRobAppPage() {
     connect(app, &CRobApp::signal_Ui_StepChange, this, &CMainDlg::slot_StepChange);
     connect(app, &CRobApp::signal_Ui_SaveFlag, this, &CMainDlg::slot_IsSaved);
     connect(app, &CRobApp::signal_Ui_RobotLoaded, this, &CMainDlg::slot_RobotLoaded);
+    connect(app, &CRobApp::signal_Ui_RobotSaved, this,
+        [this] { ShowSavedMessage(true, QString::fromLocal8Bit(m_sRobFile.c_str())); });
     connect(pushButton_ClearPort, &QPushButton::clicked, this, &CMainDlg::slot_ClearPort);
     connect(pushButton_ModelBrick, &QPushButton::clicked, this, &CMainDlg::slot_BrickBrickBar);
     connect(pushButton_ModelWheel, &QPushButton::clicked, this, &CMainDlg::slot_WheelBrickBar);

@@ -9,6 +9,8 @@
 #include "scene/Camera.h"
 #include "simulation/CRcu.h"
 #include "simulation/CRob.h"
+#include "simulation/CRobotProgram.h"
+#include "support/FdCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <tuple>
+#include <unistd.h>
 
 using namespace emutest;
 
@@ -240,6 +245,42 @@ TEST(CEmuApp, RemovingARobotLeavesTheOthersTheirFilesAndPrograms) {
     EXPECT_EQ(emu.GetRobot(1)->GetOutputText(), "1*-30* 2*-30* p0");
     EXPECT_EQ(ReadFile(moved[1]), ReadFile(programs[2]));
     EXPECT_EQ(ReadFile(moved[2]), std::string());
+}
+
+// Programs dropped in a run are told as they are dropped: to the window,
+// with the file the student chose (never the private copy the run started
+// from), and on standard error, both in the robots' order.
+TEST(CEmuApp, ProgramsDroppedInARunAreToldInTheRobotsOrderUnderTheFilesChosen) {
+    HeadlessEmu sim;
+    CEmuApp& emu = sim.Emu();
+    const std::string robot = WriteBaseRobot(sim.Folder(), "base.rob");
+    const std::string crash = Program("drive_crash_in_tenth_step");
+    ASSERT_EQ(sim.Load(StartZonesPlayground(sim.Folder(), { { -60, 0, 0 }, { 60, 0, 0 } }), { robot, robot },
+                  { crash, crash }),
+        1);
+    sim.LoadPrograms();
+    std::vector<std::tuple<int, int, std::string, int>> told;
+    QObject::connect(&emu, &CEmuApp::signal_Ui_ProgramDropped, [&](int index, int why, const QString& file) {
+        told.emplace_back(index, why, file.toStdString(), emu.GetFrameCount());
+    });
+    FdCapture error(STDERR_FILENO);
+    emu.StartRun();
+    sim.Frames(12);
+    std::string lines;
+    std::istringstream text(error.Text());
+    for (std::string line; std::getline(text, line);) {
+        if (line.rfind("Robot ", 0) == 0)
+            lines += line + "\n";
+    }
+    // Both in the tenth frame, the one that gave them step 9.
+    const int crashed = int(CRobotProgram::Drop::Crashed);
+    EXPECT_EQ(told,
+        (std::vector<std::tuple<int, int, std::string, int>> {
+            { 0, crashed, crash, 9 }, { 1, crashed, crash, 9 } }));
+    EXPECT_EQ(lines,
+        "Robot 1: program \"" + crash
+            + "\" dropped: it crashed in Start (Segmentation fault)\nRobot 2: program \"" + crash
+            + "\" dropped: it crashed in Start (Segmentation fault)\n");
 }
 
 // Every load of the robots (and the reload after every run) makes new

@@ -155,9 +155,12 @@ TEST_F(RobotBuilder, PartsFollowThePointerSnapOntoPortsAndKeepToTheGrid) {
     EXPECT_NEAR(beam->GetState().m_vPos.x(), 21.0f, 1.01f);
     EXPECT_NEAR(beam->GetState().m_vPos.y(), -12.6f, 1.01f);
     const osg::Vec3f inside = beam->GetState().m_vPos;
-    // Beyond x = 50 the beam stays.
-    MoveTo(PixelOf({ 70.0f, -12.6f, 0.0f }));
-    ExpectNear(beam->GetState().m_vPos, inside);
+    // Beyond x = 50 the beam stays, and beyond the area's other edges.
+    for (const osg::Vec3f& beyond : { osg::Vec3f(70.0f, -12.6f, 0.0f), osg::Vec3f(-70.0f, -12.6f, 0.0f),
+             osg::Vec3f(21.3f, 70.0f, 0.0f), osg::Vec3f(21.3f, -60.0f, 0.0f) }) {
+        MoveTo(PixelOf(beyond));
+        ExpectNear(beam->GetState().m_vPos, inside);
+    }
 
     // Release (Escape) drops a part that was never put down; a placed one it
     // only puts down.

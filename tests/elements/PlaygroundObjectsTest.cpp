@@ -345,11 +345,13 @@ TEST(PlaygroundObjects, WoundedFigureIsRescuedOrLostByTouch) {
 }
 
 // Touching includes the boundary: a robot whose box only meets the
-// figure's, face on face, touches it; a hair away it does not. Both are
-// cubes here, so that the faces meet exactly.
+// figure's, face on face, touches it, on either side of every axis; a hair
+// away it does not. Both are cubes here, so that the faces meet exactly.
 TEST(PlaygroundObjects, BoxesWhoseFacesMeetTouch) {
-    for (int axis = 0; axis < 3; ++axis) {
-        SCOPED_TRACE(axis);
+    for (int face = 0; face < 6; ++face) {
+        const int axis = face % 3;
+        const float side = face < 3 ? 1.0f : -1.0f;
+        SCOPED_TRACE(face);
         osg::ref_ptr<CWounded> figure = Loaded(new CWounded(LibraryContext(), kCube));
         const osg::BoundingBox own = elements::ObjectBounds(*figure);
         ASSERT_EQ(own.xMax(), 0.5f);
@@ -357,17 +359,17 @@ TEST(PlaygroundObjects, BoxesWhoseFacesMeetTouch) {
         osg::Vec3f centre;
         // The robot's half size along the axis: 5, 5, 2.
         const float half = axis == 2 ? 2.0f : 5.0f;
-        centre[axis] = 0.5f + half + 0.001f;
+        centre[axis] = side * (0.5f + half + 0.001f);
         BoxRobot& robot = robots.Add(centre);
         figure->SetGameState(&robots);
         figure->Step();
         EXPECT_TRUE(figure->IsArmed()) << "a hair away is near, not touching";
 
-        centre[axis] = 0.5f + half;
+        centre[axis] = side * (0.5f + half);
         robot.MoveTo(centre);
         osg::BoundingBox body;
         ASSERT_TRUE(elements::RobotBounds(robot, body));
-        ASSERT_EQ(body._min[axis], own._max[axis]);
+        ASSERT_EQ(side > 0 ? body._min[axis] : body._max[axis], side > 0 ? own._max[axis] : own._min[axis]);
         figure->Step();
         EXPECT_FALSE(figure->IsArmed());
         EXPECT_FALSE(figure->GetActive());

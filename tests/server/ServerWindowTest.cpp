@@ -252,6 +252,10 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
     WriteFile(folder + QStringLiteral("/gbk_10.0.0.4_2012-1-1-1-1-3.3d"),
         QByteArray("5_10_10__") + gbk->fromUnicode(QStringLiteral("满分")).left(4) + "!"
             + QByteArray(20, '<'));
+    // A text that runs into markup: the word ends before the "<".
+    const QByteArray markup = gbk->fromUnicode(QStringLiteral("得分:7<b>"));
+    WriteFile(folder + QStringLiteral("/lessThan_10.0.0.4_2012-1-1-1-1-7.3d"),
+        C3DFile::MakeHeader(markup.size(), 10, 10, 0) + markup + QByteArray(20, 'r'));
     QDir().mkpath(folder + QStringLiteral("/folder.3d"));
     WriteFile(folder + QStringLiteral("/ignored.txt"), "not listed");
     // A bundle's name on a pipe that no one writes: opening it would wait
@@ -279,9 +283,9 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
         << "the refresh waited on a pipe";
     const QTableWidget* scores = Child<QTableWidget>(window, "m_listScore");
     const QStringList order { QStringLiteral("BigDll"), QStringLiteral("folder"), QStringLiteral("gbk"),
-        QStringLiteral("LongText"), QStringLiteral("LongWord"), QStringLiteral("my_robot"),
-        QStringLiteral("notes"), QStringLiteral("notext"), QStringLiteral("pipe"), QStringLiteral("robot1"),
-        QStringLiteral("Short"), QStringLiteral("zero") };
+        QStringLiteral("lessThan"), QStringLiteral("LongText"), QStringLiteral("LongWord"),
+        QStringLiteral("my_robot"), QStringLiteral("notes"), QStringLiteral("notext"), QStringLiteral("pipe"),
+        QStringLiteral("robot1"), QStringLiteral("Short"), QStringLiteral("zero") };
     const int count = static_cast<int>(order.size());
     ASSERT_EQ(scores->rowCount(), count);
     for (int row = 0; row < count; ++row)
@@ -299,6 +303,7 @@ TEST_F(ServerWindow, ScoreTableIsReadBackFromTheStoredFiles) {
     EXPECT_EQ(rows[QStringLiteral("notes")], (QStringList { QString(), QString(), QString() }));
     EXPECT_EQ(rows[QStringLiteral("notext")][1], QString());
     EXPECT_EQ(rows[QStringLiteral("gbk")][1], QStringLiteral("满分!"));
+    EXPECT_EQ(rows[QStringLiteral("lessThan")][1], QStringLiteral("得分:7"));
     EXPECT_EQ(rows[QStringLiteral("folder")][1], QString());
     EXPECT_EQ(rows[QStringLiteral("pipe")][1], QString());
     EXPECT_EQ(rows[QStringLiteral("BigDll")][1], QStringLiteral("ab"));

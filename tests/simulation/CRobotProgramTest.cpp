@@ -217,17 +217,20 @@ TEST(RobotProgram, PollsIsPauseUpTo200ZeroResults) {
 }
 
 TEST(RobotProgram, ProgramsThatMisbehaveAreDroppedWithOneLine) {
+    using Drop = CRobotProgram::Drop;
     struct Case {
         std::string command;
         std::string line;
+        Drop drop;
     };
     const std::vector<Case> cases = {
-        { "crash", "dropped: it crashed in Run (Segmentation fault)" },
-        { "exit 7", "dropped: it ended its process (exit code 7)" },
-        { "hang-set", "dropped: it did not return from SetData within 300 ms" },
-        { "hang-get", "dropped: it did not return from GetData within 300 ms" },
-        { "overflow 8000", "dropped: it wrote past the end of its 4096-byte output buffer in GetData" },
-        { "close", "dropped: it closed its connection to the simulator" },
+        { "crash", "dropped: it crashed in Run (Segmentation fault)", Drop::Crashed },
+        { "exit 7", "dropped: it ended its process (exit code 7)", Drop::EndedItself },
+        { "hang-set", "dropped: it did not return from SetData within 300 ms", Drop::Hung },
+        { "hang-get", "dropped: it did not return from GetData within 300 ms", Drop::Hung },
+        { "overflow 8000", "dropped: it wrote past the end of its 4096-byte output buffer in GetData",
+            Drop::Overflow },
+        { "close", "dropped: it closed its connection to the simulator", Drop::Other },
     };
     FdCapture error(STDERR_FILENO);
     std::vector<std::function<void()>> runs;
@@ -240,6 +243,9 @@ TEST(RobotProgram, ProgramsThatMisbehaveAreDroppedWithOneLine) {
             // The failed step changes nothing: the robot keeps its last output.
             EXPECT_EQ(Exchange(p.program, "1 " + cases[i].command, "echo:0 echo"), "echo:0 echo");
             EXPECT_FALSE(p.program.IsLoaded()) << cases[i].command;
+            // The window is told why, once.
+            EXPECT_EQ(p.program.TakeDrop(), cases[i].drop) << cases[i].command;
+            EXPECT_EQ(p.program.TakeDrop(), Drop::None) << cases[i].command;
             EXPECT_EQ(Exchange(p.program, "2 echo", "echo:0 echo"), "echo:0 echo");
         });
     }
@@ -253,6 +259,36 @@ TEST(RobotProgram, ProgramsThatMisbehaveAreDroppedWithOneLine) {
     }
     // One line per program, nothing else.
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(cases.size())) << text;
+}
+
+// A program whose host is killed between two steps fails to start its next
+// step: it is dropped then, once, under the file the student chose (the
+// run reloaded it from its private copy), not told again in every frame.
+TEST(RobotProgram, AProgramKilledBetweenStepsIsDroppedOnceUnderTheFileChosen) {
+    LoadedProgram p;
+    ASSERT_TRUE(p.program.LoadProgram(kScripted, 0));
+    ASSERT_TRUE(p.program.LoadProgram(p.program.GetLastCopy(), 0));
+    EXPECT_EQ(p.program.GetChosenPath(), kScripted);
+    const std::string answer = Exchange(p.program, "0 pid");
+    ASSERT_EQ(answer.rfind("pid=", 0), 0u) << answer;
+    const pid_t host = std::stoi(answer.substr(4));
+    ASSERT_EQ(kill(host, SIGKILL), 0);
+    // Dead (a zombie until the runner reaps it): its channel is closed.
+    const auto dead = [host] {
+        std::string stat = ReadFile("/proc/" + std::to_string(host) + "/stat");
+        return stat.substr(stat.rfind(')') + 2, 1) == "Z";
+    };
+    for (int i = 0; i < 5000 && !dead(); ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(dead());
+
+    FdCapture error(STDERR_FILENO);
+    for (int step = 1; step <= 3; ++step)
+        EXPECT_EQ(Exchange(p.program, std::to_string(step) + " echo", "kept"), "kept");
+    EXPECT_FALSE(p.program.IsLoaded());
+    EXPECT_EQ(p.program.TakeDrop(), CRobotProgram::Drop::Killed);
+    EXPECT_EQ(
+        error.Text(), "Robot 1: program \"" + kScripted + "\" dropped: it was ended by signal 9 (Killed)\n");
 }
 
 TEST(RobotProgram, OutputIsCutToTheBufferWithoutItsTerminator) {

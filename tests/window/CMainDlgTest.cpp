@@ -390,6 +390,15 @@ TEST(CMainDlg, EditCommandsAndKeysReachTheCurrentPagesApplication) {
     CRobApp* robot = w.GetRobApp();
     CPlaApp* playground = w.GetPlaApp();
     const int playgroundBefore = playground->GetLastCommand();
+    // The edit commands are enabled while something is chosen; this
+    // window's folder has no models to choose, so they are enabled here as
+    // a choice would.
+    const auto enableEditCommands = [&w] {
+        for (QAction* action : { w.action_ModelRotate_X, w.action_ModelRotate_Y, w.action_ModelRotate_Z,
+                 w.action_PointTurn_X, w.action_PointTurn_Y, w.action_PointTurn_Z, w.action_Return })
+            action->setEnabled(true);
+    };
+    enableEditCommands();
 
     // The menus' commands, by their shortcuts, with the editor's codes.
     const std::pair<Qt::Key, int> commands[] = { { Qt::Key_A, 4 }, { Qt::Key_S, 6 }, { Qt::Key_D, 8 },
@@ -410,6 +419,7 @@ TEST(CMainDlg, EditCommandsAndKeysReachTheCurrentPagesApplication) {
     EXPECT_EQ(playground->GetLastCommand(), playgroundBefore) << "the playground builder heard nothing";
 
     w.tabWidget->setCurrentIndex(1);
+    enableEditCommands();
     QTest::keyClick(&w, Qt::Key_D);
     EXPECT_EQ(playground->GetLastCommand(), 8);
     QTest::keyPress(w.mygroundwidget, Qt::Key_Escape);

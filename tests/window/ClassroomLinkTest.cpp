@@ -9,10 +9,12 @@
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
+#include "support/VisibleText.h"
 #include "window/CMainDlg.h"
 
 #include "OwnProgramFolder.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +23,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -57,7 +60,17 @@ protected:
                 return;
             m_lastInput = input;
             m_asked << input->LineEdit()->text();
-            m_prompts << input->findChild<QLabel*>()->text();
+            const QLabel* prompt = input->findChild<QLabel*>();
+            m_prompts << prompt->text();
+            m_promptsCut += testsupport::CutText(*prompt);
+            // Behind the dialog, nothing chosen yet on the robot page: its
+            // edit tools are greyed, as on any other start.
+            for (QAction* tool : { m_window->action_ModelRotate_X, m_window->action_ModelMove,
+                     m_window->action_ModelDelete }) {
+                const QWidget* button = m_window->OperatorToolBar()->widgetForAction(tool);
+                if (button && button->isEnabled())
+                    m_toolsEnabled << tool->text();
+            }
             const std::optional<QString> answer = m_answers.front();
             m_answers.pop_front();
             if (!answer) {
@@ -109,6 +122,8 @@ protected:
     std::deque<std::optional<QString>> m_answers;
     QStringList m_asked;
     QStringList m_prompts;
+    QString m_promptsCut;
+    QStringList m_toolsEnabled;
     QPointer<CInputDlg> m_lastInput;
 };
 
@@ -121,7 +136,12 @@ TEST_F(ClassroomLink, AnAddressThatDoesNotAnswerIsAskedForAgainAndWhatIsEnteredI
     m_answers = { std::nullopt };
     Start(kNobody);
     EXPECT_EQ(m_asked, QStringList { kNobody });
-    EXPECT_EQ(m_prompts, QStringList { QStringLiteral("Address of the teacher's ClassServer:") });
+    // Asked again, with why: shown whole.
+    EXPECT_EQ(m_prompts,
+        QStringList { QStringLiteral(
+            "The teacher's server at 127.0.0.2 did not answer.\nAddress of the teacher's ClassServer:") });
+    EXPECT_EQ(m_promptsCut, QString());
+    EXPECT_EQ(m_toolsEnabled, QStringList());
     EXPECT_FALSE(Connected());
     EXPECT_EQ(CConfig::Instance().m_strClassHost, kNobody);
     EXPECT_EQ(StoredOnDisk(), kNobody);
@@ -130,8 +150,12 @@ TEST_F(ClassroomLink, AnAddressThatDoesNotAnswerIsAskedForAgainAndWhatIsEnteredI
     // Next start: a wrong address entered is kept and asked for again in
     // turn; the right one connects and is kept for the start after.
     m_answers = { QStringLiteral(" 127.0.0.3 "), kTeacher };
+    m_prompts.clear();
     Start(kNobody);
     EXPECT_EQ(m_asked, (QStringList { kNobody, QStringLiteral("127.0.0.3") }));
+    ASSERT_EQ(m_prompts.size(), 2);
+    EXPECT_TRUE(m_prompts[1].startsWith(QStringLiteral("The teacher's server at 127.0.0.3 did not answer.")))
+        << m_prompts[1].toStdString();
     EXPECT_TRUE(Connected());
     EXPECT_TRUE(QTest::qWaitFor([this] { return m_listener.hasPendingConnections(); }, 5000));
     EXPECT_EQ(Accepted(), 1);
@@ -150,6 +174,8 @@ TEST_F(ClassroomLink, WithoutAnAddressTheStudentIsAskedForOne) {
     m_answers = { kTeacher };
     Start(QString());
     EXPECT_EQ(m_asked, QStringList { QString() });
+    // Nothing was tried: nothing to say why.
+    EXPECT_EQ(m_prompts, QStringList { QStringLiteral("Address of the teacher's ClassServer:") });
     EXPECT_TRUE(Connected());
     EXPECT_EQ(StoredOnDisk(), kTeacher);
 

@@ -54,6 +54,7 @@
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -326,6 +327,9 @@ TEST_F(RobotPage, ARobotFromEveryBarIsWiredSavedOpenedAndHandedToTheSimulation) 
     ASSERT_TRUE(WaitForFileWorker());
     EXPECT_TRUE(fs::exists(g_programDir->path() / "robot/mine.rob"));
     EXPECT_TRUE(W().IsRobotSaved());
+    // Said in the status bar, as a playground's save is, without a box.
+    EXPECT_EQ(W().statusbar->currentMessage(), QStringLiteral("The robot is saved: mine.rob"));
+    EXPECT_EQ(m_watcher.Messages().size(), 2);
     EXPECT_EQ(W().RobotFile(), (g_programDir->path() / "robot/mine.rob").string());
 
     // A new robot is its control unit alone; the saved one comes back whole.
@@ -896,7 +900,7 @@ TEST_F(RobotPage, TheSidePanelShowsOnePageAtATime) {
 
 // The status bar counts the parts of the page in front: a new robot is its
 // control unit, one part, also once the window is re-texted in another
-// language; the empty playground has none.
+// language; the empty playground has no objects.
 TEST_F(RobotPage, TheStatusBarCountsThePartsOfThePageShown) {
     const QString oneUnit = QStringLiteral("Selected: 0 of 1 parts");
     EXPECT_EQ(W().label_StatusObj->text(), oneUnit);
@@ -905,8 +909,9 @@ TEST_F(RobotPage, TheStatusBarCountsThePartsOfThePageShown) {
         nullptr);
     EXPECT_EQ(W().label_StatusObj->text(),
         QStringLiteral("Selected: %1 of 2 parts").arg(Rob().GetEditState().m_vecSel.size()));
+    // The playground's are objects, not parts.
     W().tabWidget->setCurrentWidget(W().tab2);
-    EXPECT_EQ(W().label_StatusObj->text(), QStringLiteral("Selected: 0 of 0 parts"));
+    EXPECT_EQ(W().label_StatusObj->text(), QStringLiteral("Selected: 0 of 0 objects"));
     W().tabWidget->setCurrentWidget(W().tab1);
     Key(Qt::Key_Z, Qt::ControlModifier);
     Key(Qt::Key_Z, Qt::ControlModifier);
@@ -964,13 +969,13 @@ TEST_F(UserModels, AreAddedPreviewedPlacedAndDeleted) {
     // The playground with the model is saved and opens again.
     m_files.push_back(InFolder("playground/crates"));
     Key(Qt::Key_S, Qt::ControlModifier);
-    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
     EXPECT_TRUE(W().IsPlaygroundSaved());
     Key(Qt::Key_N, Qt::ControlModifier);
     EXPECT_TRUE(playground.GetObjectList().empty());
     m_files.push_back(InFolder("playground/crates.pla"));
     Key(Qt::Key_O, Qt::ControlModifier);
-    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
     EXPECT_EQ(
         m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sLoad"));
     ASSERT_EQ(playground.GetObjectList().size(), 1u);
@@ -1008,9 +1013,10 @@ TEST_F(PlaygroundFiles, AreSavedHandedOverAsACopyAndOpenedAfterTheQuestion) {
     EXPECT_FALSE(W().IsPlaygroundSaved());
     m_files.push_back(InFolder("playground/field"));
     Key(Qt::Key_S, Qt::ControlModifier);
-    ASSERT_TRUE(m_watcher.WaitForMessages(1));
-    EXPECT_EQ(
-        m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sOK"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    // Said in the status bar, as a robot's save is, without a box.
+    EXPECT_EQ(W().statusbar->currentMessage(), QStringLiteral("The playground is saved: field.pla"));
+    EXPECT_TRUE(m_watcher.Messages().isEmpty());
     EXPECT_EQ(m_fileFolders.back(), InFolder("playground"));
     EXPECT_EQ(W().PlaygroundFile(), (g_programDir->path() / "playground/field.pla").string());
     EXPECT_TRUE(W().IsPlaygroundSaved());
@@ -1028,15 +1034,15 @@ TEST_F(PlaygroundFiles, AreSavedHandedOverAsACopyAndOpenedAfterTheQuestion) {
     m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
     m_files.push_back(InFolder("playground/field.pla"));
     Key(Qt::Key_O, Qt::ControlModifier);
-    ASSERT_TRUE(m_watcher.WaitForMessages(3));
-    EXPECT_EQ(m_watcher.Messages()[1], CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages()[0], CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
     EXPECT_EQ(playground.GetObjectList().size(), 1u);
     EXPECT_TRUE(W().IsPlaygroundSaved());
 
     Key(Qt::Key_N, Qt::ControlModifier);
     EXPECT_TRUE(playground.GetObjectList().empty());
     EXPECT_TRUE(W().PlaygroundFile().empty());
-    EXPECT_EQ(m_watcher.Messages().size(), 3) << "a saved playground is replaced without a question";
+    EXPECT_EQ(m_watcher.Messages().size(), 2) << "a saved playground is replaced without a question";
 }
 
 // What the edit commands offer follows the selection, frame by frame: the
@@ -1319,15 +1325,14 @@ TEST_F(RobotPage, ClosingWithUnsavedWorkLeadsToEachPageToSaveIt) {
     m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
     m_files.push_back(InFolder("playground/kept"));
     W().close();
-    ASSERT_TRUE(m_watcher.WaitForMessages(5)); // the question, and that it was saved
-    EXPECT_TRUE(W().IsPlaygroundSaved());
+    ASSERT_TRUE(m_watcher.WaitForMessages(4));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsPlaygroundSaved(); }, 5000));
     EXPECT_TRUE(fs::exists(g_programDir->path() / "playground/kept.pla"));
-    EXPECT_EQ(m_watcher.Messages().mid(0, 4), QStringList(4, askForSave));
-    EXPECT_EQ(m_watcher.Messages()[4], CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sOK"));
+    EXPECT_EQ(m_watcher.Messages(), QStringList(4, askForSave));
 
     m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
     W().close();
-    ASSERT_TRUE(m_watcher.WaitForMessages(6));
+    ASSERT_TRUE(m_watcher.WaitForMessages(5));
     EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForQuit", "s"));
     EXPECT_TRUE(W().isVisible());
 }

@@ -27,6 +27,7 @@
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
+#include "support/VisibleText.h"
 #include "widgets/CExWidget.h"
 #include "window/CMainDlg.h"
 #include "window/RobotDataText.h"
@@ -43,6 +44,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -179,7 +181,17 @@ protected:
             m_uploadWhenScored = W().action_Up3DFile->isVisible();
             m_framesWhenScored = Emu().GetFrameCount();
             m_timeWhenScored = W().label_Time->text();
-            QMetaObject::invokeMethod(score, &QDialog::accept, Qt::QueuedConnection);
+            // The lines under the table, as the student reads them, and the
+            // button that closes the dialog.
+            const QLabel* notes = score->NoteLabel();
+            m_scoreNotes = notes && notes->isVisible() ? notes->text() : QString();
+            m_notesCut = notes ? testsupport::CutText(*notes) : QString();
+            QPushButton* ok = score->ButtonOK();
+            if (!ok || !ok->isVisible() || !testsupport::CutText(*ok).isEmpty() || ok->text().isEmpty()) {
+                QMetaObject::invokeMethod(score, &QDialog::reject, Qt::QueuedConnection);
+                FAIL() << "the score table has no OK button to close it";
+            }
+            ModalWatcher::Post(ok);
         } else if (auto* drive = qobject_cast<CDriveSetDlg*>(modal)) {
             if (m_speeds.empty() || drive == m_lastDrive)
                 return;
@@ -329,6 +341,8 @@ protected:
     bool m_uploadWhenScored = false;
     int m_framesWhenScored = -1;
     QString m_timeWhenScored;
+    QString m_scoreNotes;
+    QString m_notesCut;
     QPointer<CScoreDlg> m_lastScore;
     bool m_namesWhole = false;
     std::vector<QString> m_speeds;
@@ -348,6 +362,8 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     W().slot_Update();
     EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0"));
     EXPECT_EQ(W().label_Time->text(), QStringLiteral("0.00 s"));
+    // The time is headed as the time.
+    EXPECT_EQ(W().label_2->text(), QStringLiteral("Time"));
 
     // The robot and the playground that come with the installation.
 
@@ -434,6 +450,7 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     EXPECT_EQ(m_scoreRows[0][1], QStringLiteral("%1 s").arg(m_framesWhenScored / 100.0, 0, 'f', 2));
     EXPECT_EQ(m_timeWhenScored, m_scoreRows[0][1]);
     EXPECT_GT(m_framesWhenScored, 0);
+    EXPECT_EQ(m_scoreNotes, QString()) << "a run that went well needs no word";
     // Outside the classroom and the match no bundle is written.
     EXPECT_FALSE(m_bundleWhenScored);
 
@@ -511,6 +528,39 @@ TEST_F(SimulationPage, TheTimeLimitEndsTheRunAtItsLimit) {
     ASSERT_EQ(m_scoreRows.size(), 1u);
     EXPECT_EQ(m_scoreRows[0],
         (QStringList { QStringLiteral("base"), QStringLiteral("1.00 s"), QStringLiteral("10") }));
+}
+
+// A start zone that no robot is in stops the run in its first frame: the
+// score table says which zone. A program that crashes in its tenth step is
+// told as it happens and at the score table, with the robot and the file
+// the student chose.
+TEST_F(SimulationPage, ARunThatStopsAtOnceAndAProgramDroppedInARunAreTold) {
+    WriteRobot("robot/base.rob");
+    // Two start zones, one robot: nothing is in the second.
+    WritePlayground("playground/two_starts.pla", 10, false, 2);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/two_starts.pla"));
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_framesWhenScored, 0);
+    EXPECT_EQ(m_scoreNotes, QStringLiteral("The run stopped at once: no robot was inside start zone 2."));
+    EXPECT_EQ(m_notesCut, QString());
+
+    WritePlayground("playground/score_only.pla", 10, false);
+    LoadPlayground(InFolder("playground/score_only.pla"));
+    LoadProgram(Program("drive_crash_in_tenth_step"));
+    m_lastScore = nullptr;
+    m_scoreRows.clear();
+    PressStart();
+    const QString told
+        = QStringLiteral("Robot 1 (base): its program drive_crash_in_tenth_step.so was stopped: it crashed.");
+    ASSERT_TRUE(testsupport::Await([&] { return W().statusbar->currentMessage() == told; }, 20000))
+        << W().statusbar->currentMessage().toStdString();
+    PressStart();
+    ASSERT_TRUE(testsupport::Await([&] { return !m_scoreRows.empty(); }, 10000));
+    EXPECT_EQ(m_scoreNotes, told);
+    EXPECT_EQ(m_notesCut, QString());
+    ASSERT_TRUE(WaitForLoad(1));
 }
 
 TEST_F(SimulationPage, AnExampleLevelIsPassedWithAScoreOf100AndNotOf99) {
@@ -1179,10 +1229,9 @@ TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
 class ClassroomPage : public SimulationPage {
 protected:
     void SetUp() override {
-        ServerOptions options;
-        options.programDir = g_programDir->qpath();
-        options.updateMs = 3600 * 1000;
-        m_server = std::make_unique<Server>(options);
+        m_options.programDir = g_programDir->qpath();
+        m_options.updateMs = 3600 * 1000;
+        m_server = std::make_unique<Server>(m_options);
         SimulationPage::SetUp();
         CConfig::Instance().ConnectToServer(true);
         ASSERT_TRUE(QTest::qWaitFor([] { return Connected(); }, 5000));
@@ -1191,9 +1240,23 @@ protected:
     void TearDown() override {
         SimulationPage::TearDown();
         CConfig::Instance().CloseConnection();
+        CConfig::Instance().m_strClassHost = QStringLiteral("127.0.0.1");
         m_server.reset();
     }
     int RunMode() const override { return RunModeClassroom; }
+
+    // The address asked for again: the teacher's server is back by the
+    // time the student has typed it.
+    void Answer(QWidget* modal) override {
+        auto* input = qobject_cast<CInputDlg*>(modal);
+        const QLabel* prompt = input ? input->findChild<QLabel*>() : nullptr;
+        if (prompt && input != m_lastInput && prompt->text().contains(QStringLiteral("did not answer"))) {
+            m_addressPrompt = prompt->text();
+            if (!m_server)
+                m_server = std::make_unique<Server>(m_options);
+        }
+        SimulationPage::Answer(modal);
+    }
 
     static bool Connected() {
         const QTcpSocket* socket = CConfig::Instance().m_pSocket;
@@ -1211,7 +1274,9 @@ protected:
         Pick(W().action_Up3DFile);
     }
 
+    ServerOptions m_options;
     std::unique_ptr<Server> m_server;
+    QString m_addressPrompt;
 };
 
 TEST_F(ClassroomPage, TheRunsBundleReachesClassServerAndRunsTheSameRunWhenLoadedBack) {
@@ -1273,6 +1338,18 @@ TEST_F(ClassroomPage, TheRunsBundleReachesClassServerAndRunsTheSameRunWhenLoaded
     ASSERT_TRUE(m_watcher.WaitForMessages(messages + 1, 10000));
     EXPECT_EQ(m_watcher.Messages().back(),
         QStringLiteral("The teacher's server cannot be reached: the result was not submitted."));
+    // From that message the student corrects the address, in the dialog of
+    // the start, and the result goes out without a restart.
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Change the address") });
+    m_files.push_back(InFolder("Temp/temp.3d"));
+    m_inputs = { QStringLiteral("Ann4"), QStringLiteral("127.0.0.2") };
+    Pick(W().action_Up3DFile);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Stored(QStringLiteral("Ann4_*.3d")).size() == 1; }, 10000));
+    EXPECT_EQ(m_addressPrompt,
+        QStringLiteral(
+            "The teacher's server at 127.0.0.1 did not answer.\nAddress of the teacher's ClassServer:"));
+    EXPECT_EQ(m_inputShown.back(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(CConfig::Instance().m_strClassHost, QStringLiteral("127.0.0.2"));
 
     // Loaded back, the bundle's robot, program and playground run the same run.
     LoadRobot(InFolder("Temp/temp.3d"));
