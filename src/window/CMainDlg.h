@@ -6,7 +6,9 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <osg/Vec4>
@@ -222,6 +224,11 @@ public:
     bool AcceptsMatchPlayground(const QByteArray& playground);
     // The same for a playground file; an unreadable one is refused in a match.
     bool AcceptsMatchPlaygroundFile(const QString& path);
+    // Asked before a login given up closes the program: unsaved work gets
+    // the question of File > Exit; saving saves it all, each under its file
+    // or a name asked for. False (cancel, or something not saved) sends the
+    // student back to the login.
+    bool MayGiveUpLogin();
 
 public slots:
     // Frame timer and edit commands.
@@ -417,6 +424,12 @@ private:
     // most ms; an attempt still under way then is given up. Whether the
     // link is up.
     bool ConnectClassroomLink(int ms);
+    // Saves the unsaved robot and playground, whichever page is shown, each
+    // under its file or a name asked for; whether everything is saved.
+    bool SaveWorkBeforeClosing();
+    // The Save As dialog of the robot or the playground; empty when none
+    // was given.
+    QString AskSaveAsFile(bool robot);
 
     void BuilderCommand(int code, bool viewRelative);
     struct SideButtonText {
@@ -489,6 +502,8 @@ private:
     bool m_bMatchTimeOut = false;
     // The session has signed in to the contest server once.
     bool m_bLoggedIn = false;
+    // The window's login while it is open.
+    QPointer<QDialog> m_pOpenLogin;
     QString m_sMatchMapName;
     QString m_sMatchMapMd5;
     // The classroom link as the window has seen it: 0 nothing yet, 1 the

@@ -23,6 +23,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -202,13 +203,9 @@ void CMainDlg::slot_SaveAs() {
         return;
     if (robot && IsRobotFileBusy())
         return;
-    const QString folder = robot ? RobotFileFolder() : PlaygroundFileFolder();
-    QDir().mkpath(folder);
-    QString file = QFileDialog::getSaveFileName(this, m_config.GetText("CMainDlg", "slot_SaveAs", "s"),
-        folder, robot ? kRobotFilter : kPlaygroundFilter);
+    const QString file = AskSaveAsFile(robot);
     if (file.isEmpty())
         return;
-    file = WithSuffix(file, robot ? QStringLiteral("rob") : QStringLiteral("pla"));
     if (robot) {
         m_sRobFile = LocalPath(file);
         m_pRobApp->StartFileThread(m_sRobFile, false, false, m_bRobOpenAfterSave, m_bRobNewAfterSave);
@@ -219,6 +216,16 @@ void CMainDlg::slot_SaveAs() {
         f_SaveMapMessage(saved, false, file);
     }
     ShowFileStatusTip(file);
+}
+
+QString CMainDlg::AskSaveAsFile(bool robot) {
+    const QString folder = robot ? RobotFileFolder() : PlaygroundFileFolder();
+    QDir().mkpath(folder);
+    const QString file = QFileDialog::getSaveFileName(this, m_config.GetText("CMainDlg", "slot_SaveAs", "s"),
+        folder, robot ? kRobotFilter : kPlaygroundFilter);
+    if (file.isEmpty())
+        return file;
+    return WithSuffix(file, robot ? QStringLiteral("rob") : QStringLiteral("pla"));
 }
 
 void CMainDlg::slot_Open() {
@@ -412,6 +419,11 @@ void CMainDlg::slot_LoadExample() {
     const QString folder = m_config.InProgramDir(
                                m_config.m_strExampleDir.mid(1) + (file ? QString::fromUtf8(file) : QString()))
         + QLatin1Char('/');
+    // A match allows its own playground only, an example's as any other;
+    // a refused example changes nothing.
+    if (const char* playground = example->Attribute("pla");
+        ask.m_bLoadMap && playground && !AcceptsMatchPlaygroundFile(folder + QString::fromUtf8(playground)))
+        return;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
@@ -555,6 +567,60 @@ void CMainDlg::slot_Color() {
     const QColor colour = dialog.selectedColor();
     m_pRobApp->SetSelColor(
         osg::Vec4(float(colour.redF()), float(colour.greenF()), float(colour.blueF()), 1.0f));
+}
+
+bool CMainDlg::MayGiveUpLogin() {
+    if (m_bRobSaved && m_bPlaSaved)
+        return true;
+    switch (f_AskForSave()) {
+    case 1:
+        return true;
+    case 0:
+        return SaveWorkBeforeClosing();
+    default:
+        return false;
+    }
+}
+
+bool CMainDlg::SaveWorkBeforeClosing() {
+    // The pages cannot be shown to save from while the login holds the
+    // window: each file is written from here, the robot's by the builder's
+    // worker, waited for.
+    if (!m_bRobSaved) {
+        if (IsRobotFileBusy())
+            return false;
+        const QString file = m_sRobFile.empty() ? AskSaveAsFile(true) : FromLocalPath(m_sRobFile);
+        if (file.isEmpty())
+            return false;
+        m_sRobFile = LocalPath(file);
+        // The worker tells a save that succeeded by the saved flag, one that
+        // failed by a message box; either way it reports 100 percent.
+        bool saved = false;
+        QEventLoop wait;
+        connect(
+            m_pRobApp.get(), &CRobApp::signal_Ui_SaveFlag, &wait, [&saved](bool clean) { saved = clean; });
+        connect(m_pRobApp.get(), &CRobApp::signal_Ui_SetProgress, &wait, [this, &wait] {
+            if (!IsRobotFileBusy())
+                wait.quit();
+        });
+        m_pRobApp->StartFileThread(m_sRobFile, false, false, false, false);
+        if (IsRobotFileBusy())
+            wait.exec();
+        m_bRobSaved = saved;
+        if (!m_bRobSaved)
+            return false;
+    }
+    if (!m_bPlaSaved) {
+        const QString file = m_sPlaFile.empty() ? AskSaveAsFile(false) : FromLocalPath(m_sPlaFile);
+        if (file.isEmpty())
+            return false;
+        if (!SavePlayground(LocalPath(file))) {
+            f_SaveMapMessage(false, false, file);
+            return false;
+        }
+        m_sPlaFile = LocalPath(file);
+    }
+    return m_bRobSaved && m_bPlaSaved;
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {

@@ -22,6 +22,8 @@
 #include <QTabWidget>
 #include <QTranslator>
 
+#include <algorithm>
+
 namespace Ui {
 
 namespace {
@@ -242,7 +244,9 @@ void CMainDlg::f_LanguageTitle() {
         QStringList login;
         for (const QString& text : config.m_strLoginInfo)
             login << text;
-        title += QStringLiteral("-(") + login.join(QLatin1Char(',')) + QLatin1Char(')');
+        // Before a login there is no account to show, not even its brackets.
+        if (std::any_of(login.cbegin(), login.cend(), [](const QString& text) { return !text.isEmpty(); }))
+            title += QStringLiteral("-(") + login.join(QLatin1Char(',')) + QLatin1Char(')');
         // In a match the title names its map too.
         if (m_bMatchRunning && !m_sMatchMapName.isEmpty())
             title += QLatin1Char('-') + m_sMatchMapName;
