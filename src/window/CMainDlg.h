@@ -467,8 +467,9 @@ private:
     bool WriteRobotHandOver(const std::string& path);
     // The simulation runs the robot file at path from now on.
     void HandRobotOver(const std::string& path);
-    // Opens a file of ours in "XML" with the desktop's handler.
-    void OpenProgramFile(const QString& relative, const QString& fragment);
+    // Opens a file (or a folder) of ours with the desktop's handler; without
+    // a program for it, a message tells where it is.
+    void OpenProgramFile(const QString& relative, const QString& fragment, bool folder = false);
     void f_ShowPlaAppObjectPanel();
     // The selected zone's score and trigger mode from the panel.
     void f_SetTriggerScoreMode();

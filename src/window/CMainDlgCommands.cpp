@@ -474,17 +474,17 @@ void CMainDlg::slot_SoftwareHelp() {
     about.exec();
 }
 
-void CMainDlg::OpenProgramFile(const QString& relative, const QString& fragment) {
+void CMainDlg::OpenProgramFile(const QString& relative, const QString& fragment, bool folder) {
     const QString path = m_config.InProgramDir(relative);
     QUrl url = QUrl::fromLocalFile(path);
     if (!fragment.isEmpty())
         url.setFragment(fragment);
-    // A desktop without a program for web pages: the student learns where
-    // the page is, to open it by hand.
-    const auto tellWhere = [this, path, url] {
+    // A desktop without a program for web pages (or folders): the student
+    // learns where the page is, to open it by hand.
+    const auto tellWhere = [this, path, url, folder] {
         qCWarning(lcWindow, "The desktop could not open %s", qPrintable(url.toString()));
-        m_config.f_TipsDlg(m_config.GetText("CMainDlg", "OpenProgramFile", "s") + QLatin1Char('\n')
-            + QDir::toNativeSeparators(path));
+        m_config.f_TipsDlg(m_config.GetText("CMainDlg", "OpenProgramFile", folder ? "sFolder" : "s")
+            + QLatin1Char('\n') + QDir::toNativeSeparators(path));
     };
     // Qt hands a page to the desktop's opener and reports success once the
     // opener has started, even when the opener then finds no program for
@@ -548,10 +548,10 @@ void CMainDlg::slot_RunRCJ() {
 void CMainDlg::slot_ExampleFile() {
     if (m_config.m_strExampleDir.isEmpty())
         return;
-    const QString folder = m_config.InProgramDir(m_config.m_strExampleDir.mid(1));
-    QDir().mkpath(folder);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        qCWarning(lcWindow, "The desktop could not open the folder %s", qPrintable(folder));
+    const QString relative = m_config.m_strExampleDir.mid(1);
+    QDir().mkpath(m_config.InProgramDir(relative));
+    // Without a program for folders the student is told where they are.
+    OpenProgramFile(relative, QString(), true);
 }
 
 // ---- colour and closing ------------------------------------------------------------------

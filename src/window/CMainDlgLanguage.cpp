@@ -151,6 +151,8 @@ void CMainDlg::ApplyQtTranslations() {
 }
 
 void CMainDlg::f_LanguageMenu() {
+    // The studio's own program is offered only where the studio has one.
+    action_RunRCJ->setEnabled(!m_config.m_strFastCar.isEmpty());
     const TiXmlElement* group = m_config.FindTextNode(kClass, "f_LanguageMenu");
     if (!group)
         return;
