@@ -182,9 +182,9 @@ void CMainDlg::slot_GetMsg(QByteArray* body) {
             tabWidget->setTabEnabled(tabWidget->indexOf(tab2), false);
             action_Multiplayer_Game->setVisible(true);
             menu_Virtual->menuAction()->setVisible(false);
-            // What a match hides (the examples) goes from now on, not from
-            // the first run on.
-            ApplyRunVisibility();
+            // The examples go from now on, not from the first run on (the
+            // rest of the run's visibility belongs to the simulation page).
+            menu_2->menuAction()->setVisible(false);
             m_bPageSwitch = CurrentPage() != SimulationPage;
             f_EmuAppRefresh();
             m_bPageSwitch = false;
@@ -272,7 +272,7 @@ void CMainDlg::slot_NetMatch() {
     // The simulation menu belongs to the simulation page; the other pages
     // hide it as they are entered.
     menu_Virtual->menuAction()->setVisible(CurrentPage() == SimulationPage);
-    ApplyRunVisibility();
+    menu_2->menuAction()->setVisible(!m_bEmuRunning);
     m_pMatchTimer->stop();
     f_Ui_StatusBar_ShowMatchTime(0, 0);
     if (m_bMatchTimeOut) {

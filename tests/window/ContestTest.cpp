@@ -388,6 +388,11 @@ TEST_F(ContestTest, TheClockEndsTheMatchWhenNoWholeMinuteIsLeft) {
 
 TEST_F(ContestTest, ARefusedMatchSaysWhyAndGivesTheWindowBack) {
     ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
+    // Granted on the robot page: the examples go, the simulation page's
+    // commands stay with their page.
+    ASSERT_EQ(m_window->tabWidget->currentIndex(), 0);
+    EXPECT_FALSE(m_window->menu_2->menuAction()->isVisible());
+    EXPECT_FALSE(m_window->action_LoadGround->isVisible());
     m_window->action_NetMatch->trigger();
     ContestTestServer::Match refused = MatchEnding(600);
     refused.status = 5;
