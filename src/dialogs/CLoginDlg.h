@@ -45,7 +45,7 @@ public:
     // also shows the connection-failed box. The inputs come back.
     void ShowConnectState(int kind);
     // OK and the inputs follow `on` (the inputs stay off with the relogin
-    // flag); cancel is off.
+    // flag); Cancel stays on.
     void SetInputsEnabled(bool on);
 
     // Asked before the login is given up; false keeps the dialog open.
