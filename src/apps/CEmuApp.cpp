@@ -259,6 +259,14 @@ bool CEmuApp::LoadMapFile(const std::string& fileName) {
     return true;
 }
 
+bool CEmuApp::UnloadMap() {
+    if (IsLoading() || !m_pPlayground)
+        return false;
+    m_pPlayground->Unload();
+    m_sMapFile.clear();
+    return true;
+}
+
 void CEmuApp::ResetAndLoad() {
     if (IsLoading())
         return;

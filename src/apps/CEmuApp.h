@@ -83,6 +83,9 @@ public:
     // loading. A file the playground refuses, or no file name, leaves it as
     // it was.
     bool LoadMapFile(const std::string& fileName);
+    // Lets the playground go: no objects, no zones, no rules, the default
+    // ground. False while loading, when it stays.
+    bool UnloadMap();
     // Drops the robots and starts the loader on the load block's robot
     // files, each at the start zone of its index (in zone order).
     void ResetAndLoad();

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kLinkOwnerLogin = 2;
@@ -22,6 +24,9 @@ constexpr int kPasswordLength = 16;
 // Long enough for the "connecting" text to be drawn before the network
 // check, which blocks.
 constexpr int kConnectDelayMs = 100;
+// The dialog is never smaller; it grows where its texts need more.
+constexpr int kLeastWidth = 260;
+constexpr int kLeastHeight = 170;
 
 QSpacerItem* Spacer() {
     return new QSpacerItem(20, 10, QSizePolicy::Maximum, QSizePolicy::Expanding);
@@ -42,7 +47,8 @@ CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
     , m_bRelogin(relogin) {
     config.m_nLinkOwner = kLinkOwnerLogin;
     config.m_nRunMode = RunModeNet;
-    setFixedSize(260, 170);
+    setMinimumSize(kLeastWidth, kLeastHeight);
+    resize(kLeastWidth, kLeastHeight);
 
     QLabel* userCaption = Caption(this);
     QLabel* passwordCaption = Caption(this);
@@ -55,10 +61,12 @@ CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
     m_pRegisterLabel = new QLabel(this);
     m_pRegisterLabel->setOpenExternalLinks(true);
     m_pStatusLabel = new QLabel(this);
+    m_pStatusLabel->setWordWrap(true);
+    m_pGiveUpLabel = new QLabel(this);
+    m_pGiveUpLabel->setWordWrap(true);
     m_pButtonOK = new QPushButton(QStringLiteral("OK"), this);
     m_pButtonOK->setDefault(true);
     m_pButtonNo = new QPushButton(QStringLiteral("No"), this);
-    m_pButtonNo->setEnabled(false);
 
     auto* userRow = new QHBoxLayout;
     userRow->addWidget(userCaption);
@@ -81,6 +89,7 @@ CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
     layout->addLayout(passwordRow);
     layout->addLayout(saveRow);
     layout->addLayout(buttonRow);
+    layout->addWidget(m_pGiveUpLabel);
     layout->addWidget(m_pStatusLabel);
 
     connect(m_pButtonOK, &QPushButton::clicked, this, &CLoginDlg::login);
@@ -109,13 +118,14 @@ CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
         = QStringLiteral("http://") + config.m_strNetHost.trimmed() + QStringLiteral("/rank");
     m_pRegisterLabel->setText(
         QStringLiteral("<a href=\"%1\">%2</a>").arg(rankPage.toHtmlEscaped(), registerText.toHtmlEscaped()));
+    m_pGiveUpLabel->setText(config.GetText("CLoginDlg", "CLoginDlg", "sGiveUp"));
 
     if (config.m_bHaveToOutline || relogin) {
         if (config.m_bHaveToOutline) {
             f_HaveToOutline();
             config.m_bHaveToOutline = false;
         } else {
-            m_pStatusLabel->setText(config.f_ConnectTips(4));
+            SetStatusText(config.f_ConnectTips(4));
         }
         m_pUserEdit->setEnabled(false);
         m_pPasswordEdit->setEnabled(false);
@@ -125,17 +135,41 @@ CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
     m_pConnectTimer = new QTimer(this);
     m_pConnectTimer->setSingleShot(true);
     connect(m_pConnectTimer, &QTimer::timeout, this, &CLoginDlg::slot_Timer);
+    FitHeight();
+}
+
+void CLoginDlg::SetStatusText(const QString& text) {
+    m_pStatusLabel->setText(text);
+    FitHeight();
+}
+
+void CLoginDlg::FitHeight() {
+    QLayout* box = layout();
+    box->activate();
+    // Measured at the least width, the narrowest the dialog can be made.
+    const int needed
+        = box->hasHeightForWidth() ? box->totalHeightForWidth(kLeastWidth) : box->totalMinimumSize().height();
+    setMinimumSize(kLeastWidth, std::max(kLeastHeight, needed));
+    if (height() < minimumHeight())
+        resize(width(), minimumHeight());
+}
+
+void CLoginDlg::reject() {
+    // The caller's question (unsaved work) may send the student back here.
+    if (m_giveUpCheck && !m_giveUpCheck())
+        return;
+    QDialog::reject();
 }
 
 void CLoginDlg::f_HaveToOutline() {
-    m_pStatusLabel->setText(m_config.GetText("CLoginDlg", "f_HaveToOutline", "s"));
+    SetStatusText(m_config.GetText("CLoginDlg", "f_HaveToOutline", "s"));
 }
 
 void CLoginDlg::ShowConnectState(int kind) {
     if (kind == 4) {
-        m_pStatusLabel->setText(m_config.f_ConnectTips(4));
+        SetStatusText(m_config.f_ConnectTips(4));
     } else {
-        m_pStatusLabel->setText(m_config.f_ConnectTips(0));
+        SetStatusText(m_config.f_ConnectTips(0));
         if (kind == 3)
             m_config.f_ConnectTips(3);
     }
@@ -143,8 +177,8 @@ void CLoginDlg::ShowConnectState(int kind) {
 }
 
 void CLoginDlg::SetInputsEnabled(bool on) {
+    // Cancel stays: it stops an attempt, or gives the login up.
     m_pButtonOK->setEnabled(on);
-    m_pButtonNo->setEnabled(false);
     const bool inputs = on && !m_bRelogin;
     m_pUserEdit->setEnabled(inputs);
     m_pPasswordEdit->setEnabled(inputs);
@@ -153,8 +187,7 @@ void CLoginDlg::SetInputsEnabled(bool on) {
 
 void CLoginDlg::login() {
     SetInputsEnabled(false);
-    m_pButtonNo->setEnabled(true);
-    m_pStatusLabel->setText(m_config.GetText("CLoginDlg", "login", "sConnecting"));
+    SetStatusText(m_config.GetText("CLoginDlg", "login", "sConnecting"));
     m_pConnectTimer->start(kConnectDelayMs);
 }
 
@@ -167,7 +200,7 @@ void CLoginDlg::slot_Timer() {
         config.ShowTips("CLoginDlg", "login", "user");
         SetInputsEnabled(true);
         m_pUserEdit->setFocus();
-        m_pStatusLabel->clear();
+        SetStatusText(QString());
         return;
     }
     config.m_strPassword = m_pPasswordEdit->text();
@@ -175,23 +208,29 @@ void CLoginDlg::slot_Timer() {
         config.ShowTips("CLoginDlg", "login", "password");
         SetInputsEnabled(true);
         m_pPasswordEdit->setFocus();
-        m_pStatusLabel->clear();
+        SetStatusText(QString());
         return;
     }
     if (!config.IsInternetReachable()) {
-        m_pStatusLabel->setText(config.GetText("CLoginDlg", "login", "sCable"));
+        SetStatusText(config.GetText("CLoginDlg", "login", "sCable"));
         SetInputsEnabled(true);
         return;
     }
     config.m_nRememberLogin = m_pSaveBox->isChecked() ? 1 : 0;
     config.SaveSettings();
     m_bConnecting = true;
+    m_bLinkUp = false;
+    m_bRequestSent = false;
     config.ConnectToServer(false);
 }
 
 void CLoginDlg::slot_SengMsg() {
-    if (m_config.m_nLinkOwner != kLinkOwnerLogin)
+    // Only this dialog's own attempt, and once: another login left open
+    // beneath this one hears the same socket.
+    if (m_config.m_nLinkOwner != kLinkOwnerLogin || !m_bConnecting || m_bRequestSent)
         return;
+    m_bLinkUp = true;
+    m_bRequestSent = true;
     m_config.SendMsg(BuildLoginRequest(m_pUserEdit->text(), m_pPasswordEdit->text()), false);
 }
 
@@ -218,6 +257,7 @@ void CLoginDlg::slot_GetMsg(QByteArray* body) {
     }
     switch (reply->status) {
     case 0:
+        m_bConnecting = false;
         config.StartHeartbeat();
         accept();
         return;
@@ -248,18 +288,35 @@ void CLoginDlg::FailedLogin(int connectState) {
 }
 
 void CLoginDlg::f_Disconnect() {
-    if (m_config.m_nLinkOwner == kLinkOwnerLogin && m_bConnecting)
+    if (m_config.m_nLinkOwner != kLinkOwnerLogin || !m_bConnecting)
+        return;
+    m_bConnecting = false;
+    if (m_bLinkUp) {
         ShowConnectState(4);
+        return;
+    }
+    // The network was there (it was looked at first); the server never
+    // took the connection.
+    SetStatusText(m_config.GetText("CLoginDlg", "login", "sNoServer"));
+    SetInputsEnabled(true);
 }
 
 void CLoginDlg::slot_ButtonNo() {
-    m_pConnectTimer->stop();
+    // No attempt under way: Cancel gives the login up.
+    if (!m_pConnectTimer->isActive() && !m_bConnecting) {
+        reject();
+        return;
+    }
     // Cancelled while still waiting to start: there is no link to close,
     // and nothing else would give OK back.
-    if (!m_bConnecting) {
-        m_pStatusLabel->clear();
+    if (m_pConnectTimer->isActive()) {
+        m_pConnectTimer->stop();
+        SetStatusText(QString());
         SetInputsEnabled(true);
         return;
     }
+    // The link's close ends the attempt through f_Disconnect; the socket
+    // came up or not, what is shown is the link closed.
+    m_bLinkUp = true;
     m_config.CloseConnection();
 }

@@ -110,9 +110,23 @@ void CScoreDlg::OfferUpload(QVBoxLayout& layout, const std::vector<int>& scoreDi
     // The login that a dropped link asks for runs after the link's own
     // signal has returned.
     connect(&config, &CConfig::signal_Disconnect, this, &CScoreDlg::slot_Disconnect, Qt::QueuedConnection);
-    if (config.DecodeScore(scoreDigits) <= 0 || config.DecodeTicks(stepDigits) == 0 || playgroundPath.empty()
-        || !match || config.m_bKeyDrive)
+    // A run that cannot be submitted says why, so that the student knows
+    // what the next run needs.
+    const char* refusal = nullptr;
+    if (!match)
+        refusal = "sNoMatch";
+    else if (config.m_bKeyDrive)
+        refusal = "sKeyDrive";
+    else if (playgroundPath.empty())
+        refusal = "sNoPlayground";
+    else if (config.DecodeScore(scoreDigits) <= 0 || config.DecodeTicks(stepDigits) == 0)
+        refusal = "sNoScore";
+    if (refusal) {
+        m_pStatusLabel = new QLabel(config.GetText("CScoreDlg", "f_NoUpload", refusal), this);
+        m_pStatusLabel->setWordWrap(true);
+        layout->addWidget(m_pStatusLabel);
         return;
+    }
     if (config.m_nUploadsLeft != 0) {
         m_sPlaygroundPath = QString::fromLocal8Bit(playgroundPath.c_str());
         m_bRetry = true;
@@ -129,8 +143,8 @@ void CScoreDlg::OfferUpload(QVBoxLayout& layout, const std::vector<int>& scoreDi
         connect(m_pUploadButton, &QPushButton::clicked, this, &CScoreDlg::slot_Upload);
         connect(&config, &CConfig::signal_GetMsg, this, &CScoreDlg::slot_GetMsg);
         const QString robot = QFileInfo(QString::fromLocal8Bit(robotPath.c_str())).baseName();
-        m_pUploadButton->setText(
-            m_sUpload + QStringLiteral("\" ") + robot + QStringLiteral(" \"") + m_sUpload2);
+        // The quotes hold the name itself, no blanks inside them.
+        m_pUploadButton->setText(m_sUpload + QLatin1Char('"') + robot + QLatin1Char('"') + m_sUpload2);
     } else {
         m_pStatusLabel = new QLabel(this);
         layout.addWidget(m_pStatusLabel);
@@ -230,6 +244,7 @@ void CScoreDlg::slot_Disconnect() {
 
 bool CScoreDlg::ShowLoginDlg() {
     CLoginDlg login(m_config, true);
+    login.SetGiveUpCheck(m_giveUpCheck);
     const bool accepted = login.exec() == QDialog::Accepted;
     m_config.m_nLinkOwner = kLinkOwnerScore;
     if (!accepted)

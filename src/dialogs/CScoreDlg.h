@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,8 @@ class QVBoxLayout;
 // The caller makes the dialog the link's reader (link owner 1) before
 // building it and sets the owner back afterwards. When the link drops the
 // dialog asks for the login again and sends once more; a refused login
-// emits signal_CloseProgram.
+// emits signal_CloseProgram. In the online mode, a run whose score cannot
+// be submitted says why.
 class CScoreDlg : public QDialog {
     Q_OBJECT
 
@@ -53,9 +55,12 @@ public:
     QString f_DoneTips() const;
     // Runs the login again; the dialog reads the link again afterwards.
     bool ShowLoginDlg();
+    // Handed to that login: asked before it is given up.
+    void SetGiveUpCheck(std::function<bool()> check) { m_giveUpCheck = std::move(check); }
 
     // Null unless an upload is offered.
     QPushButton* UploadButton() const { return m_pUploadButton; }
+    // Null outside the online mode.
     QLabel* StatusLabel() const { return m_pStatusLabel; }
 
     // The server's verdict on a submitted score, as the program shows it,
@@ -93,4 +98,5 @@ private:
     bool m_bRetry = false;
     bool m_bUploadPending = false;
     QString m_sPlaygroundPath;
+    std::function<bool()> m_giveUpCheck;
 };

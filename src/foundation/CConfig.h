@@ -137,12 +137,16 @@ public:
     void StartHeartbeat();
     // Whether a received body is the classroom server's keep-alive.
     bool IsKeepAliveMsg(const QByteArray& body) const;
-    // Whether the contest server (m_strNetHost, port m_nProbePort), or
-    // failing that a fixed public web site (port 80), accepts a TCP
-    // connection within a short time.
+    // Whether the network reaches the contest host (m_strNetHost, port
+    // m_nProbePort: a connection taken, or refused by the host, which is
+    // there all the same) or, failing that, a fixed public web site (port
+    // 80) takes a TCP connection, each within a short time.
     bool IsInternetReachable() const;
-    // Whether host:port accepts a TCP connection within timeoutMs (name
-    // look-up included).
+    // What host:port answers a TCP connection within timeoutMs (name
+    // look-up included): taken, refused, or nothing at all.
+    enum class ProbeAnswer { Accepted, Refused, None };
+    static ProbeAnswer ProbeTcp(const QString& host, quint16 port, int timeoutMs);
+    // Whether host:port accepts a TCP connection within timeoutMs.
     static bool ProbeTcpHost(const QString& host, quint16 port, int timeoutMs);
 
 signals:

@@ -134,32 +134,45 @@ bool CConfig::IsKeepAliveMsg(const QByteArray& body) const {
 }
 
 bool CConfig::IsInternetReachable() const {
-    if (!m_strNetHost.trimmed().isEmpty()
-        && ProbeTcpHost(m_strNetHost.trimmed(), m_nProbePort, kProbeTimeoutMs))
+    // A contest host that refuses the probe's port is reached all the same:
+    // the network works, and whether its contest server answers is for the
+    // connection itself to tell.
+    const QString host = m_strNetHost.trimmed();
+    if (!host.isEmpty() && ProbeTcp(host, m_nProbePort, kProbeTimeoutMs) != ProbeAnswer::None)
         return true;
     return ProbeTcpHost(QString::fromLatin1(kPublicSite), 80, kProbeTimeoutMs);
 }
 
 bool CConfig::ProbeTcpHost(const QString& host, quint16 port, int timeoutMs) {
+    return ProbeTcp(host, port, timeoutMs) == ProbeAnswer::Accepted;
+}
+
+CConfig::ProbeAnswer CConfig::ProbeTcp(const QString& host, quint16 port, int timeoutMs) {
     if (host.isEmpty())
-        return false;
+        return ProbeAnswer::None;
     // The socket's own waitForConnected looks names up without a time limit;
     // a local loop with a timer bounds the whole attempt, look-up included.
     QTcpSocket socket;
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
-    bool connected = false;
+    ProbeAnswer answer = ProbeAnswer::None;
     QObject::connect(&socket, &QTcpSocket::connected, &loop, [&] {
-        connected = true;
+        answer = ProbeAnswer::Accepted;
         loop.quit();
     });
-    QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, [&](QAbstractSocket::SocketError error) {
+        if (error == QAbstractSocket::ConnectionRefusedError)
+            answer = ProbeAnswer::Refused;
+        loop.quit();
+    });
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     socket.connectToHost(host, port);
     timer.start(timeoutMs);
     if (socket.state() != QAbstractSocket::UnconnectedState)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    else if (socket.error() == QAbstractSocket::ConnectionRefusedError)
+        answer = ProbeAnswer::Refused;
     socket.abort();
-    return connected;
+    return answer;
 }

@@ -363,6 +363,16 @@ void CPlayground::Clear() {
     m_vGeo.clear();
 }
 
+void CPlayground::Unload() {
+    Clear();
+    m_sFileName.clear();
+    m_sLoadError.clear();
+    if (std::vector<int>* rules = m_pGameState->GetRules())
+        rules->clear();
+    m_pGameState->m_bStop = false;
+    ShowDefaultGround();
+}
+
 void CPlayground::Step() {
     if (m_pGameState->m_bStop)
         return;

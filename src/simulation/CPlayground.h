@@ -53,6 +53,10 @@ public:
     // objects carried by robots are taken from them. The ground, the file
     // name, the ground picture and the rules stay.
     void Clear();
+    // Lets the loaded playground go: cleared, and its file name and scoring
+    // rules forgotten, the default ground shows, as when no playground has
+    // been loaded.
+    void Unload();
 
     // One running frame: the zones in list order until one stops the run,
     // then the objects' rules, then the moving objects follow their solids.

@@ -6,7 +6,9 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -230,6 +232,11 @@ public:
     bool AcceptsMatchPlayground(const QByteArray& playground);
     // The same for a playground file; an unreadable one is refused in a match.
     bool AcceptsMatchPlaygroundFile(const QString& path);
+    // Asked before a login given up closes the program: unsaved work gets
+    // the question of File > Exit; saving saves it all, each under its file
+    // or a name asked for. False (cancel, or something not saved) sends the
+    // student back to the login.
+    bool MayGiveUpLogin();
 
 public slots:
     // Frame timer and edit commands.
@@ -442,6 +449,9 @@ private:
     // most ms; an attempt still under way then is given up. Whether the
     // link is up.
     bool ConnectClassroomLink(int ms);
+    // Saves the unsaved robot and playground, whichever page is shown, each
+    // under its file or a name asked for; whether everything is saved.
+    bool SaveWorkBeforeClosing();
 
     void BuilderCommand(int code, bool viewRelative);
     struct SideButtonText {
@@ -488,8 +498,9 @@ private:
     bool WriteRobotHandOver(const std::string& path);
     // The simulation runs the robot file at path from now on.
     void HandRobotOver(const std::string& path);
-    // Opens a file of ours in "XML" with the desktop's handler.
-    void OpenProgramFile(const QString& relative, const QString& fragment);
+    // Opens a file (or a folder) of ours with the desktop's handler; without
+    // a program for it, a message tells where it is.
+    void OpenProgramFile(const QString& relative, const QString& fragment, bool folder = false);
     void f_ShowPlaAppObjectPanel();
     // The selected zone's score and trigger mode from the panel.
     void f_SetTriggerScoreMode();
@@ -523,6 +534,8 @@ private:
     bool m_bMatchTimeOut = false;
     // The session has signed in to the contest server once.
     bool m_bLoggedIn = false;
+    // The window's login while it is open.
+    QPointer<QDialog> m_pOpenLogin;
     QString m_sMatchMapName;
     QString m_sMatchMapMd5;
     // The classroom link as the window has seen it: 0 nothing yet, 1 the

@@ -23,6 +23,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -497,6 +498,11 @@ void CMainDlg::LoadExample(const QString& name, int level, bool loadRobot, bool 
     const QString folder = m_config.InProgramDir(
                                m_config.m_strExampleDir.mid(1) + (file ? QString::fromUtf8(file) : QString()))
         + QLatin1Char('/');
+    // A match allows its own playground only, an example's as any other;
+    // a refused example changes nothing.
+    if (const char* playground = example->Attribute("pla");
+        ask.m_bLoadMap && playground && !AcceptsMatchPlaygroundFile(folder + QString::fromUtf8(playground)))
+        return;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
@@ -545,17 +551,17 @@ void CMainDlg::slot_SoftwareHelp() {
     about.exec();
 }
 
-void CMainDlg::OpenProgramFile(const QString& relative, const QString& fragment) {
+void CMainDlg::OpenProgramFile(const QString& relative, const QString& fragment, bool folder) {
     const QString path = m_config.InProgramDir(relative);
     QUrl url = QUrl::fromLocalFile(path);
     if (!fragment.isEmpty())
         url.setFragment(fragment);
-    // A desktop without a program for web pages: the student learns where
-    // the page is, to open it by hand.
-    const auto tellWhere = [this, path, url] {
+    // A desktop without a program for web pages (or folders): the student
+    // learns where the page is, to open it by hand.
+    const auto tellWhere = [this, path, url, folder] {
         qCWarning(lcWindow, "The desktop could not open %s", qPrintable(url.toString()));
-        m_config.f_TipsDlg(m_config.GetText("CMainDlg", "OpenProgramFile", "s") + QLatin1Char('\n')
-            + QDir::toNativeSeparators(path));
+        m_config.f_TipsDlg(m_config.GetText("CMainDlg", "OpenProgramFile", folder ? "sFolder" : "s")
+            + QLatin1Char('\n') + QDir::toNativeSeparators(path));
     };
     // Qt hands a page to the desktop's opener and reports success once the
     // opener has started, even when the opener then finds no program for
@@ -619,10 +625,10 @@ void CMainDlg::slot_RunRCJ() {
 void CMainDlg::slot_ExampleFile() {
     if (m_config.m_strExampleDir.isEmpty())
         return;
-    const QString folder = m_config.InProgramDir(m_config.m_strExampleDir.mid(1));
-    QDir().mkpath(folder);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        qCWarning(lcWindow, "The desktop could not open the folder %s", qPrintable(folder));
+    const QString relative = m_config.m_strExampleDir.mid(1);
+    QDir().mkpath(m_config.InProgramDir(relative));
+    // Without a program for folders the student is told where they are.
+    OpenProgramFile(relative, QString(), true);
 }
 
 // ---- colour and closing ------------------------------------------------------------------
@@ -638,6 +644,60 @@ void CMainDlg::slot_Color() {
     const QColor colour = dialog.selectedColor();
     m_pRobApp->SetSelColor(
         osg::Vec4(float(colour.redF()), float(colour.greenF()), float(colour.blueF()), 1.0f));
+}
+
+bool CMainDlg::MayGiveUpLogin() {
+    if (m_bRobSaved && m_bPlaSaved)
+        return true;
+    switch (f_AskForSave()) {
+    case 1:
+        return true;
+    case 0:
+        return SaveWorkBeforeClosing();
+    default:
+        return false;
+    }
+}
+
+bool CMainDlg::SaveWorkBeforeClosing() {
+    // The pages cannot be shown to save from while the login holds the
+    // window: each file is written from here, the robot's by the builder's
+    // worker, waited for.
+    if (!m_bRobSaved) {
+        if (IsRobotFileBusy())
+            return false;
+        const QString file = m_sRobFile.empty() ? AskSaveFileName(true) : FromLocalPath(m_sRobFile);
+        if (file.isEmpty())
+            return false;
+        m_sRobFile = LocalPath(file);
+        // The worker tells a save that succeeded by the saved flag, one that
+        // failed by a message box; either way it reports 100 percent.
+        bool saved = false;
+        QEventLoop wait;
+        connect(
+            m_pRobApp.get(), &CRobApp::signal_Ui_SaveFlag, &wait, [&saved](bool clean) { saved = clean; });
+        connect(m_pRobApp.get(), &CRobApp::signal_Ui_SetProgress, &wait, [this, &wait] {
+            if (!IsRobotFileBusy())
+                wait.quit();
+        });
+        m_pRobApp->StartFileThread(m_sRobFile, false, false, false, false);
+        if (IsRobotFileBusy())
+            wait.exec();
+        m_bRobSaved = saved;
+        if (!m_bRobSaved)
+            return false;
+    }
+    if (!m_bPlaSaved) {
+        const QString file = m_sPlaFile.empty() ? AskSaveFileName(false) : FromLocalPath(m_sPlaFile);
+        if (file.isEmpty())
+            return false;
+        if (!SavePlayground(LocalPath(file))) {
+            f_SaveMapMessage(false, false, file);
+            return false;
+        }
+        m_sPlaFile = LocalPath(file);
+    }
+    return m_bRobSaved && m_bPlaSaved;
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {

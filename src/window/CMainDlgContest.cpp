@@ -186,8 +186,12 @@ void CMainDlg::slot_GetMsg(QByteArray* body) {
             f_MatchOutTips();
         } else {
             // The match's playground has to be loaded afresh: whatever was
-            // loaded before is no playground a match run may use.
+            // loaded before is no playground a match run may use, neither
+            // its file nor what the scene still shows of it.
             m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile.clear();
+            m_pEmuApp->UnloadMap();
+            m_sShownPlayground.clear();
+            m_nExampleLevel = 0;
             m_bMatchRunning = true;
             f_LanguageTitle();
             action_NetMatch->setText(m_sMatch2);
@@ -197,6 +201,9 @@ void CMainDlg::slot_GetMsg(QByteArray* body) {
             tabWidget->setTabEnabled(tabWidget->indexOf(tab2), false);
             action_Multiplayer_Game->setVisible(true);
             menu_Virtual->menuAction()->setVisible(false);
+            // The examples go from now on, not from the first run on (the
+            // rest of the run's visibility belongs to the simulation page).
+            menu_2->menuAction()->setVisible(false);
             m_bPageSwitch = CurrentPage() != SimulationPage;
             f_EmuAppRefresh();
             m_bPageSwitch = false;
@@ -213,7 +220,8 @@ void CMainDlg::slot_Disconnect() {
         return;
     }
     f_ResetEmuAppMouseMode();
-    if (config.m_nLinkOwner != kLinkOwnerWindow)
+    // One login at a time: the one that is open deals with the link.
+    if (config.m_nLinkOwner != kLinkOwnerWindow || m_pOpenLogin)
         return;
     if (!f_ShowLoginDlg())
         return;
@@ -229,7 +237,12 @@ bool CMainDlg::f_ShowLoginDlg() {
     CConfig& config = m_config;
     const bool relogin = m_bLoggedIn;
     CLoginDlg login(config, relogin);
+    login.SetGiveUpCheck([this] { return MayGiveUpLogin(); });
+    // While it is open the login keeps the link; a run that ends meanwhile
+    // waits for it (slot_EmuAppStop).
+    m_pOpenLogin = &login;
     const bool accepted = login.exec() == QDialog::Accepted;
+    m_pOpenLogin = nullptr;
     config.m_nLinkOwner = kLinkOwnerWindow;
     if (accepted) {
         m_bLoggedIn = true;
@@ -237,7 +250,8 @@ bool CMainDlg::f_ShowLoginDlg() {
         f_LanguageTitle();
     } else {
         // The online mode is nothing without its account: a login given up,
-        // the first as any later one, ends the program without questions.
+        // the first as any later one, ends the program. Unsaved work was
+        // asked about before the login let itself be given up.
         m_bForceClose = true;
         close();
     }
@@ -277,6 +291,7 @@ void CMainDlg::slot_NetMatch() {
     // The simulation menu belongs to the simulation page; the other pages
     // hide it as they are entered.
     menu_Virtual->menuAction()->setVisible(CurrentPage() == SimulationPage);
+    menu_2->menuAction()->setVisible(!m_bEmuRunning);
     m_pMatchTimer->stop();
     f_Ui_StatusBar_ShowMatchTime(0, 0);
     if (m_bMatchTimeOut) {

@@ -15,6 +15,7 @@
 #include "window/Pictures.h"
 
 #include <QAction>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -120,6 +121,16 @@ void CMainDlg::slot_EmuAppStop() {
     // Leaving the page ends a run without a score.
     if (CurrentPage() != SimulationPage || robots == 0)
         return;
+    // A login that came back while the run went on keeps the link and stays
+    // in front: the score waits for it, and is not shown once the login has
+    // been given up (the program then closes).
+    if (m_pOpenLogin) {
+        QEventLoop wait;
+        connect(m_pOpenLogin, &QDialog::finished, &wait, &QEventLoop::quit);
+        wait.exec();
+        if (!m_pOpenLogin || m_pOpenLogin->result() != QDialog::Accepted)
+            return;
+    }
     config.m_nLinkOwner = kLinkOwnerScore;
     const auto restoreOwner = qScopeGuard([&config] { config.m_nLinkOwner = kLinkOwnerWindow; });
 
@@ -130,6 +141,7 @@ void CMainDlg::slot_EmuAppStop() {
         first->GetFileName(), m_bMatchRunning);
     if (config.m_nRunMode == RunModeNet)
         connect(&score, &CScoreDlg::signal_CloseProgram, this, &QWidget::close);
+    score.SetGiveUpCheck([this] { return MayGiveUpLogin(); });
 
     QTableWidget* table = score.GetTable();
     table->setRowCount(robots);

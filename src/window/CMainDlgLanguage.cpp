@@ -24,6 +24,8 @@
 #include <QTabWidget>
 #include <QTranslator>
 
+#include <algorithm>
+
 namespace Ui {
 
 namespace {
@@ -153,6 +155,8 @@ void CMainDlg::ApplyQtTranslations() {
 }
 
 void CMainDlg::f_LanguageMenu() {
+    // The studio's own program is offered only where the studio has one.
+    action_RunRCJ->setEnabled(!m_config.m_strFastCar.isEmpty());
     const TiXmlElement* group = m_config.FindTextNode(kClass, "f_LanguageMenu");
     if (!group)
         return;
@@ -246,7 +250,9 @@ void CMainDlg::f_LanguageTitle() {
         QStringList login;
         for (const QString& text : config.m_strLoginInfo)
             login << text;
-        title += QStringLiteral("-(") + login.join(QLatin1Char(',')) + QLatin1Char(')');
+        // Before a login there is no account to show, not even its brackets.
+        if (std::any_of(login.cbegin(), login.cend(), [](const QString& text) { return !text.isEmpty(); }))
+            title += QStringLiteral("-(") + login.join(QLatin1Char(',')) + QLatin1Char(')');
         // In a match the title names its map too.
         if (m_bMatchRunning && !m_sMatchMapName.isEmpty())
             title += QLatin1Char('-') + m_sMatchMapName;

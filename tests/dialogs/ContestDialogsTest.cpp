@@ -9,6 +9,7 @@
 #include "support/ContestTestServer.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
+#include "support/VisibleText.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -132,8 +133,9 @@ TEST_F(ContestDialogsTest, LoginTakesTheLinkAndTheStoredAccount) {
     EXPECT_EQ(login.PasswordEdit()->echoMode(), QLineEdit::Password);
     EXPECT_TRUE(login.SaveBox()->isChecked());
     EXPECT_TRUE(login.UserEdit()->isEnabled());
-    EXPECT_FALSE(login.ButtonNo()->isEnabled());
-    EXPECT_EQ(login.size(), QSize(260, 170));
+    EXPECT_TRUE(login.ButtonNo()->isEnabled()) << "giving up needs no attempt first";
+    EXPECT_EQ(login.minimumWidth(), 260);
+    EXPECT_GE(login.minimumHeight(), 170);
     EXPECT_EQ(login.RegisterLabel()->text(), QStringLiteral("<a href=\"http://127.0.0.1/rank\">Ranking</a>"));
 
     // A relogin shows the account it reuses, which cannot be changed; the
@@ -407,4 +409,80 @@ TEST_F(ContestDialogsTest, ALostLinkDuringTheUploadLogsInAgainAndSends) {
     });
     EXPECT_TRUE(QTest::qWaitFor([&] { return closing; }, 5000));
     c.m_nLinkOwner = 0;
+}
+
+TEST_F(ContestDialogsTest, TheLoginGrowsToShowItsLongestStatusWholeInEitherLanguage) {
+    CConfig& c = config();
+    for (int language : { 0, 1 }) {
+        SCOPED_TRACE(language);
+        c.SetLanguage(language, false);
+        CLoginDlg login(c, false);
+        login.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&login));
+        // Every state and error the status line shows; the widest of them.
+        const QString texts[] = { c.GetText("CLoginDlg", "login", "sConnecting"),
+            c.GetText("CLoginDlg", "login", "sCable"), c.GetText("CLoginDlg", "login", "sNoServer"),
+            c.GetText("CLoginDlg", "f_HaveToOutline", "s"), c.f_ConnectTips(0), c.f_ConnectTips(4) };
+        const QFontMetrics metrics(login.StatusLabel()->font());
+        const QString longest
+            = *std::max_element(std::begin(texts), std::end(texts), [&](const QString& a, const QString& b) {
+                  return metrics.horizontalAdvance(a) < metrics.horizontalAdvance(b);
+              });
+        login.SetStatusText(longest);
+        EXPECT_TRUE(
+            testsupport::Await([&] { return testsupport::CutText(*login.StatusLabel()).isEmpty(); }, 2000))
+            << testsupport::CutText(*login.StatusLabel()).toStdString();
+        EXPECT_EQ(testsupport::CutText(*login.GiveUpLabel()), QString());
+        EXPECT_EQ(login.GiveUpLabel()->text(), c.GetText("CLoginDlg", "CLoginDlg", "sGiveUp"));
+        EXPECT_TRUE(login.rect().contains(login.StatusLabel()->geometry()));
+        EXPECT_GE(login.width(), 260);
+        EXPECT_GE(login.height(), 170);
+        testsupport::SaveArtefact(
+            login.grab().toImage(), QStringLiteral("login-status-%1.png").arg(language));
+    }
+}
+
+TEST_F(ContestDialogsTest, CancelGivesUpWithNoAttemptAndAnAbsentServerIsNamed) {
+    // The contest host is there (it refuses the probe), its server is not.
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    config().m_nProbePort = closed.serverPort();
+    closed.close();
+    m_server.GoAway();
+    {
+        CLoginDlg login(config(), false);
+        login.show();
+        login.UserEdit()->setText(QStringLiteral("ann"));
+        login.PasswordEdit()->setText(QStringLiteral("secret"));
+        login.ButtonOK()->click();
+        ASSERT_TRUE(testsupport::Await([&] { return login.ButtonOK()->isEnabled(); }, 5000));
+        EXPECT_EQ(login.StatusLabel()->text(),
+            QStringLiteral("The contest server does not answer. Please try again later."));
+        // It comes back: the same dialog gets in.
+        ASSERT_TRUE(m_server.ComeBack());
+        login.ButtonOK()->click();
+        ASSERT_TRUE(testsupport::Await([&] { return login.result() == QDialog::Accepted; }, 5000));
+        EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Login")).size(), 1u);
+    }
+    config().CloseConnection();
+
+    // With no attempt under way, Cancel gives the login up, once the
+    // caller lets it go.
+    CLoginDlg login(config(), true);
+    login.show();
+    bool letGo = false;
+    int asked = 0;
+    login.SetGiveUpCheck([&] {
+        ++asked;
+        return letGo;
+    });
+    login.ButtonNo()->click();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(login.isVisible());
+    letGo = true;
+    login.ButtonNo()->click();
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(login.isVisible());
+    EXPECT_EQ(login.result(), QDialog::Rejected);
+    EXPECT_EQ(m_server.Connections(), 1);
 }

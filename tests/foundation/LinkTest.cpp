@@ -477,4 +477,7 @@ TEST(LinkProbe, LocalListenerIsReachableARefusedPortIsNot) {
     listener.close();
     EXPECT_FALSE(CConfig::ProbeTcpHost(QStringLiteral("127.0.0.1"), freed, 3000));
     EXPECT_FALSE(CConfig::ProbeTcpHost(QString(), 80, 3000));
+    // A refusal is the host's own answer: the network reached it.
+    EXPECT_EQ(CConfig::ProbeTcp(QStringLiteral("127.0.0.1"), freed, 3000), CConfig::ProbeAnswer::Refused);
+    EXPECT_EQ(CConfig::ProbeTcp(QString(), 80, 3000), CConfig::ProbeAnswer::None);
 }

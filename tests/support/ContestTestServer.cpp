@@ -38,7 +38,8 @@ QString FirstString(const QByteArray& body) {
 
 } // namespace
 
-ContestTestServer::ContestTestServer(quint16 port) {
+ContestTestServer::ContestTestServer(quint16 port)
+    : m_port(port) {
     m_server.listen(QHostAddress::LocalHost, port);
     QObject::connect(&m_server, &QTcpServer::newConnection, [this] { Accept(); });
 }
@@ -171,6 +172,19 @@ void ContestTestServer::Send(const QByteArray& body) {
 void ContestTestServer::Drop() {
     if (m_peer)
         m_peer->disconnectFromHost();
+}
+
+void ContestTestServer::GoAway() {
+    m_server.close();
+    if (m_peer) {
+        m_peer->disconnect();
+        m_peer->abort();
+        m_peer.reset();
+    }
+}
+
+bool ContestTestServer::ComeBack() {
+    return m_server.listen(QHostAddress::LocalHost, m_port);
 }
 
 bool ContestTestServer::Connected() const {

@@ -70,6 +70,10 @@ public:
     void Send(const QByteArray& body);
     // Hangs up on the simulator.
     void Drop();
+    // Goes away (hanging up, and refusing connections) and comes back on
+    // the same port.
+    void GoAway();
+    bool ComeBack();
 
     // Every request received, in order (empty heartbeat frames left out).
     const std::vector<Request>& Requests() const { return m_requests; }
@@ -92,6 +96,7 @@ private:
     void Answer(const Request& request);
     std::optional<qint32> KnownUserId(qint32 id) const;
 
+    quint16 m_port = 0;
     QTcpServer m_server;
     std::unique_ptr<QTcpSocket> m_peer;
     QByteArray m_received;

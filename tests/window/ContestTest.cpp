@@ -6,6 +6,7 @@
 #include "apps/CEmuApp.h"
 #include "classlink/C3DFile.h"
 #include "classlink/ContestMessages.h"
+#include "dialogs/CLoadDlg.h"
 #include "dialogs/CLoginDlg.h"
 #include "dialogs/CScoreDlg.h"
 #include "foundation/CConfig.h"
@@ -16,6 +17,7 @@
 #include "support/QtPrint.h"
 #include "support/QuitRequest.h"
 #include "support/TempDir.h"
+#include "support/VisibleText.h"
 #include "widgets/CBrickBox.h"
 #include "widgets/CImageViewer.h"
 #include "widgets/CMagnifierText.h"
@@ -26,6 +28,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -99,6 +103,8 @@ protected:
         config.m_strUser.clear();
         config.m_strPassword.clear();
         config.m_nUserId = 0;
+        for (QString& text : config.m_strLoginInfo)
+            text.clear();
         config.m_bHaveToOutline = false;
         config.m_nLinkOwner = 0;
         m_window = std::make_unique<Ui::CMainDlg>(config);
@@ -202,6 +208,8 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     g_programDir->write("playground/match.pla", kPlayground);
     g_programDir->write("playground/other.pla", kPlayground + " ");
 
+    // No account yet, none in the title.
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Morvane robot simulator Online-Basic kit"));
     // The match is asked for from the simulation page.
     w.tabWidget->setCurrentIndex(2);
     ASSERT_TRUE(w.menu_Virtual->menuAction()->isVisible());
@@ -252,6 +260,7 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     EXPECT_FALSE(w.tabWidget->isTabEnabled(1));
     EXPECT_TRUE(w.tabWidget->isTabEnabled(2));
     EXPECT_FALSE(w.menu_Virtual->menuAction()->isVisible());
+    EXPECT_FALSE(w.menu_2->menuAction()->isVisible()) << "the examples go with the grant";
     // A run started and stopped in the match leaves the examples away.
     w.tabWidget->setCurrentWidget(w.tab3);
     w.action_VirtualStart->trigger();
@@ -274,6 +283,22 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     ASSERT_TRUE(m_watcher.WaitForMessages(3));
     EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/match.pla")));
 
+    // An example, however it is reached, brings a playground of its own,
+    // which is refused before anything of the example is loaded.
+    g_programDir->write("XML/studio0/examples/drive_to_zone/drive_to_zone.pla", kPlayground + "  ");
+    m_watcher.SetHandler([](QWidget* modal) {
+        if (auto* load = qobject_cast<CLoadDlg*>(modal))
+            ModalWatcher::Post(load->ButtonOK());
+    });
+    QAction* example = w.menu_2->actions().first();
+    ASSERT_EQ(example->objectName(), QStringLiteral("0,0"));
+    QMetaObject::invokeMethod(example, &QAction::trigger, Qt::QueuedConnection);
+    ASSERT_TRUE(m_watcher.WaitForMessages(4));
+    m_watcher.SetHandler({});
+    EXPECT_EQ(m_watcher.Messages()[3], m_watcher.Messages()[1]);
+    EXPECT_EQ(w.GetEmuApp()->GetLoadBlock()->m_strPlaygroundFile, std::string());
+    EXPECT_TRUE(w.GetEmuApp()->GetLoadBlock()->m_vecRobotFiles.empty());
+
     // A result bundle brings its own playground: another one is refused
     // before anything of the bundle is unpacked or the run is changed.
     C3DFile::Sections other;
@@ -285,8 +310,8 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     const SRobThreadData& block = *w.GetEmuApp()->GetLoadBlock();
     const std::string playgroundBefore = block.m_strPlaygroundFile;
     EXPECT_FALSE(w.f_Load3DFile(g_programDir->qpath() + QStringLiteral("/bundles/other.3d")));
-    ASSERT_TRUE(m_watcher.WaitForMessages(4));
-    EXPECT_EQ(m_watcher.Messages()[3], m_watcher.Messages()[1]);
+    ASSERT_TRUE(m_watcher.WaitForMessages(5));
+    EXPECT_EQ(m_watcher.Messages()[4], m_watcher.Messages()[1]);
     EXPECT_FALSE(g_programDir->exists("Temp/temp.rob"));
     EXPECT_FALSE(g_programDir->exists("Temp/temp.pla"));
     EXPECT_TRUE(block.m_vecRobotFiles.empty());
@@ -303,11 +328,11 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
         score.f_SetScore(scoreDigits, stepDigits, "playground/match.pla", "robot/rover.rob", true);
         score.show();
         ASSERT_NE(score.UploadButton(), nullptr);
-        EXPECT_EQ(score.UploadButton()->text(), QStringLiteral("Submit \" rover \"'s score"));
+        EXPECT_EQ(score.UploadButton()->text(), QStringLiteral("Submit \"rover\"'s score"));
         EXPECT_EQ(config.m_nUploadsLeft, 1);
         score.UploadButton()->click();
-        ASSERT_TRUE(m_watcher.WaitForMessages(5));
-        EXPECT_EQ(m_watcher.Messages()[4], QStringLiteral("The score has been submitted."));
+        ASSERT_TRUE(m_watcher.WaitForMessages(6));
+        EXPECT_EQ(m_watcher.Messages()[5], QStringLiteral("The score has been submitted."));
         EXPECT_FALSE(score.UploadButton()->isEnabled());
         EXPECT_TRUE(score.GetTable()->isEnabled());
         EXPECT_EQ(config.m_nUploadsLeft, 0);
@@ -333,8 +358,9 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     EXPECT_TRUE(w.menu_Virtual->menuAction()->isVisible());
     EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/other.pla")));
     EXPECT_TRUE(w.AcceptsMatchPlaygroundFile(QStringLiteral("playground/missing.pla")));
+    EXPECT_TRUE(w.menu_2->menuAction()->isVisible());
     // A note would have been answered before the action returned.
-    EXPECT_EQ(m_watcher.Messages().size(), 5);
+    EXPECT_EQ(m_watcher.Messages().size(), 6);
 }
 
 TEST_F(ContestTest, TheClockEndsTheMatchWhenNoWholeMinuteIsLeft) {
@@ -362,6 +388,11 @@ TEST_F(ContestTest, TheClockEndsTheMatchWhenNoWholeMinuteIsLeft) {
 
 TEST_F(ContestTest, ARefusedMatchSaysWhyAndGivesTheWindowBack) {
     ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
+    // Granted on the robot page: the examples go, the simulation page's
+    // commands stay with their page.
+    ASSERT_EQ(m_window->tabWidget->currentIndex(), 0);
+    EXPECT_FALSE(m_window->menu_2->menuAction()->isVisible());
+    EXPECT_FALSE(m_window->action_LoadGround->isVisible());
     m_window->action_NetMatch->trigger();
     ContestTestServer::Match refused = MatchEnding(600);
     refused.status = 5;
@@ -425,30 +456,61 @@ TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
     EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Match")).size(), 2u);
     EXPECT_FALSE(m_window->IsMatchRunning());
 
-    // Giving the login up closes the program, asking nothing, not even
-    // about a robot being built.
+    // Giving the login up closes the program; a robot being built is asked
+    // about first, and not saved when the student says so.
     QTest::mouseClick(m_window->RobotPartBar(0)->GetPictures().front(), Qt::LeftButton, {}, QPoint(30, 30));
     ASSERT_FALSE(m_window->IsRobotSaved());
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
     AnswerNextLogin([](CLoginDlg*) {}, false);
     m_server.Drop();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isVisible(); }, 5000));
-    EXPECT_TRUE(m_watcher.Messages().isEmpty());
+    EXPECT_EQ(m_watcher.Messages(), QStringList { QStringLiteral("Your changes are not saved. Save them?") });
     EXPECT_TRUE(testsupport::TakeQuitRequest());
 }
 
-TEST_F(ContestTest, GivingUpTheFirstLoginClosesTheProgram) {
-    // The contest action asks for the login first; the student gives it up.
+TEST_F(ContestTest, GivingUpTheLoginAsksAboutUnsavedWorkAndClosesTheProgram) {
+    // A robot being built, never saved.
     QTest::mouseClick(m_window->RobotPartBar(0)->GetPictures().front(), Qt::LeftButton, {}, QPoint(30, 30));
     ASSERT_FALSE(m_window->IsRobotSaved());
-    bool firstLogin = false;
-    AnswerNextLogin([&](CLoginDlg* login) { firstLogin = login->UserEdit()->isEnabled(); }, false);
+    const QString kept = g_programDir->qpath() + QStringLiteral("/robot/kept.rob");
+
+    // The contest action asks for the first login; the student gives it up
+    // with its Cancel, twice. The question of File > Exit comes each time:
+    // its Cancel goes back to the login, its Save asks for a file.
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel"), QStringLiteral("Save") });
+    int cancels = 0;
+    QString note;
+    QString noteCut = QStringLiteral("not looked at");
+    m_watcher.SetHandler([&](QWidget* modal) {
+        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (name && files->isVisible() && name->text() != kept) {
+                name->setText(kept);
+                QTest::keyClick(name, Qt::Key_Return);
+            }
+            return;
+        }
+        auto* login = qobject_cast<CLoginDlg*>(modal);
+        // Once for each question answered.
+        if (!login || !login->isVisible() || m_watcher.Messages().size() != cancels)
+            return;
+        ++cancels;
+        EXPECT_TRUE(login->UserEdit()->isEnabled()) << "a first login";
+        note = login->GiveUpLabel()->text();
+        noteCut = testsupport::CutText(*login->GiveUpLabel());
+        ModalWatcher::Post(login->ButtonNo());
+    });
     PickMatchAction();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isVisible(); }, 5000));
-    EXPECT_EQ(m_loginsAnswered, 1);
-    EXPECT_TRUE(firstLogin);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isVisible(); }, 10000));
+    EXPECT_EQ(cancels, 2);
+    EXPECT_EQ(note, QStringLiteral("Giving up the login closes Morvane."));
+    EXPECT_EQ(noteCut, QString());
+    EXPECT_EQ(m_watcher.Messages(), QStringList(2, QStringLiteral("Your changes are not saved. Save them?")));
     EXPECT_TRUE(testsupport::TakeQuitRequest()) << "the program goes on without its window";
-    EXPECT_TRUE(m_watcher.Messages().isEmpty());
     EXPECT_EQ(m_server.Connections(), 0);
+    // What was built is in the file the student named.
+    EXPECT_TRUE(m_window->IsRobotSaved());
+    EXPECT_GT(QFileInfo(kept).size(), 0);
 }
 
 TEST_F(ContestTest, ADamagedReplyClosesTheLinkWithAMessageAndNothingElse) {
@@ -521,6 +583,10 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     TempDir programDir;
     g_programDir = &programDir;
+    // The build's models, so that a robot can be built and saved; the
+    // folders the window writes are the test's own.
+    programDir.linkEntriesOf(
+        MORVANE_PROGRAM_DIR, { "Temp", "XML", "StuFile", "robot", "playground", "bmp", "UserModels" });
     fs::create_directories(programDir.path() / "XML");
     fs::copy_file(
         fs::path(MORVANE_SOURCE_DIR) / "assets/XML/SetUp_View.xml", programDir.path() / "XML/SetUp_View.xml");

@@ -554,9 +554,14 @@ TEST_F(RobotPage, HelpOpensOurOwnPagesInTheCurrentLanguage) {
         script << "#!/bin/sh\ntouch '" << started.string() << "'\n";
     }
     fs::permissions(program, fs::perms::owner_all);
+    // A studio without one offers none.
+    EXPECT_FALSE(W().action_RunRCJ->isEnabled());
     CConfig::Instance().m_strFastCar = QStringLiteral("studio_program.sh");
+    W().f_LanguageMenu();
+    ASSERT_TRUE(W().action_RunRCJ->isEnabled());
     W().action_RunRCJ->trigger();
     CConfig::Instance().m_strFastCar.clear();
+    W().f_LanguageMenu();
     EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(started); }, 5000));
 
     // Both pages hold both languages at those places.
@@ -601,6 +606,14 @@ TEST_F(RobotPage, WithoutAProgramForWebPagesTheManualsPlaceIsTold) {
     EXPECT_EQ(m_watcher.Messages()[1],
         CConfig::Instance().GetText("CMainDlg", "OpenProgramFile", "s") + QLatin1Char('\n') + manual);
     EXPECT_TRUE(m_watcher.Messages()[1].startsWith(QStringLiteral("这台电脑")));
+    // Nor a program for folders: the examples folder is told the same way.
+    W().action_Open_Example->trigger();
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    const QStringList folderMessage = m_watcher.Messages()[2].split(QLatin1Char('\n'));
+    ASSERT_EQ(folderMessage.size(), 2);
+    EXPECT_EQ(folderMessage[0], CConfig::Instance().GetText("CMainDlg", "OpenProgramFile", "sFolder"));
+    EXPECT_TRUE(folderMessage[0].startsWith(QStringLiteral("这台电脑上没有能打开文件夹的程序")));
+    EXPECT_EQ(QDir(folderMessage[1]), QDir(InFolder("XML/studio0/examples")));
 
     // The desktop's opener is there but finds nothing to open web pages
     // with: it starts, so only its answer tells.
@@ -630,14 +643,14 @@ TEST_F(RobotPage, WithoutAProgramForWebPagesTheManualsPlaceIsTold) {
     });
     qputenv("BROWSER", noPrograms.qpath().toLocal8Bit() + "/no-browser");
     W().action_DocumentHelp->trigger();
-    ASSERT_TRUE(m_watcher.WaitForMessages(3, 10000));
-    EXPECT_EQ(m_watcher.Messages()[2], m_watcher.Messages()[1]);
+    ASSERT_TRUE(m_watcher.WaitForMessages(4, 10000));
+    EXPECT_EQ(m_watcher.Messages()[3], m_watcher.Messages()[1]);
     // A browser that opens it: nothing more is said.
     qputenv("BROWSER", QStandardPaths::findExecutable(QStringLiteral("true")).toLocal8Bit());
     W().action_DocumentHelp->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return W().findChildren<QProcess*>().isEmpty(); }, 10000));
     QApplication::processEvents();
-    EXPECT_EQ(m_watcher.Messages().size(), 3);
+    EXPECT_EQ(m_watcher.Messages().size(), 4);
 }
 
 // An example from the Examples menu: asked which parts to load, its robot

@@ -21,6 +21,7 @@
 #include "platform/ProgramDir.h"
 #include "samples/SampleFiles.h"
 #include "server/Server.h"
+#include "simulation/CPlayground.h"
 #include "simulation/CRob.h"
 #include "simulation/PlaygroundFile.h"
 #include "support/ContestTestServer.h"
@@ -1143,6 +1144,11 @@ protected:
         if (auto* login = qobject_cast<CLoginDlg*>(modal)) {
             if (!login->ButtonOK()->isEnabled() || login == m_lastLogin)
                 return;
+            // A login that came back during a run is answered once the run
+            // has reached its end behind it.
+            if (m_loginAfterTheRun && Emu().m_bRunning)
+                return;
+            m_runEndedBehindLogin = m_loginAfterTheRun && W().IsEmuRunning() && !m_lastScore;
             m_lastLogin = login;
             if (m_giveUpLogin) {
                 QMetaObject::invokeMethod(login, &QDialog::reject, Qt::QueuedConnection);
@@ -1157,6 +1163,8 @@ protected:
         if (score && score != m_lastScore) {
             m_ownerWhenScored = CConfig::Instance().m_nLinkOwner;
             m_uploadOffered = score->UploadButton() && score->UploadButton()->isVisible();
+            m_scoreNote = score->StatusLabel() ? score->StatusLabel()->text() : QString();
+            m_scoreNoteCut = score->StatusLabel() ? testsupport::CutText(*score->StatusLabel()) : QString();
             if (m_giveUpLogin) {
                 // The link lost while the score is shown.
                 m_lastScore = score;
@@ -1171,8 +1179,12 @@ protected:
     QTcpServer m_webServer;
     QPointer<CLoginDlg> m_lastLogin;
     bool m_giveUpLogin = false;
+    bool m_loginAfterTheRun = false;
+    bool m_runEndedBehindLogin = false;
     int m_ownerWhenScored = -1;
     bool m_uploadOffered = false;
+    QString m_scoreNote;
+    QString m_scoreNoteCut;
 };
 
 TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
@@ -1188,13 +1200,28 @@ TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
 
     Pick(W().action_NetMatch);
     ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
-    // No playground loaded before the match is the match's.
+    // No playground loaded before the match is the match's: the scene lets
+    // it go too.
     EXPECT_EQ(Block().m_strPlaygroundFile, std::string());
+    EXPECT_EQ(Emu().GetPlayground()->GetFileName(), std::string());
+    EXPECT_TRUE(Emu().GetPlayground()->GetTriggers().empty());
     EXPECT_FALSE(W().menu_Virtual->menuAction()->isVisible());
     // The page, entered again, has its Simulation menu.
     W().tabWidget->setCurrentWidget(W().tab1);
     W().tabWidget->setCurrentWidget(W().tab3);
     EXPECT_TRUE(W().menu_Virtual->menuAction()->isVisible());
+
+    // A run before the match's playground is loaded: the score dialog says
+    // why it offers no submission.
+    ASSERT_TRUE(WaitForLoad(1));
+    Emu().m_nMaxTime = 20;
+    ASSERT_TRUE(RunToTheEnd());
+    Emu().m_nMaxTime = 0;
+    EXPECT_FALSE(m_uploadOffered);
+    EXPECT_EQ(m_scoreNote,
+        QStringLiteral("This run was not on the match's playground, so its score cannot be submitted. Please "
+                       "load the match's playground first."));
+    EXPECT_EQ(m_scoreNoteCut, QString());
 
     // Another playground is refused and changes nothing; the match's own
     // is taken. (The page asks for no file while the robots reload.)
@@ -1222,6 +1249,30 @@ TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
     PressStart();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !W().isVisible(); }, 60000));
     EXPECT_EQ(m_watcher.Messages().size(), 1);
+}
+
+TEST_F(MatchPage, ALoginThatComesBackDuringARunStaysInFrontAndSendsOnce) {
+    LoadRobot(InFolder("robot/rover.rob"));
+    LoadProgram(Program("drive"));
+    Pick(W().action_NetMatch);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Emu().IsLoading(); }, 30000));
+    LoadPlayground(InFolder("playground/first_run.pla"));
+
+    // The server hangs up as the run starts, and takes the login that
+    // follows; the run ends behind the login.
+    m_loginAfterTheRun = true;
+    PressStart();
+    ASSERT_TRUE(W().IsEmuRunning());
+    m_server.Drop();
+    ASSERT_TRUE(testsupport::Await([&] { return !W().IsEmuRunning() && !m_scoreRows.empty(); }, 60000));
+    EXPECT_TRUE(m_runEndedBehindLogin) << "the score came before the login was done";
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Login")).size(), 2u);
+    EXPECT_EQ(m_server.Connections(), 2);
+    // Then the score, with the link.
+    EXPECT_EQ(m_ownerWhenScored, 1);
+    EXPECT_TRUE(m_uploadOffered);
+    EXPECT_EQ(CConfig::Instance().m_nLinkOwner, 0);
 }
 
 // ---- the classroom ------------------------------------------------------------------------------------
