@@ -447,7 +447,7 @@ bool CPlaApp::MouseDragged(scene::Mouse*, float x, float y) {
         if (s_IsSelected(m_edit, pressed, false)) {
             if (m_edit.m_nDragMode == SEditState::DragDragging || d >= 0.0) {
                 m_edit.m_nDragMode = SEditState::DragDragging;
-                s_MoveSelToTarget(m_edit, true, true);
+                StartCarrying(true, true);
             }
             return false;
         }
@@ -457,7 +457,7 @@ bool CPlaApp::MouseDragged(scene::Mouse*, float x, float y) {
             return false;
         m_edit.m_nDragMode = SEditState::DragDragging;
         SetSelected(pressed, false);
-        s_MoveSelToTarget(m_edit, true, true);
+        StartCarrying(true, true);
     } else {
         m_edit.m_nDragMode = SEditState::DragDragging;
         PickAndDrag(true);

@@ -145,7 +145,8 @@ public:
     // step is recorded, and the playground is unsaved.
     void SetSelScale(float x, float y, float z);
     // Commits the selection's pose (an undo step unless noUndoStep) and
-    // lifts a carried selection that went below the ground.
+    // lifts a carried selection that went below the ground (or, when an
+    // object of it lay deeper when it was picked up, below that depth).
     void KeepSelOnGround(bool noUndoStep);
 
     // ---- turns and object groups --------------------------------------------------
@@ -182,6 +183,9 @@ private:
     void PickAndDrag(bool dragging);
     // ---- editing ------------------------------------------------------------------
     void PushUndoStep(int kind);
+    // The selection starts to follow the pointer (s_MoveSelToTarget), each
+    // object keeping its height above the ground.
+    void StartCarrying(bool force, bool atHover);
     void DragMoveSel();
     bool FindSupport();
     bool DropOntoSupport(CModel* support);

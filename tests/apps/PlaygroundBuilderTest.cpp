@@ -419,7 +419,9 @@ TEST_F(PlaygroundBuilder, NewSizesWhereTheKindHasOne) {
     EXPECT_TRUE(resized->IsLocked());
     EXPECT_FALSE(App().GetScene()->HasDrawable(slope));
     EXPECT_TRUE(App().GetScene()->HasDrawable(resized));
-    ExpectNear(resized->GetState().m_vPos, at);
+    // Its bottom stays on the ground: its middle is half of 12 up, not half of 8.
+    ExpectNear(resized->GetState().m_vPos, at + osg::Vec3f(0.0f, 0.0f, 6.0f - 4.0f));
+    EXPECT_NEAR(resized->GetBottomZ(), 0.0, 1e-3);
     osg::Vec3f min, max;
     resized->GetBoundingBox(min, max, false);
     ExpectNear(max - min, { 40.0f, 30.0f, 12.0f }, 1e-2f);
@@ -450,6 +452,53 @@ TEST_F(PlaygroundBuilder, NewSizesWhereTheKindHasOne) {
     App().DoCommand(11, true);
     EXPECT_EQ(Edit().m_undoStack.index(), steps);
     EXPECT_FALSE(Edit().m_bClean);
+}
+
+// A new size keeps an object's bottom where it was, growing or shrinking.
+// Copied and pasted with the whole playground, every object then keeps its
+// own height above the ground: beside a cube sunk 2.5 into it by a typed
+// height (which stays as deep), and with the copies turned while carried.
+TEST_F(PlaygroundBuilder, ResizedObjectsStayOnTheGroundAndPastedOnesAtTheirHeight) {
+    CModel* cube = Place(KindOf(ModelTypeGeo), -120.0f, 0.0f);
+    CModel* slope = Place(KindOf(ModelTypeSlope), -40.0f, 0.0f);
+    CModel* sunk = Place(KindOf(ModelTypeGeo), 40.0f, 0.0f);
+    Place(KindOf(ModelTypeTrigger, TriggerScore), 120.0f, 0.0f);
+    Place(KindOf(ModelTypeCandle), 0.0f, 80.0f);
+    const struct {
+        CModel* object;
+        osg::Vec3f size;
+    } resizes[] = { { cube, { 10, 10, 20 } }, { slope, { 30, 20, 3 } } };
+    for (const auto& [object, size] : resizes) {
+        Select(object);
+        App().SetSelScale(size.x(), size.y(), size.z());
+        const CModel* resized = App().GetSingleSel();
+        ASSERT_NE(resized, object);
+        osg::Vec3f min, max;
+        resized->GetBoundingBox(min, max, false);
+        EXPECT_NEAR(min.z(), 0.0, 1e-3) << resized->GetAddress();
+        EXPECT_NEAR(max.z(), size.z(), 1e-3) << resized->GetAddress();
+    }
+    Select(sunk);
+    ASSERT_TRUE(App().SetSelTransform(2, sunk->GetState().m_vPos.z() - 2.5, osg::Vec3f()));
+    sunk = App().GetSingleSel();
+    ASSERT_NEAR(sunk->GetBottomZ(), -2.5, 1e-3);
+
+    std::vector<double> bottoms;
+    for (const osg::ref_ptr<CModel>& object : Objects())
+        bottoms.push_back(object->GetBottomZ());
+    App().SetSelected(nullptr, true);
+    ASSERT_TRUE(App().CopySel());
+    App().PasteSel();
+    MoveTo(PixelOf({ 0.0f, -120.0f, 0.0f }));
+    App().DoCommand(18, true);
+    const QPoint putDown = PixelOf({ 10.0f, -120.0f, 0.0f });
+    MoveTo(putDown);
+    Click(putDown);
+    ASSERT_EQ(Objects().size(), 2 * bottoms.size());
+    for (std::size_t i = 0; i < bottoms.size(); ++i) {
+        const CModel* copy = Objects()[bottoms.size() + i].get();
+        EXPECT_NEAR(copy->GetBottomZ(), bottoms[i], 1e-2) << copy->GetAddress();
+    }
 }
 
 // A rectangle selects the objects whose positions lie inside it, drawn
