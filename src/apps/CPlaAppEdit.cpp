@@ -70,7 +70,7 @@ CModel* CPlaApp::CreateObject(const CModelInfo& record, int id, bool fromFile) {
     const osg::Vec3f scale = TakesScale(desc.m_nType) ? record.m_state.m_vScale : osg::Vec3f(1, 1, 1);
     osg::ref_ptr<CModel> object
         = MakePlaygroundObject(desc.m_nType, desc.m_nSubType, m_pPartContext, desc.m_strAddress, scale);
-    if (!object || !object->LoadModel())
+    if (!object || !LoadPlaygroundObject(*object))
         return nullptr;
     CModelState& state = object->GetState();
     state = record.m_state;
@@ -198,7 +198,7 @@ void CPlaApp::SetSelScale(float x, float y, float z) {
         return;
     osg::ref_ptr<CModel> object
         = MakePlaygroundObject(old->GetType(), old->GetSubType(), m_pPartContext, old->GetAddress(), scale);
-    if (!object || !object->LoadModel())
+    if (!object || !LoadPlaygroundObject(*object))
         return;
     osg::ref_ptr<CModel> keepOld = old;
     object->SetActive(false);

@@ -9,6 +9,7 @@
 #include "PageFixture.h"
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
+#include "apps/PlaygroundObjects.h"
 #include "dialogs/CAssignGEODlg.h"
 #include "dialogs/CExTreeView.h"
 #include "dialogs/CLoadDlg.h"
@@ -289,11 +290,12 @@ TEST_F(PlaygroundPage, ThePanelShowsWhatTheSelectedObjectHasAndSetsIt) {
     expectShown(rescue, { true, false, true, false, false, true, true, true, false, false });
     EXPECT_EQ(Pla().GetEditState().m_undoStack.count(), stepsBefore) << "choosing is no edit";
 
-    // The pose, as far as the boxes show it: two decimals, angles within a turn.
+    // The pose, as far as the boxes show it: rounded to two decimals, angles
+    // within a turn.
     Choose(candle);
     const osg::Vec3f at = candle->GetState().m_vPos;
-    EXPECT_DOUBLE_EQ(W().lineEdit_PlaPosX->text().toDouble(), std::trunc(double(at.x()) * 100.0) / 100.0);
-    EXPECT_DOUBLE_EQ(W().lineEdit_PlaPosY->text().toDouble(), std::trunc(double(at.y()) * 100.0) / 100.0);
+    EXPECT_DOUBLE_EQ(W().lineEdit_PlaPosX->text().toDouble(), std::round(double(at.x()) * 100.0) / 100.0);
+    EXPECT_DOUBLE_EQ(W().lineEdit_PlaPosY->text().toDouble(), std::round(double(at.y()) * 100.0) / 100.0);
     EXPECT_EQ(W().lineEdit_PlaTurnZ->text(), QStringLiteral("0"));
 
     // Sizes typed per axis, then all three kept in proportion by the
@@ -680,6 +682,72 @@ TEST_F(PlaygroundPage, ADamagedFileIsRefusedAndThePlaygroundShownStays) {
     EXPECT_EQ(Pla().GetObjectList().front().get(), cube);
     EXPECT_FALSE(W().IsPlaygroundSaved());
     EXPECT_TRUE(W().PlaygroundFile().empty());
+}
+
+// A playground opened again shows what was made: an angle of 45 degrees
+// reads 45 (the file keeps the turn as a quaternion of six decimals). A zone
+// that a file gives the size 0 is drawn at the least size, seen and chosen
+// like any other, and keeps its size 0 through a save until it is set.
+TEST_F(PlaygroundPage, AnOpenedFileShowsItsAnglesAsSetAndItsZonesOfNoSizeCanBeMended) {
+    CModel* slope = Add(100, -100, 0);
+    ASSERT_NE(slope, nullptr);
+    Choose(slope);
+    Type(W().lineEdit_PlaTurnZ, QStringLiteral("45"));
+    fs::create_directories(g_programDir->path() / "playground");
+    const QString path = InFolder("playground/angles.pla");
+    m_files.push_back(path);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+
+    // The same file with a score zone of size 0 at (80, -60).
+    PlaygroundFile file;
+    std::string error;
+    ASSERT_TRUE(file.Load(path.toStdString(), error)) << error;
+    CModelInfo zero;
+    zero.m_desc.m_strAddress = "models/trigger/score.ive";
+    zero.m_desc.m_nType = ModelTypeTrigger;
+    zero.m_desc.m_nSubType = TriggerScore;
+    zero.m_state.m_vPos.set(80.0f, -60.0f, 0.0f);
+    zero.m_state.m_vScale.set(0.0f, 0.0f, 0.0f);
+    ASSERT_TRUE(file.Add(zero, 7));
+    ASSERT_TRUE(file.Save(path.toStdString(), error)) << error;
+    const QPoint at = PixelOf({ 80.0f, -60.0f, 0.0f });
+    const QRgb ground = m_view->grabFramebuffer().pixel(at);
+
+    m_files.push_back(path);
+    Key(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    ASSERT_EQ(Pla().GetObjectList().size(), 2u);
+    Choose(Pla().GetObjectList()[0].get());
+    EXPECT_EQ(W().lineEdit_PlaTurnZ->text(), QStringLiteral("45"));
+    EXPECT_EQ(W().slider_PlaTurnZ->value(), 45);
+
+    CModel* zone = Pla().GetObjectList()[1].get();
+    Step();
+    const QRgb drawn = m_view->grabFramebuffer().pixel(at);
+    EXPECT_GT(std::abs(qRed(drawn) - qRed(ground)) + std::abs(qGreen(drawn) - qGreen(ground))
+            + std::abs(qBlue(drawn) - qBlue(ground)),
+        30)
+        << "the zone is not to be seen";
+    Choose(zone);
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("0"));
+    osg::Vec3f min, max;
+    zone->GetBoundingBox(min, max, false);
+    EXPECT_NEAR(max.x() - min.x(), kLeastDrawnSize, 1e-3f);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    Choose(zone);
+    ASSERT_TRUE(file.Load(path.toStdString(), error)) << error;
+    ASSERT_EQ(file.arrays[PlaygroundFile::ArrayTrigger].size(), 1u);
+    EXPECT_EQ(file.arrays[PlaygroundFile::ArrayTrigger][0].info.m_state.m_vScale, osg::Vec3f(0, 0, 0));
+
+    Type(W().lineEdit_XSlider, QStringLiteral("10"));
+    Type(W().lineEdit_YSlider, QStringLiteral("12"));
+    zone = Pla().GetSingleSel();
+    EXPECT_EQ(zone->GetState().m_vScale, osg::Vec3f(10, 12, 0));
+    zone->GetBoundingBox(min, max, false);
+    EXPECT_NEAR(max.x() - min.x(), 10.0f, 1e-3f);
+    EXPECT_NEAR(max.y() - min.y(), 12.0f, 1e-3f);
 }
 
 // An example asks first which of its parts to load, noting that the
