@@ -156,8 +156,9 @@ public:
     QString f_3DFileMessage() const;
     void f_3DFileTips() const;
     // Tells how a playground file was read (isLoad) or written; a failure
-    // names the file.
-    void f_SaveMapMessage(bool ok, bool isLoad, const QString& file = QString());
+    // names the file, and the reason when one is given.
+    void f_SaveMapMessage(
+        bool ok, bool isLoad, const QString& file = QString(), const QString& reason = QString());
 
     // ---- pages (CMainDlgRobPage.cpp, CMainDlgPlaPage.cpp, CMainDlgEmuPage.cpp) ---
     void f_InitRobAppPage();
@@ -441,6 +442,9 @@ private:
     // by the caller, when it could not.
     bool SavePlayground(const std::string& path);
     bool LoadPlayground(const std::string& path);
+    // Why the playground builder refused the file it last tried to load, in
+    // the current language; empty when that was no fault of the file.
+    QString PlaygroundRefusalText() const;
     // Writes the playground as it is to the simulation's hand-over file and
     // makes the simulation run it; the playground's own file and saved state
     // stay as they were. False, told, when it could not be written.

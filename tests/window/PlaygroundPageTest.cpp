@@ -658,30 +658,57 @@ TEST_F(PlaygroundPage, ItsCommandsAreShownAndTheEditCommandsFollowTheChoice) {
 }
 
 // A damaged playground file is refused with the load failure message, after
-// the question about the unsaved playground; the playground shown stays as
-// it was, still unsaved.
-TEST_F(PlaygroundPage, ADamagedFileIsRefusedAndThePlaygroundShownStays) {
+// the question about the unsaved playground: the message names the file and
+// says why, in the current language; the playground shown stays as it was,
+// still unsaved.
+TEST_F(PlaygroundPage, ADamagedFileIsRefusedWithItsReasonAndThePlaygroundShownStays) {
     CModel* cube = Add(105, 0, 0);
     ASSERT_NE(cube, nullptr);
     fs::create_directories(g_programDir->path() / "playground");
-    {
-        std::ofstream broken(g_programDir->path() / "playground/broken.pla", std::ios::binary);
-        broken << "no playground at all";
+    std::string tooMany;
+    for (int i = 0; i <= PlaygroundFile::kMaxObjects; ++i)
+        tooMany += "<value><struct></struct></value>";
+    const auto text
+        = [](const char* key) { return CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", key); };
+    const struct {
+        const char* file;
+        std::string bytes;
+        int language;
+        std::function<QString()> reason;
+    } cases[] = {
+        { "broken.pla", "no playground at all", 1, [&] { return text("sNotPlayground"); } },
+        { "many.pla",
+            "<value><struct><member><name>CTakenObj</name><value><array><data>" + tooMany
+                + "</data></array></value></member></struct></value>",
+            1, [&] { return text("sTooManyObjects").arg(QStringLiteral("10,000")); } },
+        { "typed.pla",
+            "<value><struct><member><name>Trigger</name><value><array><data><value><struct><member><name>"
+            "Score</name><value>ten</value></member></struct></value></data></array></value></member>"
+            "</struct></value>",
+            0, [&] { return text("sWrongType").arg(QStringLiteral("Trigger 0 \"Score\"")); } },
+    };
+    int messages = 0;
+    for (const auto& refused : cases) {
+        SCOPED_TRACE(refused.file);
+        for (QAction* action : W().menu_internationalization->actions()) {
+            if (action->objectName() == QString::number(refused.language))
+                action->trigger();
+        }
+        std::ofstream(g_programDir->path() / "playground" / refused.file, std::ios::binary) << refused.bytes;
+        m_watcher.AnswerBoxesWith({ CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "sNo") });
+        m_files.push_back(InFolder(std::string("playground/") + refused.file));
+        Key(Qt::Key_O, Qt::ControlModifier);
+        ASSERT_TRUE(m_watcher.WaitForMessages(messages += 2));
+        EXPECT_EQ(
+            m_watcher.Messages()[messages - 2], CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+        EXPECT_EQ(m_watcher.Messages()[messages - 1],
+            text("sLoadNo") + QLatin1Char('\n') + InFolder(std::string("playground/") + refused.file)
+                + QLatin1Char('\n') + refused.reason());
+        ASSERT_EQ(Pla().GetObjectList().size(), 1u);
+        EXPECT_EQ(Pla().GetObjectList().front().get(), cube);
+        EXPECT_FALSE(W().IsPlaygroundSaved());
+        EXPECT_TRUE(W().PlaygroundFile().empty());
     }
-    m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
-    m_files.push_back(InFolder("playground/broken.pla"));
-    Key(Qt::Key_O, Qt::ControlModifier);
-    ASSERT_TRUE(m_watcher.WaitForMessages(2));
-    EXPECT_EQ(m_watcher.Messages()[0], CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
-    // The text of a failed load names the file, and is in the current
-    // language only: the reader's own words of why go to the log.
-    EXPECT_EQ(m_watcher.Messages()[1],
-        CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sLoadNo") + QLatin1Char('\n')
-            + InFolder("playground/broken.pla"));
-    ASSERT_EQ(Pla().GetObjectList().size(), 1u);
-    EXPECT_EQ(Pla().GetObjectList().front().get(), cube);
-    EXPECT_FALSE(W().IsPlaygroundSaved());
-    EXPECT_TRUE(W().PlaygroundFile().empty());
 }
 
 // A playground opened again shows what was made: an angle of 45 degrees
