@@ -274,6 +274,15 @@ void CMainDlg::f_LanguagePlaApp() {
         button->setText(Text(group, key));
         button->setStatusTip(Text(group, key));
     }
+    // A zone's mode is told by one word; what it does (and that a Leave zone
+    // no robot starts in acts in the first frame) is in its tool tip.
+    const std::pair<QAbstractButton*, const char*> modeHints[] = {
+        { radioButton_AllIn, "sTip_All_In" },
+        { radioButton_In, "sTip_In" },
+        { radioButton_Leave, "sTip_Leave" },
+    };
+    for (const auto& [button, key] : modeHints)
+        button->setToolTip(Text(group, key));
     label_PlaObjScore->setText(Text(group, "sScore"));
     const QString defineBrick = Text(group, "sDefineBrick");
     action_User_DefineModel->setText(defineBrick);

@@ -29,6 +29,7 @@
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
+#include "support/VisibleText.h"
 #include "widgets/CBrickBox.h"
 #include "widgets/CExWidget.h"
 #include "widgets/CImageViewer.h"
@@ -42,6 +43,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +55,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <tinyxml.h>
@@ -831,12 +834,15 @@ TEST_F(PlaygroundPage, AnExampleAsksBeforeItsPlaygroundReplacesAnUnsavedOne) {
 // from the menu: Chinese side buttons carry their own (stacked) captions,
 // the others draw theirs.
 TEST_F(PlaygroundPage, EveryTextOfThePageIsItsLanguageGroupsInTheLanguageChosen) {
+    CModel* zone = Add(109, 0, 0);
+    ASSERT_NE(zone, nullptr);
     for (int language : { 0, 1 }) {
         SCOPED_TRACE(language);
         for (QAction* action : W().menu_internationalization->actions()) {
             if (action->objectName() == QString::number(language))
                 action->trigger();
         }
+        Choose(zone);
         ASSERT_EQ(CConfig::Instance().m_nLanguage, language);
         const auto text = [](const char* key) {
             return CConfig::Instance().GetText("CMainDlg", "f_LanguagePlaApp", key);
@@ -854,6 +860,31 @@ TEST_F(PlaygroundPage, EveryTextOfThePageIsItsLanguageGroupsInTheLanguageChosen)
             EXPECT_EQ(button->text(), text(key)) << key;
             EXPECT_EQ(button->statusTip(), text(key)) << key;
         }
+        // Resting the pointer on a zone's mode shows what the mode does, on
+        // one line and whole; Leave says it acts in the first frame.
+        const std::pair<QAbstractButton*, const char*> hints[] = { { W().radioButton_AllIn, "sTip_All_In" },
+            { W().radioButton_In, "sTip_In" }, { W().radioButton_Leave, "sTip_Leave" } };
+        for (const auto& [mode, key] : hints) {
+            ASSERT_TRUE(mode->isVisible()) << key;
+            QHelpEvent rest(QEvent::ToolTip, mode->rect().center(), mode->mapToGlobal(mode->rect().center()));
+            QApplication::sendEvent(mode, &rest);
+            QLabel* tip = nullptr;
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] {
+                    for (QWidget* widget : QApplication::topLevelWidgets()) {
+                        if (widget->objectName() == QStringLiteral("qtooltip_label") && widget->isVisible())
+                            tip = qobject_cast<QLabel*>(widget);
+                    }
+                    return tip && tip->text() == text(key);
+                },
+                2000))
+                << key << ": " << (tip ? tip->text() : QString()).toStdString();
+            EXPECT_EQ(testsupport::CutText(*tip).toStdString(), "") << key;
+            EXPECT_EQ(tip->text().count(QLatin1Char('\n')), 0) << key;
+        }
+        EXPECT_TRUE(text("sTip_Leave")
+                        .contains(language == 0 ? QStringLiteral("第一帧") : QStringLiteral("first frame")));
+        QToolTip::hideText();
         const std::pair<QAbstractButton*, const char*> astronauts[]
             = { { W().checkBox_Astronaut, "sAstronaut" }, { W().checkBox_RedAstronaut, "sRedAstronaut" },
                   { W().checkBox_YellowAstronaut, "sYellowAstronaut" },
