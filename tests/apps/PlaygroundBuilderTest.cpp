@@ -454,35 +454,18 @@ TEST_F(PlaygroundBuilder, NewSizesWhereTheKindHasOne) {
     EXPECT_FALSE(Edit().m_bClean);
 }
 
-// A new size keeps an object's bottom where it was, growing or shrinking.
-// Copied and pasted with the whole playground, every object then keeps its
-// own height above the ground: beside a cube sunk 2.5 into it by a typed
-// height (which stays as deep), and with the copies turned while carried.
-TEST_F(PlaygroundBuilder, ResizedObjectsStayOnTheGroundAndPastedOnesAtTheirHeight) {
-    CModel* cube = Place(KindOf(ModelTypeGeo), -120.0f, 0.0f);
-    CModel* slope = Place(KindOf(ModelTypeSlope), -40.0f, 0.0f);
-    CModel* sunk = Place(KindOf(ModelTypeGeo), 40.0f, 0.0f);
-    Place(KindOf(ModelTypeTrigger, TriggerScore), 120.0f, 0.0f);
-    Place(KindOf(ModelTypeCandle), 0.0f, 80.0f);
-    const struct {
-        CModel* object;
-        osg::Vec3f size;
-    } resizes[] = { { cube, { 10, 10, 20 } }, { slope, { 30, 20, 3 } } };
-    for (const auto& [object, size] : resizes) {
-        Select(object);
-        App().SetSelScale(size.x(), size.y(), size.z());
-        const CModel* resized = App().GetSingleSel();
-        ASSERT_NE(resized, object);
-        osg::Vec3f min, max;
-        resized->GetBoundingBox(min, max, false);
-        EXPECT_NEAR(min.z(), 0.0, 1e-3) << resized->GetAddress();
-        EXPECT_NEAR(max.z(), size.z(), 1e-3) << resized->GetAddress();
-    }
-    Select(sunk);
-    ASSERT_TRUE(App().SetSelTransform(2, sunk->GetState().m_vPos.z() - 2.5, osg::Vec3f()));
-    sunk = App().GetSingleSel();
-    ASSERT_NEAR(sunk->GetBottomZ(), -2.5, 1e-3);
-
+// Copied and pasted with the whole playground (and turned while carried),
+// every object keeps its own height above the ground: a cube shrunk (its
+// bottom stays on the ground) and then sunk 2.5 into it by a typed height
+// stays as deep and lifts none of the others.
+TEST_F(PlaygroundBuilder, PastedObjectsKeepTheirHeightsBesideASunkOne) {
+    CModel* cube = Place(KindOf(ModelTypeGeo), -80.0f, 0.0f);
+    Place(KindOf(ModelTypeTrigger, TriggerScore), 80.0f, 0.0f);
+    Place(KindOf(ModelTypeCandle), 0.0f, 60.0f);
+    Select(cube);
+    App().SetSelScale(10.0f, 10.0f, 4.0f);
+    ASSERT_TRUE(App().SetSelTransform(2, App().GetSingleSel()->GetState().m_vPos.z() - 2.5, {}));
+    ASSERT_NEAR(Objects()[0]->GetBottomZ(), -2.5, 1e-3);
     std::vector<double> bottoms;
     for (const osg::ref_ptr<CModel>& object : Objects())
         bottoms.push_back(object->GetBottomZ());
@@ -491,14 +474,10 @@ TEST_F(PlaygroundBuilder, ResizedObjectsStayOnTheGroundAndPastedOnesAtTheirHeigh
     App().PasteSel();
     MoveTo(PixelOf({ 0.0f, -120.0f, 0.0f }));
     App().DoCommand(18, true);
-    const QPoint putDown = PixelOf({ 10.0f, -120.0f, 0.0f });
-    MoveTo(putDown);
-    Click(putDown);
+    Click(PixelOf({ 10.0f, -120.0f, 0.0f }));
     ASSERT_EQ(Objects().size(), 2 * bottoms.size());
-    for (std::size_t i = 0; i < bottoms.size(); ++i) {
-        const CModel* copy = Objects()[bottoms.size() + i].get();
-        EXPECT_NEAR(copy->GetBottomZ(), bottoms[i], 1e-2) << copy->GetAddress();
-    }
+    for (std::size_t i = 0; i < bottoms.size(); ++i)
+        EXPECT_NEAR(Objects()[bottoms.size() + i]->GetBottomZ(), bottoms[i], 1e-2) << i;
 }
 
 // A rectangle selects the objects whose positions lie inside it, drawn
