@@ -216,6 +216,7 @@ bool CPlaApp::LoadOrSaveFile(const std::string& path, bool load) {
     if (IsBusy())
         return false;
     m_strFileError.clear();
+    m_fileRefusal = PlaygroundFile::Refusal();
     const bool done = load ? LoadFile(path) : SaveFile(path, false);
     if (!done)
         qCWarning(lcApps).noquote() << QString::fromStdString(m_strFileError);
@@ -244,7 +245,7 @@ void CPlaApp::SetRuleList(const std::vector<int>& rules) {
 bool CPlaApp::LoadFile(const std::string& path) {
     PlaygroundFile file;
     std::string error;
-    if (!file.Load(path, error)) {
+    if (!file.Load(path, error, &m_fileRefusal)) {
         m_strFileError = "playground not loaded: " + error;
         return false;
     }
@@ -263,6 +264,7 @@ bool CPlaApp::LoadFile(const std::string& path) {
         }
         if (!scene::ModelCache::ReadImageFresh(copy.string())) {
             m_strFileError = "playground " + path + " not loaded: its ground picture is no picture";
+            m_fileRefusal = { PlaygroundFile::Fault::NoPicture, {} };
             return false;
         }
     }
@@ -447,7 +449,7 @@ bool CPlaApp::MouseDragged(scene::Mouse*, float x, float y) {
         if (s_IsSelected(m_edit, pressed, false)) {
             if (m_edit.m_nDragMode == SEditState::DragDragging || d >= 0.0) {
                 m_edit.m_nDragMode = SEditState::DragDragging;
-                s_MoveSelToTarget(m_edit, true, true);
+                StartCarrying(true, true);
             }
             return false;
         }
@@ -457,7 +459,7 @@ bool CPlaApp::MouseDragged(scene::Mouse*, float x, float y) {
             return false;
         m_edit.m_nDragMode = SEditState::DragDragging;
         SetSelected(pressed, false);
-        s_MoveSelToTarget(m_edit, true, true);
+        StartCarrying(true, true);
     } else {
         m_edit.m_nDragMode = SEditState::DragDragging;
         PickAndDrag(true);

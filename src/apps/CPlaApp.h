@@ -4,6 +4,7 @@
 #include "apps/SEditState.h"
 #include "elements/CModelRecord.h"
 #include "elements/PartContext.h"
+#include "simulation/PlaygroundFile.h"
 
 #include <QObject>
 #include <QString>
@@ -74,6 +75,9 @@ public:
     // the picture the ground shows, whatever became of its file since.
     bool LoadOrSaveFile(const std::string& path, bool load);
     const std::string& GetFileError() const { return m_strFileError; }
+    // Why the last load refused its file, for the user (None after a load
+    // that did not fail for the file's sake).
+    const PlaygroundFile::Refusal& GetFileRefusal() const { return m_fileRefusal; }
     // Writes the playground to path as LoadOrSaveFile saves it, for another
     // page to use, leaving its saved state as it is: the playground being
     // edited is still the one to be saved to its own file.
@@ -145,7 +149,8 @@ public:
     // step is recorded, and the playground is unsaved.
     void SetSelScale(float x, float y, float z);
     // Commits the selection's pose (an undo step unless noUndoStep) and
-    // lifts a carried selection that went below the ground.
+    // lifts a carried selection that went below the ground (or, when an
+    // object of it lay deeper when it was picked up, below that depth).
     void KeepSelOnGround(bool noUndoStep);
 
     // ---- turns and object groups --------------------------------------------------
@@ -182,6 +187,9 @@ private:
     void PickAndDrag(bool dragging);
     // ---- editing ------------------------------------------------------------------
     void PushUndoStep(int kind);
+    // The selection starts to follow the pointer (s_MoveSelToTarget), each
+    // object keeping its height above the ground.
+    void StartCarrying(bool force, bool atHover);
     void DragMoveSel();
     bool FindSupport();
     bool DropOntoSupport(CModel* support);
@@ -213,4 +221,5 @@ private:
     // The model address the status bar shows for a single selection.
     std::string m_strSelName;
     std::string m_strFileError;
+    PlaygroundFile::Refusal m_fileRefusal;
 };

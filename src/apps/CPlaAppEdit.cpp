@@ -19,6 +19,10 @@
 
 namespace {
 
+// How far below the ground an object's bottom may lie before it counts as
+// sunk into it rather than standing on it.
+constexpr double kSunkDepth = 1.0;
+
 // The kinds whose objects have a size of their own (the others keep the
 // size of their model).
 bool TakesScale(int type) {
@@ -53,7 +57,7 @@ bool CPlaApp::AddObject(CModel* object) {
     object->Place(&m_edit, PlaceAdded);
     SetSelected(object, false);
     s_Highlight(m_edit, 1);
-    s_MoveSelToTarget(m_edit, true, false);
+    StartCarrying(true, false);
     PushUndoStep(CStep::KindAdd);
     emit signal_Ui_SaveFlag(m_edit.m_bClean);
     return true;
@@ -66,7 +70,7 @@ CModel* CPlaApp::CreateObject(const CModelInfo& record, int id, bool fromFile) {
     const osg::Vec3f scale = TakesScale(desc.m_nType) ? record.m_state.m_vScale : osg::Vec3f(1, 1, 1);
     osg::ref_ptr<CModel> object
         = MakePlaygroundObject(desc.m_nType, desc.m_nSubType, m_pPartContext, desc.m_strAddress, scale);
-    if (!object || !object->LoadModel())
+    if (!object || !LoadPlaygroundObject(*object))
         return nullptr;
     CModelState& state = object->GetState();
     state = record.m_state;
@@ -152,7 +156,7 @@ void CPlaApp::PasteSel() {
     if (m_edit.m_vecSel.empty())
         return;
     s_Highlight(m_edit, 1);
-    s_MoveSelToTarget(m_edit, true, false);
+    StartCarrying(true, false);
     PushUndoStep(CStep::KindAdd);
     emit signal_Ui_SaveFlag(m_edit.m_bClean);
     ShowObjCount();
@@ -161,7 +165,7 @@ void CPlaApp::PasteSel() {
 void CPlaApp::MoveSel() {
     if (IsBusy())
         return;
-    s_MoveSelToTarget(m_edit, false, false);
+    StartCarrying(false, false);
     emit signal_Ui_NoSel();
 }
 
@@ -194,7 +198,7 @@ void CPlaApp::SetSelScale(float x, float y, float z) {
         return;
     osg::ref_ptr<CModel> object
         = MakePlaygroundObject(old->GetType(), old->GetSubType(), m_pPartContext, old->GetAddress(), scale);
-    if (!object || !object->LoadModel())
+    if (!object || !LoadPlaygroundObject(*object))
         return;
     osg::ref_ptr<CModel> keepOld = old;
     object->SetActive(false);
@@ -206,6 +210,13 @@ void CPlaApp::SetSelScale(float x, float y, float z) {
     object->GetState().m_vScale = scale;
     object->SetUnselected(0);
     object->Place(&m_edit, PlaceRecreated);
+    // Its bottom stays where it was, on the ground when it stood there: a
+    // size taken about the centre would bury a taller object or leave a
+    // lower one floating, and a copy of it would carry the difference.
+    CModelState& state = object->GetState();
+    const osg::Vec3f lift(0.0f, 0.0f, float(old->GetBottomZ() - object->GetBottomZ()));
+    object->SetPose(state.m_vPos + lift, state.m_qRot, false, false);
+    object->GetPlacedState() = state;
     object->ShowBox(true, CModelBox::Cyan);
 
     std::vector<osg::ref_ptr<CModel>>& all = m_edit.m_vecAllParts;
@@ -236,9 +247,12 @@ void CPlaApp::KeepSelOnGround(bool noUndoStep) {
         if (m_edit.m_bCarrying)
             lowest = std::min(lowest, object->GetBottomZ());
     }
-    // A carried selection turned into the ground comes back above it.
-    if (m_edit.m_bCarrying && !m_edit.m_vecSel.empty() && lowest < -1.0)
-        m_edit.m_dCarryHeight -= lowest;
+    // A carried selection turned into the ground comes back above it, as
+    // far as its lowest bottom was when it was picked up: an object that lay
+    // under the ground then lifts none of the others.
+    const double floor = std::min(0.0, m_edit.m_dLowestBottom);
+    if (m_edit.m_bCarrying && !m_edit.m_vecSel.empty() && lowest < floor - kSunkDepth)
+        m_edit.m_dCarryHeight += floor - lowest;
 }
 
 void CPlaApp::PushUndoStep(int kind) {
@@ -259,6 +273,25 @@ void CPlaApp::PushUndoStep(int kind) {
 }
 
 // ---- carrying -----------------------------------------------------------------------------
+
+void CPlaApp::StartCarrying(bool force, bool atHover) {
+    const bool starts = !m_edit.m_vecSel.empty() && (force || !(m_edit.m_bCarrying || m_edit.m_bRotating));
+    s_MoveSelToTarget(m_edit, force, atHover);
+    if (!starts || !m_edit.m_bCarrying)
+        return;
+    // The selection goes with its lowest bottom on the ground, each object
+    // at its own height above it; an object sunk into the ground (a file or
+    // a typed height may leave one so) stays as deep, and the others do not
+    // rise by its depth.
+    double standing = std::numeric_limits<double>::max();
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
+        const double bottom = object->GetBottomZ();
+        if (bottom >= -kSunkDepth)
+            standing = std::min(standing, bottom);
+    }
+    if (standing != std::numeric_limits<double>::max())
+        m_edit.m_dCarryHeight += m_edit.m_dLowestBottom - standing;
+}
 
 void CPlaApp::RefreshCameraPosition() {
     if (m_edit.m_pCam)

@@ -117,7 +117,7 @@ void CStep::Apply(const Entry& entry, bool useAfter) {
         context = entry.part->ContextPtr();
     osg::ref_ptr<CModel> object
         = MakePlaygroundObject(desc.m_nType, desc.m_nSubType, context, desc.m_strAddress, state.m_vScale);
-    if (!object || !object->LoadModel())
+    if (!object || !LoadPlaygroundObject(*object))
         return;
     CApp* app = m_pState->m_pApp;
     std::vector<osg::ref_ptr<CModel>>& all = m_pState->m_vecAllParts;

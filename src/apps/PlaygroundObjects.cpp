@@ -14,6 +14,8 @@
 #include "simulation/StartTrigger.h"
 #include "simulation/TouchTrigger.h"
 
+#include <cmath>
+
 osg::ref_ptr<CModel> MakePlaygroundObject(
     int type, int subType, PartContextPtr context, const std::string& address, const osg::Vec3f& scale) {
     switch (type) {
@@ -50,4 +52,26 @@ osg::ref_ptr<CModel> MakePlaygroundObject(
     default:
         return nullptr;
     }
+}
+
+bool LoadPlaygroundObject(CModel& object) {
+    if (!object.LoadModel())
+        return false;
+    const osg::Vec3f size = object.GetState().m_vScale;
+    const auto smallerThanModel = [](float axis) { return !(std::fabs(axis) >= 1.0f); };
+    if (!smallerThanModel(size.x()) && !smallerThanModel(size.y()) && !smallerThanModel(size.z()))
+        return true;
+    // The model's own extent decides how thin the size makes it.
+    object.SetScale(osg::Vec3f(1.0f, 1.0f, 1.0f));
+    osg::Vec3f min, max;
+    const bool measured = object.GetOwnFrameBounds(min, max);
+    osg::Vec3f drawn = size;
+    for (int axis = 0; axis < 3 && measured; ++axis) {
+        const float extent = max[axis] - min[axis];
+        if (smallerThanModel(size[axis]) && extent > 0.0f
+            && !(std::fabs(size[axis]) * extent >= kLeastDrawnSize))
+            drawn[axis] = (size[axis] < 0.0f ? -kLeastDrawnSize : kLeastDrawnSize) / extent;
+    }
+    object.SetScale(drawn);
+    return true;
 }

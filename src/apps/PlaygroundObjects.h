@@ -15,3 +15,17 @@
 // playground object.
 osg::ref_ptr<CModel> MakePlaygroundObject(
     int type, int subType, PartContextPtr context, const std::string& address, const osg::Vec3f& scale);
+
+// Loads a playground object's model (CModel::LoadModel) for the builder and
+// draws it at its size, but no thinner than kLeastDrawnSize on a side its
+// size has made smaller than its model: a size of 0 from a file would leave
+// nothing to see or pick, and nothing to mend (a zone of no height lies in
+// the ground, and the panel gives zones no height to mend it by). The size
+// the object keeps (its state's scale, what a save writes) stays as it was
+// given. False when the model cannot be loaded.
+bool LoadPlaygroundObject(CModel& object);
+
+// The least extent the builder draws such an object with along an axis:
+// about 5 pixels in the home view of a window filling a 1280 x 800 screen,
+// enough to see and pick. Sizes the panel gives (1 and more) never need it.
+constexpr float kLeastDrawnSize = 8.0f;

@@ -2,11 +2,11 @@
 
 #include "dialogs/DialogTexts.h"
 #include "dialogs/TypedNumber.h"
+#include "foundation/ClampingIntValidator.h"
 
 #include <QFontMetricsF>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -93,9 +93,12 @@ CRuleDlg::CRuleDlg(const QStringList& rowLabels, std::vector<int>& values, const
         layout->addWidget(m_pTitle);
     }
 
+    // A number beyond an edit's range may be typed whole ("10" in a 0-8
+    // edit) and is brought to the nearer end when the edit is finished, so
+    // the edit shows what OK writes.
     const auto makeEdit = [this, editable](int value, int lowest, int highest) {
         auto* edit = new QLineEdit(QString::number(value), this);
-        edit->setValidator(new QIntValidator(lowest, highest, edit));
+        edit->setValidator(new foundation::ClampingIntValidator(lowest, highest, edit));
         edit->setEnabled(editable);
         return edit;
     };

@@ -64,15 +64,26 @@ const char* TypeName(int type) {
     }
 }
 
+using Fault = PlaygroundFile::Fault;
+
+// A member's place in the file's own words: `Trigger 3 "Score"`, or
+// `"Rule2"` for one of the document's own.
+std::string PlaceOf(const std::string& owner, const std::string& member) {
+    const std::string quoted = "\"" + member + "\"";
+    return owner.empty() ? quoted : owner + " " + quoted;
+}
+
 // Reads one struct's members by the layout, refusing a member of the wrong
 // type. Messages name the place: "Trigger 3: \"Score\" is a string, not an int".
 class MemberReader {
 public:
-    MemberReader(const XmlRpcItem& item, std::string place)
+    // owner: the struct's place ("Trigger 3"; empty for the document).
+    MemberReader(const XmlRpcItem& item, std::string owner)
         : m_item(item)
-        , m_place(std::move(place)) { }
+        , m_owner(std::move(owner)) { }
 
     const std::string& Error() const { return m_error; }
+    const PlaygroundFile::Refusal& Refused() const { return m_refusal; }
     bool Failed() const { return !m_error.empty(); }
     bool Has(const std::string& name) const { return m_item.FindMember(name) != nullptr; }
 
@@ -88,16 +99,18 @@ public:
     float Float(const std::string& name, float absent, double limit) {
         const double value = Double(name, absent);
         if (!Failed() && !(std::abs(value) <= limit))
-            Fail("\"" + name + "\" is out of range");
+            Fail(name, Fault::OutOfRange, "\"" + name + "\" is out of range");
         return Failed() ? absent : static_cast<float>(value);
     }
     std::string String(const std::string& name) {
         const XmlRpcItem* member = Typed(name, XmlRpcItem::TypeString);
         return member ? static_cast<std::string&>(const_cast<XmlRpcItem&>(*member)) : std::string();
     }
-    void Fail(const std::string& what) {
-        if (m_error.empty())
-            m_error = m_place + what;
+    void Fail(const std::string& member, Fault fault, const std::string& what) {
+        if (!m_error.empty())
+            return;
+        m_error = (m_owner.empty() ? std::string() : m_owner + ": ") + what;
+        m_refusal = { fault, PlaceOf(m_owner, member) };
     }
 
 private:
@@ -108,21 +121,25 @@ private:
         if (!member || Failed())
             return nullptr;
         if (member->GetType() != type) {
-            Fail("\"" + name + "\" is " + TypeName(member->GetType()) + ", not " + TypeName(type));
+            Fail(name, Fault::WrongType,
+                "\"" + name + "\" is " + TypeName(member->GetType()) + ", not " + TypeName(type));
             return nullptr;
         }
         return member;
     }
 
     const XmlRpcItem& m_item;
-    std::string m_place;
+    std::string m_owner;
     std::string m_error;
+    PlaygroundFile::Refusal m_refusal;
 };
 
-bool ReadItem(const XmlRpcItem& value, int array, int index, PlaygroundFile::Item& item, std::string& error) {
-    const std::string place = std::string(kArrayNames[array]) + " " + std::to_string(index) + ": ";
+bool ReadItem(const XmlRpcItem& value, int array, int index, PlaygroundFile::Item& item, std::string& error,
+    PlaygroundFile::Refusal& refusal) {
+    const std::string place = std::string(kArrayNames[array]) + " " + std::to_string(index);
     if (value.GetType() != XmlRpcItem::TypeStruct) {
-        error = place + "is " + TypeName(value.GetType()) + ", not a struct";
+        error = place + ": is " + TypeName(value.GetType()) + ", not a struct";
+        refusal = { Fault::WrongType, place };
         return false;
     }
     MemberReader in(value, place);
@@ -131,7 +148,7 @@ bool ReadItem(const XmlRpcItem& value, int array, int index, PlaygroundFile::Ite
     desc.m_nType = kArrayTypes[array];
     desc.m_strAddress = in.String("Name");
     if (!in.Failed() && !simulation::IsSafeModelAddress(desc.m_strAddress))
-        in.Fail(simulation::UnsafeModelAddressReason(desc.m_strAddress));
+        in.Fail("Name", Fault::UnsafeAddress, simulation::UnsafeModelAddressReason(desc.m_strAddress));
     const double far = PlaygroundFile::kMaxCoordinate;
     state.m_vPos.set(in.Float("Position_x", 0.0f, far), in.Float("Position_y", 0.0f, far),
         in.Float("Position_z", 0.0f, far));
@@ -163,8 +180,9 @@ bool ReadItem(const XmlRpcItem& value, int array, int index, PlaygroundFile::Ite
             while (present < value.Size() && in.Has("Assign" + std::to_string(present)))
                 ++present;
             if (!in.Failed() && (count < 0 || count > present))
-                in.Fail("\"AssignL\" is " + std::to_string(count) + " but there are "
-                    + std::to_string(present) + " assignments");
+                in.Fail("AssignL", Fault::Assignments,
+                    "\"AssignL\" is " + std::to_string(count) + " but there are " + std::to_string(present)
+                        + " assignments");
             for (int n = 0; n < count && !in.Failed(); ++n)
                 state.m_vecObjList.push_back(in.Int("Assign" + std::to_string(n)));
             state.m_cOnly = in.Int("Only") == 1 ? 1 : 0;
@@ -173,6 +191,7 @@ bool ReadItem(const XmlRpcItem& value, int array, int index, PlaygroundFile::Ite
     item.hasId = in.Has("ID");
     item.id = in.Int("ID");
     error = in.Error();
+    refusal = in.Refused();
     return !in.Failed();
 }
 
@@ -266,15 +285,25 @@ void PlaygroundFile::CleanAssignments() {
     }
 }
 
-bool PlaygroundFile::FromXml(const std::string& text, std::string& error) {
+bool PlaygroundFile::FromXml(const std::string& text, std::string& error, Refusal* refusal) {
+    Refusal why;
+    const bool read = Read(text, error, why);
+    if (refusal)
+        *refusal = read ? Refusal() : why;
+    return read;
+}
+
+bool PlaygroundFile::Read(const std::string& text, std::string& error, Refusal& refusal) {
     XmlRpcItem document;
     int offset = 0;
     if (!document.FromXml(text, offset)) {
         error = "the text is no structured-value document, or a damaged one";
+        refusal = { Fault::NotAPlayground, {} };
         return false;
     }
     if (document.GetType() != XmlRpcItem::TypeStruct) {
         error = std::string("the document is ") + TypeName(document.GetType()) + ", not a struct";
+        refusal = { Fault::NotAPlayground, {} };
         return false;
     }
     PlaygroundFile read;
@@ -286,6 +315,7 @@ bool PlaygroundFile::FromXml(const std::string& text, std::string& error) {
             read.rules.push_back(top.Int("Rule" + std::to_string(n)));
         if (top.Failed()) {
             error = top.Error();
+            refusal = top.Refused();
             return false;
         }
         std::size_t objects = 0;
@@ -296,18 +326,20 @@ bool PlaygroundFile::FromXml(const std::string& text, std::string& error) {
             if (items->GetType() != XmlRpcItem::TypeArray) {
                 error = std::string("\"") + kArrayNames[array] + "\" is " + TypeName(items->GetType())
                     + ", not an array";
+                refusal = { Fault::WrongType, PlaceOf("", kArrayNames[array]) };
                 return false;
             }
             const int size = items->Size();
             objects += std::size_t(size);
             if (objects > std::size_t(kMaxObjects)) {
                 error = "more than " + std::to_string(kMaxObjects) + " objects";
+                refusal = { Fault::TooManyObjects, {} };
                 return false;
             }
             XmlRpcItem& list = const_cast<XmlRpcItem&>(*items);
             for (int i = 0; i < size; ++i) {
                 Item item;
-                if (!ReadItem(list[i], array, i, item, error))
+                if (!ReadItem(list[i], array, i, item, error, refusal))
                     return false;
                 read.arrays[std::size_t(array)].push_back(std::move(item));
             }
@@ -315,6 +347,7 @@ bool PlaygroundFile::FromXml(const std::string& text, std::string& error) {
     } catch (const XmlRpc::XmlRpcException& e) {
         // The checks above look at every type first; this only guards them.
         error = "the document is damaged: " + e.GetMessage();
+        refusal = { Fault::NotAPlayground, {} };
         return false;
     }
     *this = std::move(read);
@@ -343,16 +376,19 @@ std::string PlaygroundFile::ToXml() const {
 namespace {
 
 // The whole file, when it can be read and is no larger than limit.
-bool ReadWhole(const std::string& path, std::uintmax_t limit, std::string& text, std::string& error) {
+bool ReadWhole(const std::string& path, std::uintmax_t limit, std::string& text, std::string& error,
+    PlaygroundFile::Fault& fault) {
     const std::filesystem::path file = platform::InProgramDir(path);
     std::error_code failure;
     const std::uintmax_t size = std::filesystem::file_size(file, failure);
+    fault = Fault::Unreadable;
     if (failure) {
         error = "cannot read " + path + ": " + failure.message();
         return false;
     }
     if (size > limit) {
         error = path + " is larger than " + std::to_string(limit >> 20) + " MiB";
+        fault = Fault::TooLarge;
         return false;
     }
     std::ifstream in(file, std::ios::binary);
@@ -362,6 +398,7 @@ bool ReadWhole(const std::string& path, std::uintmax_t limit, std::string& text,
         error = "cannot read " + path + " whole";
         return false;
     }
+    fault = Fault::None;
     return true;
 }
 
@@ -369,17 +406,22 @@ bool ReadWhole(const std::string& path, std::uintmax_t limit, std::string& text,
 
 bool PlaygroundFile::TakeImage(const std::string& pictureFile, std::string& error) {
     std::string bytes;
-    if (!ReadWhole(pictureFile, kMaxFileSize, bytes, error))
+    Fault ignored;
+    if (!ReadWhole(pictureFile, kMaxFileSize, bytes, error, ignored))
         return false;
     image = std::move(bytes);
     return true;
 }
 
-bool PlaygroundFile::Load(const std::string& path, std::string& error) {
+bool PlaygroundFile::Load(const std::string& path, std::string& error, Refusal* refusal) {
     std::string text;
-    if (!ReadWhole(path, kMaxFileSize, text, error))
+    Refusal why;
+    if (!ReadWhole(path, kMaxFileSize, text, error, why.fault)) {
+        if (refusal)
+            *refusal = why;
         return false;
-    if (!FromXml(text, error)) {
+    }
+    if (!FromXml(text, error, refusal)) {
         error = path + ": " + error;
         return false;
     }

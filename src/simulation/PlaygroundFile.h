@@ -56,6 +56,27 @@ public:
         bool hasId = false;
     };
 
+    // Why a file was refused, for a message in the user's language: the
+    // fault and the place in the file's own words (`Trigger 3 "Score"`,
+    // `"Rule2"`; empty where the fault is the whole file's). The error text
+    // says the same for the log, with the details.
+    enum class Fault {
+        None,
+        Unreadable, // the file cannot be read
+        TooLarge, // it is larger than kMaxFileSize
+        NotAPlayground, // no structured-value document, or a damaged one
+        WrongType, // a member of another value type than the layout gives
+        OutOfRange, // a position or scale beyond its limit
+        UnsafeAddress, // a model address that would leave the program folder
+        Assignments, // an "AssignL" that its entries do not bear out
+        TooManyObjects, // more than kMaxObjects
+        NoPicture, // its ground picture is none a ground can show (the builder's check)
+    };
+    struct Refusal {
+        Fault fault = Fault::None;
+        std::string place;
+    };
+
     // The bytes of the ground picture file; none: the default ground.
     std::optional<std::string> image;
     std::vector<int> rules;
@@ -81,18 +102,22 @@ public:
     // models of this playground, as a save does.
     void CleanAssignments();
 
-    // Reads a document's text. False, with the reason in error and this file
-    // left as it was, for text that is no playground or a damaged one.
-    bool FromXml(const std::string& text, std::string& error);
+    // Reads a document's text. False, with the reason in error (and in
+    // refusal, when given) and this file left as it was, for text that is no
+    // playground or a damaged one.
+    bool FromXml(const std::string& text, std::string& error, Refusal* refusal = nullptr);
     // The document's text: members in name order, doubles with six decimals.
     std::string ToXml() const;
 
     // Reads the file at path (local 8-bit path; relative paths from the
     // program folder). False, with the reason, when it cannot be read or is
     // refused.
-    bool Load(const std::string& path, std::string& error);
+    bool Load(const std::string& path, std::string& error, Refusal* refusal = nullptr);
     // Writes the file through a temporary file in the same folder that
     // replaces it only once all is written: false, with the reason, when it
     // could not be written whole, and then the file at path is as it was.
     bool Save(const std::string& path, std::string& error) const;
+
+private:
+    bool Read(const std::string& text, std::string& error, Refusal& refusal);
 };

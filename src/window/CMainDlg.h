@@ -160,8 +160,9 @@ public:
     void f_3DFileTips() const;
     // Tells how a playground file was read (isLoad) or written: in a box,
     // but for a save that worked (ShowSavedMessage); a failure names the
-    // file.
-    void f_SaveMapMessage(bool ok, bool isLoad, const QString& file = QString());
+    // file, and the reason when one is given.
+    void f_SaveMapMessage(
+        bool ok, bool isLoad, const QString& file = QString(), const QString& reason = QString());
     // A robot or playground saved to file: said in the status bar, no box.
     void ShowSavedMessage(bool robot, const QString& file);
 
@@ -476,6 +477,9 @@ private:
     // by the caller, when it could not.
     bool SavePlayground(const std::string& path);
     bool LoadPlayground(const std::string& path);
+    // Why the playground builder refused the file it last tried to load, in
+    // the current language; empty when that was no fault of the file.
+    QString PlaygroundRefusalText() const;
     // Writes the playground as it is to the simulation's hand-over file and
     // makes the simulation run it; the playground's own file and saved state
     // stay as they were. False, told, when it could not be written.

@@ -1,8 +1,8 @@
 #include "window/CMainDlg2.h"
 
+#include "foundation/ClampingIntValidator.h"
 #include "widgets/CExWidget.h"
 #include "widgets/MyPushButton.h"
-#include "window/ClampingIntValidator.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -458,7 +458,7 @@ void CMainDlg2::SetupPlaygroundPage(QMainWindow* window) {
     XSlider->setTracking(true);
     axisBox(groupBox_YSlider, lineEdit_YSlider, YSlider, nullptr, "lineEdit_YSlider", "YSlider");
     axisBox(groupBox_ZSlider, lineEdit_ZSlider, ZSlider, nullptr, "lineEdit_ZSlider", "ZSlider");
-    auto* sizeValidator = new Ui::ClampingIntValidator(1, 256, window);
+    auto* sizeValidator = new foundation::ClampingIntValidator(1, 256, window);
     for (QLineEdit* edit : { lineEdit_XSlider, lineEdit_YSlider, lineEdit_ZSlider })
         edit->setValidator(sizeValidator);
     AllSlider = new QSlider(Qt::Vertical, widget_SetSize);

@@ -277,7 +277,7 @@ void CMainDlg::slot_Open() {
             m_sPlaFile = LocalPath(file);
             m_bPlaNew = false;
         }
-        f_SaveMapMessage(loaded, true, file);
+        f_SaveMapMessage(loaded, true, file, loaded ? QString() : PlaygroundRefusalText());
         if (!loaded)
             return;
     }

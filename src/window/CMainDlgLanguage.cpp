@@ -362,7 +362,7 @@ void CMainDlg::f_3DFileTips() const {
     m_config.ShowTips(kClass, "f_3DFileTips", "s");
 }
 
-void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad, const QString& file) {
+void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad, const QString& file, const QString& reason) {
     // A save that worked is said in the status bar, as a robot's is: the
     // student goes on working without a box to close.
     if (ok && !isLoad) {
@@ -371,10 +371,13 @@ void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad, const QString& file) {
     }
     const char* key = isLoad ? (ok ? "sLoad" : "sLoadNo") : "sNo";
     QString text = m_config.GetText(kClass, "f_SaveMapMessage", key);
-    // The message stays in the current language: it names the file, and the
-    // builder's own words of why went to the log.
+    // The message stays in the current language: it names the file and the
+    // reason in the language's words; the builder's own words of why, with
+    // every detail, went to the log.
     if (!ok && !file.isEmpty())
         text += QLatin1Char('\n') + file;
+    if (!ok && !reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
     m_config.f_TipsDlg(text);
 }
 

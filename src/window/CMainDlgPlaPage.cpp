@@ -39,6 +39,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -273,6 +274,15 @@ void CMainDlg::f_LanguagePlaApp() {
         button->setText(Text(group, key));
         button->setStatusTip(Text(group, key));
     }
+    // A zone's mode is told by one word; what it does (and that a Leave zone
+    // no robot starts in acts in the first frame) is in its tool tip.
+    const std::pair<QAbstractButton*, const char*> modeHints[] = {
+        { radioButton_AllIn, "sTip_All_In" },
+        { radioButton_In, "sTip_In" },
+        { radioButton_Leave, "sTip_Leave" },
+    };
+    for (const auto& [button, key] : modeHints)
+        button->setToolTip(Text(group, key));
     label_PlaObjScore->setText(Text(group, "sScore"));
     const QString defineBrick = Text(group, "sDefineBrick");
     action_User_DefineModel->setText(defineBrick);
@@ -432,6 +442,38 @@ bool CMainDlg::LoadPlayground(const std::string& path) {
     const bool loaded = m_pPlaApp->LoadOrSaveFile(path, true);
     m_bPlaSaved = m_pPlaApp->GetEditState().m_bClean;
     return loaded;
+}
+
+QString CMainDlg::PlaygroundRefusalText() const {
+    using Fault = PlaygroundFile::Fault;
+    const PlaygroundFile::Refusal& refusal = m_pPlaApp->GetFileRefusal();
+    const QString place = QString::fromStdString(refusal.place);
+    const auto text = [&](const char* key) { return m_config.GetText("CMainDlg", "f_SaveMapMessage", key); };
+    // Limits are written as the documents write them.
+    const QLocale numbers(QLocale::English);
+    switch (refusal.fault) {
+    case Fault::None:
+        break;
+    case Fault::Unreadable:
+        return text("sUnreadable");
+    case Fault::TooLarge:
+        return text("sTooLarge").arg(PlaygroundFile::kMaxFileSize >> 20);
+    case Fault::NotAPlayground:
+        return text("sNotPlayground");
+    case Fault::WrongType:
+        return text("sWrongType").arg(place);
+    case Fault::OutOfRange:
+        return text("sOutOfRange").arg(place);
+    case Fault::UnsafeAddress:
+        return text("sUnsafeAddress").arg(place);
+    case Fault::Assignments:
+        return text("sAssignments").arg(place);
+    case Fault::TooManyObjects:
+        return text("sTooManyObjects").arg(numbers.toString(PlaygroundFile::kMaxObjects));
+    case Fault::NoPicture:
+        return text("sNoPicture");
+    }
+    return QString();
 }
 
 bool CMainDlg::HandPlaygroundOver() {

@@ -39,7 +39,10 @@ void ShowPose(const CModel* part, QLineEdit* const (&edits)[6], QSlider* const (
     double fields[6];
     PoseFields(part, fields);
     for (int i = 0; i < 6; ++i) {
-        double value = fields[i];
+        // The boxes show hundredths: a value is rounded to them before it is
+        // cut, so what a file keeps of a pose (a 45-degree turn reads back
+        // from its six-decimal quaternion as 44.99993) shows as it was set.
+        double value = std::isfinite(fields[i]) ? std::round(fields[i] * 100.0) / 100.0 : fields[i];
         if (i < 3) {
             value = ClampAndTruncate2(value);
         } else {

@@ -18,7 +18,7 @@ QString PoseText(double value);
 void PoseFields(const CModel* part, double fields[6]);
 
 // Shows a part's pose in a panel's six boxes and its three angle sliders:
-// positions clamped and cut to two places, angles brought into one turn.
+// positions clamped and rounded to two places, angles brought into one turn.
 void ShowPose(const CModel* part, QLineEdit* const (&edits)[6], QSlider* const (&sliders)[3]);
 
 } // namespace window

@@ -419,7 +419,9 @@ TEST_F(PlaygroundBuilder, NewSizesWhereTheKindHasOne) {
     EXPECT_TRUE(resized->IsLocked());
     EXPECT_FALSE(App().GetScene()->HasDrawable(slope));
     EXPECT_TRUE(App().GetScene()->HasDrawable(resized));
-    ExpectNear(resized->GetState().m_vPos, at);
+    // Its bottom stays on the ground: its middle is half of 12 up, not half of 8.
+    ExpectNear(resized->GetState().m_vPos, at + osg::Vec3f(0.0f, 0.0f, 6.0f - 4.0f));
+    EXPECT_NEAR(resized->GetBottomZ(), 0.0, 1e-3);
     osg::Vec3f min, max;
     resized->GetBoundingBox(min, max, false);
     ExpectNear(max - min, { 40.0f, 30.0f, 12.0f }, 1e-2f);
@@ -450,6 +452,32 @@ TEST_F(PlaygroundBuilder, NewSizesWhereTheKindHasOne) {
     App().DoCommand(11, true);
     EXPECT_EQ(Edit().m_undoStack.index(), steps);
     EXPECT_FALSE(Edit().m_bClean);
+}
+
+// Copied and pasted with the whole playground (and turned while carried),
+// every object keeps its own height above the ground: a cube shrunk (its
+// bottom stays on the ground) and then sunk 2.5 into it by a typed height
+// stays as deep and lifts none of the others.
+TEST_F(PlaygroundBuilder, PastedObjectsKeepTheirHeightsBesideASunkOne) {
+    CModel* cube = Place(KindOf(ModelTypeGeo), -80.0f, 0.0f);
+    Place(KindOf(ModelTypeTrigger, TriggerScore), 80.0f, 0.0f);
+    Place(KindOf(ModelTypeCandle), 0.0f, 60.0f);
+    Select(cube);
+    App().SetSelScale(10.0f, 10.0f, 4.0f);
+    ASSERT_TRUE(App().SetSelTransform(2, App().GetSingleSel()->GetState().m_vPos.z() - 2.5, {}));
+    ASSERT_NEAR(Objects()[0]->GetBottomZ(), -2.5, 1e-3);
+    std::vector<double> bottoms;
+    for (const osg::ref_ptr<CModel>& object : Objects())
+        bottoms.push_back(object->GetBottomZ());
+    App().SetSelected(nullptr, true);
+    ASSERT_TRUE(App().CopySel());
+    App().PasteSel();
+    MoveTo(PixelOf({ 0.0f, -120.0f, 0.0f }));
+    App().DoCommand(18, true);
+    Click(PixelOf({ 10.0f, -120.0f, 0.0f }));
+    ASSERT_EQ(Objects().size(), 2 * bottoms.size());
+    for (std::size_t i = 0; i < bottoms.size(); ++i)
+        EXPECT_NEAR(Objects()[bottoms.size() + i]->GetBottomZ(), bottoms[i], 1e-2) << i;
 }
 
 // A rectangle selects the objects whose positions lie inside it, drawn

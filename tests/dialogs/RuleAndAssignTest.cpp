@@ -111,17 +111,33 @@ TEST_F(RuleAndAssign, AnEmptyRuleGetsItsDefaultsAndOkWritesTheEdits) {
         QDialog::Rejected);
     EXPECT_EQ(values[0], 10000);
 
-    // Counts stop at 8 and numbers at 10000, however typed; no number is 0.
+    // Counts stop at 8 and numbers at 10000, however typed: "10" and "150"
+    // are typed whole and the edit shows the nearer end, 8, once it is left
+    // (as it does an emptied number's lowest, 1).
+    QStringList shown;
     EXPECT_EQ(RunModal(dialog,
                   [&] {
+                      // The user's dialog is the active window: focus moves in it.
+                      dialog.activateWindow();
+                      if (!QTest::qWaitForWindowActive(&dialog)) {
+                          ADD_FAILURE() << "the dialog never became the active window";
+                          dialog.reject();
+                          return;
+                      }
                       Retype(dialog.NumberEdit(), QStringLiteral("250"));
                       Retype(dialog.WeightEdit(), QString());
                       Retype(dialog.RowEdits()[0], QStringLiteral("9"));
+                      Retype(dialog.RowEdits()[1], QStringLiteral("10"));
+                      Retype(dialog.RowEdits()[2], QStringLiteral("150"));
                       Retype(dialog.RowEdits()[6], QStringLiteral("3"));
+                      for (const QLineEdit* edit : { dialog.WeightEdit(), dialog.RowEdits()[0],
+                               dialog.RowEdits()[1], dialog.RowEdits()[2] })
+                          shown << edit->text();
                       QTest::mouseClick(dialog.ButtonOK(), Qt::LeftButton);
                   }),
         QDialog::Accepted);
-    EXPECT_EQ(values, (std::vector<int> { 250, 0, 8, 8, 8, 8, 8, 8, 3 }));
+    EXPECT_EQ(shown, QStringList({ "1", "8", "8", "8" }));
+    EXPECT_EQ(values, (std::vector<int> { 250, 1, 8, 8, 8, 8, 8, 8, 3 }));
 }
 
 TEST_F(RuleAndAssign, AReadOnlyRuleShowsItsTitleAndWritesNothing) {

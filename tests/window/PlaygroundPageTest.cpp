@@ -9,6 +9,7 @@
 #include "PageFixture.h"
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
+#include "apps/PlaygroundObjects.h"
 #include "dialogs/CAssignGEODlg.h"
 #include "dialogs/CExTreeView.h"
 #include "dialogs/CLoadDlg.h"
@@ -41,6 +42,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,6 +54,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include <tinyxml.h>
@@ -289,11 +292,12 @@ TEST_F(PlaygroundPage, ThePanelShowsWhatTheSelectedObjectHasAndSetsIt) {
     expectShown(rescue, { true, false, true, false, false, true, true, true, false, false });
     EXPECT_EQ(Pla().GetEditState().m_undoStack.count(), stepsBefore) << "choosing is no edit";
 
-    // The pose, as far as the boxes show it: two decimals, angles within a turn.
+    // The pose, as far as the boxes show it: rounded to two decimals, angles
+    // within a turn.
     Choose(candle);
     const osg::Vec3f at = candle->GetState().m_vPos;
-    EXPECT_DOUBLE_EQ(W().lineEdit_PlaPosX->text().toDouble(), std::trunc(double(at.x()) * 100.0) / 100.0);
-    EXPECT_DOUBLE_EQ(W().lineEdit_PlaPosY->text().toDouble(), std::trunc(double(at.y()) * 100.0) / 100.0);
+    EXPECT_DOUBLE_EQ(W().lineEdit_PlaPosX->text().toDouble(), std::round(double(at.x()) * 100.0) / 100.0);
+    EXPECT_DOUBLE_EQ(W().lineEdit_PlaPosY->text().toDouble(), std::round(double(at.y()) * 100.0) / 100.0);
     EXPECT_EQ(W().lineEdit_PlaTurnZ->text(), QStringLiteral("0"));
 
     // Sizes typed per axis, then all three kept in proportion by the
@@ -656,30 +660,96 @@ TEST_F(PlaygroundPage, ItsCommandsAreShownAndTheEditCommandsFollowTheChoice) {
 }
 
 // A damaged playground file is refused with the load failure message, after
-// the question about the unsaved playground; the playground shown stays as
-// it was, still unsaved.
-TEST_F(PlaygroundPage, ADamagedFileIsRefusedAndThePlaygroundShownStays) {
+// the question about the unsaved playground: it names the file and says why,
+// in the current language; the playground shown stays as it was, unsaved.
+TEST_F(PlaygroundPage, ADamagedFileIsRefusedWithItsReasonAndThePlaygroundShownStays) {
     CModel* cube = Add(105, 0, 0);
     ASSERT_NE(cube, nullptr);
     fs::create_directories(g_programDir->path() / "playground");
-    {
-        std::ofstream broken(g_programDir->path() / "playground/broken.pla", std::ios::binary);
-        broken << "no playground at all";
+    std::string many;
+    for (int i = 0; i <= PlaygroundFile::kMaxObjects; ++i)
+        many += "<value><struct></struct></value>";
+    const auto array = [](const char* name, const std::string& values) {
+        return "<value><struct><member><name>" + std::string(name) + "</name><value><array><data>" + values
+            + "</data></array></value></member></struct></value>";
+    };
+    const std::tuple<int, std::string, const char*, QString> cases[] = {
+        { 1, "no playground at all", "sNotPlayground", QString() },
+        { 1, array("CTakenObj", many), "sTooManyObjects", QStringLiteral("10,000") },
+        { 0,
+            array("Trigger",
+                "<value><struct><member><name>Score</name><value>ten</value></member></struct></value>"),
+            "sWrongType", QStringLiteral("Trigger 0 \"Score\"") },
+    };
+    for (const auto& [language, bytes, reason, detail] : cases) {
+        W().menu_internationalization->actions()[language]->trigger();
+        ASSERT_EQ(CConfig::Instance().m_nLanguage, language);
+        const auto text = [](const char* group, const char* key) {
+            return CConfig::Instance().GetText("CMainDlg", group, key);
+        };
+        std::ofstream(g_programDir->path() / "playground/refused.pla", std::ios::binary) << bytes;
+        m_watcher.AnswerBoxesWith({ text("f_AskForSave", "sNo") });
+        m_files.push_back(InFolder("playground/refused.pla"));
+        const int told = int(m_watcher.Messages().size()) + 2;
+        Key(Qt::Key_O, Qt::ControlModifier);
+        ASSERT_TRUE(m_watcher.WaitForMessages(told));
+        const QString why = detail.isEmpty() ? text("f_SaveMapMessage", reason)
+                                             : text("f_SaveMapMessage", reason).arg(detail);
+        EXPECT_EQ(m_watcher.Messages().back(),
+            text("f_SaveMapMessage", "sLoadNo") + '\n' + InFolder("playground/refused.pla") + '\n' + why)
+            << reason;
     }
-    m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
-    m_files.push_back(InFolder("playground/broken.pla"));
-    Key(Qt::Key_O, Qt::ControlModifier);
-    ASSERT_TRUE(m_watcher.WaitForMessages(2));
-    EXPECT_EQ(m_watcher.Messages()[0], CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
-    // The text of a failed load names the file, and is in the current
-    // language only: the reader's own words of why go to the log.
-    EXPECT_EQ(m_watcher.Messages()[1],
-        CConfig::Instance().GetText("CMainDlg", "f_SaveMapMessage", "sLoadNo") + QLatin1Char('\n')
-            + InFolder("playground/broken.pla"));
     ASSERT_EQ(Pla().GetObjectList().size(), 1u);
     EXPECT_EQ(Pla().GetObjectList().front().get(), cube);
     EXPECT_FALSE(W().IsPlaygroundSaved());
     EXPECT_TRUE(W().PlaygroundFile().empty());
+}
+
+// A playground opened again shows what was made: an angle of 45 degrees
+// reads 45 (the file keeps the turn as a quaternion of six decimals). A zone
+// that a file gives the size 0 is drawn at the least size, seen and chosen
+// like any other, and keeps its size 0 through a save until it is set.
+TEST_F(PlaygroundPage, AnOpenedFileShowsItsAnglesAsSetAndItsZonesOfNoSizeCanBeMended) {
+    Choose(Add(100, -100, 0));
+    Type(W().lineEdit_PlaTurnZ, QStringLiteral("45"));
+    fs::create_directories(g_programDir->path() / "playground");
+    const std::string path = InFolder("playground/angles.pla").toStdString();
+    m_files.push_back(QString::fromStdString(path));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    PlaygroundFile file;
+    std::string error;
+    ASSERT_TRUE(file.Load(path, error)) << error;
+    CModelInfo zero;
+    zero.m_desc.m_strAddress = "models/trigger/score.ive";
+    zero.m_desc.m_nType = ModelTypeTrigger;
+    zero.m_desc.m_nSubType = TriggerScore;
+    zero.m_state.m_vPos.set(80.0f, -60.0f, 0.0f);
+    zero.m_state.m_vScale.set(0.0f, 0.0f, 0.0f);
+    ASSERT_TRUE(file.Add(zero, 7) && file.Save(path, error)) << error;
+    const QPoint at = PixelOf({ 80.0f, -60.0f, 0.0f });
+    const QColor ground = m_view->grabFramebuffer().pixelColor(at);
+
+    m_files.push_back(QString::fromStdString(path));
+    Key(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    ASSERT_EQ(Pla().GetObjectList().size(), 2u);
+    Choose(Pla().GetObjectList()[0].get());
+    EXPECT_EQ(W().lineEdit_PlaTurnZ->text(), QStringLiteral("45"));
+    const QColor drawn = m_view->grabFramebuffer().pixelColor(at);
+    EXPECT_GT(std::abs(drawn.red() - ground.red()) + std::abs(drawn.green() - ground.green())
+            + std::abs(drawn.blue() - ground.blue()),
+        30)
+        << "the zone is not to be seen";
+    Choose(Pla().GetObjectList()[1].get());
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("0"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    ASSERT_TRUE(file.Load(path, error)) << error;
+    EXPECT_EQ(file.arrays[PlaygroundFile::ArrayTrigger].at(0).info.m_state.m_vScale, osg::Vec3f(0, 0, 0));
+    Choose(Pla().GetObjectList()[1].get());
+    Type(W().lineEdit_XSlider, QStringLiteral("10"));
+    EXPECT_EQ(Pla().GetSingleSel()->GetState().m_vScale, osg::Vec3f(10, 0, 0));
 }
 
 // An example asks first which of its parts to load, noting that the
@@ -736,12 +806,15 @@ TEST_F(PlaygroundPage, AnExampleAsksBeforeItsPlaygroundReplacesAnUnsavedOne) {
 // from the menu: Chinese side buttons carry their own (stacked) captions,
 // the others draw theirs.
 TEST_F(PlaygroundPage, EveryTextOfThePageIsItsLanguageGroupsInTheLanguageChosen) {
+    CModel* zone = Add(109, 0, 0);
+    ASSERT_NE(zone, nullptr);
     for (int language : { 0, 1 }) {
         SCOPED_TRACE(language);
         for (QAction* action : W().menu_internationalization->actions()) {
             if (action->objectName() == QString::number(language))
                 action->trigger();
         }
+        Choose(zone);
         ASSERT_EQ(CConfig::Instance().m_nLanguage, language);
         const auto text = [](const char* key) {
             return CConfig::Instance().GetText("CMainDlg", "f_LanguagePlaApp", key);
@@ -759,6 +832,21 @@ TEST_F(PlaygroundPage, EveryTextOfThePageIsItsLanguageGroupsInTheLanguageChosen)
             EXPECT_EQ(button->text(), text(key)) << key;
             EXPECT_EQ(button->statusTip(), text(key)) << key;
         }
+        // Resting the pointer on a zone's mode shows what the mode does, on
+        // one line and whole; Leave says it acts in the first frame.
+        for (const auto& [mode, key] :
+            { std::pair<QWidget*, const char*> { W().radioButton_AllIn, "sTip_All_In" },
+                { W().radioButton_In, "sTip_In" }, { W().radioButton_Leave, "sTip_Leave" } }) {
+            QHelpEvent rest(QEvent::ToolTip, QPoint(8, 8), mode->mapToGlobal(QPoint(8, 8)));
+            QApplication::sendEvent(mode, &rest);
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return QToolTip::isVisible() && QToolTip::text() == text(key); }, 2000))
+                << key;
+            EXPECT_FALSE(text(key).contains('\n')) << key;
+        }
+        EXPECT_TRUE(text("sTip_Leave")
+                        .contains(language == 0 ? QStringLiteral("第一帧") : QStringLiteral("first frame")));
+        QToolTip::hideText();
         const std::pair<QAbstractButton*, const char*> astronauts[]
             = { { W().checkBox_Astronaut, "sAstronaut" }, { W().checkBox_RedAstronaut, "sRedAstronaut" },
                   { W().checkBox_YellowAstronaut, "sYellowAstronaut" },

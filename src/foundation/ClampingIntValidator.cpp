@@ -1,8 +1,8 @@
-#include "window/ClampingIntValidator.h"
+#include "foundation/ClampingIntValidator.h"
 
 #include <algorithm>
 
-namespace Ui {
+namespace foundation {
 
 ClampingIntValidator::ClampingIntValidator(int bottom, int top, QObject* parent)
     : QIntValidator(bottom, top, parent) { }
@@ -25,4 +25,4 @@ void ClampingIntValidator::fixup(QString& input) const {
     input = QString::number(number ? std::clamp<qlonglong>(value, bottom(), top()) : bottom());
 }
 
-} // namespace Ui
+} // namespace foundation

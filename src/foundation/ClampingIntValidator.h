@@ -2,7 +2,7 @@
 
 #include <QIntValidator>
 
-namespace Ui {
+namespace foundation {
 
 // An integer validator for edits whose number takes effect when the edit is
 // finished: a number outside the range, or none at all, may be typed and is
@@ -18,4 +18,4 @@ public:
     void fixup(QString& input) const override;
 };
 
-} // namespace Ui
+} // namespace foundation
