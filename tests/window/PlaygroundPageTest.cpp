@@ -753,9 +753,10 @@ TEST_F(PlaygroundPage, AnOpenedFileShowsItsAnglesAsSetAndItsZonesOfNoSizeCanBeMe
 }
 
 // An example asks first which of its parts to load, noting that the
-// playground is unsaved; cancelled, nothing changes; with its playground
-// alone, that replaces the one in the builder and goes to the simulation,
-// and the robots stay as they were.
+// playground is unsaved; cancelled, nothing changes. With its playground
+// alone, the question Open asks comes next: Cancel keeps the playground;
+// Don't save lets the example's replace the one in the builder and go to
+// the simulation, and the robots stay as they were.
 TEST_F(PlaygroundPage, AnExampleAsksBeforeItsPlaygroundReplacesAnUnsavedOne) {
     const QString example = InFolder("XML/studio0/examples/drive_to_zone/drive_to_zone.pla");
     QDir().mkpath(QFileInfo(example).path());
@@ -792,9 +793,16 @@ TEST_F(PlaygroundPage, AnExampleAsksBeforeItsPlaygroundReplacesAnUnsavedOne) {
     EXPECT_EQ(W().tabWidget->currentWidget(), W().tab2);
 
     cancel = false;
-    m_lastDialog = nullptr;
-    action->trigger();
-    EXPECT_TRUE(Pla().GetObjectList().empty());
+    const std::pair<const char*, std::size_t> answers[] = { { "Cancel", 1 }, { "Don't save", 0 } };
+    for (const auto& [answer, objects] : answers) {
+        m_lastDialog = nullptr;
+        const int told = int(m_watcher.Messages().size());
+        m_watcher.AnswerBoxesWith({ QString::fromLatin1(answer) });
+        action->trigger();
+        ASSERT_TRUE(m_watcher.WaitForMessages(told + 1));
+        EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+        EXPECT_EQ(Pla().GetObjectList().size(), objects) << answer;
+    }
     EXPECT_EQ(W().PlaygroundFile(), example.toStdString());
     EXPECT_TRUE(W().IsPlaygroundSaved());
     EXPECT_EQ(block.m_strPlaygroundFile, example.toStdString());
