@@ -124,7 +124,7 @@ void CScoreDlg::OfferUpload(QVBoxLayout& layout, const std::vector<int>& scoreDi
     if (refusal) {
         m_pStatusLabel = new QLabel(config.GetText("CScoreDlg", "f_NoUpload", refusal), this);
         m_pStatusLabel->setWordWrap(true);
-        layout->addWidget(m_pStatusLabel);
+        layout.addWidget(m_pStatusLabel);
         return;
     }
     if (config.m_nUploadsLeft != 0) {

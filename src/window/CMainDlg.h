@@ -493,6 +493,8 @@ private:
     // An example's robots (loadRobot) and playground (loadMap) go to the
     // builders and the simulation.
     void LoadExample(const QString& name, int level, bool loadRobot, bool loadMap);
+    // The folder of an example's files, with a closing separator.
+    QString ExampleFolder(const TiXmlElement& example) const;
     // The robot page's file dialogs: the folder a dialog opens in.
     QString RobotFileFolder() const;
     QString PlaygroundFileFolder() const;

@@ -444,6 +444,11 @@ void CMainDlg::slot_LoadExample() {
         return;
     const int level = parts[1].toInt();
     m_pendingExample.reset();
+    // A match allows its own playground only, an example's as any other;
+    // a refused example changes nothing, and asks nothing.
+    if (const char* playground = example->Attribute("pla"); ask.m_bLoadMap && playground
+        && !AcceptsMatchPlaygroundFile(ExampleFolder(*example) + QString::fromUtf8(playground)))
+        return;
 
     // What the example replaces is offered to be saved first, as Open does:
     // the playground at once, the robot by the file worker, after which the
@@ -490,20 +495,18 @@ void CMainDlg::slot_LoadExample() {
     LoadExample(parts[0], level, ask.m_bLoadRobot, ask.m_bLoadMap);
 }
 
+QString CMainDlg::ExampleFolder(const TiXmlElement& example) const {
+    const char* file = example.Attribute("file");
+    return m_config.InProgramDir(
+               m_config.m_strExampleDir.mid(1) + (file ? QString::fromUtf8(file) : QString()))
+        + QLatin1Char('/');
+}
+
 void CMainDlg::LoadExample(const QString& name, int level, bool loadRobot, bool loadMap) {
     const TiXmlElement* example = m_config.FindExample(name);
     if (!example || m_pEmuApp->IsLoading() || (loadRobot && IsRobotFileBusy()))
         return;
-    const char* file = example->Attribute("file");
-    const QString folder = m_config.InProgramDir(
-                               m_config.m_strExampleDir.mid(1) + (file ? QString::fromUtf8(file) : QString()))
-        + QLatin1Char('/');
-    // A match allows its own playground only, an example's as any other;
-    // a refused example changes nothing.
-    if (const char* playground = example->Attribute("pla");
-        ask.m_bLoadMap && playground && !AcceptsMatchPlaygroundFile(folder + QString::fromUtf8(playground)))
-        return;
-
+    const QString folder = ExampleFolder(*example);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
     if (loadMap) {
