@@ -236,7 +236,8 @@ void CClient::FinishFile() {
     // has not stored the bundle either.
     const int fd = std::exchange(m_partFd, -1);
     if (::close(fd) != 0) {
-        WriteFailed(QFileInfo(m_partPath).path(), errno);
+        const int error = errno;
+        WriteFailed(QFileInfo(m_partPath).path(), error);
         DiscardFile();
         return;
     }

@@ -297,6 +297,9 @@ TEST(ServerLoad, StalledUploadsAreDroppedAndGiveTheirMemoryBack) {
         thread.join();
     ASSERT_TRUE(allClosed);
     ASSERT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("3"); }, 5000));
+    const auto* list = window.findChild<QTableWidget*>(QStringLiteral("list"));
+    ASSERT_EQ(list->rowCount(), 1);
+    EXPECT_EQ(list->item(0, 1)->text(), QStringLiteral("3"));
     const qint64 after = ProcessStatusKiB("VmRSS");
     std::printf("Resident: %lld KiB before, %lld KiB at the most, %lld KiB after %d stalled uploads\n",
         static_cast<long long>(before), static_cast<long long>(peak), static_cast<long long>(after),
