@@ -304,9 +304,13 @@ TEST(ServerLoad, StalledUploadsAreDroppedAndGiveTheirMemoryBack) {
     std::printf("Resident: %lld KiB before, %lld KiB at the most, %lld KiB after %d stalled uploads\n",
         static_cast<long long>(before), static_cast<long long>(peak), static_cast<long long>(after),
         kStalled);
-    // A megabyte held per stalled upload would be 100 MiB.
+    // A megabyte held per stalled upload would be 100 MiB. (Under
+    // AddressSanitizer freed memory waits in quarantine and every thread
+    // has stacks of the sanitizer's: the figure is not the server's.)
+#ifndef __SANITIZE_ADDRESS__
     EXPECT_LT(peak - before, 40 * 1024) << "KiB";
     EXPECT_LT(after - before, 20 * 1024) << "KiB";
+#endif
 
     const auto* log = window.findChild<QTextEdit*>(QStringLiteral("textEdit"));
     EXPECT_EQ(log->toPlainText().count(QStringLiteral("上传中断")), kStalled);

@@ -532,6 +532,11 @@ TEST_F(ServerWindow, PortInUseIsLoggedAndListeningIsRetriedAtEveryUpdate) {
 }
 
 TEST_F(ServerWindow, AcceptingGoesOnOnceDescriptorsAreFreeAgain) {
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizers test memory through a pipe of their own, and take a
+    // memory they cannot test for a fault.
+    GTEST_SKIP() << "the sanitizers' checks need the descriptors this case uses up";
+#endif
     Server window(Options(kNoUpdates));
     // A simulator's socket, made while descriptors are still to be had.
     const int client = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
