@@ -58,12 +58,6 @@ public:
         return QString::fromUtf8(m_output);
     }
 
-    // Ends the program at once, as a power cut or `kill -9` does.
-    void killNow() {
-        m_process.kill();
-        EXPECT_TRUE(m_process.waitForFinished(10000));
-    }
-
     // Ends the program the way a desktop session does; its exit code.
     int terminate() {
         kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
@@ -174,34 +168,4 @@ TEST(ClassServerProgram, MorvaneInClassroomModeConnectsOnceItsWindowIsUp) {
     EXPECT_TRUE(server.waitForOutput(QStringLiteral("断开:127.0.0.1\n"))) << server.output().toStdString();
     EXPECT_EQ(server.terminate(), 0);
     EXPECT_FALSE(server.output().contains(QStringLiteral("通讯出错"))) << server.output().toStdString();
-}
-
-TEST(ClassServerProgram, APartFileLeftByAKilledServerGoesAtTheNextStart) {
-    TempDir dir;
-    const fs::path program = Install(dir, "ClassServer");
-    dir.write("StuFile/.receiving-notours.part", "the teacher's");
-    {
-        Program server(program, dir.path());
-        ASSERT_TRUE(server.waitForOutput(QStringLiteral("监听端口:4480"))) << server.output().toStdString();
-        QTcpSocket client;
-        client.connectToHost(QHostAddress::LocalHost, 4480);
-        ASSERT_TRUE(client.waitForConnected(5000));
-        const QByteArray wire
-            = testsupport::WireUpload(QStringLiteral("cut"), testsupport::MakeBundle(7, 4 << 20));
-        client.write(wire.left(wire.size() / 2));
-        ASSERT_TRUE(client.waitForBytesWritten(5000));
-        ASSERT_TRUE(WaitFor([&] { return StoredBundles(dir).size() == 2; }, 10000));
-        server.killNow();
-    }
-    const QStringList left = StoredBundles(dir);
-    ASSERT_EQ(left.size(), 2);
-    EXPECT_TRUE(
-        QRegularExpression(QStringLiteral(R"(^\.receiving-[0-9a-f]{16}\.part$)")).match(left[0]).hasMatch())
-        << left.join(' ').toStdString();
-
-    Program server(program, dir.path());
-    ASSERT_TRUE(server.waitForOutput(QStringLiteral("删除了上次未收完的文件:1个")))
-        << server.output().toStdString();
-    EXPECT_EQ(StoredBundles(dir), QStringList { QStringLiteral(".receiving-notours.part") });
-    EXPECT_EQ(server.terminate(), 0);
 }

@@ -243,18 +243,29 @@ TEST(ServerLoad, StalledUploadsAreDroppedAndGiveTheirMemoryBack) {
     Server window(ServerOptions { programDir.qpath(), 50, 2500, kStallMs });
     window.show();
     const auto* count = window.findChild<QLabel*>(QStringLiteral("labelConnectL"));
-    // Students who are connected and upload nothing stay, shown in the table.
+    // Students who are connected and upload nothing (more) stay, shown in
+    // the table: silence between uploads is no stall.
     std::vector<std::unique_ptr<QTcpSocket>> idle;
     for (int i = 0; i < 3; ++i) {
         idle.push_back(std::make_unique<QTcpSocket>());
         idle.back()->connectToHost(QHostAddress::LocalHost, Server::kPort);
         ASSERT_TRUE(idle.back()->waitForConnected(5000));
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return count->text() == QStringLiteral("3"); }, 5000));
+    idle[0]->write(WireUpload(QStringLiteral("early"), MakeBundle(3, 700)));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return count->text() == QStringLiteral("3")
+                && QDir(programDir.qpath() + QStringLiteral("/StuFile"))
+                       .entryList({ QStringLiteral("early_*") })
+                       .size()
+                == 1;
+        },
+        5000));
 
     // Each stalled simulator uploads a bundle of 1 MiB whole, then stops
-    // within the next: a quarter of them after 5 of its 8 header bytes, the
-    // rest half-way through its data. The bytes are shared, made once.
+    // within the next: a quarter of them after 5 of its 8 header bytes, a
+    // quarter half-way through its name, the rest half-way through its data.
+    // The bytes are shared, made once.
     const QByteArray first = WireUpload(QStringLiteral("whole"), MakeBundle(1, kMiB));
     const QByteArray second = WireUpload(QStringLiteral("stalled"), MakeBundle(2, kMiB));
     const qint64 before = ProcessStatusKiB("VmRSS");
@@ -274,7 +285,10 @@ TEST(ServerLoad, StalledUploadsAreDroppedAndGiveTheirMemoryBack) {
             setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &look, sizeof look);
             if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
                 && SendAll(fd, first.constData(), first.size())
-                && SendAll(fd, second.constData(), c % 4 == 0 ? 5 : second.size() / 2)) {
+                && SendAll(fd, second.constData(),
+                    c % 4 == 0       ? 5
+                        : c % 4 == 1 ? 8 + 7
+                                     : second.size() / 2)) {
                 // Only keep-alives come, until the server closes (or the
                 // test gives up waiting for it).
                 char drain[256];
@@ -313,7 +327,9 @@ TEST(ServerLoad, StalledUploadsAreDroppedAndGiveTheirMemoryBack) {
 #endif
 
     const auto* log = window.findChild<QTextEdit*>(QStringLiteral("textEdit"));
-    EXPECT_EQ(log->toPlainText().count(QStringLiteral("上传中断")), kStalled);
+    EXPECT_EQ(log->toPlainText().count(
+                  QStringLiteral("断开:127.0.0.1:上传中断,1.5秒未收到数据,未收完的文件已删除\n")),
+        kStalled);
     // The whole bundles are kept, the stalled ones leave nothing.
     const QStringList entries = QDir(programDir.qpath() + QStringLiteral("/StuFile"))
                                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
