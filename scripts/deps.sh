@@ -23,13 +23,27 @@ for p in "${PACKAGES[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "Missing packages need root: run as root or install them with apt-get." >&2
-        exit 1
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
 fi
+
+# Packages are the system's: installing them takes root, the rest (building,
+# running, testing) never does. A normal user is asked through sudo.
+install=(apt-get install -y --no-install-recommends "${missing[@]}")
+tell_root() {
+    echo "Run this as root, then run this script again:" >&2
+    echo "    apt-get update && ${install[*]}" >&2
+    exit 1
+}
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=()
+    echo "Installing: ${missing[*]}"
+elif command -v sudo >/dev/null; then
+    as_root=(sudo)
+    echo "Installing through sudo (it may ask for your password): ${missing[*]}"
+else
+    echo "Missing packages: ${missing[*]}" >&2
+    tell_root
+fi
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq || tell_root
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive "${install[@]}" -qq || tell_root

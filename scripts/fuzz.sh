@@ -4,6 +4,7 @@
 #
 #   scripts/fuzz.sh [TARGET...]      every target when none is named
 #
+# Only the targets named are built.
 # Each target first reads every input of its seed corpus (fuzz/<library>/
 # corpus/<target>/), then tries FUZZ_RUNS inputs in all (default 1,000,000)
 # from the fixed seed FUZZ_SEED (default 1). New inputs it finds go to a
@@ -25,20 +26,26 @@ if [ ! -f "$BUILD_DIR/build.ninja" ]; then
     CC=clang-14 CXX=clang++-14 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DMORVANE_FUZZ=ON -DMORVANE_BUILD_TESTS=OFF -DMORVANE_BUILD_BENCHMARKS=OFF "${launcher[@]}"
 fi
-cmake --build "$BUILD_DIR" --target morvane_fuzzers -j "$(nproc)"
 
+# The list is written when the build is configured; only the targets named
+# are built (all of them when none is).
 list="$BUILD_DIR/fuzz/targets.txt"
 mapfile -t known < <(cut -f1 "$list")
 targets=("$@")
+build=(morvane_fuzzers)
 if [ ${#targets[@]} -eq 0 ]; then
     targets=("${known[@]}")
+else
+    build=()
+    for t in "${targets[@]}"; do
+        if ! printf '%s\n' "${known[@]}" | grep -qx "$t"; then
+            echo "No fuzz target $t; there are: ${known[*]}" >&2
+            exit 2
+        fi
+        build+=("fuzz_$t")
+    done
 fi
-for t in "${targets[@]}"; do
-    if ! printf '%s\n' "${known[@]}" | grep -qx "$t"; then
-        echo "No fuzz target $t; there are: ${known[*]}" >&2
-        exit 2
-    fi
-done
+cmake --build "$BUILD_DIR" --target "${build[@]}" -j "$(nproc)"
 
 # intercept_tls_get_addr=0 as in scripts/test.sh --sanitize.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:check_initialization_order=1:intercept_tls_get_addr=0}

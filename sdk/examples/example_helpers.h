@@ -7,6 +7,9 @@
  *
  *     gcc -std=c11 -O2 -Wall -shared -fPIC -pthread -I<Morvane>/sdk -o avoid_walls.so avoid_walls.c
  *
+ * The helpers are C and C++ alike: an example copied into a .cpp file
+ * builds with g++ the same way (-std=c++17 instead of -std=c11).
+ *
  * Copy it beside your own program to use the helpers there too. They are
  * all "static inline": each program gets its own copy of those it calls,
  * and those it does not call cost nothing.
@@ -22,12 +25,29 @@
 
 #include "morvane_robot.h"
 
-#include <stdatomic.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+/* The handshake's counters are atomics: C11's in C, the standard library's
+   in C++, which has neither stdatomic.h (before C++23) nor threads.h. */
+#ifdef __cplusplus
+#include <atomic>
+#include <chrono>
+#include <thread>
+typedef std::atomic<unsigned> step_counter;
+#define STEP_COUNTER_ADD(counter) std::atomic_fetch_add(counter, 1u)
+#define STEP_COUNTER_LOAD(counter) std::atomic_load(counter)
+#define STEP_COUNTER_STORE(counter, value) std::atomic_store(counter, value)
+#else
+#include <stdatomic.h>
 #include <threads.h>
 #include <time.h>
+typedef atomic_uint step_counter;
+#define STEP_COUNTER_ADD(counter) atomic_fetch_add(counter, 1)
+#define STEP_COUNTER_LOAD(counter) atomic_load(counter)
+#define STEP_COUNTER_STORE(counter, value) atomic_store(counter, value)
+#endif
 
 /* ---- The step's texts ---- */
 
@@ -148,18 +168,28 @@ static inline int turn_speed(int heading, int wanted, int fast, int slow) {
            }
        } */
 struct step_handshake {
-    atomic_uint asked; /* steps asked for, raised by Start */
-    atomic_uint answered; /* steps answered, raised by Run */
+    step_counter asked; /* steps asked for, raised by Start */
+    step_counter answered; /* steps answered, raised by Run */
 };
 
 /* Start's side: a new step is asked for. */
 static inline void ask_for_step(struct step_handshake* steps) {
-    atomic_fetch_add(&steps->asked, 1);
+    STEP_COUNTER_ADD(&steps->asked);
 }
 
 /* IsPause's side: non-zero when Run has answered every step asked for. */
 static inline unsigned char step_answered(struct step_handshake* steps) {
-    return atomic_load(&steps->answered) == atomic_load(&steps->asked);
+    return STEP_COUNTER_LOAD(&steps->answered) == STEP_COUNTER_LOAD(&steps->asked);
+}
+
+/* Sleeps a tenth of a millisecond. */
+static inline void pause_briefly(void) {
+#ifdef __cplusplus
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+#else
+    const struct timespec pause = { 0, 100000 };
+    thrd_sleep(&pause, NULL);
+#endif
 }
 
 /* Run's side: waits until a step is asked for that is not answered yet,
@@ -167,16 +197,16 @@ static inline unsigned char step_answered(struct step_handshake* steps) {
    it, for answer_step. */
 static inline unsigned wait_for_step(struct step_handshake* steps) {
     for (;;) {
-        const unsigned asked = atomic_load(&steps->asked);
-        if (asked != atomic_load(&steps->answered))
+        const unsigned asked = STEP_COUNTER_LOAD(&steps->asked);
+        if (asked != STEP_COUNTER_LOAD(&steps->answered))
             return asked;
-        thrd_sleep(&(struct timespec) { .tv_sec = 0, .tv_nsec = 100000 }, NULL);
+        pause_briefly();
     }
 }
 
 /* Run's side: the answer to step (from wait_for_step) is ready in output. */
 static inline void answer_step(struct step_handshake* steps, unsigned step) {
-    atomic_store(&steps->answered, step);
+    STEP_COUNTER_STORE(&steps->answered, step);
 }
 
 #endif /* MORVANE_EXAMPLE_HELPERS_H */

@@ -26,8 +26,6 @@
 namespace {
 
 constexpr const char* kDefaultGround = "map/default.png";
-// The builder's working copy of a loaded file's ground picture.
-constexpr const char* kGroundPictureCopy = "Temp/tempPlaApp.png";
 
 PartContextPtr ContextOf(const CConfig& config, PartContextPtr context) {
     return context ? std::move(context) : PartContext::FromConfig(config);
@@ -252,14 +250,14 @@ bool CPlaApp::LoadFile(const std::string& path) {
     // The picture must be one the ground can show before anything of the
     // playground in the editor goes.
     if (file.image) {
-        const std::filesystem::path copy = platform::InProgramDir(kGroundPictureCopy);
+        const std::filesystem::path copy = platform::InProgramDir(m_groundPictureCopy.Path());
         std::error_code ignored;
         std::filesystem::create_directories(copy.parent_path(), ignored);
         std::ofstream out(copy, std::ios::binary | std::ios::trunc);
         out.write(file.image->data(), std::streamsize(file.image->size()));
         out.close();
         if (!out) {
-            m_strFileError = "playground " + path + " not loaded: cannot write " + kGroundPictureCopy;
+            m_strFileError = "playground " + path + " not loaded: cannot write " + m_groundPictureCopy.Path();
             return false;
         }
         if (!scene::ModelCache::ReadImageFresh(copy.string())) {
@@ -271,9 +269,9 @@ bool CPlaApp::LoadFile(const std::string& path) {
 
     BeginLoad();
     if (file.image) {
-        ShowGroundPicture(kGroundPictureCopy);
+        ShowGroundPicture(m_groundPictureCopy.Path());
         m_strGroundBytes = *file.image;
-        m_strGroundImage = kGroundPictureCopy;
+        m_strGroundImage = m_groundPictureCopy.Path();
     }
     m_vecRules = file.rules;
 

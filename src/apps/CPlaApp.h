@@ -4,6 +4,7 @@
 #include "apps/SEditState.h"
 #include "elements/CModelRecord.h"
 #include "elements/PartContext.h"
+#include "platform/OwnWorkFile.h"
 #include "simulation/PlaygroundFile.h"
 
 #include <QObject>
@@ -216,6 +217,9 @@ private:
     // The bytes of the picture the ground shows: a save writes them even
     // when its file is gone.
     std::optional<std::string> m_strGroundBytes;
+    // The working copy of a loaded file's ground picture, this builder's own
+    // ("Temp/tempPlaApp-<process>-<n>.png").
+    platform::OwnWorkFile m_groundPictureCopy { "tempPlaApp", ".png" };
     osg::ref_ptr<scene::SceneObject> m_pGrid;
     osg::Vec4f m_vGroundBox;
     // The model address the status bar shows for a single selection.

@@ -5,25 +5,33 @@
 #include "platform/ProgramDir.h"
 #include "server/Server.h"
 #include "server/ServerLog.h"
+#include "server/ServerReasons.h"
 #include "server/SubmittedFileName.h"
 
 #include <QDateTime>
-#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHostAddress>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
-// Bytes taken from the socket at a time while a bundle streams in.
-constexpr qint64 kChunkSize = 1 << 20;
+// Bytes taken from the socket at a time while a bundle streams in: enough
+// to keep the writes few, little enough that a classroom of connections
+// holding one each is nothing.
+constexpr qint64 kChunkSize = 64 << 10;
 
 // The address as people write it: a client on IPv4 is "192.168.1.5", never
 // "::ffff:192.168.1.5", which would also put colons into file names.
@@ -32,6 +40,44 @@ QString PeerIp(const QTcpSocket* socket) {
     bool isIPv4 = false;
     const quint32 ipv4 = address.toIPv4Address(&isIPv4);
     return isIPv4 ? QHostAddress(ipv4).toString() : address.toString();
+}
+
+// Writes all of it; 0, or the errno value of the failure.
+int WriteAll(int fd, const char* data, qint64 size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+// Makes the folder; 0, or the errno value of the failure (a file where a
+// folder should be counts as "not a folder").
+int MakeFolder(const QString& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    if (!error)
+        return 0;
+    return error.value() == EEXIST ? ENOTDIR : error.value();
+}
+
+// Creates a new hidden part file in the folder: its descriptor, or -1 with
+// errno set.
+int CreatePartFile(const QString& folder, QString& path) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        path = folder + QLatin1Char('/') + ReceivingPartName(QRandomGenerator::global()->generate64());
+        const int fd
+            = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 const QByteArray& ScrambledHeartMessage() {
@@ -51,7 +97,8 @@ CClient::CClient(QTcpSocket* socket, QString* folder, Server* window, const Rece
     , m_pFolder(folder)
     , m_programDir(options.programDir.isEmpty() ? QString::fromStdString(platform::ProgramDir().string())
                                                 : options.programDir)
-    , m_keepAliveMs(options.keepAliveMs) {
+    , m_keepAliveMs(options.keepAliveMs)
+    , m_stallTimeoutMs(options.stallTimeoutMs) {
     m_pSocket->setParent(this);
     m_sIp = PeerIp(m_pSocket);
 
@@ -64,6 +111,13 @@ CClient::CClient(QTcpSocket* socket, QString* folder, Server* window, const Rece
     m_pTimer = new QTimer(this);
     connect(m_pTimer, &QTimer::timeout, this, &CClient::slot_Timer);
     m_pTimer->start(m_keepAliveMs);
+
+    m_pStallTimer = new QTimer(this);
+    m_pStallTimer->setSingleShot(true);
+    connect(m_pStallTimer, &QTimer::timeout, this, [this] {
+        Drop(QStringLiteral("断开:") + m_sIp
+            + QStringLiteral(":上传中断,%1秒未收到数据,未收完的文件已删除").arg(m_stallTimeoutMs / 1000.0));
+    });
 
     // A peer that has already gone is not waited for.
     if (m_pSocket->state() != QAbstractSocket::ConnectedState)
@@ -84,16 +138,18 @@ void CClient::slot_GetMsg() {
     // Everything that has arrived is taken now: the socket announces only new
     // data, so a message sent right behind another would otherwise wait for
     // good.
+    bool tookAny = false;
     while (m_nAlive != 0 && m_pSocket->isOpen()) {
         const qint64 available = m_pSocket->bytesAvailable();
         if (available <= 0)
-            return;
+            break;
         const qint64 wanted = std::min(available, kChunkSize);
         if (m_buffer.size() < wanted)
             m_buffer.resize(wanted);
         const qint64 got = m_pSocket->read(m_buffer.data(), wanted);
         if (got <= 0)
-            return;
+            break;
+        tookAny = true;
         qsizetype at = 0;
         for (bool more = true; more;) {
             const LinkDecoder::Result result = m_decoder.Feed(m_buffer.data() + at, got - at);
@@ -132,107 +188,140 @@ void CClient::slot_GetMsg() {
             }
         }
     }
+    if (m_nAlive == 0)
+        return;
+    // Silence is timed from the last byte of a message under way; between
+    // messages a connection may be silent for ever.
+    if (m_decoder.InMessage()) {
+        if (tookAny || !m_pStallTimer->isActive())
+            m_pStallTimer->start(m_stallTimeoutMs);
+    } else {
+        m_pStallTimer->stop();
+        // The next read takes what it needs: a connection kept open after
+        // its upload holds no buffer.
+        m_buffer = QByteArray();
+    }
 }
 
 void CClient::StartFile() {
     const QString folder = ResolveReceiveFolder(*m_pFolder, m_programDir);
-    if (!QDir().mkpath(folder)) {
-        emit signal_Print(QStringLiteral("写入失败:") + folder);
+    if (const int error = MakeFolder(folder)) {
+        WriteFailed(folder, error);
         return;
     }
-    // Hidden and without the bundle extension, so that neither the score
-    // table nor the teacher takes it for a bundle.
-    auto file = std::make_unique<QFile>();
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        file->setFileName(folder
-            + QStringLiteral("/.receiving-%1.part")
-                  .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
-        if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            m_pFile = std::move(file);
-            return;
-        }
+    m_partFd = CreatePartFile(folder, m_partPath);
+    if (m_partFd < 0) {
+        WriteFailed(folder, errno);
+        m_partPath.clear();
     }
-    emit signal_Print(QStringLiteral("写入失败:") + folder + QLatin1Char(':') + file->errorString());
 }
 
 void CClient::WriteData(const char* data, qint64 size) {
-    if (!m_pFile)
+    if (m_partFd < 0)
         return;
-    if (m_pFile->write(data, size) != size) {
-        emit signal_Print(
-            QStringLiteral("写入失败:") + m_pFile->fileName() + QLatin1Char(':') + m_pFile->errorString());
+    if (const int error = WriteAll(m_partFd, data, size)) {
+        WriteFailed(QFileInfo(m_partPath).path(), error);
         DiscardFile();
     }
 }
 
+void CClient::WriteFailed(const QString& where, int errorNumber) {
+    emit signal_Print(QStringLiteral("写入失败:") + where + QLatin1Char(':') + SystemReason(errorNumber));
+}
+
 void CClient::FinishFile() {
-    if (!m_pFile)
+    if (m_partFd < 0)
         return;
-    const QString partial = m_pFile->fileName();
-    if (!m_pFile->flush()) {
-        emit signal_Print(QStringLiteral("写入失败:") + partial + QLatin1Char(':') + m_pFile->errorString());
+    // A file system that reports a full disk only when the file is closed
+    // has not stored the bundle either.
+    const int fd = std::exchange(m_partFd, -1);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        WriteFailed(QFileInfo(m_partPath).path(), error);
         DiscardFile();
         return;
     }
-    m_pFile->close();
 
     // The name is made when the last byte is in, in the folder as it is set
     // now; a stored file of the same name is replaced. File names are in the
     // file system's encoding (UTF-8 here), so a Chinese name arrives intact;
     // GBK was only the classroom PCs' local code page, never the wire's.
     const QString folder = ResolveReceiveFolder(*m_pFolder, m_programDir);
-    QDir().mkpath(folder);
+    MakeFolder(folder);
     const QString target = SubmittedFileName(folder, m_sName, m_sIp, QDateTime::currentDateTime());
-    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) == 0) {
-        m_pFile.reset();
-        return;
-    }
-    const int renameError = errno;
-    // The folder was changed to another file system while the bundle came
-    // in: copy it over, again never showing half a file.
-    if (renameError == EXDEV) {
-        QFile from(partial);
-        QSaveFile to(target);
-        if (from.open(QIODevice::ReadOnly) && to.open(QIODevice::WriteOnly)) {
-            while (!from.atEnd()) {
-                const QByteArray piece = from.read(kChunkSize);
-                if (piece.isEmpty() || to.write(piece) != piece.size())
-                    break;
-            }
-            if (from.atEnd() && to.commit()) {
-                DiscardFile();
-                return;
-            }
-        }
-        emit signal_Print(QStringLiteral("写入失败:") + target + QLatin1Char(':') + to.errorString());
-    } else {
-        emit signal_Print(QStringLiteral("写入失败:") + target + QLatin1Char(':')
-            + QString::fromLocal8Bit(std::strerror(renameError)));
+    if (MoveInPlace(target)) {
+        emit signal_Print(
+            QStringLiteral("已保存:%1(%2):%3").arg(m_sName, m_sIp, QFileInfo(target).fileName()));
     }
     DiscardFile();
+}
+
+// Renames the finished part file to its name; true when it is there.
+bool CClient::MoveInPlace(const QString& target) {
+    const QByteArray to = QFile::encodeName(target);
+    if (std::rename(QFile::encodeName(m_partPath).constData(), to.constData()) == 0) {
+        m_partPath.clear();
+        return true;
+    }
+    int error = errno;
+    // The folder was changed to another file system while the bundle came
+    // in: copy it over under a part name of its own, again never showing
+    // half a file.
+    if (error == EXDEV) {
+        QString copyPath;
+        const int from = ::open(QFile::encodeName(m_partPath).constData(), O_RDONLY | O_CLOEXEC);
+        const int copy = from < 0 ? -1 : CreatePartFile(QFileInfo(target).path(), copyPath);
+        error = from < 0 || copy < 0 ? errno : 0;
+        QByteArray piece(kChunkSize, Qt::Uninitialized);
+        while (error == 0) {
+            const ssize_t got = ::read(from, piece.data(), static_cast<size_t>(piece.size()));
+            if (got == 0)
+                break;
+            error = got < 0 ? (errno == EINTR ? 0 : errno) : WriteAll(copy, piece.constData(), got);
+        }
+        if (from >= 0)
+            ::close(from);
+        if (copy >= 0 && ::close(copy) != 0 && error == 0)
+            error = errno;
+        if (error == 0 && std::rename(QFile::encodeName(copyPath).constData(), to.constData()) != 0)
+            error = errno;
+        if (error == 0)
+            return true;
+        if (!copyPath.isEmpty())
+            QFile::remove(copyPath);
+    }
+    WriteFailed(target, error);
+    return false;
 }
 
 void CClient::DiscardFile() {
-    if (!m_pFile)
-        return;
-    m_pFile->close();
-    m_pFile->remove();
-    m_pFile.reset();
+    if (m_partFd >= 0)
+        ::close(std::exchange(m_partFd, -1));
+    if (!m_partPath.isEmpty())
+        QFile::remove(std::exchange(m_partPath, QString()));
+}
+
+void CClient::Drop(const QString& line) {
+    emit signal_Print(line);
+    m_bEndLogged = true;
+    DiscardFile();
+    ResetMessage();
+    // Nothing after a broken or stalled message can be trusted: the
+    // connection goes.
+    m_pSocket->abort();
+    slot_Disconnect();
 }
 
 void CClient::Refuse(const QString& reason) {
-    emit signal_Print(QStringLiteral("通讯出错:") + m_sIp + QLatin1Char(':') + reason);
-    DiscardFile();
-    ResetMessage();
-    // Nothing after a broken message can be trusted: the connection goes.
-    m_pSocket->abort();
-    slot_Disconnect();
+    Drop(QStringLiteral("通讯出错:") + m_sIp + QLatin1Char(':') + reason);
 }
 
 void CClient::ResetMessage() {
     m_decoder.Reset();
     m_sName.clear();
     DiscardFile();
+    m_buffer = QByteArray();
+    m_pStallTimer->stop();
 }
 
 void CClient::slot_Disconnect() {
@@ -240,15 +329,27 @@ void CClient::slot_Disconnect() {
         return;
     // What the peer sent before it went is still in the socket's buffer.
     slot_GetMsg();
+    if (m_nAlive == 0)
+        return;
     m_pTimer->stop();
     m_nAlive = 0;
+    // A student closing Morvane is no error: one line says they went, and
+    // whether a bundle was cut off with them.
+    if (!std::exchange(m_bEndLogged, true)) {
+        emit signal_Print(QStringLiteral("断开:") + m_sIp
+            + (m_decoder.InMessage() ? QStringLiteral(":上传未完成,未收完的文件已删除") : QString()));
+    }
     // A bundle cut off by the peer leaves nothing behind.
-    DiscardFile();
     ResetMessage();
 }
 
 void CClient::slot_NetError() {
-    emit signal_Print(QStringLiteral("通讯出错:") + m_sIp + QLatin1Char(':') + m_pSocket->errorString());
+    // A peer that hangs up, or resets the connection, has gone: the
+    // disconnection says so.
+    const QAbstractSocket::SocketError error = m_pSocket->error();
+    if (error == QAbstractSocket::RemoteHostClosedError)
+        return;
+    emit signal_Print(QStringLiteral("通讯出错:") + m_sIp + QLatin1Char(':') + SocketReason(error));
 }
 
 void CClient::slot_Timer() {

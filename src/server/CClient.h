@@ -6,10 +6,7 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 class QTcpSocket;
-class QFile;
 class QTimer;
 class Server;
 
@@ -19,6 +16,10 @@ struct ReceiverOptions {
     // own folder.
     QString programDir;
     int keepAliveMs = 2500;
+    // An upload that has begun and then receives nothing for this long is
+    // dropped, so that a stalled simulator holds neither its connection nor
+    // its half bundle for ever.
+    int stallTimeoutMs = 60000;
 };
 
 // The classroom server's receiver for one connection. It unscrambles what
@@ -28,7 +29,10 @@ struct ReceiverOptions {
 //
 // A bundle is written to a hidden temporary file in the receive folder as
 // it arrives and renamed to its name once its last byte is in, so the folder
-// never shows half a bundle and a bundle never has to fit in memory.
+// never shows half a bundle and a bundle never has to fit in memory. An
+// upload that stops half-way is dropped after a minute of silence; a
+// simulator that is only connected, uploading nothing, stays as long as it
+// likes.
 class CClient : public QObject {
     Q_OBJECT
 
@@ -64,25 +68,39 @@ private slots:
     void slot_Timer();
 
 private:
+    // Closes the connection after a log line of its own.
+    void Drop(const QString& line);
     void Refuse(const QString& reason);
     void StartFile();
     void WriteData(const char* data, qint64 size);
     void FinishFile();
+    bool MoveInPlace(const QString& target);
     void DiscardFile();
     void ResetMessage();
+    void WriteFailed(const QString& where, int errorNumber);
 
     // Unscrambles and cuts the stream into uploads; holds the message under
     // way (its lengths, how much of it came, the key position).
     LinkDecoder m_decoder;
     // The submitted name, made safe for a file name.
     QString m_sName;
-    // The bundle under way; null when it cannot be stored (the rest of the
-    // message is then read and dropped, so the next message is found).
-    std::unique_ptr<QFile> m_pFile;
+    // The hidden file of the bundle under way; -1 when it cannot be stored
+    // (the rest of the message is then read and dropped, so the next message
+    // is found). Written straight to the system, so that a failure comes
+    // with the system's reason.
+    int m_partFd = -1;
+    QString m_partPath;
+    // What one read takes from the socket; released after each message, so
+    // a connection that is only kept open holds no more than its socket.
     QByteArray m_buffer;
     QTcpSocket* m_pSocket = nullptr;
     QTimer* m_pTimer = nullptr;
+    // Runs while a message is under way, started again by every read.
+    QTimer* m_pStallTimer = nullptr;
     QString* m_pFolder = nullptr;
     QString m_programDir;
     int m_keepAliveMs = 2500;
+    int m_stallTimeoutMs = 60000;
+    // The connection's end is logged once, by whoever ends it.
+    bool m_bEndLogged = false;
 };

@@ -2,9 +2,11 @@
 
 #include "platform/ProgramDir.h"
 #include "server/ServerAddress.h"
+#include "server/ServerReasons.h"
 #include "server/SubmittedFileName.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QHostAddress>
 #include <QIcon>
@@ -23,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 Server::Server(QWidget* parent, Qt::WindowFlags flags)
     : Server(ServerOptions(), parent, flags) { }
@@ -32,7 +35,7 @@ Server::Server(const ServerOptions& options, QWidget* parent, Qt::WindowFlags fl
     , m_receiverOptions { options.programDir.isEmpty()
             ? QString::fromStdString(platform::ProgramDir().string())
             : options.programDir,
-        options.keepAliveMs }
+        options.keepAliveMs, options.stallTimeoutMs }
     , m_updateMs(options.updateMs) {
     ui.setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/Server/Icon.PNG")));
@@ -56,6 +59,12 @@ Server::Server(const ServerOptions& options, QWidget* parent, Qt::WindowFlags fl
 
     m_pServer = new QTcpServer(this);
     connect(m_pServer, &QTcpServer::newConnection, this, &Server::slot_Add);
+    // The listener stops accepting after such an error and would stay deaf
+    // even once descriptors are free again.
+    connect(m_pServer, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
+        if (!std::exchange(m_bAcceptFailed, true))
+            slot_Print(QStringLiteral("服务端出错:") + SocketReason(error));
+    });
     if (Listen())
         ui.labelConnectL->setText(QStringLiteral("0"));
 
@@ -75,11 +84,26 @@ bool Server::Listen() {
     // would report every peer as "::ffff:a.b.c.d".
     if (m_pServer->listen(QHostAddress::AnyIPv4, kPort)) {
         slot_Print(QStringLiteral("监听端口:%1").arg(kPort));
+        if (!std::exchange(m_bLeftoversRemoved, true))
+            RemoveLeftoverParts();
         return true;
     }
-    slot_Print(QStringLiteral("服务端出错:") + m_pServer->errorString());
+    slot_Print(QStringLiteral("服务端出错:") + SocketReason(m_pServer->serverError()));
     m_pServer->close();
     return false;
+}
+
+void Server::RemoveLeftoverParts() {
+    // Only what a receiver names its files while they come in; anything else
+    // in the folder is the teacher's.
+    QDir folder(ResolveReceiveFolder(m_sFolder, m_receiverOptions.programDir));
+    int removed = 0;
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (IsReceivingPartName(entry.fileName()) && !entry.isSymLink() && folder.remove(entry.fileName()))
+            ++removed;
+    }
+    if (removed > 0)
+        slot_Print(QStringLiteral("删除了上次未收完的文件:%1个").arg(removed));
 }
 
 void Server::ShowServerIp() {
@@ -98,8 +122,10 @@ void Server::slot_Print(const QString& text) {
 
 void Server::slot_Add() {
     // Every pending connection, even if several came with one signal.
-    while (QTcpSocket* socket = m_pServer->nextPendingConnection())
+    while (QTcpSocket* socket = m_pServer->nextPendingConnection()) {
         m_clients.push_back(std::make_unique<CClient>(socket, &m_sFolder, this, m_receiverOptions));
+        m_bAcceptFailed = false;
+    }
 }
 
 void Server::slot_Timer() {
@@ -123,6 +149,8 @@ void Server::slot_Timer() {
     }
 
     std::erase_if(m_clients, [](const std::unique_ptr<CClient>& client) { return client->m_nAlive == 0; });
+    if (m_bAcceptFailed)
+        m_pServer->resumeAccepting();
 
     // One row per address, in order of first appearance.
     std::vector<std::pair<QString, int>> groups;

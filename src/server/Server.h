@@ -20,6 +20,8 @@ struct ServerOptions {
     QString programDir;
     int updateMs = 1000;
     int keepAliveMs = 2500;
+    // How long an upload under way may receive nothing before it is dropped.
+    int stallTimeoutMs = 60000;
 };
 
 // The classroom server's window. It listens for simulators on port 4480,
@@ -57,6 +59,7 @@ private slots:
 private:
     void ShowServerIp();
     bool Listen();
+    void RemoveLeftoverParts();
 
     QTcpServer* m_pServer = nullptr;
     std::vector<std::unique_ptr<CClient>> m_clients;
@@ -67,4 +70,10 @@ private:
     QSystemTrayIcon* m_pTrayIcon = nullptr;
     ReceiverOptions m_receiverOptions;
     int m_updateMs = 1000;
+    // The part files a killed server left are removed once, when this one
+    // first holds the port: while another server holds it, they may be its.
+    bool m_bLeftoversRemoved = false;
+    // Accepting stopped on an error (the process's descriptors all in use);
+    // it is taken up again at every update until a connection comes in.
+    bool m_bAcceptFailed = false;
 };

@@ -2,6 +2,8 @@
 
 #include "platform/ProgramDir.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 const char* const kDefaultFolder = "StuFile";
@@ -54,4 +56,13 @@ QString SubmittedFileName(
     const QString& folder, const QString& safeName, const QString& ip, const QDateTime& received) {
     return folder + QLatin1Char('/') + safeName + QLatin1Char('_') + ip + QLatin1Char('_')
         + received.toString(QStringLiteral("yyyy-M-d-H-m-s")) + QStringLiteral(".3d");
+}
+
+QString ReceivingPartName(quint64 random) {
+    return QStringLiteral(".receiving-%1.part").arg(random, 16, 16, QLatin1Char('0'));
+}
+
+bool IsReceivingPartName(const QString& fileName) {
+    static const QRegularExpression pattern(QStringLiteral(R"(^\.receiving-[0-9a-f]{16}\.part$)"));
+    return pattern.match(fileName).hasMatch();
 }

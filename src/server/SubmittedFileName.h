@@ -23,3 +23,12 @@ QString SafeSubmittedName(const QString& name);
 // The stored file's path for an already safe name.
 QString SubmittedFileName(
     const QString& folder, const QString& safeName, const QString& ip, const QDateTime& received);
+
+// The hidden name a bundle is written under while it comes in, in the
+// receive folder: ".receiving-" and 16 hexadecimal digits, then ".part".
+// Neither the score table nor the teacher takes it for a bundle.
+QString ReceivingPartName(quint64 random);
+
+// Whether a file name is one that ReceivingPartName makes, and no other:
+// only such files are taken for what a killed server left behind.
+bool IsReceivingPartName(const QString& fileName);

@@ -149,7 +149,7 @@ bool CPlayground::LoadFromFile(const std::string& path) {
     // ground can show before anything of the old playground goes.
     std::string picture = kDefaultGround;
     if (file.image) {
-        picture = kGroundPictureCopy;
+        picture = GroundPictureCopy();
         const std::filesystem::path copy = platform::InProgramDir(picture);
         std::error_code ignored;
         std::filesystem::create_directories(copy.parent_path(), ignored);
@@ -157,7 +157,7 @@ bool CPlayground::LoadFromFile(const std::string& path) {
         out.write(file.image->data(), std::streamsize(file.image->size()));
         out.close();
         if (!out)
-            return Refuse(path, std::string("cannot write ") + kGroundPictureCopy);
+            return Refuse(path, "cannot write " + picture);
         if (!scene::ModelCache::ReadImageFresh(copy.string()))
             return Refuse(path, "its ground picture is no picture the simulator can read");
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "elements/Floor.h"
+#include "platform/OwnWorkFile.h"
 
 #include <osg/Referenced>
 #include <osg/ref_ptr>
@@ -76,8 +77,9 @@ public:
     const std::vector<osg::ref_ptr<CTakenObj>>& GetTakenObjs() const { return m_vTakenObj; }
     const std::vector<osg::ref_ptr<CAlarm>>& GetAlarms() const { return m_vAlarm; }
 
-    // The simulation's working copy of the ground picture of a loaded file.
-    static constexpr const char* kGroundPictureCopy = "Temp/tempEmuApp.png";
+    // The simulation's working copy of the ground picture of a loaded file,
+    // this playground's own: "Temp/tempEmuApp-<process>-<n>.png".
+    const std::string& GroundPictureCopy() const { return m_groundPictureCopy.Path(); }
     static constexpr const char* kDefaultGround = "map/default.png";
 
 protected:
@@ -103,4 +105,5 @@ private:
     std::string m_sFileName;
     std::string m_sImage;
     std::string m_sLoadError;
+    platform::OwnWorkFile m_groundPictureCopy { "tempEmuApp", ".png" };
 };

@@ -43,8 +43,9 @@ public:
     // Playgrounds are a few hundred kilobytes, most of it the picture.
     static constexpr std::uintmax_t kMaxFileSize = 64u << 20;
     static constexpr int kMaxObjects = 10000;
-    // The ground is 512 across and the builder keeps objects on it; far
-    // beyond, the physics engine's spatial hash cannot place a solid at all.
+    // The ground is 512 across and the builder keeps objects on it; the
+    // scene keeps positions in single precision, whose steps at a million
+    // are already 1/16: larger numbers are a damaged file, not a playground.
     static constexpr double kMaxCoordinate = 1e6;
     static constexpr double kMaxScale = 1e4;
 

@@ -66,8 +66,8 @@ CMainDlg::CMainDlg(CConfig& config)
     InitToolBars();
 
     // The pages may write into the working folder as they are set up, so it
-    // is emptied first.
-    RecreateWorkFolder(config.InProgramDir(QStringLiteral("Temp")));
+    // is emptied first (unless another Morvane works in it).
+    m_pWorkFolder = std::make_unique<WorkFolder>(config.InProgramDir(QStringLiteral("Temp")));
 
     f_InitRobAppPage();
     f_InitPlaAppPage();

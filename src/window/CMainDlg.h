@@ -30,6 +30,7 @@ class CProgressDlg;
 class CRobApp;
 class CRobDataDlg;
 class CUserDefineDlg;
+class WorkFolder;
 class QActionGroup;
 class QCloseEvent;
 class QLabel;
@@ -595,6 +596,8 @@ private:
     QString m_sPlaStatusText;
     // Built once, without a parent, like the window's other dialogs.
     std::unique_ptr<CUserDefineDlg> m_pUserDefineDlg;
+    // "Temp", held while the window lives.
+    std::unique_ptr<WorkFolder> m_pWorkFolder;
     // Qt's translations for the current language; none for English, Qt's own.
     std::unique_ptr<QTranslator> m_pQtTranslator;
 

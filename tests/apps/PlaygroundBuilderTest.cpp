@@ -889,7 +889,7 @@ TEST_F(PlaygroundBuilder, SavedPlaygroundsLoadBackAndRunInTheSimulation) {
     }
     EXPECT_EQ(Sorted(loaded), built);
     EXPECT_EQ(App().GetRuleList(), std::vector<int>({ 12, 3, 1, 0, 8 }));
-    EXPECT_EQ(ReadBytes(platform::InProgramDir("Temp/tempPlaApp.png")), pictureBytes);
+    EXPECT_EQ(ReadBytes(platform::InProgramDir(App().GetGroundImageName())), pictureBytes);
     const auto named = std::find_if(Objects().begin(), Objects().end(),
         [](const osg::ref_ptr<CModel>& object) { return object->GetId() == 1; });
     ASSERT_NE(named, Objects().end());
@@ -916,7 +916,7 @@ TEST_F(PlaygroundBuilder, SavedPlaygroundsLoadBackAndRunInTheSimulation) {
     EXPECT_EQ(Sorted(simulated), built);
     ASSERT_NE(emu->GetGameState().GetRules(), nullptr);
     EXPECT_EQ(*emu->GetGameState().GetRules(), std::vector<int>({ 12, 3, 1, 0, 8 }));
-    EXPECT_EQ(ReadBytes(platform::InProgramDir(CPlayground::kGroundPictureCopy)), pictureBytes);
+    EXPECT_EQ(ReadBytes(platform::InProgramDir(playground.GroundPictureCopy())), pictureBytes);
     EXPECT_EQ(playground.GetGeos().front()->GetTake(), 1);
 
     // A file's ids are kept, each once; objects without one, or with one an

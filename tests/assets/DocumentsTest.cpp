@@ -18,8 +18,11 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -328,6 +331,44 @@ TEST(Documents, TestsBenchmarksAndFuzzTargetsMatchTheBuild) {
     for (const std::string& target : fuzzTargets)
         EXPECT_NE(contributing.find("| `" + target + "` |"), std::string::npos)
             << "CONTRIBUTING.md lists no fuzz target " << target;
+}
+
+// The commands that the robot programs' guide gives for C and for C++, each
+// run on a copy of an example that uses every helper, as a student would
+// run it; what they build is a robot program.
+TEST(Documents, TheGuidesBuildCommandsBuildAnExampleAsCAndAsCpp) {
+    const Document guide = Read(kSource / "docs/robot-programs.md");
+    const fs::path folder = fs::path(MORVANE_TEST_DIR) / "guide_examples";
+    fs::create_directories(folder);
+    fs::copy_file(kSource / "sdk/examples/example_helpers.h", folder / "example_helpers.h",
+        fs::copy_options::overwrite_existing);
+    const auto replaceAll = [](std::string text, const std::string& from, const std::string& to) {
+        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+        return text;
+    };
+    for (const auto& [compiler, source] :
+        { std::pair { "gcc ", "my_robot.c" }, { "g++ ", "my_robot.cpp" } }) {
+        SCOPED_TRACE(compiler);
+        const std::vector<std::string> lines = Lines(guide.code);
+        const auto command = std::find_if(lines.begin(), lines.end(),
+            [&](const std::string& line) { return line.find(compiler) != std::string::npos; });
+        ASSERT_NE(command, lines.end()) << "docs/robot-programs.md gives no command for " << compiler;
+        fs::copy_file(kSource / "sdk/examples/drive_and_blink.c", folder / source,
+            fs::copy_options::overwrite_existing);
+        // Run in the copy's folder, with the program folder where the build
+        // made it; each library under a name of its own.
+        const fs::path library = folder / (std::string(source) + ".so");
+        std::string run = replaceAll(*command, "build/bin/", (kProgramDir / "").string());
+        run = replaceAll(run, "-o my_robot.so", "-o " + library.string());
+        run = "cd " + folder.string() + " && " + run + " -Wextra -Werror 2>&1";
+        ASSERT_EQ(std::system(run.c_str()), 0) << run;
+        void* program = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(program, nullptr) << dlerror();
+        for (const char* function : { "Run", "SetData", "GetData", "IsPause", "Start" })
+            EXPECT_NE(dlsym(program, function), nullptr) << function;
+        dlclose(program);
+    }
 }
 
 } // namespace

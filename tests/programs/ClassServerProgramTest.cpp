@@ -119,6 +119,7 @@ TEST(ClassServerProgram, StoresUploadsInItsOwnFolderAndEndsOnSigterm) {
                     .hasMatch())
         << stored.toStdString();
     EXPECT_EQ(dir.read("StuFile/" + stored.toStdString()), bundle);
+    EXPECT_TRUE(server.waitForOutput(QStringLiteral("已保存:robot1(127.0.0.1):") + stored));
 
     // A message announcing more than the limit closes only its connection.
     QTcpSocket greedy;
@@ -162,7 +163,9 @@ TEST(ClassServerProgram, MorvaneInClassroomModeConnectsOnceItsWindowIsUp) {
     ASSERT_TRUE(server.waitForOutput(QStringLiteral("连接:127.0.0.1"), 20000))
         << server.output().toStdString();
     EXPECT_EQ(simulator.terminate(), 0);
-    // The simulator's going is seen by the server.
-    EXPECT_TRUE(server.waitForOutput(QStringLiteral("通讯出错:127.0.0.1:")));
+    // The simulator's going is seen by the server, as a student going, in
+    // the log's one language.
+    EXPECT_TRUE(server.waitForOutput(QStringLiteral("断开:127.0.0.1\n"))) << server.output().toStdString();
     EXPECT_EQ(server.terminate(), 0);
+    EXPECT_FALSE(server.output().contains(QStringLiteral("通讯出错"))) << server.output().toStdString();
 }

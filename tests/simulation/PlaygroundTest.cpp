@@ -23,6 +23,9 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
+
+#include <unistd.h>
 
 using playgroundtest::Item;
 using playgroundtest::SimulationRun;
@@ -78,6 +81,36 @@ PlaygroundFile StayObjectsAroundTheOrigin() {
 
 } // namespace
 
+// Two scenes, or two Morvanes, on one program folder: each ground picture
+// goes through a file of its own under "Temp", named after its process, and
+// goes with its playground.
+TEST(Playground, ScenesOnOneProgramFolderKeepTheirGroundPicturesApart) {
+    auto first = std::make_unique<SimulationRun>();
+    auto second = std::make_unique<SimulationRun>();
+    PlaygroundFile a;
+    a.image = GroundPicture(first->Folder(), 0, 99);
+    PlaygroundFile b;
+    b.image = GroundPicture(second->Folder(), 400, 499);
+    ASSERT_TRUE(first->Load(a));
+    ASSERT_TRUE(second->Load(b));
+    const std::string pathA = first->Playground().GetGround()->GetImageFile();
+    const std::string pathB = second->Playground().GetGround()->GetImageFile();
+    EXPECT_NE(pathA, pathB);
+    for (const std::string& path : { pathA, pathB }) {
+        EXPECT_EQ(path.rfind("Temp/tempEmuApp-" + std::to_string(getpid()) + "-", 0), 0u) << path;
+        EXPECT_EQ(std::filesystem::path(path).extension(), ".png");
+    }
+    EXPECT_EQ(ReadBytes(platform::InProgramDir(pathA)), *a.image);
+    EXPECT_EQ(ReadBytes(platform::InProgramDir(pathB)), *b.image);
+    // What each scene's sensors read: its own band at x = -206.
+    EXPECT_EQ(*first->State().m_pGroundImage->data(50, 256), 0);
+    EXPECT_EQ(*second->State().m_pGroundImage->data(50, 256), 255);
+
+    second.reset();
+    EXPECT_FALSE(std::filesystem::exists(platform::InProgramDir(pathB)));
+    EXPECT_EQ(ReadBytes(platform::InProgramDir(pathA)), *a.image);
+}
+
 // What the simulation builds of a playground file that our writer wrote:
 // every kind in its list, with its pose, scale, id (a counter shared by all
 // kinds for items without one), solid and settings; the zones with their
@@ -123,8 +156,8 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
     CPlayground& p = run.Playground();
     EXPECT_EQ(run.Block().m_vecRules, file.rules);
     // The ground shows the file's picture, through the simulation's copy.
-    EXPECT_EQ(p.GetGround()->GetImageFile(), "Temp/tempEmuApp.png");
-    EXPECT_EQ(ReadBytes(platform::InProgramDir("Temp/tempEmuApp.png")), *file.image);
+    EXPECT_EQ(p.GetGround()->GetImageFile(), p.GroundPictureCopy());
+    EXPECT_EQ(ReadBytes(platform::InProgramDir(p.GroundPictureCopy())), *file.image);
     ASSERT_NE(run.State().m_pGroundImage, nullptr);
     EXPECT_EQ(run.State().m_pGroundImage->s(), 512);
 

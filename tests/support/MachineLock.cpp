@@ -19,7 +19,9 @@ namespace {
 class MachineLock : public ::testing::Environment {
 public:
     void SetUp() override {
-        m_fd = ::open(MORVANE_MACHINE_LOCK, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        // Read-only: another user's run may have made the file, readable to all,
+        // and a lock needs no more.
+        m_fd = ::open(MORVANE_MACHINE_LOCK, O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
         if (m_fd < 0)
             Fail("cannot open the lock file " MORVANE_MACHINE_LOCK);
         // A blocking wait queues fairly behind the other runs' waiting cases
