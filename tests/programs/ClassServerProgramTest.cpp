@@ -19,6 +19,8 @@
 #include <filesystem>
 #include <functional>
 
+#include <sys/resource.h>
+
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 using testsupport::WaitFor;
@@ -28,7 +30,10 @@ namespace {
 // A running program whose standard output is gathered as it comes.
 class Program {
 public:
-    Program(const fs::path& executable, const fs::path& workingDir) {
+    Program(const fs::path& executable, const fs::path& workingDir,
+        const std::function<void()>& inChild = nullptr) {
+        if (inChild)
+            m_process.setChildProcessModifier(inChild);
         m_process.setWorkingDirectory(QString::fromStdString(workingDir.string()));
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         m_process.start(QString::fromStdString(executable.string()), {});
@@ -134,6 +139,37 @@ TEST(ClassServerProgram, StoresUploadsInItsOwnFolderAndEndsOnSigterm) {
     EXPECT_EQ(server.terminate(), 0);
     EXPECT_EQ(StoredBundles(dir), QStringList { stored });
     EXPECT_FALSE(elsewhere.exists("StuFile"));
+}
+
+// A file-size limit in the teacher's shell refuses a bundle larger than it
+// with its reason; the server stays up and the next bundle is stored.
+TEST(ClassServerProgram, ABundlePastTheShellsFileSizeLimitIsRefusedAndTheServerGoesOn) {
+    TempDir dir;
+    constexpr rlim_t kLimit = 100000;
+    Program server(Install(dir, "ClassServer"), dir.path(), [] {
+        const rlimit limit { kLimit, kLimit };
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("监听端口:4480"))) << server.output().toStdString();
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, 4480);
+    ASSERT_TRUE(client.waitForConnected(5000));
+    client.write(testsupport::WireUpload(QStringLiteral("big"), testsupport::MakeBundle(1, 2 * kLimit)));
+    ASSERT_TRUE(client.waitForBytesWritten(5000));
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("文件超出大小限制"))) << server.output().toStdString();
+
+    QTcpSocket next;
+    next.connectToHost(QHostAddress::LocalHost, 4480);
+    ASSERT_TRUE(next.waitForConnected(5000));
+    const QByteArray small = testsupport::MakeBundle(2, kLimit / 2);
+    next.write(testsupport::WireUpload(QStringLiteral("small"), small));
+    ASSERT_TRUE(next.waitForBytesWritten(5000));
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("已保存:small(127.0.0.1):")))
+        << server.output().toStdString();
+    const QStringList stored = StoredBundles(dir);
+    ASSERT_EQ(stored.size(), 1) << stored.join(' ').toStdString();
+    EXPECT_EQ(dir.read("StuFile/" + stored[0].toStdString()), small);
+    EXPECT_EQ(server.terminate(), 0);
 }
 
 TEST(ClassServerProgram, MorvaneInClassroomModeConnectsOnceItsWindowIsUp) {
