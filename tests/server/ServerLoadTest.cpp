@@ -5,6 +5,7 @@
 
 #include "server/Server.h"
 #include "support/LinkTestClient.h"
+#include "support/ProcessStatus.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
@@ -35,6 +36,7 @@
 #include <vector>
 
 using testsupport::MakeBundle;
+using testsupport::ProcessStatusKiB;
 using testsupport::TempDir;
 using testsupport::WireUpload;
 
@@ -139,19 +141,6 @@ void RunClient(const ClientPlan& plan, std::atomic<int>& connected, const std::a
     while (recv(fd, drain, sizeof drain, 0) > 0) { }
     close(fd);
     ++finished;
-}
-
-// A line of /proc/self/status in KiB ("VmRSS", "VmHWM").
-qint64 ProcessStatusKiB(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    const QByteArray prefix = QByteArray(key) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
 }
 
 } // namespace

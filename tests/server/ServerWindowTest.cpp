@@ -5,6 +5,7 @@
 #include "server/CClient.h"
 #include "server/Server.h"
 #include "support/LinkTestClient.h"
+#include "support/ProcessStatus.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
@@ -44,6 +45,7 @@
 #include <vector>
 
 using testsupport::MakeBundle;
+using testsupport::ProcessStatusKiB;
 using testsupport::TempDir;
 using testsupport::WireHeader;
 using testsupport::WireUpload;
@@ -53,19 +55,6 @@ namespace {
 // Updates that never come by themselves: the test runs them.
 constexpr int kNoUpdates = 3600 * 1000;
 constexpr qint64 kMiB = 1 << 20;
-
-// A line of /proc/self/status in KiB ("VmRSS", "VmHWM"); -1 when missing.
-qint64 ProcessStatusKiB(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    const QByteArray prefix = QByteArray(key) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
 
 // Starts the peak resident size (VmHWM) again from the present size.
 bool ResetPeakResident() {
