@@ -260,6 +260,7 @@ bool Solid::addShape(const ShapeDesc& shape) {
     auto record = std::make_unique<ShapeRecord>();
     record->solid = this;
     record->desc = std::move(*clean);
+    record->surface = ContactSurface::fromMaterials(record->desc.material, record->desc.material);
     if (m_shapes.size() == 1 && !m_space) {
         m_space = dSimpleSpaceCreate(m_world.m_space);
         dSpaceSetCleanup(m_space, 0);
