@@ -26,15 +26,6 @@ constexpr double kContactSurfaceLayer = 0.001;
 constexpr double kMaxCorrectingSpeed = 1.0;
 // Relative speed above which a contact bounces (only with bounciness > 0).
 constexpr double kBounceThreshold = 0.1;
-// The least friction a contact gets. The engine gives a contact without
-// friction only its normal row; such contacts beside contacts with friction
-// rows, as a robot's frictionless caster balls beside its wheels, lead its
-// pivoting solver into degenerate steps (ties), above all while a symmetric
-// robot drives straight. It reports them as "LCP internal error" and drops
-// the forces it has not solved yet. Friction rows bounded by a billionth of the
-// normal force keep every contact alike, and a frictionless one frictionless
-// in all that can be measured.
-constexpr double kLeastFriction = 1e-9;
 
 Vec3 toVec3(const dReal* v) {
     return { v[0], v[1], v[2] };
@@ -279,7 +270,7 @@ void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
     for (int i = 0; i < n; ++i) {
         dContact& c = contacts[i];
         c.surface.mode = dContactApprox1 | dContactSoftERP | dContactSoftCFM;
-        c.surface.mu = std::max(surface.friction, kLeastFriction);
+        c.surface.mu = surface.friction;
         c.surface.soft_erp = surface.erp;
         c.surface.soft_cfm = std::max(surface.cfm, m_retrySoftness);
         if (surface.bounce > 0.0) {

@@ -38,9 +38,8 @@ namespace physics {
 // solids of two bodies joined by a hinge.
 //
 // Contacts take their friction, bounce and stiffness from the two shapes'
-// materials (ContactSurface); a frictionless one still gets friction rows,
-// bounded by a billionth of its normal force, which keeps the engine's solver
-// out of degenerate steps. Resting solids sink up to 0.001 into what
+// materials (ContactSurface); a frictionless one has no friction rows in
+// the engine's solver at all. Resting solids sink up to 0.001 into what
 // carries them, and overlaps are pushed apart at no more than 1 unit/s, so a
 // solid that lands deep in another is eased out rather than thrown. A step
 // the engine's exact solver cannot finish is taken again, a little softer
