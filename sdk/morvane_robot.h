@@ -92,7 +92,10 @@
  * A token sets the first device on its port. Motors keep their value until a
  * token changes it, but they only push in steps whose output text is not
  * empty: an empty text means "no torque this step", and "p" alone means "keep
- * every value". Newlines are not separators.
+ * every value". Newlines are not separators. A motor at 0 is a brake that
+ * holds its wheel still, so "1*0* 2*0*" stops a robot where it is; in a step
+ * with an empty text the wheels turn freely against their bearings, and a
+ * robot left alone rolls to rest.
  */
 #ifndef MORVANE_ROBOT_H
 #define MORVANE_ROBOT_H

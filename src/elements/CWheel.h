@@ -13,6 +13,13 @@ public:
     // low-friction wheel ("KR-3318").
     void CreateSolid(physics::PhysicsWorld* world, int contactGroup) override;
 
+    // The friction of a wheel's bearing, for the hinge it turns on: a wheel
+    // no motor turns stays where it stopped until a torque of more than
+    // this (a four-thousandth of a motor's largest) turns it, and rolls out
+    // against it. A robot on a ring of capsules stands on their rounded ends
+    // and would otherwise roll off them, and roll on for ever on flat ground.
+    static constexpr double kBearingFriction = 50.0;
+
 protected:
     ~CWheel() override = default;
 };

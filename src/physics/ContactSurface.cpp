@@ -45,4 +45,15 @@ ContactSurface ContactSurface::fromMaterials(const Material& a, const Material& 
     return s;
 }
 
+ContactSurface ContactSurface::between(const ContactSurface& a, const ContactSurface& b) {
+    // Error reduction grows and mixing shrinks with hardness: the softer of
+    // the two has the smaller reduction and the larger mixing.
+    ContactSurface s;
+    s.friction = std::sqrt(a.friction * b.friction);
+    s.bounce = std::max(a.bounce, b.bounce);
+    s.erp = std::min(a.erp, b.erp);
+    s.cfm = std::max(a.cfm, b.cfm);
+    return s;
+}
+
 } // namespace physics

@@ -24,6 +24,10 @@ struct ContactSurface {
     double cfm = 1e-9;
 
     static ContactSurface fromMaterials(const Material& a, const Material& b);
+    // The contact between two shapes from each one's contact with its own
+    // material (fromMaterials(m, m)): what fromMaterials gives for the pair,
+    // without working out the materials again for every contact.
+    static ContactSurface between(const ContactSurface& a, const ContactSurface& b);
     // Error reduction and mixing for a joint stop or contact of this hardness.
     static double errorReductionFor(double hardness);
     static double constraintMixingFor(double hardness);

@@ -19,12 +19,17 @@ struct HingeJointDesc {
     // Stiffness of the limit stops (0..1) and their restitution (0..1).
     double hardness = 1.0;
     double bounciness = 0.0;
+    // The most torque the hinge's bearing holds against: a hinge left alone
+    // sticks where it is until more than this turns it, and turns against
+    // this much while it slips. 0: it turns freely.
+    double friction = 0.0;
 };
 
-// A hinge between two solids, with an optional pair of stops and a motor
-// torque that acts for one physics step. A hinge between two solids that a
-// fixed joint holds together has nothing to turn: it reads zeros until they
-// come apart again.
+// A hinge between two solids, with an optional pair of stops, a motor
+// torque that acts for one physics step, a brake that holds it still, and
+// the friction of its bearing. A hinge between two solids that a fixed joint
+// holds together has nothing to turn: it reads zeros until they come apart
+// again.
 class HingeJoint final : public Joint {
 public:
     // Angle of the first solid relative to the second about the axis, in
@@ -44,6 +49,12 @@ public:
     // have no limits, where both ways are the same.
     void addTorque(double torque, bool overrideLimits = false);
     double pendingTorque() const { return m_pendingTorque; }
+
+    // Holds the hinge still, in every physics step until the brake is let go
+    // (0), with a torque of up to `maxTorque`: the engine finds the torque
+    // that stops it within the step, so a brake never overshoots, however
+    // light what it holds. A torque added meanwhile works against it.
+    void brake(double maxTorque);
 
     // Where the hinge is now, in world coordinates (where it was made once
     // the hinge is inert).
@@ -67,10 +78,16 @@ private:
     void takeSnapshot() override;
     void rebind() override;
     void applyStops(bool open);
+    void applyFriction();
     // Joins the bodies under the two solids at `anchor` about `axis` (world
     // coordinates), where the hinge's angle is `radians` now.
     void bind(const Vec3& anchor, const Vec3& axis, double radians);
     double rawAngle() const;
+    // How hard the hinge is to turn: the inertia about its axis of the two
+    // bodies turning against each other (0 when neither can turn).
+    double turningInertia() const;
+    // Which of the two bodies are held (kinematic), as bits.
+    int heldBodies() const;
 
     Vec3 m_madeAnchor;
     Vec3 m_madeAxis;
@@ -93,6 +110,15 @@ private:
     double m_pendingTorque = 0.0;
     bool m_pendingOverride = false;
     bool m_stopsLifted = false;
+    double m_brake = 0.0;
+    double m_friction = 0.0;
+    // The bearing's friction: how far the hinge has turned since it stuck,
+    // and how hard the two bodies are to turn against each other (taken
+    // when it is bound, and again when one of them is held or let go).
+    double m_stuckOff = 0.0;
+    bool m_stuck = false;
+    double m_inertia = 0.0;
+    int m_heldBodies = 0;
 };
 
 } // namespace physics

@@ -26,15 +26,6 @@ constexpr double kContactSurfaceLayer = 0.001;
 constexpr double kMaxCorrectingSpeed = 1.0;
 // Relative speed above which a contact bounces (only with bounciness > 0).
 constexpr double kBounceThreshold = 0.1;
-// The least friction a contact gets. The engine gives a contact without
-// friction only its normal row; such contacts beside contacts with friction
-// rows, as a robot's frictionless caster balls beside its wheels, lead its
-// pivoting solver into degenerate steps (ties), above all while a symmetric
-// robot drives straight. It reports them as "LCP internal error" and drops
-// the forces it has not solved yet. Friction rows bounded by a billionth of the
-// normal force keep every contact alike, and a frictionless one frictionless
-// in all that can be measured.
-constexpr double kLeastFriction = 1e-9;
 
 Vec3 toVec3(const dReal* v) {
     return { v[0], v[1], v[2] };
@@ -174,34 +165,41 @@ void PhysicsWorld::step() {
     for (auto& joint : m_joints)
         joint->beforeStep();
 
-    m_posesBeforeStep.resize(m_solids.size());
     m_bodiesBeforeStep.clear();
-    for (std::size_t i = 0; i < m_solids.size(); ++i) {
+    for (const auto& solid : m_solids) {
         // The bodies of the others of a group stand aside, untouched.
-        const dBodyID body = m_solids[i]->engineBody();
+        if (solid->m_root)
+            continue;
+        const dBodyID body = solid->m_body;
         const dReal* q = dBodyGetQuaternion(body);
-        m_posesBeforeStep[i] = { toVec3(dBodyGetPosition(body)), Quat { q[0], q[1], q[2], q[3] } };
-        if (!m_solids[i]->m_root)
-            m_bodiesBeforeStep.push_back({ body, m_posesBeforeStep[i], toVec3(dBodyGetLinearVel(body)),
-                toVec3(dBodyGetAngularVel(body)), toVec3(dBodyGetForce(body)),
-                toVec3(dBodyGetTorque(body)) });
+        m_bodiesBeforeStep.push_back(
+            { body, { toVec3(dBodyGetPosition(body)), Quat { q[0], q[1], q[2], q[3] } },
+                toVec3(dBodyGetLinearVel(body)), toVec3(dBodyGetAngularVel(body)),
+                toVec3(dBodyGetForce(body)), toVec3(dBodyGetTorque(body)) });
     }
-    // The exact solver can meet a degenerate pivot: a robot standing on two
-    // wheels and two caster balls is held at four points where three would
-    // do, and now and then its solve stops half way ("LCP internal error"),
-    // dropping the forces it has not solved yet. Such a step is taken again
-    // from where it started with every constraint a little softer, which
-    // breaks the tie; only a step that fails every time is reported.
-    for (std::size_t attempt = 0;; ++attempt) {
-        m_retrySoftness = attempt == 0 ? 0.0 : kRetrySoftness[attempt - 1];
+    // The exact solver can meet a degenerate pivot (solids held at more
+    // points than they need, as a box lying flat on a box, or a robot on two
+    // wheels and two caster balls driving straight) and stop half way ("LCP
+    // internal error"), dropping the forces it has not solved yet. Such a
+    // step is taken again from where it started: first exactly, with every
+    // constraint a little softer, which breaks nearly every robot's tie; and
+    // if that stalls too (as a box lying flat on a box mostly does, however
+    // soft), by the engine's iterative solver, which always comes to an end.
+    for (int attempt = 0;; ++attempt) {
+        m_retrySoftness = attempt == 1 ? kRetrySoftness : 0.0;
         dWorldSetCFM(m_world, std::max(m_constraintMixing, m_retrySoftness));
         dSpaceCollide(m_space, this, &PhysicsWorld::nearCallback);
         OdeMessageHold messages;
-        dWorldStep(m_world, m_clock.stepSize());
-        if (messages.count() == 0 || attempt == std::size(kRetrySoftness)) {
+        if (attempt < 2)
+            dWorldStep(m_world, m_clock.stepSize());
+        else
+            dWorldQuickStep(m_world, m_clock.stepSize());
+        if (messages.count() == 0 || attempt == 2) {
             messages.release();
             break;
         }
+        if (attempt == 0)
+            ++m_retriedSteps;
         dJointGroupEmpty(m_contacts);
         m_events.clear();
         for (const BodyState& b : m_bodiesBeforeStep)
@@ -264,7 +262,7 @@ void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
     const int n = dCollide(a, b, kMaxContactsPerPair, &contacts[0].geom, sizeof(dContact));
     if (n <= 0)
         return;
-    const ContactSurface surface = ContactSurface::fromMaterials(ra->desc.material, rb->desc.material);
+    const ContactSurface surface = ContactSurface::between(ra->surface, rb->surface);
     // A held body takes part as the fixed world: this keeps every island of
     // touching solids apart from the others that rest on the same floor.
     const dBodyID ba = heldA ? nullptr : bodyA;
@@ -272,7 +270,7 @@ void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
     for (int i = 0; i < n; ++i) {
         dContact& c = contacts[i];
         c.surface.mode = dContactApprox1 | dContactSoftERP | dContactSoftCFM;
-        c.surface.mu = std::max(surface.friction, kLeastFriction);
+        c.surface.mu = surface.friction;
         c.surface.soft_erp = surface.erp;
         c.surface.soft_cfm = std::max(surface.cfm, m_retrySoftness);
         if (surface.bounce > 0.0) {
@@ -295,24 +293,23 @@ void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
 
 void PhysicsWorld::repairNonFiniteBodies() {
     int repaired = 0;
-    for (std::size_t i = 0; i < m_solids.size() && i < m_posesBeforeStep.size(); ++i) {
-        if (m_solids[i]->m_root)
-            continue;
-        const dBodyID body = m_solids[i]->m_body;
-        const dReal* q = dBodyGetQuaternion(body);
-        const bool finite = toVec3(dBodyGetPosition(body)).isFinite()
-            && Quat { q[0], q[1], q[2], q[3] }.isFinite() && toVec3(dBodyGetLinearVel(body)).isFinite()
-            && toVec3(dBodyGetAngularVel(body)).isFinite();
-        if (finite)
+    for (const BodyState& b : m_bodiesBeforeStep) {
+        const dReal* p = dBodyGetPosition(b.body);
+        const dReal* q = dBodyGetQuaternion(b.body);
+        const dReal* v = dBodyGetLinearVel(b.body);
+        const dReal* w = dBodyGetAngularVel(b.body);
+        // A sum is finite only when every term is.
+        if (std::isfinite(
+                p[0] + p[1] + p[2] + q[0] + q[1] + q[2] + q[3] + v[0] + v[1] + v[2] + w[0] + w[1] + w[2]))
             continue;
         // A solid whose motion blew up is put back where the step found it,
         // at rest, rather than spreading non-numbers through the world.
-        const Pose& p = m_posesBeforeStep[i];
-        dQuaternion dq { p.orientation.w, p.orientation.x, p.orientation.y, p.orientation.z };
-        dBodySetPosition(body, p.position.x, p.position.y, p.position.z);
-        dBodySetQuaternion(body, dq);
-        dBodySetLinearVel(body, 0.0, 0.0, 0.0);
-        dBodySetAngularVel(body, 0.0, 0.0, 0.0);
+        const dQuaternion dq { b.pose.orientation.w, b.pose.orientation.x, b.pose.orientation.y,
+            b.pose.orientation.z };
+        dBodySetPosition(b.body, b.pose.position.x, b.pose.position.y, b.pose.position.z);
+        dBodySetQuaternion(b.body, dq);
+        dBodySetLinearVel(b.body, 0.0, 0.0, 0.0);
+        dBodySetAngularVel(b.body, 0.0, 0.0, 0.0);
         ++repaired;
     }
     if (repaired > 0)

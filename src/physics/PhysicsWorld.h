@@ -38,11 +38,13 @@ namespace physics {
 // solids of two bodies joined by a hinge.
 //
 // Contacts take their friction, bounce and stiffness from the two shapes'
-// materials (ContactSurface); a frictionless one still gets friction rows,
-// bounded by a billionth of its normal force, which keeps the engine's solver
-// out of degenerate steps. Resting solids sink up to 0.001 into what
+// materials (ContactSurface); a frictionless one has no friction rows in
+// the engine's solver at all. Resting solids sink up to 0.001 into what
 // carries them, and overlaps are pushed apart at no more than 1 unit/s, so a
-// solid that lands deep in another is eased out rather than thrown.
+// solid that lands deep in another is eased out rather than thrown. A step
+// the engine's exact solver cannot finish is taken again, a little softer
+// and at last by its iterative solver, so that no step leaves forces
+// unsolved.
 // No damping and no sleeping: a free body falls exactly by the step rule.
 //
 // A world and everything in it is changed only in the thread that made it,
@@ -71,6 +73,9 @@ public:
     // Exactly one step, whatever time is carried.
     void step();
     std::uint64_t stepCount() const { return m_stepCount; }
+    // Steps the exact solver could not finish and that were taken again
+    // (see step).
+    std::uint64_t retriedStepCount() const { return m_retriedSteps; }
 
     // --- Contact groups 0..31: every pair starts on; a later call overrides
     // an earlier one for the same pair. False for a group out of range.
@@ -162,9 +167,8 @@ private:
     std::vector<std::unique_ptr<Joint>> m_joints;
     std::vector<std::unique_ptr<RayProbe>> m_probes;
     std::vector<PendingEvent> m_events;
-    // Body poses at the start of the step being taken, index by index.
-    std::vector<Pose> m_posesBeforeStep;
-    // Everything a step changes of each body, to take it again.
+    // Everything a step changes of each body, to take it again (and to put
+    // back a body whose motion stopped being finite).
     struct BodyState {
         dxBody* body;
         Pose pose;
@@ -175,8 +179,9 @@ private:
         void restore() const;
     };
     std::vector<BodyState> m_bodiesBeforeStep;
-    // The softness (constraint force mixing) of the tries after the first.
-    static constexpr double kRetrySoftness[] = { 1e-7, 1e-6, 1e-5 };
+    std::uint64_t m_retriedSteps = 0;
+    // The softness (constraint force mixing) of a stalled step's exact retry.
+    static constexpr double kRetrySoftness = 1e-6;
     double m_retrySoftness = 0.0;
     double m_constraintMixing = 0.0;
 };

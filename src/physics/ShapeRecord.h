@@ -1,5 +1,6 @@
 #pragma once
 
+#include "physics/ContactSurface.h"
 #include "physics/ShapeDesc.h"
 
 #include <ode/ode.h>
@@ -23,6 +24,8 @@ struct ShapeRecord {
     dTriMeshDataID meshData = nullptr;
     // This shape's mass, expressed in the solid's frame.
     dMass mass {};
+    // Its contact with its own material, which its contacts start from.
+    ContactSurface surface;
 
     static ShapeRecord* of(dGeomID geom) { return static_cast<ShapeRecord*>(dGeomGetData(geom)); }
 };

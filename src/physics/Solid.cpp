@@ -260,6 +260,7 @@ bool Solid::addShape(const ShapeDesc& shape) {
     auto record = std::make_unique<ShapeRecord>();
     record->solid = this;
     record->desc = std::move(*clean);
+    record->surface = ContactSurface::fromMaterials(record->desc.material, record->desc.material);
     if (m_shapes.size() == 1 && !m_space) {
         m_space = dSimpleSpaceCreate(m_world.m_space);
         dSpaceSetCleanup(m_space, 0);
@@ -379,6 +380,21 @@ bool Solid::bodyMassCentred(dMass& total, Vec3& centreOut) const {
         }
     }
     return centre(total, centreOut);
+}
+
+std::array<double, 9> Solid::ownInertiaTurned(const Quat& orientation) const {
+    dMass total;
+    dMassSetZero(&total);
+    for (const auto& shape : m_shapes)
+        dMassAdd(&total, &shape->mass);
+    dMassTranslate(&total, -m_centre.x, -m_centre.y, -m_centre.z);
+    dMatrix3 r;
+    dQuaternion q;
+    toOde(orientation, q);
+    dQtoR(q, r);
+    dMassRotate(&total, r);
+    return { total.I[0], total.I[1], total.I[2], total.I[4], total.I[5], total.I[6], total.I[8], total.I[9],
+        total.I[10] };
 }
 
 void Solid::placeShapesOnBody() {

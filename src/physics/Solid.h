@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <any>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -165,6 +166,9 @@ private:
     // Root only: the mass of every shape on the body, moved to its centre as
     // the engine needs it; false while the body has no shape.
     bool bodyMassCentred(dMass& total, Vec3& centre) const;
+    // The inertia of the solid's own shapes about its own centre of mass, in
+    // world axes for a solid turned by `orientation` (row by row).
+    std::array<double, 9> ownInertiaTurned(const Quat& orientation) const;
     // Root only: puts every shape of the group on the body at its offset
     // from the body's centre.
     void placeShapesOnBody();

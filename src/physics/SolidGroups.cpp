@@ -7,6 +7,8 @@
 #include <ode/ode.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <numeric>
 
 namespace physics {
@@ -25,6 +27,29 @@ struct Before {
     Vec3 velocity;
     Vec3 angular;
 };
+
+// A 3 x 3 matrix, row by row.
+using Matrix3 = std::array<double, 9>;
+
+Vec3 Times(const Matrix3& m, const Vec3& v) {
+    return { m[0] * v.x + m[1] * v.y + m[2] * v.z, m[3] * v.x + m[4] * v.y + m[5] * v.z,
+        m[6] * v.x + m[7] * v.y + m[8] * v.z };
+}
+
+// x with m x = b, for an inertia (symmetric); false when it is singular.
+bool Solve(const Matrix3& m, const Vec3& b, Vec3& x) {
+    const double c0 = m[4] * m[8] - m[5] * m[7];
+    const double c1 = m[5] * m[6] - m[3] * m[8];
+    const double c2 = m[3] * m[7] - m[4] * m[6];
+    const double det = m[0] * c0 + m[1] * c1 + m[2] * c2;
+    if (!(std::abs(det) > 0.0) || !std::isfinite(det))
+        return false;
+    // Cramer's rule, the columns replaced by b in turn.
+    x.x = (b.x * c0 + m[1] * (m[5] * b.z - b.y * m[8]) + m[2] * (b.y * m[7] - m[4] * b.z)) / det;
+    x.y = (m[0] * (b.y * m[8] - m[5] * b.z) + b.x * c1 + m[2] * (m[3] * b.z - b.y * m[6])) / det;
+    x.z = (m[0] * (m[4] * b.z - b.y * m[7]) + m[1] * (b.y * m[6] - m[3] * b.z) + b.x * c2) / det;
+    return x.isFinite();
+}
 
 } // namespace
 
@@ -136,18 +161,21 @@ void PhysicsWorld::rebuildBodies(std::vector<Solid*> solids) {
         if (dBodyIsKinematic(body))
             dBodySetDynamic(body);
         root.applyMassToBody();
-        // The group's momentum is its solids' together; the body turns at
-        // their mass-weighted turn (the one turn they all share when a group
-        // comes apart).
+        // The group keeps its solids' momentum and angular momentum: its
+        // centre moves at their mass-weighted velocity, and it turns at
+        //   w = I^-1 (sum I_j w_j + sum m_j (c_j - c) x (v_j - v)),
+        // I the group's inertia about its centre c, I_j each solid's own
+        // about its own centre c_j. Solids that already turned as one keep
+        // that turn (and each point its velocity) whether they are joined or
+        // come apart.
         double mass = 0.0;
-        Vec3 momentum, spin, moment;
+        Vec3 momentum, moment;
         for (std::size_t j = 0; j < n; ++j) {
             if (find(j) != i)
                 continue;
             const double m = solids[j]->m_mass > 0.0 ? solids[j]->m_mass : 0.0;
             mass += m;
             momentum += before[j].velocity * m;
-            spin += before[j].angular * m;
             moment += before[j].centre * m;
         }
         Vec3 v = before[i].velocity;
@@ -155,8 +183,27 @@ void PhysicsWorld::rebuildBodies(std::vector<Solid*> solids) {
         Vec3 c = before[i].centre;
         if (mass > 0.0) {
             v = momentum / mass;
-            w = spin / mass;
             c = moment / mass;
+            Vec3 spin;
+            for (std::size_t j = 0; j < n; ++j) {
+                const double m = solids[j]->m_mass;
+                if (find(j) != i || !(m > 0.0))
+                    continue;
+                spin += Times(solids[j]->ownInertiaTurned(before[j].pose.orientation), before[j].angular);
+                spin += (before[j].centre - c).cross(before[j].velocity - v) * m;
+            }
+            dMass group;
+            dBodyGetMass(body, &group);
+            const dReal* r = dBodyGetRotation(body);
+            // The body's inertia turned into world axes: R I R^T.
+            Matrix3 inertia {};
+            for (int a = 0; a < 3; ++a)
+                for (int b = 0; b < 3; ++b)
+                    for (int k = 0; k < 3; ++k)
+                        for (int l = 0; l < 3; ++l)
+                            inertia[3 * a + b] += r[4 * a + k] * group.I[4 * k + l] * r[4 * b + l];
+            if (!Solve(inertia, spin, w))
+                w = before[i].angular;
         }
         // v is the velocity at c; the body's centre moves with the turn
         // about it.

@@ -1,5 +1,6 @@
 #include "simulation/CMotor.h"
 
+#include "elements/CWheel.h"
 #include "elements/Geometry.h"
 #include "physics/PhysicsWorld.h"
 #include "scene/MathBridge.h"
@@ -51,9 +52,20 @@ void CMotor::Apply() {
     if (!joint)
         return;
     if (GetPort() == 0) {
+        joint->brake(0.0);
         joint->addTorque(0.0, true);
         return;
     }
+    // A motor told to stop holds its wheel through the whole frame, with up
+    // to its largest torque. Pushed back against its rate for one step only,
+    // as a running motor is, the wheel would turn freely through the rest of
+    // the frame: a robot standing on the rounded ends of its wheels' capsules
+    // would roll off them, and one standing on its casters would drift.
+    if (m_nValue == 0) {
+        joint->brake(kMaxTorque);
+        return;
+    }
+    joint->brake(0.0);
     const double w = joint->angleRateDegrees();
     double v = m_nValue;
     if (GetOpposite())
@@ -62,6 +74,11 @@ void CMotor::Apply() {
     if (m_bIsE)
         t += kValueGain * v;
     joint->addTorque(std::clamp(t, -kMaxTorque, kMaxTorque), true);
+}
+
+void CMotor::LetGo() {
+    if (physics::HingeJoint* joint = m_pJoint.get())
+        joint->brake(0.0);
 }
 
 void CMotor::AttachWheel(CModel* wheel) {
@@ -93,6 +110,7 @@ void CMotor::AttachWheel(CModel* wheel) {
     desc.highLimitDegrees = 180.0;
     desc.hardness = 1.0;
     desc.bounciness = 0.0;
+    desc.friction = CWheel::kBearingFriction;
     m_pJoint = world->createHingeJoint(desc);
     if (m_pJoint)
         m_pWheel = wheel;

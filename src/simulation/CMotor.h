@@ -21,9 +21,13 @@ public:
 
     // Adds this step's torque to the hinge (nothing without one): a value
     // pulls the wheel towards a rate of 0.6 x value degrees per second about
-    // the motor's shaft, reversed by the opposite flag; a motor on no port
-    // lets its wheel turn freely.
+    // the motor's shaft, reversed by the opposite flag; a value of 0 brakes,
+    // holding the wheel still until the next Apply or LetGo; a motor on no
+    // port lets its wheel turn freely.
     void Apply();
+    // Lets go of a braked wheel: in a step with an empty output text no
+    // motor takes part and every wheel turns freely.
+    void LetGo();
 
     // Joins the wheel by a hinge about the motor's shaft, where the two stand
     // now. No hinge without a world or solids, or when the wheel is turned

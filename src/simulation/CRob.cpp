@@ -276,7 +276,7 @@ void CRob::JoinWheels() {
             FixToRcu(wheel.get());
             continue;
         }
-        // A wheel that no motor drives turns freely on the body.
+        // A wheel that no motor drives turns on the body against its bearing.
         const scene::Transform t = wheel->GetTransform(scene::CoordSys::Absolute);
         physics::HingeJointDesc desc;
         desc.first = m_pRcu->GetSolid();
@@ -290,6 +290,7 @@ void CRob::JoinWheels() {
         desc.highLimitDegrees = 180.0;
         desc.hardness = 1.0;
         desc.bounciness = 0.0;
+        desc.friction = 0.0;
         m_vecJoints.emplace_back(world->createHingeJoint(desc));
     }
     for (const osg::ref_ptr<CMotor>& motor : m_vecMotors)
@@ -505,8 +506,11 @@ void CRob::ApplyOutputText() {
         lightPorts.push_back(light->GetPort());
     const std::optional<StepText::DeviceValues> values
         = StepText::ResolveOutputText(m_strOutputText, motorPorts, lightPorts);
-    if (!values)
+    if (!values) {
+        for (const auto& motor : m_vecMotors)
+            motor->LetGo();
         return;
+    }
     for (std::size_t i = 0; i < m_vecMotors.size(); ++i) {
         if (values->motors[i])
             m_vecMotors[i]->SetValue(*values->motors[i]);

@@ -201,6 +201,18 @@ TEST(FixedBody, DestroyingTheJointOrASolidGivesEachItsOwnBodyAgain) {
         EXPECT_NEAR(bench.a->position().x, 0.0, 0.02);
     }
     {
+        // Every joint goes at once: each solid is its own body of its own
+        // mass again, the first (which led the group) included.
+        Bench bench;
+        bench.world.destroyAllJoints();
+        EXPECT_FALSE(bench.a->sharesBodyWith(bench.b));
+        EXPECT_NEAR(bench.a->bodyMass(), 160.0, 1e-9);
+        EXPECT_NEAR(bench.b->bodyMass(), 8.0, 1e-9);
+        ExpectNear(bench.a->bodyCentre(), bench.a->position(), 1e-9);
+        RunFrames(bench.world, 3);
+        EXPECT_NEAR(bench.b->position().z, 1.0, 0.02) << "fallen to the floor";
+    }
+    {
         // Apart in mid-turn, each flies on as it was going: straight on at
         // the velocity it had, turning as it turned.
         PhysicsWorld space;
@@ -221,6 +233,80 @@ TEST(FixedBody, DestroyingTheJointOrASolidGivesEachItsOwnBodyAgain) {
         space.simulate(1.0);
         ExpectNear(b->bodyCentre(), from + vb, 1e-9);
     }
+}
+
+// What a group of solids carries of their motion when it is made or comes
+// apart: its momentum and its angular momentum (about the world's origin,
+// each solid's I w + m c x v, I its inertia about its own centre c). A: the
+// 2 x 2 x 2 box of mass 40, I = 40 (4 + 4) / 12 each way; B: the rod of mass
+// 80 lying along x, I = 80 (1 + 1) / 12 about x and 80 (1 + 16) / 12 across.
+TEST(FixedBody, GroupsKeepTheMomentumAndAngularMomentumOfTheirSolids) {
+    PhysicsWorld world;
+    world.setGravity({ 0.0, 0.0, 0.0 });
+    auto [a, b] = MakePair(world);
+    struct Part {
+        Solid* solid;
+        Vec3 inertia;
+        Vec3 centreInSolid;
+    };
+    const Part parts[] = { { a, Vec3 { 1.0, 1.0, 1.0 } * (40.0 * 8.0 / 12.0), {} },
+        { b, Vec3 { 80.0 * 2.0 / 12.0, 80.0 * 17.0 / 12.0, 80.0 * 17.0 / 12.0 }, { 0.0, 0.0, 1.0 } } };
+    struct Motion {
+        Vec3 momentum;
+        Vec3 angular;
+    };
+    auto motion = [&] {
+        Motion m;
+        for (const Part& p : parts) {
+            const Vec3 v = p.solid->linearVelocity();
+            const Vec3 w = p.solid->angularVelocity();
+            const Vec3 c = p.solid->pose().transformPoint(p.centreInSolid);
+            m.momentum += v * p.solid->mass();
+            m.angular += Vec3 { p.inertia.x * w.x, p.inertia.y * w.y, p.inertia.z * w.z }
+                + c.cross(v) * p.solid->mass();
+        }
+        return m;
+    };
+    ASSERT_TRUE(a->setLinearVelocity({ 1.0, 0.0, 0.0 }));
+    ASSERT_TRUE(a->setAngularVelocity({ 0.0, 0.0, 0.5 }));
+    ASSERT_TRUE(b->setLinearVelocity({ 0.0, 2.0, -1.0 }));
+    ASSERT_TRUE(b->setAngularVelocity({ 0.3, 0.0, 0.0 }));
+    const Motion apart = motion();
+    ASSERT_NE(world.createFixedJoint({ a, b }), nullptr);
+    const Motion joined = motion();
+    ExpectNear(joined.momentum, apart.momentum, 1e-9);
+    ExpectNear(joined.angular, apart.angular, 1e-9);
+
+    // A turning group of three comes apart into two and one: every solid
+    // goes on moving and turning as it did, whichever leads its new group.
+    Solid* c = AddBox(world, { 2.0, 2.0, 2.0 }, { 3.0, 4.0, 10.0 });
+    FixedJoint* last = world.createFixedJoint({ b, c });
+    ASSERT_NE(last, nullptr);
+    world.simulate(0.6);
+    std::vector<std::pair<Vec3, Vec3>> before;
+    for (Solid* s : { a, b, c })
+        before.emplace_back(s->linearVelocity(), s->angularVelocity());
+    ASSERT_TRUE(world.destroyJoint(last));
+    ASSERT_FALSE(c->sharesBodyWith(b));
+    int i = 0;
+    for (Solid* s : { a, b, c }) {
+        ExpectNear(s->linearVelocity(), before[i].first, 1e-9);
+        ExpectNear(s->angularVelocity(), before[i].second, 1e-9);
+        ++i;
+    }
+}
+
+TEST(FixedBody, AStaticSolidHoldsTheSolidsJoinedToIt) {
+    // The free solid comes first, so the group's body is its own.
+    PhysicsWorld world;
+    Solid* free = AddBox(world, { 1.0, 1.0, 1.0 }, { 0.0, 0.0, 10.0 });
+    Solid* held = AddBox(world, { 1.0, 1.0, 1.0 }, { 2.0, 0.0, 10.0 });
+    held->setStatic(true);
+    ASSERT_NE(world.createFixedJoint({ free, held }), nullptr);
+    RunFrames(world, 2);
+    ExpectNear(free->position(), { 0.0, 0.0, 10.0 }, 1e-12);
+    ExpectNear(held->position(), { 2.0, 0.0, 10.0 }, 1e-12);
+    ExpectNear(free->linearVelocity(), {}, 1e-12);
 }
 
 TEST(FixedBody, ShapesKeepTheirGroupsMaterialsEventsAndRaysOnTheSharedBody) {

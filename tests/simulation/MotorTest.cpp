@@ -82,3 +82,26 @@ TEST(CMotor, DrivesNoWheelTurnedAwayFromTheWorldsXAxis) {
     MotorAndWheel slanted(false, 50.0);
     EXPECT_NE(slanted.motor->GetJoint(), nullptr);
 }
+
+// At 0 a motor holds its wheel still, from the step after it is applied
+// until it is let go (an empty output text), with up to its largest torque:
+// a robot told to stop stays where it stopped, on a slope too. Pushed back
+// only in one step of a frame, as a running motor is, the wheel would turn
+// freely through the rest.
+TEST(CMotor, AtValue0HoldsItsWheelStillUntilLetGo) {
+    MotorAndWheel rig;
+    rig.TorqueFor(50);
+    physics::HingeJoint* hinge = rig.motor->GetJoint();
+    ASSERT_GT(hinge->angleRateDegrees(), 10.0);
+    rig.motor->SetValue(0);
+    rig.motor->Apply();
+    for (int step = 0; step < 30; ++step) {
+        hinge->addTorque(20000.0);
+        rig.sim.world->step();
+        EXPECT_NEAR(hinge->angleRateDegrees(), 0.0, 0.01) << step;
+    }
+    rig.motor->LetGo();
+    hinge->addTorque(20000.0);
+    rig.sim.world->step();
+    EXPECT_GT(hinge->angleRateDegrees(), 1.0);
+}
