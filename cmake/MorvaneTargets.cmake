@@ -56,6 +56,7 @@ function(morvane_test name)
         math(EXPR ARG_WHOLE_TIMEOUT "${ARG_WHOLE_TIMEOUT} + 180")
     endif()
     set(properties TIMEOUT ${ARG_TIMEOUT})
+    set(case_labels "")
     set(whole_command $<TARGET_FILE:${name}>)
     set(whole_labels whole)
     if(ARG_GUI)
@@ -66,6 +67,9 @@ function(morvane_test name)
         # GUI tests take turns on the one display: windows of tests running side
         # by side would take each other's pointer and focus.
         list(APPEND locks morvane_display)
+        # Labelled shared_display as well: the sanitizer suite runs these
+        # programs only whole.
+        set(case_labels "gui;shared_display")
         set(whole_command ${CMAKE_SOURCE_DIR}/tests/support/run-on-own-display.sh ${whole_command})
         set(whole_labels gui whole)
     endif()
@@ -76,9 +80,14 @@ function(morvane_test name)
         PROPERTIES ${properties})
     if(locks)
         # The discovery passes property values on as single words, so the
-        # locks, a list, go on the listed cases in a file read after it.
+        # locks and labels, lists, go on the listed cases in a file read after it.
         set(file ${CMAKE_CURRENT_BINARY_DIR}/${name}_locks.cmake)
-        file(WRITE ${file} "set_tests_properties(\${${name}_TESTS} PROPERTIES RESOURCE_LOCK \"${locks}\")\n")
+        set(labels_property "")
+        if(case_labels)
+            set(labels_property " LABELS \"${case_labels}\"")
+        endif()
+        file(WRITE ${file}
+            "set_tests_properties(\${${name}_TESTS} PROPERTIES RESOURCE_LOCK \"${locks}\"${labels_property})\n")
         set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
     endif()
     add_test(NAME ${name}.whole COMMAND ${whole_command})
