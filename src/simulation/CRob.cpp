@@ -276,7 +276,8 @@ void CRob::JoinWheels() {
             FixToRcu(wheel.get());
             continue;
         }
-        // A wheel that no motor drives turns on the body against its bearing.
+        // A wheel that no motor drives turns freely on the body; only a
+        // motor's wheel has a bearing that holds it (CWheel::kBearingFriction).
         const scene::Transform t = wheel->GetTransform(scene::CoordSys::Absolute);
         physics::HingeJointDesc desc;
         desc.first = m_pRcu->GetSolid();
