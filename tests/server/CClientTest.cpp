@@ -1,6 +1,7 @@
 // The receiver of one connection, against a test client on 127.0.0.1.
 
 #include "server/CClient.h"
+#include "classlink/C3DFile.h"
 #include "classlink/XorWithLinkKey.h"
 #include "support/LinkTestClient.h"
 #include "support/QtPrint.h"
@@ -20,6 +21,7 @@
 #include <csignal>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 
 #include <sys/fsuid.h>
 #include <sys/resource.h>
@@ -42,14 +44,14 @@ protected:
     }
 
     // Connects a test client and puts a receiver on the accepted end.
-    std::unique_ptr<QTcpSocket> Connect(int keepAliveMs = 2500) {
+    std::unique_ptr<QTcpSocket> Connect(int keepAliveMs = 2500, int stallTimeoutMs = 60000) {
         auto client = std::make_unique<QTcpSocket>();
         client->connectToHost(QHostAddress::LocalHost, m_listener.serverPort());
         EXPECT_TRUE(client->waitForConnected(5000));
         EXPECT_TRUE(QTest::qWaitFor([this] { return m_listener.hasPendingConnections(); }, 5000));
         QTcpSocket* accepted = m_listener.nextPendingConnection();
         m_receiver = std::make_unique<CClient>(
-            accepted, &m_folder, nullptr, ReceiverOptions { m_dir.qpath(), keepAliveMs });
+            accepted, &m_folder, nullptr, ReceiverOptions { m_dir.qpath(), keepAliveMs, stallTimeoutMs });
         // Connected after the receiver's own handler, so it counts the reads
         // the receiver has done.
         m_reads = 0;
@@ -95,6 +97,12 @@ protected:
     QByteArray Stored(const QString& entry) const {
         QFile file(m_folder + QLatin1Char('/') + entry);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Waits for the next keep-alive and takes it: the receiver's own clock.
+    static bool NextKeepAlive(QTcpSocket& client) {
+        return QTest::qWaitFor([&] { return client.bytesAvailable() >= 46; }, 5000)
+            && client.read(46) == WireKeepAlive();
     }
 
     bool WaitForClose(QTcpSocket& client) {
@@ -205,6 +213,45 @@ TEST_F(CClientTest, KeepAliveIsSentAgainAndAgainAsTheLinkCarriesIt) {
     Send(*client, WireUpload(QStringLiteral("while alive"), bundle));
     ASSERT_TRUE(WaitForEntries(1));
     EXPECT_EQ(Stored(Entries()[0]), bundle);
+}
+
+// Silence is timed while an upload is under way, from its last byte, and
+// only then. The keep-alives, every 30 ms, are the test's clock.
+TEST_F(CClientTest, OnlySilenceInTheMiddleOfAnUploadDropsItAndThatIsLoggedOnce) {
+    constexpr int kTickMs = 30;
+    constexpr int kStallMs = 600;
+    auto client = Connect(kTickMs, kStallMs);
+    const QByteArray bundle = MakeBundle(10, 4000);
+    const QByteArray wire = WireUpload(QStringLiteral("slow"), bundle);
+
+    // An upload that keeps sending, a piece at every keep-alive, over twice
+    // the time that silence may last.
+    const qsizetype pieces = 2 * kStallMs / kTickMs;
+    const qsizetype piece = wire.size() / pieces + 1;
+    for (qsizetype at = 0; at < wire.size(); at += piece) {
+        ASSERT_TRUE(NextKeepAlive(*client)) << "at byte " << at << ": " << m_log.join(' ').toStdString();
+        Send(*client, wire.mid(at, piece));
+    }
+    ASSERT_TRUE(WaitForEntries(1)) << m_log.join(' ').toStdString();
+    EXPECT_EQ(Stored(Entries()[0]), bundle);
+    EXPECT_EQ(m_log, QStringList { QStringLiteral("已保存:slow(127.0.0.1):") + Entries()[0] });
+
+    // Then the link is quiet, for longer than an upload may be: it stays.
+    for (int tick = 0; tick < 3 * kStallMs / 2 / kTickMs; ++tick)
+        ASSERT_TRUE(NextKeepAlive(*client)) << "keep-alive " << tick << ": " << m_log.join(' ').toStdString();
+    EXPECT_EQ(client->state(), QAbstractSocket::ConnectedState);
+    EXPECT_EQ(m_receiver->m_nAlive, 1);
+    EXPECT_EQ(m_log.size(), 1) << m_log.join(' ').toStdString();
+
+    // An upload that stops half-way is dropped with one line, and leaves
+    // nothing.
+    m_log.clear();
+    Send(*client, wire.left(wire.size() / 2));
+    ASSERT_TRUE(WaitForClose(*client));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_receiver->m_nAlive == 0; }, 5000));
+    EXPECT_EQ(
+        m_log, QStringList { QStringLiteral("断开:127.0.0.1:上传中断,0.6秒未收到数据,未收完的文件已删除") });
+    EXPECT_EQ(Entries().size(), 1) << Entries().join(' ').toStdString();
 }
 
 TEST_F(CClientTest, BrokenOrOverlongHeadersCloseTheConnectionSayingWhy) {
@@ -386,4 +433,22 @@ TEST_F(CClientTest, PeerOnADualStackListenerIsNamedByItsIPv4Address) {
     ASSERT_TRUE(accepted->peerAddress().toString().startsWith(QStringLiteral("::ffff:")));
     CClient receiver(accepted, &m_folder, nullptr, ReceiverOptions { m_dir.qpath() });
     EXPECT_EQ(receiver.m_sIp, QStringLiteral("127.0.0.1"));
+}
+
+TEST(LinkTestClient, BundlesHaveTheAskedSizeAndOnesTooSmallForTheirSectionsAreRefused) {
+    // "2_256_0__", the text "ab" and the robot file of 256 bytes.
+    constexpr qsizetype kSmallest = 9 + 2 + 256;
+    for (const qsizetype tooSmall : { qsizetype(0), qsizetype(10), kSmallest - 1 })
+        EXPECT_THROW(MakeBundle(1, tooSmall, QStringLiteral("ab")), std::invalid_argument) << tooSmall;
+    EXPECT_THROW(MakeBundle(1, 100), std::invalid_argument);
+    // Every size up from there, over the program length's steps to 2, 3
+    // and 4 digits, and some beyond.
+    for (qsizetype size = kSmallest; size < kSmallest + 12000; size += size < kSmallest + 1100 ? 1 : 97) {
+        const QByteArray bundle = MakeBundle(7, size, QStringLiteral("ab"));
+        ASSERT_EQ(bundle.size(), size);
+        const C3DFile::Header header = C3DFile::ParseHeader(bundle.left(C3DFile::kMaxHeaderSize), size);
+        ASSERT_TRUE(C3DFile::IsValid(header, size, C3DFile::Reader::Upload)) << size;
+        EXPECT_EQ(header.textLength, 2);
+        EXPECT_EQ(bundle.mid(qsizetype(header.headerLength), 3), QByteArray("ab<"));
+    }
 }

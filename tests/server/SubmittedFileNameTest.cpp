@@ -65,3 +65,27 @@ TEST(SubmittedFileName, LongNamesAreCutToFitAFileName) {
     EXPECT_LE(cutPairs.toUtf8().size(), 200);
     EXPECT_FALSE(cutPairs.back().isHighSurrogate());
 }
+
+// ".receiving-", 16 hexadecimal digits, ".part": a small number keeps its
+// leading zeros, or the server would not know the file for its own when it
+// next starts.
+TEST(SubmittedFileName, PartFileNamesAlwaysHoldSixteenDigitsAndAreKnownAgain) {
+    const struct {
+        quint64 random;
+        const char* name;
+    } cases[] = {
+        { 0, ".receiving-0000000000000000.part" },
+        { 1, ".receiving-0000000000000001.part" },
+        { 0xabc, ".receiving-0000000000000abc.part" },
+        { 0x0123456789abcdefull, ".receiving-0123456789abcdef.part" },
+        { 0xffffffffffffffffull, ".receiving-ffffffffffffffff.part" },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReceivingPartName(c.random), QString::fromLatin1(c.name));
+        EXPECT_TRUE(IsReceivingPartName(ReceivingPartName(c.random))) << c.name;
+    }
+    for (const char* other :
+        { ".receiving-abc.part", ".receiving-0000000000000ABC.part", ".receiving-00000000000000000.part",
+            "receiving-0000000000000001.part", ".receiving-0000000000000001.part.3d" })
+        EXPECT_FALSE(IsReceivingPartName(QString::fromLatin1(other))) << other;
+}

@@ -8,6 +8,8 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 namespace testsupport {
 
@@ -28,25 +30,35 @@ void FillPseudoRandom(char* data, qsizetype size, quint64 seed) {
 
 QByteArray MakeBundle(quint64 seed, qsizetype size, const QString& text) {
     const QByteArray textBytes = QTextCodec::codecForName("GBK")->fromUnicode(text);
-    const qint64 robotLength = 256;
-    qint64 programLength = size - textBytes.size() - robotLength;
-    QByteArray header;
-    // The header's own length depends on the program length: settle it.
-    for (int round = 0; round < 3; ++round) {
-        header = C3DFile::MakeHeader(textBytes.size(), robotLength, programLength, 0);
-        programLength = size - header.size() - textBytes.size() - robotLength;
+    // The header's own length depends on the program length: settle it. A
+    // size the header's digits step over (the program one byte too long for
+    // one header and one too short for the next) takes a robot file a byte
+    // longer.
+    for (const qint64 robotLength : { 256, 257 }) {
+        qint64 programLength = size - textBytes.size() - robotLength;
+        QByteArray header;
+        for (int round = 0; round < 4 && programLength >= 0; ++round) {
+            header = C3DFile::MakeHeader(textBytes.size(), robotLength, programLength, 0);
+            programLength = size - header.size() - textBytes.size() - robotLength;
+        }
+        if (programLength < 0)
+            break;
+        if (header != C3DFile::MakeHeader(textBytes.size(), robotLength, programLength, 0))
+            continue;
+        QByteArray bundle(size, Qt::Uninitialized);
+        char* at = bundle.data();
+        std::memcpy(at, header.constData(), static_cast<size_t>(header.size()));
+        at += header.size();
+        std::memcpy(at, textBytes.constData(), static_cast<size_t>(textBytes.size()));
+        at += textBytes.size();
+        std::memset(at, 'r', static_cast<size_t>(robotLength));
+        std::memcpy(at, "<?xml version=\"1.0\"?><data>", 27);
+        at += robotLength;
+        FillPseudoRandom(at, programLength, seed);
+        return bundle;
     }
-    QByteArray bundle(size, Qt::Uninitialized);
-    char* at = bundle.data();
-    std::memcpy(at, header.constData(), static_cast<size_t>(header.size()));
-    at += header.size();
-    std::memcpy(at, textBytes.constData(), static_cast<size_t>(textBytes.size()));
-    at += textBytes.size();
-    std::memset(at, 'r', robotLength);
-    std::memcpy(at, "<?xml version=\"1.0\"?><data>", 27);
-    at += robotLength;
-    FillPseudoRandom(at, programLength, seed);
-    return bundle;
+    throw std::invalid_argument("MakeBundle: " + std::to_string(size)
+        + " bytes cannot hold a bundle's header, its result text and a robot file");
 }
 
 QByteArray WireUpload(const QString& name, const QByteArray& bundle) {

@@ -11,9 +11,10 @@ namespace testsupport {
 // Pseudo-random bytes, cheap to make and to make again from the same seed.
 void FillPseudoRandom(char* data, qsizetype size, quint64 seed);
 
-// A result bundle of exactly `size` bytes (at least a few hundred): the
-// header, the result text in GBK, a robot file starting with "<" and a
-// pseudo-random program; the same seed gives the same bundle.
+// A result bundle of exactly `size` bytes: the header, the result text in
+// GBK, a robot file of 256 bytes starting with "<" and a pseudo-random
+// program; the same seed gives the same bundle. A size too small for all
+// but the program throws std::invalid_argument.
 QByteArray MakeBundle(
     quint64 seed, qsizetype size, const QString& text = QStringLiteral("得分:100,完成时间:12.5秒"));
 
