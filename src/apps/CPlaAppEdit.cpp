@@ -10,7 +10,6 @@
 #include "elements/CModelBox.h"
 #include "elements/Geometry.h"
 #include "foundation/CConfig.h"
-#include "simulation/CTrigger.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,8 +64,6 @@ bool CPlaApp::AddObject(CModel* object) {
 
 CModel* CPlaApp::CreateObject(const CModelInfo& record, int id, bool fromFile) {
     const CModelDesc& desc = record.m_desc;
-    if (desc.m_nType == ModelTypeTrigger && (desc.m_nSubType < TriggerEnd || desc.m_nSubType > TriggerRescue))
-        return nullptr;
     const osg::Vec3f scale = TakesScale(desc.m_nType) ? record.m_state.m_vScale : osg::Vec3f(1, 1, 1);
     osg::ref_ptr<CModel> object
         = MakePlaygroundObject(desc.m_nType, desc.m_nSubType, m_pPartContext, desc.m_strAddress, scale);

@@ -45,9 +45,10 @@ osg::ref_ptr<CModel> MakePlaygroundObject(
             return new CObjTrigger(std::move(context), address, scale);
         case TriggerRescue:
             return new CTakenObjTrigger(std::move(context), address, scale);
-        default:
-            // Every other kind ends the run.
+        case TriggerEnd:
             return new CEndTrigger(std::move(context), address, scale);
+        default:
+            return nullptr;
         }
     default:
         return nullptr;

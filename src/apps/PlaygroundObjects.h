@@ -9,10 +9,11 @@
 #include <string>
 
 // The playground object of a model type and sub-type (for trigger zones the
-// trigger kind; an unknown kind is an end zone), made from its model address
-// (not yet loaded): slopes and loaded models, and every trigger zone, take
-// the scale; the other kinds keep their own size. Null for a type that is no
-// playground object.
+// trigger kind), made from its model address (not yet loaded): slopes and
+// loaded models, and every trigger zone, take the scale; the other kinds keep
+// their own size. Null for a type that is no playground object and for a zone
+// of a kind that has no class here: made as another kind it would be shown,
+// run and saved as one.
 osg::ref_ptr<CModel> MakePlaygroundObject(
     int type, int subType, PartContextPtr context, const std::string& address, const osg::Vec3f& scale);
 

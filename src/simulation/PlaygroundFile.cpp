@@ -2,6 +2,7 @@
 
 #include "elements/CModel.h"
 #include "platform/ProgramDir.h"
+#include "simulation/CTrigger.h"
 #include "simulation/ModelAddress.h"
 #include "valuedoc/XmlRpcException.h"
 #include "valuedoc/XmlRpcItem.h"
@@ -28,7 +29,6 @@ constexpr const char* kArrayNames[PlaygroundFile::ArrayCount]
 constexpr int kArrayTypes[PlaygroundFile::ArrayCount] = { ModelTypeCandle, ModelTypeWounded,
     ModelTypeTakenObj, ModelTypeSlope, ModelTypeGeo, ModelTypeTrigger, ModelTypeAlarm };
 constexpr const char* kFlagNames[4] = { "Astronaut", "RedAstronaut", "YellowAstronaut", "BlueAstronaut" };
-constexpr int kDeliveryTrigger = 5;
 
 bool HasScale(int array) {
     return array == PlaygroundFile::ArraySlope || array == PlaygroundFile::ArrayGeometry
@@ -167,12 +167,17 @@ bool ReadItem(const XmlRpcItem& value, int array, int index, PlaygroundFile::Ite
     }
     if (array == PlaygroundFile::ArrayTrigger) {
         desc.m_nSubType = in.Int("TriggerType");
+        // Neither the builder nor the run could tell what such a zone does:
+        // shown as some other kind it would be saved as that kind.
+        if (!in.Failed() && (desc.m_nSubType < TriggerEnd || desc.m_nSubType > TriggerRescue))
+            in.Fail("TriggerType", Fault::UnknownKind,
+                "\"TriggerType\" is " + std::to_string(desc.m_nSubType) + ", no zone kind");
         state.m_nScore = in.Int("Score");
         state.m_nTriggerMode = in.Int("TriggerMode");
         for (int k = 0; k < 4; ++k)
             state.m_cFlag[k] = in.Int(kFlagNames[k]) == 1 ? 1 : 0;
         state.m_vecObjList.clear();
-        if (desc.m_nSubType == kDeliveryTrigger) {
+        if (desc.m_nSubType == TriggerDelivery) {
             // The count must be borne out by its entries: a wild count from a
             // damaged file must not drive the reading.
             const int count = in.Int("AssignL");
@@ -225,7 +230,7 @@ void WriteItem(XmlRpcItem& out, int array, const PlaygroundFile::Item& item) {
         static_cast<int&>(out["TriggerMode"]) = state.m_nTriggerMode;
         for (int k = 0; k < 4; ++k)
             static_cast<int&>(out[kFlagNames[k]]) = state.m_cFlag[k] == 1 ? 1 : 0;
-        if (desc.m_nSubType == kDeliveryTrigger) {
+        if (desc.m_nSubType == TriggerDelivery) {
             static_cast<int&>(out["AssignL"]) = int(state.m_vecObjList.size());
             for (std::size_t n = 0; n < state.m_vecObjList.size(); ++n)
                 static_cast<int&>(out["Assign" + std::to_string(n)]) = state.m_vecObjList[n];
@@ -278,7 +283,7 @@ void PlaygroundFile::CleanAssignments() {
             models.insert(item.id);
     }
     for (Item& item : arrays[ArrayTrigger]) {
-        if (item.info.m_desc.m_nSubType != kDeliveryTrigger)
+        if (item.info.m_desc.m_nSubType != TriggerDelivery)
             continue;
         std::vector<int>& ids = item.info.m_state.m_vecObjList;
         std::erase_if(ids, [&](int id) { return !models.contains(id); });

@@ -17,8 +17,8 @@
 // Reading refuses a damaged file whole, with a message saying where and why:
 // a member of another value type than the layout gives, a position or scale
 // that is out of range (kMaxCoordinate, kMaxScale), a model address that would leave the program folder, an
-// assignment count that the entries do not bear out, too many objects or
-// too large a file. Nothing is made of a refused file.
+// assignment count that the entries do not bear out, a zone of unknown kind,
+// too many objects or too large a file. Nothing is made of a refused file.
 class PlaygroundFile {
 public:
     // The object arrays, in the file's own order (the builder reads them so).
@@ -71,6 +71,7 @@ public:
         UnsafeAddress, // a model address that would leave the program folder
         Assignments, // an "AssignL" that its entries do not bear out
         TooManyObjects, // more than kMaxObjects
+        UnknownKind, // a zone of a kind this program does not know
         NoPicture, // its ground picture is none a ground can show (the builder's check)
     };
     struct Refusal {

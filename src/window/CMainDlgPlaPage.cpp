@@ -468,6 +468,8 @@ QString CMainDlg::PlaygroundRefusalText() const {
         return text("sUnsafeAddress").arg(place);
     case Fault::Assignments:
         return text("sAssignments").arg(place);
+    case Fault::UnknownKind:
+        return text("sUnknownKind").arg(place);
     case Fault::TooManyObjects:
         return text("sTooManyObjects").arg(numbers.toString(PlaygroundFile::kMaxObjects));
     case Fault::NoPicture:

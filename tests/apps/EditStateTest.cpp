@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -171,21 +172,58 @@ TEST(UndoStep, PlaygroundUndoRecreatesObjectsInTheirPlacesWithTheirIds) {
     s_UndoRedo(s, false);
     EXPECT_EQ(s.m_vecAllParts.size(), 2u);
 
-    // Zones come back as the zone of their kind, at their size; a kind
-    // without a class of its own is an end zone.
+    // Zones come back as the zone of their kind, at their size.
     CModel* path
         = editor.Add(ModelTypeTrigger, "models/trigger/path.ive", 11, { 0, 30, 0 }, TriggerPath, { 6, 4, 1 });
-    CModel* odd = editor.Add(ModelTypeTrigger, "models/trigger/end.ive", 12, { 0, -30, 0 }, 9, { 2, 2, 1 });
-    odd->SetSubType(9);
+    CModel* end
+        = editor.Add(ModelTypeTrigger, "models/trigger/end.ive", 12, { 0, -30, 0 }, TriggerEnd, { 2, 2, 1 });
     MoveTo(path, { 0, 40, 0 }, 0);
-    MoveTo(odd, { 0, -40, 0 }, 0);
-    editor.Push(CStep::KindTransform, { path, odd });
+    MoveTo(end, { 0, -40, 0 }, 0);
+    editor.Push(CStep::KindTransform, { path, end });
     s_UndoRedo(s, true);
     ASSERT_EQ(s.m_vecAllParts.size(), 4u);
     EXPECT_NE(dynamic_cast<CPathTrigger*>(s.m_vecAllParts[2].get()), nullptr);
     EXPECT_EQ(s.m_vecAllParts[2]->GetScale(), osg::Vec3(6, 4, 1));
     EXPECT_NE(dynamic_cast<CEndTrigger*>(s.m_vecAllParts[3].get()), nullptr);
     EXPECT_EQ(s.m_vecAllParts[3]->GetId(), 12);
+}
+
+// A zone of a kind with no class of its own is made as none: shown as an end
+// zone it would be saved as one. The builder's objects are drawn at their
+// size, but a side the size makes thinner than kLeastDrawnSize is drawn that
+// wide, on the side the size gives: a mirrored side stays mirrored.
+TEST(PlaygroundObjects, UnknownZoneKindsAreNotMadeAndThinSidesAreDrawnWideKeepingTheirSide) {
+    for (int kind : { -1, 7, 9 })
+        EXPECT_EQ(MakePlaygroundObject(
+                      ModelTypeTrigger, kind, appstest::Context(), "models/trigger/end.ive", { 2, 2, 1 }),
+            nullptr)
+            << "zone kind " << kind << " was made";
+
+    struct Case {
+        osg::Vec3f size;
+        osg::Vec3f drawnSign;
+    };
+    const Case cases[] = {
+        { { 0.01f, 20.0f, 8.0f }, { 1, 1, 1 } },
+        { { -0.01f, 20.0f, 8.0f }, { -1, 1, 1 } },
+        { { 30.0f, -0.5f, 8.0f }, { 1, -1, 1 } },
+        { { 30.0f, 20.0f, -0.2f }, { 1, 1, -1 } },
+    };
+    for (const Case& c : cases) {
+        osg::ref_ptr<CModel> slope = MakePlaygroundObject(
+            ModelTypeSlope, 0, appstest::Context(), "models/playground/slope.ive", c.size);
+        ASSERT_TRUE(slope && LoadPlaygroundObject(*slope));
+        EXPECT_EQ(slope->GetState().m_vScale, c.size) << "the size kept is the one given";
+        osg::Vec3f min, max;
+        slope->GetBoundingBox(min, max, false);
+        for (int axis = 0; axis < 3; ++axis) {
+            const float wide = std::fabs(c.size[axis]) < 1.0f ? kLeastDrawnSize : 0.0f;
+            if (wide > 0.0f)
+                EXPECT_NEAR(max[axis] - min[axis], wide, 1e-3f) << "axis " << axis;
+            EXPECT_GT(slope->GetScale()[axis] * c.drawnSign[axis], 0.0f)
+                << "axis " << axis << " of size " << c.size[axis] << " is drawn on the wrong side";
+        }
+    }
 }
 
 // A record whose id no object has any more (a hand-edited file with doubled

@@ -110,6 +110,10 @@ TEST(C3DFile, DamagedHeadersNeitherOverflowNorReadPastTheFile) {
     EXPECT_FALSE(Valid(wraps, Reader::Load));
     const QByteArray overlong = Bundle("1_00000000010_1__", 29);
     EXPECT_FALSE(Valid(overlong, Reader::Server));
+    // Ten digits are still a length.
+    const QByteArray tenDigits = Bundle("1_0000000010_1__", 28);
+    EXPECT_EQ(C3DFile::ParseHeader(tenDigits, tenDigits.size()).robotLength, 10);
+    EXPECT_TRUE(Valid(tenDigits, Reader::Server)) << "a ten-digit field was refused";
 
     // Only the bytes that exist are looked at.
     const QByteArray shortStart("12_3");

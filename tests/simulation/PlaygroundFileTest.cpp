@@ -213,7 +213,8 @@ TEST(PlaygroundFile, ReadsWhatTheLayoutSaysOfMissingAndOddMembers) {
 // A damaged file is refused whole, with a message that says where, and
 // nothing of it is taken: members of the wrong type, numbers beyond a float,
 // model addresses that leave the program folder, an assignment count the
-// entries do not bear out (however large), too many objects.
+// entries do not bear out (however large), a zone of unknown kind, too many
+// objects.
 TEST(PlaygroundFile, RefusesDamagedDocumentsWithAClearMessage) {
     EXPECT_EQ(Refusal("<value><i4>1</i4></value>"), "the document is an int, not a struct");
     EXPECT_EQ(Refusal("not a document"), "the text is no structured-value document, or a damaged one");
@@ -236,6 +237,11 @@ TEST(PlaygroundFile, RefusesDamagedDocumentsWithAClearMessage) {
         { "../models/x.ive", "models/../../x.ive", "/etc/passwd", "C:/x.ive", "models\\..\\..\\x" })
         EXPECT_EQ(Refusal(Struct(Member("Slope", Array(Struct(PlainItem("", address)))))),
             std::string("Slope 0: the model address \"") + address + "\" leaves the program folder");
+    // Zone kinds run from 0 (end) to 6 (rescue).
+    EXPECT_EQ(Refusal(Struct(Member("Trigger", Array(Struct(Member("TriggerType", Int(7))))))),
+        "Trigger 0: \"TriggerType\" is 7, no zone kind");
+    EXPECT_EQ(Refusal(Struct(Member("Trigger", Array(Struct(Member("TriggerType", Int(-1))))))),
+        "Trigger 0: \"TriggerType\" is -1, no zone kind");
     const std::string delivery = Member("TriggerType", Int(5)) + Member("Assign0", Int(3));
     EXPECT_EQ(
         Refusal(Struct(Member("Trigger", Array(Struct(delivery + Member("AssignL", Int(2147483647))))))),
@@ -245,8 +251,14 @@ TEST(PlaygroundFile, RefusesDamagedDocumentsWithAClearMessage) {
     EXPECT_EQ(Refusal(Struct(Member("Trigger", Array(Struct(delivery + Member("AssignL", Int(2))))))),
         "Trigger 0: \"AssignL\" is 2 but there are 1 assignments");
     std::string many;
-    for (int i = 0; i <= PlaygroundFile::kMaxObjects; ++i)
+    for (int i = 0; i < 10000; ++i)
         many += "<value><struct></struct></value>";
+    PlaygroundFile full;
+    std::string fullError;
+    EXPECT_TRUE(full.FromXml(Struct(Member("CTakenObj", Array(many))), fullError))
+        << "10,000 objects were refused: " << fullError;
+    EXPECT_EQ(full.ObjectCount(), 10000);
+    many += "<value><struct></struct></value>";
     EXPECT_EQ(Refusal(Struct(Member("CTakenObj", Array(many)))), "more than 10000 objects");
 }
 

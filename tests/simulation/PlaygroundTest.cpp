@@ -145,13 +145,10 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
     add(Item(ModelTypeWounded, "models/playground/astronaut.ive", { 0, 120, 0.8f }));
     add(Item(ModelTypeTakenObj, "models/playground/astronaut_red.ive", { 0, -120, 0.8f }));
     add(Item(ModelTypeAlarm, "models/playground/alarm.ive", { 120, 120, 1.75f }, 6));
-    PlaygroundFile::Item unknown = Zone(TriggerStart, { 0, 0, 0 }, { 1, 1 }, 0, 0);
-    unknown.info.m_desc.m_nSubType = 7;
-    add(unknown);
     add(Item(ModelTypeAlarm, "models/playground/no-such-model.ive", { 0, 0, 0 }));
     platform::WarningCapture warnings;
     ASSERT_TRUE(run.Load(file));
-    EXPECT_EQ(warnings.Count("simulation"), 2u) << "the unknown zone and the missing model";
+    EXPECT_EQ(warnings.Count("simulation"), 1u) << "the missing model";
 
     CPlayground& p = run.Playground();
     EXPECT_EQ(run.Block().m_vecRules, file.rules);
@@ -238,8 +235,9 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
     EXPECT_TRUE(hidden->GetActive());
 }
 
-// A damaged or unreadable file is refused with a warning that says why, and
-// the playground loaded before stays as it was, rules and all.
+// A damaged or unreadable file, or one with a zone of unknown kind, is
+// refused with a warning that says why, and the playground loaded before
+// stays as it was, rules and all.
 TEST(Playground, ARefusedFileLeavesTheLoadedPlaygroundAlone) {
     SimulationRun run;
     PlaygroundFile good;
@@ -259,9 +257,14 @@ TEST(Playground, ARefusedFileLeavesTheLoadedPlaygroundAlone) {
     escaping.arrays[PlaygroundFile::ArrayAlarm][0].info.m_desc.m_strAddress = "../../etc/passwd";
     PlaygroundFile badPicture = good;
     badPicture.image = "no picture at all";
-    for (const std::string& path :
-        std::vector<std::string> { damaged, run.WriteFile(escaping, "escaping.pla"),
-            run.WriteFile(badPicture, "picture.pla"), (run.Folder() / "missing.pla").string() }) {
+    // A zone of a kind this program does not know would run as nothing.
+    PlaygroundFile unknownZone = good;
+    PlaygroundFile::Item unknown = Zone(TriggerStart, { 0, 0, 0.05f }, { 10, 10 }, 0, 0);
+    unknown.info.m_desc.m_nSubType = 7;
+    unknownZone.arrays[PlaygroundFile::ArrayTrigger].push_back(unknown);
+    for (const std::string& path : std::vector<std::string> { damaged,
+             run.WriteFile(escaping, "escaping.pla"), run.WriteFile(badPicture, "picture.pla"),
+             run.WriteFile(unknownZone, "unknown.pla"), (run.Folder() / "missing.pla").string() }) {
         SCOPED_TRACE(path);
         platform::WarningCapture warnings;
         EXPECT_FALSE(run.Playground().LoadFromFile(path));
@@ -356,14 +359,59 @@ TEST(TriggerZones, ScoreTouchStartAndEndZonesActOnTheFirstRobotInOrder) {
     run.Frame();
     EXPECT_EQ(first.GetScore(), 3) << "a stopped run is not stepped";
 
-    // A start zone that no robot meets in the first running frame ends it.
-    PlaygroundFile empty;
-    empty.arrays[PlaygroundFile::ArrayTrigger].push_back(
-        Zone(TriggerStart, { -200, 0, 0.05f }, { 40, 40 }, 0, 0));
-    ASSERT_TRUE(run.Load(empty));
+    EXPECT_EQ(run.State().m_nStopStartZone, 0) << "an end zone stopped the run, no start zone";
+
+    // A start zone that no robot meets in the first running frame ends it,
+    // and is named by its number among the start zones (from 1) and its mode.
+    PlaygroundFile twoStarts;
+    std::vector<PlaygroundFile::Item>& starts = twoStarts.arrays[PlaygroundFile::ArrayTrigger];
+    starts.push_back(Zone(TriggerScore, { -200, 200, 0.05f }, { 20, 20 }, 1, 5));
+    starts.push_back(Zone(TriggerStart, { 205, 0, 0.05f }, { 40, 40 }, 1, 0));
+    starts.push_back(Zone(TriggerStart, { -200, 0, 0.05f }, { 40, 40 }, 1, 0));
+    ASSERT_TRUE(run.Load(twoStarts));
     EXPECT_FALSE(run.State().m_bStop);
     run.Frame();
     EXPECT_TRUE(run.State().m_bStop);
+    EXPECT_EQ(run.State().m_nStopStartZone, 2);
+    EXPECT_EQ(run.State().m_nStopStartZoneMode, 1);
+    // A load begins afresh.
+    ASSERT_TRUE(run.Load(twoStarts));
+    EXPECT_FALSE(run.State().m_bStop);
+    EXPECT_EQ(run.State().m_nStopStartZone, 0);
+}
+
+// A playground let go (as a match's grant lets the one loaded before it go)
+// leaves the default ground alone: no file, no objects in the scene or the
+// lists, no rules, no stop and no refusal kept from before.
+TEST(Playground, UnloadingLeavesOnlyTheDefaultGround) {
+    SimulationRun run;
+    PlaygroundFile file;
+    file.rules = { 4 };
+    file.arrays[PlaygroundFile::ArrayAlarm].push_back(
+        Item(ModelTypeAlarm, "models/playground/alarm.ive", { 10, 10, 1.75f }));
+    file.arrays[PlaygroundFile::ArrayTrigger].push_back(Zone(TriggerEnd, { 0, 0, 0.05f }, { 40, 40 }, 1, 0));
+    run.AddRobot(0, 0);
+    ASSERT_TRUE(run.Load(file));
+    const osg::ref_ptr<CAlarm> alarm = run.Playground().GetAlarms().front();
+    run.Frame();
+    ASSERT_TRUE(run.State().m_bStop);
+    {
+        platform::WarningCapture warnings;
+        EXPECT_FALSE(run.Playground().LoadFromFile((run.Folder() / "missing.pla").string()));
+        ASSERT_FALSE(run.Playground().GetLoadError().empty());
+    }
+
+    run.Playground().Unload();
+    EXPECT_EQ(run.Playground().GetFileName(), "");
+    EXPECT_EQ(run.Playground().GetLoadError(), "");
+    EXPECT_TRUE(run.Playground().GetTriggers().empty());
+    EXPECT_TRUE(run.Playground().GetAlarms().empty());
+    EXPECT_FALSE(run.Scene().HasDrawable(alarm.get()));
+    EXPECT_TRUE(run.Block().m_vecRules.empty());
+    EXPECT_FALSE(run.State().m_bStop);
+    ASSERT_EQ(run.State().m_vElements.size(), 1u) << "the ground alone";
+    run.Frame();
+    EXPECT_FALSE(run.State().m_bStop) << "no zone of the old playground acts";
 }
 
 // Loaded models assigned to a delivery zone score when a robot carries them

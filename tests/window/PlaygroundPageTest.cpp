@@ -680,6 +680,11 @@ TEST_F(PlaygroundPage, ADamagedFileIsRefusedWithItsReasonAndThePlaygroundShownSt
             array("Trigger",
                 "<value><struct><member><name>Score</name><value>ten</value></member></struct></value>"),
             "sWrongType", QStringLiteral("Trigger 0 \"Score\"") },
+        { 1,
+            array("Trigger",
+                "<value><struct><member><name>TriggerType</name><value><i4>7</i4></value></member>"
+                "</struct></value>"),
+            "sUnknownKind", QStringLiteral("Trigger 0 \"TriggerType\"") },
     };
     for (const auto& [language, bytes, reason, detail] : cases) {
         W().menu_internationalization->actions()[language]->trigger();
