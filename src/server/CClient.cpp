@@ -24,6 +24,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -78,6 +79,29 @@ int CreatePartFile(const QString& folder, QString& path) {
             return fd;
     }
     return -1;
+}
+
+// Renames without ever replacing a file that is there; 0, or the errno
+// value of the failure (EEXIST when the name is taken).
+int RenameNoReplace(const QByteArray& from, const QByteArray& to) {
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system that knows no such rename: a second link is made only
+    // where no file is, and the part name goes after it.
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        return errno;
+    // ... nor links (a FAT stick): the receivers are all in one thread, so
+    // nothing of the server's comes between the look and the rename.
+    struct stat there { };
+    if (::lstat(to.constData(), &there) == 0)
+        return EEXIST;
+    return std::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 
 const QByteArray& ScrambledHeartMessage() {
@@ -243,55 +267,68 @@ void CClient::FinishFile() {
     }
 
     // The name is made when the last byte is in, in the folder as it is set
-    // now; a stored file of the same name is replaced. File names are in the
-    // file system's encoding (UTF-8 here), so a Chinese name arrives intact;
-    // GBK was only the classroom PCs' local code page, never the wire's.
+    // now. File names are in the file system's encoding (UTF-8 here), so a
+    // Chinese name arrives intact; GBK was only the classroom PCs' local
+    // code page, never the wire's.
     const QString folder = ResolveReceiveFolder(*m_pFolder, m_programDir);
     MakeFolder(folder);
-    const QString target = SubmittedFileName(folder, m_sName, m_sIp, QDateTime::currentDateTime());
-    if (MoveInPlace(target)) {
+    const QDateTime received = QDateTime::currentDateTime();
+    QString target;
+    if (const int error = MoveInPlace(folder, received, target)) {
+        WriteFailed(target, error);
+    } else {
         emit signal_Print(
             QStringLiteral("已保存:%1(%2):%3").arg(m_sName, m_sIp, QFileInfo(target).fileName()));
     }
     DiscardFile();
 }
 
-// Renames the finished part file to its name; true when it is there.
-bool CClient::MoveInPlace(const QString& target) {
-    const QByteArray to = QFile::encodeName(target);
-    if (std::rename(QFile::encodeName(m_partPath).constData(), to.constData()) == 0) {
-        m_partPath.clear();
-        return true;
-    }
-    int error = errno;
+// Renames the finished part file to the first of its names that is free;
+// 0, or the errno value of the failure. `target` is the name taken, or the
+// one that failed.
+int CClient::MoveInPlace(const QString& folder, const QDateTime& received, QString& target) {
+    QString from = m_partPath;
+    int error = RenameToFreeName(from, folder, received, target);
     // The folder was changed to another file system while the bundle came
     // in: copy it over under a part name of its own, again never showing
     // half a file.
+    QString copyPath;
     if (error == EXDEV) {
-        QString copyPath;
-        const int from = ::open(QFile::encodeName(m_partPath).constData(), O_RDONLY | O_CLOEXEC);
-        const int copy = from < 0 ? -1 : CreatePartFile(QFileInfo(target).path(), copyPath);
-        error = from < 0 || copy < 0 ? errno : 0;
+        const int in = ::open(QFile::encodeName(m_partPath).constData(), O_RDONLY | O_CLOEXEC);
+        const int copy = in < 0 ? -1 : CreatePartFile(folder, copyPath);
+        error = in < 0 || copy < 0 ? errno : 0;
         QByteArray piece(kChunkSize, Qt::Uninitialized);
         while (error == 0) {
-            const ssize_t got = ::read(from, piece.data(), static_cast<size_t>(piece.size()));
+            const ssize_t got = ::read(in, piece.data(), static_cast<size_t>(piece.size()));
             if (got == 0)
                 break;
             error = got < 0 ? (errno == EINTR ? 0 : errno) : WriteAll(copy, piece.constData(), got);
         }
-        if (from >= 0)
-            ::close(from);
+        if (in >= 0)
+            ::close(in);
         if (copy >= 0 && ::close(copy) != 0 && error == 0)
             error = errno;
-        if (error == 0 && std::rename(QFile::encodeName(copyPath).constData(), to.constData()) != 0)
-            error = errno;
         if (error == 0)
-            return true;
-        if (!copyPath.isEmpty())
-            QFile::remove(copyPath);
+            error = RenameToFreeName(copyPath, folder, received, target);
     }
-    WriteFailed(target, error);
-    return false;
+    if (error == 0 && copyPath.isEmpty())
+        m_partPath.clear();
+    if (error != 0 && !copyPath.isEmpty())
+        QFile::remove(copyPath);
+    return error;
+}
+
+int CClient::RenameToFreeName(
+    const QString& from, const QString& folder, const QDateTime& received, QString& target) const {
+    // Two bundles of one name from one address within one second: the
+    // later one takes the next copy's number instead of replacing the first.
+    const QByteArray source = QFile::encodeName(from);
+    int error = EEXIST;
+    for (int copy = 1; error == EEXIST && copy <= kMaxCopies; ++copy) {
+        target = SubmittedFileName(folder, m_sName, m_sIp, received, copy);
+        error = RenameNoReplace(source, QFile::encodeName(target));
+    }
+    return error;
 }
 
 void CClient::DiscardFile() {

@@ -3,6 +3,7 @@
 #include "classlink/LinkDecoder.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -43,6 +44,9 @@ public:
     static constexpr qint32 kMaxDataLength = 512 << 20;
     // Largest name block: a name of 1024 UTF-16 code units.
     static constexpr qint32 kMaxNameLength = 4 + 2 * 1024;
+    // Copies of one name from one address within one second, beyond which
+    // a bundle is refused as "文件已存在".
+    static constexpr int kMaxCopies = 999;
 
     // Takes over the accepted socket. `folder` is the window's receive-folder
     // text, read anew for every bundle; `window` (may be null) gets the log.
@@ -74,7 +78,9 @@ private:
     void StartFile();
     void WriteData(const char* data, qint64 size);
     void FinishFile();
-    bool MoveInPlace(const QString& target);
+    int MoveInPlace(const QString& folder, const QDateTime& received, QString& target);
+    int RenameToFreeName(
+        const QString& from, const QString& folder, const QDateTime& received, QString& target) const;
     void DiscardFile();
     void ResetMessage();
     void WriteFailed(const QString& where, int errorNumber);

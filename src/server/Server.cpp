@@ -19,7 +19,9 @@
 #include <QTableWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -38,6 +40,8 @@ Server::Server(const ServerOptions& options, QWidget* parent, Qt::WindowFlags fl
         options.keepAliveMs, options.stallTimeoutMs }
     , m_updateMs(options.updateMs) {
     ui.setupUi(this);
+    // Each line would be kept a second time for an undo no one can ask for.
+    ui.textEdit->setUndoRedoEnabled(false);
     setWindowIcon(QIcon(QStringLiteral(":/Server/Icon.PNG")));
 
     m_sFolder = QStringLiteral("StuFile");
@@ -113,9 +117,18 @@ void Server::ShowServerIp() {
 }
 
 void Server::slot_Print(const QString& text) {
-    QTextCursor cursor(ui.textEdit->document());
+    QTextDocument* log = ui.textEdit->document();
+    QTextCursor cursor(log);
     cursor.movePosition(QTextCursor::Start);
     cursor.insertText(text + QLatin1Char('\n'));
+    // The oldest lines go: a server that runs for weeks, or is flooded with
+    // connections, keeps its memory. (The block after the last line is the
+    // empty one the newest line's "\n" started with.)
+    if (log->blockCount() > kMaxLogLines + 1) {
+        QTextCursor oldest(log->findBlockByNumber(kMaxLogLines));
+        oldest.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        oldest.removeSelectedText();
+    }
     std::fprintf(stdout, "%s\n", text.toUtf8().constData());
     std::fflush(stdout);
 }

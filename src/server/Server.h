@@ -36,6 +36,8 @@ public:
     static constexpr quint16 kPort = 4480;
     // The score table is rebuilt at every 31st update.
     static constexpr int kScoreRefreshTicks = 30;
+    // The log keeps this many lines, the newest.
+    static constexpr int kMaxLogLines = 1000;
 
     explicit Server(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
     explicit Server(const ServerOptions& options, QWidget* parent = nullptr, Qt::WindowFlags flags = {});

@@ -53,9 +53,12 @@ QString SafeSubmittedName(const QString& name) {
 }
 
 QString SubmittedFileName(
-    const QString& folder, const QString& safeName, const QString& ip, const QDateTime& received) {
+    const QString& folder, const QString& safeName, const QString& ip, const QDateTime& received, int copy) {
+    // The copy's number goes after the time, without a "_": the score table
+    // still finds the name and the address.
     return folder + QLatin1Char('/') + safeName + QLatin1Char('_') + ip + QLatin1Char('_')
-        + received.toString(QStringLiteral("yyyy-M-d-H-m-s")) + QStringLiteral(".3d");
+        + received.toString(QStringLiteral("yyyy-M-d-H-m-s"))
+        + (copy > 1 ? QStringLiteral("(%1)").arg(copy) : QString()) + QStringLiteral(".3d");
 }
 
 QString ReceivingPartName(quint64 random) {

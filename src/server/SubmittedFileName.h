@@ -5,7 +5,9 @@
 
 // Where and under which name the classroom server keeps a received bundle:
 // <receive folder>/<submitted name>_<sender's IP>_<Y-M-D-h-m-s>.3d, the date
-// and time of receipt without zero padding.
+// and time of receipt without zero padding. A second bundle of the same name
+// from the same address within the same second is kept beside the first, as
+// <...>_<Y-M-D-h-m-s>(2).3d, a third as (3), and so on.
 
 // The folder that the receive-folder text stands for. The default "StuFile",
 // an empty text, and every other relative path lie under the program folder,
@@ -20,9 +22,10 @@ QString ResolveReceiveFolder(const QString& folder, const QString& programDir);
 // whole file name stays within 255 bytes. Plain names pass unchanged.
 QString SafeSubmittedName(const QString& name);
 
-// The stored file's path for an already safe name.
-QString SubmittedFileName(
-    const QString& folder, const QString& safeName, const QString& ip, const QDateTime& received);
+// The stored file's path for an already safe name; `copy` 2 and up is the
+// copy's number after the time.
+QString SubmittedFileName(const QString& folder, const QString& safeName, const QString& ip,
+    const QDateTime& received, int copy = 1);
 
 // The hidden name a bundle is written under while it comes in, in the
 // receive folder: ".receiving-" and 16 hexadecimal digits, then ".part".

@@ -22,6 +22,7 @@
 #include <iostream>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include <sys/fsuid.h>
 #include <sys/resource.h>
@@ -190,6 +191,39 @@ TEST_F(CClientTest, BackToBackBundlesAreAllStored) {
     EXPECT_EQ(m_log.filter(QStringLiteral("已保存:")).size(), 3)
         << m_log.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(m_log.size(), 3);
+}
+
+// Several bundles of one name within a second (a student who submits
+// twice, two simulators on one PC): each is kept, none replaces another.
+TEST_F(CClientTest, SameNamedBundlesWithinASecondAreAllKept) {
+    auto client = Connect();
+    m_dir.write("received/keep.txt", "the teacher's");
+    std::vector<QByteArray> bundles;
+    QByteArray wire;
+    for (int i = 0; i < 4; ++i) {
+        bundles.push_back(MakeBundle(20 + i, 600 + i));
+        wire += WireUpload(QStringLiteral("same"), bundles.back());
+    }
+    Send(*client, wire);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_log.size() == 4; }, 10000))
+        << m_log.join(' ').toStdString();
+    QStringList stored = Entries();
+    ASSERT_TRUE(stored.removeOne(QStringLiteral("keep.txt")));
+    ASSERT_EQ(stored.size(), 4) << "replaced: " << stored.join(' ').toStdString();
+    // In one second: the plain name, then (2), (3), (4); a second that
+    // turns over in between starts again at the plain name.
+    const QRegularExpression name(
+        QStringLiteral(R"(^same_127\.0\.0\.1_\d{4}(-\d{1,2}){5}(\([234]\))?\.3d$)"));
+    std::vector<QByteArray> contents;
+    for (const QString& entry : stored) {
+        EXPECT_TRUE(name.match(entry).hasMatch()) << entry.toStdString();
+        contents.push_back(Stored(entry));
+        EXPECT_TRUE(m_log.contains(QStringLiteral("已保存:same(127.0.0.1):") + entry)) << entry.toStdString();
+    }
+    std::sort(contents.begin(), contents.end());
+    std::sort(bundles.begin(), bundles.end());
+    EXPECT_EQ(contents, bundles);
+    EXPECT_EQ(m_log.size(), 4);
 }
 
 TEST_F(CClientTest, KeepAliveIsSentAgainAndAgainAsTheLinkCarriesIt) {

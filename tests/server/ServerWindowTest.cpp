@@ -32,6 +32,7 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <future>
 #include <map>
@@ -458,6 +459,33 @@ TEST_F(ServerWindow, OverlongUploadIsLoggedAndItsConnectionClosed) {
                                          .arg(CClient::kMaxDataLength)))
         << Log(window).toStdString();
     ASSERT_TRUE(WaitForCount(window, QStringLiteral("0")));
+}
+
+// A server that runs for weeks, or is flooded, shows the newest lines of
+// its log and keeps its memory.
+TEST_F(ServerWindow, TheLogKeepsItsNewestThousandLines) {
+    Server window(Options(kNoUpdates));
+    const auto line = [](int i) { return QStringLiteral("连接:10.0.%1.%2").arg(i / 250).arg(i % 250); };
+    for (int i = 0; i < 1500; ++i)
+        window.slot_Print(line(i));
+    QStringList shown = Log(window).split(QLatin1Char('\n'));
+    ASSERT_EQ(shown.size(), 1001);
+    EXPECT_EQ(shown.takeLast(), QString());
+    EXPECT_EQ(shown.first(), line(1499));
+    EXPECT_EQ(shown.last(), line(500));
+    EXPECT_EQ(shown.indexOf(line(1000)), 499);
+
+    const qint64 before = ProcessStatusKiB("VmRSS");
+    for (int i = 0; i < 30000; ++i)
+        window.slot_Print(line(i));
+    const qint64 after = ProcessStatusKiB("VmRSS");
+    std::printf("Resident: %lld KiB before, %lld KiB after 30,000 more lines\n",
+        static_cast<long long>(before), static_cast<long long>(after));
+#ifndef __SANITIZE_ADDRESS__
+    EXPECT_LT(after - before, 2 * 1024) << "KiB";
+#endif
+    EXPECT_EQ(Log(window).count(QLatin1Char('\n')), 1000);
+    EXPECT_TRUE(Log(window).startsWith(line(29999) + QLatin1Char('\n')));
 }
 
 TEST_F(ServerWindow, EveryThirtyFirstUpdateRefreshesTheScoresFromTheTypedFolder) {

@@ -12,6 +12,14 @@ TEST(SubmittedFileName, StoredNameHasNameAddressAndUnpaddedTime) {
     EXPECT_EQ(
         SubmittedFileName(QStringLiteral("/f"), QStringLiteral("机器人"), QStringLiteral("10.0.0.1"), late),
         QStringLiteral("/f/机器人_10.0.0.1_2024-12-31-23-59-58.3d"));
+    // A second one of the same name and second takes its number after the
+    // time, where the score table's split from the right leaves it.
+    EXPECT_EQ(
+        SubmittedFileName(QStringLiteral("/f"), QStringLiteral("a_b"), QStringLiteral("10.0.0.1"), late, 2),
+        QStringLiteral("/f/a_b_10.0.0.1_2024-12-31-23-59-58(2).3d"));
+    EXPECT_EQ(
+        SubmittedFileName(QStringLiteral("/f"), QStringLiteral("a"), QStringLiteral("10.0.0.1"), late, 12),
+        QStringLiteral("/f/a_10.0.0.1_2024-12-31-23-59-58(12).3d"));
 }
 
 TEST(SubmittedFileName, ReceiveFolderLiesUnderTheProgramUnlessAbsolute) {
