@@ -10,9 +10,23 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <deque>
 #include <limits>
 
 namespace physics {
+
+// One record per contact of the step's try: the engine writes the contact's
+// force into it while it solves; a deque keeps each record where it is as
+// contacts are added. The first and second solid are those the engine's
+// first and second body stand for (serial 0: none, the fixed world).
+struct PhysicsWorld::ContactForceRecords {
+    struct Record {
+        dJointFeedback feedback;
+        std::uint64_t first;
+        std::uint64_t second;
+    };
+    std::deque<Record> records;
+};
 
 namespace {
 
@@ -93,6 +107,7 @@ PhysicsWorld::PhysicsWorld() {
     dWorldSetContactSurfaceLayer(m_world, kContactSurfaceLayer);
     dWorldSetContactMaxCorrectingVel(m_world, kMaxCorrectingSpeed);
     m_constraintMixing = dWorldGetCFM(m_world);
+    m_contactForceRecords = std::make_unique<ContactForceRecords>();
 }
 
 PhysicsWorld::~PhysicsWorld() {
@@ -202,6 +217,7 @@ void PhysicsWorld::step() {
             ++m_retriedSteps;
         dJointGroupEmpty(m_contacts);
         m_events.clear();
+        m_contactForceRecords->records.clear();
         for (const BodyState& b : m_bodiesBeforeStep)
             b.restore();
     }
@@ -211,10 +227,38 @@ void PhysicsWorld::step() {
     }
     for (auto& joint : m_joints)
         joint->afterStep();
+    gatherContactForces();
     dJointGroupEmpty(m_contacts);
     repairNonFiniteBodies();
     ++m_stepCount;
     dispatchEvents();
+}
+
+void PhysicsWorld::setKeepsContactForces(bool keep) {
+    checkThread("PhysicsWorld::setKeepsContactForces");
+    m_keepContactForces = keep;
+    m_contactForces.clear();
+}
+
+Vec3 PhysicsWorld::contactForce(const Solid* solid) const {
+    if (!solid)
+        return {};
+    const auto found = m_contactForces.find(solid->m_serial);
+    return found == m_contactForces.end() ? Vec3 {} : found->second;
+}
+
+void PhysicsWorld::gatherContactForces() {
+    auto& records = m_contactForceRecords->records;
+    if (!m_keepContactForces && records.empty())
+        return;
+    m_contactForces.clear();
+    for (const auto& record : records) {
+        if (record.first != 0)
+            m_contactForces[record.first] += toVec3(record.feedback.f1);
+        if (record.second != 0)
+            m_contactForces[record.second] += toVec3(record.feedback.f2);
+    }
+    records.clear();
 }
 
 void PhysicsWorld::BodyState::restore() const {
@@ -280,6 +324,16 @@ void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
         }
         const dJointID joint = dJointCreateContact(m_world, m_contacts, &c);
         dJointAttach(joint, ba, bb);
+        if (m_keepContactForces) {
+            // Attached to the world on its first side, the engine makes the
+            // second body its first.
+            const std::uint64_t first = ba ? sa->m_serial : bb ? sb->m_serial : 0;
+            const std::uint64_t second = ba && bb ? sb->m_serial : 0;
+            auto& record = m_contactForceRecords->records.emplace_back();
+            record.first = first;
+            record.second = second;
+            dJointSetFeedback(joint, &record.feedback);
+        }
 
         // The engine's normal points from b towards a.
         const Vec3 point = toVec3(c.geom.pos);

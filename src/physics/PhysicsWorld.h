@@ -77,6 +77,16 @@ public:
     // (see step).
     std::uint64_t retriedStepCount() const { return m_retriedSteps; }
 
+    // --- Contact forces, for whoever weighs what carries a solid. While
+    // kept, each step keeps the force that its contacts (those of the try
+    // that finished it) exerted on each solid, in world axes; the next step
+    // replaces them. A solid of a group answers for the contacts of its own
+    // shapes. Not kept (the default), a step keeps nothing and costs nothing
+    // more. contactForce is zero for a solid without contacts in the last
+    // step, or when nothing was kept.
+    void setKeepsContactForces(bool keep);
+    Vec3 contactForce(const Solid* solid) const;
+
     // --- Contact groups 0..31: every pair starts on; a later call overrides
     // an earlier one for the same pair. False for a group out of range.
     bool setupContactGroups(int a, int b, bool makeContacts);
@@ -179,6 +189,13 @@ private:
         void restore() const;
     };
     std::vector<BodyState> m_bodiesBeforeStep;
+    // The contacts' forces as the engine writes them while it solves, and
+    // what the last step left of them per solid (see contactForce).
+    struct ContactForceRecords;
+    bool m_keepContactForces = false;
+    std::unique_ptr<ContactForceRecords> m_contactForceRecords;
+    std::unordered_map<std::uint64_t, Vec3> m_contactForces;
+    void gatherContactForces();
     std::uint64_t m_retriedSteps = 0;
     // The softness (constraint force mixing) of a stalled step's exact retry.
     static constexpr double kRetrySoftness = 1e-6;

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <numbers>
+#include <string>
 
 using namespace physics;
 using namespace physics::testing;
@@ -154,4 +157,46 @@ TEST(Dynamics, VelocitiesCanBeReadAndSet) {
     double angle = 0.0;
     puck->orientation().toAxisAngle(axis, angle);
     EXPECT_NEAR(angle, 1.0, 1e-3);
+}
+
+// A contact is as soft as the softer of its two shapes. Hardness h gives an
+// error reduction of 0.1 + 0.7 h and a constraint mixing of
+// 1e-9 x 10^(7 (1 - h)); at rest a contact carrying a force F then sinks
+// 0.001 (the resting layer) + F x step x mixing / reduction. A ball of
+// radius 1 and density 1 (weight 9.8 x 4/3 pi) rests that deep in the floor,
+// unless both are hard: then no deeper than the layer.
+TEST(Dynamics, AContactIsAsSoftAsTheSofterOfItsTwoShapes) {
+    struct Case {
+        double ball;
+        double floor;
+    };
+    const Case cases[]
+        = { { 0.0, 1.0 }, { 1.0, 0.0 }, { 0.0, 0.0 }, { 0.2, 1.0 }, { 1.0, 0.2 }, { 1.0, 1.0 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("ball " + std::to_string(c.ball) + ", floor " + std::to_string(c.floor));
+        PhysicsWorld world;
+        Solid* floor = world.createSolid();
+        ShapeDesc slab = ShapeDesc::box({ 512.0, 512.0, 1.0 });
+        slab.material = Material(c.floor, 1.0, 0.0);
+        floor->addShape(slab);
+        floor->setPosition({ 0.0, 0.0, -0.5 });
+        floor->setStatic(true);
+        Solid* ball = world.createSolid();
+        ShapeDesc sphere = ShapeDesc::sphere(1.0);
+        sphere.material = Material(c.ball, 1.0, 0.0, 1.0);
+        ball->addShape(sphere);
+        ball->setPosition({ 0.0, 0.0, 1.0 });
+        RunFrames(world, 20);
+        const double softer = std::min(c.ball, c.floor);
+        const double reduction = 0.1 + 0.7 * softer;
+        const double mixing = 1e-9 * std::pow(10.0, 7.0 * (1.0 - softer));
+        const double weight = 9.8 * 4.0 / 3.0 * std::numbers::pi;
+        const double depth = 0.001 + weight * 0.02 * mixing / reduction;
+        if (softer == 1.0) {
+            EXPECT_GE(1.0 - ball->position().z, 0.0);
+            EXPECT_LE(1.0 - ball->position().z, 0.001);
+        } else {
+            EXPECT_NEAR(1.0 - ball->position().z, depth, 0.02 * depth);
+        }
+    }
 }

@@ -247,3 +247,102 @@ TEST(Joint, RefusesSolidsItCannotJoin) {
     EXPECT_DOUBLE_EQ(hinge->lowLimitDegrees(), -180.0);
     EXPECT_EQ(world.jointCount(), 1u);
 }
+
+namespace {
+
+// A wheel that touches nothing, on a hinge along x whose bearing holds with
+// `friction`, to a held motor block: a ball of radius 1 (I = 0.4 m) and a
+// block 1 x 1 x 1 with a tenth of the wheel's inertia about the axis. Were
+// the held block counted, the bearing would hold the wheel a tenth as hard
+// and let it swing.
+struct Bearing {
+    PhysicsWorld world;
+    Solid* motor = nullptr;
+    Solid* wheel = nullptr;
+    HingeJoint* hinge = nullptr;
+    double inertia = 0.0;
+
+    explicit Bearing(double friction) {
+        world.setGravity({ 0.0, 0.0, 0.0 });
+        motor = AddBox(world, { 1.0, 1.0, 1.0 }, { 0.0, 0.0, 10.0 });
+        motor->setStatic(true);
+        wheel = AddBall(world, 1.0, { -2.0, 0.0, 10.0 });
+        HingeJointDesc desc;
+        desc.first = wheel;
+        desc.second = motor;
+        desc.anchor = wheel->position();
+        desc.axis = { 1.0, 0.0, 0.0 };
+        desc.friction = friction;
+        hinge = world.createHingeJoint(desc);
+        inertia = 0.4 * wheel->mass();
+    }
+    double Radians() const { return hinge->angleDegrees() / kDegPerRad; }
+};
+
+} // namespace
+
+// The bearing's rules: slipping, it turns against its whole friction, so the
+// rate falls by friction x step / I in every step until it sticks; stuck, it
+// holds the wheel with a spring and a damper scaled by the wheel's own
+// inertia (what is held does not turn), a torque of -I 5 (5 x + 2 w) in each
+// step, x the turn since it stuck and w the rate: a nudge dies away
+// critically damped in about a fifth of a second, never swinging past where
+// it stuck. The expected turn is that rule stepped as the engine steps (the
+// rate first, then the angle at the new rate).
+TEST(HingeJoint, TheBearingSlowsASlippingWheelAndHoldsANudgedOneWithoutSwinging) {
+    {
+        Bearing spun(50.0);
+        ASSERT_NE(spun.hinge, nullptr);
+        const double w0 = 3.0;
+        ASSERT_TRUE(spun.wheel->setAngularVelocity({ w0, 0.0, 0.0 }));
+        const double perStep = 50.0 * 0.02 / spun.inertia;
+        for (int step = 1; step <= 20; ++step) {
+            spun.world.step();
+            EXPECT_NEAR(spun.hinge->angleRateDegrees() / kDegPerRad, w0 - step * perStep, 1e-6)
+                << "step " << step;
+        }
+        // Once slow enough it sticks and stays.
+        RunFrames(spun.world, 4);
+        const double stopped = spun.hinge->angleDegrees();
+        EXPECT_LT(std::abs(spun.hinge->angleRateDegrees()), 0.01);
+        RunFrames(spun.world, 2);
+        EXPECT_NEAR(spun.hinge->angleDegrees(), stopped, 0.01);
+    }
+    {
+        Bearing nudged(50.0);
+        double w = 0.3;
+        ASSERT_TRUE(nudged.wheel->setAngularVelocity({ w, 0.0, 0.0 }));
+        double x = 0.0;
+        double peak = 0.0;
+        for (int step = 0; step < 100; ++step) {
+            w -= 0.02 * 5.0 * (5.0 * x + 2.0 * w);
+            x += 0.02 * w;
+            nudged.world.step();
+            ASSERT_NEAR(nudged.Radians(), x, 1e-6) << "step " << step;
+            peak = std::max(peak, x);
+            EXPECT_GT(nudged.Radians(), -1e-6) << "step " << step;
+        }
+        // Out to about w0 / (5 e), 0.022, and back within 1% of it in 2 s.
+        EXPECT_NEAR(peak, 0.3 / (5.0 * std::numbers::e), 0.005);
+        EXPECT_LT(std::abs(nudged.Radians()), 0.01 * peak);
+    }
+}
+
+// Braked and let go, the bearing sticks afresh where the brake left the
+// wheel; it does not pull it back to where it stuck before.
+TEST(HingeJoint, ABrakeLetGoLeavesTheWheelWhereItHeldIt) {
+    Bearing nudged(50.0);
+    ASSERT_TRUE(nudged.wheel->setAngularVelocity({ 0.3, 0.0, 0.0 }));
+    for (int step = 0; step < 10; ++step)
+        nudged.world.step();
+    nudged.hinge->brake(1000.0);
+    for (int step = 0; step < 10; ++step)
+        nudged.world.step();
+    const double held = nudged.Radians();
+    ASSERT_GT(held, 0.01);
+    EXPECT_LT(std::abs(nudged.hinge->angleRateDegrees()), 1e-6);
+    nudged.hinge->brake(0.0);
+    for (int step = 0; step < 100; ++step)
+        nudged.world.step();
+    EXPECT_NEAR(nudged.Radians(), held, 1e-6);
+}
