@@ -4,6 +4,7 @@
 #include "classlink/XorWithLinkKey.h"
 #include "platform/ProgramDir.h"
 #include "server/Server.h"
+#include "server/ServerAddress.h"
 #include "server/ServerLog.h"
 #include "server/ServerReasons.h"
 #include "server/SubmittedFileName.h"
@@ -20,6 +21,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 #include <utility>
 
@@ -33,15 +35,6 @@ namespace {
 // to keep the writes few, little enough that a classroom of connections
 // holding one each is nothing.
 constexpr qint64 kChunkSize = 64 << 10;
-
-// The address as people write it: a client on IPv4 is "192.168.1.5", never
-// "::ffff:192.168.1.5", which would also put colons into file names.
-QString PeerIp(const QTcpSocket* socket) {
-    const QHostAddress address = socket->peerAddress();
-    bool isIPv4 = false;
-    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
-    return isIPv4 ? QHostAddress(ipv4).toString() : address.toString();
-}
 
 // Writes all of it; 0, or the errno value of the failure.
 int WriteAll(int fd, const char* data, qint64 size) {
@@ -122,9 +115,11 @@ CClient::CClient(QTcpSocket* socket, QString* folder, Server* window, const Rece
     , m_programDir(options.programDir.isEmpty() ? QString::fromStdString(platform::ProgramDir().string())
                                                 : options.programDir)
     , m_keepAliveMs(options.keepAliveMs)
-    , m_stallTimeoutMs(options.stallTimeoutMs) {
+    , m_stallTimeoutMs(options.stallTimeoutMs)
+    , m_uploadGraceMs(options.uploadGraceMs)
+    , m_minUploadBytesPerSecond(std::max<qint64>(options.minUploadBytesPerSecond, 1)) {
     m_pSocket->setParent(this);
-    m_sIp = PeerIp(m_pSocket);
+    m_sIp = AddressText(m_pSocket->peerAddress());
 
     connect(m_pSocket, &QTcpSocket::readyRead, this, &CClient::slot_GetMsg);
     connect(m_pSocket, &QTcpSocket::disconnected, this, &CClient::slot_Disconnect);
@@ -142,6 +137,10 @@ CClient::CClient(QTcpSocket* socket, QString* folder, Server* window, const Rece
         Drop(QStringLiteral("断开:") + m_sIp
             + QStringLiteral(":上传中断,%1秒未收到数据,未收完的文件已删除").arg(m_stallTimeoutMs / 1000.0));
     });
+
+    m_pPaceTimer = new QTimer(this);
+    m_pPaceTimer->setSingleShot(true);
+    connect(m_pPaceTimer, &QTimer::timeout, this, &CClient::CheckPace);
 
     // A peer that has already gone is not waited for.
     if (m_pSocket->state() != QAbstractSocket::ConnectedState)
@@ -188,11 +187,13 @@ void CClient::slot_GetMsg() {
                 StartFile();
                 break;
             case LinkDecoder::Event::UploadData:
+                m_uploadBytes += result.pieceSize;
                 WriteData(result.piece, result.pieceSize);
                 break;
             case LinkDecoder::Event::UploadEnd:
                 FinishFile();
                 m_sName.clear();
+                EndUploadClock();
                 break;
             case LinkDecoder::Event::Error:
                 switch (m_decoder.LastError()) {
@@ -219,12 +220,41 @@ void CClient::slot_GetMsg() {
     if (m_decoder.InMessage()) {
         if (tookAny || !m_pStallTimer->isActive())
             m_pStallTimer->start(m_stallTimeoutMs);
+        if (!m_uploadClock.isValid()) {
+            m_uploadClock.start();
+            m_pPaceTimer->start(m_uploadGraceMs);
+        }
     } else {
         m_pStallTimer->stop();
         // The next read takes what it needs: a connection kept open after
         // its upload holds no buffer.
         m_buffer = QByteArray();
     }
+}
+
+void CClient::CheckPace() {
+    // What has come meanwhile counts, and may end the upload.
+    slot_GetMsg();
+    if (m_nAlive == 0 || !m_uploadClock.isValid())
+        return;
+    const qint64 elapsed = m_uploadClock.elapsed();
+    const qint64 due = m_uploadGraceMs + m_uploadBytes * 1000 / m_minUploadBytesPerSecond;
+    if (elapsed < due) {
+        m_pPaceTimer->start(
+            static_cast<int>(std::min<qint64>(due - elapsed, std::numeric_limits<int>::max())));
+        return;
+    }
+    QString pace = QStringLiteral("%1秒只收到%2字节").arg(elapsed / 1000).arg(m_uploadBytes);
+    if (m_decoder.DataLength() > 0)
+        pace += QStringLiteral(",共%1字节").arg(m_decoder.DataLength());
+    Drop(QStringLiteral("断开:") + m_sIp + QStringLiteral(":上传太慢(") + pace
+        + QStringLiteral("),未收完的文件已删除"));
+}
+
+void CClient::EndUploadClock() {
+    m_uploadClock.invalidate();
+    m_uploadBytes = 0;
+    m_pPaceTimer->stop();
 }
 
 void CClient::StartFile() {
@@ -359,6 +389,7 @@ void CClient::ResetMessage() {
     DiscardFile();
     m_buffer = QByteArray();
     m_pStallTimer->stop();
+    EndUploadClock();
 }
 
 void CClient::slot_Disconnect() {

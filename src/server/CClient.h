@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -21,6 +22,13 @@ struct ReceiverOptions {
     // dropped, so that a stalled simulator holds neither its connection nor
     // its half bundle for ever.
     int stallTimeoutMs = 60000;
+    // Nor does one that trickles: an upload has this long, and one second
+    // more for every minUploadBytesPerSecond bytes of its bundle that have
+    // come, so all of it has this long and a second for each such piece of
+    // its declared size. A classroom network that brings at least that much
+    // on average finishes; a byte now and then is dropped after the grace.
+    int uploadGraceMs = 120000;
+    qint64 minUploadBytesPerSecond = 8192;
 };
 
 // The classroom server's receiver for one connection. It unscrambles what
@@ -31,9 +39,10 @@ struct ReceiverOptions {
 // A bundle is written to a hidden temporary file in the receive folder as
 // it arrives and renamed to its name once its last byte is in, so the folder
 // never shows half a bundle and a bundle never has to fit in memory. An
-// upload that stops half-way is dropped after a minute of silence; a
-// simulator that is only connected, uploading nothing, stays as long as it
-// likes.
+// upload that stops half-way is dropped after a minute of silence, one that
+// falls behind the slowest pace a classroom network has after two minutes
+// (ReceiverOptions); a simulator that is only connected, uploading nothing,
+// stays as long as it likes.
 class CClient : public QObject {
     Q_OBJECT
 
@@ -72,6 +81,8 @@ private slots:
     void slot_Timer();
 
 private:
+    void CheckPace();
+    void EndUploadClock();
     // Closes the connection after a log line of its own.
     void Drop(const QString& line);
     void Refuse(const QString& reason);
@@ -103,10 +114,18 @@ private:
     QTimer* m_pTimer = nullptr;
     // Runs while a message is under way, started again by every read.
     QTimer* m_pStallTimer = nullptr;
+    // Fires when the message under way would be behind its pace, if no more
+    // came; m_uploadClock runs from its first byte (invalid between
+    // messages), m_uploadBytes counts its data.
+    QTimer* m_pPaceTimer = nullptr;
+    QElapsedTimer m_uploadClock;
+    qint64 m_uploadBytes = 0;
     QString* m_pFolder = nullptr;
     QString m_programDir;
     int m_keepAliveMs = 2500;
     int m_stallTimeoutMs = 60000;
+    int m_uploadGraceMs = 120000;
+    qint64 m_minUploadBytesPerSecond = 8192;
     // The connection's end is logged once, by whoever ends it.
     bool m_bEndLogged = false;
 };

@@ -1,6 +1,7 @@
 #include "server/Server.h"
 
 #include "platform/ProgramDir.h"
+#include "server/ClassroomListener.h"
 #include "server/ServerAddress.h"
 #include "server/ServerReasons.h"
 #include "server/SubmittedFileName.h"
@@ -27,7 +28,26 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
+
+#include <sys/resource.h>
+
+namespace {
+
+// The descriptors the process has open now.
+int OpenDescriptors() {
+    std::error_code error;
+    int count = 0;
+    for (std::filesystem::directory_iterator entry("/proc/self/fd", error), end; !error && entry != end;
+         entry.increment(error))
+        ++count;
+    // Less the one that reads the folder.
+    return std::max(count - 1, 0);
+}
+
+} // namespace
 
 Server::Server(QWidget* parent, Qt::WindowFlags flags)
     : Server(ServerOptions(), parent, flags) { }
@@ -37,8 +57,10 @@ Server::Server(const ServerOptions& options, QWidget* parent, Qt::WindowFlags fl
     , m_receiverOptions { options.programDir.isEmpty()
             ? QString::fromStdString(platform::ProgramDir().string())
             : options.programDir,
-        options.keepAliveMs, options.stallTimeoutMs }
-    , m_updateMs(options.updateMs) {
+        options.keepAliveMs, options.stallTimeoutMs, options.uploadGraceMs, options.minUploadBytesPerSecond }
+    , m_updateMs(options.updateMs)
+    , m_refusalLogMs(options.refusalLogMs) {
+    m_clock.start();
     ui.setupUi(this);
     // Each line would be kept a second time for an undo no one can ask for.
     ui.textEdit->setUndoRedoEnabled(false);
@@ -61,7 +83,8 @@ Server::Server(const ServerOptions& options, QWidget* parent, Qt::WindowFlags fl
 
     ShowServerIp();
 
-    m_pServer = new QTcpServer(this);
+    m_startDescriptors = OpenDescriptors();
+    m_pServer = new ClassroomListener([this](const QString& address) { return Admit(address); }, this);
     connect(m_pServer, &QTcpServer::newConnection, this, &Server::slot_Add);
     // The listener stops accepting after such an error and would stay deaf
     // even once descriptors are free again.
@@ -108,6 +131,44 @@ void Server::RemoveLeftoverParts() {
     }
     if (removed > 0)
         slot_Print(QStringLiteral("删除了上次未收完的文件:%1个").arg(removed));
+}
+
+int Server::ConnectionCap() const {
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return kMaxConnections;
+    const qint64 available = static_cast<qint64>(std::min<rlim_t>(limit.rlim_cur, 1 << 24))
+        - m_startDescriptors - kReservedDescriptors;
+    return static_cast<int>(std::clamp<qint64>(available / kDescriptorsPerConnection, 0, kMaxConnections));
+}
+
+bool Server::Admit(const QString& address) {
+    int live = 0;
+    int fromAddress = 0;
+    for (const auto& client : m_clients) {
+        // A receiver whose peer has gone has given its socket back.
+        if (client->m_nAlive == 0)
+            continue;
+        ++live;
+        if (client->m_sIp == address)
+            ++fromAddress;
+    }
+    QString reason;
+    if (fromAddress >= kMaxConnectionsPerAddress)
+        reason = QStringLiteral("同一地址的连接已达上限(%1个)").arg(kMaxConnectionsPerAddress);
+    else if (const int cap = ConnectionCap(); live >= cap)
+        reason = QStringLiteral("连接总数已达上限(%1个)").arg(cap);
+    else
+        return true;
+    // A flood from one address makes one line a minute, not one a
+    // connection.
+    const qint64 now = m_clock.elapsed();
+    const auto logged = m_refusalsLogged.find(address);
+    if (logged == m_refusalsLogged.end() || now - logged->second >= m_refusalLogMs) {
+        m_refusalsLogged[address] = now;
+        slot_Print(QStringLiteral("拒绝连接:") + address + QLatin1Char(':') + reason);
+    }
+    return false;
 }
 
 void Server::ShowServerIp() {
@@ -162,6 +223,8 @@ void Server::slot_Timer() {
     }
 
     std::erase_if(m_clients, [](const std::unique_ptr<CClient>& client) { return client->m_nAlive == 0; });
+    const qint64 now = m_clock.elapsed();
+    std::erase_if(m_refusalsLogged, [&](const auto& entry) { return now - entry.second >= m_refusalLogMs; });
     if (m_bAcceptFailed)
         m_pServer->resumeAccepting();
 

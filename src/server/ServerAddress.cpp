@@ -9,3 +9,9 @@ QString ShownServerAddress(const QList<QHostAddress>& addresses) {
     }
     return shown;
 }
+
+QString AddressText(const QHostAddress& address) {
+    bool isIPv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
+    return isIPv4 ? QHostAddress(ipv4).toString() : address.toString();
+}

@@ -11,15 +11,24 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
@@ -49,14 +58,21 @@ public:
 
     // Waits until the output holds the text.
     bool waitForOutput(const QString& text, int ms = 10000) {
+        return waitForOutput([&](const QString& output) { return output.contains(text); }, ms);
+    }
+
+    // Waits until the output is as the condition wants it.
+    bool waitForOutput(const std::function<bool(const QString&)>& holds, int ms) {
         const QDeadlineTimer deadline(ms);
-        while (!output().contains(text)) {
+        while (!holds(output())) {
             if (deadline.hasExpired())
                 return false;
             m_process.waitForReadyRead(50);
         }
         return true;
     }
+
+    bool running() const { return m_process.state() == QProcess::Running; }
 
     QString output() {
         m_output += m_process.readAll();
@@ -169,6 +185,121 @@ TEST(ClassServerProgram, ABundlePastTheShellsFileSizeLimitIsRefusedAndTheServerG
     const QStringList stored = StoredBundles(dir);
     ASSERT_EQ(stored.size(), 1) << stored.join(' ').toStdString();
     EXPECT_EQ(dir.read("StuFile/" + stored[0].toStdString()), small);
+    EXPECT_EQ(server.terminate(), 0);
+}
+
+// Up to `count` connections from `local`, blocking sockets the test holds
+// open (the server may close them at once); fewer when the server stops
+// taking them.
+std::vector<int> ConnectMany(quint32 local, int count) {
+    std::vector<int> sockets;
+    for (int i = 0; i < count; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in from {};
+        from.sin_family = AF_INET;
+        from.sin_addr.s_addr = htonl(local);
+        sockaddr_in to {};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(4480);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0
+            || connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+            if (fd >= 0)
+                close(fd);
+            break;
+        }
+        sockets.push_back(fd);
+    }
+    return sockets;
+}
+
+// A flood of connections from one address, and from forty more, far beyond
+// the server's descriptor limit of 256: it refuses what is over its caps,
+// says so once per address, and stores the bundles of the students at
+// other addresses, during the flood and after it.
+TEST(ClassServerProgram, AFloodBeyondItsDescriptorLimitLeavesItServingTheStudents) {
+    // The flood's own sockets are this process's.
+    rlimit own {};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &own), 0);
+    if (own.rlim_cur < 2048 && own.rlim_max > own.rlim_cur) {
+        own.rlim_cur = std::min<rlim_t>(own.rlim_max, 2048);
+        ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &own), 0);
+    }
+    ASSERT_GE(own.rlim_cur, 1024u) << "the test needs 1024 descriptors of its own";
+
+    TempDir dir;
+    constexpr rlim_t kLimit = 256;
+    Program server(Install(dir, "ClassServer"), dir.path(), [] {
+        const rlimit limit { kLimit, kLimit };
+        setrlimit(RLIMIT_NOFILE, &limit);
+    });
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("监听端口:4480"))) << server.output().toStdString();
+    QTcpSocket student;
+    ASSERT_TRUE(student.bind(QHostAddress(QStringLiteral("127.0.0.2"))));
+    student.connectToHost(QHostAddress::LocalHost, 4480);
+    ASSERT_TRUE(student.waitForConnected(5000));
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("连接:127.0.0.2")));
+
+    std::vector<int> flood = ConnectMany(0x7F000005u, 300);
+    for (quint32 host = 1; host <= 40; ++host) {
+        const std::vector<int> more = ConnectMany(0x7F000100u + host, 8);
+        flood.insert(flood.end(), more.begin(), more.end());
+    }
+    const auto closeFlood = qScopeGuard([&] {
+        for (int fd : flood)
+            close(fd);
+    });
+    ASSERT_TRUE(server.running()) << "ClassServer ended in the flood:\n" << server.output().toStdString();
+    EXPECT_EQ(flood.size(), 620u);
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("拒绝连接:127.0.0.5:同一地址的连接已达上限(8个)")))
+        << server.output().toStdString();
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral(":连接总数已达上限("))) << server.output().toStdString();
+
+    // The student connected before uploads during the flood.
+    const QByteArray bundle = testsupport::MakeBundle(7, 300000);
+    student.write(testsupport::WireUpload(QStringLiteral("during"), bundle));
+    while (student.bytesToWrite() > 0)
+        ASSERT_TRUE(student.waitForBytesWritten(5000));
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("已保存:during(127.0.0.2):"), 20000))
+        << server.output().toStdString();
+
+    // Every refused address is said once; no more connections were taken
+    // than the limit has room for, two descriptors each.
+    const QString log = server.output();
+    EXPECT_EQ(log.count(QStringLiteral("拒绝连接:127.0.0.5:")), 1);
+    for (quint32 host = 1; host <= 40; ++host)
+        EXPECT_LE(log.count(QStringLiteral("拒绝连接:127.0.1.%1:").arg(host)), 1) << host;
+    EXPECT_LE(log.count(QStringLiteral("连接:")) - log.count(QStringLiteral("拒绝连接:")), int(kLimit / 2));
+
+    // Once the flood has gone, which the server sees, a student at a new
+    // address is served too.
+    for (int fd : flood)
+        close(fd);
+    flood.clear();
+    const auto floodLines = [](const QString& output, const char* kind) {
+        return output.count(
+            QRegularExpression(QString::fromUtf8(kind) + QStringLiteral(R"(:127\.0\.(0\.5|1\.\d+)$)"),
+                QRegularExpression::MultilineOption));
+    };
+    ASSERT_TRUE(server.waitForOutput(
+        [&](const QString& output) { return floodLines(output, "^连接") == floodLines(output, "^断开"); },
+        20000))
+        << server.output().toStdString();
+    QTcpSocket next;
+    ASSERT_TRUE(next.bind(QHostAddress(QStringLiteral("127.0.0.3"))));
+    next.connectToHost(QHostAddress::LocalHost, 4480);
+    ASSERT_TRUE(next.waitForConnected(5000));
+    const QByteArray after = testsupport::MakeBundle(8, 200000);
+    next.write(testsupport::WireUpload(QStringLiteral("after"), after));
+    while (next.bytesToWrite() > 0)
+        ASSERT_TRUE(next.waitForBytesWritten(5000));
+    ASSERT_TRUE(server.waitForOutput(QStringLiteral("已保存:after(127.0.0.3):"), 20000))
+        << server.output().toStdString();
+    QStringList stored = StoredBundles(dir);
+    ASSERT_EQ(stored.size(), 2) << stored.join(' ').toStdString();
+    stored.sort();
+    EXPECT_EQ(dir.read("StuFile/" + stored[0].toStdString()), after);
+    EXPECT_EQ(dir.read("StuFile/" + stored[1].toStdString()), bundle);
     EXPECT_EQ(server.terminate(), 0);
 }
 

@@ -288,6 +288,38 @@ TEST_F(CClientTest, OnlySilenceInTheMiddleOfAnUploadDropsItAndThatIsLoggedOnce) 
     EXPECT_EQ(Entries().size(), 1) << Entries().join(' ').toStdString();
 }
 
+// The receiver's own pace, as it runs in the classroom: an upload has its
+// grace, and a second more for every so many bytes that have come. A
+// classroom network, even a slow one, brings a bundle whole; a trickle is
+// dropped within three minutes, whatever size it announces.
+TEST(UploadPace, AnHonestSlowNetworkFinishesAndATrickleEndsWithinThreeMinutes) {
+    const ReceiverOptions pace;
+    const double grace = pace.uploadGraceMs / 1000.0;
+    const double floor = static_cast<double>(pace.minUploadBytesPerSecond);
+    const struct {
+        const char* what;
+        double bytesPerSecond;
+        bool finishes;
+    } cases[] = {
+        { "50 students sharing 10 Mbit/s", 10e6 / 8 / 50, true },
+        { "25 students sharing 2 Mbit/s", 2e6 / 8 / 25, true },
+        { "a byte every 30 s", 1.0 / 30, false },
+        { "a byte every 55 s", 1.0 / 55, false },
+        { "a kilobyte every 30 s", 1024.0 / 30, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Behind at t when rate * t < floor * (t - grace): from
+        // t = grace / (1 - rate / floor) on, for a rate below the floor.
+        EXPECT_EQ(c.bytesPerSecond >= floor, c.finishes);
+        if (!c.finishes) {
+            EXPECT_LE(grace / (1 - c.bytesPerSecond / floor), 180.0);
+        }
+    }
+    // Silence is still its own, shorter limit.
+    EXPECT_EQ(pace.stallTimeoutMs, 60000);
+}
+
 TEST_F(CClientTest, BrokenOrOverlongHeadersCloseTheConnectionSayingWhy) {
     const QString limit = QString::number(CClient::kMaxDataLength);
     struct Case {
