@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <set>
 
 namespace {
@@ -39,6 +40,29 @@ osg::Quat Sound(const osg::Quat& q) {
 bool HasId(const std::vector<osg::ref_ptr<CModel>>& objects, int id) {
     return std::any_of(objects.begin(), objects.end(),
         [id](const osg::ref_ptr<CModel>& object) { return object->GetId() == id; });
+}
+
+// The name a copy of a model named `name` gets: the name's stem (the name
+// without a number of its own at its end) and the first number from 2 on
+// that no other object's name has.
+QString FreeName(const QString& name, const std::vector<osg::ref_ptr<CModel>>& objects, const CModel* self) {
+    QString stem = name;
+    const qsizetype space = name.lastIndexOf(QLatin1Char(' '));
+    bool numbered = false;
+    if (space > 0)
+        name.mid(space + 1).toUInt(&numbered);
+    if (numbered)
+        stem = name.left(space);
+    const auto taken = [&](const QString& candidate) {
+        return std::any_of(objects.begin(), objects.end(), [&](const osg::ref_ptr<CModel>& object) {
+            return object.get() != self && object->GetObjName() == candidate;
+        });
+    };
+    for (int n = 2;; ++n) {
+        const QString candidate = stem + QLatin1Char(' ') + QString::number(n);
+        if (!taken(candidate))
+            return candidate;
+    }
 }
 
 } // namespace
@@ -130,8 +154,11 @@ bool CPlaApp::CopySel() {
     if (m_edit.m_vecSel.empty())
         return false;
     m_edit.m_vecClipboard.clear();
-    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel)
+    m_edit.m_vecClipboardIds.clear();
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
         m_edit.m_vecClipboard.push_back(object->GetInfo());
+        m_edit.m_vecClipboardIds.push_back(object->GetId());
+    }
     s_CentreClipboard(m_edit);
     return true;
 }
@@ -144,14 +171,35 @@ void CPlaApp::PasteSel() {
         return;
     if (!DeleteSel(false))
         SetSelected(nullptr, false);
-    for (const CModelInfo& record : m_edit.m_vecClipboard) {
-        if (CModel* object = CreateObject(record, -1, false)) {
-            object->SetUnselected(0);
-            m_edit.m_vecSel.push_back(object);
-        }
+    const std::vector<int>& sources = m_edit.m_vecClipboardIds;
+    // The copy of each object pasted, by the id of the object it copies.
+    std::map<int, int> copies;
+    for (std::size_t i = 0; i < m_edit.m_vecClipboard.size(); ++i) {
+        CModel* object = CreateObject(m_edit.m_vecClipboard[i], -1, false);
+        if (!object)
+            continue;
+        object->SetUnselected(0);
+        m_edit.m_vecSel.push_back(object);
+        if (i < sources.size() && sources[i] >= 0)
+            copies[sources[i]] = object->GetId();
     }
     if (m_edit.m_vecSel.empty())
         return;
+    for (const osg::ref_ptr<CModel>& object : m_edit.m_vecSel) {
+        // A copied delivery zone counts the copies of its objects that came
+        // with it, never the originals: those belong to the zone copied.
+        std::vector<int> assigned;
+        for (int id : object->GetObjList()) {
+            const auto copy = copies.find(id);
+            if (copy != copies.end())
+                assigned.push_back(copy->second);
+        }
+        object->SetObjList(assigned);
+        // A named model's copy gets a name of its own, so that a zone's
+        // assignment can tell the two apart.
+        if (!object->GetObjName().isEmpty())
+            object->SetObjName(FreeName(object->GetObjName(), m_edit.m_vecAllParts, object.get()));
+    }
     s_Highlight(m_edit, 1);
     StartCarrying(true, false);
     PushUndoStep(CStep::KindAdd);

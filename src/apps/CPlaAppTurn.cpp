@@ -127,6 +127,7 @@ bool CPlaApp::InsertGroup(int n) {
     std::vector<CModelInfo> records;
     if (!ReadObjectGroup(m_config.m_pGroupNode, n, records))
         return false;
+    m_edit.m_vecClipboardIds.assign(records.size(), -1);
     m_edit.m_vecClipboard = std::move(records);
     PasteSel();
     return true;

@@ -252,6 +252,21 @@ void CRobApp::TakeLoadedRobot(bool loaded) {
     ShowRobot(false);
 }
 
+std::vector<const CModel*> CRobApp::IdleMotors() {
+    if (!IsBusy()) {
+        m_lastIdleMotors.clear();
+        for (const CModel* motor : IdleMotorParts(m_edit.m_vecAllParts))
+            m_lastIdleMotors.emplace_back(const_cast<CModel*>(motor));
+    }
+    std::vector<const CModel*> idle;
+    const std::vector<osg::ref_ptr<CModel>>& parts = m_edit.m_vecAllParts;
+    for (const osg::observer_ptr<CModel>& motor : m_lastIdleMotors) {
+        if (motor.valid() && std::find(parts.begin(), parts.end(), motor.get()) != parts.end())
+            idle.push_back(motor.get());
+    }
+    return idle;
+}
+
 void CRobApp::ShowObjCount() {
     if (IsBusy())
         return;

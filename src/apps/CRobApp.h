@@ -10,6 +10,7 @@
 
 #include <osg/Vec3f>
 #include <osg/Vec4>
+#include <osg/observer_ptr>
 #include <osg/ref_ptr>
 
 #include <string>
@@ -64,6 +65,10 @@ public:
     // Reports the part count to the status bar.
     void ShowObjCount();
     const std::vector<osg::ref_ptr<CModel>>& GetPartList() const { return m_edit.m_vecAllParts; }
+    // The motors that would drive no wheel in a run (IdleMotorParts), in
+    // part order, carried parts where they are carried. While a file is read
+    // or written, the answer of the last time before.
+    std::vector<const CModel*> IdleMotors();
     const SEditState& GetEditState() const { return m_edit; }
     const PartContextPtr& GetPartContext() const { return m_pPartContext; }
 
@@ -207,4 +212,6 @@ private:
         std::string file;
     };
     KeptRobot m_keptRobot;
+    // The motors IdleMotors found the last time it could look.
+    std::vector<osg::observer_ptr<CModel>> m_lastIdleMotors;
 };

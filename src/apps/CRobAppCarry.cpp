@@ -84,7 +84,8 @@ bool CRobApp::SnapCarried() {
     CModel* dragged = s.m_pDraggedPart.get();
     if (other && dragged && s_IsSelected(m_edit, dragged, false) && !s_IsSelected(m_edit, other, false)
         && dragged->Overlaps(other, false, false)) {
-        if (dragged->OverlapsWhenJoined(s.m_nMatchedKind, s.m_nOwnPort, other, s.m_nOtherPort, false)) {
+        if (dragged->OverlapsWhenJoined(s.m_nMatchedKind, s.m_nOwnPort, other, s.m_nOtherPort, false)
+            || dragged->SitsOnAxle(s.m_nOwnPort, other, s.m_nOtherPort)) {
             kept = true;
         } else {
             s.ResetSearch();
@@ -102,6 +103,16 @@ bool CRobApp::SnapCarried() {
                 continue;
             for (const osg::ref_ptr<CModel>& part : selection)
                 part->SnapToModel(candidate.get(), 0, false);
+        }
+        // A wheel carried against a shaft is on it, wherever along the
+        // window its hub and the tip are drawn: it joins there too.
+        for (std::size_t i = 0; i < all.size() && !s.m_pOtherPart.get(); ++i) {
+            if (s_IsSelected(m_edit, all[i].get(), false))
+                continue;
+            for (const osg::ref_ptr<CModel>& part : selection) {
+                if (part->SnapOntoAxle(all[i].get()))
+                    break;
+            }
         }
         other = s.m_pOtherPart.get();
         if (!other)

@@ -52,6 +52,10 @@ struct SEditState : SPartOwner, SRobotFileState {
     CApp* m_pApp = nullptr;
 
     std::vector<CModelInfo> m_vecClipboard;
+    // The ids of the objects the clipboard's records were copied from, in
+    // the same order (-1 where a record came from no object, as an object
+    // group's do): a paste maps a delivery zone's objects onto their copies.
+    std::vector<int> m_vecClipboardIds;
     // The intersections of the last pick under the pointer, nearest first.
     std::vector<scene::PickHit> m_vecPickResults;
     double m_dLowestBottom = 0.0;

@@ -140,20 +140,15 @@ void CMultiRobDlg::f_SelCombo(int row, int column) {
         folder = m_config.ProgramDir() + m_config.m_strDllDir;
     const QString filter
         = column == 0 ? QStringLiteral("ROB (*.rob)") : QStringLiteral("SO (*.so);;DLL (*.dll)");
-    QString file = QFileDialog::getOpenFileName(
+    const QString file = QFileDialog::getOpenFileName(
         this, m_config.GetText("CMultiRobDlg", "f_SelCombo", "sOpen"), folder, filter);
 
     // Only robots must differ: a program may be shared, or named like a robot.
-    if (!file.isEmpty() && column == 0) {
-        const QString baseName = QFileInfo(file).baseName();
-        if (RobotNameTaken(row, baseName)) {
-            m_config.f_TipsDlg(m_config.GetText("CMultiRobDlg", "f_SelCombo", "s") + QLatin1Char('"')
-                + baseName + QLatin1Char('"') + m_config.GetText("CMultiRobDlg", "f_SelCombo", "s2")
-                + QLatin1Char('!'));
-            file.clear();
-        }
-    }
-    if (file.isEmpty()) {
+    const QString baseName = QFileInfo(file).baseName();
+    const bool taken = !file.isEmpty() && column == 0 && RobotNameTaken(row, baseName);
+    if (file.isEmpty() || taken) {
+        // The row shows again what it held before it was browsed from, also
+        // while the refusal is told.
         if (!hadFile) {
             FillCombo(combo, column, QString());
         } else {
@@ -161,6 +156,10 @@ void CMultiRobDlg::f_SelCombo(int row, int column) {
             combo->setCurrentIndex(2);
             m_bFilling = false;
         }
+        if (taken)
+            m_config.f_TipsDlg(m_config.GetText("CMultiRobDlg", "f_SelCombo", "s") + QLatin1Char('"')
+                + baseName + QLatin1Char('"') + m_config.GetText("CMultiRobDlg", "f_SelCombo", "s2")
+                + QLatin1Char('!'));
         return;
     }
     FillCombo(combo, column, file);

@@ -91,6 +91,10 @@ CRuleDlg::CRuleDlg(const QStringList& rowLabels, std::vector<int>& values, const
         m_pTitle = new QLabel(this);
         m_pTitle->setAlignment(Qt::AlignCenter);
         layout->addWidget(m_pTitle);
+        m_pNote = new QLabel(this);
+        m_pNote->setWordWrap(true);
+        m_pNote->hide();
+        layout->addWidget(m_pNote);
     }
 
     // A number beyond an edit's range may be typed whole ("10" in a 0-8
@@ -181,6 +185,18 @@ void CRuleDlg::SizeFromFont() {
     // The form's width, or what the rows need when that is more.
     layout()->activate();
     setFixedWidth(std::max(kWidth, minimumSizeHint().width()));
+    setMinimumHeight(std::max(kMinHeight, minimumSizeHint().height()));
+}
+
+void CRuleDlg::SetNote(const QString& text) {
+    if (!m_pNote)
+        return;
+    m_pNote->setText(text);
+    m_pNote->setVisible(!text.isEmpty());
+    // Wrapped within the form's width, every line shows.
+    const QMargins margins = layout()->contentsMargins();
+    m_pNote->setMinimumHeight(m_pNote->heightForWidth(width() - margins.left() - margins.right()));
+    layout()->activate();
     setMinimumHeight(std::max(kMinHeight, minimumSizeHint().height()));
 }
 

@@ -42,6 +42,10 @@ public:
     const QList<QLabel*>& RowLabels() const { return m_rowLabels; }
     // The title row, only when read-only.
     QLabel* TitleLabel() const { return m_pTitle; }
+    // Read-only: a note under the title, wrapped to the form's width (why
+    // the rules are shown); none while empty.
+    void SetNote(const QString& text);
+    QLabel* NoteLabel() const { return m_pNote; }
     QPushButton* ButtonOK() const { return m_pButtonOK; }
     // Null when read-only.
     QPushButton* ButtonNo() const { return m_pButtonNo; }
@@ -62,6 +66,7 @@ private:
     std::vector<int>& m_values;
     bool m_bEditable = false;
     QLabel* m_pTitle = nullptr;
+    QLabel* m_pNote = nullptr;
     QLabel* m_pNumberLabel = nullptr;
     QLineEdit* m_pNumberEdit = nullptr;
     QLabel* m_pWeightLabel = nullptr;

@@ -180,6 +180,21 @@ public:
     double ScreenPortDistance(int ownPort, const CModel* other, int otherPort) const;
     bool OverlapsWhenJoined(int kind, int ownPort, const CModel* other, int otherPort, bool threeD) const;
     bool PortsTouch(int ownPort, const CModel* other, int otherPort, bool threeD) const;
+    // A wheel is on a shaft wherever it is drawn on it: single axle points
+    // (kind 1), one male (the shaft's tip) and one female (the hub), facing
+    // as snapping asks, the hub within twice the box limit of the tip along
+    // the shaft and the tip within the hub part's reach across it (less
+    // than its box's smaller half size across the shaft). 3-D. The hub need
+    // not lie on the shaft's line: a wheel put against the shaft off its
+    // centre is on it too.
+    bool SitsOnAxle(int ownPort, const CModel* other, int otherPort) const;
+    // The first pair of this part's and other's points that SitsOnAxle
+    // takes, own point first; false when none does.
+    bool FindAxlePair(const CModel* other, int& ownPort, int& otherPort) const;
+    // Carrying: when this part sits on other's axle (or other on this
+    // part's), records the pair in the snapping state as the interactive
+    // search records a pair it found, this part the dragged one.
+    bool SnapOntoAxle(CModel* other);
     // World position of point i (k -1) or its sub-point k; false (out the
     // part's position) for a point or sub-point it does not have.
     bool GetPortPoint(osg::Vec3f& out, int i, int k) const;

@@ -122,6 +122,94 @@ bool CModel::OverlapsWhenJoined(
     return ExtentsOverlap(*corners, threeD) && ExactOverlap(*corners);
 }
 
+bool CModel::SitsOnAxle(int ownPort, const CModel* other, int otherPort) const {
+    const CPoint* own = GetPoint(ownPort);
+    const CPoint* theirs = other ? other->GetPoint(otherPort) : nullptr;
+    if (!own || !theirs || own->m_nKind != 1 || theirs->m_nKind != 1 || own->GridCount() != 1
+        || theirs->GridCount() != 1 || (own->m_nMale != 0) == (theirs->m_nMale != 0))
+        return false;
+    const osg::Vec3f ownDir = RotateVec3(own->m_vDir, GetState().m_mRot);
+    const osg::Vec3f theirDir = RotateVec3(theirs->m_vDir, other->GetState().m_mRot);
+    if (CosAngle3D(ownDir, theirDir) < float(Constants().portLimit))
+        return false;
+    const bool mine = own->m_nMale != 0;
+    const CPoint* tip = mine ? own : theirs;
+    const CPoint* hub = mine ? theirs : own;
+    const CModel* wheel = mine ? other : this;
+    osg::Vec3f axis = mine ? ownDir : theirDir;
+    if (axis.normalize() == 0.0f)
+        return false;
+    const osg::Vec3f d = hub->WorldPos(-1) - tip->WorldPos(-1);
+    const float along = d * axis;
+    const float across = (d - axis * along).length();
+    if (std::fabs(along) > float(2.0 * Constants().boxLimit))
+        return false;
+    // The hub part's reach: its box's smaller half size across the hub's
+    // direction, in the part's own frame.
+    const std::vector<osg::Vec3f>& corners = wheel->GetDesc().m_ownBox.m_vecPoints;
+    if (corners.size() < 8)
+        return false;
+    osg::Vec3f low = corners.front(), high = corners.front();
+    for (const osg::Vec3f& corner : corners) {
+        for (int i = 0; i < 3; ++i) {
+            low[i] = std::min(low[i], corner[i]);
+            high[i] = std::max(high[i], corner[i]);
+        }
+    }
+    osg::Vec3f hubDir = hub->m_vDir;
+    hubDir.normalize();
+    float reach = std::numeric_limits<float>::max();
+    for (int i = 0; i < 3; ++i) {
+        if (std::fabs(hubDir[i]) < 0.5f)
+            reach = std::min(reach, (high[i] - low[i]) / 2.0f);
+    }
+    return across < reach;
+}
+
+bool CModel::FindAxlePair(const CModel* other, int& ownPort, int& otherPort) const {
+    if (!other || other == this)
+        return false;
+    for (int i = 0; GetPoint(i); ++i) {
+        if (GetPoint(i)->m_nKind != 1)
+            continue;
+        for (int j = 0; other->GetPoint(j); ++j) {
+            if (SitsOnAxle(i, other, j)) {
+                ownPort = i;
+                otherPort = j;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool CModel::SnapOntoAxle(CModel* other) {
+    int own = -1;
+    int theirs = -1;
+    if (!m_pOwner || !FindAxlePair(other, own, theirs))
+        return false;
+    SSnapState& s = m_pOwner->m_snap;
+    const CPoint* p = GetPoint(own);
+    const CPoint* q = other->GetPoint(theirs);
+    s.m_pOtherPart = other;
+    s.m_pDraggedPart = this;
+    s.m_dMeasuredDist = other->DistanceToOwnerPoint(-1);
+    s.m_dPartDist = s.m_dMeasuredDist;
+    s.m_dOtherPortDist = other->DistanceToOwnerPoint(theirs);
+    s.m_dOwnPortDist = DistanceToOwnerPoint(own);
+    s.m_vOwnDir = RotateVec3(p->m_vDir, GetState().m_mRot);
+    s.m_vOwnDir2 = RotateVec3(p->m_vDir2, GetState().m_mRot);
+    s.m_vOtherDir = RotateVec3(q->m_vDir, other->GetState().m_mRot);
+    s.m_vOtherDir2 = RotateVec3(q->m_vDir2, other->GetState().m_mRot);
+    s.m_nMatchedKind = 1;
+    s.m_nOwnPort = own;
+    s.m_nOtherPort = theirs;
+    // Single points have no rows or cells to choose among.
+    s.m_ownCandidate = SPortPath();
+    s.m_otherCandidate = SPortPath();
+    return true;
+}
+
 bool CModel::SnapToModel(CModel* other, int mode, bool join) {
     if (!other || other == this || !m_pOwner)
         return false;

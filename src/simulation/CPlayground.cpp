@@ -26,6 +26,7 @@
 #include <osg/Geode>
 #include <osg/Geometry>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -105,8 +106,7 @@ CPlayground::CPlayground(SGameState* gameState, physics::PhysicsWorld* simulator
     , m_pSimulator(simulator)
     , m_nGroup(contactGroup)
     , m_sImage(imageFile) {
-    m_pGameState->m_bStop = false;
-    m_pGameState->m_nStopStartZone = 0;
+    m_pGameState->ClearStop();
     m_pGameState->m_pGroundImage = nullptr;
     m_pGameState->m_pGeoList = &m_vGeo;
     m_pGround = new Floor(halfWidth, halfLength, m_sImage, m_pSimulator, m_nGroup);
@@ -136,8 +136,8 @@ bool CPlayground::Refuse(const std::string& path, const std::string& why) {
 }
 
 bool CPlayground::LoadFromFile(const std::string& path) {
-    m_pGameState->m_bStop = false;
-    m_pGameState->m_nStopStartZone = 0;
+    m_pGameState->ClearStop();
+    m_bFirstStep = true;
     m_sLoadError.clear();
     if (!m_pGameState->GetScene() || !m_pSimulator)
         return Refuse(path, "the simulation has no scene or no physics world");
@@ -369,7 +369,8 @@ void CPlayground::Unload() {
     m_sLoadError.clear();
     if (std::vector<int>* rules = m_pGameState->GetRules())
         rules->clear();
-    m_pGameState->m_bStop = false;
+    m_pGameState->ClearStop();
+    m_bFirstStep = true;
     ShowDefaultGround();
 }
 
@@ -379,16 +380,29 @@ void CPlayground::Step() {
     // The robots' boxes are measured once per step, not once per object.
     m_pGameState->BeginStillRound();
     const auto endRound = qScopeGuard([this] { m_pGameState->EndStillRound(); });
-    int startZones = 0;
+    const bool first = m_bFirstStep;
+    m_bFirstStep = false;
+    // The zones of each kind counted so far, the one being checked included.
+    std::array<int, TriggerRescue + 1> counted {};
     for (const osg::ref_ptr<CTrigger>& trigger : m_vTrigger) {
-        const bool start = trigger->GetSubType() == TriggerStart;
-        startZones += start ? 1 : 0;
+        const int kind = trigger->GetSubType();
+        const int number = kind >= 0 && kind <= TriggerRescue ? ++counted[std::size_t(kind)] : 0;
+        const bool armed = trigger->IsArmed();
         trigger->Check();
+        // A zone that acts while a robot is outside it acts in the first
+        // frame when no robot starts in it: the run is told which and why.
+        const int mode = trigger->GetTriggerMode();
+        const bool leave = mode != 0 && mode != 1;
+        const bool acted = kind == TriggerEnd
+            ? m_pGameState->m_bStop
+            : (kind == TriggerScore || kind == TriggerTouch) && armed && !trigger->IsArmed();
+        if (first && leave && acted)
+            m_pGameState->m_vecLeaveAtOnce.push_back({ kind, number });
         if (m_pGameState->m_bStop) {
             // A run stopped before anything happened is told why.
-            if (start) {
-                m_pGameState->m_nStopStartZone = startZones;
-                m_pGameState->m_nStopStartZoneMode = trigger->GetTriggerMode();
+            if (kind == TriggerStart) {
+                m_pGameState->m_nStopStartZone = number;
+                m_pGameState->m_nStopStartZoneMode = mode;
             }
             return;
         }

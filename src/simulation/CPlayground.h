@@ -94,6 +94,9 @@ private:
     SGameState* m_pGameState; // not owned
     physics::PhysicsWorld* m_pSimulator; // not owned
     int m_nGroup;
+    // The next step is the first of a run: none has been taken since the
+    // playground was loaded.
+    bool m_bFirstStep = true;
     osg::ref_ptr<Floor> m_pGround;
     std::vector<osg::ref_ptr<CSlope>> m_vSlope;
     std::vector<osg::ref_ptr<CGeo>> m_vGeo;

@@ -21,6 +21,7 @@
 #include <osg/Geometry>
 #include <osg/LineWidth>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -109,8 +110,12 @@ int CRob::ReadRobotFile(std::atomic<int>* progress, int index, int count, const 
         m_loadFault = RobotLoadFault::ModelOutside;
         return kUnreadable;
     }
+    m_ruleBreak = RobotRuleBreak();
     if (!rules.empty() && rules[0] < file.m_nPartCount) {
         m_loadFault = RobotLoadFault::BreaksRules;
+        m_ruleBreak.limit = RobotRuleBreak::Limit::Parts;
+        m_ruleBreak.count = file.m_nPartCount;
+        m_ruleBreak.allowed = rules[0];
         return kBreaksRules;
     }
     if (status == simulation::RobotFileStatus::NoRcuPart) {
@@ -211,8 +216,11 @@ int CRob::ReadParts(const RobotFileData& file, std::atomic<int>* progress, int i
         osg::ref_ptr<CSensor> sensor = MakeSensor(p.m_nSensor, m_pParts, p.m_strAddress, isE);
         if (!sensor || !sensor->LoadModel())
             continue;
-        if (CheckPartLimit(p.m_strAddress, rules, sensorModels) != 0)
+        if (CheckPartLimit(p.m_strAddress, rules, sensorModels) != 0) {
+            m_ruleBreak.count = int(std::count_if(file.m_vecSensors.begin(), file.m_vecSensors.end(),
+                [&](const SRobotFilePart& other) { return other.m_strAddress == p.m_strAddress; }));
             return kBreaksRules;
+        }
         sensor->SetPort(p.m_nPort);
         sensor->SetRayDis(p.m_nRayDis);
         AddPart(sensor.get(), p.m_vPos, p.m_qRot, p.m_nId);
@@ -235,15 +243,21 @@ int CRob::CheckPartLimit(
     const std::string& address, const std::vector<int>& rules, const std::vector<std::string>& sensorModels) {
     if (m_vecPartCounters.size() != sensorModels.size())
         m_vecPartCounters.assign(sensorModels.size(), 0);
+    m_ruleBreak.address = address;
     for (std::size_t j = 0; j < sensorModels.size(); ++j) {
         if (sensorModels[j] != address)
             continue;
         const int limit = rules.size() > j + 2 ? rules[j + 2] : 8;
-        if (limit == 0 || m_vecPartCounters[j] >= limit)
+        if (limit == 0 || m_vecPartCounters[j] >= limit) {
+            m_ruleBreak.limit = RobotRuleBreak::Limit::Sensors;
+            m_ruleBreak.allowed = limit;
+            m_ruleBreak.sensorModel = int(j);
             return 1;
+        }
         ++m_vecPartCounters[j];
         return 0;
     }
+    m_ruleBreak.limit = RobotRuleBreak::Limit::SensorModel;
     return 1;
 }
 
@@ -296,6 +310,15 @@ void CRob::JoinWheels() {
     }
     for (const osg::ref_ptr<CMotor>& motor : m_vecMotors)
         motor->SetJoinedWheelId(-1);
+}
+
+std::vector<int> CRob::IdleMotors() const {
+    std::vector<int> idle;
+    for (std::size_t i = 0; i < m_vecMotors.size(); ++i) {
+        if (!m_vecMotors[i]->GetJoint())
+            idle.push_back(int(i));
+    }
+    return idle;
 }
 
 void CRob::PlaceInWorld(

@@ -78,6 +78,8 @@ public:
         const osg::Quat& startRotation, bool addToScene);
     // Why the last read gave 0 or 2.
     RobotLoadFault GetLoadFault() const { return m_loadFault; }
+    // After a read that gave 2: the limit the robot broke.
+    const RobotRuleBreak& GetRuleBreak() const { return m_ruleBreak; }
 
     // The first half: reads the file and makes the parts, posed as the file
     // has them below the control unit. Any thread. A robot already read
@@ -94,7 +96,7 @@ public:
     // The part limit for one more sensor of the model at address: rule j + 2
     // for the sensor model table's entry j (8 when the rules have no such
     // entry). 0, counted, while the count is below it; 1 when it is reached,
-    // is 0, or the model is not in the table.
+    // is 0, or the model is not in the table (the rule break says which).
     int CheckPartLimit(const std::string& address, const std::vector<int>& rules,
         const std::vector<std::string>& sensorModels);
 
@@ -166,6 +168,10 @@ public:
     const std::vector<osg::ref_ptr<CBrick>>& GetBricks() const { return m_vecBricks; }
     const std::vector<osg::ref_ptr<CWheel>>& GetWheels() const { return m_vecWheels; }
     const std::vector<osg::ref_ptr<CMotor>>& GetMotors() const { return m_vecMotors; }
+    // The motors that turn no wheel (no wheel was joined to the shaft, or
+    // it could not be held there), by their place in GetMotors(); known
+    // once the robot is in the world.
+    std::vector<int> IdleMotors() const;
     const std::vector<osg::ref_ptr<CSensor>>& GetSensors() const { return m_vecSensors; }
     const std::vector<osg::ref_ptr<CColoredLight>>& GetLights() const { return m_vecLights; }
     // The fixed joints and the free wheels' hinges (a motor owns its own).
@@ -225,6 +231,7 @@ private:
     PartContextPtr m_pParts;
     std::string m_strFile;
     RobotLoadFault m_loadFault = RobotLoadFault::None;
+    RobotRuleBreak m_ruleBreak;
     osg::BoundingBox m_robotBox;
     osg::Quat m_qFileRotation;
     // Solids, joints and probes are made.

@@ -3,6 +3,8 @@
 #include "simulation/CRob.h"
 #include "simulation/SensorModelTable.h"
 
+#include <algorithm>
+
 CRobThread::CRobThread() {
     // Connected first, so that it runs before any slot the simulation
     // connects to the same signal.
@@ -29,10 +31,21 @@ void CRobThread::run() {
     m_nOutcome = 3;
     m_nFailedRobot = -1;
     m_failure = RobotLoadFault::None;
+    m_ruleBreak = RobotRuleBreak();
+    // Each robot starts in a start zone of its own; without any, one robot
+    // starts at the origin. A robot beyond them would stand where another
+    // stands, and could neither drive nor be told apart: it is refused.
+    const std::size_t places = std::max<std::size_t>(m_data.m_vecStartPositions.size(), 1);
     for (int i = 0; i < n; ++i) {
         if (!m_data.m_pConfig) {
             m_nOutcome = 2;
             m_nFailedRobot = i;
+            break;
+        }
+        if (std::size_t(i) >= places) {
+            m_nOutcome = 2;
+            m_nFailedRobot = i;
+            m_failure = RobotLoadFault::NoStartZone;
             break;
         }
         osg::ref_ptr<CRob> robot = new CRob(files[std::size_t(i)], m_data.m_pScene.get(),
@@ -43,6 +56,7 @@ void CRobThread::run() {
             m_nOutcome = result == CRob::kBreaksRules ? 4 : 2;
             m_nFailedRobot = i;
             m_failure = robot->GetLoadFault();
+            m_ruleBreak = robot->GetRuleBreak();
             break;
         }
         m_vecBuilt.push_back(robot);
@@ -63,5 +77,6 @@ void CRobThread::FinishLoading() {
     m_vecBuilt.clear();
     m_data.m_nFailedRobot = m_nFailedRobot;
     m_data.m_failure = m_failure;
+    m_data.m_ruleBreak = m_ruleBreak;
     m_data.m_nStatus.store(m_nOutcome, std::memory_order_release);
 }

@@ -52,4 +52,5 @@ private:
     int m_nOutcome = 0;
     int m_nFailedRobot = -1;
     RobotLoadFault m_failure = RobotLoadFault::None;
+    RobotRuleBreak m_ruleBreak;
 };

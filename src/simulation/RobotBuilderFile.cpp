@@ -1,12 +1,14 @@
 #include "simulation/RobotBuilderFile.h"
 
 #include "elements/CBrick.h"
+#include "elements/Geometry.h"
 #include "foundation/CConfig.h"
 #include "platform/Warnings.h"
 #include "simulation/CSensor.h"
 #include "simulation/RobotPartFactory.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 namespace {
@@ -129,7 +131,107 @@ int LoadOlder(SRobotFileState& state, const RobotFileData& file) {
     return kRobotLoaded;
 }
 
+// The join of a motor and the wheel that sits on its shaft (CModel::SitsOnAxle),
+// as the join search writes one: the hub's position less the first part's,
+// and the shaft's direction.
+std::optional<SRobotFileJoin> AxleJoin(const CModel& motor, const CModel& wheel, const osg::Vec3f& first) {
+    int shaft = -1;
+    int hub = -1;
+    if (!motor.FindAxlePair(&wheel, shaft, hub))
+        return std::nullopt;
+    SRobotFileJoin join;
+    join.m_nId = motor.GetId();
+    join.m_nId2 = wheel.GetId();
+    osg::Vec3f at;
+    wheel.GetPortPoint(at, hub, -1);
+    join.m_vPoint = osg::Vec3d(at - first);
+    join.m_vAxes = osg::Vec3d(RotateVec3(motor.GetPoint(shaft)->m_vDir, motor.GetState().m_mRot));
+    return join;
+}
+
+// The join of a motor and a wheel: by the join search, and where that finds
+// no pair, a wheel against the motor's shaft, as the builder draws it on the
+// shaft, is the motor's wheel too.
+std::optional<SRobotFileJoin> MotorWheelJoin(CModel& motor, CModel& wheel, const osg::Vec3f& first) {
+    SPartOwner* owner = motor.GetOwner();
+    if (!owner)
+        return std::nullopt;
+    SSnapState& snap = owner->m_snap;
+    snap.m_vJoinOffset = first;
+    if (motor.Overlaps(&wheel, true, true) && motor.SnapToModel(&wheel, 1, true) && snap.m_nCurKind == 1) {
+        snap.m_vecJoinList.push_back(motor.GetId());
+        SRobotFileJoin join;
+        join.m_nId = motor.GetId();
+        join.m_nId2 = wheel.GetId();
+        join.m_vPoint = osg::Vec3d(snap.m_vJoinOffset);
+        join.m_vAxes = osg::Vec3d(snap.m_vJoinDir);
+        return join;
+    }
+    return AxleJoin(motor, wheel, first);
+}
+
 } // namespace
+
+std::vector<int> IdleMotors(const RobotFileData& data, double portLimit) {
+    std::vector<int> idle;
+    std::vector<int> driven;
+    for (std::size_t i = 0; i < data.m_vecMotors.size(); ++i) {
+        const int id = data.m_vecMotors[i].m_nId;
+        const auto join = std::find_if(data.m_vecJoinMotors.begin(), data.m_vecJoinMotors.end(),
+            [id](const SRobotFileJoin& j) { return j.m_nId == id; });
+        const auto wheel = join == data.m_vecJoinMotors.end()
+            ? data.m_vecWheels.end()
+            : std::find_if(data.m_vecWheels.begin(), data.m_vecWheels.end(),
+                [&](const SRobotFilePart& w) { return w.m_nId == join->m_nId2; });
+        bool drives = wheel != data.m_vecWheels.end()
+            && std::find(driven.begin(), driven.end(), wheel->m_nId) == driven.end();
+        if (drives) {
+            // The run turns wheels about the robot's x axis only.
+            const osg::Vec3d axle = wheel->m_qRot * osg::Vec3d(1.0, 0.0, 0.0);
+            drives = std::fabs(axle.x()) / std::max(axle.length(), 1e-12) > portLimit;
+        }
+        if (drives)
+            driven.push_back(wheel->m_nId);
+        else
+            idle.push_back(int(i));
+    }
+    return idle;
+}
+
+std::vector<const CModel*> IdleMotorParts(const std::vector<osg::ref_ptr<CModel>>& parts) {
+    RobotFileData data;
+    std::vector<const CModel*> motors;
+    const osg::Vec3f first = !parts.empty() && parts[0] ? parts[0]->GetState().m_vPos : osg::Vec3f();
+    double portLimit = 0.0;
+    for (const osg::ref_ptr<CModel>& part : parts) {
+        if (part && part->GetType() == ModelTypeWheel)
+            data.m_vecWheels.push_back(Describe(*part));
+    }
+    for (const osg::ref_ptr<CModel>& part : parts) {
+        if (!part || part->GetType() != ModelTypeMotor)
+            continue;
+        portLimit = part->Constants().portLimit;
+        motors.push_back(part.get());
+        data.m_vecMotors.push_back(Describe(*part));
+        SPartOwner* owner = part->GetOwner();
+        // The search leaves the snapping state as it found it: a pair the
+        // builder keeps while carrying stays.
+        const std::optional<SSnapState> kept
+            = owner ? std::optional<SSnapState>(owner->m_snap) : std::nullopt;
+        for (const osg::ref_ptr<CModel>& wheel : parts) {
+            if (!wheel || wheel->GetType() != ModelTypeWheel)
+                continue;
+            if (const std::optional<SRobotFileJoin> join = MotorWheelJoin(*part, *wheel, first))
+                data.m_vecJoinMotors.push_back(*join);
+        }
+        if (kept)
+            owner->m_snap = *kept;
+    }
+    std::vector<const CModel*> idle;
+    for (int index : IdleMotors(data, portLimit))
+        idle.push_back(motors[std::size_t(index)]);
+    return idle;
+}
 
 RobotFileData CollectRobotFile(const std::vector<osg::ref_ptr<CModel>>& parts, std::atomic<int>* progress) {
     RobotFileData data;
@@ -171,7 +273,13 @@ RobotFileData CollectRobotFile(const std::vector<osg::ref_ptr<CModel>>& parts, s
             CModel* other = parts[std::size_t(j)].get();
             if (j == i || !other)
                 continue;
-            snap.m_vJoinOffset = parts[0] ? parts[0]->GetState().m_vPos : osg::Vec3f();
+            const osg::Vec3f first = parts[0] ? parts[0]->GetState().m_vPos : osg::Vec3f();
+            if (type == ModelTypeMotor && other->GetType() == ModelTypeWheel) {
+                if (const std::optional<SRobotFileJoin> join = MotorWheelJoin(*part, *other, first))
+                    data.m_vecJoinMotors.push_back(*join);
+                continue;
+            }
+            snap.m_vJoinOffset = first;
             if (!part->Overlaps(other, true, true) || !part->SnapToModel(other, 1, true))
                 continue;
             snap.m_vecJoinList.push_back(part->GetId());
@@ -196,6 +304,8 @@ int SaveRobotFile(SRobotFileState& state) {
         const RobotFileData data = CollectRobotFile(state.m_vecAllParts, &state.m_nProgress);
         if (!simulation::SaveRobotFileText(state.m_strRobotFile, simulation::WriteRobotXml(data)))
             return kRobotSaveFailed;
+        state.m_vecIdleMotors = IdleMotors(data,
+            state.m_pPartContext ? state.m_pPartContext->Constants().portLimit : PartConstants().portLimit);
     } catch (const std::exception& e) {
         platform::Warn("simulation", "saving robot file " + state.m_strRobotFile + " failed: " + e.what());
         return kRobotSaveFailed;

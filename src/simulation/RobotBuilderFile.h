@@ -24,6 +24,16 @@ inline constexpr int kRobotSaveFailed = 6;
 // make, as the builder's join search finds them. Progress runs from 1 to 100.
 RobotFileData CollectRobotFile(const std::vector<osg::ref_ptr<CModel>>& parts, std::atomic<int>* progress);
 
+// The motors of a robot file that turn no wheel in a run, by their place
+// among the file's motors: a motor that no wheel is joined to, one whose
+// wheel an earlier motor already drives, and one whose wheel's axle does not
+// lie along the robot's x axis (within the port limit), since a run turns
+// wheels about x only.
+std::vector<int> IdleMotors(const RobotFileData& data, double portLimit);
+// The same of the builder's part list, whose joins the writer's search finds;
+// the snapping state is left as it was. GUI thread, while nothing is carried.
+std::vector<const CModel*> IdleMotorParts(const std::vector<osg::ref_ptr<CModel>>& parts);
+
 // Saves the state's part list to its robot file: 5 saved, 6 when there is
 // nothing to save or the file could not be written (an earlier file then
 // stays as it was).

@@ -8,6 +8,13 @@ SGameState::SGameState() = default;
 
 SGameState::~SGameState() = default;
 
+void SGameState::ClearStop() {
+    m_bStop = false;
+    m_nStopStartZone = 0;
+    m_nStopStartZoneMode = 0;
+    m_vecLeaveAtOnce.clear();
+}
+
 int SGameState::GetRobotCount() const {
     const std::vector<osg::ref_ptr<CRob>>* robots = m_pLoadBlock ? m_pLoadBlock->m_pRobots : nullptr;
     return robots ? int(robots->size()) : 0;

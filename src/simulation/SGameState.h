@@ -36,6 +36,17 @@ struct SGameState : public RobotRoster {
     // when no start zone stopped the run. Cleared with the stop flag.
     int m_nStopStartZone = 0;
     int m_nStopStartZoneMode = 0;
+    // The zones in Leave mode that acted in the run's first frame because
+    // no robot started in them (an end zone ended the run, a score zone gave
+    // its points, a touch zone was used up): each zone's kind and its number
+    // among the playground's zones of that kind (from 1). Cleared with the
+    // stop flag.
+    struct ZoneAtOnce {
+        int kind = 0;
+        int number = 0;
+        bool operator==(const ZoneAtOnce&) const = default;
+    };
+    std::vector<ZoneAtOnce> m_vecLeaveAtOnce;
     // The robot loader's block: the robots, the scene they are shown in, the
     // physics world, the playground's scoring rules (not owned).
     SRobThreadData* m_pLoadBlock = nullptr;
@@ -47,6 +58,10 @@ struct SGameState : public RobotRoster {
     scene::Camera* m_pCamera = nullptr;
     // The playground's loaded models, which delivery zones look at.
     std::vector<osg::ref_ptr<CGeo>>* m_pGeoList = nullptr;
+
+    // A new run, or none: the stop flag and what is known of why it was set
+    // are cleared.
+    void ClearStop();
 
     SGameState();
     ~SGameState() override;

@@ -39,6 +39,8 @@ struct SRobThreadData {
     // stopped it, and why; -1 and none otherwise.
     int m_nFailedRobot = -1;
     RobotLoadFault m_failure = RobotLoadFault::None;
+    // After a load that ended with 4: the limit the robot broke.
+    RobotRuleBreak m_ruleBreak;
     // The simulation's robots, which the loader fills.
     std::vector<osg::ref_ptr<CRob>>* m_pRobots = nullptr;
     // The playground's scoring rules: [0] the most parts a robot may have,
@@ -60,8 +62,10 @@ struct SRobThreadData {
     physics::Handle<physics::PhysicsWorld> m_pSimulator;
     const CConfig* m_pConfig = nullptr;
     PartContextPtr m_pPartContext;
-    // The start poses, by robot index; a robot without one starts at the
-    // origin, unturned.
+    // The start poses, by robot index: one per start zone of the
+    // playground. Without any, a single robot starts at the origin,
+    // unturned; a robot beyond them is refused (RobotLoadFault::NoStartZone),
+    // since it would stand where another stands.
     std::vector<osg::Vec3f> m_vecStartPositions;
     std::vector<osg::Quat> m_vecStartRotations;
     // Two counters that the simulation sets to 1 for the main window.

@@ -37,4 +37,7 @@ struct SRobotFileState {
     SPartOwner* m_pPartOwner = nullptr;
     const CConfig* m_pConfig = nullptr;
     PartContextPtr m_pPartContext;
+    // After a save: the saved robot's motors that drive no wheel, by their
+    // place among its motors (IdleMotors).
+    std::vector<int> m_vecIdleMotors;
 };

@@ -263,6 +263,9 @@ public slots:
     void slot_Redo();
     void slot_AllSel();
     void slot_StepChange();
+    // The robot page's status bar names the motors that would drive no
+    // wheel in a run.
+    void f_ShowIdleMotors();
     // Language.
     void slot_SetLanguage(QAction* action);
     // Contest client and classroom link.
@@ -433,6 +436,17 @@ private:
     // Tells that the run's robot file at index did not load: the file, its
     // row when rows chose it, and why.
     void TellRobotNotLoaded(int robot, const RobotRows* rows);
+    // Which robot the playground's rules left out (its row when rows chose
+    // it) and the limit it broke.
+    QString RuleBreakText(int robot, const RobotRows* rows) const;
+    // Each motor of the run's robots that drives no wheel: the robot, the
+    // motor and its port.
+    QStringList IdleMotorTexts() const;
+    // The robot page's motors among `motors`, named as its port tree names
+    // them, in part order.
+    QString MotorNames(const std::vector<const CModel*>& motors) const;
+    // After a save: a box names the saved robot's motors that drive no wheel.
+    void TellIdleMotorsSaved();
     // Tries the program of every row that has a robot; false, told with the
     // row, the file and the reason, at the first that does not load.
     bool CheckRowPrograms(const RobotRows& rows);
@@ -582,6 +596,8 @@ private:
     QAction* m_pFastCaptureAction = nullptr;
     QAction* m_pSetUpShowAction = nullptr;
     CBrickBox* m_pRobotBars[3] = {};
+    // The status bar's warning of motors that drive no wheel (robot page).
+    QLabel* m_pIdleMotorsLabel = nullptr;
 
     // ---- playground builder page ----------------------------------------------------
     // Static, dynamic, trigger.
@@ -613,6 +629,10 @@ private:
     // What the run's score table tells besides the scores, gathered as the
     // run goes.
     QStringList m_runNotes;
+    // What the score table tells of the robots as they were loaded: robots
+    // the rules left out, motors that drive no wheel. Gathered anew at every
+    // load.
+    QStringList m_loadNotes;
     // The playground file the simulation shows (empty: none); a file it
     // refuses gives way to it.
     std::string m_sShownPlayground;

@@ -12,6 +12,7 @@
 #include "dialogs/CRuleDlg.h"
 #include "foundation/CConfig.h"
 #include "scene/SceneView.h"
+#include "simulation/CMotor.h"
 #include "simulation/CPlayground.h"
 #include "simulation/CRob.h"
 #include "simulation/CRobotProgram.h"
@@ -19,6 +20,7 @@
 #include "widgets/CExWidget.h"
 #include "widgets/CImageViewer.h"
 #include "window/Pictures.h"
+#include "window/PortLabels.h"
 #include "window/RobotDataText.h"
 #include "window/WindowLog.h"
 
@@ -29,6 +31,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
@@ -76,6 +79,8 @@ QString RobotFaultText(const CConfig& config, RobotLoadFault fault) {
         return config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sOutside");
     case RobotLoadFault::ControlUnitModel:
         return config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRcuModel");
+    case RobotLoadFault::NoStartZone:
+        break;
     }
     return QString();
 }
@@ -176,6 +181,8 @@ void CMainDlg::f_InitEmuAppPage() {
 }
 
 void CMainDlg::f_EnterEmuAppPage() {
+    // The robot page's own warning goes with it.
+    m_pIdleMotorsLabel->hide();
     f_ResetEmuAppMouseMode();
     m_pRobApp->Pause();
     m_pPlaApp->Pause();
@@ -477,17 +484,93 @@ bool CMainDlg::HandProgramsToRobots() {
 
 void CMainDlg::TellRobotNotLoaded(int robot, const RobotRows* rows) {
     const SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
-    QString text = m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "s");
+    // A robot beyond the playground's start zones loads, but has nowhere to
+    // stand.
+    const bool noPlace = block.m_failure == RobotLoadFault::NoStartZone;
+    QString text = m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", noPlace ? "sNoPlace" : "s");
     if (robot >= 0 && std::size_t(robot) < block.m_vecRobotFiles.size()) {
         text += QLatin1Char('\n');
         if (rows)
             text += m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRow").arg(rows->RowOf(robot));
         text += RunPath(block.m_vecRobotFiles[std::size_t(robot)]);
-        const QString reason = RobotFaultText(m_config, block.m_failure);
+        QString reason = RobotFaultText(m_config, block.m_failure);
+        if (noPlace) {
+            const std::size_t zones = block.m_vecStartPositions.size();
+            reason = zones == 0
+                ? m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sNoStartZone")
+                : m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sStartZones").arg(zones);
+        }
         if (!reason.isEmpty())
             text += QLatin1Char('\n') + reason;
     }
     m_config.f_TipsDlg(text);
+}
+
+QStringList CMainDlg::IdleMotorTexts() const {
+    std::vector<QString> names;
+    f_SensorMessage(names);
+    const QString motor = names.size() > std::size_t(::window::kPortKindMotor)
+        ? names[std::size_t(::window::kPortKindMotor)]
+        : QString();
+    const QString notWired = names.empty() ? QString() : names.front();
+    QStringList texts;
+    for (int i = 0; i < m_pEmuApp->GetRobotCount(); ++i) {
+        const CRob* robot = m_pEmuApp->GetRobot(i);
+        if (!robot)
+            continue;
+        const QString name = QFileInfo(QString::fromLocal8Bit(robot->GetFileName().c_str())).baseName();
+        for (int index : robot->IdleMotors()) {
+            const int port = robot->GetMotors()[std::size_t(index)]->GetPort();
+            // Motors are numbered as the robot page's port tree numbers them.
+            texts << m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sIdleMotor")
+                         .arg(name, motor + QString::number(index + 1),
+                             ::window::PortText(port, ::window::kPortKindMotor, m_config.m_bIsE, notWired));
+        }
+    }
+    return texts;
+}
+
+QString CMainDlg::RuleBreakText(int robot, const RobotRows* rows) const {
+    const SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    if (robot < 0 || std::size_t(robot) >= block.m_vecRobotFiles.size())
+        return QString();
+    QString name = QFileInfo(RunPath(block.m_vecRobotFiles[std::size_t(robot)])).baseName();
+    if (rows)
+        name = m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRowName")
+                   .arg(name)
+                   .arg(rows->RowOf(robot));
+    const RobotRuleBreak& broken = block.m_ruleBreak;
+    // The sensor model by the name its button in the sensor bar shows.
+    QString sensor = m_config.GetObjName(broken.address);
+    const CBrickBox* bar = m_pRobotBars[2];
+    if (bar && broken.sensorModel >= 0 && broken.sensorModel < int(bar->GetPictures().size()))
+        sensor = bar->GetPictures()[std::size_t(broken.sensorModel)]->toolTip();
+    QString why;
+    switch (broken.limit) {
+    case RobotRuleBreak::Limit::Parts:
+        why = m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRuleParts")
+                  .arg(name)
+                  .arg(broken.count)
+                  .arg(broken.allowed);
+        break;
+    case RobotRuleBreak::Limit::Sensors:
+        why = m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRuleSensors")
+                  .arg(name)
+                  .arg(broken.count)
+                  .arg(sensor)
+                  .arg(broken.allowed);
+        break;
+    case RobotRuleBreak::Limit::SensorModel:
+        why = m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRuleModel").arg(name, sensor);
+        break;
+    case RobotRuleBreak::Limit::None:
+        break;
+    }
+    QString text = m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sLeftOut") + why;
+    // The loader stops at the robot that breaks the rules.
+    if (std::size_t(robot) + 1 < block.m_vecRobotFiles.size())
+        text += QLatin1Char(' ') + m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRuleRest");
+    return text;
 }
 
 bool CMainDlg::CheckRowPrograms(const RobotRows& rows) {
@@ -510,6 +593,7 @@ bool CMainDlg::CheckRowPrograms(const RobotRows& rows) {
 
 void CMainDlg::f_Ui_ReloadToEmuApp(int result) {
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
+    m_loadNotes.clear();
     std::optional<RunLists> before;
     before.swap(m_runListsBefore);
     std::optional<RobotRows> chosen;
@@ -534,7 +618,10 @@ void CMainDlg::f_Ui_ReloadToEmuApp(int result) {
         }
     } else if (result == 2) {
         // A robot broke the playground's part limits and was left out: the
-        // rules show what the playground allows.
+        // rules show what the playground allows, and the robot's name and
+        // the limit it broke are told with them and in the score table.
+        const QString left = RuleBreakText(block.m_nFailedRobot, chosen ? &*chosen : nullptr);
+        m_loadNotes << left;
         QStringList rows;
         if (const CBrickBox* sensors = m_pRobotBars[2]) {
             for (const CImageViewer* picture : sensors->GetPictures())
@@ -543,10 +630,17 @@ void CMainDlg::f_Ui_ReloadToEmuApp(int result) {
         std::vector<int> rules = block.m_vecRules;
         CRuleDlg rule(
             rows, rules, m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", "sRule"), false, m_config, this);
+        rule.SetNote(left);
         rule.exec();
     }
     if (!HandProgramsToRobots())
         f_LoadStrategyMessage();
+    // A motor that drives no wheel leaves its robot standing: told as the
+    // robots are there, and in the score table.
+    const QStringList idle = IdleMotorTexts();
+    if (!idle.isEmpty())
+        statusbar->showMessage(idle.join(QLatin1Char(' ')));
+    m_loadNotes << idle;
 
     QString score = f_ScoreForLanguage() + QStringLiteral("0") + f_ScoreForLanguage2();
     for (int i = 1; i < m_pEmuApp->GetRobotCount(); ++i)

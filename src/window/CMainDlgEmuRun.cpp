@@ -11,6 +11,7 @@
 #include "dialogs/TypedNumber.h"
 #include "foundation/CConfig.h"
 #include "simulation/CRob.h"
+#include "simulation/CTrigger.h"
 #include "simulation/SGameState.h"
 #include "window/Pictures.h"
 
@@ -172,7 +173,15 @@ void CMainDlg::slot_EmuAppStop() {
                               mode == 0 ? "sStartInside" : (mode == 1 ? "sStartOverlap" : "sStartOutside"))
                           .arg(game.m_nStopStartZone));
     }
-    for (const QString& note : m_runNotes)
+    // So does a zone in Leave mode that acted in the first frame because no
+    // robot started in it.
+    for (const SGameState::ZoneAtOnce& zone : game.m_vecLeaveAtOnce) {
+        const char* key = zone.kind == TriggerEnd ? "sLeaveEnd"
+            : zone.kind == TriggerScore           ? "sLeaveScore"
+                                                  : "sLeaveTouch";
+        score.AddNote(config.GetText("CMainDlg", "slot_EmuAppStop", key).arg(zone.number));
+    }
+    for (const QString& note : m_loadNotes + m_runNotes)
         score.AddNote(note);
     const QString result
         = QStringLiteral("得分:") + QString::number(score0) + QStringLiteral(",完成时间:") + time;

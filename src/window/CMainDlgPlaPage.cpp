@@ -210,6 +210,8 @@ void CMainDlg::f_InitPlaAppPage() {
 }
 
 void CMainDlg::f_EnterPlaAppPage() {
+    // The robot page's own warning goes with it.
+    m_pIdleMotorsLabel->hide();
     // The simulation's robot panel belongs to its page alone.
     if (IsRobotPanelShown()) {
         m_bPanelWasShown = false;

@@ -18,6 +18,7 @@
 #include "widgets/CExWidget.h"
 #include "widgets/CImageViewer.h"
 #include "widgets/MyPushButton.h"
+#include "window/PortLabels.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -34,6 +35,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -133,8 +135,19 @@ void CMainDlg::f_InitRobAppPage() {
     connect(app, &CRobApp::signal_Ui_StepChange, this, &CMainDlg::slot_StepChange);
     connect(app, &CRobApp::signal_Ui_SaveFlag, this, &CMainDlg::slot_IsSaved);
     connect(app, &CRobApp::signal_Ui_RobotLoaded, this, &CMainDlg::slot_RobotLoaded);
-    connect(app, &CRobApp::signal_Ui_RobotSaved, this,
-        [this] { ShowSavedMessage(true, QString::fromLocal8Bit(m_sRobFile.c_str())); });
+    connect(app, &CRobApp::signal_Ui_RobotSaved, this, [this] {
+        ShowSavedMessage(true, QString::fromLocal8Bit(m_sRobFile.c_str()));
+        TellIdleMotorsSaved();
+    });
+    // Whatever changed the robot may have joined a wheel or let one go: it
+    // is told with the part count.
+    connect(app, &CRobApp::signal_Ui_StatusBar_ShowObjL, this, &CMainDlg::f_ShowIdleMotors);
+    connect(app, &CRobApp::signal_Ui_UpdatePort, this, &CMainDlg::f_ShowIdleMotors);
+    m_pIdleMotorsLabel = new QLabel(this);
+    m_pIdleMotorsLabel->setObjectName(QStringLiteral("label_IdleMotors"));
+    m_pIdleMotorsLabel->setStyleSheet(QStringLiteral("color: #b00000;"));
+    m_pIdleMotorsLabel->hide();
+    statusbar->insertPermanentWidget(0, m_pIdleMotorsLabel);
     connect(pushButton_ClearPort, &QPushButton::clicked, this, &CMainDlg::slot_ClearPort);
     connect(pushButton_ModelBrick, &QPushButton::clicked, this, &CMainDlg::slot_BrickBrickBar);
     connect(pushButton_ModelWheel, &QPushButton::clicked, this, &CMainDlg::slot_WheelBrickBar);
@@ -207,6 +220,54 @@ void CMainDlg::f_EnterRobAppPage() {
     action_Undo->setVisible(true);
     action_Redo->setVisible(true);
     slot_StepChange();
+    f_ShowIdleMotors();
+}
+
+QString CMainDlg::MotorNames(const std::vector<const CModel*>& motors) const {
+    std::vector<QString> names;
+    f_SensorMessage(names);
+    const QString motor = names.size() > std::size_t(::window::kPortKindMotor)
+        ? names[std::size_t(::window::kPortKindMotor)]
+        : QString();
+    // Numbered as the port tree numbers them: by their place among the
+    // robot's motors.
+    QStringList listed;
+    int number = 0;
+    for (const osg::ref_ptr<CModel>& part : m_pRobApp->GetPartList()) {
+        if (part->GetType() != ModelTypeMotor)
+            continue;
+        ++number;
+        if (std::find(motors.begin(), motors.end(), part.get()) != motors.end())
+            listed << motor + QString::number(number);
+    }
+    return listed.join(QStringLiteral(", "));
+}
+
+void CMainDlg::f_ShowIdleMotors() {
+    const std::vector<const CModel*> idle = m_pRobApp->IdleMotors();
+    const QString names = MotorNames(idle);
+    m_pIdleMotorsLabel->setText(
+        names.isEmpty() ? QString() : m_config.GetText("CMainDlg", "f_ShowIdleMotors", "s").arg(names));
+    m_pIdleMotorsLabel->setVisible(CurrentPage() == RobotPage && !names.isEmpty());
+}
+
+void CMainDlg::TellIdleMotorsSaved() {
+    const std::vector<int>& idle = m_pRobApp->GetEditState().m_vecIdleMotors;
+    f_ShowIdleMotors();
+    if (idle.empty())
+        return;
+    // The saved robot's motors by their place among its motors, which is
+    // their place among the editor's.
+    std::vector<const CModel*> motors;
+    int index = 0;
+    for (const osg::ref_ptr<CModel>& part : m_pRobApp->GetPartList()) {
+        if (part->GetType() != ModelTypeMotor)
+            continue;
+        if (std::find(idle.begin(), idle.end(), index) != idle.end())
+            motors.push_back(part.get());
+        ++index;
+    }
+    m_config.f_TipsDlg(m_config.GetText("CMainDlg", "f_ShowIdleMotors", "sSaved").arg(MotorNames(motors)));
 }
 
 void CMainDlg::f_LanguageRobApp(bool atStart) {
@@ -215,6 +276,8 @@ void CMainDlg::f_LanguageRobApp(bool atStart) {
     for (CBrickBox* bar : m_pRobotBars)
         bar->f_Language();
     m_pRobApp->ShowObjCount();
+    if (!atStart)
+        f_ShowIdleMotors();
     const CConfig& config = m_config;
     const TiXmlElement* group = config.FindTextNode("CMainDlg", "f_LanguageRobApp");
     if (!group)

@@ -216,10 +216,11 @@ TEST(CEmuApp, RemovingARobotLeavesTheOthersTheirFilesAndPrograms) {
         WriteBaseRobot(sim.Folder(), "r1.rob"), WriteBaseRobot(sim.Folder(), "r2.rob") };
     const std::vector<std::string> programs
         = { Program("drive"), Program("drive_crash_at_20"), Program("drive_back") };
-    // Robot 2 has no start zone of its own and starts at the origin, in
-    // robot 1's, which it keeps armed once robot 1 is gone.
-    ASSERT_EQ(
-        sim.Load(StartZonesPlayground(sim.Folder(), { { -60, 0, 0 }, { 0, 0, 0 } }), robots, programs), 1);
+    // Robot 2's start zone lies on robot 1's: robot 2 keeps that one armed
+    // once robot 1 is gone.
+    ASSERT_EQ(sim.Load(StartZonesPlayground(sim.Folder(), { { -60, 0, 0 }, { 0, 0, 0 }, { 0, 0, 0 } }),
+                  robots, programs),
+        1);
     sim.LoadPrograms();
 
     emu.SetFollowTarget(emu.GetRobot(1));

@@ -480,6 +480,74 @@ TEST_F(PlaygroundBuilder, PastedObjectsKeepTheirHeightsBesideASunkOne) {
         EXPECT_NEAR(Objects()[bottoms.size() + i]->GetBottomZ(), bottoms[i], 1e-2) << i;
 }
 
+// A delivery zone pasted with its objects counts their copies, and pasted
+// without them counts nothing of theirs: no copy scores the originals, which
+// stay the zone's they were. A named model's copy is named anew, the first
+// free number after the name's stem.
+TEST_F(PlaygroundBuilder, APastedDeliveryZoneCountsTheCopiesAndCopiesAreNamedAnew) {
+    CModel* zone = Place(KindOf(ModelTypeTrigger, TriggerDelivery), -120.0f, 0.0f);
+    CModel* crate = Place(KindOf(ModelTypeGeo), -60.0f, 0.0f);
+    CModel* ball = Place(KindOf(ModelTypeGeo), -40.0f, 80.0f);
+    crate->SetObjName(QStringLiteral("crate"));
+    ball->SetObjName(QStringLiteral("ball 7"));
+    zone->SetObjList({ crate->GetId(), ball->GetId() });
+    const std::vector<int> original = zone->GetObjList();
+
+    struct Case {
+        const char* what;
+        std::vector<CModel*> copied;
+        // The zone copy's objects, by the names of the copies; the names the
+        // copies of the crate and the ball get.
+        std::vector<std::string> counted;
+        std::vector<std::string> names;
+    };
+    const std::vector<Case> cases = {
+        { "the zone with the crate", { zone, crate }, { "crate 2" }, { "crate 2" } },
+        { "the zone alone", { zone }, {}, {} },
+        { "the crate and the ball", { crate, ball }, {}, { "crate 3", "ball 2" } },
+        { "the zone with both", { zone, crate, ball }, { "crate 4", "ball 3" }, { "crate 4", "ball 3" } },
+    };
+    float y = -100.0f;
+    for (const Case& c : cases) {
+        App().SetSelected(nullptr, false);
+        App().DoCommand(12, true);
+        for (CModel* object : c.copied) {
+            osg::Vec3f min, max;
+            object->GetBoundingBox(min, max, false);
+            Click(PixelOf((min + max) / 2.0f));
+        }
+        App().DoCommand(13, true);
+        ASSERT_EQ(Edit().m_vecSel.size(), c.copied.size()) << c.what;
+        ASSERT_TRUE(App().CopySel());
+        const std::size_t before = Objects().size();
+        App().PasteSel();
+        Click(PixelOf({ 0.0f, y, 0.0f }));
+        y += 50.0f;
+        ASSERT_EQ(Objects().size(), before + c.copied.size()) << c.what;
+        std::map<int, std::string> names;
+        std::vector<std::string> copiedNames;
+        const CModel* zoneCopy = nullptr;
+        for (std::size_t i = before; i < Objects().size(); ++i) {
+            const CModel* copy = Objects()[i].get();
+            if (copy->GetType() == ModelTypeTrigger) {
+                zoneCopy = copy;
+                continue;
+            }
+            names[copy->GetId()] = copy->GetObjName().toStdString();
+            copiedNames.push_back(copy->GetObjName().toStdString());
+        }
+        EXPECT_EQ(copiedNames, c.names) << c.what;
+        if (zoneCopy) {
+            std::vector<std::string> counted;
+            for (int id : const_cast<CModel*>(zoneCopy)->GetObjList())
+                counted.push_back(names.count(id) ? names[id] : "the object " + std::to_string(id));
+            EXPECT_EQ(counted, c.counted) << c.what;
+        }
+        EXPECT_EQ(zone->GetObjList(), original) << c.what << ": the zone copied keeps its own";
+        EXPECT_EQ(crate->GetObjName(), QStringLiteral("crate"));
+    }
+}
+
 // A rectangle selects the objects whose positions lie inside it, drawn
 // either way; with add-to-selection on it toggles them. The right button
 // selects the object under the pointer and asks for its panel; a press moved

@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <vector>
@@ -706,9 +707,11 @@ TEST_F(RobotBuilder, PoseValuesFromThePanelAndCopiesOfNothing) {
 // A wheel carried to a motor snaps onto its shaft wherever the port rule
 // puts the two in reach: where the wheel's hub, carried under the pointer at
 // the wheel's height above the floor, lies within twice the window length of
-// a 0.4 step of the shaft's tip. The pointer sweeps a grid round the tip in
-// the builder's default view, the motor standing on the control unit, where
-// the tip stands off the motor's box.
+// a 0.4 step of the shaft's tip, or where the wheel stands against the shaft
+// as drawn (the hub within 0.8 of the tip along the shaft, the tip within the
+// wheel's radius across it). The pointer sweeps a grid round the tip in the
+// builder's default view, the motor standing on the control unit, where the
+// tip stands off the motor's box.
 TEST_F(RobotBuilder, AWheelSnapsOntoAMotorWhereverThePortRuleReaches) {
     CModel* motor = Add(ModelTypeMotor, "models/motor/motor.ive");
     Click(PixelOf({ -3.0f, 0.0f, 3.2f }));
@@ -743,6 +746,10 @@ TEST_F(RobotBuilder, AWheelSnapsOntoAMotorWhereverThePortRuleReaches) {
             = osg::Vec3d(pointer.x(), appstest::kViewHeight - pointer.y(), 0.0) * fromWindow;
         const osg::Vec3d far = osg::Vec3d(pointer.x(), appstest::kViewHeight - pointer.y(), 1.0) * fromWindow;
         const osg::Vec3d hub = near + (far - near) * ((height - near.z()) / (far.z() - near.z())) + hubOffset;
+        // Against the shaft, which points along -x.
+        const osg::Vec3d d = hub - osg::Vec3d(tip);
+        if (std::fabs(d.x()) <= 0.8 && std::hypot(d.y(), d.z()) < height)
+            return true;
         const osg::Vec3d hubInWindow = hub * window;
         double r = 0.0;
         for (const osg::Vec3d& step :
@@ -770,4 +777,62 @@ TEST_F(RobotBuilder, AWheelSnapsOntoAMotorWhereverThePortRuleReaches) {
     }
     EXPECT_GE(reached, 12);
     EXPECT_EQ(differ, "");
+}
+
+// A wheel carried against a motor's shaft, as the builder draws it standing
+// on the floor beside the motor, is on the shaft: the motor's box turns
+// green, the wheel joins it hub to tip, and once put down the motor drives
+// it. So wherever the motor stands, on the control unit or beside it on the
+// floor, and wherever the wheel's face meets the tip within its reach. A
+// wheel put down away from the shaft leaves the motor driving nothing.
+TEST_F(RobotBuilder, AWheelCarriedAgainstAShaftJoinsItWhereverTheMotorStands) {
+    struct Case {
+        const char* what;
+        osg::Vec3f motorAt;
+        // Where the wheel's centre is carried, less where it stands on the
+        // floor with its hub at the tip's x and y.
+        osg::Vec3f off;
+        bool joins;
+    };
+    const std::vector<Case> cases = {
+        { "on the control unit", { -3.0f, 0.0f, 3.2f }, {}, true },
+        { "beside it on the floor", { -8.0f, 0.0f, 0.0f }, {}, true },
+        { "beside it, the wheel off to one side", { -8.0f, 0.0f, 0.0f }, { 0.0f, 1.5f, 0.0f }, true },
+        { "beside it, the wheel 5 away", { -8.0f, 0.0f, 0.0f }, { 0.0f, 5.0f, 0.0f }, false },
+    };
+    for (const Case& c : cases) {
+        App().NewRobot();
+        CModel* motor = Add(ModelTypeMotor, "models/motor/motor.ive");
+        Click(PixelOf(c.motorAt));
+        ASSERT_TRUE(motor->IsLocked()) << c.what;
+        ASSERT_NEAR(motor->GetState().m_vPos.z(), c.motorAt.z(), 1e-3) << c.what;
+        int shaft = 0;
+        while (motor->GetPoint(shaft) && motor->GetPoint(shaft)->m_nKind != 1)
+            ++shaft;
+        osg::Vec3f tip;
+        ASSERT_TRUE(motor->GetPortPoint(tip, shaft, -1)) << c.what;
+        CModel* wheel = Add(ModelTypeWheel, "models/wheel/wheel_std.ive");
+        const double radius = wheel->GetState().m_vPos.z() - wheel->GetBottomZ();
+        // The wheel's hub is 1 to its +x, facing -x as the shaft does.
+        const QPoint pointer = PixelOf(osg::Vec3f(tip.x() - 1.0f, tip.y(), float(radius)) + c.off);
+        MoveTo(pointer);
+        const bool green = Edit().m_snap.m_pOtherPart.get() == motor && motor->GetBox()->GetActive();
+        EXPECT_EQ(green, c.joins) << c.what << ": the motor's box";
+        if (c.joins) {
+            osg::Vec3f hub;
+            int port = 0;
+            while (wheel->GetPoint(port)
+                && !(wheel->GetPoint(port)->m_nKind == 1
+                    && CosAngle3D(
+                           RotateVec3(wheel->GetPoint(port)->m_vDir, wheel->GetState().m_mRot), { -1, 0, 0 })
+                        > 0.99f))
+                ++port;
+            wheel->GetPortPoint(hub, port, -1);
+            ExpectNear(hub, tip);
+        }
+        Click(pointer);
+        ASSERT_FALSE(Edit().m_bCarrying) << c.what;
+        const std::vector<const CModel*> idle = App().IdleMotors();
+        EXPECT_EQ(idle.empty(), c.joins) << c.what;
+    }
 }

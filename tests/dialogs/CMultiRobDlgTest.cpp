@@ -3,6 +3,7 @@
 #include "support/QtPrint.h"
 
 #include <QComboBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -64,10 +65,17 @@ TEST_F(CMultiRobDlgTest, OkListsTheRowsWithARobotAndRefusesATakenName) {
                 dialog.Combo(0, 1)->itemText(1), m_config.GetText("CMultiRobDlg", "f_Language", "sCombo2"));
             EXPECT_EQ(dialog.Combo(1, 0)->currentIndex(), 0);
 
-            // Another robot named "car" is refused with the message.
-            const auto told = AnswerMessageBox(&refusal);
+            // Another robot named "car" is refused with the message; the row
+            // shows what it held before, also while the message is up.
+            QString rowWhileTold;
+            const auto told = dialogstest::WhenModal<QMessageBox>([&](QMessageBox* box) {
+                refusal = box->text();
+                rowWhileTold = dialog.Combo(1, 0)->currentText();
+                box->buttons().value(0)->click();
+            });
             Choose(dialog.Combo(1, 0), Path("theirs/car.rob"), &robotFolder);
             EXPECT_TRUE(*told);
+            EXPECT_EQ(rowWhileTold, QString());
             EXPECT_EQ(dialog.Combo(1, 0)->currentIndex(), 0);
             EXPECT_EQ(dialog.Combo(1, 0)->count(), 2);
 
@@ -78,6 +86,17 @@ TEST_F(CMultiRobDlgTest, OkListsTheRowsWithARobotAndRefusesATakenName) {
             // Browsing again and cancelling keeps the file.
             Choose(dialog.Combo(2, 0), QString());
             EXPECT_EQ(dialog.Combo(2, 0)->currentIndex(), 2);
+            EXPECT_EQ(dialog.Combo(2, 0)->toolTip(), Path("mine/truck.rob"));
+            // So does a name taken, in a row that had a file.
+            QString truckWhileTold;
+            const auto toldAgain = dialogstest::WhenModal<QMessageBox>([&](QMessageBox* box) {
+                truckWhileTold = dialog.Combo(2, 0)->currentText();
+                box->buttons().value(0)->click();
+            });
+            Choose(dialog.Combo(2, 0), Path("theirs/car.rob"));
+            EXPECT_TRUE(*toldAgain);
+            EXPECT_EQ(truckWhileTold, QStringLiteral("truck"));
+            EXPECT_EQ(dialog.Combo(2, 0)->currentText(), QStringLiteral("truck"));
             EXPECT_EQ(dialog.Combo(2, 0)->toolTip(), Path("mine/truck.rob"));
             QTest::mouseClick(dialog.ButtonOK(), Qt::LeftButton);
         },

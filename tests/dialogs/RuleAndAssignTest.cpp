@@ -169,6 +169,20 @@ TEST_F(RuleAndAssign, EveryLabelFieldAndButtonShowsWholeInBothLanguages) {
             SCOPED_TRACE(look.toStdString() + (editable ? ", editable" : ", read-only"));
             std::vector<int> values;
             CRuleDlg dialog(rows, values, QStringLiteral("Rule"), editable, m_config);
+            // Read-only, it tells why it is shown: the longest of those
+            // notes, wrapped within the form's width.
+            if (!editable) {
+                const auto text = [&](const char* key) {
+                    return m_config.GetText("CMainDlg", "f_Ui_ReloadToEmuApp", key);
+                };
+                dialog.SetNote(text("sLeftOut")
+                    + text("sRuleSensors")
+                          .arg(text("sRowName").arg(QStringLiteral("second_robot_of_the_blue_team")).arg(6))
+                          .arg(8)
+                          .arg(rows.back())
+                          .arg(7)
+                    + QLatin1Char(' ') + text("sRuleRest"));
+            }
             dialog.show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
             QList<QWidget*> shown = { dialog.NumberEdit(), dialog.WeightEdit(), dialog.ButtonOK() };
@@ -183,7 +197,7 @@ TEST_F(RuleAndAssign, EveryLabelFieldAndButtonShowsWholeInBothLanguages) {
                 dialog.RowEdits()[i]->setText(QString::number(CRuleDlg::kMaxCount));
                 shown << dialog.RowEdits()[i];
             }
-            EXPECT_EQ(shown.size(), 2 * rows.size() + 6);
+            EXPECT_EQ(shown.size(), 2 * rows.size() + (editable ? 6 : 7));
             for (const QWidget* widget : shown)
                 EXPECT_EQ(testsupport::CutText(*widget), QString());
             EXPECT_GE(dialog.width(), 390);

@@ -380,6 +380,54 @@ TEST(TriggerZones, ScoreTouchStartAndEndZonesActOnTheFirstRobotInOrder) {
     EXPECT_EQ(run.State().m_nStopStartZone, 0);
 }
 
+// A zone in Leave mode (any mode but 0 and 1) that no robot starts in acts
+// in the run's first frame: the run learns which zones did so, by kind and
+// number among the zones of that kind. Zones that act later, or that a robot
+// starts in, are not among them.
+TEST(TriggerZones, LeaveZonesThatActInTheFirstFrameAreNamed) {
+    using AtOnce = SGameState::ZoneAtOnce;
+    struct Case {
+        const char* what;
+        std::vector<PlaygroundFile::Item> zones;
+        std::vector<AtOnce> atOnce;
+        bool stopped;
+    };
+    const osg::Vec2f size(20, 20);
+    const std::vector<Case> cases = {
+        { "a Leave end zone far away", { Zone(TriggerEnd, { 200, 0, 0.05f }, size, 2, 5) },
+            { { TriggerEnd, 1 } }, true },
+        { "the second end zone",
+            { Zone(TriggerEnd, { 200, 0, 0.05f }, size, 1, 5),
+                Zone(TriggerEnd, { -200, 0, 0.05f }, size, 3, 5) },
+            { { TriggerEnd, 2 } }, true },
+        { "score and touch zones",
+            { Zone(TriggerScore, { 0, 0, 0.05f }, size, 2, 5),
+                Zone(TriggerScore, { 200, 0, 0.05f }, size, 2, 5),
+                Zone(TriggerTouch, { 0, 200, 0.05f }, size, 2, 5) },
+            { { TriggerScore, 2 }, { TriggerTouch, 1 } }, false },
+        { "an In end zone far away", { Zone(TriggerEnd, { 200, 0, 0.05f }, size, 1, 5) }, {}, false },
+        { "a Leave end zone the robot starts in", { Zone(TriggerEnd, { 0, 0, 0.05f }, size, 2, 5) }, {},
+            false },
+    };
+    for (const Case& c : cases) {
+        SimulationRun run;
+        CRob& robot = run.AddRobot(0, 0);
+        PlaygroundFile file;
+        file.arrays[PlaygroundFile::ArrayTrigger] = c.zones;
+        ASSERT_TRUE(run.Load(file)) << c.what;
+        run.Frame();
+        EXPECT_EQ(run.State().m_vecLeaveAtOnce, c.atOnce) << c.what;
+        EXPECT_EQ(run.State().m_bStop, c.stopped) << c.what;
+        // Later frames add nothing, though a zone may act in them now.
+        run.MoveRobot(robot, { 100, 100, robot.GetCurrentBox().center().z() });
+        run.Frame();
+        EXPECT_EQ(run.State().m_vecLeaveAtOnce, c.atOnce) << c.what << ", a frame later";
+        // A load begins afresh.
+        ASSERT_TRUE(run.Load(PlaygroundFile()));
+        EXPECT_TRUE(run.State().m_vecLeaveAtOnce.empty()) << c.what;
+    }
+}
+
 // A playground let go (as a match's grant lets the one loaded before it go)
 // leaves the default ground alone: no file, no objects in the scene or the
 // lists, no rules, no stop and no refusal kept from before.

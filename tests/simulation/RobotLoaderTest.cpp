@@ -1,5 +1,6 @@
 #include "RobotFixture.h"
 
+#include "elements/Geometry.h"
 #include "foundation/CConfig.h"
 #include "platform/Warnings.h"
 #include "scene/Label.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 
 using namespace robotstest;
@@ -84,7 +86,9 @@ TEST(CRobThread, BuildsTheRobotsAwayFromTheSceneAndPlacesThemInTheGuiThread) {
     const std::string file = SavedBase(dir, "robot.rob");
     Loader loader;
     SRobThreadData& data = loader.thread.GetData();
-    data.m_vecStartPositions = { osg::Vec3f(50.0f, 60.0f, 0.0f) };
+    // One start pose per robot; the robots after the first come unturned.
+    data.m_vecStartPositions
+        = { osg::Vec3f(50.0f, 60.0f, 0.0f), osg::Vec3f(-40.0f, 0.0f, 0.0f), osg::Vec3f(0.0f, -70.0f, 0.0f) };
     data.m_vecStartRotations = { osg::Quat(osg::PI_2, osg::Vec3d(0.0, 0.0, 1.0)) };
     data.m_vecRobotFiles = { file, file, file };
     const std::size_t solids = loader.sim.world->solidCount();
@@ -111,8 +115,8 @@ TEST(CRobThread, BuildsTheRobotsAwayFromTheSceneAndPlacesThemInTheGuiThread) {
     EXPECT_NEAR(loader.robots[0]->GetRcu()->GetTransform().GetHpr().x(), 90.0, 1e-3);
     for (int i : { 1, 2 }) {
         const osg::BoundingBox box = loader.robots[std::size_t(i)]->GetCurrentBox();
-        EXPECT_NEAR(box.center().x(), 0.0, 1e-3) << i;
-        EXPECT_NEAR(box.center().y(), 0.0, 1e-3) << i;
+        EXPECT_NEAR(box.center().x(), data.m_vecStartPositions[std::size_t(i)].x(), 1e-3) << i;
+        EXPECT_NEAR(box.center().y(), data.m_vecStartPositions[std::size_t(i)].y(), 1e-3) << i;
         EXPECT_NEAR(box.zMin(), 0.0, 1e-3) << i;
         EXPECT_NEAR(loader.robots[std::size_t(i)]->GetRcu()->GetTransform().GetHpr().x(), 0.0, 1e-3) << i;
     }
@@ -142,10 +146,115 @@ TEST(CRobThread, AFailingRobotEndsTheLoadAndKeepsTheRobotsBeforeIt) {
         EXPECT_TRUE(loader.robots.empty());
         EXPECT_EQ(loader.sim.world->solidCount(), 1u);
     }
+    // The limit a robot broke is told: its count, what the rules allow and
+    // of which sensor model.
+    struct Broken {
+        std::vector<int> rules;
+        RobotRuleBreak::Limit limit;
+        int count;
+        int allowed;
+        int sensorModel;
+    };
+    for (const Broken& c : { Broken { { 20, 10, 0 }, RobotRuleBreak::Limit::Sensors, 1, 0, 0 },
+             Broken { { 7 }, RobotRuleBreak::Limit::Parts, 8, 7, -1 } }) {
+        Loader loader;
+        loader.thread.GetData().m_vecRules = c.rules;
+        EXPECT_EQ(loader.Load({ file }), 4);
+        const RobotRuleBreak& broken = loader.thread.GetData().m_ruleBreak;
+        EXPECT_EQ(broken.limit, c.limit);
+        EXPECT_EQ(broken.count, c.count);
+        EXPECT_EQ(broken.allowed, c.allowed);
+        EXPECT_EQ(broken.sensorModel, c.sensorModel);
+    }
     {
         Loader loader;
         EXPECT_EQ(loader.Load({}), 3);
         EXPECT_TRUE(loader.robots.empty());
+    }
+    // Every robot starts in a start zone of its own, one robot alone in the
+    // middle of a playground without any: a robot beyond them would stand
+    // where another stands, and is refused, told by its index and why.
+    struct Places {
+        std::size_t zones;
+        std::size_t robots;
+        std::size_t loaded;
+    };
+    for (const Places& c : { Places { 0, 1, 1 }, Places { 0, 2, 1 }, Places { 1, 3, 1 }, Places { 2, 2, 2 },
+             Places { 2, 3, 2 } }) {
+        Loader loader;
+        SRobThreadData& data = loader.thread.GetData();
+        for (std::size_t i = 0; i < c.zones; ++i)
+            data.m_vecStartPositions.push_back(osg::Vec3f(60.0f * float(i), 0.0f, 0.0f));
+        const int status = loader.Load(std::vector<std::string>(c.robots, file));
+        const std::string what = std::to_string(c.robots) + " robots, " + std::to_string(c.zones) + " zones";
+        EXPECT_EQ(loader.robots.size(), c.loaded) << what;
+        if (c.loaded == c.robots) {
+            EXPECT_EQ(status, 3) << what;
+            EXPECT_EQ(data.m_failure, RobotLoadFault::None) << what;
+        } else {
+            EXPECT_EQ(status, 2) << what;
+            EXPECT_EQ(data.m_nFailedRobot, int(c.loaded)) << what;
+            EXPECT_EQ(data.m_failure, RobotLoadFault::NoStartZone) << what;
+        }
+    }
+}
+
+// Which motors drive a wheel is one answer in the builder (its part list),
+// in the saved file and in the run: a wheel on the shaft, or put against it
+// off the shaft's line as the builder draws it on the shaft, is driven; a
+// motor without a wheel, with its wheel beyond the hub's reach, or with an
+// axle the run cannot turn (along y) drives nothing.
+TEST(CRob, AMotorDrivesTheWheelOnItsShaftInTheBuilderTheFileAndTheRun) {
+    struct Case {
+        const char* what;
+        bool wheel;
+        // The wheel's centre less where it is on the shaft (its hub on the
+        // shaft's tip), and the heading of motor and wheel.
+        osg::Vec3f offset;
+        double heading;
+        bool drives;
+    };
+    // The motor stands on the ground beside the control unit; the hub's
+    // reach is the wheel's radius, 3.2.
+    const std::vector<Case> cases = {
+        { "a wheel on the shaft", true, { 0.0f, 0.0f, 0.0f }, 0.0, true },
+        { "a wheel standing against the shaft", true, { 0.0f, 0.0f, 1.6f }, 0.0, true },
+        { "against it, off to one side", true, { -0.3f, 1.5f, 1.0f }, 0.0, true },
+        { "no wheel", false, {}, 0.0, false },
+        { "a wheel beyond the hub's reach", true, { 0.0f, 0.0f, 3.4f }, 0.0, false },
+        { "a wheel a step off the tip", true, { -1.0f, 0.0f, 0.0f }, 0.0, false },
+        { "a shaft along y", true, {}, 90.0, false },
+    };
+    testsupport::TempDir dir;
+    for (const Case& c : cases) {
+        BuilderRobot builder;
+        builder.Add(ModelTypeRcu, "models/rcu/rcu.ive", 0.0, 0.0, 0.0);
+        CModel* motor = builder.Add(ModelTypeMotor, "models/motor/motor.ive", -8.0, 0.0, 0.0, c.heading, 1);
+        ASSERT_NE(motor, nullptr);
+        if (c.wheel) {
+            int shaft = 0;
+            while (motor->GetPoint(shaft) && motor->GetPoint(shaft)->m_nKind != 1)
+                ++shaft;
+            ASSERT_NE(motor->GetPoint(shaft), nullptr);
+            osg::Vec3f tip;
+            motor->GetPortPoint(tip, shaft, -1);
+            const osg::Vec3f dir = RotateVec3(motor->GetPoint(shaft)->m_vDir, motor->GetState().m_mRot);
+            // The hub lies 1 from the wheel's centre, against the shaft's way.
+            const osg::Vec3f at = tip + dir + c.offset;
+            builder.Add(ModelTypeWheel, "models/wheel/wheel_std.ive", at.x(), at.y(), at.z(), c.heading);
+        }
+        const std::vector<int> expected = c.drives ? std::vector<int> {} : std::vector<int> { 0 };
+
+        EXPECT_EQ(IdleMotorParts(builder.state.m_vecAllParts).size(), expected.size())
+            << c.what << ", in the builder";
+        const std::string file = builder.Save(dir.path() / "robot.rob");
+        ASSERT_FALSE(file.empty()) << c.what;
+        EXPECT_EQ(builder.state.m_vecIdleMotors, expected) << c.what << ", as saved";
+
+        Loader loader;
+        ASSERT_EQ(loader.Load({ file }), 3) << c.what;
+        ASSERT_EQ(loader.robots.size(), 1u);
+        EXPECT_EQ(loader.robots[0]->IdleMotors(), expected) << c.what << ", in the run";
     }
 }
 

@@ -327,9 +327,13 @@ TEST_F(RobotPage, ARobotFromEveryBarIsWiredSavedOpenedAndHandedToTheSimulation) 
     ASSERT_TRUE(WaitForFileWorker());
     EXPECT_TRUE(fs::exists(g_programDir->path() / "robot/mine.rob"));
     EXPECT_TRUE(W().IsRobotSaved());
-    // Said in the status bar, as a playground's save is, without a box.
+    // Said in the status bar, as a playground's save is; the box only
+    // warns that its motors, on the floor apart from its wheel, drive none.
     EXPECT_EQ(W().statusbar->currentMessage(), QStringLiteral("The robot is saved: mine.rob"));
-    EXPECT_EQ(m_watcher.Messages().size(), 2);
+    ASSERT_EQ(m_watcher.Messages().size(), 3);
+    EXPECT_TRUE(m_watcher.Messages().back().startsWith(
+        QStringLiteral("The robot is saved. Drives no wheel: Motor1, Motor2.")))
+        << m_watcher.Messages().back().toStdString();
     EXPECT_EQ(W().RobotFile(), (g_programDir->path() / "robot/mine.rob").string());
 
     // A new robot is its control unit alone; the saved one comes back whole.
@@ -344,7 +348,7 @@ TEST_F(RobotPage, ARobotFromEveryBarIsWiredSavedOpenedAndHandedToTheSimulation) 
     ASSERT_TRUE(WaitForFileWorker());
     EXPECT_EQ(Parts(Rob()), built);
     EXPECT_EQ(KindRow("Motor")->child(0)->text(1), QStringLiteral("2"));
-    EXPECT_TRUE(m_watcher.Messages().size() == 2) << "no question: the robot was saved";
+    EXPECT_TRUE(m_watcher.Messages().size() == 3) << "no question: the robot was saved";
 
     // Clearing the ports unwires every part and empties the panel.
     ClickRow(KindRow("Ray")->child(0));
@@ -922,6 +926,70 @@ TEST_F(RobotPage, TheStatusBarCountsThePartsOfThePageShown) {
     W().tabWidget->setCurrentWidget(W().tab3);
     W().f_Language(false);
     EXPECT_EQ(W().label_StatusObj->text(), QString());
+}
+
+// A motor that would drive no wheel in a run is named in the status bar,
+// in the language shown, and once more in a box when the robot is saved; a
+// wheel carried against its shaft joins it, and the warning goes.
+TEST_F(RobotPage, AMotorThatDrivesNoWheelIsNamedOnThePageAndWhenSaved) {
+    CImageViewer* motorPicture = nullptr;
+    CImageViewer* wheelPicture = nullptr;
+    for (CImageViewer* picture : W().RobotPartBar(1)->GetPictures()) {
+        if (picture->GetAddress() == "models/motor/motor.ive")
+            motorPicture = picture;
+        if (picture->GetAddress() == "models/wheel/wheel_std.ive")
+            wheelPicture = picture;
+    }
+    ASSERT_NE(motorPicture, nullptr);
+    ASSERT_NE(wheelPicture, nullptr);
+    const auto* warning = W().findChild<QLabel*>(QStringLiteral("label_IdleMotors"));
+    ASSERT_NE(warning, nullptr);
+    EXPECT_FALSE(warning->isVisible());
+
+    // Beside the control unit, on the floor.
+    CModel* motor = AddFromBar(W().pushButton_ModelWheel, motorPicture, { -8.0f, 0.0f, 0.0f });
+    ASSERT_NE(motor, nullptr);
+    EXPECT_TRUE(warning->isVisible());
+    EXPECT_EQ(warning->text(), QStringLiteral("Drives no wheel: Motor1"));
+    EXPECT_EQ(testsupport::CutText(*warning), QString());
+    W().tabWidget->setCurrentWidget(W().tab2);
+    EXPECT_FALSE(warning->isVisible()) << "the robot page's own";
+    W().tabWidget->setCurrentWidget(W().tab1);
+    EXPECT_TRUE(warning->isVisible());
+    CConfig::Instance().SetLanguage(0, false);
+    W().f_Language(false);
+    EXPECT_EQ(warning->text(), QStringLiteral("没有带动轮子: 电机1"));
+    EXPECT_EQ(testsupport::CutText(*warning), QString());
+    CConfig::Instance().SetLanguage(1, false);
+    W().f_Language(false);
+
+    const qsizetype told = m_watcher.Messages().size();
+    m_files.push_back(InFolder("robot/idle"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 1));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral(
+            "The robot is saved. Drives no wheel: Motor1. In a run such a motor turns nothing: carry a "
+            "wheel to the motor's shaft and put it down when the motor's box turns green."));
+    EXPECT_TRUE(W().IsRobotSaved());
+
+    // A wheel carried against the shaft, standing on the floor.
+    int shaft = 0;
+    while (motor->GetPoint(shaft) && motor->GetPoint(shaft)->m_nKind != 1)
+        ++shaft;
+    osg::Vec3f tip;
+    ASSERT_TRUE(motor->GetPortPoint(tip, shaft, -1));
+    CModel* wheel = AddFromBar(W().pushButton_ModelWheel, wheelPicture, { tip.x() - 1.0f, tip.y(), 3.2f });
+    ASSERT_NE(wheel, nullptr);
+    EXPECT_FALSE(warning->isVisible());
+    // Saved again: no box.
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(WaitForFileWorker());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsRobotSaved(); }, 5000));
+    QTest::qWait(50);
+    EXPECT_EQ(m_watcher.Messages().size(), told + 1);
 }
 
 using UserModels = RobotPage;

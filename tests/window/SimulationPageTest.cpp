@@ -23,6 +23,7 @@
 #include "server/Server.h"
 #include "simulation/CPlayground.h"
 #include "simulation/CRob.h"
+#include "simulation/CTrigger.h"
 #include "simulation/PlaygroundFile.h"
 #include "support/ContestTestServer.h"
 #include "support/ModalWatcher.h"
@@ -84,6 +85,24 @@ QString InFolder(const std::string& relative) {
 void WriteRobot(const std::string& relative) {
     std::string error;
     ASSERT_TRUE(samples::WriteRover(CConfig::Instance(), g_programDir->path() / relative, error)) << error;
+}
+
+// The rover with pieces of its file's text put in others' places.
+void WriteEditedRobot(
+    const std::string& relative, const std::vector<std::pair<QByteArray, QByteArray>>& edits) {
+    WriteRobot(relative);
+    const QString path = QString::fromStdString((g_programDir->path() / relative).string());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray text = file.readAll();
+    file.close();
+    for (const auto& [from, to] : edits) {
+        const qsizetype at = text.indexOf(from);
+        ASSERT_GE(at, 0) << from.toStdString();
+        text.replace(at, from.size(), to);
+    }
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
 }
 
 void WritePlayground(const std::string& relative, int zoneScore, bool endZone, int robots = 1) {
@@ -207,6 +226,9 @@ protected:
                 return;
             m_lastRules = rules;
             m_rulesShown << rules->windowTitle();
+            m_rulesNotes << (rules->NoteLabel() && rules->NoteLabel()->isVisible()
+                    ? rules->NoteLabel()->text()
+                    : QString());
             ModalWatcher::Post(rules->ButtonOK());
         } else if (auto* load = qobject_cast<CLoadDlg*>(modal)) {
             // An example: its robot and its playground.
@@ -351,6 +373,7 @@ protected:
     QPointer<CLoadDlg> m_lastLoad;
     QPointer<CRuleDlg> m_lastRules;
     QStringList m_rulesShown;
+    QStringList m_rulesNotes;
     std::vector<std::pair<QString, QString>> m_rows;
     QPointer<CMultiRobDlg> m_lastRobots;
     std::vector<std::pair<QString, QString>> m_rowsShown;
@@ -546,6 +569,46 @@ TEST_F(SimulationPage, ARunThatStopsAtOnceAndAProgramDroppedInARunAreTold) {
     EXPECT_EQ(m_framesWhenScored, 0);
     EXPECT_EQ(m_scoreNotes, QStringLiteral("The run stopped at once: no robot was inside start zone 2."));
     EXPECT_EQ(m_notesCut, QString());
+
+    // A finish zone in Leave mode that no robot starts in ends the run in
+    // its first frame, and the score table says so.
+    WritePlayground("playground/leave.pla", 10, true);
+    const std::string leave = InFolder("playground/leave.pla").toStdString();
+    PlaygroundFile leaveFile;
+    std::string error;
+    ASSERT_TRUE(leaveFile.Load(leave, error)) << error;
+    for (PlaygroundFile::Item& zone : leaveFile.arrays[PlaygroundFile::ArrayTrigger]) {
+        if (zone.info.m_desc.m_nSubType == TriggerEnd)
+            zone.info.m_state.m_nTriggerMode = 2;
+    }
+    ASSERT_TRUE(leaveFile.Save(leave, error)) << error;
+    LoadPlayground(InFolder("playground/leave.pla"));
+    m_lastScore = nullptr;
+    m_scoreRows.clear();
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(m_framesWhenScored, 0);
+    EXPECT_EQ(m_scoreNotes,
+        QStringLiteral(
+            "The run ended at once: finish zone 1 is a Leave zone, which acts while a robot is outside "
+            "it, and no robot started in it."));
+    EXPECT_EQ(m_notesCut, QString());
+
+    // A robot whose motors drive no wheel stands still: told once it is
+    // loaded, in the status bar, and in the score table.
+    // Its file joins no wheel to either motor.
+    WriteEditedRobot("robot/idle.rob",
+        { { "<join_motor>", "<join_motor_none>" }, { "</join_motor>", "</join_motor_none>" } });
+    LoadPlayground(InFolder("playground/two_starts.pla"));
+    LoadRobot(InFolder("robot/idle.rob"));
+    const QString idle
+        = QStringLiteral("idle: Motor1 (port: 1) drives no wheel, so it turns nothing in the run.\n"
+                         "idle: Motor2 (port: 2) drives no wheel, so it turns nothing in the run.");
+    EXPECT_EQ(W().statusbar->currentMessage(), QString(idle).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    ASSERT_TRUE(RunToTheEnd());
+    EXPECT_EQ(
+        m_scoreNotes, QStringLiteral("The run stopped at once: no robot was inside start zone 2.\n") + idle);
+    EXPECT_EQ(m_notesCut, QString());
+    LoadRobot(InFolder("robot/base.rob"));
 
     WritePlayground("playground/score_only.pla", 10, false);
     LoadPlayground(InFolder("playground/score_only.pla"));
@@ -788,11 +851,47 @@ TEST_F(SimulationPage, ARobotBeyondThePlaygroundsPartLimitsIsLeftOutAndTheRulesA
     m_rulesShown.clear();
 
     m_files.push_back(InFolder("robot/rover.rob"));
+    m_rulesNotes.clear();
     Pick(W().action_LoadRobot);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !m_rulesShown.isEmpty(); }, 30000));
     EXPECT_EQ(m_rulesShown, QStringList { QStringLiteral("A robot breaks the playground's rules") });
+    // The dialog says which robot and which limit.
+    EXPECT_EQ(m_rulesNotes,
+        QStringList {
+            QStringLiteral("Left out of the run: rover has 1 × Compass sensor; the playground allows 0.") });
     ASSERT_TRUE(WaitForLoad(0));
     EXPECT_FALSE(W().action_Show_Message->isEnabled());
+
+    // Among several robots, the row too; and the score table tells it again,
+    // where the student reads how the run went.
+    WriteEditedRobot("robot/plain.rob",
+        { { "<sensor>\n        <obj address=\"models/sensor/compass.ive\" id=\"7\" x=\"0\" y=\"4\" z=\"5.2\" "
+            "q_x=\"0\" "
+            "q_y=\"0\" q_z=\"0\" q_w=\"1\" sensor=\"2\" port=\"3\" opposite=\"0\" raydis=\"255\" />\n    "
+            "</sensor>",
+            "<sensor />" } });
+    WritePlayground("playground/two_no_sensors.pla", 10, false, 2);
+    const std::string two = InFolder("playground/two_no_sensors.pla").toStdString();
+    ASSERT_TRUE(playground.Load(two, error)) << error;
+    playground.rules = { 100, 0 };
+    playground.rules.resize(2 + 20, 0);
+    ASSERT_TRUE(playground.Save(two, error)) << error;
+    LoadPlayground(QString::fromStdString(two), 0);
+    m_rulesNotes.clear();
+    m_rows = { { InFolder("robot/plain.rob"), QString() }, { InFolder("robot/rover.rob"), QString() } };
+    Pick(W().action_Multiplayer_Game);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_rulesNotes.isEmpty(); }, 30000));
+    const QString leftOut = QStringLiteral(
+        "Left out of the run: rover (row 2) has 1 × Compass sensor; the playground allows 0.");
+    EXPECT_EQ(m_rulesNotes, QStringList { leftOut });
+    ASSERT_TRUE(WaitForLoad(1));
+    Emu().m_nMaxTime = 20;
+    ASSERT_TRUE(RunToTheEnd());
+    Emu().m_nMaxTime = 0;
+    // The rover's start zone stayed empty, and stopped the run at once.
+    EXPECT_EQ(m_scoreNotes,
+        QStringLiteral("The run stopped at once: no robot was inside start zone 2.\n") + leftOut);
+    EXPECT_EQ(m_notesCut, QString());
 }
 
 TEST_F(SimulationPage, ABundleThatDoesNotAddUpIsRefusedAndChangesNothing) {
@@ -961,6 +1060,7 @@ TEST_F(SimulationPage, SeveralRobotsTellTheRowTheFileAndWhyAndKeepTheRowsAsEnter
     const CConfig& config = CConfig::Instance();
     WriteRobot("robot/base.rob");
     WriteRobot("robot/second.rob");
+    WriteRobot("robot/third.rob");
     WritePlayground("playground/two.pla", 10, false, 2);
     g_programDir->write("robot/cut.rob", g_programDir->read("robot/base.rob").left(300));
     g_programDir->write("programs/notes.so", "Drive forward, then turn left.\n");
@@ -969,6 +1069,7 @@ TEST_F(SimulationPage, SeveralRobotsTellTheRowTheFileAndWhyAndKeepTheRowsAsEnter
     LoadPlayground(InFolder("playground/two.pla"));
     const QString base = InFolder("robot/base.rob");
     const QString second = InFolder("robot/second.rob");
+    const QString third = InFolder("robot/third.rob");
     const QString drive = QString::fromStdString(Program("drive"));
     const QString back = QString::fromStdString(Program("drive_back"));
     const QString notes = InFolder("programs/notes.so");
@@ -1007,6 +1108,25 @@ TEST_F(SimulationPage, SeveralRobotsTellTheRowTheFileAndWhyAndKeepTheRowsAsEnter
         Block().m_vecRobotFiles, (std::vector<std::string> { base.toStdString(), second.toStdString() }));
     EXPECT_EQ(
         Block().m_vecProgramFiles, (std::vector<std::string> { Program("drive"), Program("drive_back") }));
+
+    // A third robot on a playground of two start zones has none to stand
+    // in: told with its row, and the run keeps what it had.
+    const std::vector<std::pair<QString, QString>> three
+        = { { base, drive }, { second, back }, { third, back } };
+    choose(three);
+    ASSERT_TRUE(m_watcher.WaitForMessages(int(++told), 30000));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The robot cannot be put on the playground.\nRow 3: ") + third
+            + QStringLiteral(
+                "\nStart zones on the playground: 2, one for each robot; this robot has none left."));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Block().m_nFailedRobot < 0 && !Emu().IsLoading(); }, 30000));
+    ASSERT_TRUE(WaitForLoad(2));
+    EXPECT_EQ(
+        Block().m_vecRobotFiles, (std::vector<std::string> { base.toStdString(), second.toStdString() }));
+    // The rows come back as entered; emptying the third is all.
+    EXPECT_EQ(choose({ { base, drive }, { second, back }, {} }), 0);
+    EXPECT_EQ(m_rowsShown, sixRows(three));
+    ASSERT_TRUE(WaitForLoad(2));
 
     // A text file as row 1's program: told before anything loads.
     const std::vector<std::pair<QString, QString>> withNotes = { { base, notes }, { second, back } };
