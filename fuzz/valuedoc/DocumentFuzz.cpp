@@ -1,6 +1,6 @@
 // A structured-value document from anywhere: reading never fails badly, and
 // whatever reads is written in a form that reads back to the same value, so
-// writing it again gives the same text.
+// writing it again gives the same text; no zero is written with a sign.
 
 #include "FuzzCheck.h"
 #include "valuedoc/XmlRpcItem.h"
@@ -26,5 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(again.FromXml(first, againOffset), "the written text does not read:\n" + first);
     const std::string second = again.ToXml();
     Check(second == first, "written twice, two texts:\n" + first + "\n----\n" + second);
+    Check(first.find("<double>-0.000000</double>") == std::string::npos,
+        "a zero written with a sign:\n" + first);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "valuedoc/XmlEntities.h"
 #include "valuedoc/XmlRpcException.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -37,7 +38,15 @@ void AppendDouble(std::string& out, double value) {
     if (result.ptr - buffer > MaxDoubleLength) {
         result = std::to_chars(buffer, end, value, std::chars_format::scientific);
     }
-    out.append(buffer, result.ptr);
+    // A zero has no sign: a value a hair below zero (-1e-9, -0.0) is written
+    // "0.000000", as the same hair above it is. "-0.000000" would read back
+    // as a zero that the scene's sums often turn positive, and a document
+    // opened and saved again would differ from its file.
+    char* first = buffer;
+    if (*first == '-' && std::all_of(first + 1, result.ptr, [](char c) { return c == '0' || c == '.'; })) {
+        ++first;
+    }
+    out.append(first, result.ptr);
 }
 
 // Four-digit years are padded with zeros rather than blanks, so every year

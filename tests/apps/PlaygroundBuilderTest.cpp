@@ -1011,3 +1011,40 @@ TEST_F(PlaygroundBuilder, SavedPlaygroundsLoadBackAndRunInTheSimulation) {
     CModel* added = Add(KindOf(ModelTypeCandle));
     EXPECT_EQ(added->GetId(), 10);
 }
+
+// A playground whose objects stand a hair below zero somewhere (a position,
+// a rotation's part) is saved, opened and saved again to the same bytes:
+// the scene may give such a hair back as a zero of either sign, and a file
+// holds a zero without one.
+TEST_F(PlaygroundBuilder, APlaygroundWithValuesAHairBelowZeroOpensAndSavesToTheSameBytes) {
+    testsupport::TempDir folder;
+    struct Case {
+        int type;
+        int sub;
+        osg::Vec3f position;
+        osg::Quat rotation;
+    };
+    const Case cases[] = {
+        { ModelTypeGeo, 0, { -1e-7f, 20.0f, 7.5f }, { -1e-9, 0.0, 0.0, 1.0 } },
+        { ModelTypeSlope, 0, { 40.0f, -2e-7f, 7.5f },
+            { 0.0, -1e-10, 0.70710678118654757, 0.70710678118654757 } },
+        { ModelTypeTrigger, TriggerScore, { -0.0f, 60.0f, 0.5f },
+            { -2e-8, -3e-8, -0.70710678118654757, 0.70710678118654757 } },
+    };
+    for (const Case& c : cases) {
+        CModel* object = Place(KindOf(c.type, c.sub), 0.0f, 0.0f);
+        Select(object);
+        object->SetPose(c.position, c.rotation, false, false);
+        App().KeepSelOnGround(false);
+    }
+    App().SetSelected(nullptr, false);
+    const std::string first = (folder.path() / "first.pla").string();
+    ASSERT_TRUE(App().LoadOrSaveFile(first, false)) << App().GetFileError();
+    ASSERT_TRUE(App().LoadOrSaveFile(first, true)) << App().GetFileError();
+    const std::string again = (folder.path() / "again.pla").string();
+    ASSERT_TRUE(App().LoadOrSaveFile(again, false)) << App().GetFileError();
+    const std::string saved = ReadBytes(first);
+    const std::string resaved = ReadBytes(again);
+    EXPECT_TRUE(saved == resaved) << "saved, opened and saved again, the playground's bytes differ";
+    EXPECT_EQ(saved.find("-0.000000"), std::string::npos) << "a zero written with a sign";
+}

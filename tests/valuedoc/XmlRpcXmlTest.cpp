@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 using valuedoc_test::Parse;
@@ -65,12 +66,14 @@ TEST(XmlRpcWriter, WritesEveryTypeWithoutBlanks) {
 }
 
 TEST(XmlRpcWriter, DoublesUseTheSixDecimalFormOfOldFiles) {
-    const double samples[] = { 0.0, -0.0, 1.0, -1.5, 0.1234567, 0.0000004, 0.0000005, 1e-300, 123456789.125,
-        -2.5e15, 1e100, 1.7976931348623157e247 };
+    const double samples[] = { 0.0, -0.0, 1.0, -1.5, 0.1234567, 0.0000004, 0.0000005, -0.0000004, -1e-300,
+        -0.0000006, 1e-300, 123456789.125, -2.5e15, 1e100, 1.7976931348623157e247 };
     for (const double number : samples) {
-        char expected[512];
-        std::snprintf(expected, sizeof expected, "%f", number);
-        EXPECT_EQ(DoubleItem(number).ToXml(), Wrapped(std::string("<double>") + expected + "</double>"));
+        char printed[512];
+        std::snprintf(printed, sizeof printed, "%f", number);
+        // "%f", but a zero has no sign: "-0.000000" is written "0.000000".
+        const std::string expected = std::strcmp(printed, "-0.000000") == 0 ? "0.000000" : printed;
+        EXPECT_EQ(DoubleItem(number).ToXml(), Wrapped("<double>" + expected + "</double>")) << number;
         RoundTrip(DoubleItem(number));
     }
     std::optional<XmlRpcItem> read = Parse(DoubleItem(0.1234567).ToXml());
@@ -146,7 +149,7 @@ TEST(XmlRpcRoundTrip, ScalarsAndContainers) {
         "<value><i4>2147483647</i4></value>",
         "<value><boolean>1</boolean></value>",
         "<value><boolean>0</boolean></value>",
-        "<value><double>-0.000000</double></value>",
+        "<value><double>0.000000</double></value>",
         "<value><double>3.141593</double></value>",
         "<value><dateTime.iso8601>20240229T13:05:09</dateTime.iso8601></value>",
         "<value><dateTime.iso8601>00010101T00:00:00</dateTime.iso8601></value>",
@@ -164,6 +167,10 @@ TEST(XmlRpcRoundTrip, ScalarsAndContainers) {
         EXPECT_EQ(item->ToXml(), text);
     }
     EXPECT_EQ(RoundTrip(valuedoc_test::SampleDocument()), valuedoc_test::SampleDocument().ToXml());
+    // A zero an older writer gave a sign reads, and is written without it.
+    std::optional<XmlRpcItem> signedZero = Parse("<value><double>-0.000000</double></value>");
+    ASSERT_TRUE(signedZero);
+    EXPECT_EQ(signedZero->ToXml(), "<value><double>0.000000</double></value>");
 }
 
 TEST(XmlRpcRoundTrip, Base64KeepsRawBytes) {
