@@ -1,3 +1,4 @@
 #include "foundation/FoundationLog.h"
 
-Q_LOGGING_CATEGORY(lcFoundation, "morvane.foundation")
+// Debug lines only when asked for (QT_LOGGING_RULES="morvane.foundation.debug=true").
+Q_LOGGING_CATEGORY(lcFoundation, "morvane.foundation", QtInfoMsg)

@@ -22,6 +22,8 @@ void InitNetWithoutHeartbeat(CConfig& config) {
 }
 
 void RaisePriorityOnFastMachine() {
+    // An ordinary user may not raise it: normal priority is the normal case,
+    // said only to those who ask for the foundation's debug lines.
     if (platform::IsFastMachine(GetCpuPower()) && !platform::RaiseProcessPriority())
-        qCInfo(lcFoundation, "Start-up: could not raise the process priority; running at normal priority");
+        qCDebug(lcFoundation, "Start-up: could not raise the process priority; running at normal priority");
 }

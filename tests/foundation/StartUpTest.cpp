@@ -3,12 +3,14 @@
 
 #include "foundation/StartUp.h"
 #include "foundation/CConfig.h"
+#include "platform/CpuProbe.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSplashScreen>
 #include <QTcpSocket>
@@ -16,8 +18,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using testsupport::TempDir;
 
@@ -143,4 +149,46 @@ TEST_F(StartUpTest, EveryKindOfConnectTipsShowsOrReturnsItsText) {
         EXPECT_EQ(user.boxes().back(),
             (Box { QStringLiteral("提示"), shown[kind - 1], { QStringLiteral("确定") } }));
     }
+}
+
+namespace {
+
+int g_shown = 0;
+int g_debug = 0;
+
+void CountFoundationMessages(QtMsgType type, const QMessageLogContext& context, const QString&) {
+    if (!context.category || std::strcmp(context.category, "morvane.foundation") != 0)
+        return;
+    ++(type == QtDebugMsg ? g_debug : g_shown);
+}
+
+// In a process of its own, as a user who may not raise the priority: how
+// many lines the start-up's priority step gives, shown by default (tens)
+// and at debug level (ones).
+int PriorityMessages(bool debugOn) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && setuid(65534) != 0)
+            _exit(99);
+        qInstallMessageHandler(CountFoundationMessages);
+        if (debugOn)
+            QLoggingCategory::setFilterRules(QStringLiteral("morvane.foundation.debug=true"));
+        RaisePriorityOnFastMachine();
+        _exit(g_shown * 10 + g_debug);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+// Normal priority is the normal case: a user who may not raise it is told
+// so only at debug level, once.
+TEST(StartUp, ThePriorityThatCannotBeRaisedIsSaidOnceAtDebugLevel) {
+    if (!platform::IsFastMachine(GetCpuPower()))
+        GTEST_SKIP() << "a slow machine asks for no raised priority";
+    EXPECT_EQ(PriorityMessages(false), 0) << "lines shown by default (tens) and at debug level (ones)";
+    EXPECT_EQ(PriorityMessages(true), 1) << "lines shown by default (tens) and at debug level (ones)";
 }
