@@ -172,6 +172,9 @@ void CPlaApp::FinishFileOp(bool saved) {
     }
     ShowObjCount();
     emit signal_Ui_SaveFlag(m_edit.m_bClean);
+    // A load or a new playground starts a history of its own: nothing of
+    // the playground before is there to undo.
+    emit signal_Ui_StepChange();
     emit signal_Ui_NoSel();
 }
 

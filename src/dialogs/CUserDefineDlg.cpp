@@ -1,5 +1,6 @@
 #include "dialogs/CUserDefineDlg.h"
 
+#include "dialogs/AccessKey.h"
 #include "dialogs/CExTreeView.h"
 #include "dialogs/DialogTexts.h"
 #include "dialogs/DialogsLog.h"
@@ -129,10 +130,10 @@ void CUserDefineDlg::slot_ptn_DelFile_1() {
     const DialogTexts texts(m_config, "CUserDefineDlg", "slot_ptn_DelFile_1");
     QMessageBox question(
         QMessageBox::Question, texts.Get("sTitle"), texts.Get("s"), QMessageBox::NoButton, this);
-    QPushButton* yes = question.addButton(texts.Get("sOK") + QStringLiteral("(O)"), QMessageBox::AcceptRole);
-    yes->setShortcut(QKeySequence(Qt::Key_O));
-    QPushButton* no = question.addButton(texts.Get("sNo") + QStringLiteral("(C)"), QMessageBox::RejectRole);
-    no->setShortcut(QKeySequence(Qt::Key_C));
+    QPushButton* yes
+        = dialogs::AddKeyedButton(question, texts.Get("sOK"), QLatin1Char('O'), QMessageBox::AcceptRole);
+    QPushButton* no
+        = dialogs::AddKeyedButton(question, texts.Get("sNo"), QLatin1Char('C'), QMessageBox::RejectRole);
     question.setDefaultButton(yes);
     question.setEscapeButton(no);
     question.exec();

@@ -159,13 +159,14 @@ public:
     QString f_OpenFileMessage() const;
     QString f_3DFileMessage() const;
     void f_3DFileTips() const;
-    // Tells how a playground file was read (isLoad) or written: in a box,
-    // but for a save that worked (ShowSavedMessage); a failure names the
-    // file, and the reason when one is given.
+    // Tells how a playground file was read (isLoad) or written: a failure
+    // in a box that names the file, and the reason when one is given; what
+    // worked in the status bar (ShowSavedMessage).
     void f_SaveMapMessage(
         bool ok, bool isLoad, const QString& file = QString(), const QString& reason = QString());
-    // A robot or playground saved to file: said in the status bar, no box.
-    void ShowSavedMessage(bool robot, const QString& file);
+    // A robot or playground saved to file, or opened from it: said in the
+    // status bar, no box.
+    void ShowSavedMessage(bool robot, const QString& file, bool opened = false);
 
     // ---- pages (CMainDlgRobPage.cpp, CMainDlgPlaPage.cpp, CMainDlgEmuPage.cpp) ---
     void f_InitRobAppPage();
@@ -203,6 +204,9 @@ public:
     QString f_SecForLanguage(int hundredths) const;
     QString f_ScoreForLanguage() const;
     QString f_ScoreForLanguage2() const;
+    // The score label: every robot's score in the robots' order, each with
+    // its unit, set apart by the language's separator.
+    QString ScoreLabelText(const std::vector<int>& scores) const;
     void f_MapPixWrong() const;
     void f_LoadStrategyMessage() const;
     // The same, for a chosen program file, with what is wrong with it.
@@ -522,7 +526,18 @@ private:
     // Opens a file (or a folder) of ours with the desktop's handler; without
     // a program for it, a message tells where it is.
     void OpenProgramFile(const QString& relative, const QString& fragment, bool folder = false);
-    void f_ShowPlaAppObjectPanel();
+    // Fills the panel from the one object chosen; brought forward (in place
+    // of the object bars) when the user asked for it with a right click.
+    void f_ShowPlaAppObjectPanel(bool bringForward = true);
+    // The playground page's panel shows the one object chosen, as it is now,
+    // whichever way it was chosen or changed (a click of either button, a
+    // key, a command), and nothing while there is no such object or it is
+    // carried or turned with the pointer.
+    bool PlaPanelWanted() const;
+    void HidePlaPanel();
+    void RefillPlaPanelLater();
+    // The chosen object's pose in the panel's boxes and angle sliders.
+    void ShowPlaPose(const CModel* object);
     // The selected zone's score and trigger mode from the panel.
     void f_SetTriggerScoreMode();
     // The selected rescue zone's astronaut flag index (0 any, 1 red, 2
@@ -608,6 +623,7 @@ private:
     bool m_bPlaSaved = true;
     bool m_bPlaNew = true;
     bool m_bPlaPanelLive = false;
+    bool m_bPlaPanelRefillPending = false;
     std::string m_sPlaFile;
     QString m_sPlaStatusText;
     // Built once, without a parent, like the window's other dialogs.

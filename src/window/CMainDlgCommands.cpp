@@ -297,8 +297,13 @@ void CMainDlg::slot_RobotLoaded(bool loaded) {
     m_bRobSaved = m_pRobApp->GetEditState().m_bClean;
     std::optional<RobotFileBefore> before;
     before.swap(m_robFileBeforeLoad);
-    if (loaded || !before)
+    if (!before)
         return;
+    // A robot that opened is said in the status bar, as a save is.
+    if (loaded) {
+        ShowSavedMessage(true, FromLocalPath(m_sRobFile), true);
+        return;
+    }
     m_sRobFile = before->file;
     m_sRobStatusText = before->statusText;
     if (CurrentPage() == RobotPage)

@@ -10,6 +10,7 @@
 #include "dialogs/CProgressDlg.h"
 #include "dialogs/CRobDataDlg.h"
 #include "dialogs/CRuleDlg.h"
+#include "elements/CColoredLight.h"
 #include "foundation/CConfig.h"
 #include "scene/SceneView.h"
 #include "simulation/CMotor.h"
@@ -312,6 +313,17 @@ QString CMainDlg::f_ScoreForLanguage() const {
 
 QString CMainDlg::f_ScoreForLanguage2() const {
     return m_config.GetText("CMainDlg", "f_ScoreForLanguage2", "s");
+}
+
+QString CMainDlg::ScoreLabelText(const std::vector<int>& scores) const {
+    const QString unit = f_ScoreForLanguage2();
+    QStringList each;
+    for (const int score : scores)
+        each << QString::number(score) + unit;
+    if (each.isEmpty())
+        each << QStringLiteral("0") + unit;
+    // A bare comma would run two scores into one ("15,-5").
+    return f_ScoreForLanguage() + each.join(m_config.GetText("CMainDlg", "f_ScoreForLanguage", "sApart"));
 }
 
 void CMainDlg::f_MapPixWrong() const {
@@ -642,10 +654,7 @@ void CMainDlg::f_Ui_ReloadToEmuApp(int result) {
         statusbar->showMessage(idle.join(QLatin1Char(' ')));
     m_loadNotes << idle;
 
-    QString score = f_ScoreForLanguage() + QStringLiteral("0") + f_ScoreForLanguage2();
-    for (int i = 1; i < m_pEmuApp->GetRobotCount(); ++i)
-        score += QStringLiteral(",0") + f_ScoreForLanguage2();
-    label_Score->setText(score);
+    label_Score->setText(ScoreLabelText(std::vector<int>(std::size_t(m_pEmuApp->GetRobotCount()), 0)));
     const bool robots = m_pEmuApp->GetRobotCount() > 0;
     action_Show_Message->setEnabled(robots);
     if (m_bPanelWasShown) {
@@ -746,7 +755,17 @@ void CMainDlg::slot_Complie(std::string output, std::string input) {
     for (std::size_t kind = 0; kind < 10; ++kind)
         captions.sensors.push_back(names[kind + 2]);
     captions.sensors.push_back(names[13]);
-    m_pRobDataDlg->SetText(window::RobotDataText(captions, output, input));
+    // The robot's own motors and lights, with what they hold after the
+    // program's last answer: an answer the simulation cannot read changes
+    // none of them.
+    window::RobotDevices devices;
+    if (const CRob* robot = m_pEmuApp->GetRobot(index)) {
+        for (const auto& motor : robot->GetMotors())
+            devices.motors.push_back({ motor->GetPort(), motor->GetValue() });
+        for (const auto& light : robot->GetLights())
+            devices.lights.push_back({ light->GetPort(), light->GetColorIndex() });
+    }
+    m_pRobDataDlg->SetText(window::RobotDataText(captions, devices, output, input));
 }
 
 void CMainDlg::f_Ui_SetProgress(int percent) {

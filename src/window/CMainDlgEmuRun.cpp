@@ -92,18 +92,12 @@ void CMainDlg::ApplyRunVisibility() {
 
 void CMainDlg::f_UpdateScoreTime() {
     label_Time->setText(f_SecForLanguage(m_pEmuApp->GetFrameCount()));
-    const QString unit = f_ScoreForLanguage2();
-    const int robots = m_pEmuApp->GetRobotCount();
-    QString score = f_ScoreForLanguage();
-    if (robots == 0)
-        score += QStringLiteral("0") + unit;
-    for (int i = 0; i < robots; ++i) {
+    std::vector<int> scores;
+    for (int i = 0; i < m_pEmuApp->GetRobotCount(); ++i) {
         const CRob* robot = m_pEmuApp->GetRobot(i);
-        if (i > 0)
-            score += QLatin1Char(',');
-        score += QString::number(robot ? robot->GetScore() : 0) + unit;
+        scores.push_back(robot ? robot->GetScore() : 0);
     }
-    label_Score->setText(score);
+    label_Score->setText(ScoreLabelText(scores));
 }
 
 // ---- end of a run ----------------------------------------------------------------------------

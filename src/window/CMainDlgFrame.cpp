@@ -240,10 +240,8 @@ void CMainDlg::slot_NoSel() {
         groupBox_5->hide();
         groupBox_RobPos->hide();
     } else if (CurrentPage() == PlaygroundPage) {
-        m_bPlaPanelLive = false;
-        widget_SetSize->hide();
-        groupBox_PlaObj->hide();
-        groupBox_PlaPos->hide();
+        HidePlaPanel();
+        RefillPlaPanelLater();
     }
 }
 

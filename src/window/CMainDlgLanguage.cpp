@@ -6,6 +6,7 @@
 
 #include "apps/CEmuApp.h"
 #include "apps/CPlaApp.h"
+#include "dialogs/AccessKey.h"
 #include "dialogs/CUserDefineDlg.h"
 #include "foundation/CConfig.h"
 #include "widgets/MyPushButton.h"
@@ -167,9 +168,10 @@ void CMainDlg::f_LanguageMenu() {
         { menu_Virtual, "sEmuMenu" },
         { menu_Help, "sHelpMenu" },
     };
-    const char* const mnemonics[] = { "(&F)", "(&E)", "(&O)", "(&S)", "(&H)" };
+    const char keys[] = { 'F', 'E', 'O', 'S', 'H' };
     for (size_t i = 0; i < std::size(menus); ++i)
-        menus[i].first->setTitle(Text(group, menus[i].second) + QLatin1String(mnemonics[i]));
+        menus[i].first->setTitle(
+            dialogs::WithAccessKey(Text(group, menus[i].second), QLatin1Char(keys[i]), true).text);
     const std::pair<QMenu*, const char*> subMenus[] = {
         { menu_2, "sExampleMenu" },
         { menu_6, "sSetToolBar" },
@@ -341,10 +343,9 @@ bool CMainDlg::f_AskForQuit() {
     const TiXmlElement* group = m_config.FindTextNode(kClass, "f_AskForQuit");
     QMessageBox box(
         QMessageBox::Question, Text(group, "sTitle"), Text(group, "s"), QMessageBox::NoButton, this);
-    QPushButton* quit = box.addButton(Text(group, "sOK") + QStringLiteral("(Q)"), QMessageBox::AcceptRole);
-    QPushButton* stay = box.addButton(Text(group, "sNo") + QStringLiteral("(C)"), QMessageBox::RejectRole);
-    quit->setShortcut(QKeySequence(Qt::Key_Q));
-    stay->setShortcut(QKeySequence(Qt::Key_C));
+    QPushButton* quit
+        = dialogs::AddKeyedButton(box, Text(group, "sOK"), QLatin1Char('Q'), QMessageBox::AcceptRole);
+    dialogs::AddKeyedButton(box, Text(group, "sNo"), QLatin1Char('C'), QMessageBox::RejectRole);
     box.setDefaultButton(quit);
     box.exec();
     return box.clickedButton() == quit;
@@ -363,13 +364,13 @@ void CMainDlg::f_3DFileTips() const {
 }
 
 void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad, const QString& file, const QString& reason) {
-    // A save that worked is said in the status bar, as a robot's is: the
-    // student goes on working without a box to close.
-    if (ok && !isLoad) {
-        ShowSavedMessage(false, file);
+    // A save or an open that worked is said in the status bar, as a robot's
+    // is: the student goes on working without a box to close.
+    if (ok) {
+        ShowSavedMessage(false, file, isLoad);
         return;
     }
-    const char* key = isLoad ? (ok ? "sLoad" : "sLoadNo") : "sNo";
+    const char* key = isLoad ? "sLoadNo" : "sNo";
     QString text = m_config.GetText(kClass, "f_SaveMapMessage", key);
     // The message stays in the current language: it names the file and the
     // reason in the language's words; the builder's own words of why, with
@@ -381,8 +382,9 @@ void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad, const QString& file, const
     m_config.f_TipsDlg(text);
 }
 
-void CMainDlg::ShowSavedMessage(bool robot, const QString& file) {
-    statusbar->showMessage(m_config.GetText(kClass, "f_SaveMapMessage", robot ? "sRobotOK" : "sOK")
+void CMainDlg::ShowSavedMessage(bool robot, const QString& file, bool opened) {
+    const char* key = robot ? (opened ? "sRobotLoad" : "sRobotOK") : (opened ? "sLoad" : "sOK");
+    statusbar->showMessage(m_config.GetText(kClass, "f_SaveMapMessage", key)
             + QLatin1Char(' ') + QFileInfo(file).fileName(),
         kSavedMessageMs);
 }

@@ -317,6 +317,10 @@ void CMainDlg::f_LanguagePlaApp() {
 }
 
 void CMainDlg::f_UpdatePlaAppEditActions() {
+    // A chosen object picked up with the pointer, or turned with it, is
+    // moving: its panel would show where it was.
+    if (!groupBox_PlaPos->isHidden() && !PlaPanelWanted())
+        HidePlaPanel();
     const bool any = m_pPlaApp->HasSel();
     for (QAction* action : { action_ModelRotate_X, action_ModelRotate_Y, action_ModelRotate_Z,
              action_PointTurn_X, action_PointTurn_Y, action_PointTurn_Z, action_Return, action_ModelMove,

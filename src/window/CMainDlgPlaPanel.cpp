@@ -8,6 +8,7 @@
 #include "window/CMainDlg.h"
 
 #include "apps/CPlaApp.h"
+#include "apps/SEditState.h"
 #include "dialogs/CAssignGEODlg.h"
 #include "dialogs/CRuleDlg.h"
 #include "dialogs/TypedNumber.h"
@@ -31,6 +32,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -60,17 +62,15 @@ Sizes SizesOf(const osg::Vec3f& scale) {
 
 // ---- filling the panel ----------------------------------------------------------------------
 
-void CMainDlg::f_ShowPlaAppObjectPanel() {
+void CMainDlg::f_ShowPlaAppObjectPanel(bool bringForward) {
     CModel* object = m_pPlaApp->GetSingleSel();
     if (!object)
         return;
     m_bPlaPanelLive = false;
-    window::ShowPose(object,
-        { lineEdit_PlaPosX, lineEdit_PlaPosY, lineEdit_PlaPosZ, lineEdit_PlaTurnX, lineEdit_PlaTurnY,
-            lineEdit_PlaTurnZ },
-        { slider_PlaTurnX, slider_PlaTurnY, slider_PlaTurnZ });
+    ShowPlaPose(object);
     groupBox_PlaPos->show();
-    slot_ButtonGroundSetSize();
+    if (bringForward)
+        slot_ButtonGroundSetSize();
 
     const int type = object->GetType();
     if (type == ModelTypeCandle || type == ModelTypeWounded || type == ModelTypeTakenObj
@@ -145,6 +145,42 @@ void CMainDlg::f_ShowPlaAppObjectPanel() {
     m_bPlaPanelLive = true;
 }
 
+bool CMainDlg::PlaPanelWanted() const {
+    if (CurrentPage() != PlaygroundPage || !m_pPlaApp->GetSingleSel())
+        return false;
+    const SEditState& edit = m_pPlaApp->GetEditState();
+    return !edit.m_bCarrying && !edit.m_bRotating;
+}
+
+void CMainDlg::HidePlaPanel() {
+    m_bPlaPanelLive = false;
+    widget_SetSize->hide();
+    groupBox_PlaObj->hide();
+    groupBox_PlaPos->hide();
+}
+
+void CMainDlg::RefillPlaPanelLater() {
+    // The builder says a selection may change before it changes it (a
+    // command, a click): the panel is filled once it is done, from the
+    // event loop, behind the object bars when they are shown (a left click
+    // also picks objects up and puts them down).
+    if (m_bPlaPanelRefillPending)
+        return;
+    m_bPlaPanelRefillPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_bPlaPanelRefillPending = false;
+        if (PlaPanelWanted())
+            f_ShowPlaAppObjectPanel(false);
+    });
+}
+
+void CMainDlg::ShowPlaPose(const CModel* object) {
+    window::ShowPose(object,
+        { lineEdit_PlaPosX, lineEdit_PlaPosY, lineEdit_PlaPosZ, lineEdit_PlaTurnX, lineEdit_PlaTurnY,
+            lineEdit_PlaTurnZ },
+        { slider_PlaTurnX, slider_PlaTurnY, slider_PlaTurnZ });
+}
+
 // ---- size ------------------------------------------------------------------------------------
 
 void CMainDlg::f_SliderChangeSize(int axis, int value) {
@@ -160,6 +196,9 @@ void CMainDlg::f_SliderChangeSize(int axis, int value) {
     edits[axis]->setText(QString::number(value));
     AllSlider->setValue(SizesOf(scale).Largest());
     m_pPlaApp->SetSelScale(scale.x(), scale.y(), scale.z());
+    // The object keeps its bottom where it was: its centre moves.
+    if (const CModel* resized = m_pPlaApp->GetSingleSel())
+        ShowPlaPose(resized);
     m_bPlaPanelLive = true;
 }
 
@@ -192,6 +231,8 @@ void CMainDlg::f_EditBoxChangeSize(int axis) {
     AllSlider->setValue(SizesOf(scale).Largest());
     m_pPlaApp->SetSelScale(scale.x(), scale.y(), scale.z());
     m_pPlaApp->KeepSelOnGround(false);
+    if (const CModel* resized = m_pPlaApp->GetSingleSel())
+        ShowPlaPose(resized);
     m_bPlaPanelLive = true;
 }
 
@@ -230,6 +271,8 @@ void CMainDlg::slot_AllSlider(int value) {
         edits[i]->setText(QString::number(sizes.axis[i]));
     }
     m_pPlaApp->SetSelScale(float(sizes.axis[0]), float(sizes.axis[1]), float(sizes.axis[2]));
+    if (const CModel* resized = m_pPlaApp->GetSingleSel())
+        ShowPlaPose(resized);
     m_bPlaPanelLive = true;
 }
 

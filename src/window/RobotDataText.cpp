@@ -1,7 +1,5 @@
 #include "window/RobotDataText.h"
 
-#include "simulation/StepText.h"
-
 #include <charconv>
 
 namespace window {
@@ -57,17 +55,14 @@ bool ReadSensor(std::string_view token, InputSensor& sensor) {
 
 } // namespace
 
-QString RobotDataText(const RobotDataCaptions& captions, std::string_view output, std::string_view input) {
+QString RobotDataText(const RobotDataCaptions& captions, const RobotDevices& devices, std::string_view output,
+    std::string_view input) {
     QString text = captions.device + kColumn + captions.port + kColumn + captions.value + kLineEnd;
 
-    const StepText::OutputTokens tokens = StepText::ParseOutputText(output);
-    for (const StepText::PortValue& motor : tokens.motors)
+    for (const StepText::PortValue& motor : devices.motors)
         text += Row(captions.motor, motor.port, QString::number(motor.value) + QStringLiteral("_M"));
-    // Port 0 is no light's: the keyboard drive's " l p " names it.
-    for (const StepText::PortValue& light : tokens.lights) {
-        if (light.port != 0)
-            text += Row(captions.light, light.port, QString::number(light.value));
-    }
+    for (const StepText::PortValue& light : devices.lights)
+        text += Row(captions.light, light.port, QString::number(light.value));
 
     // The step counter comes first; then one token per sensor.
     bool counter = true;

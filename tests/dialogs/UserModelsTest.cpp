@@ -4,12 +4,14 @@
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
+#include <QAbstractButton>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -173,6 +175,59 @@ TEST(CUserDefineDlg, AddsPlacesAndDeletesARealModelFile) {
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_EQ(refusal, config.GetText("CUserDefineDlg", "slot_ptn_AddFile_1", "s"));
     EXPECT_EQ(secondFolder, source);
+}
+
+// The delete question's buttons, as each language writes their keys:
+// English marks a letter of the word, Chinese puts the key after it. The
+// cancel key keeps the file, the delete key deletes it.
+TEST(CUserDefineDlg, TheDeleteQuestionsButtonsCarryTheirKeysAsTheLanguageWritesThem) {
+    struct Case {
+        int language;
+        QStringList buttons;
+        Qt::Key keep;
+        Qt::Key remove;
+    };
+    const Case cases[] = {
+        { 0, { QStringLiteral("删除(O)"), QStringLiteral("取消(C)") }, Qt::Key_C, Qt::Key_O },
+        { 1, { QStringLiteral("&Delete"), QStringLiteral("&Cancel") }, Qt::Key_C, Qt::Key_D },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        dialogstest::InstalledConfig installed;
+        installed.config().SetLanguage(c.language, false);
+        const testsupport::TempDir& dir = installed.dir();
+        dir.write("UserModels/car.ive", Model());
+        CUserDefineDlg dialog(installed.config());
+        QStringList shown;
+        // A key that answers nothing leaves the question open: the case
+        // fails, and the question goes.
+        const auto press = [](QMessageBox* box, Qt::Key key) {
+            QTest::keyClick(box, key);
+            QTimer::singleShot(2000, box, [box] {
+                ADD_FAILURE() << "the key answered nothing";
+                box->reject();
+            });
+        };
+        RunModal(
+            dialog,
+            [&] {
+                auto asked = WhenModal<QMessageBox>([&](QMessageBox* box) {
+                    for (QAbstractButton* button : box->buttons())
+                        shown << button->text();
+                    press(box, c.keep);
+                });
+                QTest::mouseClick(dialog.ButtonDel(), Qt::LeftButton);
+                EXPECT_TRUE(*asked);
+                EXPECT_TRUE(dir.exists("UserModels/car.ive"));
+                asked = WhenModal<QMessageBox>([&](QMessageBox* box) { press(box, c.remove); });
+                QTest::mouseClick(dialog.ButtonDel(), Qt::LeftButton);
+                EXPECT_TRUE(*asked);
+                EXPECT_FALSE(dir.exists("UserModels/car.ive"));
+                dialog.close();
+            },
+            [&] { return dialog.Exec(); });
+        EXPECT_EQ(shown, c.buttons);
+    }
 }
 
 TEST(CUserDefineDlg, AFailedCopyIsTold) {

@@ -16,6 +16,17 @@ namespace {
 
 constexpr int kGiveUpMs = 10000;
 
+// A caption as it reads: "&Quit" is "Quit", "Save && quit" "Save & quit".
+QString WithoutAccessKey(const QString& text) {
+    QString plain;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size())
+            ++i;
+        plain += text[i];
+    }
+    return plain;
+}
+
 } // namespace
 
 ModalWatcher::ModalWatcher(Handler handler)
@@ -56,7 +67,8 @@ void ModalWatcher::Look() {
         if (!m_boxAnswers.isEmpty()) {
             const QString wanted = m_boxAnswers.takeFirst();
             for (QAbstractButton* button : buttons) {
-                if (button->text().startsWith(wanted))
+                // A button is named by its words, its access key's mark aside.
+                if (WithoutAccessKey(button->text()).startsWith(wanted))
                     answer = button;
             }
         }

@@ -42,7 +42,8 @@ public:
 
     void SetHandler(Handler handler) { m_handler = std::move(handler); }
     // The next message boxes are answered, one each in turn, with the
-    // button whose text starts with these texts; a box past them, or one
+    // button whose text starts with these texts (read without its access
+    // key's "&"); a box past them, or one
     // without such a button, with its first button.
     void AnswerBoxesWith(const QStringList& buttons) { m_boxAnswers = buttons; }
 

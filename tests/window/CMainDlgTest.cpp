@@ -26,6 +26,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
@@ -288,8 +290,9 @@ TEST(CMainDlg, SwitchingLanguageRetextsEveryCaptionAtOnceAndIsSaved) {
     fs::remove(g_programDir->path() / "XML/Settings.dat");
     LanguageAction(w, 1)->trigger();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Morvane robot simulator Education-Basic kit"));
-    EXPECT_EQ(w.menu->title(), QStringLiteral("File(&F)"));
-    EXPECT_EQ(w.menu_Virtual->title(), QStringLiteral("Simulation(&S)"));
+    // English marks a letter of its own word, Chinese the key after it.
+    EXPECT_EQ(w.menu->title(), QStringLiteral("&File"));
+    EXPECT_EQ(w.menu_Virtual->title(), QStringLiteral("&Simulation"));
     EXPECT_EQ(w.menu_internationalization->title(), QStringLiteral("Language"));
     EXPECT_EQ(w.action_new->text(), QStringLiteral("New"));
     EXPECT_EQ(w.action_new->statusTip(), QStringLiteral("New"));
@@ -327,6 +330,45 @@ TEST(CMainDlg, SwitchingLanguageRetextsEveryCaptionAtOnceAndIsSaved) {
     EXPECT_EQ(w.pushButton_ModelBrick->text(), QStringLiteral("积\n木"));
     EXPECT_TRUE(w.pushButton_ModelBrick->GetCaption().isEmpty());
     EXPECT_EQ(CConfig(g_programDir->qpath()).m_nLanguage, 0);
+}
+
+// The question before quitting, as each language writes its buttons' keys:
+// English marks a letter of the word, Chinese puts the key after it; the
+// key alone answers, and Cancel's keeps the window open.
+TEST(CMainDlg, TheQuitQuestionsButtonsCarryTheirKeysAsTheLanguageWritesThem) {
+    const std::pair<int, QStringList> languages[] = {
+        { 0, { QStringLiteral("退出(Q)"), QStringLiteral("取消(C)") } },
+        { 1, { QStringLiteral("&Quit"), QStringLiteral("&Cancel") } },
+    };
+    for (const auto& [language, expected] : languages) {
+        UseLanguage(language);
+        auto window = OpenWindow();
+        QStringList shown;
+        QStringList keys;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || !shown.isEmpty())
+                return;
+            for (QAbstractButton* button : box->buttons()) {
+                shown << button->text();
+                keys << button->shortcut().toString();
+            }
+            QTest::keyClick(box, Qt::Key_C);
+            // A key that answers nothing leaves the question open: the case
+            // fails, and the question goes.
+            QTimer::singleShot(2000, box, [box] {
+                ADD_FAILURE() << "Cancel's key answered nothing";
+                box->reject();
+            });
+        });
+        watch.start(10);
+        window->close();
+        EXPECT_EQ(shown, expected) << language;
+        EXPECT_EQ(keys, (QStringList { QStringLiteral("Q"), QStringLiteral("C") })) << language;
+        EXPECT_TRUE(window->isVisible()) << "Cancel's key keeps Morvane open";
+    }
+    UseLanguage(0);
 }
 
 TEST(CMainDlg, TheFrameTimerDrivesTheCurrentPageAndOnlyThatOne) {

@@ -34,6 +34,7 @@
 #include "widgets/CImageViewer.h"
 #include "widgets/MyPushButton.h"
 #include "window/CMainDlg.h"
+#include "window/PoseBoxes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,6 +53,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolTip>
@@ -575,6 +577,100 @@ TEST_F(PlaygroundPage, TypedSizesAreKeptWithinTheirRangeAndThePoseBoxesMoveTheOb
     EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("1"));
 }
 
+// The panel shows the chosen object as it is, whatever chose or changed it:
+// a left click fills it as a right click does; a new size, typed or on a
+// slider, moves the object's centre (its bottom stays on the ground) and
+// Position Z follows; a turn by the keys leaves the panel filled with the
+// angles turned. An open starts with nothing to undo.
+TEST_F(PlaygroundPage, ThePanelShowsTheChosenObjectAsItIsWhateverChoseOrChangedIt) {
+    CModel* slope = Add(100, 0, 0);
+    CModel* cube = Add(105, 100, 0);
+    ASSERT_NE(slope, nullptr);
+    ASSERT_NE(cube, nullptr);
+    const auto shown = [&] { return W().groupBox_PlaPos->isVisible() && W().widget_SetSize->isVisible(); };
+
+    // A left click on the slope, the Properties panel open: filled. With
+    // the object bars open, it stays behind them, filled.
+    QTest::mouseClick(W().pushButton_ModelGroundSetSize, Qt::LeftButton);
+    Click(PixelOf(PositionOf(slope)));
+    Step();
+    ASSERT_EQ(Pla().GetSingleSel(), slope);
+    EXPECT_TRUE(shown()) << "a left click leaves the panel empty";
+    QTest::mouseClick(BarButton(1), Qt::LeftButton);
+    Click(PixelOf(PositionOf(cube)));
+    Step();
+    ASSERT_EQ(Pla().GetSingleSel(), cube);
+    EXPECT_TRUE(W().scrollArea_ModelGroundDynamic->isVisible()) << "the bar the user opened stays";
+    QTest::mouseClick(W().pushButton_ModelGroundSetSize, Qt::LeftButton);
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(
+        W().lineEdit_PlaPosX->text(), window::PoseText(std::round(PositionOf(cube).x() * 100.0) / 100.0));
+    Click(PixelOf(PositionOf(slope)));
+    Step();
+    EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("15"));
+
+    // New sizes: the bottom stays on the ground, the centre at half the height.
+    struct Resize {
+        std::function<void()> act;
+        const char* z;
+    };
+    const Resize sizes[] = {
+        { [&] { Type(W().lineEdit_ZSlider, QStringLiteral("30")); }, "15" },
+        { [&] { W().ZSlider->setValue(40); }, "20" },
+        { [&] { W().AllSlider->setValue(20); }, "10" },
+    };
+    for (const Resize& size : sizes) {
+        size.act();
+        Step();
+        EXPECT_TRUE(shown());
+        EXPECT_EQ(W().lineEdit_PlaPosZ->text(), QString::fromLatin1(size.z));
+        EXPECT_NEAR(PositionOf(Pla().GetSingleSel()).z(), QString::fromLatin1(size.z).toFloat(), 1e-3f);
+    }
+
+    // Angles typed, then turns by the keys: the panel stays filled with the
+    // angles the object has. A turn about the upright changes the heading
+    // alone; one about the view's level axis and back gives the angles back.
+    Choose(cube);
+    Type(W().lineEdit_PlaTurnX, QStringLiteral("5"));
+    Type(W().lineEdit_PlaTurnY, QStringLiteral("355"));
+    Type(W().lineEdit_PlaTurnZ, QStringLiteral("275"));
+    const std::pair<Qt::Key, QStringList> turns[] = {
+        { Qt::Key_Left, { QStringLiteral("5"), QStringLiteral("355"), QStringLiteral("270") } },
+        { Qt::Key_Left, { QStringLiteral("5"), QStringLiteral("355"), QStringLiteral("265") } },
+        { Qt::Key_Right, { QStringLiteral("5"), QStringLiteral("355"), QStringLiteral("270") } },
+        { Qt::Key_Up, {} },
+        { Qt::Key_Down, { QStringLiteral("5"), QStringLiteral("355"), QStringLiteral("270") } },
+    };
+    for (const auto& [key, angles] : turns) {
+        QTest::keyClick(W().mygroundwidget, key);
+        Step();
+        EXPECT_TRUE(shown()) << "the panel empties after a turn by the keys";
+        double fields[6];
+        window::PoseFields(cube, fields);
+        const QStringList now
+            = { W().lineEdit_PlaTurnX->text(), W().lineEdit_PlaTurnY->text(), W().lineEdit_PlaTurnZ->text() };
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(now[i].toDouble(), std::fmod(fields[3 + i] + 720.0, 360.0), 0.006) << i;
+        if (!angles.isEmpty()) {
+            EXPECT_EQ(now, angles);
+        }
+    }
+
+    // An open has nothing to undo, whatever was done before it.
+    ASSERT_TRUE(W().action_Undo->isEnabled());
+    fs::create_directories(g_programDir->path() / "playground");
+    m_files.push_back(InFolder("playground/panel.pla"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(WaitForFiles());
+    ASSERT_TRUE(W().action_Undo->isEnabled()) << "a save keeps the steps to undo";
+    m_files.push_back(InFolder("playground/panel.pla"));
+    Key(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_TRUE(WaitForFiles());
+    Step();
+    EXPECT_FALSE(W().action_Undo->isEnabled()) << "Undo offered right after an open";
+    EXPECT_FALSE(W().action_Redo->isEnabled());
+}
+
 // An object that is smaller than 1 on every side (a model of its own size
 // may be) is scaled by the all-sides slider as if it were 1 on each.
 TEST_F(PlaygroundPage, TheAllSidesSliderScalesAnObjectSmallerThanOneOnEverySide) {
@@ -737,7 +833,10 @@ TEST_F(PlaygroundPage, AnOpenedFileShowsItsAnglesAsSetAndItsZonesOfNoSizeCanBeMe
 
     m_files.push_back(QString::fromStdString(path));
     Key(Qt::Key_O, Qt::ControlModifier);
-    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    // An open that worked is said in the status bar, as a save is, with no box.
+    ASSERT_TRUE(WaitForFiles());
+    EXPECT_EQ(W().statusbar->currentMessage(), QStringLiteral("The playground is open: angles.pla"));
+    EXPECT_TRUE(m_watcher.Messages().isEmpty());
     ASSERT_EQ(Pla().GetObjectList().size(), 2u);
     Choose(Pla().GetObjectList()[0].get());
     EXPECT_EQ(W().lineEdit_PlaTurnZ->text(), QStringLiteral("45"));

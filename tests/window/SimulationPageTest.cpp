@@ -46,6 +46,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -59,6 +60,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -492,7 +494,7 @@ TEST_F(SimulationPage, ARobotRunsItsProgramOnAPlaygroundUntilTheEndZoneAndIsScor
     EXPECT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
 }
 
-TEST(RobotDataText, ATableOfWhatTheTextsSayThenTheTextsThemselves) {
+TEST(RobotDataText, TheRobotsDevicesAndReadingsThenTheTextsThemselves) {
     window::RobotDataCaptions captions;
     captions.device = QStringLiteral("D");
     captions.port = QStringLiteral("P");
@@ -501,25 +503,65 @@ TEST(RobotDataText, ATableOfWhatTheTextsSayThenTheTextsThemselves) {
     captions.motor = QStringLiteral("Motor");
     captions.light = QStringLiteral("Light");
     captions.sensors = { QStringLiteral("Ray"), QStringLiteral("Touch"), QStringLiteral("Compass") };
-    // Motors until "p" or "l", lights after "l" (port 0 is no light's); the
-    // step counter, then "port*kind*" and the fields of each sensor; tokens
-    // that name no port are passed over; a kind without a name shows its
-    // number. What a program writes shows on one line.
-    const std::string output = "1*50* 2*-20* l3*1* 0*5*\n";
+    // The robot's own motors and lights with what they hold, in its device
+    // order; the step counter, then "port*kind*" and the fields of each
+    // sensor; a kind without a name shows its number. What a program writes
+    // shows on one line, and whatever it writes, the rows are the robot's.
+    const window::RobotDevices devices { { { 1, 50 }, { 2, -20 } }, { { 3, 1 } } };
+    const QString table = QStringLiteral("D\tP\tV\r\n"
+                                         "Motor\t1\t50_M\r\n"
+                                         "Motor\t2\t-20_M\r\n"
+                                         "Light\t3\t1\r\n"
+                                         "Compass\t3\t90_P\r\n"
+                                         "9\t4\t1*0_P\r\n"
+                                         "\r\n"
+                                         "X\r\n");
     const std::string input = "7 3*2*90* 4*9*1*0* junk 5* ";
-    EXPECT_EQ(window::RobotDataText(captions, output, input),
-        QStringLiteral("D\tP\tV\r\n"
-                       "Motor\t1\t50_M\r\n"
-                       "Motor\t2\t-20_M\r\n"
-                       "Light\t3\t1\r\n"
-                       "Compass\t3\t90_P\r\n"
-                       "9\t4\t1*0_P\r\n"
-                       "\r\n"
-                       "X\r\n"
-                       "1*50* 2*-20* l3*1* 0*5* \r\n"
-                       "7 3*2*90* 4*9*1*0* junk 5* "));
-    // A robot that has not been stepped yet.
-    EXPECT_EQ(window::RobotDataText(captions, "", ""), QStringLiteral("D\tP\tV\r\n\r\nX\r\n\r\n"));
+    const std::pair<std::string, QString> answers[] = {
+        { "1*50* 2*-20* l3*1* 0*5*\n", QStringLiteral("1*50* 2*-20* l3*1* 0*5* ") },
+        // An answer the simulation cannot read: no made-up motor on port 0
+        // or 7, and the robot's motors still there.
+        { "garbage* 7*30*", QStringLiteral("garbage* 7*30*") },
+        { "", QString() },
+    };
+    for (const auto& [output, shown] : answers)
+        EXPECT_EQ(window::RobotDataText(captions, devices, output, input),
+            table + shown + QStringLiteral("\r\n") + QString::fromStdString(input))
+            << output;
+    // A robot without devices that has not been stepped yet.
+    EXPECT_EQ(window::RobotDataText(captions, {}, "", ""), QStringLiteral("D\tP\tV\r\n\r\nX\r\n\r\n"));
+}
+
+// A program that answers what the simulation cannot read leaves the robot
+// data panel with the robot's own motors, on their ports and at the values
+// they hold, and with no motor the robot does not have.
+TEST_F(SimulationPage, RobotDataListsTheRobotsOwnMotorsWhateverItsProgramAnswers) {
+    // The program's host inherits this process's environment.
+    ASSERT_EQ(setenv("MORVANE_TEST_OUTPUT", "garbage* 7*30*", 1), 0);
+    const auto unset = qScopeGuard([] { unsetenv("MORVANE_TEST_OUTPUT"); });
+    WriteRobot("robot/rover.rob");
+    WritePlayground("playground/first_run.pla", 10, true);
+    LoadRobot(InFolder("robot/rover.rob"));
+    LoadProgram(Program("fixed_output"));
+    LoadPlayground(InFolder("playground/first_run.pla"));
+    Pick(W().action_Show_Message);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().RobotDataPanel()->isVisible(); }, 5000));
+    PressStart();
+    ASSERT_TRUE(W().IsEmuRunning());
+    QString text;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            text = W().RobotDataPanel()->TextEdit()->toPlainText();
+            return text.contains(QStringLiteral("garbage"));
+        },
+        20000))
+        << text.toStdString();
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 4) << text.toStdString();
+    EXPECT_EQ(lines[1], QStringLiteral("Motor\t1\t0_M")) << text.toStdString();
+    EXPECT_EQ(lines[2], QStringLiteral("Motor\t2\t0_M")) << text.toStdString();
+    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^Motor\t"))).size(), 2) << text.toStdString();
+    PressStart();
 }
 
 TEST_F(SimulationPage, TheTimeLimitEndsTheRunAtItsLimit) {
@@ -750,7 +792,8 @@ TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
             InFolder("robot/" + second.toStdString() + ".rob").toStdString() }));
     EXPECT_EQ(
         Block().m_vecProgramFiles, (std::vector<std::string> { Program("drive"), Program("drive_back") }));
-    EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0,0"));
+    // The scores stand apart: "0,0" would read as one number.
+    EXPECT_EQ(W().label_Score->text(), QStringLiteral("Score: 0, 0"));
     // The follow menu lists both robots.
     ASSERT_EQ(W().menu_View_Flow->actions().size(), 2);
     EXPECT_EQ(W().menu_View_Flow->actions()[1]->text(), second + ".rob");
@@ -789,7 +832,7 @@ TEST_F(SimulationPage, SeveralRobotsRunEachWithItsOwnProgram) {
     EXPECT_TRUE(outputShows(1, "1*-30* 2*-30* p"));
     // One score per robot, the first robot's first.
     EXPECT_TRUE(
-        QTest::qWaitFor([&] { return W().label_Score->text() == QStringLiteral("Score: 10,0"); }, 20000))
+        QTest::qWaitFor([&] { return W().label_Score->text() == QStringLiteral("Score: 10, 0"); }, 20000))
         << W().label_Score->text().toStdString();
 
     m_scoreRows.clear();
