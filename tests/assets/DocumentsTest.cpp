@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -333,41 +334,88 @@ TEST(Documents, TestsBenchmarksAndFuzzTargetsMatchTheBuild) {
             << "CONTRIBUTING.md lists no fuzz target " << target;
 }
 
-// The commands that the robot programs' guide gives for C and for C++, each
-// run on a copy of an example that uses every helper, as a student would
-// run it; what they build is a robot program.
-TEST(Documents, TheGuidesBuildCommandsBuildAnExampleAsCAndAsCpp) {
-    const Document guide = Read(kSource / "docs/robot-programs.md");
-    const fs::path folder = fs::path(MORVANE_TEST_DIR) / "guide_examples";
-    fs::create_directories(folder);
-    fs::copy_file(kSource / "sdk/examples/example_helpers.h", folder / "example_helpers.h",
-        fs::copy_options::overwrite_existing);
-    const auto replaceAll = [](std::string text, const std::string& from, const std::string& to) {
-        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-            text.replace(at, from.size(), to);
-        return text;
+// The commands that the robot programs' guide and the manual (both parts)
+// give to build a program, run as they are written, one after the other, by
+// a student in a home folder of their own outside the tree: only the path
+// that the student sets MORVANE to is this build's program folder. After
+// each compiler's command the folder holds a robot program.
+std::vector<std::string> GuideCommands(const Document& guide) {
+    // The code of the section on building, up to the next section.
+    const std::string text = ReadFile(guide.path);
+    const size_t from = text.find("## Building a robot program");
+    const size_t to = text.find("\n## ", from + 1);
+    std::vector<std::string> commands;
+    bool afterBlank = true;
+    bool inBlock = false;
+    for (const std::string& line : Lines(text.substr(from, to - from))) {
+        const bool indented = line.rfind("    ", 0) == 0;
+        inBlock = indented && (afterBlank || inBlock);
+        afterBlank = line.find_first_not_of(" \t") == std::string::npos;
+        if (inBlock)
+            commands.push_back(line.substr(4));
+    }
+    return commands;
+}
+
+std::vector<std::string> ManualCommands(const std::string& language) {
+    const std::string manual = ReadFile(kSource / "assets/XML/Manual.html");
+    const size_t from = manual.find("id=\"" + language + "-program\"");
+    const size_t to = manual.find("<h2", from + 1);
+    const std::string section = manual.substr(from, to - from);
+    static const std::regex block(R"(<pre>([\s\S]*?)</pre>)");
+    std::vector<std::string> commands;
+    for (auto it = std::sregex_iterator(section.begin(), section.end(), block); it != std::sregex_iterator();
+         ++it) {
+        std::string code = (*it)[1];
+        for (const auto& [entity, character] :
+            { std::pair { "&amp;", "&" }, { "&lt;", "<" }, { "&gt;", ">" }, { "&quot;", "\"" } }) {
+            for (size_t at = code.find(entity); at != std::string::npos; at = code.find(entity, at + 1))
+                code.replace(at, std::strlen(entity), character);
+        }
+        for (const std::string& line : Lines(code))
+            commands.push_back(line);
+    }
+    return commands;
+}
+
+TEST(Documents, TheBuildCommandsOfTheGuideAndTheManualWorkInAStudentsOwnFolder) {
+    const std::pair<std::string, std::vector<std::string>> sources[] = {
+        { "docs/robot-programs.md", GuideCommands(Read(kSource / "docs/robot-programs.md")) },
+        { "the manual's Chinese part", ManualCommands("zh") },
+        { "the manual's English part", ManualCommands("en") },
     };
-    for (const auto& [compiler, source] :
-        { std::pair { "gcc ", "my_robot.c" }, { "g++ ", "my_robot.cpp" } }) {
-        SCOPED_TRACE(compiler);
-        const std::vector<std::string> lines = Lines(guide.code);
-        const auto command = std::find_if(lines.begin(), lines.end(),
-            [&](const std::string& line) { return line.find(compiler) != std::string::npos; });
-        ASSERT_NE(command, lines.end()) << "docs/robot-programs.md gives no command for " << compiler;
-        fs::copy_file(kSource / "sdk/examples/drive_and_blink.c", folder / source,
-            fs::copy_options::overwrite_existing);
-        // Run in the copy's folder, with the program folder where the build
-        // made it; each library under a name of its own.
-        const fs::path library = folder / (std::string(source) + ".so");
-        std::string run = replaceAll(*command, "build/bin/", (kProgramDir / "").string());
-        run = replaceAll(run, "-o my_robot.so", "-o " + library.string());
-        run = "cd " + folder.string() + " && " + run + " -Wextra -Werror 2>&1";
-        ASSERT_EQ(std::system(run.c_str()), 0) << run;
-        void* program = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(program, nullptr) << dlerror();
-        for (const char* function : { "Run", "SetData", "GetData", "IsPause", "Start" })
-            EXPECT_NE(dlsym(program, function), nullptr) << function;
-        dlclose(program);
+    for (const auto& [source, commands] : sources) {
+        SCOPED_TRACE(source);
+        const auto setting = std::find_if(commands.begin(), commands.end(),
+            [](const std::string& line) { return line.rfind("export MORVANE=", 0) == 0; });
+        ASSERT_NE(setting, commands.end()) << source << " sets no MORVANE";
+        int built = 0;
+        std::string script = "set -e\nexport MORVANE=" + kProgramDir.string() + "\n";
+        for (auto line = std::next(setting); line != commands.end(); ++line) {
+            const bool compiles = line->rfind("gcc ", 0) == 0 || line->rfind("g++ ", 0) == 0;
+            // Warnings fail the build here: the example must build cleanly.
+            script += *line + (compiles ? " -Wextra -Werror" : "") + "\n";
+            if (!compiles)
+                continue;
+            ++built;
+            // A home of its own for each run, far from the source tree and
+            // the build.
+            char home[] = "/tmp/morvane-student-XXXXXX";
+            ASSERT_NE(mkdtemp(home), nullptr);
+            const std::string run
+                = "cd " + std::string(home) + " && HOME=" + home + " bash -c '" + script + "' 2>&1";
+            EXPECT_EQ(std::system(run.c_str()), 0) << run;
+            const fs::path library = fs::path(home) / "my_robot/my_robot.so";
+            void* program = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+            EXPECT_NE(program, nullptr) << *line << ": " << dlerror();
+            if (program) {
+                for (const char* function : { "Run", "SetData", "GetData", "IsPause", "Start" })
+                    EXPECT_NE(dlsym(program, function), nullptr) << function;
+                dlclose(program);
+            }
+            fs::remove_all(home);
+        }
+        EXPECT_EQ(built, 2) << source << " builds as C and as C++";
     }
 }
 
