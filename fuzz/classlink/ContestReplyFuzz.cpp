@@ -53,8 +53,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray body(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QByteArray longer = body + QByteArray("\0\x01\xff\xfe", 4);
 
+    // The command alone, which decides whose reply it is: read exactly when
+    // Qt reads one, and the same one every reader takes.
+    const std::optional<QString> command = ReadReplyCommand(body);
+    {
+        QString qtCommand;
+        quint32 status = 0;
+        bool hasStatus = false;
+        const bool qtReads = QtReads(body, qtCommand, status, hasStatus) && Within(qtCommand);
+        Check(command.has_value() == qtReads, "a command read where Qt reads none, or none where it does");
+        if (command)
+            Check(*command == qtCommand && command->isNull() == qtCommand.isNull(),
+                "another command than Qt's");
+        // More bytes may complete a command that was cut; one read stays.
+        if (command)
+            Check(ReadReplyCommand(longer) == command, "trailing bytes changed a command");
+    }
+
     const std::optional<LoginReply> login = ReadLoginReply(body);
     CheckCommon(login, body, kContestLogin);
+    Check(!login || (command && *command == login->command), "a login reply of another command");
     if (login) {
         if (login->command == QLatin1String(kContestLogin) && login->status == 0)
             Check(login->account.has_value(), "a signed-in reply without its account");

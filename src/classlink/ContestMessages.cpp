@@ -49,6 +49,11 @@ QString MapCheckOf(const QByteArray& playground) {
     return QString::fromLatin1(QCryptographicHash::hash(playground, QCryptographicHash::Md5).toHex());
 }
 
+std::optional<QString> ReadReplyCommand(const QByteArray& body) {
+    LinkRecordReader in(body);
+    return in.ReadString(kMaxContestText);
+}
+
 std::optional<LoginReply> ReadLoginReply(const QByteArray& body) {
     LinkRecordReader in(body);
     LoginReply reply;

@@ -81,6 +81,9 @@ struct ScoreReply {
     quint32 status = 0;
 };
 
+// The command word a reply starts with; none when even that cannot be read.
+std::optional<QString> ReadReplyCommand(const QByteArray& body);
+
 // Each reader returns none for a damaged reply.
 std::optional<LoginReply> ReadLoginReply(const QByteArray& body);
 std::optional<MatchReply> ReadMatchReply(const QByteArray& body);

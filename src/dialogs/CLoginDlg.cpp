@@ -1,8 +1,6 @@
 #include "dialogs/CLoginDlg.h"
 
-#include "classlink/ContestMessages.h"
 #include "dialogs/DialogTexts.h"
-#include "dialogs/DialogsLog.h"
 #include "foundation/CConfig.h"
 
 #include <QCheckBox>
@@ -11,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpacerItem>
-#include <QTcpSocket>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -19,7 +16,6 @@
 
 namespace {
 
-constexpr int kLinkOwnerLogin = 2;
 constexpr int kPasswordLength = 16;
 // Long enough for the "connecting" text to be drawn before the network
 // check, which blocks.
@@ -45,7 +41,6 @@ CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint)
     , m_config(config)
     , m_bRelogin(relogin) {
-    config.m_nLinkOwner = kLinkOwnerLogin;
     config.m_nRunMode = RunModeNet;
     setMinimumSize(kLeastWidth, kLeastHeight);
     resize(kLeastWidth, kLeastHeight);
@@ -93,10 +88,8 @@ CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
     layout->addWidget(m_pStatusLabel);
 
     connect(m_pButtonOK, &QPushButton::clicked, this, &CLoginDlg::login);
-    if (config.m_pSocket)
-        connect(config.m_pSocket, &QTcpSocket::connected, this, &CLoginDlg::slot_SengMsg);
-    connect(&config, &CConfig::signal_Disconnect, this, &CLoginDlg::f_Disconnect);
-    connect(&config, &CConfig::signal_GetMsg, this, &CLoginDlg::slot_GetMsg);
+    if (ContestClient* contest = config.Contest())
+        connect(contest, &ContestClient::LoginEnded, this, &CLoginDlg::slot_LoginEnded);
     connect(m_pButtonNo, &QPushButton::clicked, this, &CLoginDlg::slot_ButtonNo);
 
     m_pSaveBox->setChecked(config.m_nRememberLogin > 0);
@@ -124,6 +117,9 @@ CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
         if (config.m_bHaveToOutline) {
             f_HaveToOutline();
             config.m_bHaveToOutline = false;
+        } else if (config.Contest() && config.Contest()->LastLinkEnding() == ContestEnding::TimedOut) {
+            // Why the login is asked again: the server went silent.
+            SetStatusText(config.GetText("CLoginDlg", "f_Relogin", "sTimedOut").arg(TimeoutSeconds()));
         } else {
             SetStatusText(config.f_ConnectTips(4));
         }
@@ -136,6 +132,11 @@ CLoginDlg::CLoginDlg(CConfig& config, bool relogin, QWidget* parent)
     m_pConnectTimer->setSingleShot(true);
     connect(m_pConnectTimer, &QTimer::timeout, this, &CLoginDlg::slot_Timer);
     FitHeight();
+}
+
+QString CLoginDlg::TimeoutSeconds() const {
+    const ContestClient* contest = m_config.Contest();
+    return QString::number((contest ? contest->ReplyTimeoutMs() : 10000) / 1000.0);
 }
 
 void CLoginDlg::SetStatusText(const QString& text) {
@@ -158,6 +159,11 @@ void CLoginDlg::reject() {
     // The caller's question (unsaved work) may send the student back here.
     if (m_giveUpCheck && !m_giveUpCheck())
         return;
+    // An attempt still under way goes with the dialog.
+    if (m_bConnecting) {
+        if (ContestClient* contest = m_config.Contest())
+            contest->CancelLogin();
+    }
     QDialog::reject();
 }
 
@@ -218,87 +224,67 @@ void CLoginDlg::slot_Timer() {
     }
     config.m_nRememberLogin = m_pSaveBox->isChecked() ? 1 : 0;
     config.SaveSettings();
+    ContestClient* contest = config.Contest();
+    if (!contest) {
+        SetStatusText(config.GetText("CLoginDlg", "login", "sNoServer"));
+        SetInputsEnabled(true);
+        return;
+    }
     m_bConnecting = true;
-    m_bLinkUp = false;
-    m_bRequestSent = false;
-    config.ConnectToServer(false);
+    m_nAttempt = contest->LogIn(config.m_strUser, config.m_strPassword);
 }
 
-void CLoginDlg::slot_SengMsg() {
-    // Only this dialog's own attempt, and once: another login left open
-    // beneath this one hears the same socket.
-    if (m_config.m_nLinkOwner != kLinkOwnerLogin || !m_bConnecting || m_bRequestSent)
+void CLoginDlg::slot_LoginEnded(int attempt, ContestEnding ending, quint32 status) {
+    if (!m_bConnecting || attempt != m_nAttempt)
         return;
-    m_bLinkUp = true;
-    m_bRequestSent = true;
-    m_config.SendMsg(BuildLoginRequest(m_pUserEdit->text(), m_pPasswordEdit->text()), false);
-}
-
-void CLoginDlg::slot_GetMsg(QByteArray* body) {
+    m_bConnecting = false;
     CConfig& config = m_config;
-    if (config.m_nLinkOwner != kLinkOwnerLogin || !body)
+    switch (ending) {
+    case ContestEnding::Answered:
+        break;
+    case ContestEnding::Damaged:
+        ShowConnectState(3);
         return;
-    const std::optional<LoginReply> reply = ReadLoginReply(*body);
-    if (!reply) {
-        qCWarning(lcDialogs,
-            "Contest login: the server's reply (%lld bytes) could not be read; closing the link",
-            static_cast<long long>(body->size()));
-        FailedLogin(3);
+    case ContestEnding::Cancelled:
+        SetStatusText(config.GetText("CLoginDlg", "login", "sCancelled"));
+        SetInputsEnabled(true);
+        return;
+    case ContestEnding::TimedOut:
+        SetStatusText(config.GetText("CLoginDlg", "login", "sTimedOut").arg(TimeoutSeconds()));
+        SetInputsEnabled(true);
+        return;
+    case ContestEnding::NoServer:
+        // The network was there (it was looked at first); the server never
+        // took the connection.
+        SetStatusText(config.GetText("CLoginDlg", "login", "sNoServer"));
+        SetInputsEnabled(true);
+        return;
+    default:
+        ShowConnectState(4);
         return;
     }
-    if (reply->account) {
-        config.m_nUserId = reply->account->userId;
-        for (int i = 0; i < 3; ++i)
-            config.m_strLoginInfo[i] = reply->account->texts[i];
-    }
-    if (reply->command != QLatin1String(kContestLogin)) {
-        FailedLogin(3);
-        return;
-    }
-    switch (reply->status) {
+    switch (status) {
     case 0:
-        m_bConnecting = false;
-        config.StartHeartbeat();
         accept();
         return;
     case 1:
     case 2:
-        FailedLogin(0);
-        config.f_ConnectTips(static_cast<int>(reply->status));
+        ShowConnectState(0);
+        config.f_ConnectTips(static_cast<int>(status));
         return;
     case 3:
-        FailedLogin(0);
+        ShowConnectState(0);
         config.ShowTips("CLoginDlg", "slot_GetMsg", "sPass");
         return;
     case 4:
-        FailedLogin(0);
+        ShowConnectState(0);
         config.ShowTips("CLoginDlg", "slot_GetMsg", "sUse");
         return;
     default:
-        FailedLogin(0);
+        ShowConnectState(0);
         f_HaveToOutline();
         return;
     }
-}
-
-void CLoginDlg::FailedLogin(int connectState) {
-    m_bConnecting = false;
-    m_config.CloseConnection();
-    ShowConnectState(connectState);
-}
-
-void CLoginDlg::f_Disconnect() {
-    if (m_config.m_nLinkOwner != kLinkOwnerLogin || !m_bConnecting)
-        return;
-    m_bConnecting = false;
-    if (m_bLinkUp) {
-        ShowConnectState(4);
-        return;
-    }
-    // The network was there (it was looked at first); the server never
-    // took the connection.
-    SetStatusText(m_config.GetText("CLoginDlg", "login", "sNoServer"));
-    SetInputsEnabled(true);
 }
 
 void CLoginDlg::slot_ButtonNo() {
@@ -311,12 +297,11 @@ void CLoginDlg::slot_ButtonNo() {
     // and nothing else would give OK back.
     if (m_pConnectTimer->isActive()) {
         m_pConnectTimer->stop();
-        SetStatusText(QString());
+        SetStatusText(m_config.GetText("CLoginDlg", "login", "sCancelled"));
         SetInputsEnabled(true);
         return;
     }
-    // The link's close ends the attempt through f_Disconnect; the socket
-    // came up or not, what is shown is the link closed.
-    m_bLinkUp = true;
-    m_config.CloseConnection();
+    // The attempt's end is told as cancelled.
+    if (ContestClient* contest = m_config.Contest())
+        contest->CancelLogin();
 }

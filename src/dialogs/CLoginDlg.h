@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "foundation/ContestClient.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -14,19 +15,18 @@ class QTimer;
 
 // Logs the user into the online contest server: a user name and a password
 // (prefilled from the settings), a box to remember them, and a link to the
-// server's ranking page. OK checks that the network can be reached, opens
-// the contest link, sends the login once the socket is connected and reads
-// the reply. exec() returns Accepted when the server signed the user in;
-// the user id and the three display texts it sent are then in the
-// configuration and the heartbeat has started.
+// server's ranking page. OK checks that the network can be reached and has
+// the contest client (CConfig::Contest) connect and send the login once;
+// the dialog shows how the attempt ended. exec() returns Accepted when the
+// server signed the user in; the user id and the three display texts it
+// sent are then in the configuration, the heartbeat has started and what
+// waited for the login is on its way. The run mode is the online one from
+// the dialog's construction.
 //
-// From its construction the dialog owns the link's replies (link owner 2)
-// and the run mode is the online one; the caller sets the owner back.
-// Every handler acts only while the owner is still 2, so replies meant for
-// the main window or the score dialog are left to them.
-//
-// After a failed attempt the link is closed and OK tries again. With the
-// relogin flag the stored account is reused and cannot be edited.
+// After a failed attempt OK tries again; each ending says what it was: the
+// server's refusal, cancelled, no answer in time, the link lost, no server.
+// With the relogin flag the stored account is reused and cannot be edited,
+// and the dialog opens saying why the login is asked again.
 //
 // Cancel stops an attempt under way; with none under way it gives the login
 // up, as Esc and the close button do. Both callers close the program when
@@ -68,25 +68,22 @@ public:
 
 public slots:
     void login();
-    void slot_GetMsg(QByteArray* body);
-    void slot_SengMsg();
-    void f_Disconnect();
+    // How the contest client's attempt ended.
+    void slot_LoginEnded(int attempt, ContestEnding ending, quint32 status);
     void slot_Timer();
     void slot_ButtonNo();
 
 private:
-    // A login that did not succeed: the link closes and OK is offered again.
-    void FailedLogin(int connectState);
     // The least height that shows every text whole at the least width.
     void FitHeight();
+    // The reply time-out, in seconds, as the texts say it.
+    QString TimeoutSeconds() const;
 
     CConfig& m_config;
     bool m_bRelogin = false;
     bool m_bConnecting = false;
-    // This attempt's connection came up, and its request went out: one
-    // request per attempt, whoever else listens to the socket.
-    bool m_bLinkUp = false;
-    bool m_bRequestSent = false;
+    // The attempt under way; its ending alone is this dialog's.
+    int m_nAttempt = 0;
     std::function<bool()> m_giveUpCheck;
     QTimer* m_pConnectTimer = nullptr;
     QLineEdit* m_pUserEdit = nullptr;

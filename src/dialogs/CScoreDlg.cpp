@@ -1,10 +1,9 @@
 #include "dialogs/CScoreDlg.h"
 
 #include "classlink/ContestMessages.h"
-#include "dialogs/CLoginDlg.h"
 #include "dialogs/DialogTexts.h"
-#include "dialogs/DialogsLog.h"
 #include "foundation/CConfig.h"
+#include "foundation/ContestClient.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,31 +19,13 @@
 
 namespace {
 
-constexpr int kLinkOwnerScore = 1;
-
-struct ScoreVerdict {
-    const char16_t* text;
-    bool retry;
-};
-
-// Codes 1 to 10; any other code is the last entry.
-constexpr ScoreVerdict kVerdicts[] = {
-    { u"用户ID错", false },
-    { u"赛季未开始", false },
-    { u"分组信息获取失败", true },
-    { u"分组比赛未开始", true },
-    { u"分组比赛已结束", false },
-    { u"比赛用时过长", false },
-    { u"地图不对", false },
-    { u"连接数据库失败", true },
-    { u"成绩校验失败", false },
-    { u"用户已完成比赛", false },
-    { u"成绩提交失败", true },
-};
+// The server's verdicts on a score, codes 1 to 10, then any other code:
+// whether a second try may change the verdict.
+constexpr bool kVerdictRetry[] = { false, false, true, true, false, false, false, true, false, false, true };
 constexpr quint32 kKnownVerdicts = 10;
 
-const ScoreVerdict& Verdict(quint32 status) {
-    return kVerdicts[status >= 1 && status <= kKnownVerdicts ? status - 1 : kKnownVerdicts];
+quint32 VerdictIndex(quint32 status) {
+    return status >= 1 && status <= kKnownVerdicts ? status - 1 : kKnownVerdicts;
 }
 
 } // namespace
@@ -57,12 +38,14 @@ CScoreDlg::CScoreDlg(CConfig& config, QWidget* parent)
     m_pTable = new QTableWidget(this);
 }
 
-QString CScoreDlg::ScoreStatusText(quint32 status) {
-    return QString::fromUtf16(Verdict(status).text);
+QString CScoreDlg::ScoreStatusText(quint32 status) const {
+    const char* const keys[] = { "s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9", "s10", "sOther" };
+    const quint32 index = VerdictIndex(status);
+    return m_config.GetText("CScoreDlg", "f_ScoreStatus", keys[index]);
 }
 
 bool CScoreDlg::ScoreStatusAllowsRetry(quint32 status) {
-    return Verdict(status).retry;
+    return kVerdictRetry[VerdictIndex(status)];
 }
 
 void CScoreDlg::f_SetScore(const std::vector<int>& scoreDigits, const std::vector<int>& stepDigits,
@@ -107,9 +90,6 @@ void CScoreDlg::OfferUpload(QVBoxLayout& layout, const std::vector<int>& scoreDi
     const std::vector<int>& stepDigits, const std::string& playgroundPath, const std::string& robotPath,
     bool match) {
     CConfig& config = m_config;
-    // The login that a dropped link asks for runs after the link's own
-    // signal has returned.
-    connect(&config, &CConfig::signal_Disconnect, this, &CScoreDlg::slot_Disconnect, Qt::QueuedConnection);
     // A run that cannot be submitted says why, so that the student knows
     // what the next run needs.
     const char* refusal = nullptr;
@@ -127,13 +107,15 @@ void CScoreDlg::OfferUpload(QVBoxLayout& layout, const std::vector<int>& scoreDi
         layout.addWidget(m_pStatusLabel);
         return;
     }
-    if (config.m_nUploadsLeft != 0) {
+    ContestClient* contest = config.Contest();
+    if (config.m_nUploadsLeft != 0 && contest) {
         m_sPlaygroundPath = QString::fromLocal8Bit(playgroundPath.c_str());
         m_bRetry = true;
         m_bUploadPending = false;
         m_pUploadButton = new QPushButton(this);
         m_pUploadButton->setDefault(true);
         m_pStatusLabel = new QLabel(this);
+        m_pStatusLabel->setWordWrap(true);
         auto* row = new QHBoxLayout;
         row->addItem(new QSpacerItem(50, 10, QSizePolicy::Minimum, QSizePolicy::Minimum));
         row->addWidget(m_pUploadButton);
@@ -141,12 +123,14 @@ void CScoreDlg::OfferUpload(QVBoxLayout& layout, const std::vector<int>& scoreDi
         layout.addLayout(row);
         layout.addWidget(m_pStatusLabel);
         connect(m_pUploadButton, &QPushButton::clicked, this, &CScoreDlg::slot_Upload);
-        connect(&config, &CConfig::signal_GetMsg, this, &CScoreDlg::slot_GetMsg);
+        connect(contest, &ContestClient::ScoreEnded, this, &CScoreDlg::slot_ScoreEnded);
+        connect(contest, &ContestClient::ScoreWaitsForLogin, this, &CScoreDlg::slot_ScoreWaitsForLogin);
         const QString robot = QFileInfo(QString::fromLocal8Bit(robotPath.c_str())).baseName();
         // The quotes hold the name itself, no blanks inside them.
         m_pUploadButton->setText(m_sUpload + QLatin1Char('"') + robot + QLatin1Char('"') + m_sUpload2);
     } else {
         m_pStatusLabel = new QLabel(this);
+        m_pStatusLabel->setWordWrap(true);
         layout.addWidget(m_pStatusLabel);
         m_pStatusLabel->setText(f_DoneTips());
     }
@@ -164,17 +148,27 @@ QString CScoreDlg::f_DoneTips() const {
     return m_config.GetText("CScoreDlg", "f_DoneTips", "s");
 }
 
-void CScoreDlg::slot_Upload() {
-    m_pUploadButton->setEnabled(false);
-    m_pTable->setEnabled(false);
-    m_pStatusLabel->setText(m_config.GetText("CScoreDlg", "f_Upload", "sUpload"));
-    m_bUploadPending = true;
-    slot_SendMsg();
+void CScoreDlg::reject() {
+    // The answer of a submitted score is awaited here: it says whether the
+    // match's one upload is used.
+    if (m_bUploadPending)
+        return;
+    QDialog::reject();
 }
 
-void CScoreDlg::slot_SendMsg() {
+void CScoreDlg::SetWaiting(bool waiting) {
+    m_bUploadPending = waiting;
+    m_pTable->setEnabled(!waiting);
+    if (m_pButtonOK)
+        m_pButtonOK->setEnabled(!waiting);
+    if (waiting)
+        m_pUploadButton->setEnabled(false);
+}
+
+void CScoreDlg::slot_Upload() {
     CConfig& config = m_config;
-    if (config.m_nLinkOwner != kLinkOwnerScore)
+    ContestClient* contest = config.Contest();
+    if (!contest || contest->ScorePending())
         return;
     QString mapCheck;
     QFile playground(config.InProgramDir(m_sPlaygroundPath));
@@ -182,50 +176,71 @@ void CScoreDlg::slot_SendMsg() {
         mapCheck = MapCheckOf(playground.readAll());
     const qint64 time = std::min<qint64>(
         static_cast<qint64>(config.DecodeTicks(m_vecTicks)) * 10, std::numeric_limits<qint32>::max());
-    const QByteArray request = BuildScoreRequest(
-        config.m_nUserId, mapCheck, config.DecodeScore(m_vecScore), static_cast<qint32>(time));
-    // A link that is already down would never answer, and nothing would
-    // end the wait: the login comes at once.
-    if (!config.SendMsg(request, false))
-        slot_Disconnect();
+    // Told first: the client may tell at once that the score waits for a
+    // login.
+    SetWaiting(true);
+    m_pStatusLabel->setText(config.GetText("CScoreDlg", "f_Upload", "sUpload")
+                                .arg(QString::number(contest->ReplyTimeoutMs() / 1000.0)));
+    if (!contest->SubmitScore(mapCheck, config.DecodeScore(m_vecScore), static_cast<qint32>(time))) {
+        // The match's upload went meanwhile.
+        SetWaiting(false);
+        m_pStatusLabel->setText(f_DoneTips());
+    }
 }
 
-void CScoreDlg::slot_GetMsg(QByteArray* body) {
-    CConfig& config = m_config;
-    if (config.m_nLinkOwner != kLinkOwnerScore || !body)
-        return;
-    config.StartHeartbeat();
-    m_bRetry = false;
-    m_bUploadPending = false;
-    const std::optional<ScoreReply> reply = ReadScoreReply(*body);
-    if (!reply) {
-        qCWarning(lcDialogs,
-            "Contest score: the server's reply (%lld bytes) could not be read; closing the link",
-            static_cast<long long>(body->size()));
-        m_bRetry = true;
-        f_Retry();
-        config.f_ConnectTips(3);
-        config.CloseConnection();
-    } else if (reply->command == QLatin1String(kContestLogin)) {
-        config.m_bHaveToOutline = true;
-        config.CloseConnection();
-    } else if (reply->command != QLatin1String(kContestScore)) {
-        m_bRetry = true;
-        f_Retry();
-        config.f_ConnectTips(3);
-    } else if (reply->status == 0) {
-        if (config.m_nUploadsLeft > 0)
-            --config.m_nUploadsLeft;
-        config.ShowTips("CScoreDlg", "slot_GetMsg", "sOK");
-    } else {
-        if (ScoreStatusAllowsRetry(reply->status)) {
-            m_bRetry = true;
-            f_Retry();
-        }
-        config.f_TipsDlg(ScoreStatusText(reply->status));
+QString CScoreDlg::EndingText(ContestEnding ending) const {
+    const CConfig& config = m_config;
+    switch (ending) {
+    case ContestEnding::TimedOut: {
+        const ContestClient* contest = config.Contest();
+        const double seconds = (contest ? contest->ReplyTimeoutMs() : 10000) / 1000.0;
+        return config.GetText("CScoreDlg", "f_Ending", "sTimedOut").arg(QString::number(seconds));
     }
-    m_pStatusLabel->clear();
-    m_pTable->setEnabled(true);
+    case ContestEnding::Elsewhere:
+        return config.GetText("CScoreDlg", "f_Ending", "sElsewhere");
+    case ContestEnding::Cancelled:
+        return config.GetText("CScoreDlg", "f_Ending", "sCancelled");
+    default:
+        return config.GetText("CScoreDlg", "f_Ending", "sLinkLost");
+    }
+}
+
+void CScoreDlg::slot_ScoreWaitsForLogin(ContestEnding why) {
+    if (!m_bUploadPending)
+        return;
+    m_pStatusLabel->setText(m_config.GetText("CScoreDlg", "f_Upload", "sAgain").arg(EndingText(why)));
+}
+
+void CScoreDlg::slot_ScoreEnded(ContestEnding ending, quint32 status) {
+    if (!m_bUploadPending)
+        return;
+    CConfig& config = m_config;
+    SetWaiting(false);
+    m_bRetry = false;
+    // What is told stays written under the table; the box says it too.
+    QString told;
+    switch (ending) {
+    case ContestEnding::Answered:
+        if (status == 0) {
+            told = config.GetText("CScoreDlg", "slot_GetMsg", "sOK");
+        } else {
+            told = ScoreStatusText(status);
+            m_bRetry = ScoreStatusAllowsRetry(status);
+        }
+        break;
+    case ContestEnding::Damaged:
+        told = config.GetText("CConfig", "f_ConnectTips", "sConnect");
+        m_bRetry = true;
+        break;
+    default:
+        // No verdict came: the score may be submitted again.
+        told = config.GetText("CScoreDlg", "f_Upload", "sNotSent").arg(EndingText(ending));
+        m_bRetry = true;
+        break;
+    }
+    m_pStatusLabel->setText(told);
+    f_Retry();
+    config.f_TipsDlg(told);
 }
 
 void CScoreDlg::f_Retry() {
@@ -233,21 +248,4 @@ void CScoreDlg::f_Retry() {
         return;
     m_pUploadButton->setText(m_config.GetText("CScoreDlg", "f_Retry", "s"));
     m_pUploadButton->setEnabled(true);
-}
-
-void CScoreDlg::slot_Disconnect() {
-    if (m_config.m_nLinkOwner != kLinkOwnerScore)
-        return;
-    if (ShowLoginDlg() && m_bUploadPending)
-        slot_SendMsg();
-}
-
-bool CScoreDlg::ShowLoginDlg() {
-    CLoginDlg login(m_config, true);
-    login.SetGiveUpCheck(m_giveUpCheck);
-    const bool accepted = login.exec() == QDialog::Accepted;
-    m_config.m_nLinkOwner = kLinkOwnerScore;
-    if (!accepted)
-        emit signal_CloseProgram();
-    return accepted;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QByteArray>
+#include "foundation/ContestClient.h"
+
 #include <QDialog>
 #include <QString>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,19 +17,18 @@ class QVBoxLayout;
 
 // The score table at the end of a run: one row per robot, which the
 // simulation page adds. After a scored run of an online match it also
-// offers to submit the score to the contest server ("Score"), with the
-// playground's MD5, and reads the server's verdict; a verdict that may
-// change on a second try re-offers the button.
+// offers to submit the score to the contest server, with the playground's
+// MD5, through the contest client (CConfig::Contest), and shows what became
+// of it: the server's verdict, which stays written under the table, or why
+// no verdict came. A verdict that may change on a second try, or none at
+// all, offers the button again.
 //
 // Under the table, lines that tell what the scores alone do not (why the
 // run stopped at once, a robot whose program was dropped), and an OK button
-// that closes the dialog.
-//
-// The caller makes the dialog the link's reader (link owner 1) before
-// building it and sets the owner back afterwards. When the link drops the
-// dialog asks for the login again and sends once more; a refused login
-// emits signal_CloseProgram. In the online mode, a run whose score cannot
-// be submitted says why.
+// that closes the dialog. While a submitted score waits for its answer the
+// dialog stays, saying so; a lost link brings the window's login in front
+// of it, after which the score is sent again, once. In the online mode, a
+// run whose score cannot be submitted says why.
 class CScoreDlg : public QDialog {
     Q_OBJECT
 
@@ -53,29 +52,26 @@ public:
     // Offers the upload again, when the last verdict allows a retry.
     void f_Retry();
     QString f_DoneTips() const;
-    // Runs the login again; the dialog reads the link again afterwards.
-    bool ShowLoginDlg();
-    // Handed to that login: asked before it is given up.
-    void SetGiveUpCheck(std::function<bool()> check) { m_giveUpCheck = std::move(check); }
+    // Whether a submitted score waits for its answer.
+    bool UploadPending() const { return m_bUploadPending; }
+    // Closes the dialog, unless a submitted score waits for its answer.
+    void reject() override;
 
     // Null unless an upload is offered.
     QPushButton* UploadButton() const { return m_pUploadButton; }
     // Null outside the online mode.
     QLabel* StatusLabel() const { return m_pStatusLabel; }
 
-    // The server's verdict on a submitted score, as the program shows it,
+    // The server's verdict on a submitted score, in the current language,
     // and whether a second try may change it.
-    static QString ScoreStatusText(quint32 status);
+    QString ScoreStatusText(quint32 status) const;
     static bool ScoreStatusAllowsRetry(quint32 status);
-
-signals:
-    void signal_CloseProgram();
 
 public slots:
     void slot_Upload();
-    void slot_GetMsg(QByteArray* body);
-    void slot_SendMsg();
-    void slot_Disconnect();
+    // What the contest client tells of the score.
+    void slot_ScoreEnded(ContestEnding ending, quint32 status);
+    void slot_ScoreWaitsForLogin(ContestEnding why);
 
 private:
     // The online mode's upload row (and its status label) after a scored
@@ -83,6 +79,9 @@ private:
     void OfferUpload(QVBoxLayout& layout, const std::vector<int>& scoreDigits,
         const std::vector<int>& stepDigits, const std::string& playgroundPath, const std::string& robotPath,
         bool match);
+    // Why a score got no verdict, in a sentence.
+    QString EndingText(ContestEnding ending) const;
+    void SetWaiting(bool waiting);
 
     CConfig& m_config;
     QString m_sUpload;
@@ -98,5 +97,4 @@ private:
     bool m_bRetry = false;
     bool m_bUploadPending = false;
     QString m_sPlaygroundPath;
-    std::function<bool()> m_giveUpCheck;
 };

@@ -1,6 +1,7 @@
 #include "foundation/CConfig.h"
 
 #include "classlink/XorWithLinkKey.h"
+#include "foundation/ContestClient.h"
 #include "foundation/FoundationLog.h"
 #include "platform/ProgramDir.h"
 
@@ -122,7 +123,6 @@ void CConfig::SetDefaults() {
     m_nStudio = 0;
     m_bIsE = false;
     m_strRcu.clear();
-    m_nLinkOwner = 0;
     m_bHaveToOutline = false;
     m_nUploadsLeft = 0;
     // Every example comes with its program (5 is the top level), so that

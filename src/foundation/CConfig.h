@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+class ContestClient;
 class QTcpSocket;
 class QTimer;
 
@@ -123,6 +124,9 @@ public:
     void ShutdownNet();
     // The link, null before InitNet.
     ServerLink* Link() const { return m_pLink.get(); }
+    // The online contest's requests and replies on the link, null before
+    // InitNet.
+    ContestClient* Contest() const { return m_pContest.get(); }
     // Classroom: m_strClassHost, port 4480. Contest: m_strNetHost, port 4481
     // with a heartbeat timer, else 4480. An empty host, or no InitNet yet,
     // emits signal_Disconnect at once.
@@ -213,9 +217,6 @@ public:
     int m_nLanguage = 0;
     std::vector<std::string> m_vecLanguage;
 
-    // Which window acts on the link's signals: 0 main window, 1 contest score
-    // dialog, 2 login dialog.
-    int m_nLinkOwner = 0;
     bool m_bHaveToOutline = false;
     int m_nUploadsLeft = 0;
     // An example's robot program is loaded only when this is at least the
@@ -247,6 +248,7 @@ public:
 
 private:
     std::unique_ptr<ServerLink> m_pLink;
+    std::unique_ptr<ContestClient> m_pContest;
 
     void EncodeMixedRadix(std::vector<int>& digits, int count, int value) const;
     const TiXmlElement* FindStudioElement(int studio) const;

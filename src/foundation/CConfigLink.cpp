@@ -5,6 +5,7 @@
 #include "foundation/CConfig.h"
 
 #include "classlink/HeartMessage.h"
+#include "foundation/ContestClient.h"
 #include "foundation/FoundationLog.h"
 
 #include <QEventLoop>
@@ -45,6 +46,7 @@ void CConfig::InitNet(const ServerLink::Timing& timing) {
     m_pHeartTimer = m_pLink->HeartTimer();
     connect(m_pLink.get(), &ServerLink::MessageReceived, this, &CConfig::signal_GetMsg);
     connect(m_pLink.get(), &ServerLink::Closed, this, &CConfig::signal_Disconnect);
+    m_pContest = std::make_unique<ContestClient>(*this);
 }
 
 void CConfig::ShutdownNet() {
@@ -52,6 +54,7 @@ void CConfig::ShutdownNet() {
     m_pMsgTimer = nullptr;
     m_pOutTimeTimer = nullptr;
     m_pHeartTimer = nullptr;
+    m_pContest.reset();
     if (m_pLink) {
         // Nobody is told about a link that goes with the program.
         m_pLink->disconnect(this);

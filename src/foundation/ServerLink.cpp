@@ -57,6 +57,11 @@ void ServerLink::Connect(const QString& host, quint16 port) {
 }
 
 void ServerLink::Close() {
+    CloseFor(CloseReason::ByUs);
+}
+
+void ServerLink::CloseFor(CloseReason reason) {
+    m_closeReason = reason;
     m_bLinkOpen = false;
     if (m_pHeartTimer)
         m_pHeartTimer->stop();
@@ -72,12 +77,12 @@ void ServerLink::Close() {
     emit Closed();
 }
 
-void ServerLink::Abort() {
+void ServerLink::AbortFor(CloseReason reason) {
     {
         const QSignalBlocker quiet(m_pSocket);
         m_pSocket->abort();
     }
-    Close();
+    CloseFor(reason);
 }
 
 bool ServerLink::Send(const QByteArray& frame, bool keepHeartbeat) {
@@ -110,7 +115,7 @@ void ServerLink::SendHeartbeat() {
 
 void ServerLink::OnDisconnected() {
     if (m_bLinkOpen)
-        Close();
+        CloseFor(CloseReason::PeerClosed);
 }
 
 void ServerLink::OnSocketError(QAbstractSocket::SocketError error) {
@@ -125,7 +130,7 @@ void ServerLink::OnSocketError(QAbstractSocket::SocketError error) {
         return;
     qCWarning(lcFoundation, "Link: connecting failed (socket error %d): %s", static_cast<int>(error),
         qPrintable(m_pSocket->errorString()));
-    Abort();
+    AbortFor(CloseReason::ConnectFailed);
 }
 
 void ServerLink::OnReplyTimeout() {
@@ -135,7 +140,7 @@ void ServerLink::OnReplyTimeout() {
     if (!m_bLinkOpen)
         return;
     qCWarning(lcFoundation, "Link: no reply within %d ms; closing the link", m_timing.replyTimeoutMs);
-    Abort();
+    AbortFor(CloseReason::TimedOut);
 }
 
 void ServerLink::OnReadyRead() {
@@ -166,7 +171,7 @@ void ServerLink::OnReadyRead() {
                 qCWarning(lcFoundation,
                     "Link: the server announced a message of %lld bytes; closing the link",
                     static_cast<long long>(m_decoder.ErrorValue()));
-                Abort();
+                AbortFor(CloseReason::Damaged);
                 return;
             }
             break;

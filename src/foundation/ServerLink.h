@@ -36,6 +36,15 @@ public:
         int heartbeatMs = 30000;
     };
 
+    // Why the link closed last.
+    enum class CloseReason {
+        ByUs, // Close was called
+        PeerClosed, // the peer hung up, or the connection broke
+        ConnectFailed, // the connection was never taken
+        TimedOut, // no reply, or no rest of a message, within the reply time-out
+        Damaged, // the peer announced a message longer than any reply
+    };
+
     // Replies are a few hundred bytes; a longer announced body is a faulty
     // or hostile peer, and the link is closed rather than buffering it.
     static constexpr qint64 kMaxBody = 16 << 20;
@@ -61,6 +70,9 @@ public:
     void StartHeartbeat();
     // Sends the heartbeat frame: an empty body.
     void SendHeartbeat();
+    // Why the link closed last (ByUs before it ever closed).
+    CloseReason LastCloseReason() const { return m_closeReason; }
+    int ReplyTimeoutMs() const { return m_timing.replyTimeoutMs; }
 
     // What the socket's and the timers' signals run.
     void OnSocketError(QAbstractSocket::SocketError error);
@@ -83,7 +95,8 @@ signals:
     void Closed();
 
 private:
-    void Abort();
+    void CloseFor(CloseReason reason);
+    void AbortFor(CloseReason reason);
     void DeliverMessages();
 
     QTcpSocket* m_pSocket = nullptr;
@@ -99,4 +112,5 @@ private:
     // Set from Connect until Close, so one closing of the link is reported
     // once however many socket signals announce it.
     bool m_bLinkOpen = false;
+    CloseReason m_closeReason = CloseReason::ByUs;
 };

@@ -60,7 +60,6 @@ CMainDlg::CMainDlg(CConfig& config)
 
     setupUi(this);
     tabWidget->setCurrentWidget(tab1);
-    config.m_nLinkOwner = 0;
 
     InitMenuActions();
     InitToolBars();
@@ -83,7 +82,6 @@ CMainDlg::CMainDlg(CConfig& config)
 
     if (config.m_nRunMode == RunModeNet) {
         m_bMatchRunning = false;
-        m_bMatchPending = false;
         m_bMatchTimeOut = false;
         m_pMatchTimeLabel = new QLabel();
         statusbar->addPermanentWidget(m_pMatchTimeLabel, 0);
@@ -91,11 +89,15 @@ CMainDlg::CMainDlg(CConfig& config)
         m_pMatchTimer = new QTimer(this);
         connect(m_pMatchTimer, &QTimer::timeout, this, &CMainDlg::f_Ui_UpdateMatchTime);
     }
-    if (config.m_nRunMode == RunModeNet || config.m_nRunMode == RunModeClassroom) {
-        // The login that a lost link brings runs after the link's own
-        // signal has returned.
+    if (config.m_nRunMode == RunModeClassroom) {
         connect(&config, &CConfig::signal_Disconnect, this, &CMainDlg::slot_Disconnect, Qt::QueuedConnection);
         connect(&config, &CConfig::signal_GetMsg, this, &CMainDlg::slot_GetMsg);
+    }
+    if (ContestClient* contest = config.Contest(); contest && config.m_nRunMode == RunModeNet) {
+        // The login runs after the client's own signal has returned.
+        connect(
+            contest, &ContestClient::LoginNeeded, this, &CMainDlg::slot_LoginNeeded, Qt::QueuedConnection);
+        connect(contest, &ContestClient::MatchEnded, this, &CMainDlg::slot_MatchEnded);
     }
 
     if (config.m_nWindowOption == 0)

@@ -2,6 +2,7 @@
 
 #include "window/CMainDlg2.h"
 
+#include "foundation/ContestClient.h"
 #include "scene/FrameLoop.h"
 
 #include <QByteArray>
@@ -223,12 +224,13 @@ public:
     // line that it did not answer when failed), until one answers or the
     // student gives up; whether the link is up.
     bool AskClassroomAddress(bool failed);
-    // Asks the contest server for a match; the window waits, disabled, for
-    // the reply. A link that is down brings the login first.
+    // Asks the contest server for a match through the contest client; the
+    // window waits, disabled, for the answer, saying so in the status bar.
+    // Without a login the client asks for one first.
     void f_SendMatchRequest();
     // Runs the login; true when the user is signed in. The session's first
     // login takes the account as typed; after that it reuses it. Giving up
-    // any login closes the program.
+    // any login ends what waited for it and closes the program.
     bool f_ShowLoginDlg();
     void f_MatchOutTips();
     // While a match runs only its own playground may be loaded: one whose
@@ -274,8 +276,13 @@ public slots:
     void slot_SetLanguage(QAction* action);
     // Contest client and classroom link.
     void slot_NetMatch();
+    // The classroom link's messages and its loss (the classroom mode only).
     void slot_GetMsg(QByteArray* body);
     void slot_Disconnect();
+    // The contest client's word: a login is wanted (the login comes, in
+    // front of whatever is open), and how the match request ended.
+    void slot_LoginNeeded();
+    void slot_MatchEnded(ContestEnding ending, const MatchReply& reply);
     void f_Ui_UpdateMatchTime();
     // Result upload.
     void slot_Up3DFile();
@@ -566,7 +573,6 @@ private:
     QString m_sMatch;
     QString m_sMatch2;
     bool m_bMatchRunning = false;
-    bool m_bMatchPending = false;
     bool m_bMatchTimeOut = false;
     // The session has signed in to the contest server once.
     bool m_bLoggedIn = false;

@@ -9,6 +9,7 @@
 #include "dialogs/CInputDlg.h"
 #include "dialogs/CLoginDlg.h"
 #include "foundation/CConfig.h"
+#include "foundation/ContestClient.h"
 #include "simulation/SRobThreadData.h"
 #include "window/MatchClock.h"
 #include "window/WindowLog.h"
@@ -17,9 +18,12 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <iterator>
 
 namespace Ui {
 
@@ -32,32 +36,22 @@ enum ClassLinkState {
     kWaitingForKeepAlive = 4,
 };
 
-constexpr int kLinkOwnerWindow = 0;
 constexpr int kMatchClockMs = 30000;
 // A server on the classroom's network answers at once; one that does not
 // within this long is not there.
 constexpr int kClassroomConnectMs = 3000;
 
-// The server's reasons for refusing a match, as the program shows them.
-QString MatchStatusText(quint32 status) {
-    switch (status) {
-    case 1:
-        return QStringLiteral("用户ID错");
-    case 2:
-        return QStringLiteral("赛季未开始");
-    case 3:
-        return QStringLiteral("分组信息获取失败");
-    case 4:
-        return QStringLiteral("分组比赛未开始");
-    case 5:
-        return QStringLiteral("分组比赛已结束");
-    case 6:
-        return QStringLiteral("连接数据库失败");
-    case 7:
-        return QStringLiteral("成绩校验失败");
-    default:
-        return QStringLiteral("用户已完成比赛");
-    }
+// The server's reason for refusing a match: statuses 1 to 7, then any other.
+QString MatchStatusText(const CConfig& config, quint32 status) {
+    const char* const keys[] = { "s1", "s2", "s3", "s4", "s5", "s6", "s7", "sOther" };
+    constexpr quint32 kKnown = std::size(keys) - 1;
+    const quint32 index = status >= 1 && status <= kKnown ? status - 1 : kKnown;
+    return config.GetText("CMainDlg", "f_MatchStatus", keys[index]);
+}
+
+// The reply time-out as the texts say it, in seconds.
+QString TimeoutSeconds(const ContestClient& contest) {
+    return QString::number(contest.ReplyTimeoutMs() / 1000.0);
 }
 
 bool IsLinkUp(const CConfig& config) {
@@ -130,106 +124,39 @@ bool CMainDlg::AskClassroomAddress(bool failed) {
 }
 
 void CMainDlg::slot_GetMsg(QByteArray* body) {
+    // The contest's replies are the contest client's: the window reads the
+    // link only for the classroom server's keep-alive.
     CConfig& config = m_config;
-    if (!body)
+    if (!body || config.m_nRunMode != RunModeClassroom)
         return;
-    if (config.m_nRunMode == RunModeClassroom) {
-        if (m_nClassLinkState == kKeepAliveSeen)
-            return;
-        if (config.IsKeepAliveMsg(*body)) {
-            if (m_nClassLinkState == kWaitingForKeepAlive)
-                SetWindowEnabled(true);
-            m_nClassLinkState = kKeepAliveSeen;
-        }
+    if (m_nClassLinkState == kKeepAliveSeen)
         return;
+    if (config.IsKeepAliveMsg(*body)) {
+        if (m_nClassLinkState == kWaitingForKeepAlive)
+            SetWindowEnabled(true);
+        m_nClassLinkState = kKeepAliveSeen;
     }
-    if (config.m_nLinkOwner != kLinkOwnerWindow)
-        return;
-    config.StartHeartbeat();
-
-    const std::optional<MatchReply> reply = ReadMatchReply(*body);
-    m_bMatchPending = false;
-    if (!reply) {
-        qCWarning(lcWindow,
-            "Online match: the server's reply (%lld bytes) could not be read; closing the link",
-            static_cast<long long>(body->size()));
-        config.f_ConnectTips(3);
-        f_Ui_StatusBar_ShowMatchTime(0, 0);
-        SetWindowEnabled(true);
-        // The lost link then brings the login.
-        config.CloseConnection();
-        return;
-    }
-    config.m_nUploadsLeft = 1;
-    if (reply->command == QLatin1String(kContestLogin)) {
-        // Signed in elsewhere: the login that follows the closed link says
-        // so, and the window stays as it is until then.
-        config.m_bHaveToOutline = true;
-        config.CloseConnection();
-        return;
-    }
-    if (reply->command != QLatin1String(kContestMatch)) {
-        config.f_ConnectTips(3);
-        f_Ui_StatusBar_ShowMatchTime(0, 0);
-    } else if (reply->status != 0) {
-        config.f_TipsDlg(MatchStatusText(reply->status));
-        f_Ui_StatusBar_ShowMatchTime(0, 0);
-    } else {
-        const MatchGrant& grant = *reply->grant;
-        m_sMatchMapName = grant.mapName;
-        m_sMatchMapMd5 = grant.mapMd5;
-        m_dtMatchStart = grant.start;
-        m_dtMatchEnd = grant.end;
-        m_dtMatchNow = grant.now;
-        const std::optional<int> minutes = MatchMinutesLeft(m_dtMatchNow, m_dtMatchEnd);
-        if (!minutes) {
-            f_MatchOutTips();
-        } else {
-            // The match's playground has to be loaded afresh: whatever was
-            // loaded before is no playground a match run may use, neither
-            // its file nor what the scene still shows of it.
-            m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile.clear();
-            m_pEmuApp->UnloadMap();
-            m_sShownPlayground.clear();
-            m_nExampleLevel = 0;
-            m_bMatchRunning = true;
-            f_LanguageTitle();
-            action_NetMatch->setText(m_sMatch2);
-            action_NetMatch->setStatusTip(m_sMatch2);
-            f_Ui_StatusBar_ShowMatchTime(2, *minutes);
-            m_pMatchTimer->start(kMatchClockMs);
-            tabWidget->setTabEnabled(tabWidget->indexOf(tab2), false);
-            action_Multiplayer_Game->setVisible(true);
-            menu_Virtual->menuAction()->setVisible(false);
-            // The examples go from now on, not from the first run on (the
-            // rest of the run's visibility belongs to the simulation page).
-            menu_2->menuAction()->setVisible(false);
-            m_bPageSwitch = CurrentPage() != SimulationPage;
-            f_EmuAppRefresh();
-            m_bPageSwitch = false;
-        }
-    }
-    SetWindowEnabled(true);
 }
 
 void CMainDlg::slot_Disconnect() {
-    CConfig& config = m_config;
-    if (config.m_nRunMode == RunModeClassroom) {
-        if (m_nClassLinkState != kLinkClosedKept)
-            m_nClassLinkState = kLinkClosed;
+    if (m_config.m_nRunMode != RunModeClassroom)
         return;
-    }
+    if (m_nClassLinkState != kLinkClosedKept)
+        m_nClassLinkState = kLinkClosed;
+}
+
+void CMainDlg::slot_LoginNeeded() {
     f_ResetEmuAppMouseMode();
-    // One login at a time: the one that is open deals with the link.
-    if (config.m_nLinkOwner != kLinkOwnerWindow || m_pOpenLogin)
+    // One login at a time: the one that is open deals with the link, and
+    // one that has succeeded meanwhile leaves nothing to do.
+    const ContestClient* contest = m_config.Contest();
+    if (m_pOpenLogin || !contest || contest->SignedIn())
         return;
     if (!f_ShowLoginDlg())
         return;
-    // A request that never got its answer is asked again; otherwise
-    // nothing else would give the window back after a "Login" reply.
-    if (m_bMatchPending)
-        f_SendMatchRequest();
-    else
+    // A match request that waited for the login has gone with it; nothing
+    // else would give the window back after a "Login" reply.
+    if (!contest->MatchPending())
         SetWindowEnabled(true);
 }
 
@@ -238,17 +165,19 @@ bool CMainDlg::f_ShowLoginDlg() {
     const bool relogin = m_bLoggedIn;
     CLoginDlg login(config, relogin);
     login.SetGiveUpCheck([this] { return MayGiveUpLogin(); });
-    // While it is open the login keeps the link; a run that ends meanwhile
+    // While it is open the login stays in front; a run that ends meanwhile
     // waits for it (slot_EmuAppStop).
     m_pOpenLogin = &login;
     const bool accepted = login.exec() == QDialog::Accepted;
     m_pOpenLogin = nullptr;
-    config.m_nLinkOwner = kLinkOwnerWindow;
     if (accepted) {
         m_bLoggedIn = true;
         // The title carries the texts the server gave the account.
         f_LanguageTitle();
     } else {
+        // What waited for the login ends with it (a score waiting says so).
+        if (ContestClient* contest = config.Contest())
+            contest->Abandon();
         // The online mode is nothing without its account: a login given up,
         // the first as any later one, ends the program. Unsaved work was
         // asked about before the login let itself be given up.
@@ -259,26 +188,89 @@ bool CMainDlg::f_ShowLoginDlg() {
 }
 
 void CMainDlg::f_SendMatchRequest() {
-    CConfig& config = m_config;
-    if (config.m_nLinkOwner != kLinkOwnerWindow)
+    ContestClient* contest = m_config.Contest();
+    if (!contest)
         return;
-    if (!IsLinkUp(config)) {
-        // Nothing would ever answer on a link that is down, and nothing
-        // would give the window back: the login comes first.
-        if (f_ShowLoginDlg() && m_bMatchPending && IsLinkUp(config))
-            f_SendMatchRequest();
-        else
-            m_bMatchPending = false;
+    // The window waits for the answer, and says so; without a login the
+    // client asks for one first, and the request goes once logged in.
+    SetWindowEnabled(false);
+    statusbar->showMessage(
+        m_config.GetText("CMainDlg", "f_SendMatchRequest", "sWaiting").arg(TimeoutSeconds(*contest)));
+    contest->RequestMatch();
+}
+
+void CMainDlg::slot_MatchEnded(ContestEnding ending, const MatchReply& reply) {
+    CConfig& config = m_config;
+    statusbar->clearMessage();
+    switch (ending) {
+    case ContestEnding::Answered:
+        break;
+    case ContestEnding::Elsewhere:
+        // Signed in elsewhere: the login that follows the closed link says
+        // so, and the window stays as it is until then.
+        return;
+    case ContestEnding::Damaged:
+        config.f_ConnectTips(3);
+        f_Ui_StatusBar_ShowMatchTime(0, 0);
+        SetWindowEnabled(true);
+        return;
+    case ContestEnding::TimedOut:
+        statusbar->showMessage(config.GetText("CMainDlg", "f_SendMatchRequest", "sTimedOut")
+                                   .arg(TimeoutSeconds(*config.Contest())));
+        f_Ui_StatusBar_ShowMatchTime(0, 0);
+        SetWindowEnabled(true);
+        return;
+    default:
+        statusbar->showMessage(config.GetText("CMainDlg", "f_SendMatchRequest", "sLinkLost"));
+        f_Ui_StatusBar_ShowMatchTime(0, 0);
+        SetWindowEnabled(true);
         return;
     }
-    config.SendMsg(BuildMatchRequest(static_cast<quint32>(config.m_nUserId)), false);
-    SetWindowEnabled(false);
+    if (reply.status != 0 || !reply.grant) {
+        config.f_TipsDlg(MatchStatusText(config, reply.status));
+        f_Ui_StatusBar_ShowMatchTime(0, 0);
+        SetWindowEnabled(true);
+        return;
+    }
+    const MatchGrant& grant = *reply.grant;
+    m_sMatchMapName = grant.mapName;
+    m_sMatchMapMd5 = grant.mapMd5;
+    m_dtMatchStart = grant.start;
+    m_dtMatchEnd = grant.end;
+    m_dtMatchNow = grant.now;
+    const std::optional<int> minutes = MatchMinutesLeft(m_dtMatchNow, m_dtMatchEnd);
+    if (!minutes) {
+        f_MatchOutTips();
+    } else {
+        // The match's playground has to be loaded afresh: whatever was
+        // loaded before is no playground a match run may use, neither its
+        // file nor what the scene still shows of it.
+        m_pEmuApp->GetLoadBlock()->m_strPlaygroundFile.clear();
+        m_pEmuApp->UnloadMap();
+        m_sShownPlayground.clear();
+        m_nExampleLevel = 0;
+        m_bMatchRunning = true;
+        f_LanguageTitle();
+        action_NetMatch->setText(m_sMatch2);
+        action_NetMatch->setStatusTip(m_sMatch2);
+        f_Ui_StatusBar_ShowMatchTime(2, *minutes);
+        m_pMatchTimer->start(kMatchClockMs);
+        tabWidget->setTabEnabled(tabWidget->indexOf(tab2), false);
+        action_Multiplayer_Game->setVisible(true);
+        menu_Virtual->menuAction()->setVisible(false);
+        // The examples go from now on, not from the first run on (the rest
+        // of the run's visibility belongs to the simulation page).
+        menu_2->menuAction()->setVisible(false);
+        m_bPageSwitch = CurrentPage() != SimulationPage;
+        f_EmuAppRefresh();
+        m_bPageSwitch = false;
+    }
+    SetWindowEnabled(true);
 }
 
 void CMainDlg::slot_NetMatch() {
     f_ResetEmuAppMouseMode();
     if (!m_bMatchRunning) {
-        m_bMatchPending = true;
         f_SendMatchRequest();
         return;
     }

@@ -20,7 +20,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -34,8 +33,6 @@ namespace Ui {
 
 namespace {
 
-constexpr int kLinkOwnerWindow = 0;
-constexpr int kLinkOwnerScore = 1;
 // An example level counts as passed from this score of the first robot.
 constexpr int kPassingScore = 100;
 // The time limit is kept in hundredths of a second.
@@ -116,9 +113,9 @@ void CMainDlg::slot_EmuAppStop() {
     // Leaving the page ends a run without a score.
     if (CurrentPage() != SimulationPage || robots == 0)
         return;
-    // A login that came back while the run went on keeps the link and stays
-    // in front: the score waits for it, and is not shown once the login has
-    // been given up (the program then closes).
+    // A login that came back while the run went on stays in front: the
+    // score waits for it, and is not shown once the login has been given up
+    // (the program then closes).
     if (m_pOpenLogin) {
         QEventLoop wait;
         connect(m_pOpenLogin, &QDialog::finished, &wait, &QEventLoop::quit);
@@ -126,17 +123,11 @@ void CMainDlg::slot_EmuAppStop() {
         if (!m_pOpenLogin || m_pOpenLogin->result() != QDialog::Accepted)
             return;
     }
-    config.m_nLinkOwner = kLinkOwnerScore;
-    const auto restoreOwner = qScopeGuard([&config] { config.m_nLinkOwner = kLinkOwnerWindow; });
-
     SRobThreadData& block = *m_pEmuApp->GetLoadBlock();
     CRob* first = m_pEmuApp->GetRobot(0);
     CScoreDlg score(config, this);
     score.f_SetScore(first->GetScoreDigits(), block.m_vecFrameCount, block.m_strPlaygroundFile,
         first->GetFileName(), m_bMatchRunning);
-    if (config.m_nRunMode == RunModeNet)
-        connect(&score, &CScoreDlg::signal_CloseProgram, this, &QWidget::close);
-    score.SetGiveUpCheck([this] { return MayGiveUpLogin(); });
 
     QTableWidget* table = score.GetTable();
     table->setRowCount(robots);

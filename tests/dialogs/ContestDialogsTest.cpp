@@ -5,6 +5,7 @@
 #include "dialogs/CLoginDlg.h"
 #include "dialogs/CScoreDlg.h"
 #include "dialogs/DialogTestSupport.h"
+#include "foundation/ContestClient.h"
 #include "support/CapturedWarnings.h"
 #include "support/ContestTestServer.h"
 #include "support/ModalWatcher.h"
@@ -53,6 +54,26 @@ protected:
         timing.replyTimeoutMs = 2000;
         config.InitNet(timing);
         QObject::connect(&config, &CConfig::signal_Disconnect, [this] { ++m_disconnects; });
+        // Where the window would run its login again, the test does.
+        QObject::connect(config.Contest(), &ContestClient::LoginNeeded, [this] {
+            if (m_relogins)
+                QTimer::singleShot(0, [this] { LogInAgain(); });
+        });
+    }
+
+    // What the window does when the contest client asks for a login.
+    void LogInAgain() {
+        ContestClient& contest = *config().Contest();
+        if (m_loginOpen || contest.SignedIn())
+            return;
+        CLoginDlg login(config(), true);
+        m_loginOpen = true;
+        const bool accepted = login.exec() == QDialog::Accepted;
+        m_loginOpen = false;
+        if (!accepted) {
+            contest.Abandon();
+            ++m_givenUp;
+        }
     }
 
     void TearDown() override { config().ShutdownNet(); }
@@ -79,12 +100,11 @@ protected:
         ASSERT_TRUE(testsupport::Await([&] { return login.ButtonOK()->isEnabled(); }, 5000));
     }
 
-    // The score dialog of a match, on the link the match owns, showing 80
-    // points in 500 steps of a playground that cannot be read (the score
-    // goes with an empty check), with uploadsLeft uploads left (-1: any).
+    // The score dialog of a match, showing 80 points in 500 steps of a
+    // playground that cannot be read (the score goes with an empty check),
+    // with uploadsLeft uploads left (-1: any).
     std::unique_ptr<CScoreDlg> MatchScoreDialog(int uploadsLeft) {
         CConfig& c = config();
-        c.m_nLinkOwner = 1;
         c.m_nRunMode = RunModeNet;
         c.m_nUploadsLeft = uploadsLeft;
         std::vector<int> score;
@@ -114,6 +134,10 @@ protected:
     QTcpServer m_webServer;
     ModalWatcher m_watcher;
     int m_disconnects = 0;
+    // Whether the test logs in again when asked, as the window does.
+    bool m_relogins = false;
+    bool m_loginOpen = false;
+    int m_givenUp = 0;
 };
 
 } // namespace
@@ -125,7 +149,6 @@ TEST_F(ContestDialogsTest, LoginTakesTheLinkAndTheStoredAccount) {
     c.m_strPassword = QStringLiteral("0123456789abcdefXYZ");
     c.m_nRememberLogin = 1;
     CLoginDlg login(c, false);
-    EXPECT_EQ(c.m_nLinkOwner, 2);
     EXPECT_EQ(c.m_nRunMode, RunModeNet);
     EXPECT_EQ(login.UserEdit()->text(), QStringLiteral("ann"));
     // At most 16 characters of a password are kept.
@@ -200,7 +223,7 @@ TEST_F(ContestDialogsTest, LoginRefusalsCloseTheLinkAndSayWhy) {
 
     // A reply that cannot be read, or is for another command, is a failed
     // connection.
-    testsupport::CapturedWarnings warnings("morvane.dialogs");
+    testsupport::CapturedWarnings warnings("morvane.foundation");
     m_server.ForceLoginStatus(std::nullopt);
     const QString texts[3];
     m_server.ReplaceNextReply(QStringLiteral("Login"), ContestTestServer::LoginReply(0, 7, texts).left(20));
@@ -310,50 +333,103 @@ TEST_F(ContestDialogsTest, ScoreUploadIsOfferedOnlyAfterAScoredMatchRun) {
         done.StatusLabel()->text(), QStringLiteral("The score of this match has already been submitted."));
 }
 
-TEST_F(ContestDialogsTest, ScoreVerdictsOfferARetryWhereOneMayHelp) {
+TEST_F(ContestDialogsTest, EveryScoreVerdictIsToldInTheWindowsLanguageAndStaysWritten) {
     ASSERT_NO_FATAL_FAILURE(LogIn());
     CConfig& c = config();
-    // The playground cannot be read: the score goes with an empty check.
-    const std::unique_ptr<CScoreDlg> shown = MatchScoreDialog(-1);
-    CScoreDlg& dialog = *shown;
-    ASSERT_NE(dialog.UploadButton(), nullptr);
-
-    // Status, text shown, whether the button comes back as a retry.
-    const std::tuple<quint32, const char16_t*, bool> verdicts[] = {
-        { 3, u"分组信息获取失败", true },
-        { 7, u"地图不对", false },
-        { 8, u"连接数据库失败", true },
-        { 10, u"用户已完成比赛", false },
-        { 11, u"成绩提交失败", true },
-        { 0, u"The score has been submitted.", false },
+    // Every status the server can answer: the text in each language, and
+    // whether the button comes back as a retry.
+    struct Verdict {
+        quint32 status;
+        const char* chinese;
+        const char* english;
+        bool retry;
     };
-    for (const auto& [status, text, retry] : verdicts) {
-        SCOPED_TRACE(status);
-        dialog.UploadButton()->setEnabled(true);
-        dialog.UploadButton()->setText(QString());
-        m_server.SetScoreStatus(status);
-        const int boxes = int(m_watcher.Messages().size());
-        dialog.UploadButton()->click();
-        EXPECT_FALSE(dialog.GetTable()->isEnabled());
-        ASSERT_TRUE(m_watcher.WaitForMessages(boxes + 1));
-        EXPECT_EQ(m_watcher.Messages().back(), QString::fromUtf16(text));
-        EXPECT_EQ(dialog.UploadButton()->isEnabled(), retry);
-        EXPECT_EQ(dialog.UploadButton()->text(), retry ? QStringLiteral("Submit again") : QString());
-        EXPECT_TRUE(dialog.GetTable()->isEnabled());
-        EXPECT_EQ(dialog.StatusLabel()->text(), QString());
+    const Verdict verdicts[] = {
+        { 1, "用户ID错", "Wrong user ID.", false },
+        { 2, "赛季未开始", "The season has not started.", false },
+        { 3, "分组信息获取失败", "The group's information could not be fetched.", true },
+        { 4, "分组比赛未开始", "The group's match has not started.", true },
+        { 5, "分组比赛已结束", "The group's match is over.", false },
+        { 6, "比赛用时过长", "The match took too long.", false },
+        { 7, "地图不对", "Wrong playground.", false },
+        { 8, "连接数据库失败", "The contest server could not reach its database.", true },
+        { 9, "成绩校验失败", "The score did not pass the server's check.", false },
+        { 10, "用户已完成比赛", "This user has already finished the match.", false },
+        { 11, "成绩提交失败", "The score could not be submitted.", true },
+        { 0, "成绩已提交。", "The score has been submitted.", false },
+    };
+    for (int language : { 1, 0 }) {
+        c.SetLanguage(language, false);
+        // The playground cannot be read: the score goes with an empty check.
+        const std::unique_ptr<CScoreDlg> shown = MatchScoreDialog(-1);
+        CScoreDlg& dialog = *shown;
+        ASSERT_NE(dialog.UploadButton(), nullptr);
+        for (const Verdict& verdict : verdicts) {
+            SCOPED_TRACE(testing::Message() << "language " << language << ", status " << verdict.status);
+            const QString text = QString::fromUtf8(language == 0 ? verdict.chinese : verdict.english);
+            dialog.UploadButton()->setEnabled(true);
+            m_server.SetScoreStatus(verdict.status);
+            const int boxes = int(m_watcher.Messages().size());
+            dialog.UploadButton()->click();
+            EXPECT_FALSE(dialog.GetTable()->isEnabled());
+            ASSERT_TRUE(m_watcher.WaitForMessages(boxes + 1));
+            EXPECT_EQ(m_watcher.Messages().back(), text);
+            EXPECT_EQ(dialog.UploadButton()->isEnabled(), verdict.retry);
+            if (verdict.retry) {
+                EXPECT_EQ(dialog.UploadButton()->text(), c.GetText("CScoreDlg", "f_Retry", "s"));
+            }
+            EXPECT_TRUE(dialog.GetTable()->isEnabled());
+            // The verdict stays written in the dialog, whole.
+            EXPECT_EQ(dialog.StatusLabel()->text(), text);
+            EXPECT_EQ(testsupport::CutText(*dialog.StatusLabel()), QString());
+            testsupport::SaveArtefact(dialog.grab().toImage(),
+                QStringLiteral("score-verdict-%1-%2.png").arg(language).arg(verdict.status));
+        }
     }
     // Any number of uploads is allowed, and none is counted.
     EXPECT_EQ(c.m_nUploadsLeft, -1);
     EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Score")).back().body,
         Hex("0000000a 0053 0063 006f 0072 0065 00000007 ffffffff 00000050 00001388"));
-    c.m_nLinkOwner = 0;
+}
+
+TEST_F(ContestDialogsTest, EachEndingOfALoginAttemptSaysWhatItWas) {
+    CLoginDlg login(config(), false);
+    login.show();
+    login.UserEdit()->setText(QStringLiteral("ann"));
+    login.PasswordEdit()->setText(QStringLiteral("secret"));
+    // What the server does with the login, what ends the attempt, and the
+    // status line then.
+    enum class End { Cancel, Wait, Drop };
+    const std::tuple<End, const char*> endings[] = {
+        { End::Cancel, "The login was cancelled." },
+        { End::Wait, "The contest server did not answer within 2 s." },
+        { End::Drop, "Connection closed, please log in again" },
+    };
+    m_server.SetSilent(QStringLiteral("Login"), true);
+    for (const auto& [end, text] : endings) {
+        SCOPED_TRACE(text);
+        const size_t before = m_server.RequestsOf(QStringLiteral("Login")).size();
+        login.ButtonOK()->click();
+        ASSERT_TRUE(m_server.WaitForRequests(QStringLiteral("Login"), before + 1));
+        if (end == End::Cancel)
+            login.ButtonNo()->click();
+        else if (end == End::Drop)
+            m_server.Drop();
+        ASSERT_TRUE(testsupport::Await([&] { return login.ButtonOK()->isEnabled(); }, 5000));
+        EXPECT_EQ(login.StatusLabel()->text(), QString::fromUtf8(text));
+        EXPECT_EQ(testsupport::CutText(*login.StatusLabel()), QString());
+        EXPECT_TRUE(login.isVisible());
+    }
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Login")).size(), 3u);
+    EXPECT_TRUE(m_watcher.Messages().isEmpty());
 }
 
 TEST_F(ContestDialogsTest, AnUploadOnALinkAlreadyDownLogsInFirst) {
     ASSERT_NO_FATAL_FAILURE(LogIn());
     CConfig& c = config();
-    // The link went while nobody was reading it.
+    // The link went while nobody logged in again.
     c.CloseConnection();
+    m_relogins = true;
     const std::unique_ptr<CScoreDlg> shown = MatchScoreDialog(1);
     CScoreDlg& dialog = *shown;
     int logins = 0;
@@ -363,12 +439,12 @@ TEST_F(ContestDialogsTest, AnUploadOnALinkAlreadyDownLogsInFirst) {
     EXPECT_EQ(m_watcher.Messages()[0], QStringLiteral("The score has been submitted."));
     EXPECT_EQ(logins, 1);
     EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Score")).size(), 1u);
-    c.m_nLinkOwner = 0;
 }
 
 TEST_F(ContestDialogsTest, ALostLinkDuringTheUploadLogsInAgainAndSends) {
     ASSERT_NO_FATAL_FAILURE(LogIn());
     CConfig& c = config();
+    m_relogins = true;
     const std::unique_ptr<CScoreDlg> shown = MatchScoreDialog(1);
     CScoreDlg& dialog = *shown;
     int logins = 0;
@@ -378,6 +454,11 @@ TEST_F(ContestDialogsTest, ALostLinkDuringTheUploadLogsInAgainAndSends) {
     // score is sent again on the new link.
     m_server.SetSilent(QStringLiteral("Score"), true);
     dialog.UploadButton()->click();
+    EXPECT_EQ(dialog.StatusLabel()->text(),
+        QStringLiteral(
+            "Submitting the score: waiting for the contest server's answer (at most 2 s) before the "
+            "dialog can be closed."));
+    EXPECT_FALSE(dialog.ButtonOK()->isEnabled());
     ASSERT_TRUE(m_server.WaitForRequests(QStringLiteral("Score"), 1));
     m_server.SetSilent(QStringLiteral("Score"), false);
     m_server.Drop();
@@ -385,30 +466,45 @@ TEST_F(ContestDialogsTest, ALostLinkDuringTheUploadLogsInAgainAndSends) {
     ASSERT_TRUE(m_watcher.WaitForMessages(1));
     EXPECT_EQ(m_watcher.Messages()[0], QStringLiteral("The score has been submitted."));
     EXPECT_EQ(logins, 1);
-    EXPECT_EQ(c.m_nLinkOwner, 1);
     EXPECT_EQ(c.m_nUploadsLeft, 0);
+    EXPECT_EQ(dialog.StatusLabel()->text(), QStringLiteral("The score has been submitted."));
+    EXPECT_TRUE(dialog.ButtonOK()->isEnabled());
 
     // A reply that cannot be read closes the link with a message.
-    testsupport::CapturedWarnings warnings("morvane.dialogs");
+    testsupport::CapturedWarnings warnings("morvane.foundation");
+    c.m_nUploadsLeft = 1;
     dialog.UploadButton()->setEnabled(true);
     m_server.ReplaceNextReply(QStringLiteral("Score"), ContestTestServer::ScoreReply(0).left(16));
     const int disconnects = m_disconnects;
+    logins = 0;
     dialog.UploadButton()->click();
     ASSERT_TRUE(m_watcher.WaitForMessages(2));
     EXPECT_EQ(m_watcher.Messages()[1], QStringLiteral("Connection failed"));
     EXPECT_EQ(warnings.count(), 1);
     EXPECT_EQ(m_disconnects, disconnects + 1);
     EXPECT_TRUE(dialog.UploadButton()->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.Contest()->SignedIn(); }, 5000));
 
-    // Giving the login up closes the program.
-    bool closing = false;
-    QObject::connect(&dialog, &CScoreDlg::signal_CloseProgram, [&] { closing = true; });
+    // The login given up while the score waits: the dialog says the score
+    // was not submitted, offers it again, and may be closed.
+    m_server.SetSilent(QStringLiteral("Score"), true);
     m_watcher.SetHandler([&](QWidget* modal) {
         if (auto* login = qobject_cast<CLoginDlg*>(modal))
             QMetaObject::invokeMethod(login, &QDialog::reject, Qt::QueuedConnection);
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return closing; }, 5000));
-    c.m_nLinkOwner = 0;
+    dialog.UploadButton()->click();
+    ASSERT_TRUE(m_server.WaitForRequests(QStringLiteral("Score"), 4));
+    m_server.Drop();
+    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    const QString notSent
+        = QStringLiteral("The login was given up. The score was not submitted; you can submit it again.");
+    EXPECT_EQ(m_watcher.Messages()[2], notSent);
+    EXPECT_EQ(dialog.StatusLabel()->text(), notSent);
+    EXPECT_EQ(m_givenUp, 1);
+    EXPECT_TRUE(dialog.UploadButton()->isEnabled());
+    EXPECT_EQ(c.m_nUploadsLeft, 1);
+    dialog.reject();
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST_F(ContestDialogsTest, TheLoginGrowsToShowItsLongestStatusWholeInEitherLanguage) {

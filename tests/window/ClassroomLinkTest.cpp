@@ -51,7 +51,6 @@ protected:
         CConfig& config = CConfig::Instance();
         config.SetLanguage(1, false);
         config.m_nRunMode = RunModeClassroom;
-        config.m_nLinkOwner = 0;
         // The student answers the address question from a list: an address
         // to enter, or nothing to give it up.
         m_watcher.SetHandler([this](QWidget* modal) {

@@ -34,6 +34,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -109,7 +110,6 @@ protected:
         for (QString& text : config.m_strLoginInfo)
             text.clear();
         config.m_bHaveToOutline = false;
-        config.m_nLinkOwner = 0;
         m_window = std::make_unique<Ui::CMainDlg>(config);
         m_window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
@@ -118,7 +118,6 @@ protected:
     void TearDown() override {
         m_window.reset();
         CConfig::Instance().CloseConnection();
-        CConfig::Instance().m_nLinkOwner = 0;
     }
 
     // Types the account into a first login and sends it, once per login
@@ -321,7 +320,6 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
     EXPECT_EQ(block.m_strPlaygroundFile, playgroundBefore);
 
     // The run's score goes to the server, as the end of a run offers it.
-    config.m_nLinkOwner = 1;
     {
         CScoreDlg score(config, &w);
         std::vector<int> scoreDigits;
@@ -340,7 +338,6 @@ TEST_F(ContestTest, AWholeMatchFromLoginToSubmittedScore) {
         EXPECT_TRUE(score.GetTable()->isEnabled());
         EXPECT_EQ(config.m_nUploadsLeft, 0);
     }
-    config.m_nLinkOwner = 0;
     const auto scores = m_server.RequestsOf(QStringLiteral("Score"));
     ASSERT_EQ(scores.size(), 1u);
     QByteArray md5Units;
@@ -397,15 +394,34 @@ TEST_F(ContestTest, ARefusedMatchSaysWhyAndGivesTheWindowBack) {
     EXPECT_FALSE(m_window->menu_2->menuAction()->isVisible());
     EXPECT_FALSE(m_window->action_LoadGround->isVisible());
     m_window->action_NetMatch->trigger();
-    ContestTestServer::Match refused = MatchEnding(600);
-    refused.status = 5;
-    m_server.SetMatch(refused);
-    PickMatchAction();
-    ASSERT_TRUE(m_watcher.WaitForMessages(1));
-    EXPECT_EQ(m_watcher.Messages()[0], QStringLiteral("分组比赛已结束"));
-    EXPECT_TRUE(QTest::qWaitFor([this] { return m_window->isEnabled(); }, 5000));
-    EXPECT_FALSE(m_window->IsMatchRunning());
-    EXPECT_EQ(m_window->MatchTimeLabel()->text(), QStringLiteral("Practice 0 min"));
+    // Every status the server can refuse a match with, as the English
+    // window tells it.
+    const std::pair<quint32, const char*> refusals[] = {
+        { 1, "Wrong user ID." },
+        { 2, "The season has not started." },
+        { 3, "The group's information could not be fetched." },
+        { 4, "The group's match has not started." },
+        { 5, "The group's match is over." },
+        { 6, "The contest server could not reach its database." },
+        { 7, "The score check failed." },
+        { 8, "This user has already finished the match." },
+        { 99, "This user has already finished the match." },
+    };
+    for (const auto& [status, text] : refusals) {
+        SCOPED_TRACE(status);
+        ContestTestServer::Match refused = MatchEnding(600);
+        refused.status = status;
+        m_server.SetMatch(refused);
+        const int boxes = int(m_watcher.Messages().size());
+        PickMatchAction();
+        ASSERT_TRUE(m_watcher.WaitForMessages(boxes + 1));
+        EXPECT_EQ(m_watcher.Messages().back(), QString::fromUtf8(text));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return m_window->isEnabled(); }, 5000));
+        EXPECT_FALSE(m_window->IsMatchRunning());
+        EXPECT_EQ(m_window->MatchTimeLabel()->text(), QStringLiteral("Practice 0 min"));
+        EXPECT_EQ(testsupport::CutText(*m_window->MatchTimeLabel()), QString());
+    }
+    testsupport::SaveArtefact(m_window->grab().toImage(), QStringLiteral("match-refused.png"));
 }
 
 TEST_F(ContestTest, AServerThatNeverAnswersTimesOutAndTheLoginGivesTheWindowBack) {
@@ -415,13 +431,18 @@ TEST_F(ContestTest, AServerThatNeverAnswersTimesOutAndTheLoginGivesTheWindowBack
     PickMatchAction();
     ASSERT_TRUE(m_server.WaitForRequests(QStringLiteral("Match"), 2));
     EXPECT_FALSE(m_window->isEnabled());
+    // The greyed window says what it waits for.
+    EXPECT_EQ(m_window->statusbar->currentMessage(),
+        QStringLiteral("Asking the contest server for a match: waiting for its answer (at most 1.5 s)..."));
 
     // The reply time-out closes the link, and the login comes back with
     // the account it knows. Logged in again, the window asks for its match
     // once more.
     AnswerNextLogin([this](CLoginDlg* login) {
         EXPECT_FALSE(login->UserEdit()->isEnabled());
-        EXPECT_EQ(login->StatusLabel()->text(), QStringLiteral("Connection closed, please log in again"));
+        EXPECT_EQ(login->StatusLabel()->text(),
+            QStringLiteral("The contest server did not answer within 1.5 s, so the link was closed. Please "
+                           "log in again."));
         EXPECT_FALSE(m_window->isEnabled());
         m_server.SetSilent(QStringLiteral("Match"), false);
     });
@@ -519,7 +540,7 @@ TEST_F(ContestTest, GivingUpTheLoginAsksAboutUnsavedWorkAndClosesTheProgram) {
 TEST_F(ContestTest, ADamagedReplyClosesTheLinkWithAMessageAndNothingElse) {
     ASSERT_NO_FATAL_FAILURE(LogInAndStartMatch());
     m_window->action_NetMatch->trigger();
-    testsupport::CapturedWarnings warnings("morvane.window");
+    testsupport::CapturedWarnings warnings("morvane.foundation");
     AnswerNextLogin([this](CLoginDlg*) { EXPECT_FALSE(m_window->IsMatchRunning()); });
     // "Match", status 0, then the fields cut off inside the map's name.
     const QByteArray granted = ContestTestServer::MatchReply(MatchEnding(600));

@@ -64,6 +64,7 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace fs = std::filesystem;
 using testsupport::ContestTestServer;
@@ -138,7 +139,6 @@ protected:
         config.m_bKeyDrive = false;
         config.m_bShowSensorEffect = false;
         config.m_nLevel = 0;
-        config.m_nLinkOwner = 0;
         const int speeds[4] = { 40, 25, 65, 15 };
         std::copy(std::begin(speeds), std::end(speeds), config.m_nDriveSpeed);
         m_watcher.SetHandler([this](QWidget* modal) { Answer(modal); });
@@ -1299,7 +1299,6 @@ protected:
     void TearDown() override {
         SimulationPage::TearDown();
         CConfig::Instance().CloseConnection();
-        CConfig::Instance().m_nLinkOwner = 0;
     }
     int RunMode() const override { return RunModeNet; }
 
@@ -1313,6 +1312,8 @@ protected:
                 return;
             m_runEndedBehindLogin = m_loginAfterTheRun && W().IsEmuRunning() && !m_lastScore;
             m_lastLogin = login;
+            if (m_lastScore && m_lastScore->StatusLabel())
+                m_scoreLineAtLogin = m_lastScore->StatusLabel()->text();
             if (m_giveUpLogin) {
                 QMetaObject::invokeMethod(login, &QDialog::reject, Qt::QueuedConnection);
                 return;
@@ -1323,8 +1324,11 @@ protected:
             return;
         }
         auto* score = qobject_cast<CScoreDlg*>(modal);
+        if (score && m_submit) {
+            AnswerBySubmitting(score);
+            return;
+        }
         if (score && score != m_lastScore) {
-            m_ownerWhenScored = CConfig::Instance().m_nLinkOwner;
             m_uploadOffered = score->UploadButton() && score->UploadButton()->isVisible();
             m_scoreNote = score->StatusLabel() ? score->StatusLabel()->text() : QString();
             m_scoreNoteCut = score->StatusLabel() ? testsupport::CutText(*score->StatusLabel()) : QString();
@@ -1338,19 +1342,62 @@ protected:
         SimulationPage::Answer(modal);
     }
 
+    // The score dialog submits the score, and is closed with OK once the
+    // server's answer is told. With a held status the server keeps its
+    // answer until the student has tried to close the dialog (OK, then Esc).
+    void AnswerBySubmitting(CScoreDlg* score) {
+        if (score != m_lastScore) {
+            m_lastScore = score;
+            m_scoresSent = m_server.RequestsOf(QStringLiteral("Score")).size();
+            m_boxesBefore = int(m_watcher.Messages().size());
+            m_closeTried = false;
+            m_scoreRows.push_back(Row(score->GetTable(), 0));
+            m_uploadOffered = score->UploadButton() && score->UploadButton()->isVisible();
+            if (!m_uploadOffered) {
+                ModalWatcher::Post(score->ButtonOK());
+                return;
+            }
+            ModalWatcher::Post(score->UploadButton());
+            return;
+        }
+        if (m_heldStatus && !m_closeTried) {
+            if (m_server.RequestsOf(QStringLiteral("Score")).size() <= m_scoresSent)
+                return;
+            m_closeTried = true;
+            ModalWatcher::Post(score->ButtonOK());
+            QMetaObject::invokeMethod(score, &QDialog::reject, Qt::QueuedConnection);
+            // Then, whatever became of the dialog, the server answers.
+            QMetaObject::invokeMethod(
+                qApp, [this] { m_server.Send(ContestTestServer::ScoreReply(*m_heldStatus)); },
+                Qt::QueuedConnection);
+            return;
+        }
+        if (int(m_watcher.Messages().size()) > m_boxesBefore) {
+            m_scoreNote = score->StatusLabel() ? score->StatusLabel()->text() : QString();
+            m_scoreNoteCut = score->StatusLabel() ? testsupport::CutText(*score->StatusLabel()) : QString();
+            ModalWatcher::Post(score->ButtonOK());
+        }
+    }
+
     ContestTestServer m_server { CConfig::kClassroomPort };
     QTcpServer m_webServer;
+    bool m_submit = false;
+    std::optional<quint32> m_heldStatus;
+    size_t m_scoresSent = 0;
+    int m_boxesBefore = 0;
+    bool m_closeTried = false;
+    // The score dialog's status line when a login came up in front of it.
+    QString m_scoreLineAtLogin;
     QPointer<CLoginDlg> m_lastLogin;
     bool m_giveUpLogin = false;
     bool m_loginAfterTheRun = false;
     bool m_runEndedBehindLogin = false;
-    int m_ownerWhenScored = -1;
     bool m_uploadOffered = false;
     QString m_scoreNote;
     QString m_scoreNoteCut;
 };
 
-TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
+TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndOffersItsScore) {
     // Before the match: a robot, its program and a playground of the
     // student's own.
     WritePlayground("playground/practice.pla", 20, true);
@@ -1398,12 +1445,9 @@ TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndItsScoreDialogHoldsTheLink) {
     LoadPlayground(InFolder("playground/first_run.pla"));
     EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/first_run.pla").toStdString());
 
-    // The end of the run: the score dialog reads the link's replies while
-    // it is open, and offers the score to the server.
+    // The end of the run: the score dialog offers the score to the server.
     ASSERT_TRUE(RunToTheEnd());
-    EXPECT_EQ(m_ownerWhenScored, 1);
     EXPECT_TRUE(m_uploadOffered);
-    EXPECT_EQ(CConfig::Instance().m_nLinkOwner, 0);
 
     // The link lost while the score is shown: its login, given up, closes
     // the program without a question.
@@ -1432,10 +1476,91 @@ TEST_F(MatchPage, ALoginThatComesBackDuringARunStaysInFrontAndSendsOnce) {
     EXPECT_TRUE(m_runEndedBehindLogin) << "the score came before the login was done";
     EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Login")).size(), 2u);
     EXPECT_EQ(m_server.Connections(), 2);
-    // Then the score, with the link.
-    EXPECT_EQ(m_ownerWhenScored, 1);
+    // Then the score, which may be submitted.
     EXPECT_TRUE(m_uploadOffered);
-    EXPECT_EQ(CConfig::Instance().m_nLinkOwner, 0);
+}
+
+TEST_F(MatchPage, AScoreAwaitedWhileTheStudentClosesItsDialogIsToldAndCountedOnce) {
+    LoadRobot(InFolder("robot/rover.rob"));
+    LoadProgram(Program("drive"));
+    Pick(W().action_NetMatch);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Emu().IsLoading(); }, 30000));
+    LoadPlayground(InFolder("playground/first_run.pla"));
+    ASSERT_EQ(CConfig::Instance().m_nUploadsLeft, 1);
+
+    // The server's answer, what the student is told, the uploads left after
+    // it, and whether the next run still offers a submission. A refusal
+    // leaves the match's one upload; a stored score uses it.
+    struct Row {
+        quint32 status;
+        const char* told;
+        int uploadsLeft;
+        bool offeredAgain;
+    };
+    const Row rows[] = {
+        { 7, "Wrong playground.", 1, true },
+        { 0, "The score has been submitted.", 0, false },
+    };
+    m_server.SetSilent(QStringLiteral("Score"), true);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.status);
+        const int boxes = int(m_watcher.Messages().size());
+        const size_t scores = m_server.RequestsOf(QStringLiteral("Score")).size();
+        m_submit = true;
+        m_heldStatus = row.status;
+        ASSERT_TRUE(RunToTheEnd());
+        m_submit = false;
+        ASSERT_TRUE(m_closeTried);
+        ASSERT_TRUE(m_watcher.WaitForMessages(boxes + 1));
+        EXPECT_EQ(m_watcher.Messages().mid(boxes), QStringList { QString::fromUtf8(row.told) });
+        // The answer stays written where the score was shown.
+        EXPECT_EQ(m_scoreNote, QString::fromUtf8(row.told));
+        EXPECT_EQ(m_scoreNoteCut, QString());
+        EXPECT_EQ(CConfig::Instance().m_nUploadsLeft, row.uploadsLeft);
+        EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Score")).size(), scores + 1);
+        // The match goes on, and the status bar keeps counting it.
+        EXPECT_TRUE(W().IsMatchRunning());
+        EXPECT_TRUE(W().MatchTimeLabel()->text().startsWith(QStringLiteral("Left: ")))
+            << W().MatchTimeLabel()->text().toStdString();
+        EXPECT_TRUE(W().isEnabled());
+
+        // The next run offers the submission only while the match has its
+        // upload left.
+        ASSERT_TRUE(RunToTheEnd());
+        EXPECT_EQ(m_uploadOffered, row.offeredAgain);
+        EXPECT_EQ(m_watcher.Messages().size(), boxes + 1);
+    }
+    EXPECT_EQ(m_scoreNote, QStringLiteral("The score of this match has already been submitted."));
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Score")).size(), 2u);
+}
+
+TEST_F(MatchPage, AScoreAnsweredBySignedInElsewhereIsSentAgainOnceAfterTheLogin) {
+    LoadRobot(InFolder("robot/rover.rob"));
+    LoadProgram(Program("drive"));
+    Pick(W().action_NetMatch);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Emu().IsLoading(); }, 30000));
+    LoadPlayground(InFolder("playground/first_run.pla"));
+
+    // The server takes the score for a request of an account signed in
+    // elsewhere: it answers "Login" alone.
+    const QString none[3];
+    m_server.ReplaceNextReply(QStringLiteral("Score"), ContestTestServer::LoginReply(0, 0, none).left(14));
+    m_submit = true;
+    ASSERT_TRUE(RunToTheEnd());
+    m_submit = false;
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages(), QStringList { QStringLiteral("The score has been submitted.") });
+    // While the login was in front, the score dialog said what it waited for.
+    EXPECT_EQ(m_scoreLineAtLogin,
+        QStringLiteral("This account has logged in elsewhere. The score will be sent again once you have "
+                       "logged in."));
+    EXPECT_EQ(m_scoreNote, QStringLiteral("The score has been submitted."));
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Login")).size(), 2u);
+    EXPECT_EQ(m_server.RequestsOf(QStringLiteral("Score")).size(), 2u);
+    EXPECT_EQ(CConfig::Instance().m_nUploadsLeft, 0);
+    EXPECT_TRUE(W().IsMatchRunning());
 }
 
 // ---- the classroom ------------------------------------------------------------------------------------
