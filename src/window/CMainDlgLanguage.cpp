@@ -384,8 +384,8 @@ void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad, const QString& file, const
 
 void CMainDlg::ShowSavedMessage(bool robot, const QString& file, bool opened) {
     const char* key = robot ? (opened ? "sRobotLoad" : "sRobotOK") : (opened ? "sLoad" : "sOK");
-    statusbar->showMessage(m_config.GetText(kClass, "f_SaveMapMessage", key)
-            + QLatin1Char(' ') + QFileInfo(file).fileName(),
+    statusbar->showMessage(
+        m_config.GetText(kClass, "f_SaveMapMessage", key) + QLatin1Char(' ') + QFileInfo(file).fileName(),
         kSavedMessageMs);
 }
 
