@@ -228,6 +228,9 @@ public:
     // window waits, disabled, for the answer, saying so in the status bar.
     // Without a login the client asks for one first.
     void f_SendMatchRequest();
+    // While the match request is out, the status bar says what the window
+    // waits for.
+    void ShowMatchWait();
     // Runs the login; true when the user is signed in. The session's first
     // login takes the account as typed; after that it reuses it. Giving up
     // any login ends what waited for it and closes the program.

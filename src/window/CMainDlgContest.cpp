@@ -158,6 +158,8 @@ void CMainDlg::slot_LoginNeeded() {
     // else would give the window back after a "Login" reply.
     if (!contest->MatchPending())
         SetWindowEnabled(true);
+    else
+        ShowMatchWait();
 }
 
 bool CMainDlg::f_ShowLoginDlg() {
@@ -191,12 +193,20 @@ void CMainDlg::f_SendMatchRequest() {
     ContestClient* contest = m_config.Contest();
     if (!contest)
         return;
-    // The window waits for the answer, and says so; without a login the
-    // client asks for one first, and the request goes once logged in.
+    // The window waits for the answer; without a login the client asks for
+    // one first, and the request goes once logged in.
     SetWindowEnabled(false);
-    statusbar->showMessage(
-        m_config.GetText("CMainDlg", "f_SendMatchRequest", "sWaiting").arg(TimeoutSeconds(*contest)));
     contest->RequestMatch();
+    ShowMatchWait();
+}
+
+void CMainDlg::ShowMatchWait() {
+    const ContestClient* contest = m_config.Contest();
+    // Said while the request is out, not while a login comes first.
+    if (contest && contest->MatchPending() && contest->SignedIn()) {
+        statusbar->showMessage(
+            m_config.GetText("CMainDlg", "f_SendMatchRequest", "sWaiting").arg(TimeoutSeconds(*contest)));
+    }
 }
 
 void CMainDlg::slot_MatchEnded(ContestEnding ending, const MatchReply& reply) {
