@@ -537,7 +537,8 @@ private:
     // a program for it, a message tells where it is.
     void OpenProgramFile(const QString& relative, const QString& fragment, bool folder = false);
     // Fills the panel from the one object chosen; brought forward (in place
-    // of the object bars) when the user asked for it with a right click.
+    // of the object bars) when the user asked for it with a right click,
+    // else filled where it is (each frame, f_UpdatePlaAppEditActions).
     void f_ShowPlaAppObjectPanel(bool bringForward = true);
     // The playground page's panel shows the one object chosen, as it is now,
     // whichever way it was chosen or changed (a click of either button, a
@@ -545,7 +546,6 @@ private:
     // carried or turned with the pointer.
     bool PlaPanelWanted() const;
     void HidePlaPanel();
-    void RefillPlaPanelLater();
     // The chosen object's pose in the panel's boxes and angle sliders.
     void ShowPlaPose(const CModel* object);
     // The selected zone's score and trigger mode from the panel.
@@ -632,7 +632,6 @@ private:
     bool m_bPlaSaved = true;
     bool m_bPlaNew = true;
     bool m_bPlaPanelLive = false;
-    bool m_bPlaPanelRefillPending = false;
     std::string m_sPlaFile;
     QString m_sPlaStatusText;
     // Built once, without a parent, like the window's other dialogs.

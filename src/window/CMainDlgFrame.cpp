@@ -240,8 +240,9 @@ void CMainDlg::slot_NoSel() {
         groupBox_5->hide();
         groupBox_RobPos->hide();
     } else if (CurrentPage() == PlaygroundPage) {
+        // Filled again by the next frame once the builder is done (a
+        // command, a click may change the selection after saying so).
         HidePlaPanel();
-        RefillPlaPanelLater();
     }
 }
 

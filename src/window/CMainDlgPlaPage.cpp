@@ -317,9 +317,14 @@ void CMainDlg::f_LanguagePlaApp() {
 }
 
 void CMainDlg::f_UpdatePlaAppEditActions() {
-    // A chosen object picked up with the pointer, or turned with it, is
-    // moving: its panel would show where it was.
-    if (!groupBox_PlaPos->isHidden() && !PlaPanelWanted())
+    // The panel follows the choice, however it was made (a click of either
+    // button, a rectangle, a command): filled for one object at rest, behind
+    // the object bars when they are shown; empty while the object is picked
+    // up or turned with the pointer, where it would show where it was.
+    const bool wanted = PlaPanelWanted();
+    if (wanted && groupBox_PlaPos->isHidden())
+        f_ShowPlaAppObjectPanel(false);
+    else if (!wanted && !groupBox_PlaPos->isHidden())
         HidePlaPanel();
     const bool any = m_pPlaApp->HasSel();
     for (QAction* action : { action_ModelRotate_X, action_ModelRotate_Y, action_ModelRotate_Z,

@@ -32,7 +32,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -157,21 +156,6 @@ void CMainDlg::HidePlaPanel() {
     widget_SetSize->hide();
     groupBox_PlaObj->hide();
     groupBox_PlaPos->hide();
-}
-
-void CMainDlg::RefillPlaPanelLater() {
-    // The builder says a selection may change before it changes it (a
-    // command, a click): the panel is filled once it is done, from the
-    // event loop, behind the object bars when they are shown (a left click
-    // also picks objects up and puts them down).
-    if (m_bPlaPanelRefillPending)
-        return;
-    m_bPlaPanelRefillPending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_bPlaPanelRefillPending = false;
-        if (PlaPanelWanted())
-            f_ShowPlaAppObjectPanel(false);
-    });
 }
 
 void CMainDlg::ShowPlaPose(const CModel* object) {

@@ -605,6 +605,20 @@ TEST_F(PlaygroundPage, ThePanelShowsTheChosenObjectAsItIsWhateverChoseOrChangedI
     EXPECT_TRUE(shown());
     EXPECT_EQ(
         W().lineEdit_PlaPosX->text(), window::PoseText(std::round(PositionOf(cube).x() * 100.0) / 100.0));
+    // Escape lets the cube go; a rectangle round the slope alone chooses it.
+    QTest::keyClick(W().mygroundwidget, Qt::Key_Escape);
+    Step();
+    ASSERT_EQ(Pla().GetSingleSel(), nullptr);
+    EXPECT_FALSE(shown()) << "nothing chosen, nothing shown";
+    const QPoint corners[2] = { PixelOf({ -40.0f, -40.0f, 0.0f }), PixelOf({ 40.0f, 40.0f, 0.0f }) };
+    Send(QEvent::MouseMove, corners[0], Qt::NoButton, Qt::NoButton);
+    Send(QEvent::MouseButtonPress, corners[0], Qt::LeftButton, Qt::LeftButton);
+    for (int i = 1; i <= 4; ++i)
+        Send(QEvent::MouseMove, corners[0] + (corners[1] - corners[0]) * i / 4, Qt::NoButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, corners[1], Qt::LeftButton, Qt::NoButton);
+    Step();
+    ASSERT_EQ(Pla().GetSingleSel(), slope);
+    EXPECT_TRUE(shown()) << "a rectangle round one object leaves the panel empty";
     Click(PixelOf(PositionOf(slope)));
     Step();
     EXPECT_EQ(W().lineEdit_XSlider->text(), QStringLiteral("15"));
