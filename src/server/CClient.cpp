@@ -1,6 +1,7 @@
 #include "server/CClient.h"
 
 #include "classlink/HeartMessage.h"
+#include "classlink/UploadReceipt.h"
 #include "classlink/XorWithLinkKey.h"
 #include "platform/ProgramDir.h"
 #include "server/Server.h"
@@ -309,6 +310,14 @@ void CClient::FinishFile() {
     } else {
         emit signal_Print(
             QStringLiteral("已保存:%1(%2):%3").arg(m_sName, m_sIp, QFileInfo(target).fileName()));
+        // The student learns that it arrived, and under which name the
+        // teacher's table lists it. A bundle that is not stored gets no
+        // receipt: its student is told it may not have arrived.
+        if (m_pSocket->state() == QAbstractSocket::ConnectedState) {
+            QByteArray receipt = UploadReceipt(m_sName);
+            XorWithLinkKey(receipt);
+            m_pSocket->write(receipt);
+        }
     }
     DiscardFile();
 }

@@ -33,8 +33,9 @@ struct ReceiverOptions {
 
 // The classroom server's receiver for one connection. It unscrambles what
 // the simulator sends, takes each Up3DFileMessage apart and stores the
-// bundle in the receive folder under its SubmittedFileName, sends the
-// keep-alive every 2.5 s, and reports connection events as log lines.
+// bundle in the receive folder under its SubmittedFileName, answers each
+// stored bundle with its receipt (UploadReceipt), sends the keep-alive every
+// 2.5 s, and reports connection events as log lines.
 //
 // A bundle is written to a hidden temporary file in the receive folder as
 // it arrives and renamed to its name once its last byte is in, so the folder

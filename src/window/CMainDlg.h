@@ -469,9 +469,16 @@ private:
     // A path of the run lists as the files are found: relative paths lie in
     // the program folder.
     QString RunPath(const std::string& path) const;
+    // What became of a result bundle sent to the classroom server.
+    enum class Submitted {
+        NotSent, // the server could not be reached, or the link dropped first
+        Unconfirmed, // it went out whole, but no receipt came
+        Stored, // the server's receipt came
+    };
     // Sends a result bundle to the classroom server, connecting once more
-    // when the link is down; false when it did not go out whole.
-    bool SendBundle(const QString& name, const QByteArray& bundle);
+    // when the link is down, and waits for the server's receipt; with it,
+    // listedName is the name the teacher's table lists it under.
+    Submitted SendBundle(const QString& name, const QByteArray& bundle, QString& listedName);
     // Tells that a bundle was not submitted; true when the student chose to
     // change the teacher's address.
     bool AskToChangeAddress();

@@ -6,6 +6,7 @@
 #include "apps/CEmuApp.h"
 #include "classlink/C3DFile.h"
 #include "classlink/Up3DFileMessage.h"
+#include "classlink/UploadReceipt.h"
 #include "dialogs/CInputDlg.h"
 #include "foundation/CConfig.h"
 #include "server/CClient.h"
@@ -19,9 +20,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStatusBar>
 #include <QTcpSocket>
 #include <QTextCodec>
 #include <QTimer>
+
+#include <optional>
 
 namespace Ui {
 
@@ -42,6 +46,9 @@ constexpr qsizetype kMaxNameLength = (CClient::kMaxNameLength - 4) / 2;
 constexpr int kReconnectMs = 5000;
 // And a bundle this long to leave, per MiB (at least one).
 constexpr int kSendMsPerMiB = 2000;
+// Once it has left, the server's receipt gets this long, and as long again
+// as the bundle had to leave: the network may still hold much of it.
+constexpr int kReceiptMs = 5000;
 
 // A whole file, or nothing for one that cannot be read or exceeds limit.
 QByteArray ReadWhole(const QString& path, qint64 limit, bool* tooLarge = nullptr) {
@@ -143,38 +150,58 @@ bool CMainDlg::f_Load3DFile(const QString& path) {
 
 // ---- submitting a bundle ---------------------------------------------------------------------------
 
-bool CMainDlg::SendBundle(const QString& name, const QByteArray& bundle) {
+CMainDlg::Submitted CMainDlg::SendBundle(const QString& name, const QByteArray& bundle, QString& listedName) {
     CConfig& config = m_config;
     if (!config.Link())
-        return false;
+        return Submitted::NotSent;
     // The link opened at start may have gone (the teacher's server was
     // restarted, the network dropped): one more try.
     if (!ConnectClassroomLink(kReconnectMs)) {
         qCWarning(
             lcWindow, "Upload: the classroom server %s cannot be reached", qPrintable(config.m_strClassHost));
-        return false;
+        return Submitted::NotSent;
     }
     QEventLoop wait;
     QTimer deadline;
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, &wait, &QEventLoop::quit);
     connect(&config, &CConfig::signal_Disconnect, &wait, &QEventLoop::quit);
+    // The server's word that it stored the bundle.
+    std::optional<QString> receipt;
+    connect(&config, &CConfig::signal_GetMsg, &wait, [&wait, &receipt](QByteArray* body) {
+        if (body && !receipt && (receipt = ReadUploadReceipt(*body)))
+            wait.quit();
+    });
     if (!config.SendMsg(BuildUp3DFileMessage(name, bundle), false))
-        return false;
+        return Submitted::NotSent;
     // Sent means handed to the network whole, before the link could drop.
     QTcpSocket* socket = config.m_pSocket;
     connect(socket, &QTcpSocket::bytesWritten, &wait, [&wait, socket] {
         if (socket->bytesToWrite() == 0)
             wait.quit();
     });
+    const int sendMs = int(kSendMsPerMiB * (1 + bundle.size() / (1 << 20)));
     if (socket->bytesToWrite() > 0 && IsConnected(config)) {
-        deadline.start(int(kSendMsPerMiB * (1 + bundle.size() / (1 << 20))));
+        deadline.start(sendMs);
         wait.exec();
     }
-    const bool sent = IsConnected(config) && socket->bytesToWrite() == 0;
-    if (!sent)
+    if (!receipt && !(IsConnected(config) && socket->bytesToWrite() == 0)) {
         qCWarning(lcWindow, "Upload: the link dropped before the bundle had gone out");
-    return sent;
+        return Submitted::NotSent;
+    }
+    // Then what the network still holds of it reaches the server, which
+    // stores it and says so.
+    if (!receipt && IsConnected(config)) {
+        deadline.start(kReceiptMs + sendMs);
+        wait.exec();
+    }
+    if (!receipt) {
+        qCWarning(lcWindow, "Upload: the classroom server did not confirm that it stored the bundle \"%s\"",
+            qPrintable(name));
+        return Submitted::Unconfirmed;
+    }
+    listedName = *receipt;
+    return Submitted::Stored;
 }
 
 void CMainDlg::slot_Up3DFile() {
@@ -201,11 +228,25 @@ void CMainDlg::slot_Up3DFile() {
         f_3DFileTips();
         return;
     }
+    // What an earlier submission said is not this one's.
+    statusbar->clearMessage();
     // A bundle that did not go out is offered again to an address the
     // student may correct, without a restart.
-    while (!SendBundle(name, bundle)) {
-        if (!AskToChangeAddress() || !AskClassroomAddress(true))
+    for (;;) {
+        QString listed;
+        switch (SendBundle(name, bundle, listed)) {
+        case Submitted::Stored:
+            // It stays: the student may look for it later.
+            statusbar->showMessage(m_config.GetText("CMainDlg", "slot_Up3DFile", "sStored").arg(listed));
             return;
+        case Submitted::Unconfirmed:
+            m_config.f_TipsDlg(m_config.GetText("CMainDlg", "slot_Up3DFile", "sUnconfirmed"));
+            return;
+        case Submitted::NotSent:
+            if (!AskToChangeAddress() || !AskClassroomAddress(true))
+                return;
+            break;
+        }
     }
 }
 

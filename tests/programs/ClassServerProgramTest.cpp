@@ -262,6 +262,16 @@ TEST(ClassServerProgram, AFloodBeyondItsDescriptorLimitLeavesItServingTheStudent
         ASSERT_TRUE(student.waitForBytesWritten(5000));
     ASSERT_TRUE(server.waitForOutput(QStringLiteral("已保存:during(127.0.0.2):"), 20000))
         << server.output().toStdString();
+    // ... and the student is told it arrived.
+    const QByteArray receipt = testsupport::WireReceipt(QStringLiteral("during"));
+    QByteArray heard;
+    const QDeadlineTimer told(10000);
+    while (
+        !heard.replace(testsupport::WireKeepAlive(), QByteArray()).contains(receipt) && !told.hasExpired()) {
+        student.waitForReadyRead(100);
+        heard += student.readAll();
+    }
+    EXPECT_TRUE(heard.contains(receipt)) << "no receipt";
 
     // Every refused address is said once; no more connections were taken
     // than the limit has room for, two descriptors each.

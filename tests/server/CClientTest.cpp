@@ -8,6 +8,7 @@
 #include "support/TempDir.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -100,10 +101,34 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // The next whole message from the receiver as it travelled, or nothing
+    // within 5 s. Its length is in its first four bytes, scrambled with the
+    // key's first four.
+    static QByteArray NextMessage(QTcpSocket& client) {
+        if (!QTest::qWaitFor([&] { return client.bytesAvailable() >= 4; }, 5000))
+            return {};
+        const QByteArray head = client.peek(4);
+        quint32 length = 0;
+        for (int i = 0; i < 4; ++i)
+            length = length << 8 | static_cast<quint8>(head[i] ^ "Kp7W"[i]);
+        if (!QTest::qWaitFor([&] { return client.bytesAvailable() >= qint64(length) + 4; }, 5000))
+            return {};
+        return client.read(qint64(length) + 4);
+    }
+
     // Waits for the next keep-alive and takes it: the receiver's own clock.
-    static bool NextKeepAlive(QTcpSocket& client) {
-        return QTest::qWaitFor([&] { return client.bytesAvailable() >= 46; }, 5000)
-            && client.read(46) == WireKeepAlive();
+    static bool NextKeepAlive(QTcpSocket& client) { return NextMessage(client) == WireKeepAlive(); }
+
+    // The next message within 5 s that is no keep-alive: a receipt, as it
+    // travelled.
+    static QByteArray NextReceipt(QTcpSocket& client) {
+        const QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired()) {
+            const QByteArray message = NextMessage(client);
+            if (message != WireKeepAlive())
+                return message;
+        }
+        return {};
     }
 
     bool WaitForClose(QTcpSocket& client) {
@@ -163,6 +188,8 @@ TEST_F(CClientTest, BundleInOneWriteOrByteByByteIsStoredTheSame) {
     EXPECT_EQ(Stored(Entries()[0]), bundle);
     // The teacher reads who sent which file.
     EXPECT_EQ(m_log, QStringList { QStringLiteral("已保存:robot1(127.0.0.1):") + Entries()[0] });
+    // And the student learns it arrived, under the name the teacher sees.
+    EXPECT_EQ(NextReceipt(*client), testsupport::WireReceipt(QStringLiteral("robot1")));
 
     SendByteByByte(*client, WireUpload(QStringLiteral("机器人2"), bundle));
     ASSERT_TRUE(WaitForEntries(2));
@@ -172,6 +199,7 @@ TEST_F(CClientTest, BundleInOneWriteOrByteByByteIsStoredTheSame) {
     EXPECT_EQ(SubmittedPart(second), QStringLiteral("机器人2"));
     EXPECT_EQ(Stored(second), bundle);
     EXPECT_EQ(m_receiver->m_nAlive, 1);
+    EXPECT_EQ(NextReceipt(*client), testsupport::WireReceipt(QStringLiteral("机器人2")));
 }
 
 TEST_F(CClientTest, BackToBackBundlesAreAllStored) {
@@ -191,6 +219,8 @@ TEST_F(CClientTest, BackToBackBundlesAreAllStored) {
     EXPECT_EQ(m_log.filter(QStringLiteral("已保存:")).size(), 3)
         << m_log.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(m_log.size(), 3);
+    for (const char* name : { "a", "b", "c" })
+        EXPECT_EQ(NextReceipt(*client), testsupport::WireReceipt(QString::fromLatin1(name))) << name;
 }
 
 // Several bundles of one name within a second (a student who submits
@@ -224,6 +254,8 @@ TEST_F(CClientTest, SameNamedBundlesWithinASecondAreAllKept) {
     std::sort(bundles.begin(), bundles.end());
     EXPECT_EQ(contents, bundles);
     EXPECT_EQ(m_log.size(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(NextReceipt(*client), testsupport::WireReceipt(QStringLiteral("same"))) << i;
 }
 
 TEST_F(CClientTest, KeepAliveIsSentAgainAndAgainAsTheLinkCarriesIt) {
@@ -269,6 +301,7 @@ TEST_F(CClientTest, OnlySilenceInTheMiddleOfAnUploadDropsItAndThatIsLoggedOnce) 
     ASSERT_TRUE(WaitForEntries(1)) << m_log.join(' ').toStdString();
     EXPECT_EQ(Stored(Entries()[0]), bundle);
     EXPECT_EQ(m_log, QStringList { QStringLiteral("已保存:slow(127.0.0.1):") + Entries()[0] });
+    EXPECT_EQ(NextReceipt(*client), testsupport::WireReceipt(QStringLiteral("slow")));
 
     // Then the link is quiet, for longer than an upload may be: it stays.
     for (int tick = 0; tick < 3 * kStallMs / 2 / kTickMs; ++tick)
@@ -428,6 +461,9 @@ TEST_F(CClientTest, UnsafeNamesAreStoredInsideTheFolder) {
     EXPECT_EQ(names,
         (QStringList { QStringLiteral("__"), QStringLiteral("___outside"), QStringLiteral("a_b"),
             QStringLiteral("未命名") }));
+    // Each student is told the name the teacher's table shows.
+    for (const char* shown : { "___outside", "a_b", "未命名", "__" })
+        EXPECT_EQ(NextReceipt(*client), testsupport::WireReceipt(QString::fromUtf8(shown))) << shown;
     // Nothing was written next to the receive folder.
     EXPECT_EQ(QDir(m_dir.qpath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList { QStringLiteral("received") });
@@ -479,11 +515,13 @@ TEST_F(CClientTest, FailedWriteIsLoggedWithTheSystemsReasonAndTheNextBundleGoesT
         EXPECT_EQ(m_receiver->m_nAlive, 1);
         EXPECT_TRUE(Entries(m_dir.qpath() + QStringLiteral("/limited")).isEmpty());
 
-        // The connection stays in step; the folder is read anew for each bundle.
+        // The connection stays in step; the folder is read anew for each
+        // bundle. Only the stored one has its receipt.
         m_folder = m_dir.qpath() + QStringLiteral("/second");
         Send(*client, WireUpload(QStringLiteral("kept"), bundle));
         ASSERT_TRUE(QTest::qWaitFor([this] { return Entries(m_folder).size() == 1; }, 5000));
         EXPECT_EQ(SubmittedPart(Entries(m_folder)[0]), QStringLiteral("kept"));
+        EXPECT_EQ(NextReceipt(*client), testsupport::WireReceipt(QStringLiteral("kept")));
         QDir(m_folder).removeRecursively();
     }
 }

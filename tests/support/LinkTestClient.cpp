@@ -83,4 +83,26 @@ QByteArray WireKeepAlive() {
     return QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
+QByteArray WireReceipt(const QString& listedName) {
+    const auto count = [](quint32 value) {
+        QByteArray bytes(4, Qt::Uninitialized);
+        qToBigEndian(value, bytes.data());
+        return bytes;
+    };
+    const auto utf16 = [&](const QString& text) {
+        QByteArray bytes = count(static_cast<quint32>(2 * text.size()));
+        for (const QChar c : text) {
+            bytes += static_cast<char>(c.unicode() >> 8);
+            bytes += static_cast<char>(c.unicode() & 0xFF);
+        }
+        return bytes;
+    };
+    const QByteArray rest = utf16(QStringLiteral("Up3DFileStored")) + utf16(listedName);
+    QByteArray message = count(static_cast<quint32>(rest.size())) + rest;
+    static const char key[] = "Kp7Wd2Qx9Vn4Lt6R";
+    for (qsizetype i = 0; i < message.size(); ++i)
+        message[i] = static_cast<char>(message[i] ^ key[i % 16]);
+    return message;
+}
+
 } // namespace testsupport

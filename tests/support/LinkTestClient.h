@@ -30,4 +30,11 @@ QByteArray WireHeader(qint32 nameLength, qint32 dataLength);
 // Written out, not built by the code under test.
 QByteArray WireKeepAlive();
 
+// ClassServer's receipt for a stored bundle as the link carries it: a
+// quint32 length of the rest, the marker "Up3DFileStored" and the listed
+// name, each as a quint32 byte count and UTF-16 big-endian code units,
+// every byte i XORed with byte i mod 16 of the key. Put together here byte
+// by byte, not by the code under test.
+QByteArray WireReceipt(const QString& listedName);
+
 } // namespace testsupport

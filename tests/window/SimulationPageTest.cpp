@@ -1655,6 +1655,10 @@ TEST_F(ClassroomPage, TheRunsBundleReachesClassServerAndRunsTheSameRunWhenLoaded
     EXPECT_EQ(m_fileFolders.back(), InFolder("Temp"));
     EXPECT_EQ(m_inputShown.back(), QStringLiteral("temp"));
     EXPECT_EQ(ReadFile(InFolder("StuFile/") + Stored(QStringLiteral("Ann_*.3d")).front()), bundle);
+    // The server's receipt tells the student it arrived, and under which
+    // name the teacher finds it.
+    EXPECT_EQ(W().statusbar->currentMessage(),
+        QStringLiteral("The result has arrived at the teacher's server, listed under the name “Ann”."));
     m_server->RefreshScores();
     const auto* scores = m_server->findChild<QTableWidget*>(QStringLiteral("m_listScore"));
     ASSERT_EQ(scores->rowCount(), 1);
@@ -1723,13 +1727,36 @@ TEST_F(ClassroomPage, TheUploadTakesAnyBundleWithAResultAndARobotUnderAPlainName
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return Stored(QStringLiteral("张三_127.0.0.1_*.3d")).size() == 1; }, 10000));
     EXPECT_EQ(ReadFile(InFolder("StuFile/") + Stored(QStringLiteral("张三_*.3d")).front()), bundle);
+    EXPECT_EQ(W().statusbar->currentMessage(),
+        QStringLiteral("The result has arrived at the teacher's server, listed under the name “张三”."));
+    // A name the server makes safe is told as the teacher's table shows it.
+    Upload(InFolder("Temp/run.2.3d"), QStringLiteral(".hidden"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Stored(QStringLiteral("_hidden_*.3d")).size() == 1; }, 10000));
+    EXPECT_EQ(W().statusbar->currentMessage(),
+        QStringLiteral("The result has arrived at the teacher's server, listed under the name “_hidden”."));
+
+    // The server cannot store it (its receive folder is a file): no receipt
+    // comes, and the student is told the result may not have arrived.
+    g_programDir->write("blocked", "a file");
+    m_server->findChild<QLineEdit*>(QStringLiteral("lineEdit"))->setText(InFolder("blocked"));
+    for (int i = 0; i <= Server::kScoreRefreshTicks; ++i)
+        ASSERT_TRUE(QMetaObject::invokeMethod(m_server.get(), "slot_Timer"));
+    ASSERT_EQ(m_server->ReceiveFolder(), InFolder("blocked"));
+    Upload(InFolder("Temp/run.2.3d"), QStringLiteral("lost"));
+    ASSERT_TRUE(m_watcher.WaitForMessages(3, 30000));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral(
+            "The result was sent, but the teacher's server did not confirm that it arrived: it may "
+            "not have been stored. Please tell the teacher."));
+    EXPECT_EQ(W().statusbar->currentMessage(), QString());
+    QFile::remove(InFolder("blocked"));
 
     // No result text: refused before any name is asked for.
     g_programDir->write("Temp/empty.3d", QByteArray("0_3_1__ROBP"));
     const int asked = int(m_inputShown.size());
     m_files.push_back(InFolder("Temp/empty.3d"));
     Pick(W().action_Up3DFile);
-    ASSERT_TRUE(m_watcher.WaitForMessages(3));
+    ASSERT_TRUE(m_watcher.WaitForMessages(4));
     EXPECT_EQ(m_inputShown.size(), asked);
     m_files.clear();
 }
