@@ -11,16 +11,12 @@
 #include "elements/Geometry.h"
 #include "elements/Plane.h"
 #include "foundation/CConfig.h"
-#include "platform/ProgramDir.h"
-#include "scene/ModelCache.h"
 #include "simulation/PlaygroundFile.h"
 
 #include <osg/Geode>
 #include <osg/Geometry>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <set>
 
 namespace {
@@ -135,7 +131,7 @@ void CPlaApp::HomeCamera() {
 }
 
 void CPlaApp::NewPlayground() {
-    ShowGroundPicture(kDefaultGround);
+    ShowGroundPicture(kDefaultGround, std::nullopt);
     m_strGroundImage = kDefaultGround;
     emit signal_Ui_SaveFlag(m_edit.m_bClean);
 }
@@ -178,33 +174,50 @@ void CPlaApp::FinishFileOp(bool saved) {
     emit signal_Ui_NoSel();
 }
 
-bool CPlaApp::ShowGroundPicture(const std::string& file) {
+bool CPlaApp::ShowGroundPicture(const std::string& file, std::optional<std::string> bytes) {
     osg::Texture2D* texture = m_pGround->GetTexture();
     const osg::Image* before = texture ? texture->getImage() : nullptr;
     m_pGround->SetImage(file);
     if (!texture || texture->getImage() == before)
         return false;
-    // A picture is read whole once it shows: the playground keeps it even if
-    // its file goes away before the next save.
-    PlaygroundFile reader;
-    std::string error;
-    if (reader.TakeImage(file, error))
-        m_strGroundBytes = std::move(reader.image);
-    else
-        m_strGroundBytes.reset();
+    // The playground keeps the picture's bytes: a save writes them even
+    // when the file they came from has gone. The default ground's are read
+    // from its file when a save needs them.
+    m_strGroundBytes = std::move(bytes);
     return true;
 }
 
-void CPlaApp::ChangeGroundImage(const std::string& file) {
-    if (!m_pGround)
-        return;
-    if (ShowGroundPicture(file)) {
-        // The picture is part of the playground: a new one must be saved.
-        m_edit.m_bClean = false;
-        m_edit.m_bChangedOffStack = true;
+GroundPicture::Check CPlaApp::ChangeGroundImage(const std::string& file) {
+    GroundPicture::Check check;
+    PlaygroundFile reader;
+    std::string error;
+    if (!m_pGround) {
+        check.fault = GroundPicture::Fault::NoPicture;
+        return check;
     }
+    if (!reader.TakeImage(file, error, &check.systemError)) {
+        check.fault = GroundPicture::Fault::Unreadable;
+        qCWarning(lcApps).noquote() << QString::fromStdString("ground picture not changed: " + error);
+        return check;
+    }
+    // Whatever its format, the ground shows the picture from this builder's
+    // own PNG copy, and a save stores the PNG: the playground opens again.
+    std::string bytes = std::move(*reader.image);
+    check = GroundPicture::Store(bytes, m_groundPictureCopy.Path());
+    if (check.fault == GroundPicture::Fault::None && !ShowGroundPicture(m_groundPictureCopy.Path(), bytes))
+        check.fault = GroundPicture::Fault::NoPicture;
+    if (check.fault != GroundPicture::Fault::None) {
+        PlaygroundFile::PictureRefusal(check, error);
+        qCWarning(lcApps).noquote() << QString::fromStdString(
+            "ground picture " + file + " not taken: " + error);
+        return check;
+    }
+    // The picture is part of the playground: a new one must be saved.
+    m_edit.m_bClean = false;
+    m_edit.m_bChangedOffStack = true;
     m_strGroundImage = file;
     emit signal_Ui_SaveFlag(m_edit.m_bClean);
+    return check;
 }
 
 void CPlaApp::ShowObjCount() {
@@ -218,6 +231,7 @@ bool CPlaApp::LoadOrSaveFile(const std::string& path, bool load) {
         return false;
     m_strFileError.clear();
     m_fileRefusal = PlaygroundFile::Refusal();
+    m_nFileSystemError = 0;
     const bool done = load ? LoadFile(path) : SaveFile(path, false);
     if (!done)
         qCWarning(lcApps).noquote() << QString::fromStdString(m_strFileError);
@@ -228,6 +242,7 @@ bool CPlaApp::SaveCopy(const std::string& path) {
     if (IsBusy())
         return false;
     m_strFileError.clear();
+    m_nFileSystemError = 0;
     const bool done = SaveFile(path, true);
     if (!done)
         qCWarning(lcApps).noquote() << QString::fromStdString(m_strFileError);
@@ -251,29 +266,20 @@ bool CPlaApp::LoadFile(const std::string& path) {
         return false;
     }
     // The picture must be one the ground can show before anything of the
-    // playground in the editor goes.
+    // playground in the editor goes; a picture of another format than PNG,
+    // as earlier builders saved them, is converted.
     if (file.image) {
-        const std::filesystem::path copy = platform::InProgramDir(m_groundPictureCopy.Path());
-        std::error_code ignored;
-        std::filesystem::create_directories(copy.parent_path(), ignored);
-        std::ofstream out(copy, std::ios::binary | std::ios::trunc);
-        out.write(file.image->data(), std::streamsize(file.image->size()));
-        out.close();
-        if (!out) {
-            m_strFileError = "playground " + path + " not loaded: cannot write " + m_groundPictureCopy.Path();
-            return false;
-        }
-        if (!scene::ModelCache::ReadImageFresh(copy.string())) {
-            m_strFileError = "playground " + path + " not loaded: its ground picture is no picture";
-            m_fileRefusal = { PlaygroundFile::Fault::NoPicture, {} };
+        const GroundPicture::Check picture = GroundPicture::Store(*file.image, m_groundPictureCopy.Path());
+        if (picture.fault != GroundPicture::Fault::None) {
+            m_fileRefusal = PlaygroundFile::PictureRefusal(picture, error);
+            m_strFileError = "playground " + path + " not loaded: " + error;
             return false;
         }
     }
 
     BeginLoad();
     if (file.image) {
-        ShowGroundPicture(m_groundPictureCopy.Path());
-        m_strGroundBytes = *file.image;
+        ShowGroundPicture(m_groundPictureCopy.Path(), *file.image);
         m_strGroundImage = m_groundPictureCopy.Path();
     }
     m_vecRules = file.rules;
@@ -308,7 +314,7 @@ bool CPlaApp::SaveFile(const std::string& path, bool copy) {
         // A picture shows whose bytes could not be kept: it is read again,
         // and a playground is never saved without it.
         std::string error;
-        if (!file.TakeImage(m_pGround->GetImageFile(), error)) {
+        if (!file.TakeImage(m_pGround->GetImageFile(), error, &m_nFileSystemError)) {
             m_strFileError = "playground not saved: the ground picture cannot be read: " + error;
             if (!copy)
                 FinishFileOp(true);
@@ -330,7 +336,7 @@ bool CPlaApp::SaveFile(const std::string& path, bool copy) {
     }
 
     std::string error;
-    if (!file.Save(path, error)) {
+    if (!file.Save(path, error, &m_nFileSystemError)) {
         m_strFileError = "playground not saved: " + error;
         if (!copy)
             FinishFileOp(true);

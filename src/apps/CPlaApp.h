@@ -79,14 +79,18 @@ public:
     // Why the last load refused its file, for the user (None after a load
     // that did not fail for the file's sake).
     const PlaygroundFile::Refusal& GetFileRefusal() const { return m_fileRefusal; }
+    // The errno value of the last file that could not be read or written
+    // (0: none, or a failure of another kind).
+    int GetFileSystemError() const { return m_nFileSystemError; }
     // Writes the playground to path as LoadOrSaveFile saves it, for another
     // page to use, leaving its saved state as it is: the playground being
     // edited is still the one to be saved to its own file.
     bool SaveCopy(const std::string& path);
-    // The ground shows the picture in file (the page offers 512 x 512 PNG
-    // files); one that cannot be read leaves the picture as it was. A new
+    // The ground shows the picture in file, in any format GroundPicture
+    // takes, kept as PNG. A picture it refuses, or a file that cannot be
+    // read, leaves the picture as it was, and the result says why. A new
     // picture leaves the playground unsaved; it is no undo step.
-    void ChangeGroundImage(const std::string& file);
+    GroundPicture::Check ChangeGroundImage(const std::string& file);
     // The scoring rules: number, weight and the part limits.
     const std::vector<int>& GetRuleList() const { return m_vecRules; }
     // New rules leave the playground unsaved; they are no undo step.
@@ -180,9 +184,10 @@ private:
     void BeginLoad();
     void ClearPlayground();
     void FinishFileOp(bool saved);
-    // Shows a picture on the ground and keeps its bytes; false when the
-    // ground could not show it (it keeps the picture it had).
-    bool ShowGroundPicture(const std::string& file);
+    // Shows a picture on the ground and keeps its bytes (none: read from
+    // the file at a save); false when the ground could not show it (it
+    // keeps the picture and the bytes it had).
+    bool ShowGroundPicture(const std::string& file, std::optional<std::string> bytes);
     bool LoadFile(const std::string& path);
     bool SaveFile(const std::string& path, bool copy = false);
     void PickAndDrag(bool dragging);
@@ -226,4 +231,5 @@ private:
     std::string m_strSelName;
     std::string m_strFileError;
     PlaygroundFile::Refusal m_fileRefusal;
+    int m_nFileSystemError = 0;
 };

@@ -11,20 +11,25 @@
 #include "elements/Geometry.h"
 #include "elements/Nets.h"
 #include "foundation/CConfig.h"
+#include "platform/WholeFile.h"
 #include "simulation/RobotBuilderFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <osg/Camera>
 #include <osg/Image>
 #include <osg/RenderInfo>
+#include <osgDB/FileNameUtils>
+#include <osgDB/ReaderWriter>
 #include <osgDB/Registry>
-#include <osgDB/WriteFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <sstream>
 
 // Reads the frame buffer after the camera has drawn, while a screenshot is
 // armed.
@@ -203,12 +208,15 @@ void CRobApp::slot_ThreadEnd() {
     bool actions[SEditState::ActionCount];
     std::copy(std::begin(m_edit.m_bActions), std::end(m_edit.m_bActions), std::begin(actions));
     if (loaded) {
+        // Said of the file that was read, before the robot and its file are
+        // put back.
+        const QString refusal = success ? QString() : FileFaultText(true);
         TakeLoadedRobot(success);
         emit signal_Ui_RobotLoaded(success);
         if (actions[SEditState::ActionToSimulation])
             emit signal_Ui_RobAppToEmuApp();
         else if (!success)
-            m_config.ShowTips("CRobApp", "slot_ThreadEnd", "sLoad");
+            m_config.f_TipsDlg(refusal);
     } else if (success) {
         // The file on disk is now the robot in the editor.
         s_MarkUndoClean(m_edit);
@@ -221,8 +229,48 @@ void CRobApp::slot_ThreadEnd() {
         else if (actions[SEditState::ActionNewRobot])
             emit signal_Ui_RobAppNew();
     } else {
-        m_config.ShowTips("CRobApp", "slot_ThreadEnd", "sSave");
+        // The editor stays unsaved: the close question still asks.
+        m_config.f_TipsDlg(FileFaultText(false));
     }
+}
+
+QString CRobApp::FileFaultText(bool load) const {
+    const auto text = [this](const char* key) { return m_config.GetText("CRobApp", "slot_ThreadEnd", key); };
+    const QString place = QString::fromStdString(m_edit.m_strFaultPlace);
+    const QString reason = QString::fromLocal8Bit(platform::SystemReason(m_edit.m_nFileError).c_str());
+    QString why;
+    switch (m_edit.m_fault) {
+    case RobotFileFault::None:
+        break;
+    case RobotFileFault::Unreadable:
+        why = m_edit.m_nFileError == EFBIG ? text("sTooLarge").arg(simulation::kMaxRobotFileSize >> 20)
+                                           : text("sUnreadable").arg(reason);
+        break;
+    case RobotFileFault::NotARobot:
+        why = text("sNotRobot");
+        break;
+    case RobotFileFault::NoControlUnit:
+        why = text("sNoRcu");
+        break;
+    case RobotFileFault::UnsafeAddress:
+        why = text("sUnsafe").arg(place);
+        break;
+    case RobotFileFault::NoModel:
+        why = text("sNoModel").arg(place);
+        break;
+    case RobotFileFault::Nothing:
+        why = text("sNothing");
+        break;
+    case RobotFileFault::Unwritable:
+        why = text("sSystem").arg(reason);
+        break;
+    }
+    // The file by the name the student knows it by.
+    QString message = text(load ? "sLoad" : "sSave") + QLatin1Char('\n')
+        + QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(m_edit.m_strRobotFile)));
+    if (!why.isEmpty())
+        message += QLatin1Char('\n') + why;
+    return message;
 }
 
 void CRobApp::TakeLoadedRobot(bool loaded) {
@@ -624,15 +672,29 @@ void CRobApp::TakeScreenshotStep() {
         qCWarning(lcApps) << "screenshot not taken, the view drew no frame:" << path;
         return;
     }
+    const osg::ref_ptr<osg::Image> image = std::move(callback.m_pImage);
+    // The picture is made in memory in the type its name's ending asks for,
+    // then written whole: a full disk leaves no cut picture, and is told.
+    QString reason;
     const QFileInfo file(path);
-    if (!QDir().mkpath(file.absolutePath())) {
-        qCWarning(lcApps) << "screenshot not written, no folder" << file.absolutePath();
-        return;
+    osgDB::ReaderWriter* writer = osgDB::Registry::instance()->getReaderWriterForExtension(
+        osgDB::getLowerCaseFileExtension(callback.m_strPath));
+    std::ostringstream bytes(std::ios::binary);
+    if (!writer || !writer->writeImage(*image, bytes, osgDB::Registry::instance()->getOptions()).success()) {
+        reason = m_config.GetText("CRobApp", "TakeScreenshotStep", "sType");
+    } else {
+        QDir().mkpath(file.absolutePath());
+        if (const int error = platform::WriteWholeFile(callback.m_strPath, bytes.str()))
+            reason = m_config.GetText("CRobApp", "slot_ThreadEnd", "sSystem")
+                         .arg(QString::fromLocal8Bit(platform::SystemReason(error).c_str()));
     }
-    if (!osgDB::writeImageFile(
-            *callback.m_pImage, callback.m_strPath, osgDB::Registry::instance()->getOptions()))
-        qCWarning(lcApps) << "screenshot not written:" << path;
-    callback.m_pImage = nullptr;
+    if (reason.isEmpty())
+        return;
+    qCWarning(lcApps).noquote() << "screenshot not written:" << path << reason;
+    // Told once the frame is over: a box must not run inside the frame.
+    const QString message = m_config.GetText("CRobApp", "TakeScreenshotStep", "s") + QLatin1Char('\n')
+        + QDir::toNativeSeparators(path) + QLatin1Char('\n') + reason;
+    QTimer::singleShot(0, this, [this, message] { m_config.f_TipsDlg(message); });
 }
 
 void CRobApp::ToggleFastCapture(int width, int height) {

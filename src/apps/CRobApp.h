@@ -166,6 +166,9 @@ private:
     // The end of a load: the file's robot takes the place of the one kept
     // aside, or (not loaded) the kept one comes back.
     void TakeLoadedRobot(bool loaded);
+    // Why the file worker's last load or save failed, naming the file, in
+    // the user's language.
+    QString FileFaultText(bool load) const;
     void RubberBandSelect(bool dragging);
     void ShowCommand(int code);
     void TakeScreenshotStep();

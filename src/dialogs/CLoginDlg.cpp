@@ -223,7 +223,7 @@ void CLoginDlg::slot_Timer() {
         return;
     }
     config.m_nRememberLogin = m_pSaveBox->isChecked() ? 1 : 0;
-    config.SaveSettings();
+    config.SaveSettingsTold();
     ContestClient* contest = config.Contest();
     if (!contest) {
         SetStatusText(config.GetText("CLoginDlg", "login", "sNoServer"));

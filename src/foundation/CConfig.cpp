@@ -4,13 +4,16 @@
 #include "foundation/ContestClient.h"
 #include "foundation/FoundationLog.h"
 #include "platform/ProgramDir.h"
+#include "platform/WholeFile.h"
 
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
+#include <cerrno>
 #include <cstdint>
+#include <string_view>
 
 namespace {
 
@@ -159,16 +162,8 @@ void CConfig::SetDefaults() {
 bool CConfig::SaveSettings() {
     const QString path = InProgramDir(QString::fromLatin1(kSettingsFile));
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCWarning(
-            lcFoundation, "Settings: cannot write %s: %s", qPrintable(path), qPrintable(file.errorString()));
-        return false;
-    }
-    // The password is only scrambled, so the file is for its owner's eyes.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-
-    QDataStream out(&file);
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_4_6);
     out << static_cast<qint32>(m_nLanguage) << static_cast<qint32>(m_nRememberLogin)
         << static_cast<qint32>(m_nWindowOption) << m_strClassHost << static_cast<qint32>(m_nStudio);
@@ -179,14 +174,29 @@ bool CConfig::SaveSettings() {
         out << static_cast<qint32>(0) << static_cast<qint32>(0);
     }
     out << static_cast<qint32>(m_nLevel);
-
-    if (out.status() != QDataStream::Ok || !file.commit()) {
-        qCWarning(
-            lcFoundation, "Settings: cannot write %s: %s", qPrintable(path), qPrintable(file.errorString()));
+    m_nSettingsError = out.status() == QDataStream::Ok ? 0 : ENOMEM;
+    // Whole or not at all: a full disk leaves the settings saved before,
+    // the level and the classroom's address with them. The password is only
+    // scrambled, so the file is for its owner's eyes.
+    if (m_nSettingsError == 0)
+        m_nSettingsError = platform::WriteWholeFile(QFile::encodeName(path).toStdString(),
+            std::string_view(bytes.constData(), std::size_t(bytes.size())), { .ownerOnly = true });
+    if (m_nSettingsError != 0) {
+        qCWarning(lcFoundation, "Settings: cannot write %s: %s", qPrintable(path),
+            platform::SystemReason(m_nSettingsError).c_str());
         return false;
     }
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return true;
+}
+
+bool CConfig::SaveSettingsTold() {
+    if (SaveSettings())
+        return true;
+    f_TipsDlg(GetText("CConfig", "SaveSettings", "s") + QLatin1Char('\n')
+        + QDir::toNativeSeparators(InProgramDir(QString::fromLatin1(kSettingsFile))) + QLatin1Char('\n')
+        + GetText("CConfig", "SaveSettings", "sSystem")
+              .arg(QString::fromLocal8Bit(platform::SystemReason(m_nSettingsError).c_str())));
+    return false;
 }
 
 bool CConfig::LoadSettings() {

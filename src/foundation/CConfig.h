@@ -63,9 +63,14 @@ public:
 
     // ---- settings -------------------------------------------------------------
     void SetDefaults();
-    // Writes "XML/Settings.dat" atomically; false (with a warning) when it
-    // could not be written.
+    // Writes "XML/Settings.dat" whole or not at all: false (with a warning,
+    // the errno value in SettingsError) when it could not be written, and
+    // then the settings saved before stay as they were.
     bool SaveSettings();
+    // SaveSettings, a failure told to the user in a box with the file and
+    // the system's reason: for saves the user asked for.
+    bool SaveSettingsTold();
+    int SettingsError() const { return m_nSettingsError; }
     // Reads "XML/Settings.dat"; false when the file could not be opened.
     // A short or damaged file leaves what it lacks at the defaults.
     bool LoadSettings();
@@ -255,6 +260,7 @@ private:
     void ClearSetUpCache();
 
     QString m_strProgramDir;
+    int m_nSettingsError = 0;
     // Cached sections of the set-up file and of the current language.
     const TiXmlElement* m_pSetUpNode = nullptr;
     const TiXmlElement* m_pProgramNode = nullptr;

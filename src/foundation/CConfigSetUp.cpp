@@ -183,7 +183,7 @@ void CConfig::SetLanguage(int index, bool save) {
         }
     }
     if (save)
-        SaveSettings();
+        SaveSettingsTold();
 }
 
 const TiXmlElement* CConfig::FindTextNode(

@@ -287,12 +287,15 @@ void CClient::WriteFailed(const QString& where, int errorNumber) {
 void CClient::FinishFile() {
     if (m_partFd < 0)
         return;
-    // A file system that reports a full disk only when the file is closed
-    // has not stored the bundle either.
+    // The bundle is on the disk before it is announced as saved; a file
+    // system that reports a full disk only at the sync or the close has not
+    // stored it either.
     const int fd = std::exchange(m_partFd, -1);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        WriteFailed(QFileInfo(m_partPath).path(), error);
+    int stored = ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && stored == 0 && errno != EINTR)
+        stored = errno;
+    if (stored != 0) {
+        WriteFailed(QFileInfo(m_partPath).path(), stored);
         DiscardFile();
         return;
     }
@@ -345,7 +348,9 @@ int CClient::MoveInPlace(const QString& folder, const QDateTime& received, QStri
         }
         if (in >= 0)
             ::close(in);
-        if (copy >= 0 && ::close(copy) != 0 && error == 0)
+        if (copy >= 0 && error == 0 && ::fsync(copy) != 0)
+            error = errno;
+        if (copy >= 0 && ::close(copy) != 0 && error == 0 && errno != EINTR)
             error = errno;
         if (error == 0)
             error = RenameToFreeName(copyPath, folder, received, target);

@@ -8,9 +8,7 @@
 #include "elements/CWounded.h"
 #include "physics/PhysicsWorld.h"
 #include "physics/Solid.h"
-#include "platform/ProgramDir.h"
 #include "platform/Warnings.h"
-#include "scene/ModelCache.h"
 #include "scene/Scene.h"
 #include "simulation/CEndTrigger.h"
 #include "simulation/CObjTrigger.h"
@@ -28,8 +26,6 @@
 
 #include <array>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <set>
 
 namespace {
@@ -126,8 +122,10 @@ void CPlayground::ShowDefaultGround() {
     m_pGameState->m_pGroundImage = m_pGround->GetSolidImage();
 }
 
-bool CPlayground::Refuse(const std::string& path, const std::string& why) {
+bool CPlayground::Refuse(
+    const std::string& path, const std::string& why, const PlaygroundFile::Refusal& refusal) {
     m_sLoadError = why;
+    m_loadRefusal = refusal;
     Warn("playground " + path + " not loaded: " + why);
     // A playground that holds nothing yet still gets its ground.
     if (m_pGameState->m_vElements.empty())
@@ -139,27 +137,26 @@ bool CPlayground::LoadFromFile(const std::string& path) {
     m_pGameState->ClearStop();
     m_bFirstStep = true;
     m_sLoadError.clear();
+    m_loadRefusal = PlaygroundFile::Refusal();
     if (!m_pGameState->GetScene() || !m_pSimulator)
-        return Refuse(path, "the simulation has no scene or no physics world");
+        return Refuse(path, "the simulation has no scene or no physics world", {});
     PlaygroundFile file;
     std::string error;
-    if (!file.Load(path, error))
-        return Refuse(path, error);
+    PlaygroundFile::Refusal refusal;
+    if (!file.Load(path, error, &refusal))
+        return Refuse(path, error, refusal);
     // The picture goes through a file of its own; it must be one the
-    // ground can show before anything of the old playground goes.
+    // ground can show before anything of the old playground goes. The
+    // builder's rule holds here too: a picture of another format than PNG
+    // is converted, one of the wrong size refused.
     std::string picture = kDefaultGround;
     if (file.image) {
         picture = GroundPictureCopy();
-        const std::filesystem::path copy = platform::InProgramDir(picture);
-        std::error_code ignored;
-        std::filesystem::create_directories(copy.parent_path(), ignored);
-        std::ofstream out(copy, std::ios::binary | std::ios::trunc);
-        out.write(file.image->data(), std::streamsize(file.image->size()));
-        out.close();
-        if (!out)
-            return Refuse(path, "cannot write " + picture);
-        if (!scene::ModelCache::ReadImageFresh(copy.string()))
-            return Refuse(path, "its ground picture is no picture the simulator can read");
+        const GroundPicture::Check check = GroundPicture::Store(*file.image, picture);
+        if (check.fault != GroundPicture::Fault::None) {
+            refusal = PlaygroundFile::PictureRefusal(check, error);
+            return Refuse(path, error, refusal);
+        }
     }
     Clear();
     m_sFileName = path;

@@ -2,6 +2,7 @@
 
 #include "elements/Floor.h"
 #include "platform/OwnWorkFile.h"
+#include "simulation/PlaygroundFile.h"
 
 #include <osg/Referenced>
 #include <osg/ref_ptr>
@@ -49,6 +50,9 @@ public:
     bool LoadFromFile(const std::string& path);
     // Why the last load failed; empty after one that succeeded.
     const std::string& GetLoadError() const { return m_sLoadError; }
+    // Why the last load refused its file, for the user (None after a load
+    // that worked).
+    const PlaygroundFile::Refusal& GetLoadRefusal() const { return m_loadRefusal; }
 
     // Takes every object and zone out of the scene and empties every list;
     // objects carried by robots are taken from them. The ground, the file
@@ -87,7 +91,7 @@ protected:
     ~CPlayground() override;
 
 private:
-    bool Refuse(const std::string& path, const std::string& why);
+    bool Refuse(const std::string& path, const std::string& why, const PlaygroundFile::Refusal& refusal);
     void ShowDefaultGround();
     void Build(const PlaygroundFile& file);
 
@@ -108,5 +112,6 @@ private:
     std::string m_sFileName;
     std::string m_sImage;
     std::string m_sLoadError;
+    PlaygroundFile::Refusal m_loadRefusal;
     platform::OwnWorkFile m_groundPictureCopy { "tempEmuApp", ".png" };
 };

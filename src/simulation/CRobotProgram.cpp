@@ -1,6 +1,7 @@
 #include "simulation/CRobotProgram.h"
 
 #include "platform/ProgramDir.h"
+#include "platform/WholeFile.h"
 #include "simulation/RobotHostProcess.h"
 #include "simulation/RobotHostProtocol.h"
 #include "simulation/UniqueFd.h"
@@ -49,30 +50,12 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string& reason
 
 // Writes under a temporary name and renames it over the copy: the copy is
 // always complete, and a copy still mapped by an ending host keeps its old
-// contents (a new file, not a rewritten one).
+// contents (a new file, not a rewritten one). A copy is made afresh for
+// every load, so it need not outlive a crash.
 bool WriteCopy(const fs::path& copy, const std::string& bytes, std::string& reason) {
-    std::string pattern = (copy.parent_path() / ("." + copy.filename().string() + ".XXXXXX")).string();
-    UniqueFd file(mkostemp(pattern.data(), O_CLOEXEC));
-    if (!file.IsValid()) {
-        reason = "cannot write its private copy " + copy.string() + " (" + std::strerror(errno) + ")";
-        return false;
-    }
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = write(file.Get(), bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            reason = "cannot write its private copy " + copy.string() + " (" + std::strerror(errno) + ")";
-            unlink(pattern.c_str());
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    file.Reset();
-    if (rename(pattern.c_str(), copy.c_str()) != 0) {
-        reason = "cannot write its private copy " + copy.string() + " (" + std::strerror(errno) + ")";
-        unlink(pattern.c_str());
+    if (const int error = platform::WriteWholeFile(copy, bytes, { .mode = 0600, .sync = false })) {
+        reason
+            = "cannot write its private copy " + copy.string() + " (" + platform::SystemReason(error) + ")";
         return false;
     }
     return true;

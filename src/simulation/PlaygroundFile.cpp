@@ -2,18 +2,17 @@
 
 #include "elements/CModel.h"
 #include "platform/ProgramDir.h"
+#include "platform/WholeFile.h"
 #include "simulation/CTrigger.h"
 #include "simulation/ModelAddress.h"
 #include "valuedoc/XmlRpcException.h"
 #include "valuedoc/XmlRpcItem.h"
 
 #include <QByteArray>
-#include <QFile>
-#include <QSaveFile>
-#include <QString>
 #include <QTextCodec>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -382,25 +381,32 @@ namespace {
 
 // The whole file, when it can be read and is no larger than limit.
 bool ReadWhole(const std::string& path, std::uintmax_t limit, std::string& text, std::string& error,
-    PlaygroundFile::Fault& fault) {
+    PlaygroundFile::Fault& fault, int* systemError = nullptr) {
     const std::filesystem::path file = platform::InProgramDir(path);
     std::error_code failure;
     const std::uintmax_t size = std::filesystem::file_size(file, failure);
     fault = Fault::Unreadable;
     if (failure) {
         error = "cannot read " + path + ": " + failure.message();
+        if (systemError)
+            *systemError = failure.value();
         return false;
     }
     if (size > limit) {
         error = path + " is larger than " + std::to_string(limit >> 20) + " MiB";
         fault = Fault::TooLarge;
+        if (systemError)
+            *systemError = EFBIG;
         return false;
     }
+    errno = 0;
     std::ifstream in(file, std::ios::binary);
     text.assign(static_cast<std::size_t>(size), '\0');
     if (!in || !in.read(text.data(), std::streamsize(text.size()))
         || in.peek() != std::ifstream::traits_type::eof()) {
         error = "cannot read " + path + " whole";
+        if (systemError)
+            *systemError = errno != 0 ? errno : EIO;
         return false;
     }
     fault = Fault::None;
@@ -409,10 +415,32 @@ bool ReadWhole(const std::string& path, std::uintmax_t limit, std::string& text,
 
 } // namespace
 
-bool PlaygroundFile::TakeImage(const std::string& pictureFile, std::string& error) {
+PlaygroundFile::Refusal PlaygroundFile::PictureRefusal(
+    const GroundPicture::Check& check, std::string& error) {
+    const std::string size = std::to_string(check.width) + " x " + std::to_string(check.height);
+    switch (check.fault) {
+    case GroundPicture::Fault::None:
+        break;
+    case GroundPicture::Fault::NoPicture:
+    case GroundPicture::Fault::Unreadable:
+        error = "its ground picture is no picture a ground can show";
+        return { Fault::NoPicture, {} };
+    case GroundPicture::Fault::WrongSize:
+        error = "its ground picture is " + size + " pixels, not " + std::to_string(GroundPicture::kSide)
+            + " x " + std::to_string(GroundPicture::kSide);
+        return { Fault::PictureSize, size };
+    case GroundPicture::Fault::NotStored:
+        error = "the working copy of its ground picture cannot be written: "
+            + platform::SystemReason(check.systemError);
+        return { Fault::PictureNotStored, platform::SystemReason(check.systemError) };
+    }
+    return {};
+}
+
+bool PlaygroundFile::TakeImage(const std::string& pictureFile, std::string& error, int* systemError) {
     std::string bytes;
     Fault ignored;
-    if (!ReadWhole(pictureFile, kMaxFileSize, bytes, error, ignored))
+    if (!ReadWhole(pictureFile, kMaxFileSize, bytes, error, ignored, systemError))
         return false;
     image = std::move(bytes);
     return true;
@@ -433,22 +461,22 @@ bool PlaygroundFile::Load(const std::string& path, std::string& error, Refusal* 
     return true;
 }
 
-bool PlaygroundFile::Save(const std::string& path, std::string& error) const {
+bool PlaygroundFile::Save(const std::string& path, std::string& error, int* systemError) const {
+    if (systemError)
+        *systemError = 0;
     std::string text;
     try {
         text = ToXml();
     } catch (const XmlRpc::XmlRpcException& e) {
         error = "cannot write " + path + ": " + e.GetMessage();
+        if (systemError)
+            *systemError = EINVAL;
         return false;
     }
-    QSaveFile out(QFile::decodeName(QByteArray::fromStdString(platform::InProgramDir(path).string())));
-    if (!out.open(QIODevice::WriteOnly)) {
-        error = "cannot write " + path + ": " + out.errorString().toStdString();
-        return false;
-    }
-    if (out.write(text.data(), qint64(text.size())) != qint64(text.size()) || !out.commit()) {
-        error = "cannot write " + path + ": " + out.errorString().toStdString();
-        out.cancelWriting();
+    if (const int failure = platform::WriteWholeFile(platform::InProgramDir(path), text)) {
+        error = "cannot write " + path + ": " + platform::SystemReason(failure);
+        if (systemError)
+            *systemError = failure;
         return false;
     }
     return true;

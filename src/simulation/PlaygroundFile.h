@@ -1,6 +1,7 @@
 #pragma once
 
 #include "elements/CModelRecord.h"
+#include "simulation/GroundPicture.h"
 
 #include <array>
 #include <cstdint>
@@ -72,7 +73,10 @@ public:
         Assignments, // an "AssignL" that its entries do not bear out
         TooManyObjects, // more than kMaxObjects
         UnknownKind, // a zone of a kind this program does not know
-        NoPicture, // its ground picture is none a ground can show (the builder's check)
+        NoPicture, // its ground picture is none a ground can show (GroundPicture)
+        PictureSize, // its ground picture has the wrong size (the place: "300 x 200")
+        PictureNotStored, // the ground picture's working copy cannot be written (the place: the system's
+                          // reason)
     };
     struct Refusal {
         Fault fault = Fault::None;
@@ -90,10 +94,15 @@ public:
     // The array that holds objects of a model type; -1 for types no array holds.
     static int ArrayOfType(int type);
 
+    // The refusal of a playground whose ground picture GroundPicture
+    // refused, and the reason in the log's words.
+    static Refusal PictureRefusal(const GroundPicture::Check& check, std::string& error);
+
     // Takes the bytes of the picture file as the ground picture; false, with
     // the reason and the picture as it was, when the file cannot be read
     // whole (a saved playground never loses its picture unnoticed).
-    bool TakeImage(const std::string& pictureFile, std::string& error);
+    // systemError, when given, gets the errno value of the failure.
+    bool TakeImage(const std::string& pictureFile, std::string& error, int* systemError = nullptr);
 
     // Appends an object to its type's array; false (nothing added) for a type
     // that no array holds.
@@ -115,10 +124,10 @@ public:
     // program folder). False, with the reason, when it cannot be read or is
     // refused.
     bool Load(const std::string& path, std::string& error, Refusal* refusal = nullptr);
-    // Writes the file through a temporary file in the same folder that
-    // replaces it only once all is written: false, with the reason, when it
-    // could not be written whole, and then the file at path is as it was.
-    bool Save(const std::string& path, std::string& error) const;
+    // Writes the file whole or not at all (platform::WriteWholeFile): false,
+    // with the reason (and the errno value in systemError, when given), when
+    // it could not be written whole, and then the file at path is as it was.
+    bool Save(const std::string& path, std::string& error, int* systemError = nullptr) const;
 
 private:
     bool Read(const std::string& text, std::string& error, Refusal& refusal);

@@ -4,12 +4,15 @@
 #include "elements/Geometry.h"
 #include "foundation/CConfig.h"
 #include "platform/Warnings.h"
+#include "platform/WholeFile.h"
 #include "simulation/CSensor.h"
 #include "simulation/RobotPartFactory.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <exception>
+#include <new>
 
 namespace {
 
@@ -80,8 +83,11 @@ int LoadXml(SRobotFileState& state, const RobotFileData& file) {
     const std::string rcuAddress
         = unit.m_bHasAddress ? unit.m_strAddress : "models/" + unit.m_strTag + ".ive";
     if (!MakeBuilderPart(state, ModelTypeRcu, rcuAddress, FileTransform(unit), std::nullopt, unit.m_nId, 0, 0,
-            0, unit.m_nRayDis))
+            0, unit.m_nRayDis)) {
+        state.m_fault = RobotFileFault::NoModel;
+        state.m_strFaultPlace = rcuAddress;
         return kRobotLoadFailed;
+    }
     // The control unit's id is taken too, so that no later part shares it.
     state.m_nBuildCounter = std::max(state.m_nBuildCounter, unit.m_nId + 1);
     // k counts the parts read, the one being read included.
@@ -109,8 +115,11 @@ int LoadXml(SRobotFileState& state, const RobotFileData& file) {
 int LoadOlder(SRobotFileState& state, const RobotFileData& file) {
     SetProgress(state, 1);
     if (!MakeBuilderPart(state, ModelTypeRcu, file.m_rcu.m_strAddress, FileTransform(file.m_rcu),
-            std::nullopt, 0, 0, 0, 0, 255))
+            std::nullopt, 0, 0, 0, 0, 255)) {
+        state.m_fault = RobotFileFault::NoModel;
+        state.m_strFaultPlace = file.m_rcu.m_strAddress;
         return kRobotLoadFailed;
+    }
     state.m_nBuildCounter = std::max(state.m_nBuildCounter, 1);
     int progress = 1;
     const std::pair<int, const std::vector<SRobotFilePart>*> arrays[]
@@ -298,16 +307,34 @@ RobotFileData CollectRobotFile(const std::vector<osg::ref_ptr<CModel>>& parts, s
 }
 
 int SaveRobotFile(SRobotFileState& state) {
-    if (state.m_vecAllParts.empty())
+    state.m_fault = RobotFileFault::None;
+    state.m_nFileError = 0;
+    state.m_strFaultPlace.clear();
+    if (state.m_vecAllParts.empty()) {
+        state.m_fault = RobotFileFault::Nothing;
         return kRobotSaveFailed;
+    }
     try {
         const RobotFileData data = CollectRobotFile(state.m_vecAllParts, &state.m_nProgress);
-        if (!simulation::SaveRobotFileText(state.m_strRobotFile, simulation::WriteRobotXml(data)))
+        int error = 0;
+        if (!simulation::SaveRobotFileText(state.m_strRobotFile, simulation::WriteRobotXml(data), &error)) {
+            platform::Warn("simulation",
+                "robot file " + state.m_strRobotFile + " not saved: " + platform::SystemReason(error));
+            state.m_fault = RobotFileFault::Unwritable;
+            state.m_nFileError = error;
             return kRobotSaveFailed;
+        }
         state.m_vecIdleMotors = IdleMotors(data,
             state.m_pPartContext ? state.m_pPartContext->Constants().portLimit : PartConstants().portLimit);
+    } catch (const std::bad_alloc&) {
+        platform::Warn("simulation", "saving robot file " + state.m_strRobotFile + " failed: out of memory");
+        state.m_fault = RobotFileFault::Unwritable;
+        state.m_nFileError = ENOMEM;
+        return kRobotSaveFailed;
     } catch (const std::exception& e) {
         platform::Warn("simulation", "saving robot file " + state.m_strRobotFile + " failed: " + e.what());
+        state.m_fault = RobotFileFault::Unwritable;
+        state.m_nFileError = EIO;
         return kRobotSaveFailed;
     }
     return kRobotSaved;
@@ -317,6 +344,9 @@ int LoadRobotFile(SRobotFileState& state) {
     const std::size_t before = state.m_vecAllParts.size();
     const int counter = state.m_nBuildCounter;
     int result = kRobotLoadFailed;
+    state.m_fault = RobotFileFault::None;
+    state.m_nFileError = 0;
+    state.m_strFaultPlace.clear();
     // Whatever goes wrong while a file is read ends as a failed load: the
     // structured-value reader refuses damaged documents by throwing, and an
     // allocation may fail on a huge file.
@@ -324,17 +354,37 @@ int LoadRobotFile(SRobotFileState& state) {
         std::string text;
         RobotFileData file;
         std::string refusal;
-        if (state.m_pConfig && state.m_pPartContext
-            && simulation::ReadRobotFileText(state.m_strRobotFile, text)) {
-            switch (simulation::ParseRobotXml(text, file, &refusal)) {
-            case simulation::RobotFileStatus::Read:
-                result = LoadXml(state, file);
+        if (!state.m_pConfig || !state.m_pPartContext) {
+            state.m_fault = RobotFileFault::Unreadable;
+            state.m_nFileError = EINVAL;
+        } else if (!simulation::ReadRobotFileText(state.m_strRobotFile, text, &state.m_nFileError)) {
+            state.m_fault = RobotFileFault::Unreadable;
+        } else {
+            using simulation::RobotFileStatus;
+            RobotFileStatus status = simulation::ParseRobotXml(text, file, &refusal, &state.m_strFaultPlace);
+            bool older = false;
+            if (status == RobotFileStatus::NoData) {
+                older = simulation::ParseOlderRobotLayout(text, file, &refusal, &state.m_strFaultPlace);
+                if (older)
+                    status = RobotFileStatus::Read;
+                else if (!refusal.empty())
+                    status = RobotFileStatus::UnsafeAddress;
+            }
+            switch (status) {
+            case RobotFileStatus::Read:
+                result = older ? LoadOlder(state, file) : LoadXml(state, file);
                 break;
-            case simulation::RobotFileStatus::NoData:
-                if (simulation::ParseOlderRobotLayout(text, file, &refusal))
-                    result = LoadOlder(state, file);
+            case RobotFileStatus::NotXml:
+            case RobotFileStatus::NoData:
+                state.m_fault = RobotFileFault::NotARobot;
                 break;
-            default:
+            case RobotFileStatus::NoRcu:
+            case RobotFileStatus::NoPartCount:
+            case RobotFileStatus::NoRcuPart:
+                state.m_fault = RobotFileFault::NoControlUnit;
+                break;
+            case RobotFileStatus::UnsafeAddress:
+                state.m_fault = RobotFileFault::UnsafeAddress;
                 break;
             }
         }
@@ -343,6 +393,7 @@ int LoadRobotFile(SRobotFileState& state) {
     } catch (const std::exception& e) {
         platform::Warn("simulation", "loading robot file " + state.m_strRobotFile + " failed: " + e.what());
         result = kRobotLoadFailed;
+        state.m_fault = RobotFileFault::NotARobot;
     }
     if (result != kRobotLoaded) {
         state.m_vecAllParts.resize(before);

@@ -1,20 +1,24 @@
 #include "simulation/RobotFile.h"
 
 #include "foundation/XmlNesting.h"
+#include "platform/WholeFile.h"
 #include "simulation/ModelAddress.h"
+#include "simulation/UniqueFd.h"
 #include "valuedoc/XmlRpcException.h"
 #include "valuedoc/XmlRpcItem.h"
 
-#include <QFile>
-#include <QSaveFile>
-#include <QString>
-
 #include <tinyxml.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <initializer_list>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace simulation {
 
@@ -237,18 +241,21 @@ std::string FirstUnsafeAddress(const RobotFileData& data) {
 }
 
 // Whether every part's model address may be read; otherwise the reason.
-bool AddressesAreSafe(const RobotFileData& data, std::string* reason) {
+bool AddressesAreSafe(const RobotFileData& data, std::string* reason, std::string* address) {
     const std::string unsafe = FirstUnsafeAddress(data);
     if (unsafe.empty())
         return true;
     if (reason)
         *reason = UnsafeModelAddressReason(unsafe);
+    if (address)
+        *address = unsafe;
     return false;
 }
 
 } // namespace
 
-RobotFileStatus ParseRobotXml(std::string_view text, RobotFileData& out, std::string* reason) {
+RobotFileStatus ParseRobotXml(
+    std::string_view text, RobotFileData& out, std::string* reason, std::string* unsafeAddress) {
     out = RobotFileData();
     if (text.size() > kMaxRobotFileSize || !XmlNestingWithin(text, kMaxRobotFileNesting))
         return RobotFileStatus::NotXml;
@@ -293,12 +300,13 @@ RobotFileStatus ParseRobotXml(std::string_view text, RobotFileData& out, std::st
             out.m_vecCounts.push_back({ address ? address : "", IntAttribute(*e, "l") });
         }
     }
-    if (!AddressesAreSafe(out, reason))
+    if (!AddressesAreSafe(out, reason, unsafeAddress))
         return RobotFileStatus::UnsafeAddress;
     return RobotFileStatus::Read;
 }
 
-bool ParseOlderRobotLayout(std::string_view text, RobotFileData& out, std::string* reason) {
+bool ParseOlderRobotLayout(
+    std::string_view text, RobotFileData& out, std::string* reason, std::string* unsafeAddress) {
     out = RobotFileData();
     const std::string line(text.substr(0, text.find('\n')));
     XmlRpc::XmlRpcItem root;
@@ -322,7 +330,7 @@ bool ParseOlderRobotLayout(std::string_view text, RobotFileData& out, std::strin
     }
     out.m_nPartCount = int(1 + out.m_vecBricks.size() + out.m_vecWheels.size() + out.m_vecMotors.size()
         + out.m_vecSensors.size());
-    if (!AddressesAreSafe(out, reason)) {
+    if (!AddressesAreSafe(out, reason, unsafeAddress)) {
         out = RobotFileData();
         return false;
     }
@@ -376,32 +384,58 @@ std::string WriteRobotXml(const RobotFileData& data) {
     return printer.Str();
 }
 
-bool ReadRobotFileText(const std::string& path, std::string& text) {
+bool ReadRobotFileText(const std::string& path, std::string& text, int* error) {
     text.clear();
-    QFile file(QString::fromLocal8Bit(path.c_str()));
-    if (!file.open(QIODevice::ReadOnly))
+    int ignored = 0;
+    int& failure = error ? *error : ignored;
+    failure = 0;
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status { };
+    if (!file.IsValid() || ::fstat(file.Get(), &status) != 0) {
+        failure = errno;
         return false;
-    const qint64 size = file.size();
-    if (size < 0 || std::size_t(size) > kMaxRobotFileSize)
+    }
+    if (S_ISDIR(status.st_mode)) {
+        failure = EISDIR;
         return false;
+    }
+    if (status.st_size < 0 || std::uintmax_t(status.st_size) > kMaxRobotFileSize) {
+        failure = EFBIG;
+        return false;
+    }
     // Read past the reported size once, so that a file growing under us is
     // noticed rather than cut.
-    const QByteArray bytes = file.read(qint64(kMaxRobotFileSize) + 1);
-    if (std::size_t(bytes.size()) > kMaxRobotFileSize || file.error() != QFileDevice::NoError)
-        return false;
-    text.assign(bytes.constData(), std::size_t(bytes.size()));
+    std::string bytes(std::size_t(status.st_size) + 1, '\0');
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (bytes.size() > kMaxRobotFileSize) {
+                failure = EFBIG;
+                return false;
+            }
+            bytes.resize(std::min(bytes.size() * 2, kMaxRobotFileSize + 1));
+        }
+        const ssize_t n = ::read(file.Get(), bytes.data() + got, bytes.size() - got);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            failure = errno;
+            return false;
+        }
+        got += std::size_t(n);
+    }
+    bytes.resize(got);
+    text = std::move(bytes);
     return true;
 }
 
-bool SaveRobotFileText(const std::string& path, const std::string& text) {
-    QSaveFile file(QString::fromLocal8Bit(path.c_str()));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(text.data(), qint64(text.size())) != qint64(text.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+bool SaveRobotFileText(const std::string& path, const std::string& text, int* error) {
+    const int failure = platform::WriteWholeFile(path, text);
+    if (error)
+        *error = failure;
+    return failure == 0;
 }
 
 std::string FormatRobotFileNumber(double value) {

@@ -99,26 +99,31 @@ inline constexpr std::size_t kMaxRobotFileSize = 16u << 20;
 // status's reason stopped the reading: the part count is known from
 // NoRcuPart on. A part whose model address breaks the rule of
 // ModelAddress.h (its own, or the "models/<tag>.ive" made of its element's
-// name) refuses the file (UnsafeAddress), and `reason` says which.
-RobotFileStatus ParseRobotXml(std::string_view text, RobotFileData& out, std::string* reason = nullptr);
+// name) refuses the file (UnsafeAddress), `reason` says why and
+// `unsafeAddress` gets the address.
+RobotFileStatus ParseRobotXml(std::string_view text, RobotFileData& out, std::string* reason = nullptr,
+    std::string* unsafeAddress = nullptr);
 
 // Reads the older one-line layout from the file's first line: the control
 // unit and the bricks, wheels, motors and sensors (no ids, no lights, no
 // joins). False when the line is no structured-value document with a
 // "Rcu", holds a value of the wrong type, or names a model outside the
-// program folder (then `reason` says which).
-bool ParseOlderRobotLayout(std::string_view text, RobotFileData& out, std::string* reason = nullptr);
+// program folder (then `reason` says why and `unsafeAddress` gets the
+// address).
+bool ParseOlderRobotLayout(std::string_view text, RobotFileData& out, std::string* reason = nullptr,
+    std::string* unsafeAddress = nullptr);
 
 // The XML text of a robot file, as the robot builder saves it.
 std::string WriteRobotXml(const RobotFileData& data);
 
 // The whole file; false when it cannot be read or is larger than
-// kMaxRobotFileSize.
-bool ReadRobotFileText(const std::string& path, std::string& text);
-// Writes the file whole or not at all: the text goes to a temporary file
-// beside it, which then takes the file's place, so a failure (a full disk)
-// leaves the earlier file as it was.
-bool SaveRobotFileText(const std::string& path, const std::string& text);
+// kMaxRobotFileSize, and then `error` holds the errno value of the failure
+// (EFBIG for a file too large).
+bool ReadRobotFileText(const std::string& path, std::string& text, int* error = nullptr);
+// Writes the file whole or not at all (platform::WriteWholeFile): a failure
+// (a full disk) leaves the earlier file as it was, and gives false with the
+// errno value in `error`.
+bool SaveRobotFileText(const std::string& path, const std::string& text, int* error = nullptr);
 
 // Numbers as the file holds them: the shortest text that reads back as the
 // same double, or as the same float for a number that is one (positions are

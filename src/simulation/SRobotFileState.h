@@ -12,6 +12,19 @@
 
 class CConfig;
 
+// Why the builder's file worker failed, for a message in the user's
+// language.
+enum class RobotFileFault {
+    None,
+    Unreadable, // the file cannot be read (the errno value says why; EFBIG: too large)
+    NotARobot, // neither layout of a robot file
+    NoControlUnit, // a robot file without a control unit, or without parts
+    UnsafeAddress, // a part's model address leaves the program folder
+    NoModel, // the control unit's model cannot be loaded (the place names it)
+    Nothing, // a save with no part to save
+    Unwritable, // the file cannot be written (the errno value says why)
+};
+
 // The part of the robot builder's editing state that its file worker works
 // on: the robot file, the busy state and progress (atomic: the builder polls
 // them in every frame while the worker writes them), the list of all parts
@@ -40,4 +53,9 @@ struct SRobotFileState {
     // After a save: the saved robot's motors that drive no wheel, by their
     // place among its motors (IdleMotors).
     std::vector<int> m_vecIdleMotors;
+    // Why the last job failed: the fault, the errno value where the system
+    // refused, and the place in the file (a model address).
+    RobotFileFault m_fault = RobotFileFault::None;
+    int m_nFileError = 0;
+    std::string m_strFaultPlace;
 };

@@ -154,8 +154,10 @@ public:
     void f_LanguageExample();
     // Display names of the device kinds, by device-type number.
     void f_SensorMessage(std::vector<QString>& names) const;
-    // 0 save, 1 don't save, 2 cancel (or the box closed).
-    int f_AskForSave();
+    // Asks whether to save the robot's (robot) or the playground's unsaved
+    // work, naming it and its file: 0 save, 1 don't save, 2 cancel (or the
+    // box closed).
+    int f_AskForSave(bool robot);
     bool f_AskForQuit();
     QString f_OpenFileMessage() const;
     QString f_3DFileMessage() const;
@@ -197,7 +199,9 @@ public:
     void slot_EmuAppStop();
     // The run as a result bundle "Temp/temp.3d": the result text, the first
     // robot's file, its program and the playground file.
-    void f_Save3DFile(const QString& text);
+    // Writes the run's result bundle; what kept it from being written, for
+    // the score table, or empty.
+    QString f_Save3DFile(const QString& text);
     // Unpacks a result bundle into "Temp" and loads its robot, program and
     // playground; false, with a message, for a bundle that cannot be.
     bool f_Load3DFile(const QString& path);
@@ -244,9 +248,8 @@ public:
     // The same for a playground file; an unreadable one is refused in a match.
     bool AcceptsMatchPlaygroundFile(const QString& path);
     // Asked before a login given up closes the program: unsaved work gets
-    // the question of File > Exit; saving saves it all, each under its file
-    // or a name asked for. False (cancel, or something not saved) sends the
-    // student back to the login.
+    // the questions of File > Exit (SettleUnsavedWork). False (cancel, or
+    // something not saved) sends the student back to the login.
     bool MayGiveUpLogin();
 
 public slots:
@@ -486,9 +489,6 @@ private:
     // most ms; an attempt still under way then is given up. Whether the
     // link is up.
     bool ConnectClassroomLink(int ms);
-    // Saves the unsaved robot and playground, whichever page is shown, each
-    // under its file or a name asked for; whether everything is saved.
-    bool SaveWorkBeforeClosing();
 
     void BuilderCommand(int code, bool viewRelative);
     struct SideButtonText {
@@ -509,13 +509,27 @@ private:
     bool IsRobotFileBusy() const;
     // The path of the current page's file as its status tip.
     void ShowFileStatusTip(const QString& path);
+    // Before the window closes: each builder's unsaved work is asked for
+    // on its own, the robot first, and then saved (under its file or a name
+    // asked for) or given up as answered. False, with nothing given up,
+    // when a question was cancelled or a save failed.
+    bool SettleUnsavedWork();
+    // Saves the robot, or the playground, whichever page is shown, under
+    // its file or a name asked for, and waits for it; false, told, when it
+    // was not saved.
+    bool SaveRobotHere();
+    bool SavePlaygroundHere();
+    // Why the playground builder could not write its file, in the current
+    // language with the system's reason; empty when it has none.
+    QString PlaygroundSaveFailure() const;
     // The playground builder reads or writes a playground file; false, told
     // by the caller, when it could not.
     bool SavePlayground(const std::string& path);
     bool LoadPlayground(const std::string& path);
-    // Why the playground builder refused the file it last tried to load, in
-    // the current language; empty when that was no fault of the file.
-    QString PlaygroundRefusalText() const;
+    // Why the playground builder (or, for simulation, the simulation page)
+    // refused the playground file it last tried to load, in the current
+    // language; empty when that was no fault of the file.
+    QString PlaygroundRefusalText(bool simulation = false) const;
     // Writes the playground as it is to the simulation's hand-over file and
     // makes the simulation run it; the playground's own file and saved state
     // stay as they were. False, told, when it could not be written.
@@ -535,8 +549,8 @@ private:
     QString RobotFileFolder() const;
     QString PlaygroundFileFolder() const;
     // Writes the robot as it is to "Temp/temp.rob" for the simulation,
-    // leaving its own file and its saved state alone; false when it could
-    // not be written.
+    // leaving its own file and its saved state alone; false, told with the
+    // system's reason, when it could not be written.
     bool WriteRobotHandOver(const std::string& path);
     // The simulation runs the robot file at path from now on.
     void HandRobotOver(const std::string& path);

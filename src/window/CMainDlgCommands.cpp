@@ -11,6 +11,7 @@
 #include "dialogs/CLoadDlg.h"
 #include "elements/CModel.h"
 #include "foundation/CConfig.h"
+#include "platform/WholeFile.h"
 #include "simulation/RobotBuilderFile.h"
 #include "simulation/SRobThreadData.h"
 #include "window/CAboutDlg.h"
@@ -192,7 +193,9 @@ void CMainDlg::slot_Save() {
             slot_SaveAs();
             return;
         }
-        f_SaveMapMessage(SavePlayground(m_sPlaFile), false, FromLocalPath(m_sPlaFile));
+        const bool saved = SavePlayground(m_sPlaFile);
+        f_SaveMapMessage(
+            saved, false, FromLocalPath(m_sPlaFile), saved ? QString() : PlaygroundSaveFailure());
     }
 }
 
@@ -223,7 +226,7 @@ void CMainDlg::slot_SaveAs() {
         const bool saved = SavePlayground(LocalPath(file));
         if (saved)
             m_sPlaFile = LocalPath(file);
-        f_SaveMapMessage(saved, false, file);
+        f_SaveMapMessage(saved, false, file, saved ? QString() : PlaygroundSaveFailure());
     }
     ShowFileStatusTip(file);
 }
@@ -236,7 +239,7 @@ void CMainDlg::slot_Open() {
     if (robot && IsRobotFileBusy())
         return;
     if (robot && !m_bRobSaved) {
-        switch (f_AskForSave()) {
+        switch (f_AskForSave(true)) {
         case 0:
             // The file dialog follows once the robot is saved.
             m_bRobOpenAfterSave = true;
@@ -249,7 +252,7 @@ void CMainDlg::slot_Open() {
             return;
         }
     } else if (!robot && !m_bPlaSaved) {
-        switch (f_AskForSave()) {
+        switch (f_AskForSave(false)) {
         case 0:
             slot_SaveAs();
             if (!m_bPlaSaved)
@@ -316,7 +319,7 @@ void CMainDlg::slot_New() {
         if (IsRobotFileBusy())
             return;
         if (!m_bRobSaved) {
-            switch (f_AskForSave()) {
+            switch (f_AskForSave(true)) {
             case 0:
                 // The new robot follows once this one is saved.
                 m_bRobNewAfterSave = true;
@@ -337,7 +340,7 @@ void CMainDlg::slot_New() {
         slot_StepChange();
     } else if (CurrentPage() == PlaygroundPage) {
         if (!m_bPlaSaved) {
-            switch (f_AskForSave()) {
+            switch (f_AskForSave(false)) {
             case 0:
                 slot_SaveAs();
                 if (!m_bPlaSaved)
@@ -363,7 +366,16 @@ bool CMainDlg::WriteRobotHandOver(const std::string& path) {
     SRobotFileState copy;
     copy.m_strRobotFile = path;
     copy.m_vecAllParts = m_pRobApp->GetPartList();
-    return SaveRobotFile(copy) == kRobotSaved;
+    if (SaveRobotFile(copy) == kRobotSaved)
+        return true;
+    QString message = m_config.GetText("CRobApp", "slot_ThreadEnd", "sSave") + QLatin1Char('\n')
+        + QDir::toNativeSeparators(FromLocalPath(path));
+    if (copy.m_nFileError != 0)
+        message += QLatin1Char('\n')
+            + m_config.GetText("CRobApp", "slot_ThreadEnd", "sSystem")
+                  .arg(QString::fromLocal8Bit(platform::SystemReason(copy.m_nFileError).c_str()));
+    m_config.f_TipsDlg(message);
+    return false;
 }
 
 void CMainDlg::HandRobotOver(const std::string& path) {
@@ -392,10 +404,8 @@ void CMainDlg::slot_LoadToEmuApp() {
             // working folder; it stays unsaved and nameless, so that it is
             // still offered to be saved.
             const std::string copy = LocalPath(m_config.InProgramDir(QStringLiteral("Temp/temp.rob")));
-            if (!WriteRobotHandOver(copy)) {
-                m_config.ShowTips("CRobApp", "slot_ThreadEnd", "sSave");
+            if (!WriteRobotHandOver(copy))
                 return;
-            }
             HandRobotOver(copy);
         } else if (!m_bRobSaved) {
             // Saved to its own file first; the simulation takes it when the
@@ -455,36 +465,30 @@ void CMainDlg::slot_LoadExample() {
         && !AcceptsMatchPlaygroundFile(ExampleFolder(*example) + QString::fromUtf8(playground)))
         return;
 
-    // What the example replaces is offered to be saved first, as Open does:
-    // the playground at once, the robot by the file worker, after which the
-    // example follows.
-    bool robotAtStake = ask.m_bLoadRobot && !m_bRobSaved && example->FirstChildElement("rob");
-    bool mapAtStake = ask.m_bLoadMap && !m_bPlaSaved && example->Attribute("pla");
-    if (robotAtStake || mapAtStake) {
-        switch (f_AskForSave()) {
-        case 0:
-            break;
-        case 1:
-            robotAtStake = mapAtStake = false;
-            break;
-        default:
+    // What the example replaces is offered to be saved first, as Open does,
+    // each builder's work on its own: the robot's answer is no answer for
+    // the playground. Cancel keeps both as they are. The playground is
+    // saved at once, the robot by the file worker, after which the example
+    // follows.
+    const bool robotAtStake = ask.m_bLoadRobot && !m_bRobSaved && example->FirstChildElement("rob");
+    const bool mapAtStake = ask.m_bLoadMap && !m_bPlaSaved && example->Attribute("pla");
+    bool saveRobot = false;
+    bool saveMap = false;
+    if (robotAtStake) {
+        const int answer = f_AskForSave(true);
+        if (answer == 2)
             return;
-        }
+        saveRobot = answer == 0;
     }
     if (mapAtStake) {
-        const QString file = m_sPlaFile.empty() ? AskSaveFileName(false) : FromLocalPath(m_sPlaFile);
-        if (file.isEmpty())
+        const int answer = f_AskForSave(false);
+        if (answer == 2)
             return;
-        const bool saved = SavePlayground(LocalPath(file));
-        if (saved) {
-            m_sPlaFile = LocalPath(file);
-            m_sPlaStatusText = file;
-        }
-        f_SaveMapMessage(saved, false, file);
-        if (!saved)
-            return;
+        saveMap = answer == 0;
     }
-    if (robotAtStake) {
+    if (saveMap && !SavePlaygroundHere())
+        return;
+    if (saveRobot) {
         // On its own page, as closing saves it: the page's saved flag
         // follows the builder that is shown.
         tabWidget->setCurrentWidget(tab1);
@@ -655,57 +659,74 @@ void CMainDlg::slot_Color() {
 }
 
 bool CMainDlg::MayGiveUpLogin() {
-    if (m_bRobSaved && m_bPlaSaved)
-        return true;
-    switch (f_AskForSave()) {
-    case 1:
-        return true;
-    case 0:
-        return SaveWorkBeforeClosing();
-    default:
-        return false;
-    }
+    return SettleUnsavedWork();
 }
 
-bool CMainDlg::SaveWorkBeforeClosing() {
-    // The pages cannot be shown to save from while the login holds the
-    // window: each file is written from here, the robot's by the builder's
-    // worker, waited for.
+bool CMainDlg::SettleUnsavedWork() {
+    // Every question first, each builder's own, naming its work: a Cancel
+    // in any of them leaves everything as it was.
+    bool saveRobot = false;
+    bool savePlayground = false;
     if (!m_bRobSaved) {
-        if (IsRobotFileBusy())
+        const int answer = f_AskForSave(true);
+        if (answer == 2)
             return false;
-        const QString file = m_sRobFile.empty() ? AskSaveFileName(true) : FromLocalPath(m_sRobFile);
-        if (file.isEmpty())
-            return false;
-        m_sRobFile = LocalPath(file);
-        // The worker tells a save that succeeded by the saved flag, one that
-        // failed by a message box; either way it reports 100 percent.
-        bool saved = false;
-        QEventLoop wait;
-        connect(
-            m_pRobApp.get(), &CRobApp::signal_Ui_SaveFlag, &wait, [&saved](bool clean) { saved = clean; });
-        connect(m_pRobApp.get(), &CRobApp::signal_Ui_SetProgress, &wait, [this, &wait] {
-            if (!IsRobotFileBusy())
-                wait.quit();
-        });
-        m_pRobApp->StartFileThread(m_sRobFile, false, false, false, false);
-        if (IsRobotFileBusy())
-            wait.exec();
-        m_bRobSaved = saved;
-        if (!m_bRobSaved)
-            return false;
+        saveRobot = answer == 0;
     }
     if (!m_bPlaSaved) {
-        const QString file = m_sPlaFile.empty() ? AskSaveFileName(false) : FromLocalPath(m_sPlaFile);
-        if (file.isEmpty())
+        const int answer = f_AskForSave(false);
+        if (answer == 2)
             return false;
-        if (!SavePlayground(LocalPath(file))) {
-            f_SaveMapMessage(false, false, file);
-            return false;
-        }
-        m_sPlaFile = LocalPath(file);
+        savePlayground = answer == 0;
     }
-    return m_bRobSaved && m_bPlaSaved;
+    if (saveRobot && !SaveRobotHere())
+        return false;
+    return !savePlayground || SavePlaygroundHere();
+}
+
+bool CMainDlg::SaveRobotHere() {
+    // The pages need not be shown to save from (the login may hold the
+    // window): the file is written by the builder's worker, waited for.
+    if (IsRobotFileBusy())
+        return false;
+    const QString file = m_sRobFile.empty() ? AskSaveFileName(true) : FromLocalPath(m_sRobFile);
+    if (file.isEmpty())
+        return false;
+    m_sRobFile = LocalPath(file);
+    // The worker tells a save that succeeded by the saved flag, one that
+    // failed by a message box; either way it reports 100 percent.
+    bool saved = false;
+    QEventLoop wait;
+    connect(m_pRobApp.get(), &CRobApp::signal_Ui_SaveFlag, &wait, [&saved](bool clean) { saved = clean; });
+    connect(m_pRobApp.get(), &CRobApp::signal_Ui_SetProgress, &wait, [this, &wait] {
+        if (!IsRobotFileBusy())
+            wait.quit();
+    });
+    m_pRobApp->StartFileThread(m_sRobFile, false, false, false, false);
+    if (IsRobotFileBusy())
+        wait.exec();
+    m_bRobSaved = saved;
+    if (saved) {
+        m_sRobStatusText = file;
+        if (CurrentPage() == RobotPage)
+            ShowFileStatusTip(file);
+    }
+    return saved;
+}
+
+bool CMainDlg::SavePlaygroundHere() {
+    const QString file = m_sPlaFile.empty() ? AskSaveFileName(false) : FromLocalPath(m_sPlaFile);
+    if (file.isEmpty())
+        return false;
+    const bool saved = SavePlayground(LocalPath(file));
+    if (saved) {
+        m_sPlaFile = LocalPath(file);
+        m_sPlaStatusText = file;
+        if (CurrentPage() == PlaygroundPage)
+            ShowFileStatusTip(file);
+    }
+    f_SaveMapMessage(saved, false, file, saved ? QString() : PlaygroundSaveFailure());
+    return saved;
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
@@ -715,26 +736,17 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
         return;
     }
     if (!m_bRobSaved || !m_bPlaSaved) {
-        switch (f_AskForSave()) {
-        case 1:
-            event->accept();
-            return;
-        case 0: {
-            // The robot first: its page is shown, and once it is shown its
-            // file is asked for.
-            f_ResetEmuAppMouseMode();
-            const Page unsaved = !m_bRobSaved ? RobotPage : PlaygroundPage;
-            if (CurrentPage() != unsaved)
-                tabWidget->setCurrentWidget(unsaved == RobotPage ? tab1 : tab2);
-            else
-                slot_SaveAs();
+        // Each builder's work is asked for, then saved where it was asked
+        // to be; the window closes once nothing is left unsaved but what
+        // the student gave up, without the quit question.
+        f_ResetEmuAppMouseMode();
+        if (!SettleUnsavedWork()) {
             event->ignore();
             return;
         }
-        default:
-            event->ignore();
-            return;
-        }
+        event->accept();
+        QCoreApplication::exit(0);
+        return;
     }
     if (!f_AskForQuit()) {
         event->ignore();

@@ -116,7 +116,7 @@ bool CMainDlg::AskClassroomAddress(bool failed) {
         if (host.trimmed() != config.m_strClassHost.trimmed() && IsLinkUp(config))
             config.CloseConnection();
         config.m_strClassHost = host.trimmed();
-        config.SaveSettings();
+        config.SaveSettingsTold();
         if (ConnectClassroomLink(kClassroomConnectMs))
             return true;
         failed = true;

@@ -450,13 +450,16 @@ void CMainDlg::f_EmuAppRefresh() {
     } else if (!block.m_strPlaygroundFile.empty()) {
         // The playground shown before stays, and so does its file, so that
         // the next reload does not refuse the same file again. The message
-        // names the refused file in the current language; why, in the
-        // reader's words, goes to the log.
+        // names the refused file and why, as the playground builder says it,
+        // in the current language; the reader's own words go to the log.
         qCWarning(lcWindow, "The playground %s was not loaded: %s", block.m_strPlaygroundFile.c_str(),
             refused.c_str());
         const QString file = RunPath(block.m_strPlaygroundFile);
         block.m_strPlaygroundFile = m_sShownPlayground;
-        m_config.f_TipsDlg(m_config.GetText("CMainDlg", "f_EmuAppRefresh", "s") + QLatin1Char('\n') + file);
+        QString message = m_config.GetText("CMainDlg", "f_EmuAppRefresh", "s") + QLatin1Char('\n') + file;
+        if (const QString why = PlaygroundRefusalText(true); !why.isEmpty())
+            message += QLatin1Char('\n') + why;
+        m_config.f_TipsDlg(message);
     }
     // Without robot files the loader has nothing to do and says nothing:
     // the reload is over at once.

@@ -171,14 +171,18 @@ void CMainDlg::slot_EmuAppStop() {
     const QString result
         = QStringLiteral("得分:") + QString::number(score0) + QStringLiteral(",完成时间:") + time;
 
-    if (config.m_nRunMode == RunModeClassroom || (config.m_nRunMode == RunModeNet && m_bMatchRunning))
-        f_Save3DFile(result);
+    // A bundle that could not be written is told with the score: the
+    // student looks there for the result to submit.
+    if (config.m_nRunMode == RunModeClassroom || (config.m_nRunMode == RunModeNet && m_bMatchRunning)) {
+        if (const QString failure = f_Save3DFile(result); !failure.isEmpty())
+            score.AddNote(failure);
+    }
 
     if (m_nExampleLevel == config.m_nLevel + 1 && !config.m_bKeyDrive && score0 >= kPassingScore) {
         ++config.m_nLevel;
         slot_ShowLv();
         config.m_nWindowOption = ToolButtonStyleSetting();
-        config.SaveSettings();
+        config.SaveSettingsTold();
         InitExampleMenu();
     }
 

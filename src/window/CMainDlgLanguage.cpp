@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLibraryInfo>
@@ -319,18 +320,26 @@ void CMainDlg::f_SensorMessage(std::vector<QString>& names) const {
         names.push_back(Text(group, key));
 }
 
-int CMainDlg::f_AskForSave() {
+int CMainDlg::f_AskForSave(bool robot) {
     const TiXmlElement* group = m_config.FindTextNode(kClass, "f_AskForSave");
-    QMessageBox box(
-        QMessageBox::Question, Text(group, "sTitle"), Text(group, "s"), QMessageBox::NoButton, this);
-    QPushButton* save = box.addButton(Text(group, "sOK") + QStringLiteral("(S)"), QMessageBox::AcceptRole);
+    // The question names the work it is about: with both builders unsaved,
+    // the student answers for each on its own.
+    const std::string& file = robot ? m_sRobFile : m_sPlaFile;
+    const QString name = file.empty()
+        ? Text(group, "sUntitled")
+        : QFileInfo(QFile::decodeName(QByteArray::fromStdString(file))).fileName();
+    QMessageBox box(QMessageBox::Question, Text(group, "sTitle"),
+        Text(group, robot ? "sRobot" : "sPlayground").arg(name), QMessageBox::NoButton, this);
+    // Each button shows its key as its language writes it ("保存(S)",
+    // "&Save", "Do&n't save"); the key alone presses it.
+    QPushButton* save
+        = dialogs::AddKeyedButton(box, Text(group, "sOK"), QLatin1Char('S'), QMessageBox::AcceptRole);
     QPushButton* discard
-        = box.addButton(Text(group, "sNo") + QStringLiteral("(N)"), QMessageBox::DestructiveRole);
+        = dialogs::AddKeyedButton(box, Text(group, "sNo"), QLatin1Char('N'), QMessageBox::DestructiveRole);
     QPushButton* cancel
-        = box.addButton(Text(group, "sCancel") + QStringLiteral("(C)"), QMessageBox::RejectRole);
-    save->setShortcut(QKeySequence(Qt::Key_S));
-    discard->setShortcut(QKeySequence(Qt::Key_N));
-    cancel->setShortcut(QKeySequence(Qt::Key_C));
+        = dialogs::AddKeyedButton(box, Text(group, "sCancel"), QLatin1Char('C'), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
     box.exec();
     if (box.clickedButton() == save)
         return 0;

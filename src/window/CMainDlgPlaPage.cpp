@@ -16,11 +16,14 @@
 #include "elements/CTakenObj.h"
 #include "elements/CWounded.h"
 #include "foundation/CConfig.h"
+#include "platform/WholeFile.h"
 #include "scene/SceneView.h"
 #include "simulation/CEndTrigger.h"
 #include "simulation/CObjTrigger.h"
 #include "simulation/CPathTrigger.h"
+#include "simulation/CPlayground.h"
 #include "simulation/CTakenObjTrigger.h"
+#include "simulation/GroundPicture.h"
 #include "simulation/PlaygroundFile.h"
 #include "simulation/SRobThreadData.h"
 #include "simulation/ScoreTrigger.h"
@@ -455,9 +458,10 @@ bool CMainDlg::LoadPlayground(const std::string& path) {
     return loaded;
 }
 
-QString CMainDlg::PlaygroundRefusalText() const {
+QString CMainDlg::PlaygroundRefusalText(bool simulation) const {
     using Fault = PlaygroundFile::Fault;
-    const PlaygroundFile::Refusal& refusal = m_pPlaApp->GetFileRefusal();
+    const PlaygroundFile::Refusal& refusal
+        = simulation ? m_pEmuApp->GetPlayground()->GetLoadRefusal() : m_pPlaApp->GetFileRefusal();
     const QString place = QString::fromStdString(refusal.place);
     const auto text = [&](const char* key) { return m_config.GetText("CMainDlg", "f_SaveMapMessage", key); };
     // Limits are written as the documents write them.
@@ -485,15 +489,27 @@ QString CMainDlg::PlaygroundRefusalText() const {
         return text("sTooManyObjects").arg(numbers.toString(PlaygroundFile::kMaxObjects));
     case Fault::NoPicture:
         return text("sNoPicture");
+    case Fault::PictureSize:
+        return text("sPictureSize").arg(place, numbers.toString(GroundPicture::kSide));
+    case Fault::PictureNotStored:
+        return text("sPictureNotStored").arg(QString::fromLocal8Bit(refusal.place.c_str()));
     }
     return QString();
+}
+
+QString CMainDlg::PlaygroundSaveFailure() const {
+    const int error = m_pPlaApp->GetFileSystemError();
+    if (error == 0)
+        return QString();
+    return m_config.GetText("CMainDlg", "f_SaveMapMessage", "sSystem")
+        .arg(QString::fromLocal8Bit(platform::SystemReason(error).c_str()));
 }
 
 bool CMainDlg::HandPlaygroundOver() {
     const QString copy = m_config.InProgramDir(QString::fromLatin1(PlaygroundFile::kHandOverFile));
     // A copy: the playground in the builder is no more saved than before.
     if (!m_pPlaApp->SaveCopy(LocalPath(copy))) {
-        f_SaveMapMessage(false, false, copy);
+        f_SaveMapMessage(false, false, copy, PlaygroundSaveFailure());
         return false;
     }
     if (!AcceptsMatchPlaygroundFile(copy))

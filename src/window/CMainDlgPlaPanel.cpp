@@ -15,18 +15,22 @@
 #include "elements/CModel.h"
 #include "elements/Geometry.h"
 #include "foundation/CConfig.h"
+#include "platform/WholeFile.h"
 #include "scene/Transform.h"
 #include "simulation/CTrigger.h"
+#include "simulation/GroundPicture.h"
 #include "widgets/CBrickBox.h"
 #include "widgets/CImageViewer.h"
 #include "window/PoseBoxes.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -42,7 +46,6 @@ namespace {
 
 constexpr int kMinSize = 1;
 constexpr int kMaxSize = 256;
-constexpr int kGroundPictureSide = 512;
 
 // The whole-number sizes the panel shows of a scale.
 struct Sizes {
@@ -401,16 +404,37 @@ void CMainDlg::slot_ButtonDominoes() {
 void CMainDlg::slot_Ground_changeMap() {
     const QString folder = m_sGroundPicture.isEmpty() ? m_config.InProgramDir(QStringLiteral("map"))
                                                       : QFileInfo(m_sGroundPicture).path();
-    const QString file
-        = QFileDialog::getOpenFileName(this, f_OpenFileMessage(), folder, QStringLiteral("PNG (*.png)"));
+    // Every format the builder reads is offered; the playground keeps the
+    // picture as PNG.
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+    const auto text = [this](const char* key) { return m_config.GetText("CMainDlg", "f_MapPixWrong", key); };
+    const QString file = QFileDialog::getOpenFileName(this, f_OpenFileMessage(), folder,
+        text("sFilter") + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
     if (file.isEmpty())
         return;
     m_sGroundPicture = file;
-    const QImage picture(file);
-    if (picture.width() == kGroundPictureSide && picture.height() == kGroundPictureSide)
-        m_pPlaApp->ChangeGroundImage(QFile::encodeName(file).toStdString());
-    else
-        m_config.ShowTips("CMainDlg", "f_MapPixWrong", "s");
+    const GroundPicture::Check check = m_pPlaApp->ChangeGroundImage(QFile::encodeName(file).toStdString());
+    const QString reason = QString::fromLocal8Bit(platform::SystemReason(check.systemError).c_str());
+    QString why;
+    switch (check.fault) {
+    case GroundPicture::Fault::None:
+        return;
+    case GroundPicture::Fault::WrongSize:
+        why = text("s") + QLatin1Char('\n') + text("sSize").arg(check.width).arg(check.height);
+        break;
+    case GroundPicture::Fault::NoPicture:
+        why = text("sNoPicture");
+        break;
+    case GroundPicture::Fault::Unreadable:
+        why = text("sUnreadable").arg(reason);
+        break;
+    case GroundPicture::Fault::NotStored:
+        why = text("sNotStored").arg(reason);
+        break;
+    }
+    m_config.f_TipsDlg(why + QLatin1Char('\n') + QDir::toNativeSeparators(file));
 }
 
 } // namespace Ui

@@ -9,6 +9,7 @@
 #include "classlink/UploadReceipt.h"
 #include "dialogs/CInputDlg.h"
 #include "foundation/CConfig.h"
+#include "platform/WholeFile.h"
 #include "server/CClient.h"
 #include "window/WindowLog.h"
 
@@ -19,13 +20,14 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QTcpSocket>
 #include <QTextCodec>
 #include <QTimer>
 
+#include <cerrno>
 #include <optional>
+#include <string_view>
 
 namespace Ui {
 
@@ -50,28 +52,42 @@ constexpr int kSendMsPerMiB = 2000;
 // as the bundle had to leave: the network may still hold much of it.
 constexpr int kReceiptMs = 5000;
 
-// A whole file, or nothing for one that cannot be read or exceeds limit.
-QByteArray ReadWhole(const QString& path, qint64 limit, bool* tooLarge = nullptr) {
+// A whole file, or nothing for one that cannot be read or exceeds limit
+// (why, in the system's words, goes to reason when given).
+QByteArray ReadWhole(const QString& path, qint64 limit, bool* tooLarge = nullptr, QString* reason = nullptr) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (reason)
+            *reason = file.errorString();
         return {};
+    }
     if (file.size() > limit) {
         if (tooLarge)
             *tooLarge = true;
+        if (reason)
+            *reason = QString::fromLocal8Bit(platform::SystemReason(EFBIG).c_str());
         return {};
     }
-    return file.readAll();
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (reason)
+            *reason = file.errorString();
+        return {};
+    }
+    return bytes;
 }
 
 // Written whole under a temporary name and then renamed over path, so that
 // nothing ever finds half a file, and a program being run from its old copy
-// is never overwritten in place.
-bool WriteWhole(const QString& path, const QByteArray& bytes) {
+// is never overwritten in place; 0, or the errno value of the failure.
+int WriteWhole(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    return platform::WriteWholeFile(QFile::encodeName(path).toStdString(),
+        std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}
+
+QString Reason(int errorNumber) {
+    return QString::fromLocal8Bit(platform::SystemReason(errorNumber).c_str());
 }
 
 bool IsConnected(const CConfig& config) {
@@ -80,7 +96,7 @@ bool IsConnected(const CConfig& config) {
 
 } // namespace
 
-void CMainDlg::f_Save3DFile(const QString& text) {
+QString CMainDlg::f_Save3DFile(const QString& text) {
     const QString bundlePath = m_config.InProgramDir(QString::fromLatin1(kBundleFile));
     // A bundle of an earlier run must not pass for this one's.
     QFile::remove(bundlePath);
@@ -90,20 +106,40 @@ void CMainDlg::f_Save3DFile(const QString& text) {
     if (program.empty() && !block.m_vecProgramFiles.empty())
         program = block.m_vecProgramFiles.front();
     if (block.m_vecRobotFiles.empty() || program.empty())
-        return;
+        return QString();
+    // What could not be read or written is told with the run's score, where
+    // the student looks for the result to submit.
+    const auto unread = [this](const QString& file, const QString& reason) {
+        qCWarning(lcWindow, "The result bundle was not written: %s cannot be read: %s", qPrintable(file),
+            qPrintable(reason));
+        return m_config.GetText("CMainDlg", "f_Save3DFile", "sNotRead")
+            .arg(QDir::toNativeSeparators(file), reason);
+    };
     C3DFile::Sections sections;
-    sections.robot = ReadWhole(RunPath(block.m_vecRobotFiles.front()), kMaxBundleSize);
+    QString reason;
+    const QString robot = RunPath(block.m_vecRobotFiles.front());
+    sections.robot = ReadWhole(robot, kMaxBundleSize, nullptr, &reason);
     if (sections.robot.isEmpty())
-        return;
-    sections.program = ReadWhole(RunPath(program), kMaxBundleSize);
+        return unread(robot, reason);
+    const QString programPath = RunPath(program);
+    sections.program = ReadWhole(programPath, kMaxBundleSize, nullptr, &reason);
     if (sections.program.isEmpty())
-        return;
-    if (!block.m_strPlaygroundFile.empty())
-        sections.ground = ReadWhole(RunPath(block.m_strPlaygroundFile), kMaxBundleSize);
+        return unread(programPath, reason);
+    if (!block.m_strPlaygroundFile.empty()) {
+        const QString ground = RunPath(block.m_strPlaygroundFile);
+        sections.ground = ReadWhole(ground, kMaxBundleSize, nullptr, &reason);
+        if (sections.ground.isEmpty())
+            return unread(ground, reason);
+    }
     static QTextCodec* const gbk = QTextCodec::codecForName("GBK");
     sections.text = gbk ? gbk->fromUnicode(text) : text.toLocal8Bit();
-    if (!WriteWhole(bundlePath, C3DFile::Pack(sections)))
-        qCWarning(lcWindow, "The result bundle %s could not be written", qPrintable(bundlePath));
+    if (const int error = WriteWhole(bundlePath, C3DFile::Pack(sections))) {
+        qCWarning(lcWindow, "The result bundle %s could not be written: %s", qPrintable(bundlePath),
+            qPrintable(Reason(error)));
+        return m_config.GetText("CMainDlg", "f_Save3DFile", "sNotWritten")
+            .arg(QDir::toNativeSeparators(bundlePath), Reason(error));
+    }
+    return QString();
 }
 
 bool CMainDlg::f_Load3DFile(const QString& path) {
@@ -129,11 +165,17 @@ bool CMainDlg::f_Load3DFile(const QString& path) {
     const QString robot = m_config.InProgramDir(QString::fromLatin1(kRobotFile));
     const QString program = m_config.InProgramDir(QString::fromLatin1(kProgramFile));
     const QString ground = m_config.InProgramDir(QString::fromLatin1(kPlaygroundFile));
-    if (!WriteWhole(robot, sections->robot) || !WriteWhole(program, sections->program)
-        || (withGround && !WriteWhole(ground, sections->ground))) {
-        qCWarning(lcWindow, "The result bundle %s could not be unpacked into %s", qPrintable(path),
-            qPrintable(QFileInfo(robot).absolutePath()));
-        f_3DFileTips();
+    int error = WriteWhole(robot, sections->robot);
+    if (error == 0)
+        error = WriteWhole(program, sections->program);
+    if (error == 0 && withGround)
+        error = WriteWhole(ground, sections->ground);
+    if (error != 0) {
+        const QString folder = QFileInfo(robot).absolutePath();
+        qCWarning(lcWindow, "The result bundle %s could not be unpacked into %s: %s", qPrintable(path),
+            qPrintable(folder), qPrintable(Reason(error)));
+        m_config.f_TipsDlg(m_config.GetText("CMainDlg", "f_Save3DFile", "sNotUnpacked")
+                               .arg(QDir::toNativeSeparators(folder), Reason(error)));
         return false;
     }
 

@@ -51,6 +51,42 @@ TEST(HeadlessRun, AZoneScoresAndAnEndZoneStopsTheRunBeforeTheRobotsStep) {
     EXPECT_GT(run.frames, 60);
 }
 
+// As a command-line user means them: relative paths from the current
+// folder, the robot's and the playground's alike; a file that is not there
+// ends the program before any run, naming the file, with exit code 2.
+TEST(HeadlessRun, RelativePathsAreTheCurrentFoldersAndAMissingFileIsRefused) {
+    testsupport::TempDir folder;
+    ScoreAndEndRun(folder.path());
+    const QString drive = QStringLiteral("=") + Arg(Program("drive"));
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        std::string told;
+    };
+    const std::string gone = (folder.path() / "gone.rob").string();
+    const Case cases[] = {
+        { { "--frames", "400", "--playground", "score_and_end.pla", "base.rob" + drive }, 0, "" },
+        { { "--frames", "400", "--playground", "./score_and_end.pla", "gone.rob" + drive }, 2,
+            "robot file " + gone + ": No such file or directory" },
+        { { "--frames", "400", "--playground", "gone.pla", "base.rob" + drive }, 2,
+            "playground file " + (folder.path() / "gone.pla").string() + ": No such file or directory" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        const RunOutcome run = RunHeadless(c.arguments, folder.qpath());
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.errors;
+        if (c.exitCode != 0) {
+            EXPECT_NE(run.errors.find(c.told), std::string::npos) << run.errors;
+            continue;
+        }
+        // The run of the same files named whole.
+        EXPECT_EQ(run.load, 1);
+        EXPECT_EQ(run.stop, "zone");
+        ASSERT_EQ(run.robots.size(), 1u);
+        EXPECT_EQ(run.robots[0].score, 15);
+    }
+}
+
 TEST(HeadlessRun, ARobotOffTheFloorEndsTheRunInTheFrameItFallsBelowMinus1000) {
     testsupport::TempDir folder;
     const RunOutcome run = RunHeadless(OffTheFloorRun(folder.path()));

@@ -19,7 +19,9 @@
 // selects the set-up file's studio S (its parts' settings, such as "is_e");
 // --program-folder runs over another program folder than the build's (runs
 // side by side each need one: the simulation keeps its working files in the
-// folder's "Temp").
+// folder's "Temp"). Relative paths, of files and folders alike, are taken
+// from the current folder. A robot, program or playground file that is not
+// there ends the program before any run, with a message and exit code 2.
 
 #include "apps/CEmuApp.h"
 #include "foundation/CConfig.h"
@@ -38,6 +40,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,6 +85,35 @@ bool Parse(int argc, char** argv, Options& options) {
     return true;
 }
 
+// A path as a command-line user means it: relative to the current folder,
+// whatever folder the simulation resolves its own paths against.
+std::string FromCurrentFolder(const std::string& path) {
+    if (path.empty())
+        return path;
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+    return absolute.lexically_normal().string();
+}
+
+// Whether every file named is there; each one that is not is said.
+bool FilesExist(const Options& options) {
+    bool all = true;
+    const auto check = [&all](const std::string& path, const char* what) {
+        std::error_code failure;
+        if (path.empty() || std::filesystem::is_regular_file(path, failure))
+            return;
+        std::fprintf(stderr, "%s file %s: %s\n", what, path.c_str(),
+            failure ? failure.message().c_str() : "not a file");
+        all = false;
+    };
+    check(options.playground, "playground");
+    for (const std::string& robot : options.robots)
+        check(robot, "robot");
+    for (const std::string& program : options.programs)
+        check(program, "program");
+    return all;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +125,14 @@ int main(int argc, char** argv) {
             argv[0]);
         return 2;
     }
+    options.programFolder = FromCurrentFolder(options.programFolder);
+    options.playground = FromCurrentFolder(options.playground);
+    for (std::string& robot : options.robots)
+        robot = FromCurrentFolder(robot);
+    for (std::string& program : options.programs)
+        program = FromCurrentFolder(program);
+    if (!FilesExist(options))
+        return 2;
     std::unique_ptr<QCoreApplication> app;
     if (options.window)
         app = std::make_unique<QApplication>(argc, argv);

@@ -33,14 +33,21 @@ struct RunOutcome {
     std::vector<RobotOutcome> robots;
     int drawn = -1;
     std::string errors;
+    // The program's exit code; -1 when it did not end by itself.
+    int exitCode = -1;
 };
 
-inline RunOutcome RunHeadless(const QStringList& arguments) {
+// Runs the program in workingFolder (empty: this process's current folder).
+inline RunOutcome RunHeadless(const QStringList& arguments, const QString& workingFolder = QString()) {
     RunOutcome outcome;
     QProcess process;
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
     process.start(QString::fromUtf8(MORVANE_TEST_DIR "/morvane_headless_run"), arguments);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
+    const bool ended = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+    if (ended)
+        outcome.exitCode = process.exitCode();
+    if (!ended || process.exitCode() != 0) {
         process.kill();
         outcome.errors = process.readAllStandardError().toStdString();
         return outcome;

@@ -12,6 +12,8 @@
 #include "scene/SceneView.h"
 #include "simulation/RobotPartFactory.h"
 #include "support/CapturedWarnings.h"
+#include "support/FileSizeLimit.h"
+#include "support/ModalWatcher.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -538,14 +540,37 @@ TEST_F(RobotBuilder, ScreenshotsArePicturesOfTheView) {
         EXPECT_EQ(shot.pixel(x, 50), qRgb(255, 255, 255)) << x;
     App().ToggleGridBackground();
 
-    // A picture that cannot be written is said so.
+    // A picture that cannot be written is said so, once the frame is over,
+    // with the file and the system's reason; a picture it would have
+    // replaced stays whole.
     {
         testsupport::CapturedWarnings warnings("morvane.apps");
+        testsupport::ModalWatcher watcher;
+        const QByteArray before = folder.read("shots/robot.png");
+        const auto told = [&](const std::string& picture, const QString& reason) {
+            ASSERT_TRUE(watcher.WaitForMessages(int(warnings.count())));
+            const QString text = appstest::Config().GetText("CRobApp", "TakeScreenshotStep", "s")
+                + QLatin1Char('\n') + QString::fromStdString(picture) + QLatin1Char('\n')
+                + appstest::Config().GetText("CRobApp", "slot_ThreadEnd", "sSystem").arg(reason);
+            EXPECT_EQ(watcher.Messages().back(), text);
+        };
         folder.write("file", "not a folder");
-        App().CaptureImage((folder.path() / "file" / "x.png").string(), 0, 0);
+        const std::string blocked = (folder.path() / "file" / "x.png").string();
+        App().CaptureImage(blocked, 0, 0);
         Step();
         Step();
         EXPECT_EQ(warnings.count(), 1);
+        told(blocked, QStringLiteral("Not a directory"));
+        {
+            // A disk with room for 100 bytes more.
+            const testsupport::FileSizeLimit full(100);
+            App().CaptureImage(path, 0, 0);
+            Step();
+            Step();
+        }
+        EXPECT_EQ(warnings.count(), 2);
+        told(path, QStringLiteral("File too large"));
+        EXPECT_EQ(folder.read("shots/robot.png"), before);
     }
 
     const QRegularExpression name("^" + QRegularExpression::escape(appstest::ProgramDir())

@@ -1,5 +1,6 @@
 #include "foundation/CConfig.h"
 #include "support/CapturedWarnings.h"
+#include "support/FileSizeLimit.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
 #include <random>
 #include <sys/stat.h>
@@ -260,6 +262,31 @@ TEST(Settings, UnwritableFolderIsReportedNotFatal) {
     chmod((dir.path() / "XML").c_str(), 0500);
     EXPECT_FALSE(config.SaveSettings());
     chmod((dir.path() / "XML").c_str(), 0700);
+}
+
+// A disk with no room for the settings keeps those saved before, the level
+// and the classroom's address with them, and the next start reads them.
+TEST(Settings, ASaveThatDoesNotFitKeepsTheSettingsSavedBefore) {
+    TempDir dir;
+    dir.write("XML/SetUp_View.xml", kTwoStudios);
+    const QByteArray before = SettingsFile(1, 0, 0, QStringLiteral("10.0.0.5"), 1, {}, {}, 3);
+    dir.write("XML/Settings.dat", before);
+    CConfig config(dir.qpath());
+    ASSERT_EQ(config.m_nLevel, 3);
+    config.m_nLevel = 4;
+    config.m_strClassHost = QStringLiteral("10.0.0.6");
+    {
+        const testsupport::FileSizeLimit full(10);
+        EXPECT_FALSE(config.SaveSettings());
+    }
+    EXPECT_EQ(config.SettingsError(), EFBIG);
+    EXPECT_EQ(dir.read("XML/Settings.dat"), before);
+    const CConfig next(dir.qpath());
+    EXPECT_EQ(next.m_nLevel, 3);
+    EXPECT_EQ(next.m_strClassHost, QStringLiteral("10.0.0.5"));
+    ASSERT_TRUE(config.SaveSettings());
+    EXPECT_EQ(config.SettingsError(), 0);
+    EXPECT_EQ(CConfig(dir.qpath()).m_nLevel, 4);
 }
 
 TEST(Settings, SaveReplacesTheFileWhole) {

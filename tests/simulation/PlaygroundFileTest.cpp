@@ -1,10 +1,17 @@
 #include "simulation/PlaygroundFile.h"
 
 #include "elements/CModel.h"
+#include "simulation/GroundPicture.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -292,6 +299,19 @@ TEST(PlaygroundFile, SaveIsWholeOrNothingAndLoadRefusesHugeFiles) {
     EXPECT_EQ(dir.read("my.pla").toStdString(), small.ToXml());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
+    // A file small enough for a write buffer, over which a disk with room
+    // for 10 bytes more reports no room only when the last bytes go out.
+    PlaygroundFile more = small;
+    more.rules = { 1, 2, 3, 4, 5, 6, 7, 8 };
+    {
+        const testsupport::FileSizeLimit full(small.ToXml().size() + 10);
+        int systemError = 0;
+        EXPECT_FALSE(more.Save(path, error, &systemError));
+        EXPECT_EQ(systemError, EFBIG);
+    }
+    EXPECT_EQ(dir.read("my.pla").toStdString(), small.ToXml());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
     EXPECT_FALSE(small.Save((dir.path() / "missing" / "x.pla").string(), error));
 
     const std::filesystem::path huge = dir.path() / "huge.pla";
@@ -327,4 +347,62 @@ TEST(PlaygroundFile, SavedAssignmentsNameOnlyLoadedModelsOfThePlayground) {
     EXPECT_EQ(
         file.arrays[PlaygroundFile::ArrayTrigger][0].info.m_state.m_vecObjList, (std::vector<int> { 3, 3 }));
     EXPECT_NE(file.ToXml().find(Member("AssignL", Int(2))), std::string::npos);
+}
+
+// A ground picture, chosen or inside a file, is taken in any format Qt
+// reads and kept as PNG, of 512 x 512 pixels exactly; a PNG stays byte for
+// byte as it was. Anything else is refused, the bytes left alone.
+TEST(GroundPicture, AnyFormatIsKeptAsPngOfTheGroundsSize) {
+    const auto encoded = [](QSize size, const char* format, QColor colour) {
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(colour);
+        QByteArray bytes;
+        QBuffer out(&bytes);
+        out.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(picture.save(&out, format)) << format;
+        return bytes.toStdString();
+    };
+    const std::string png = encoded({ 512, 512 }, "PNG", QColor(20, 140, 60));
+    using Fault = GroundPicture::Fault;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        Fault fault;
+        int width;
+        int height;
+    };
+    const Case cases[] = {
+        { "PNG", png, Fault::None, 512, 512 },
+        { "JPEG", encoded({ 512, 512 }, "JPG", QColor(200, 40, 40)), Fault::None, 512, 512 },
+        { "BMP", encoded({ 512, 512 }, "BMP", QColor(40, 40, 200)), Fault::None, 512, 512 },
+        { "PNG of 300 x 200", encoded({ 300, 200 }, "PNG", Qt::white), Fault::WrongSize, 300, 200 },
+        { "JPEG of 513 x 512", encoded({ 513, 512 }, "JPG", Qt::white), Fault::WrongSize, 513, 512 },
+        { "PNG cut short", png.substr(0, png.size() / 2), Fault::NoPicture, 0, 0 },
+        { "no picture", "GIF? no", Fault::NoPicture, 0, 0 },
+        { "nothing", "", Fault::NoPicture, 0, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string bytes = c.bytes;
+        const GroundPicture::Check check = GroundPicture::ToPng(bytes);
+        EXPECT_EQ(check.fault, c.fault);
+        if (c.fault != Fault::None) {
+            EXPECT_EQ(check.width, c.width);
+            EXPECT_EQ(check.height, c.height);
+            EXPECT_EQ(bytes, c.bytes);
+            continue;
+        }
+        EXPECT_TRUE(bytes.starts_with("\x89PNG\r\n\x1a\n"));
+        if (c.bytes.starts_with("\x89PNG")) {
+            EXPECT_EQ(bytes, c.bytes) << "a PNG is kept as it is";
+        }
+        const QImage original = QImage::fromData(QByteArray::fromStdString(c.bytes));
+        const QImage kept = QImage::fromData(QByteArray::fromStdString(bytes), "PNG");
+        ASSERT_EQ(kept.size(), QSize(512, 512));
+        EXPECT_EQ(kept.pixel(256, 256), original.pixel(256, 256));
+        // Kept once, it stays as it is.
+        std::string again = bytes;
+        EXPECT_EQ(GroundPicture::ToPng(again).fault, Fault::None);
+        EXPECT_EQ(again, bytes);
+    }
 }

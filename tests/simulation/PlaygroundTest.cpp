@@ -41,7 +41,7 @@ std::string ReadBytes(const std::filesystem::path& path) {
 // A 512 x 512 ground picture, white but for a band of the given shade (black
 // unless told) along y between the given columns (x = column - 256 on the
 // ground).
-std::string GroundPicture(
+std::string GroundPictureBytes(
     const std::filesystem::path& folder, int firstColumn, int lastColumn, unsigned char shade = 0) {
     osg::ref_ptr<osg::Image> image = new osg::Image;
     image->allocateImage(512, 512, 1, GL_RGB, GL_UNSIGNED_BYTE);
@@ -88,9 +88,9 @@ TEST(Playground, ScenesOnOneProgramFolderKeepTheirGroundPicturesApart) {
     auto first = std::make_unique<SimulationRun>();
     auto second = std::make_unique<SimulationRun>();
     PlaygroundFile a;
-    a.image = GroundPicture(first->Folder(), 0, 99);
+    a.image = GroundPictureBytes(first->Folder(), 0, 99);
     PlaygroundFile b;
-    b.image = GroundPicture(second->Folder(), 400, 499);
+    b.image = GroundPictureBytes(second->Folder(), 400, 499);
     ASSERT_TRUE(first->Load(a));
     ASSERT_TRUE(second->Load(b));
     const std::string pathA = first->Playground().GetGround()->GetImageFile();
@@ -120,7 +120,7 @@ TEST(Playground, LoadsEveryKindFromAWrittenFile) {
     SimulationRun run;
     run.Block().m_vecRules = { 99, 99, 99, 99, 99 };
     PlaygroundFile file;
-    file.image = GroundPicture(run.Folder(), 0, -1);
+    file.image = GroundPictureBytes(run.Folder(), 0, -1);
     file.rules = { 5, 10, 2 };
     auto add = [&](const PlaygroundFile::Item& item) {
         file.arrays[std::size_t(PlaygroundFile::ArrayOfType(item.info.m_desc.m_nType))].push_back(item);
@@ -599,7 +599,7 @@ TEST(TriggerZones, PathZoneScoresARobotThatFollowsTheLine) {
         CRob& robot = run.AddRobot(0, 0);
         PlaygroundFile file;
         // A band 13 pixels wide along y, under x = -6 .. 6.
-        file.image = GroundPicture(run.Folder(), 250, 262, c.shade);
+        file.image = GroundPictureBytes(run.Folder(), 250, 262, c.shade);
         file.arrays[PlaygroundFile::ArrayTrigger].push_back(
             Zone(TriggerPath, { 0, 50, 0.05f }, { 60, 40 }, 0, c.score));
         ASSERT_TRUE(run.Load(file));

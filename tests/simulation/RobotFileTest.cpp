@@ -13,10 +13,12 @@
 #include "simulation/RaySensor.h"
 #include "simulation/RobotBuilderFile.h"
 #include "simulation/RobotFile.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 
@@ -193,6 +195,22 @@ TEST(RobotFile, ASaveReplacesTheFileWholeOrLeavesItAlone) {
     EXPECT_EQ(ReadText(dir.path() / "before.rob"), first);
     EXPECT_NE(ReadText(file), first);
     EXPECT_EQ(builder.Save(dir.path() / "no-such-folder" / "robot.rob"), "");
+    EXPECT_EQ(builder.state.m_fault, RobotFileFault::Unwritable);
+    EXPECT_EQ(builder.state.m_nFileError, ENOENT);
+
+    // A disk with no room for it: the file before stays byte for byte, and
+    // the builder learns why.
+    const std::string second = ReadText(file);
+    builder.Add(ModelTypeBrick, "models/brick/brick_2x2.ive", 0.0, 0.0, 8.4);
+    {
+        const testsupport::FileSizeLimit full(second.size() + 10);
+        EXPECT_EQ(builder.Save(file), "");
+    }
+    EXPECT_EQ(builder.state.m_fault, RobotFileFault::Unwritable);
+    EXPECT_EQ(builder.state.m_nFileError, EFBIG);
+    EXPECT_EQ(ReadText(file), second);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2)
+        << "nothing left beside it";
 }
 
 TEST(RobotFile, TheOlderLayoutReadsWithAnIdForEveryPart) {

@@ -68,7 +68,7 @@ void ModalWatcher::Look() {
             const QString wanted = m_boxAnswers.takeFirst();
             for (QAbstractButton* button : buttons) {
                 // A button is named by its words, its access key's mark aside.
-                if (WithoutAccessKey(button->text()).startsWith(wanted))
+                if (WithoutAccessKey(button->text()).startsWith(WithoutAccessKey(wanted)))
                     answer = button;
             }
         }

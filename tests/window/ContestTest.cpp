@@ -488,7 +488,8 @@ TEST_F(ContestTest, ALostLinkBringsTheLoginBack) {
     AnswerNextLogin([](CLoginDlg*) {}, false);
     m_server.Drop();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !m_window->isVisible(); }, 5000));
-    EXPECT_EQ(m_watcher.Messages(), QStringList { QStringLiteral("Your changes are not saved. Save them?") });
+    EXPECT_EQ(m_watcher.Messages(),
+        QStringList { QStringLiteral("The robot (untitled) has changes that are not saved. Save them?") });
     EXPECT_TRUE(testsupport::TakeQuitRequest());
 }
 
@@ -529,7 +530,8 @@ TEST_F(ContestTest, GivingUpTheLoginAsksAboutUnsavedWorkAndClosesTheProgram) {
     EXPECT_EQ(cancels, 2);
     EXPECT_EQ(note, QStringLiteral("Giving up the login closes Morvane."));
     EXPECT_EQ(noteCut, QString());
-    EXPECT_EQ(m_watcher.Messages(), QStringList(2, QStringLiteral("Your changes are not saved. Save them?")));
+    EXPECT_EQ(m_watcher.Messages(),
+        QStringList(2, QStringLiteral("The robot (untitled) has changes that are not saved. Save them?")));
     EXPECT_TRUE(testsupport::TakeQuitRequest()) << "the program goes on without its window";
     EXPECT_EQ(m_server.Connections(), 0);
     // What was built is in the file the student named.

@@ -17,6 +17,7 @@
 #include "dialogs/CUserDefineDlg.h"
 #include "elements/CGeo.h"
 #include "elements/CModel.h"
+#include "elements/Plane.h"
 #include "foundation/CConfig.h"
 #include "platform/ProgramDir.h"
 #include "scene/Camera.h"
@@ -26,6 +27,7 @@
 #include "simulation/CTrigger.h"
 #include "simulation/PlaygroundFile.h"
 #include "simulation/SRobThreadData.h"
+#include "support/FileSizeLimit.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
@@ -477,7 +479,10 @@ TEST_F(PlaygroundPage, RulesGroupsGroundPictureAndUserModelsThroughTheirDialogs)
     Press(W().action_Ground_changeMap);
     ASSERT_TRUE(WaitForFiles());
     ASSERT_TRUE(m_watcher.WaitForMessages(1));
-    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_MapPixWrong", "s"));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The ground picture must be a picture of 512 x 512 pixels.\n"
+                       "This picture is 300 x 200 pixels.\n")
+            + InFolder("pictures/small.png"));
     EXPECT_EQ(Pla().GetGroundImageName(), before);
     EXPECT_EQ(m_fileFolders.back(), InFolder("map"));
     m_files.push_back(InFolder("pictures/field.png"));
@@ -871,14 +876,22 @@ TEST_F(PlaygroundPage, AnOpenedFileShowsItsAnglesAsSetAndItsZonesOfNoSizeCanBeMe
 
 // An example asks first which of its parts to load, noting that the
 // playground is unsaved; cancelled, nothing changes. With its playground
-// alone, the question Open asks comes next: Cancel keeps the playground;
-// Don't save lets the example's replace the one in the builder and go to
-// the simulation, and the robots stay as they were.
+// alone, the question Open asks comes next, naming the playground: Cancel
+// keeps the playground and saves nothing; Don't save lets the example's
+// replace the one in the builder and go to the simulation, and the robots
+// stay as they were. The playground's own file is never written.
 TEST_F(PlaygroundPage, AnExampleAsksBeforeItsPlaygroundReplacesAnUnsavedOne) {
     const QString example = InFolder("XML/studio0/examples/drive_to_zone/drive_to_zone.pla");
     QDir().mkpath(QFileInfo(example).path());
     ASSERT_TRUE(Pla().SaveCopy(example.toStdString()));
     ASSERT_NE(Add(105, 0, 0), nullptr);
+    fs::create_directories(g_programDir->path() / "playground");
+    m_files.push_back(InFolder("playground/mine"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    const QByteArray mine = g_programDir->read("playground/mine.pla");
+    ASSERT_NE(Add(109, 0, 0), nullptr);
+    ASSERT_FALSE(W().IsPlaygroundSaved());
     QAction* action = nullptr;
     for (QAction* candidate : W().menu_2->actions()) {
         if (candidate->objectName() == QStringLiteral("0,0"))
@@ -906,19 +919,21 @@ TEST_F(PlaygroundPage, AnExampleAsksBeforeItsPlaygroundReplacesAnUnsavedOne) {
     action->trigger();
     EXPECT_TRUE(robotNote.isEmpty());
     EXPECT_EQ(mapNote, CConfig::Instance().GetText("CLoadDlg", "CLoadDlg", "sMap2"));
-    EXPECT_EQ(Pla().GetObjectList().size(), 1u);
+    EXPECT_EQ(Pla().GetObjectList().size(), 2u);
     EXPECT_EQ(W().tabWidget->currentWidget(), W().tab2);
 
     cancel = false;
-    const std::pair<const char*, std::size_t> answers[] = { { "Cancel", 1 }, { "Don't save", 0 } };
+    const std::pair<const char*, std::size_t> answers[] = { { "Cancel", 2 }, { "Don't save", 0 } };
     for (const auto& [answer, objects] : answers) {
         m_lastDialog = nullptr;
         const int told = int(m_watcher.Messages().size());
         m_watcher.AnswerBoxesWith({ QString::fromLatin1(answer) });
         action->trigger();
         ASSERT_TRUE(m_watcher.WaitForMessages(told + 1));
-        EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+        EXPECT_EQ(m_watcher.Messages().back(),
+            QStringLiteral("The playground mine.pla has changes that are not saved. Save them?"));
         EXPECT_EQ(Pla().GetObjectList().size(), objects) << answer;
+        EXPECT_EQ(g_programDir->read("playground/mine.pla"), mine) << answer;
     }
     EXPECT_EQ(W().PlaygroundFile(), example.toStdString());
     EXPECT_TRUE(W().IsPlaygroundSaved());
@@ -1060,13 +1075,133 @@ TEST_F(PlaygroundPage, WhatThePageMadeLoadsInTheSimulation) {
     EXPECT_EQ(block.m_vecRules, rules);
 }
 
-// Closing the window with an unsaved playground asks first: cancelled, the
-// window stays; saved, the playground goes to the file named and the window
-// stays for the next close, which asks only whether to quit.
+// A ground picture in any format the builder reads (named by its format
+// or not) is kept as PNG: the playground saved with it opens again in the
+// builder and in the simulation, showing the picture. A picture of the
+// wrong size, or a file that is no picture, is refused with the reason,
+// and the ground stays as it was.
+TEST_F(PlaygroundPage, GroundPicturesOfAnyFormatAreKeptAsPngAndOpenAgain) {
+    fs::create_directories(g_programDir->path() / "pictures");
+    fs::create_directories(g_programDir->path() / "playground");
+    struct Picture {
+        const char* file;
+        const char* format;
+        QColor colour;
+        QSize size;
+        QString refusal;
+    };
+    const Picture pictures[] = {
+        { "pictures/field.png", "PNG", QColor(20, 140, 60), { 512, 512 }, {} },
+        { "pictures/field.jpg", "JPG", QColor(200, 40, 40), { 512, 512 }, {} },
+        { "pictures/field.bmp", "BMP", QColor(40, 40, 200), { 512, 512 }, {} },
+        { "pictures/jpeg.png", "JPG", QColor(220, 200, 20), { 512, 512 }, {} },
+        { "pictures/wide.jpg", "JPG", QColor(0, 0, 0), { 600, 512 },
+            QStringLiteral("The ground picture must be a picture of 512 x 512 pixels.\n"
+                           "This picture is 600 x 512 pixels.") },
+        { "pictures/broken.png", nullptr, QColor(), {},
+            QStringLiteral("This file is no picture that can be read.") },
+    };
+    int told = 0;
+    for (const Picture& p : pictures) {
+        SCOPED_TRACE(p.file);
+        if (p.format) {
+            QImage picture(p.size, QImage::Format_RGB32);
+            picture.fill(p.colour);
+            ASSERT_TRUE(picture.save(InFolder(p.file), p.format));
+        } else {
+            g_programDir->write(p.file, "\x89PNG but no picture");
+        }
+        const std::string shown = Pla().GetGroundImageName();
+        m_files.push_back(InFolder(p.file));
+        Press(W().action_Ground_changeMap);
+        ASSERT_TRUE(WaitForFiles());
+        if (!p.refusal.isEmpty()) {
+            ASSERT_TRUE(m_watcher.WaitForMessages(++told));
+            EXPECT_EQ(m_watcher.Messages().back(), p.refusal + QLatin1Char('\n') + InFolder(p.file));
+            EXPECT_EQ(Pla().GetGroundImageName(), shown);
+            continue;
+        }
+        EXPECT_EQ(Pla().GetGroundImageName(), InFolder(p.file).toStdString());
+        EXPECT_FALSE(W().IsPlaygroundSaved());
+        const QFileInfo chosen(InFolder(p.file));
+        const QString saved
+            = InFolder("playground/ground_") + chosen.completeBaseName() + QLatin1Char('_') + chosen.suffix();
+        m_files.push_back(saved);
+        Press(W().action_saveas);
+        ASSERT_TRUE(WaitForFiles());
+        ASSERT_TRUE(W().IsPlaygroundSaved());
+        PlaygroundFile file;
+        std::string error;
+        ASSERT_TRUE(file.Load((saved + QStringLiteral(".pla")).toStdString(), error)) << error;
+        ASSERT_TRUE(file.image.has_value());
+        EXPECT_TRUE(file.image->starts_with("\x89PNG\r\n\x1a\n")) << "kept as PNG";
+        // Opened again, the builder shows the picture, as the simulation does.
+        Key(Qt::Key_N, Qt::ControlModifier);
+        m_files.push_back(saved + QStringLiteral(".pla"));
+        Key(Qt::Key_O, Qt::ControlModifier);
+        ASSERT_TRUE(WaitForFiles());
+        EXPECT_EQ(W().statusbar->currentMessage(),
+            QStringLiteral("The playground is open: ground_") + chosen.completeBaseName() + QLatin1Char('_')
+                + chosen.suffix() + QStringLiteral(".pla"));
+        const osg::Image* ground = Pla().GetGround()->GetTexture()->getImage();
+        ASSERT_NE(ground, nullptr);
+        ASSERT_EQ(ground->s(), 512);
+        const osg::Vec4 centre = ground->getColor(256, 256);
+        EXPECT_NEAR(centre.r() * 255, p.colour.red(), 6);
+        EXPECT_NEAR(centre.g() * 255, p.colour.green(), 6);
+        EXPECT_NEAR(centre.b() * 255, p.colour.blue(), 6);
+        Press(W().action_ImportROB);
+        ASSERT_EQ(W().tabWidget->currentWidget(), W().tab3);
+        EXPECT_EQ(W().GetEmuApp()->GetPlayground()->GetLoadError(), "");
+        W().tabWidget->setCurrentWidget(W().tab2);
+    }
+    EXPECT_EQ(m_watcher.Messages().size(), told);
+}
+
+// A save the disk has no room for leaves the playground's file byte for
+// byte as it was, says so with the system's reason, and leaves the
+// playground unsaved: closing still asks for it.
+TEST_F(PlaygroundPage, ASaveThatDoesNotFitKeepsTheFileAndThePlaygroundUnsaved) {
+    ASSERT_NE(Add(105, 0, 0), nullptr);
+    fs::create_directories(g_programDir->path() / "playground");
+    m_files.push_back(InFolder("playground/first_run"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(WaitForFiles());
+    const QByteArray before = g_programDir->read("playground/first_run.pla");
+    ASSERT_TRUE(W().IsPlaygroundSaved());
+
+    ASSERT_NE(Add(109, 0, 0), nullptr);
+    W().statusbar->clearMessage();
+    {
+        // The disk takes 10 bytes more than the playground's old file.
+        const testsupport::FileSizeLimit full(rlim_t(before.size() + 10));
+        Key(Qt::Key_S, Qt::ControlModifier);
+        ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    }
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The playground could not be saved; an earlier file of that name is unchanged.\n")
+            + InFolder("playground/first_run.pla") + QStringLiteral("\nThe system says: File too large"));
+    EXPECT_EQ(g_programDir->read("playground/first_run.pla"), before);
+    EXPECT_EQ(QDir(InFolder("playground")).entryList({ ".*" }, QDir::Files | QDir::Hidden), QStringList())
+        << "nothing left beside it";
+    EXPECT_FALSE(W().IsPlaygroundSaved());
+    EXPECT_EQ(W().statusbar->currentMessage(), QString()) << "nothing said saved";
+
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The playground first_run.pla has changes that are not saved. Save them?"));
+}
+
+// Closing the window with an unsaved playground asks first, naming it:
+// cancelled, the window stays; saved, the playground goes to the file named
+// and the window closes, without the quit question.
 TEST_F(PlaygroundPage, ClosingWithAnUnsavedPlaygroundOffersToSaveItFirst) {
     ASSERT_NE(Add(105, 0, 0), nullptr);
     ASSERT_FALSE(W().IsPlaygroundSaved());
-    const QString ask = CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s");
+    const QString ask
+        = QStringLiteral("The playground (untitled) has changes that are not saved. Save them?");
     m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
     W().close();
     ASSERT_TRUE(m_watcher.WaitForMessages(1));
@@ -1081,12 +1216,9 @@ TEST_F(PlaygroundPage, ClosingWithAnUnsavedPlaygroundOffersToSaveItFirst) {
     EXPECT_EQ(m_watcher.Messages()[1], ask);
     ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsPlaygroundSaved(); }, 5000));
     EXPECT_TRUE(fs::exists(g_programDir->path() / "playground/before_closing.pla"));
-    EXPECT_TRUE(W().isVisible());
-
-    m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
-    W().close();
-    ASSERT_TRUE(m_watcher.WaitForMessages(3));
-    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForQuit", "s"));
+    EXPECT_FALSE(W().isVisible());
+    QTest::qWait(50);
+    EXPECT_EQ(m_watcher.Messages().size(), 2) << "no quit question once the playground is saved";
 }
 
 // Entering the page while a run is going stops the run first, without its

@@ -21,6 +21,7 @@
 #include "scene/Camera.h"
 #include "scene/SceneView.h"
 #include "simulation/SRobThreadData.h"
+#include "support/FileSizeLimit.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
@@ -70,6 +71,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -406,7 +408,8 @@ TEST_F(RobotPage, ARobotNeverSavedGoesOverAsACopyAndClosingStillAsks) {
     m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
     W().close();
     ASSERT_TRUE(m_watcher.WaitForMessages(2));
-    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The robot (untitled) has changes that are not saved. Save them?"));
     EXPECT_TRUE(W().isVisible());
     m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
     W().close();
@@ -717,7 +720,8 @@ TEST_F(RobotPage, AnExampleGoesToTheBuilderAndTheSimulation) {
         m_watcher.AnswerBoxesWith({ QString::fromLatin1(button) });
         example->trigger();
         EXPECT_TRUE(m_watcher.WaitForMessages(told + 1));
-        EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+        EXPECT_EQ(m_watcher.Messages().back(),
+            QStringLiteral("The robot (untitled) has changes that are not saved. Save them?"));
         EXPECT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000) && WaitForFileWorker());
     };
     W().tabWidget->setCurrentWidget(W().tab1);
@@ -1107,7 +1111,8 @@ TEST_F(PlaygroundFiles, AreSavedHandedOverAsACopyAndOpenedAfterTheQuestion) {
     Key(Qt::Key_O, Qt::ControlModifier);
     ASSERT_TRUE(m_watcher.WaitForMessages(1));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
-    EXPECT_EQ(m_watcher.Messages()[0], CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+    EXPECT_EQ(m_watcher.Messages()[0],
+        QStringLiteral("The playground field.pla has changes that are not saved. Save them?"));
     EXPECT_EQ(W().statusbar->currentMessage(), QStringLiteral("The playground is open: field.pla"));
     EXPECT_EQ(playground.GetObjectList().size(), 1u);
     EXPECT_TRUE(W().IsPlaygroundSaved());
@@ -1271,7 +1276,8 @@ TEST_F(RobotPage, OpenAndNewGoOnOnceTheRobotIsSaved) {
     m_files.push_back(InFolder("robot/one.rob"));
     Key(Qt::Key_O, Qt::ControlModifier);
     ASSERT_TRUE(m_watcher.WaitForMessages(1));
-    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s"));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The robot one.rob has changes that are not saved. Save them?"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 10000));
     ASSERT_TRUE(WaitForFileWorker());
     EXPECT_TRUE(fs::exists(g_programDir->path() / "robot/two.rob"));
@@ -1295,10 +1301,50 @@ TEST_F(RobotPage, OpenAndNewGoOnOnceTheRobotIsSaved) {
     EXPECT_EQ(PartCount(g_programDir->path() / "robot/three.rob"), 3);
 }
 
-// A robot file that does not open, cut short or no robot file at all, is
-// refused, and the robot in the builder stays as it was: its parts, its
-// file, its unsaved state and its undo history. Save then writes the robot's
-// own file; the refused file stays as it was.
+// A save the disk has no room for leaves the robot's file byte for byte as
+// it was, says so with the system's reason, and leaves the robot unsaved:
+// closing still asks for it.
+TEST_F(RobotPage, ASaveThatDoesNotFitKeepsTheFileAndTheRobotUnsaved) {
+    const std::vector<osg::Vec3f> spots = FloorSpots();
+    CImageViewer* brick = W().RobotPartBar(0)->GetPictures().front();
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[0]), nullptr);
+    m_files.push_back(InFolder("robot/rover"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+    const QByteArray rover = g_programDir->read("robot/rover.rob");
+    ASSERT_TRUE(W().IsRobotSaved());
+
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[1]), nullptr);
+    W().statusbar->clearMessage();
+    {
+        // The disk takes 10 bytes more than the robot's old file.
+        const testsupport::FileSizeLimit full(rlim_t(rover.size() + 10));
+        Key(Qt::Key_S, Qt::ControlModifier);
+        ASSERT_TRUE(WaitForFileWorker());
+    }
+    ASSERT_TRUE(m_watcher.WaitForMessages(1));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The robot file could not be saved; an earlier file of that name is unchanged.\n")
+            + InFolder("robot/rover.rob") + QStringLiteral("\nThe system says: File too large"));
+    EXPECT_EQ(g_programDir->read("robot/rover.rob"), rover);
+    EXPECT_EQ(QDir(InFolder("robot")).entryList({ ".*" }, QDir::Files | QDir::Hidden), QStringList())
+        << "nothing left beside it";
+    EXPECT_FALSE(W().IsRobotSaved());
+    EXPECT_EQ(W().statusbar->currentMessage(), QString()) << "nothing said saved";
+
+    m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
+    W().close();
+    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The robot rover.rob has changes that are not saved. Save them?"));
+}
+
+// A robot file that does not open is refused with the file and why, and
+// the robot in the builder stays as it was: its parts, its file, its
+// unsaved state and its undo history; the next part added takes an id of
+// its own. Save then writes the robot's own file; the refused file stays as
+// it was.
 TEST_F(RobotPage, AFileThatDoesNotOpenLeavesTheRobotItsFileAndItsHistory) {
     const std::vector<osg::Vec3f> spots = FloorSpots();
     CImageViewer* brick = W().RobotPartBar(0)->GetPictures().front();
@@ -1311,12 +1357,6 @@ TEST_F(RobotPage, AFileThatDoesNotOpenLeavesTheRobotItsFileAndItsHistory) {
     const std::string mybot = (g_programDir->path() / "robot/mybot.rob").string();
     const QByteArray saved = g_programDir->read("robot/mybot.rob");
     ASSERT_GT(saved.size(), 100);
-    const std::pair<std::string, QByteArray> refused[] = {
-        { "robot/cut.rob", saved.left(saved.size() / 2) },
-        { "robot/notes.rob", "Wheels: 2\nMotors: 2\nTo do: the light sensor\n" },
-    };
-    for (const auto& [file, bytes] : refused)
-        g_programDir->write(file, bytes);
     // The good robot opened again, then changed.
     Key(Qt::Key_N, Qt::ControlModifier);
     m_files.push_back(InFolder("robot/mybot.rob"));
@@ -1324,90 +1364,130 @@ TEST_F(RobotPage, AFileThatDoesNotOpenLeavesTheRobotItsFileAndItsHistory) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
     ASSERT_TRUE(WaitForFileWorker());
     ASSERT_EQ(Rob().GetPartList().size(), 3u);
+    const QByteArray unit = QByteArray::fromStdString(Rob().GetPartList()[0]->GetAddress());
+    const QByteArray part = QByteArray::fromStdString(Rob().GetPartList()[1]->GetAddress());
+
+    struct Refused {
+        std::string file;
+        QByteArray bytes;
+        QString why;
+    };
+    const Refused refused[] = {
+        { "robot/cut.rob", saved.left(saved.size() / 2), QStringLiteral("It is not a robot file.") },
+        { "robot/notes.rob", "Wheels: 2\nMotors: 2\nTo do: the light sensor\n",
+            QStringLiteral("It is not a robot file.") },
+        { "robot/empty.rob", "<data><rcu l=\"1\"/></data>", QStringLiteral("It has no control unit.") },
+        { "robot/outside.rob", QByteArray(saved).replace(part, "../../outside.ive"),
+            QStringLiteral("A part's model address ../../outside.ive lies outside the program folder.") },
+        { "robot/nounit.rob", QByteArray(saved).replace(unit, "models/rcu/none.ive"),
+            QStringLiteral("The model of its control unit, models/rcu/none.ive, cannot be loaded.") },
+    };
+    for (const Refused& r : refused)
+        g_programDir->write(r.file, r.bytes);
 
     int told = 0;
     std::size_t spot = 2;
-    for (const auto& [file, bytes] : refused) {
-        SCOPED_TRACE(file);
+    for (const Refused& r : refused) {
+        SCOPED_TRACE(r.file);
         ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[spot++]), nullptr);
         const std::vector<PartKey> changed = Parts(Rob());
         ASSERT_FALSE(W().IsRobotSaved());
         m_watcher.AnswerBoxesWith({ QStringLiteral("Don't save") });
-        m_files.push_back(InFolder(file));
+        m_files.push_back(InFolder(r.file));
         Key(Qt::Key_O, Qt::ControlModifier);
         told += 2;
         ASSERT_TRUE(m_watcher.WaitForMessages(told));
         ASSERT_TRUE(WaitForFileWorker());
-        EXPECT_EQ(
-            m_watcher.Messages().back(), CConfig::Instance().GetText("CRobApp", "slot_ThreadEnd", "sLoad"));
+        EXPECT_EQ(m_watcher.Messages().back(),
+            QStringLiteral("This robot file could not be read.\n")
+                + QString::fromStdString((g_programDir->path() / r.file).string()) + QLatin1Char('\n')
+                + r.why);
         EXPECT_EQ(Parts(Rob()), changed);
         EXPECT_EQ(W().RobotFile(), mybot);
         EXPECT_FALSE(W().IsRobotSaved());
         EXPECT_TRUE(W().action_Undo->isEnabled());
-        EXPECT_EQ(g_programDir->read(file), bytes);
+        EXPECT_EQ(g_programDir->read(r.file), r.bytes);
     }
+    // Every part, those added after a refused file included, has an id of
+    // its own.
+    std::set<int> ids;
+    for (const osg::ref_ptr<CModel>& p : Rob().GetPartList())
+        EXPECT_TRUE(ids.insert(p->GetId()).second) << "id " << p->GetId() << " twice";
     // Undone, the last brick goes; Save (no dialog) writes the robot's own file.
     Key(Qt::Key_Z, Qt::ControlModifier);
     Key(Qt::Key_Z, Qt::ControlModifier);
-    ASSERT_EQ(Rob().GetPartList().size(), 4u);
+    ASSERT_EQ(Rob().GetPartList().size(), 7u);
     Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(WaitForFileWorker());
     EXPECT_TRUE(W().IsRobotSaved());
-    EXPECT_EQ(PartCount(g_programDir->path() / "robot/mybot.rob"), 4);
-    for (const auto& [file, bytes] : refused)
-        EXPECT_EQ(g_programDir->read(file), bytes) << file;
+    EXPECT_EQ(PartCount(g_programDir->path() / "robot/mybot.rob"), 7);
+    for (const Refused& r : refused)
+        EXPECT_EQ(g_programDir->read(r.file), r.bytes) << r.file;
     EXPECT_EQ(m_watcher.Messages().size(), told);
 }
 
-// Closing with unsaved work and answering "save": the robot's page comes
-// first, then its file is asked for; then the playground's; the window stays
-// until both are saved, and then only the quit question is left.
-TEST_F(RobotPage, ClosingWithUnsavedWorkLeadsToEachPageToSaveIt) {
+// Closing with both builders unsaved asks for each builder's work on its
+// own, naming it, the robot first: Cancel in either question keeps both as
+// they are, unsaved; "don't save" for one leaves the other to its own
+// question. Once every answer is in, what is to be saved is saved, and the
+// window closes without the quit question.
+TEST_F(RobotPage, ClosingAsksForEachBuildersWorkOnItsOwn) {
     ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, W().RobotPartBar(0)->GetPictures().front(),
                   FloorSpots().front()),
         nullptr);
     W().tabWidget->setCurrentWidget(W().tab2);
     CPlaApp& playground = *W().GetPlaApp();
-    osg::ref_ptr<CModel> cube = new CSlope(playground.GetPartContext(), "models/playground/cube.ive");
-    ASSERT_TRUE(playground.AddObject(cube.get()));
-    ASSERT_FALSE(W().IsPlaygroundSaved());
-    W().tabWidget->setCurrentWidget(W().tab3);
-
-    const QString askForSave = CConfig::Instance().GetText("CMainDlg", "f_AskForSave", "s");
-    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
-    W().close();
-    ASSERT_TRUE(m_watcher.WaitForMessages(1));
-    EXPECT_TRUE(W().isVisible());
-    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab1);
-    EXPECT_TRUE(m_fileFolders.isEmpty()) << "no file asked for before its page is shown";
-
-    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
-    m_files.push_back(InFolder("robot/kept"));
-    W().close();
-    ASSERT_TRUE(m_watcher.WaitForMessages(2));
+    const auto addCube = [&] {
+        osg::ref_ptr<CModel> cube = new CSlope(playground.GetPartContext(), "models/playground/cube.ive");
+        ASSERT_TRUE(playground.AddObject(cube.get()));
+    };
+    addCube();
+    m_files.push_back(InFolder("playground/field"));
+    Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
-    ASSERT_TRUE(WaitForFileWorker());
-    EXPECT_TRUE(W().isVisible());
-    EXPECT_TRUE(W().IsRobotSaved());
-    EXPECT_TRUE(fs::exists(g_programDir->path() / "robot/kept.rob"));
+    const QByteArray field = g_programDir->read("playground/field.pla");
+    addCube();
+    ASSERT_FALSE(W().IsPlaygroundSaved());
+    ASSERT_FALSE(W().IsRobotSaved());
+    W().tabWidget->setCurrentWidget(W().tab3);
+    const std::size_t parts = Rob().GetPartList().size();
+    const std::size_t objects = playground.GetObjectList().size();
 
-    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
-    W().close();
-    ASSERT_TRUE(m_watcher.WaitForMessages(3));
-    EXPECT_EQ(W().tabWidget->currentWidget(), W().tab2);
-    m_watcher.AnswerBoxesWith({ QStringLiteral("Save") });
-    m_files.push_back(InFolder("playground/kept"));
-    W().close();
-    ASSERT_TRUE(m_watcher.WaitForMessages(4));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsPlaygroundSaved(); }, 5000));
-    EXPECT_TRUE(fs::exists(g_programDir->path() / "playground/kept.pla"));
-    EXPECT_EQ(m_watcher.Messages(), QStringList(4, askForSave));
-
-    m_watcher.AnswerBoxesWith({ QStringLiteral("Cancel") });
-    W().close();
-    ASSERT_TRUE(m_watcher.WaitForMessages(5));
-    EXPECT_EQ(m_watcher.Messages().back(), CConfig::Instance().GetText("CMainDlg", "f_AskForQuit", "s"));
-    EXPECT_TRUE(W().isVisible());
+    const QString robot = QStringLiteral("The robot (untitled) has changes that are not saved. Save them?");
+    const QString map = QStringLiteral("The playground field.pla has changes that are not saved. Save them?");
+    struct Close {
+        QStringList answers;
+        QStringList asked;
+        bool closes;
+    };
+    const Close closes[] = {
+        { { "Cancel" }, { robot }, false },
+        { { "Don't save", "Cancel" }, { robot, map }, false },
+        { { "Save", "Cancel" }, { robot, map }, false },
+        { { "Save", "Don't save" }, { robot, map }, true },
+    };
+    int told = 0;
+    for (const Close& c : closes) {
+        SCOPED_TRACE(c.answers.join(QLatin1Char('/')).toStdString());
+        if (c.closes)
+            m_files.push_back(InFolder("robot/kept"));
+        m_watcher.AnswerBoxesWith(c.answers);
+        W().close();
+        told += int(c.asked.size());
+        ASSERT_TRUE(m_watcher.WaitForMessages(told));
+        EXPECT_EQ(m_watcher.Messages().mid(told - c.asked.size()), c.asked);
+        EXPECT_EQ(W().isVisible(), !c.closes);
+        // Nothing is given up before every answer is in.
+        EXPECT_EQ(Rob().GetPartList().size(), parts);
+        EXPECT_EQ(playground.GetObjectList().size(), objects);
+        EXPECT_EQ(g_programDir->read("playground/field.pla"), field);
+        EXPECT_FALSE(W().IsPlaygroundSaved());
+        EXPECT_EQ(W().IsRobotSaved(), c.closes);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    EXPECT_EQ(PartCount(g_programDir->path() / "robot/kept.rob"), int(parts));
+    QTest::qWait(50);
+    EXPECT_EQ(m_watcher.Messages().size(), told) << "no quit question once the work is settled";
 }
 
 // The pose box: a part chosen in the view shows where it is and how it is

@@ -26,6 +26,7 @@
 #include "simulation/CTrigger.h"
 #include "simulation/PlaygroundFile.h"
 #include "support/ContestTestServer.h"
+#include "support/FileSizeLimit.h"
 #include "support/ModalWatcher.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
@@ -36,9 +37,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -1250,18 +1253,37 @@ TEST_F(SimulationPage, ARefusedPlaygroundIsToldInTheCurrentLanguageOnly) {
     LoadPlayground(InFolder("playground/score_and_end.pla"), 0);
     const qsizetype told = m_watcher.Messages().size();
 
+    // Each refusal names the file and why, as the playground builder says it.
     g_programDir->write("playground/damaged.pla", "no playground at all");
-    const QString damaged = InFolder("playground/damaged.pla");
-    m_files.push_back(damaged);
-    Pick(W().action_LoadGround);
-    ASSERT_TRUE(m_watcher.WaitForMessages(int(told) + 1));
-    const QString message = m_watcher.Messages().back();
-    EXPECT_EQ(message, QStringLiteral("场地文件无法载入，仍使用原来的场地:\n") + damaged);
-    // No English words but the file's name.
-    EXPECT_FALSE(
-        QString(message).remove(damaged).contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}"))))
-        << message.toStdString();
-    EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/score_and_end.pla").toStdString());
+    QImage small(300, 200, QImage::Format_RGB32);
+    small.fill(Qt::white);
+    QByteArray smallPng;
+    QBuffer smallBuffer(&smallPng);
+    ASSERT_TRUE(smallBuffer.open(QIODevice::WriteOnly) && small.save(&smallBuffer, "PNG"));
+    PlaygroundFile smallGround;
+    smallGround.image = smallPng.toStdString();
+    std::string error;
+    ASSERT_TRUE(smallGround.Save(InFolder("playground/small.pla").toStdString(), error)) << error;
+    const std::pair<const char*, QString> refused[] = {
+        { "playground/damaged.pla", QStringLiteral("它不是场地文件，或者已经损坏。") },
+        { "playground/small.pla",
+            QStringLiteral("它的地面图片是 300 x 200 像素，地面图片必须是 512 x 512 像素。") },
+    };
+    qsizetype seen = told;
+    for (const auto& [file, why] : refused) {
+        const QString path = InFolder(file);
+        m_files.push_back(path);
+        Pick(W().action_LoadGround);
+        ASSERT_TRUE(m_watcher.WaitForMessages(int(++seen)));
+        const QString message = m_watcher.Messages().back();
+        EXPECT_EQ(message,
+            QStringLiteral("场地文件无法载入，仍使用原来的场地:\n") + path + QLatin1Char('\n') + why);
+        // No English words but the file's name.
+        EXPECT_FALSE(
+            QString(message).remove(path).contains(QRegularExpression(QStringLiteral("[A-Za-z]{2,}"))))
+            << message.toStdString();
+        EXPECT_EQ(Block().m_strPlaygroundFile, InFolder("playground/score_and_end.pla").toStdString());
+    }
 }
 
 // ---- an online match ------------------------------------------------------------------------------
@@ -1707,6 +1729,34 @@ TEST_F(ClassroomPage, TheRunsBundleReachesClassServerAndRunsTheSameRunWhenLoaded
     EXPECT_EQ(
         m_scoreRows[0], (QStringList { QStringLiteral("temp"), m_timeWhenScored, QStringLiteral("15") }));
     EXPECT_EQ(m_framesWhenScored, frames);
+}
+
+// A bundle that does not fit on the disk is told with the run's score,
+// where the student looks for the result to submit, with the system's
+// reason; no cut bundle is left to submit.
+TEST_F(ClassroomPage, ABundleThatCannotBeWrittenIsToldWithTheScore) {
+    WriteRobot("robot/base.rob");
+    WritePlayground("playground/score_and_end.pla", 10, true);
+    LoadRobot(InFolder("robot/base.rob"));
+    LoadProgram(Program("drive"));
+    LoadPlayground(InFolder("playground/score_and_end.pla"));
+    m_scoreRows.clear();
+    PressStart();
+    ASSERT_TRUE(W().IsEmuRunning());
+    {
+        // The disk fills while the robot runs: 1,000 bytes more go on it.
+        const testsupport::FileSizeLimit full(1000);
+        ASSERT_TRUE(testsupport::Await([&] { return !m_scoreRows.empty(); }, 60000));
+    }
+    ASSERT_TRUE(testsupport::Await([&] { return !W().IsEmuRunning(); }, 10000) && WaitForLoad(1));
+    ASSERT_EQ(m_scoreRows.size(), 1u);
+    EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("15"));
+    EXPECT_EQ(m_scoreNotes,
+        QStringLiteral(
+            "The result bundle %1 could not be written; there is no result to submit: File too large")
+            .arg(InFolder("Temp/temp.3d")));
+    EXPECT_FALSE(g_programDir->exists("Temp/temp.3d"));
+    EXPECT_FALSE(m_bundleWhenScored);
 }
 
 TEST_F(ClassroomPage, TheUploadTakesAnyBundleWithAResultAndARobotUnderAPlainName) {
