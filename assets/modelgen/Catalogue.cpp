@@ -269,15 +269,27 @@ ModelSpec OmniWheel() {
 }
 
 // The caster: a ball under a cup, mounted by the cup's top. Its bounds are
-// centred on the ball, whose radius is half the model's height (the rolling
+// centred on the ball, whose radius is half the model's height (the sliding
 // sphere is made from that), so it has no stud standing proud.
+//
+// Under a brick, beside a motor hung from the same part, the ball stops 0.1
+// short of the ground the wheel stands on (a brick and a caster reach 4.7
+// down, a motor to its shaft and a wheel 4.8): the wheels carry the robot and
+// a caster only keeps it from tipping. Balls reaching as low as the wheels
+// would stand the robot on four points, and the physics could let the
+// frictionless balls carry all of it: such a robot neither stops nor holds
+// on a slope. A robot saved with the cup's top 1.2 above the ball's centre,
+// as it once was, keeps its casters where they were saved, 0.05 higher than
+// the wheels.
+constexpr double kCasterRadius = 1.15;
+
 ModelSpec Caster() {
     ModelSpec s = Model("models/wheel/wheel_uni.ive", "万向球", "Caster ball");
     s.pieces = {
-        Ball({ 0, 0, 0 }, 1.2, kMetal),
-        Cylinder({ 0, 0, 0.6 }, 2, 1.4, 1.2, kDarkGrey),
+        Ball({ 0, 0, 0 }, kCasterRadius, kMetal),
+        Cylinder({ 0, 0, kCasterRadius / 2 }, 2, 1.4, kCasterRadius, kDarkGrey),
     };
-    s.ports = { Grid(true, { 0, 0, 1.2 }, 1, 1) };
+    s.ports = { Grid(true, { 0, 0, kCasterRadius }, 1, 1) };
     s.bars = { { Bar::Wheel, 2, false } };
     return s;
 }

@@ -34,7 +34,9 @@
 #define LIFE_PORT 3
 #define COMPASS_PORT 4
 #define LIGHT_PORT 5
-#define CLOSE_ENOUGH 215 /* a reading of 215: the figure is 40 away */
+/* A reading of 225: the figure is 30 from the sensor, which sits 13 ahead of
+   the robot's middle, so the middle is within the 50 that picks it up. */
+#define CLOSE_ENOUGH 225
 #define SPEED 40
 #define HOME_HEADING 180 /* the robot starts facing away from home */
 

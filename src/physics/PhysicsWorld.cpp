@@ -50,6 +50,35 @@ template <class Container, class T> auto findOwned(Container& items, const T* it
         items.begin(), items.end(), [item](const auto& owned) { return owned.get() == item; });
 }
 
+// Merges the contacts of one pair that lie on one spot; returns how many are
+// left, first in the array.
+int mergeCloseContacts(dContact* contacts, int count) {
+    // A thin disc standing on its rim touches at the two edges of the rim,
+    // a disc's thickness apart: two contacts on one spot, which the exact
+    // solver finds hard to share a load between and which cost it twice.
+    // Contacts of one pair closer than this, on one normal, are one: their
+    // middle, as deep as the deepest.
+    constexpr double kSameSpot = 0.05;
+    int kept = 0;
+    for (int i = 0; i < count; ++i) {
+        dContactGeom& next = contacts[i].geom;
+        bool merged = false;
+        for (int j = 0; j < kept && !merged; ++j) {
+            dContactGeom& into = contacts[j].geom;
+            const Vec3 apart = toVec3(next.pos) - toVec3(into.pos);
+            if (apart.length() >= kSameSpot || toVec3(next.normal).dot(toVec3(into.normal)) < 0.999)
+                continue;
+            for (int k = 0; k < 3; ++k)
+                into.pos[k] = (into.pos[k] + next.pos[k]) / 2.0;
+            into.depth = std::max(into.depth, next.depth);
+            merged = true;
+        }
+        if (!merged)
+            contacts[kept++].geom = next;
+    }
+    return kept;
+}
+
 struct RayQuery {
     const ContactGroupTable* groups;
     const Solid* ignore;
@@ -303,9 +332,12 @@ void PhysicsWorld::collidePair(dGeomID a, dGeomID b) {
         return;
 
     std::array<dContact, kMaxContactsPerPair> contacts;
-    const int n = dCollide(a, b, kMaxContactsPerPair, &contacts[0].geom, sizeof(dContact));
+    int n = dCollide(a, b, kMaxContactsPerPair, &contacts[0].geom, sizeof(dContact));
     if (n <= 0)
         return;
+    if (std::holds_alternative<CylinderShape>(ra->desc.geometry)
+        || std::holds_alternative<CylinderShape>(rb->desc.geometry))
+        n = mergeCloseContacts(contacts.data(), n);
     const ContactSurface surface = ContactSurface::between(ra->surface, rb->surface);
     // A held body takes part as the fixed world: this keeps every island of
     // touching solids apart from the others that rest on the same floor.

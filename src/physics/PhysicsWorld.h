@@ -39,9 +39,11 @@ namespace physics {
 //
 // Contacts take their friction, bounce and stiffness from the two shapes'
 // materials (ContactSurface); a frictionless one has no friction rows in
-// the engine's solver at all. Resting solids sink up to 0.001 into what
-// carries them, and overlaps are pushed apart at no more than 1 unit/s, so a
-// solid that lands deep in another is eased out rather than thrown. A step
+// the engine's solver at all. A cylinder's contacts with one shape that lie
+// on one spot (a thin disc on the two edges of its rim) are one contact.
+// Resting solids sink up to 0.001 into what carries them, and overlaps are
+// pushed apart at no more than 1 unit/s, so a solid that lands deep in
+// another is eased out rather than thrown. A step
 // the engine's exact solver cannot finish is taken again, a little softer
 // and at last by its iterative solver, so that no step leaves forces
 // unsolved.

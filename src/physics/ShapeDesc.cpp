@@ -26,6 +26,10 @@ struct Sanitizer {
         c.radius = clampSize(c.radius);
         c.length = clampSize(c.length);
     }
+    void operator()(CylinderShape& c) {
+        c.radius = clampSize(c.radius);
+        c.length = clampSize(c.length);
+    }
     void operator()(MeshShape& m) {
         const auto count = static_cast<long long>(m.vertices.size());
         auto usable = [&](int i) { return i >= 0 && i < count && m.vertices[i].isFinite(); };
@@ -52,6 +56,12 @@ ShapeDesc ShapeDesc::sphere(double radius) {
 ShapeDesc ShapeDesc::capsule(double radius, double length) {
     ShapeDesc d;
     d.geometry = CapsuleShape { radius, length };
+    return d;
+}
+
+ShapeDesc ShapeDesc::cylinder(double radius, double length) {
+    ShapeDesc d;
+    d.geometry = CylinderShape { radius, length };
     return d;
 }
 

@@ -27,6 +27,14 @@ struct CapsuleShape {
     double length = 1.0;
 };
 
+// A cylinder along the shape's z axis with flat ends; `length` is end to end.
+// Lying on its side it stands on a line at its full radius whatever way it is
+// turned, so it rolls smoothly: a wheel.
+struct CylinderShape {
+    double radius = 0.5;
+    double length = 1.0;
+};
+
 // Triangles over a vertex list, in the shape's own frame. The solid keeps its
 // own copy, so the caller's arrays may go away after addShape. Collisions
 // treat the mesh as triangles; its mass is that of its bounding box.
@@ -38,7 +46,7 @@ struct MeshShape {
 // Everything a solid needs to add one shape: geometry, offset from the
 // solid's origin, material and contact group (0..31).
 struct ShapeDesc {
-    std::variant<BoxShape, SphereShape, CapsuleShape, MeshShape> geometry;
+    std::variant<BoxShape, SphereShape, CapsuleShape, CylinderShape, MeshShape> geometry;
     Pose offset;
     Material material;
     int contactGroup = 0;
@@ -46,6 +54,7 @@ struct ShapeDesc {
     static ShapeDesc box(const Vec3& dimensions);
     static ShapeDesc sphere(double radius);
     static ShapeDesc capsule(double radius, double length);
+    static ShapeDesc cylinder(double radius, double length);
     static ShapeDesc mesh(std::vector<Vec3> vertices, std::vector<std::array<int, 3>> triangles);
 
     // Smallest and largest edge, radius or length that reaches the engine:

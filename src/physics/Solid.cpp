@@ -39,6 +39,9 @@ dGeomID createGeom(dSpaceID space, ShapeRecord& record) {
         }
         dGeomID operator()(const SphereShape& s) const { return dCreateSphere(space, s.radius); }
         dGeomID operator()(const CapsuleShape& c) const { return dCreateCapsule(space, c.radius, c.length); }
+        dGeomID operator()(const CylinderShape& c) const {
+            return dCreateCylinder(space, c.radius, c.length);
+        }
         dGeomID operator()(const MeshShape& m) const {
             record.indices.clear();
             record.indices.reserve(m.triangles.size() * 3);
@@ -72,6 +75,11 @@ dMass shapeMass(const ShapeDesc& desc) {
         dMass operator()(const CapsuleShape& c) const {
             dMass m;
             dMassSetCapsule(&m, density, 3, c.radius, c.length);
+            return m;
+        }
+        dMass operator()(const CylinderShape& c) const {
+            dMass m;
+            dMassSetCylinder(&m, density, 3, c.radius, c.length);
             return m;
         }
         dMass operator()(const MeshShape& mesh) const {

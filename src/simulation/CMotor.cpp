@@ -10,11 +10,13 @@
 namespace {
 
 // The torque rule: t = 3000 v - 5000 w, clamped to 200000. It acts in the
-// first of a frame's 30 physics steps and the wheel turns freely through the
-// rest, so a motor settles where one frame's push balances: w = 0.6 v.
+// first of a frame's 30 physics steps and the wheel turns through the rest
+// against its bearing's friction (CWheel::kBearingFriction, 50), which takes
+// 50 x 0.6 s back in each frame; so a motor settles where one frame's push
+// balances that: 0.02 (3000 v - 5000 w) = 30, w = 0.6 v - 0.3.
 //
 // w is read in degrees per second, the unit the hinge's limits are given in:
-// a value of 50 settles at 30 degrees per second, so a robot on the model
+// a value of 50 settles at 29.7 degrees per second, so a robot on the model
 // library's wheels (radius 3.2) rolls about 1 unit a frame and crosses the
 // 512-unit playground in about 500 frames, a pace a student can follow on
 // the screen, and two motors at equal values keep equal paces: it drives

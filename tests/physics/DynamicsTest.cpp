@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <vector>
 
 using namespace physics;
 using namespace physics::testing;
@@ -199,4 +200,51 @@ TEST(Dynamics, AContactIsAsSoftAsTheSofterOfItsTwoShapes) {
             EXPECT_NEAR(1.0 - ball->position().z, depth, 0.02 * depth);
         }
     }
+}
+
+// A thin cylinder on its side, its axis along x, stands on its rim at its
+// full radius whichever way it is turned about the axis, touching at one
+// point, and set rolling it rolls on without slipping: its speed is its turn
+// times its radius.
+TEST(Dynamics, ACylinderOnItsSideStandsAndRollsOnItsRim) {
+    constexpr double kRadius = 2.0;
+    for (const double turned : { 0.0, 5.5, 11.0, 37.0 }) {
+        SCOPED_TRACE(std::to_string(turned) + " degrees");
+        PhysicsWorld world;
+        AddFloor(world);
+        Solid* disc = world.createSolid();
+        ShapeDesc shape = ShapeDesc::cylinder(kRadius, 0.02);
+        shape.offset.rotate(90.0, 0.0, 1.0, 0.0);
+        shape.offset.rotate(turned, 0.0, 0.0, 1.0);
+        ASSERT_TRUE(disc->addShape(shape));
+        ASSERT_TRUE(disc->setPosition({ 0.0, 0.0, kRadius }));
+        // Upright a robot holds it; alone it stands for a few steps. It
+        // touches at one point, in its middle plane: the two edges of its rim
+        // are one spot.
+        std::vector<CollisionEvent> touches;
+        disc->setCollisionHandler([&touches](const CollisionEvent& e) { touches.push_back(e); });
+        for (int i = 0; i < 5; ++i) {
+            touches.clear();
+            world.step();
+        }
+        EXPECT_NEAR(disc->position().z, kRadius, 0.001);
+        ASSERT_EQ(touches.size(), 1u);
+        EXPECT_NEAR(touches[0].point.x, 0.0, 1e-6);
+    }
+    PhysicsWorld world;
+    AddFloor(world);
+    Solid* disc = world.createSolid();
+    ShapeDesc shape = ShapeDesc::cylinder(kRadius, 0.5);
+    shape.offset.rotate(90.0, 0.0, 1.0, 0.0);
+    ASSERT_TRUE(disc->addShape(shape));
+    ASSERT_TRUE(disc->setPosition({ 0.0, 0.0, kRadius }));
+    ASSERT_TRUE(disc->setAngularVelocity({ 1.0, 0.0, 0.0 }));
+    // Turning forward about x, its rim's lowest point stands still when its
+    // middle moves along -y at the turn times the radius.
+    ASSERT_TRUE(disc->setLinearVelocity({ 0.0, -kRadius * 1.0, 0.0 }));
+    RunFrames(world, 1);
+    EXPECT_NEAR(disc->position().z, kRadius, 0.001);
+    EXPECT_NEAR(disc->angularVelocity().x, 1.0, 1e-3);
+    EXPECT_NEAR(disc->linearVelocity().y, -disc->angularVelocity().x * kRadius, 1e-3);
+    EXPECT_NEAR(disc->position().y, -0.6 * kRadius, 0.01);
 }

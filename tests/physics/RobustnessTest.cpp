@@ -30,6 +30,7 @@ TEST(Robustness, DegenerateSizesAreClampedAndStillSimulate) {
     ASSERT_TRUE(solid->addShape(ShapeDesc::sphere(-5.0)));
     ASSERT_TRUE(solid->addShape(ShapeDesc::capsule(0.0, -2.0)));
     ASSERT_TRUE(solid->addShape(ShapeDesc::box({ kInf, 1.0, 1.0 })));
+    ASSERT_TRUE(solid->addShape(ShapeDesc::cylinder(kNaN, -1.0)));
     solid->setPosition({ 0.0, 0.0, 5.0 });
 
     const auto& box = std::get<BoxShape>(solid->shape(0)->geometry);
@@ -38,7 +39,9 @@ TEST(Robustness, DegenerateSizesAreClampedAndStillSimulate) {
     EXPECT_EQ(std::get<CapsuleShape>(solid->shape(2)->geometry).radius, ShapeDesc::kMinSize);
     EXPECT_EQ(std::get<CapsuleShape>(solid->shape(2)->geometry).length, ShapeDesc::kMinSize);
     EXPECT_EQ(std::get<BoxShape>(solid->shape(3)->geometry).dimensions.x, ShapeDesc::kMaxSize);
-    EXPECT_EQ(solid->shape(4), nullptr);
+    EXPECT_EQ(std::get<CylinderShape>(solid->shape(4)->geometry).radius, ShapeDesc::kMinSize);
+    EXPECT_EQ(std::get<CylinderShape>(solid->shape(4)->geometry).length, ShapeDesc::kMinSize);
+    EXPECT_EQ(solid->shape(5), nullptr);
 
     // A solid of nothing but crumbs still falls and lands.
     Solid* crumb = world.createSolid();
