@@ -5,6 +5,7 @@
 #include "dialogs/DialogTexts.h"
 #include "dialogs/DialogsLog.h"
 #include "foundation/CConfig.h"
+#include "platform/WholeFile.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -17,6 +18,11 @@
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <cerrno>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
 
 CUserDefineDlg::CUserDefineDlg(const CConfig& config, QWidget* parent)
     : QDialog(parent)
@@ -74,16 +80,21 @@ int CUserDefineDlg::Exec() {
     return exec();
 }
 
-bool CUserDefineDlg::MakeModelDir() const {
-    if (QDir().mkpath(m_sModelDir))
-        return true;
-    qCWarning(lcDialogs, "Cannot create the user model folder %s", qPrintable(m_sModelDirNative));
-    return false;
+int CUserDefineDlg::MakeModelDir() const {
+    std::error_code failure;
+    std::filesystem::create_directories(QFile::encodeName(m_sModelDir).toStdString(), failure);
+    if (!failure)
+        return 0;
+    // A file where the folder should be is "not a folder".
+    const int error = failure.value() == EEXIST ? ENOTDIR : failure.value();
+    qCWarning(lcDialogs, "Cannot create the user model folder %s: %s", qPrintable(m_sModelDirNative),
+        platform::SystemReason(error).c_str());
+    return error;
 }
 
 void CUserDefineDlg::slot_ptn_OpenFolder_1() {
     // The desktop's own file manager shows the folder; it runs on its own.
-    if (MakeModelDir() && !QDesktopServices::openUrl(QUrl::fromLocalFile(m_sModelDir)))
+    if (MakeModelDir() == 0 && !QDesktopServices::openUrl(QUrl::fromLocalFile(m_sModelDir)))
         qCWarning(lcDialogs, "No program opens the folder %s", qPrintable(m_sModelDirNative));
     m_pTree->Refresh();
 }
@@ -101,10 +112,32 @@ void CUserDefineDlg::slot_ptn_AddFile_1() {
         m_config.ShowTips("CUserDefineDlg", "slot_ptn_AddFile_1", "s");
         return;
     }
-    if (!MakeModelDir() || !QFile::copy(file, target)) {
-        qCWarning(lcDialogs, "Cannot copy %s into %s", qPrintable(QDir::toNativeSeparators(file)),
-            qPrintable(m_sModelDirNative));
-        m_config.ShowTips("CUserDefineDlg", "slot_ptn_AddFile_1", "sFail");
+    // The copy is read whole and written whole: a full disk leaves no cut
+    // model in the library, and the student learns why.
+    QString reason;
+    QFile in(file);
+    QByteArray model;
+    if (!in.open(QIODevice::ReadOnly)) {
+        reason = in.errorString();
+    } else {
+        model = in.readAll();
+        if (in.error() != QFileDevice::NoError)
+            reason = in.errorString();
+    }
+    int error = 0;
+    if (reason.isEmpty())
+        error = MakeModelDir();
+    if (reason.isEmpty() && error == 0)
+        error = platform::WriteWholeFile(QFile::encodeName(target).toStdString(),
+            std::string_view(model.constData(), std::size_t(model.size())));
+    if (error != 0)
+        reason = QString::fromLocal8Bit(platform::SystemReason(error).c_str());
+    if (!reason.isEmpty()) {
+        qCWarning(lcDialogs, "Cannot copy %s into %s: %s", qPrintable(QDir::toNativeSeparators(file)),
+            qPrintable(m_sModelDirNative), qPrintable(reason));
+        const DialogTexts texts(m_config, "CUserDefineDlg", "slot_ptn_AddFile_1");
+        m_config.f_TipsDlg(texts.Get("sFail") + QLatin1Char('\n') + QDir::toNativeSeparators(file)
+            + QLatin1Char('\n') + texts.Get("sSystem").arg(reason));
         return;
     }
     m_pTree->Refresh(chosen.fileName());

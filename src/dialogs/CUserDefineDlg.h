@@ -12,7 +12,9 @@ class QTreeWidgetItem;
 // The user's own model library: the ".ive" and ".osg" files in "UserModels"
 // under the program folder. Models are added by copying them in (never over
 // a file of the same name), deleted after a question, and placed into the
-// playground being edited through signal_ToGround.
+// playground being edited through signal_ToGround. A copy that cannot be
+// made whole (a full disk) leaves nothing in the library and is told with
+// the system's reason.
 class CUserDefineDlg : public QDialog {
     Q_OBJECT
 
@@ -49,8 +51,9 @@ private slots:
     void slot_ptn_DelFile_1();
 
 private:
-    // Creates the folder when it is missing; false when it can't be.
-    bool MakeModelDir() const;
+    // Creates the folder when it is missing: 0, or the errno value of why
+    // it can't be.
+    int MakeModelDir() const;
 
     const CConfig& m_config;
     QString m_sLastDir;

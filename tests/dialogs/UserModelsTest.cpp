@@ -1,10 +1,12 @@
 #include "dialogs/CExTreeView.h"
 #include "dialogs/CUserDefineDlg.h"
 #include "dialogs/DialogTestSupport.h"
+#include "support/FileSizeLimit.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 using dialogstest::AnswerFileDialog;
 using dialogstest::AnswerMessageBox;
@@ -230,27 +233,63 @@ TEST(CUserDefineDlg, TheDeleteQuestionsButtonsCarryTheirKeysAsTheLanguageWritesT
     }
 }
 
-TEST(CUserDefineDlg, AFailedCopyIsTold) {
-    dialogstest::InstalledConfig installed;
-    const testsupport::TempDir& dir = installed.dir();
-    dir.write("elsewhere/car.ive", Model());
-    // A file where the library folder should be: nothing can be copied in.
-    dir.write("UserModels", "not a folder");
-    CUserDefineDlg dialog(installed.config());
-    QString told;
-    RunModal(
-        dialog,
-        [&] {
-            const auto failed = AnswerMessageBox(&told);
-            const auto added = AnswerFileDialog(dir.qpath() + QStringLiteral("/elsewhere/car.ive"));
-            QTest::mouseClick(dialog.ButtonAdd(), Qt::LeftButton);
-            EXPECT_TRUE(*added);
-            EXPECT_TRUE(*failed);
-            dialog.close();
-        },
-        [&] { return dialog.Exec(); });
-    EXPECT_EQ(told, installed.config().GetText("CUserDefineDlg", "slot_ptn_AddFile_1", "sFail"));
-    EXPECT_EQ(dir.read("UserModels"), QByteArray("not a folder"));
+// A copy that cannot be made whole leaves the library as it was, nothing
+// cut and nothing hidden in it, and says which file and the system's
+// reason.
+TEST(CUserDefineDlg, AFailedCopyIsToldWithTheReasonAndLeavesTheLibraryAsItWas) {
+    struct Case {
+        const char* what;
+        bool fileForFolder; // a file where the library folder should be
+        bool full; // a disk that takes half the model
+        const char* reason;
+    };
+    const Case cases[] = {
+        { "a file where the folder should be", true, false, "Not a directory" },
+        { "a disk without room for the model", false, true, "File too large" },
+    };
+    const QByteArray model = Model();
+    ASSERT_GT(model.size(), 100);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogstest::InstalledConfig installed;
+        const CConfig& config = installed.config();
+        const testsupport::TempDir& dir = installed.dir();
+        dir.write("elsewhere/car.ive", model);
+        if (c.fileForFolder)
+            dir.write("UserModels", "not a folder");
+        else
+            ASSERT_TRUE(QDir().mkpath(dir.qpath() + QStringLiteral("/UserModels")));
+        CUserDefineDlg dialog(config);
+        QString told;
+        RunModal(
+            dialog,
+            [&] {
+                std::optional<testsupport::FileSizeLimit> full;
+                if (c.full)
+                    full.emplace(rlim_t(model.size() / 2));
+                const auto failed = AnswerMessageBox(&told);
+                const auto added = AnswerFileDialog(dir.qpath() + QStringLiteral("/elsewhere/car.ive"));
+                QTest::mouseClick(dialog.ButtonAdd(), Qt::LeftButton);
+                EXPECT_TRUE(*added);
+                EXPECT_TRUE(*failed);
+                dialog.close();
+            },
+            [&] { return dialog.Exec(); });
+        EXPECT_EQ(told,
+            config.GetText("CUserDefineDlg", "slot_ptn_AddFile_1", "sFail") + QLatin1Char('\n') + dir.qpath()
+                + QStringLiteral("/elsewhere/car.ive\n")
+                + config.GetText("CUserDefineDlg", "slot_ptn_AddFile_1", "sSystem")
+                      .arg(QString::fromLatin1(c.reason)));
+        if (c.fileForFolder) {
+            EXPECT_EQ(dir.read("UserModels"), QByteArray("not a folder"));
+        } else {
+            EXPECT_EQ(QDir(dir.qpath() + QStringLiteral("/UserModels"))
+                          .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                QStringList())
+                << "nothing cut, nothing hidden";
+            EXPECT_EQ(dialog.Tree()->topLevelItemCount(), 0);
+        }
+    }
 }
 
 TEST(CUserDefineDlg, AModelThatCannotBeDeletedIsTold) {
