@@ -1324,6 +1324,17 @@ protected:
     }
     int RunMode() const override { return RunModeNet; }
 
+    // The rover and its program, then the match granted and its playground
+    // loaded: the start of every run of a match.
+    void EnterTheMatchWithTheRover() {
+        LoadRobot(InFolder("robot/rover.rob"));
+        LoadProgram(Program("drive"));
+        Pick(W().action_NetMatch);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !Emu().IsLoading(); }, 30000));
+        LoadPlayground(InFolder("playground/first_run.pla"));
+    }
+
     void Answer(QWidget* modal) override {
         if (auto* login = qobject_cast<CLoginDlg*>(modal)) {
             if (!login->ButtonOK()->isEnabled() || login == m_lastLogin)
@@ -1481,12 +1492,7 @@ TEST_F(MatchPage, AMatchRunsOnItsOwnPlaygroundAndOffersItsScore) {
 }
 
 TEST_F(MatchPage, ALoginThatComesBackDuringARunStaysInFrontAndSendsOnce) {
-    LoadRobot(InFolder("robot/rover.rob"));
-    LoadProgram(Program("drive"));
-    Pick(W().action_NetMatch);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Emu().IsLoading(); }, 30000));
-    LoadPlayground(InFolder("playground/first_run.pla"));
+    ASSERT_NO_FATAL_FAILURE(EnterTheMatchWithTheRover());
 
     // The server hangs up as the run starts, and takes the login that
     // follows; the run ends behind the login.
@@ -1503,12 +1509,7 @@ TEST_F(MatchPage, ALoginThatComesBackDuringARunStaysInFrontAndSendsOnce) {
 }
 
 TEST_F(MatchPage, AScoreAwaitedWhileTheStudentClosesItsDialogIsToldAndCountedOnce) {
-    LoadRobot(InFolder("robot/rover.rob"));
-    LoadProgram(Program("drive"));
-    Pick(W().action_NetMatch);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Emu().IsLoading(); }, 30000));
-    LoadPlayground(InFolder("playground/first_run.pla"));
+    ASSERT_NO_FATAL_FAILURE(EnterTheMatchWithTheRover());
     ASSERT_EQ(CConfig::Instance().m_nUploadsLeft, 1);
 
     // The server's answer, what the student is told, the uploads left after
@@ -1558,12 +1559,7 @@ TEST_F(MatchPage, AScoreAwaitedWhileTheStudentClosesItsDialogIsToldAndCountedOnc
 }
 
 TEST_F(MatchPage, AScoreAnsweredBySignedInElsewhereIsSentAgainOnceAfterTheLogin) {
-    LoadRobot(InFolder("robot/rover.rob"));
-    LoadProgram(Program("drive"));
-    Pick(W().action_NetMatch);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return W().IsMatchRunning() && W().isEnabled(); }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Emu().IsLoading(); }, 30000));
-    LoadPlayground(InFolder("playground/first_run.pla"));
+    ASSERT_NO_FATAL_FAILURE(EnterTheMatchWithTheRover());
 
     // The server takes the score for a request of an account signed in
     // elsewhere: it answers "Login" alone.
