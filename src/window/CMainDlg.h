@@ -317,6 +317,8 @@ public slots:
     void slot_NearView();
     void slot_Color();
     // Robot builder page.
+    // A builder says whether its work is in its file: that builder's saved
+    // flag, the robot's or the playground's.
     void slot_IsSaved(bool saved);
     // A robot file the builder could not load leaves the robot's file name
     // and its tip as they were.

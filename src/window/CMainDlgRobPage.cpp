@@ -335,9 +335,12 @@ void CMainDlg::f_UpdateRobAppEditActions() {
 }
 
 void CMainDlg::slot_IsSaved(bool saved) {
-    if (CurrentPage() == RobotPage)
+    // Each builder's flag follows that builder, whichever page is shown: a
+    // playground an example loads while the robot page is shown says
+    // nothing of the robot, which must still be asked for.
+    if (sender() == m_pRobApp.get())
         m_bRobSaved = saved;
-    else if (CurrentPage() == PlaygroundPage)
+    else if (sender() == m_pPlaApp.get())
         m_bPlaSaved = saved;
 }
 

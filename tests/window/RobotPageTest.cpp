@@ -20,6 +20,7 @@
 #include "platform/ProgramDir.h"
 #include "scene/Camera.h"
 #include "scene/SceneView.h"
+#include "simulation/PlaygroundFile.h"
 #include "simulation/SRobThreadData.h"
 #include "support/FileSizeLimit.h"
 #include "support/ModalWatcher.h"
@@ -1488,6 +1489,125 @@ TEST_F(RobotPage, ClosingAsksForEachBuildersWorkOnItsOwn) {
     EXPECT_EQ(PartCount(g_programDir->path() / "robot/kept.rob"), int(parts));
     QTest::qWait(50);
     EXPECT_EQ(m_watcher.Messages().size(), told) << "no quit question once the work is settled";
+}
+
+// An example asks for each builder's work it would replace, on its own and
+// naming it, the robot first: Cancel in either question keeps both as they
+// are and saves nothing; "don't save" for the robot leaves the playground to
+// its own answer. An example that takes only the playground asks nothing
+// of the robot, which stays as it was, unsaved.
+TEST_F(RobotPage, AnExampleAsksForEachBuildersWorkItReplaces) {
+    const QString folder = InFolder("XML/studio0/examples/drive_to_zone");
+    QDir().mkpath(folder);
+    fs::copy_file(fs::path(MORVANE_PROGRAM_DIR) / "XML/studio0/examples/drive_to_zone/drive_to_zone.pla",
+        fs::path(folder.toStdString()) / "drive_to_zone.pla", fs::copy_options::overwrite_existing);
+    m_files.push_back(folder + QStringLiteral("/drive_to_zone.rob"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    ASSERT_TRUE(WaitForFileWorker());
+    Key(Qt::Key_N, Qt::ControlModifier);
+    CImageViewer* brick = W().RobotPartBar(0)->GetPictures().front();
+    const std::vector<osg::Vec3f> spots = FloorSpots();
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[0]), nullptr);
+
+    W().tabWidget->setCurrentWidget(W().tab2);
+    CPlaApp& playground = *W().GetPlaApp();
+    const auto addCube = [&] {
+        osg::ref_ptr<CModel> cube = new CSlope(playground.GetPartContext(), "models/playground/cube.ive");
+        ASSERT_TRUE(playground.AddObject(cube.get()));
+    };
+    addCube();
+    fs::create_directories(g_programDir->path() / "playground");
+    m_files.push_back(InFolder("playground/replaced"));
+    Key(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
+    const QByteArray replaced = g_programDir->read("playground/replaced.pla");
+    addCube();
+    W().tabWidget->setCurrentWidget(W().tab1);
+    ASSERT_FALSE(W().IsRobotSaved());
+    ASSERT_FALSE(W().IsPlaygroundSaved());
+    const std::size_t parts = Rob().GetPartList().size();
+    const std::size_t objects = playground.GetObjectList().size();
+
+    QAction* example = nullptr;
+    for (QAction* action : W().menu_2->actions()) {
+        if (action->objectName() == QStringLiteral("0,0"))
+            example = action;
+    }
+    ASSERT_NE(example, nullptr);
+    bool robotToo = true;
+    m_dialogHandler = [&](QDialog* dialog) {
+        auto* load = qobject_cast<CLoadDlg*>(dialog);
+        ASSERT_NE(load, nullptr);
+        load->RobotBox()->setChecked(robotToo);
+        load->MapBox()->setChecked(true);
+        ModalWatcher::Post(load->ButtonOK());
+    };
+    const QString robot = QStringLiteral("The robot (untitled) has changes that are not saved. Save them?");
+    const QString map
+        = QStringLiteral("The playground replaced.pla has changes that are not saved. Save them?");
+    struct Kept {
+        QStringList answers;
+        QStringList asked;
+    };
+    const Kept kept[] = {
+        { { "Cancel" }, { robot } },
+        { { "Don't save", "Cancel" }, { robot, map } },
+        { { "Save", "Cancel" }, { robot, map } },
+    };
+    const auto ask = [&](const QStringList& answers, const QStringList& asked) {
+        const int told = int(m_watcher.Messages().size());
+        m_watcher.AnswerBoxesWith(answers);
+        example->trigger();
+        EXPECT_TRUE(m_watcher.WaitForMessages(told + int(asked.size())));
+        EXPECT_EQ(m_watcher.Messages().mid(told), asked);
+    };
+    for (const Kept& k : kept) {
+        SCOPED_TRACE(k.answers.join(QLatin1Char('/')).toStdString());
+        const qsizetype fileDialogs = m_fileFolders.size();
+        ask(k.answers, k.asked);
+        ASSERT_TRUE(WaitForFileWorker());
+        EXPECT_EQ(m_fileFolders.size(), fileDialogs) << "nothing asked to be saved";
+        EXPECT_EQ(Rob().GetPartList().size(), parts);
+        EXPECT_FALSE(W().IsRobotSaved());
+        EXPECT_TRUE(W().RobotFile().empty());
+        EXPECT_EQ(playground.GetObjectList().size(), objects);
+        EXPECT_FALSE(W().IsPlaygroundSaved());
+        EXPECT_EQ(g_programDir->read("playground/replaced.pla"), replaced);
+        EXPECT_EQ(W().tabWidget->currentWidget(), W().tab1);
+    }
+
+    // The robot given up, the playground saved to its own file; then the
+    // example's robot and playground come.
+    ask({ "Don't save", "Save" }, { robot, map });
+    ASSERT_TRUE(WaitForFileWorker());
+    const std::string exampleRobot = (folder + QStringLiteral("/drive_to_zone.rob")).toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return W().RobotFile() == exampleRobot; }, 10000));
+    EXPECT_NE(g_programDir->read("playground/replaced.pla"), replaced);
+    PlaygroundFile saved;
+    std::string error;
+    ASSERT_TRUE(saved.Load(InFolder("playground/replaced.pla").toStdString(), error)) << error;
+    EXPECT_EQ(W().PlaygroundFile(), (folder + QStringLiteral("/drive_to_zone.pla")).toStdString());
+    EXPECT_TRUE(W().IsPlaygroundSaved());
+
+    // Both unsaved again; the example's playground alone asks only for the
+    // playground, and the robot stays.
+    W().tabWidget->setCurrentWidget(W().tab1);
+    ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[1]), nullptr);
+    W().tabWidget->setCurrentWidget(W().tab2);
+    addCube();
+    W().tabWidget->setCurrentWidget(W().tab1);
+    ASSERT_FALSE(W().IsRobotSaved());
+    ASSERT_FALSE(W().IsPlaygroundSaved());
+    const std::vector<PartKey> changed = Parts(Rob());
+    robotToo = false;
+    ask({ "Don't save" },
+        { QStringLiteral("The playground drive_to_zone.pla has changes that are not saved. Save them?") });
+    ASSERT_TRUE(WaitForFileWorker());
+    EXPECT_EQ(Parts(Rob()), changed);
+    EXPECT_FALSE(W().IsRobotSaved());
+    EXPECT_EQ(W().RobotFile(), exampleRobot);
+    EXPECT_TRUE(W().IsPlaygroundSaved());
 }
 
 // The pose box: a part chosen in the view shows where it is and how it is
