@@ -4,11 +4,13 @@
 #include "foundation/StartUp.h"
 #include "foundation/CConfig.h"
 #include "platform/CpuProbe.h"
+#include "support/FileSizeLimit.h"
 #include "support/QtPrint.h"
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QLoggingCategory>
 #include <QMessageBox>
@@ -37,6 +39,7 @@ const char* const kSetUp = R"(<?xml version="1.0" encoding="UTF-8"?>
     <CConfig>
       <f_TipsDlg sTitle="提示" sOK="确定"/>
       <f_ConnectTips sOK="未连接" sServer="服务器出错" sSql="数据库出错" sConnect="连接失败" sNo="连接已断开"/>
+      <SaveSettings s="设置没有保存:" sSystem="原因: %1"/>
     </CConfig>
     <CMainDlg><slot_SaveAs s="已保存"/></CMainDlg>
   </class></language></language>
@@ -149,6 +152,29 @@ TEST_F(StartUpTest, EveryKindOfConnectTipsShowsOrReturnsItsText) {
         EXPECT_EQ(user.boxes().back(),
             (Box { QStringLiteral("提示"), shown[kind - 1], { QStringLiteral("确定") } }));
     }
+}
+
+// A settings save the user asked for (a language chosen) that the disk
+// cannot take is told in a box, with the file and the system's reason; the
+// settings saved before stay. One that works says nothing.
+TEST_F(StartUpTest, ASettingsSaveThatDoesNotFitIsToldWithTheReason) {
+    ASSERT_TRUE(m_config->SaveSettings());
+    const QByteArray before = m_dir.read("XML/Settings.dat");
+    m_config->m_nLevel = 7;
+    BoxWatcher user;
+    {
+        const testsupport::FileSizeLimit full(10);
+        m_config->SetLanguage(0, true);
+    }
+    const Box told { QStringLiteral("提示"),
+        QStringLiteral("设置没有保存:\n") + QDir::toNativeSeparators(m_dir.qpath())
+            + QStringLiteral("/XML/Settings.dat\n原因: File too large"),
+        { QStringLiteral("确定") } };
+    EXPECT_EQ(user.boxes(), std::vector<Box> { told });
+    EXPECT_EQ(m_dir.read("XML/Settings.dat"), before);
+    m_config->SetLanguage(0, true);
+    EXPECT_EQ(user.boxes().size(), 1u);
+    EXPECT_EQ(CConfig(m_dir.qpath()).m_nLevel, 7);
 }
 
 namespace {
