@@ -549,6 +549,7 @@ TEST_F(RobotBuilder, ScreenshotsArePicturesOfTheView) {
         const QByteArray before = folder.read("shots/robot.png");
         const auto told = [&](const std::string& picture, const QString& reason) {
             ASSERT_TRUE(watcher.WaitForMessages(int(warnings.count())));
+            ASSERT_FALSE(watcher.Messages().empty()) << "nothing told";
             const QString text = appstest::Config().GetText("CRobApp", "TakeScreenshotStep", "s")
                 + QLatin1Char('\n') + QString::fromStdString(picture) + QLatin1Char('\n')
                 + appstest::Config().GetText("CRobApp", "slot_ThreadEnd", "sSystem").arg(reason);

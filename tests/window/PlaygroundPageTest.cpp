@@ -72,6 +72,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -1078,8 +1079,9 @@ TEST_F(PlaygroundPage, WhatThePageMadeLoadsInTheSimulation) {
 // A ground picture in any format the builder reads (named by its format
 // or not) is kept as PNG: the playground saved with it opens again in the
 // builder and in the simulation, showing the picture. A picture of the
-// wrong size, or a file that is no picture, is refused with the reason,
-// and the ground stays as it was.
+// wrong size, a file that is no picture, or a picture whose working copy
+// the disk has no room for, is refused with the reason, and the ground
+// stays as it was.
 TEST_F(PlaygroundPage, GroundPicturesOfAnyFormatAreKeptAsPngAndOpenAgain) {
     fs::create_directories(g_programDir->path() / "pictures");
     fs::create_directories(g_programDir->path() / "playground");
@@ -1089,6 +1091,7 @@ TEST_F(PlaygroundPage, GroundPicturesOfAnyFormatAreKeptAsPngAndOpenAgain) {
         QColor colour;
         QSize size;
         QString refusal;
+        rlim_t diskRoom = 0; // bytes the disk takes while it is chosen; 0: any
     };
     const Picture pictures[] = {
         { "pictures/field.png", "PNG", QColor(20, 140, 60), { 512, 512 }, {} },
@@ -1100,6 +1103,8 @@ TEST_F(PlaygroundPage, GroundPicturesOfAnyFormatAreKeptAsPngAndOpenAgain) {
                            "This picture is 600 x 512 pixels.") },
         { "pictures/broken.png", nullptr, QColor(), {},
             QStringLiteral("This file is no picture that can be read.") },
+        { "pictures/full.bmp", "BMP", QColor(120, 60, 160), { 512, 512 },
+            QStringLiteral("The picture cannot be written into the work folder Temp: File too large"), 100 },
     };
     int told = 0;
     for (const Picture& p : pictures) {
@@ -1113,8 +1118,13 @@ TEST_F(PlaygroundPage, GroundPicturesOfAnyFormatAreKeptAsPngAndOpenAgain) {
         }
         const std::string shown = Pla().GetGroundImageName();
         m_files.push_back(InFolder(p.file));
-        Press(W().action_Ground_changeMap);
-        ASSERT_TRUE(WaitForFiles());
+        {
+            std::optional<testsupport::FileSizeLimit> full;
+            if (p.diskRoom)
+                full.emplace(p.diskRoom);
+            Press(W().action_Ground_changeMap);
+            ASSERT_TRUE(WaitForFiles());
+        }
         if (!p.refusal.isEmpty()) {
             ASSERT_TRUE(m_watcher.WaitForMessages(++told));
             EXPECT_EQ(m_watcher.Messages().back(), p.refusal + QLatin1Char('\n') + InFolder(p.file));
