@@ -26,9 +26,11 @@ constexpr std::chrono::milliseconds kLoadTimeLimit { 10000 };
 const char* const kHostExecutable = "RobotHost";
 const char* const kTempFolder = "Temp";
 
-bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string& reason) {
+bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string& reason, int* error = nullptr) {
     UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!file.IsValid()) {
+        if (error)
+            *error = errno;
         reason = "cannot read the file (" + std::string(std::strerror(errno)) + ")";
         return false;
     }
@@ -41,6 +43,8 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string& reason
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            if (error)
+                *error = errno;
             reason = "cannot read the file (" + std::string(std::strerror(errno)) + ")";
             return false;
         }
@@ -52,10 +56,12 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes, std::string& reason
 // always complete, and a copy still mapped by an ending host keeps its old
 // contents (a new file, not a rewritten one). A copy is made afresh for
 // every load, so it need not outlive a crash.
-bool WriteCopy(const fs::path& copy, const std::string& bytes, std::string& reason) {
-    if (const int error = platform::WriteWholeFile(copy, bytes, { .mode = 0600, .sync = false })) {
+bool WriteCopy(const fs::path& copy, const std::string& bytes, std::string& reason, int* error = nullptr) {
+    if (const int failure = platform::WriteWholeFile(copy, bytes, { .mode = 0600, .sync = false })) {
+        if (error)
+            *error = failure;
         reason
-            = "cannot write its private copy " + copy.string() + " (" + platform::SystemReason(error) + ")";
+            = "cannot write its private copy " + copy.string() + " (" + platform::SystemReason(failure) + ")";
         return false;
     }
     return true;
@@ -275,7 +281,7 @@ void CRobotProgram::Report(
 CRobotProgram::CheckResult CRobotProgram::CheckProgram(const std::string& path) {
     CheckResult result;
     std::string bytes;
-    if (!ReadWholeFile(platform::InProgramDir(path), bytes, result.reason)) {
+    if (!ReadWholeFile(platform::InProgramDir(path), bytes, result.reason, &result.systemError)) {
         result.fault = Fault::Unreadable;
         return result;
     }
@@ -285,15 +291,17 @@ CRobotProgram::CheckResult CRobotProgram::CheckProgram(const std::string& path) 
     std::string copy = (platform::InProgramDir(kTempFolder) / "checkXXXXXX.dll").string();
     UniqueFd reserved(mkostemps(copy.data(), 4, O_CLOEXEC));
     if (!reserved.IsValid()) {
-        result.fault = Fault::Other;
+        // A full disk is no fault of the program: it is told as what it is.
+        result.fault = Fault::NoCopy;
+        result.systemError = errno;
         result.reason = "cannot write its private copy in " + std::string(kTempFolder) + " ("
             + std::strerror(errno) + ")";
         return result;
     }
     reserved.Reset();
-    if (!WriteCopy(copy, bytes, result.reason)) {
+    if (!WriteCopy(copy, bytes, result.reason, &result.systemError)) {
         unlink(copy.c_str());
-        result.fault = Fault::Other;
+        result.fault = Fault::NoCopy;
         return result;
     }
     RobotHostProcess host;

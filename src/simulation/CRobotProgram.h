@@ -49,14 +49,17 @@ public:
     // What a load of a program file finds wrong.
     enum class Fault {
         None,
-        Unreadable, // the file cannot be read
+        Unreadable, // the file cannot be read (systemError says why)
         NotALibrary, // it is no shared library
         MissingFunction, // it lacks `function`
+        NoCopy, // its private copy cannot be written in "Temp" (systemError says why)
         Other, // it crashed, ended or hung while loading, or no host could run it
     };
     struct CheckResult {
         Fault fault = Fault::None;
         std::string function;
+        // The errno value of Unreadable and NoCopy.
+        int systemError = 0;
         // In the words of the log.
         std::string reason;
     };

@@ -12,6 +12,7 @@
 #include "dialogs/CRuleDlg.h"
 #include "elements/CColoredLight.h"
 #include "foundation/CConfig.h"
+#include "platform/WholeFile.h"
 #include "scene/SceneView.h"
 #include "simulation/CMotor.h"
 #include "simulation/CPlayground.h"
@@ -51,7 +52,11 @@ QString ProgramFaultText(const CConfig& config, const CRobotProgram::CheckResult
     case CRobotProgram::Fault::None:
         break;
     case CRobotProgram::Fault::Unreadable:
-        return config.GetText("CMainDlg", "f_LoadStrategyMessage", "sUnreadable");
+        return config.GetText("CMainDlg", "f_LoadStrategyMessage", "sUnreadable")
+            .arg(QString::fromLocal8Bit(platform::SystemReason(check.systemError).c_str()));
+    case CRobotProgram::Fault::NoCopy:
+        return config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoCopy")
+            .arg(QString::fromLocal8Bit(platform::SystemReason(check.systemError).c_str()));
     case CRobotProgram::Fault::NotALibrary:
         return config.GetText("CMainDlg", "f_LoadStrategyMessage", "sNoLibrary");
     case CRobotProgram::Fault::MissingFunction:

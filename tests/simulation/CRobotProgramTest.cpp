@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <dirent.h>
 #include <filesystem>
@@ -394,7 +395,10 @@ TEST(RobotProgram, ACheckTellsWhatIsWrongWithAProgramAndLeavesNoCopy) {
         = CRobotProgram::CheckProgram(std::string(MORVANE_TEST_PROGRAM_DIR) + "/missing.so");
     EXPECT_EQ(missing.fault, Fault::Unreadable);
     EXPECT_EQ(missing.reason, "cannot read the file (No such file or directory)");
-    EXPECT_EQ(CRobotProgram::CheckProgram(MORVANE_TEST_PROGRAM_DIR).fault, Fault::Unreadable);
+    EXPECT_EQ(missing.systemError, ENOENT);
+    const CRobotProgram::CheckResult folder = CRobotProgram::CheckProgram(MORVANE_TEST_PROGRAM_DIR);
+    EXPECT_EQ(folder.fault, Fault::Unreadable);
+    EXPECT_EQ(folder.systemError, EISDIR);
     EXPECT_EQ(checkCopies(), 0);
 
     // The robot's own program ran on through every check.

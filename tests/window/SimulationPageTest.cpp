@@ -1233,13 +1233,27 @@ TEST_F(SimulationPage, AProgramThatDoesNotLoadIsToldWhenChosenAndTheOneBeforeSta
     EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
     EXPECT_TRUE(Block().m_vecProgramFiles.empty());
 
+    // A sound program that a full disk stops is told with the system's
+    // reason, never as a fault of the program: there is no room for the copy
+    // it runs from.
+    {
+        const testsupport::FileSizeLimit full(100);
+        LoadProgram(Program("drive_back"));
+    }
+    ASSERT_TRUE(m_watcher.WaitForMessages(4));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The robot program could not be loaded. Is it a robot program built for Morvane?\n")
+            + QString::fromStdString(Program("drive_back"))
+            + QStringLiteral("\nIts copy cannot be written into the work folder Temp: File too large"));
+    EXPECT_EQ(Block().m_strProgramFile, Program("drive"));
+
     // The robot runs its program as before, and no run tells of the others.
     ASSERT_TRUE(RunToTheEnd());
     ASSERT_EQ(m_scoreRows.size(), 1u);
     EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("15"));
     ASSERT_TRUE(RunToTheEnd());
     EXPECT_EQ(m_scoreRows[0][2], QStringLiteral("15"));
-    EXPECT_EQ(m_watcher.Messages().size(), 3) << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(m_watcher.Messages().size(), 4) << m_watcher.Messages().join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(SimulationPage, ARefusedPlaygroundIsToldInTheCurrentLanguageOnly) {
