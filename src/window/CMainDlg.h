@@ -161,7 +161,9 @@ public:
     bool f_AskForQuit();
     QString f_OpenFileMessage() const;
     QString f_3DFileMessage() const;
-    void f_3DFileTips() const;
+    // A refused result bundle: the file, and why when more is known than
+    // that it does not add up.
+    void f_3DFileTips(const QString& file = QString(), const QString& reason = QString()) const;
     // Tells how a playground file was read (isLoad) or written: a failure
     // in a box that names the file, and the reason when one is given; what
     // worked in the status bar (ShowSavedMessage).

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -368,8 +369,13 @@ QString CMainDlg::f_3DFileMessage() const {
     return m_config.GetText(kClass, "f_3DFileMessage", "s") + QStringLiteral(" (*.3d)");
 }
 
-void CMainDlg::f_3DFileTips() const {
-    m_config.ShowTips(kClass, "f_3DFileTips", "s");
+void CMainDlg::f_3DFileTips(const QString& file, const QString& reason) const {
+    QString text = m_config.GetText(kClass, "f_3DFileTips", "s");
+    if (!file.isEmpty())
+        text += QLatin1Char('\n') + QDir::toNativeSeparators(file);
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + m_config.GetText(kClass, "f_3DFileTips", "sUnreadable").arg(reason);
+    m_config.f_TipsDlg(text);
 }
 
 void CMainDlg::f_SaveMapMessage(bool ok, bool isLoad, const QString& file, const QString& reason) {

@@ -145,15 +145,18 @@ QString CMainDlg::f_Save3DFile(const QString& text) {
 bool CMainDlg::f_Load3DFile(const QString& path) {
     if (m_pEmuApp->IsLoading())
         return false;
-    const QByteArray bundle = ReadWhole(path, kMaxBundleSize);
+    // Refused with the file, and the system's reason for one that cannot
+    // be read.
+    QString unreadable;
+    const QByteArray bundle = ReadWhole(path, kMaxBundleSize, nullptr, &unreadable);
     constexpr qsizetype kShortest = 14;
     if (bundle.size() < kShortest) {
-        f_3DFileTips();
+        f_3DFileTips(path, unreadable);
         return false;
     }
     const std::optional<C3DFile::Sections> sections = C3DFile::Unpack(bundle, C3DFile::Reader::Load);
     if (!sections) {
-        f_3DFileTips();
+        f_3DFileTips(path);
         return false;
     }
     // A match allows its own playground only; a refused bundle changes
@@ -253,12 +256,13 @@ void CMainDlg::slot_Up3DFile() {
     if (file.isEmpty())
         return;
     bool tooLarge = false;
-    const QByteArray bundle = ReadWhole(file, kMaxBundleSize, &tooLarge);
+    QString unreadable;
+    const QByteArray bundle = ReadWhole(file, kMaxBundleSize, &tooLarge, &unreadable);
     constexpr qsizetype kShortest = 9;
     if (tooLarge || bundle.size() < kShortest
         || !C3DFile::IsValid(C3DFile::ParseHeader(bundle.left(C3DFile::kMaxHeaderSize), bundle.size()),
             bundle.size(), C3DFile::Reader::Upload)) {
-        f_3DFileTips();
+        f_3DFileTips(file, unreadable);
         return;
     }
     QString name = QFileInfo(file).baseName();

@@ -967,8 +967,19 @@ TEST_F(SimulationPage, ABundleThatDoesNotAddUpIsRefusedAndChangesNothing) {
         m_files.push_back(InFolder(name));
         Pick(W().action_LoadGround);
         ASSERT_TRUE(m_watcher.WaitForMessages(count)) << bytes.toStdString();
-        EXPECT_EQ(m_watcher.Messages().back(), QStringLiteral("The result bundle is damaged or incomplete."));
+        EXPECT_EQ(m_watcher.Messages().back(),
+            QStringLiteral("The result bundle is damaged or incomplete.\n") + InFolder(name));
     }
+    // One larger than any bundle is not read at all, and says so.
+    g_programDir->write("bundles/huge.3d", "");
+    fs::resize_file(g_programDir->path() / "bundles/huge.3d", 1ull << 30);
+    m_files.push_back(InFolder("bundles/huge.3d"));
+    Pick(W().action_LoadGround);
+    ASSERT_TRUE(m_watcher.WaitForMessages(++count));
+    EXPECT_EQ(m_watcher.Messages().back(),
+        QStringLiteral("The result bundle is damaged or incomplete.\n") + InFolder("bundles/huge.3d")
+            + QStringLiteral("\nThe file cannot be read: File too large"));
+    fs::remove(g_programDir->path() / "bundles/huge.3d");
     EXPECT_EQ(Block().m_vecRobotFiles, robots);
     EXPECT_EQ(Block().m_strProgramFile, program);
     EXPECT_EQ(Block().m_strPlaygroundFile, playground);
