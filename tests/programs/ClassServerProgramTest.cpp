@@ -56,8 +56,9 @@ public:
         }
     }
 
-    // Waits until the output holds the text.
-    bool waitForOutput(const QString& text, int ms = 10000) {
+    // Waits until the output holds the text. The limit leaves room for an
+    // instrumented build starting its window on a busy machine.
+    bool waitForOutput(const QString& text, int ms = 30000) {
         return waitForOutput([&](const QString& output) { return output.contains(text); }, ms);
     }
 

@@ -50,6 +50,14 @@ constexpr int kClientsPerAddress = 5;
 constexpr int kBundles = 3;
 constexpr qsizetype kMiB = 1 << 20;
 constexpr qsizetype kByteByByte = 4096;
+// How long the window may stand still while the classroom uploads: at most
+// two seconds in the build teachers run; the sanitizers' instrumented build
+// runs everything several times slower.
+#ifdef __SANITIZE_ADDRESS__
+constexpr qint64 kLongestStandStill = 6000;
+#else
+constexpr qint64 kLongestStandStill = 2000;
+#endif
 
 struct Upload {
     QString name;
@@ -218,7 +226,7 @@ TEST(ServerLoad, AClassroomAtOnceStoresEveryCompleteBundleExactlyOnce) {
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(failures, 0);
-    EXPECT_LT(longestGap, 2000) << "the window stood still for " << longestGap << " ms";
+    EXPECT_LT(longestGap, kLongestStandStill) << "the window stood still for " << longestGap << " ms";
 
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
