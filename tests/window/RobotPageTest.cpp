@@ -1075,17 +1075,23 @@ TEST_F(UserModels, AreAddedPreviewedPlacedAndDeleted) {
     EXPECT_FALSE(fs::exists(g_programDir->path() / "UserModels/crate.ive"));
 }
 
+namespace {
+
+// Puts a cube on the playground, as the builder's bar does.
+void AddCube(CPlaApp& playground) {
+    osg::ref_ptr<CModel> cube = new CSlope(playground.GetPartContext(), "models/playground/cube.ive");
+    ASSERT_TRUE(playground.AddObject(cube.get()));
+}
+
+} // namespace
+
 // The playground page's files: saved under a typed name, handed to the
 // simulation as a copy that leaves it unsaved, opened only after the
 // question about unsaved work, and replaced by a new one.
 TEST_F(PlaygroundFiles, AreSavedHandedOverAsACopyAndOpenedAfterTheQuestion) {
     W().tabWidget->setCurrentWidget(W().tab2);
     CPlaApp& playground = *W().GetPlaApp();
-    const auto addCube = [&] {
-        osg::ref_ptr<CModel> cube = new CSlope(playground.GetPartContext(), "models/playground/cube.ive");
-        ASSERT_TRUE(playground.AddObject(cube.get()));
-    };
-    addCube();
+    AddCube(playground);
     EXPECT_FALSE(W().IsPlaygroundSaved());
     m_files.push_back(InFolder("playground/field"));
     Key(Qt::Key_S, Qt::ControlModifier);
@@ -1097,7 +1103,7 @@ TEST_F(PlaygroundFiles, AreSavedHandedOverAsACopyAndOpenedAfterTheQuestion) {
     EXPECT_EQ(W().PlaygroundFile(), (g_programDir->path() / "playground/field.pla").string());
     EXPECT_TRUE(W().IsPlaygroundSaved());
 
-    addCube();
+    AddCube(playground);
     Press(W().action_ImportROB);
     EXPECT_EQ(W().tabWidget->currentWidget(), W().tab3);
     const std::string copy = (g_programDir->path() / "Temp/temp.pla").string();
@@ -1438,16 +1444,12 @@ TEST_F(RobotPage, ClosingAsksForEachBuildersWorkOnItsOwn) {
         nullptr);
     W().tabWidget->setCurrentWidget(W().tab2);
     CPlaApp& playground = *W().GetPlaApp();
-    const auto addCube = [&] {
-        osg::ref_ptr<CModel> cube = new CSlope(playground.GetPartContext(), "models/playground/cube.ive");
-        ASSERT_TRUE(playground.AddObject(cube.get()));
-    };
-    addCube();
+    AddCube(playground);
     m_files.push_back(InFolder("playground/field"));
     Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
     const QByteArray field = g_programDir->read("playground/field.pla");
-    addCube();
+    AddCube(playground);
     ASSERT_FALSE(W().IsPlaygroundSaved());
     ASSERT_FALSE(W().IsRobotSaved());
     W().tabWidget->setCurrentWidget(W().tab3);
@@ -1512,17 +1514,13 @@ TEST_F(RobotPage, AnExampleAsksForEachBuildersWorkItReplaces) {
 
     W().tabWidget->setCurrentWidget(W().tab2);
     CPlaApp& playground = *W().GetPlaApp();
-    const auto addCube = [&] {
-        osg::ref_ptr<CModel> cube = new CSlope(playground.GetPartContext(), "models/playground/cube.ive");
-        ASSERT_TRUE(playground.AddObject(cube.get()));
-    };
-    addCube();
+    AddCube(playground);
     fs::create_directories(g_programDir->path() / "playground");
     m_files.push_back(InFolder("playground/replaced"));
     Key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_files.empty(); }, 5000));
     const QByteArray replaced = g_programDir->read("playground/replaced.pla");
-    addCube();
+    AddCube(playground);
     W().tabWidget->setCurrentWidget(W().tab1);
     ASSERT_FALSE(W().IsRobotSaved());
     ASSERT_FALSE(W().IsPlaygroundSaved());
@@ -1595,7 +1593,7 @@ TEST_F(RobotPage, AnExampleAsksForEachBuildersWorkItReplaces) {
     W().tabWidget->setCurrentWidget(W().tab1);
     ASSERT_NE(AddFromBar(W().pushButton_ModelBrick, brick, spots[1]), nullptr);
     W().tabWidget->setCurrentWidget(W().tab2);
-    addCube();
+    AddCube(playground);
     W().tabWidget->setCurrentWidget(W().tab1);
     ASSERT_FALSE(W().IsRobotSaved());
     ASSERT_FALSE(W().IsPlaygroundSaved());
